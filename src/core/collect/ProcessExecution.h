@@ -1,0 +1,24 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include "core/workspace/Guarded.h"
+#include "core/workspace/TextBinding.h"
+#include "platform/ShellScript.h"
+
+/// The capture run started by "Stop monitoring".
+namespace ProcessExecution {
+
+extern tarvix::Guarded<tarvix::TextBinding> labelTextBinding;
+
+/// Schedules the data-dump, system-configuration and settings-and-logs tasks, one after another,
+/// on the serial queue "MonitoringQueue"; returns at once. `completion` runs once on the
+/// interface thread (platform UserInterface::postToMainThread) after all three.
+void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivologgingEnabled,
+                          std::function<void()> completion);
+
+std::optional<platform::ScriptError> runSpinDump();
+std::optional<platform::ScriptError> runSystemProfiler();
+
+}  // namespace ProcessExecution

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace platform {
+
+/// One running application as the desktop sees it.
+struct RunningApplication {
+    pid_t processIdentifier = 0;
+    std::optional<std::string> bundleIdentifier;
+    std::optional<std::filesystem::path> bundleURL;
+};
+
+/// A value of the bundle's Contents/Info.plist; absent when the bundle or the key is unreadable,
+/// or the value is not a string.
+std::optional<std::string> bundleInfoString(const std::filesystem::path& bundle, const std::string& key);
+
+/// Installed bundles with exactly this identifier, in the platform's order.
+std::vector<std::filesystem::path> applicationsWithBundleIdentifier(const Folders& folders,
+                                                                    const std::string& bundleIdentifier);
+
+/// The current user's running applications, in ascending process id.
+std::vector<RunningApplication> runningApplications();
+
+}  // namespace platform

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace platform {
+
+/// Hardware addresses of the interfaces that have one, in interface-index order, as `ip link`
+/// prints them. Absent when the interfaces cannot be listed at all.
+std::optional<std::vector<std::string>> hardwareAddresses(const Folders& folders);
+
+/// Login name of the effective user.
+std::string userName();
+
+}  // namespace platform

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/UserInterface.h"
+
+namespace platform {
+
+/// Where the system keeps things. Built from the real machine in main, or over a
+/// sandbox folder in tests; the code that reads it does not know which.
+struct Folders {
+    std::filesystem::path home;
+    /// The user's Library folder (~/Library here).
+    std::optional<std::filesystem::path> library;
+    /// The user's caches folder ($XDG_CACHE_HOME, else ~/.cache).
+    std::optional<std::filesystem::path> caches;
+    /// Searched for *.app bundles: each folder and its direct sub-folders, in this order.
+    std::vector<std::filesystem::path> applicationFolders;
+    /// The system's log folder ("/var/log").
+    std::filesystem::path systemLog = "/var/log";
+    /// Tarvix's private tools (spindump, system_profiler); listed first on the captures' PATH.
+    std::filesystem::path libexec;
+    /// Network interfaces (/sys/class/net).
+    std::filesystem::path networkInterfaces = "/sys/class/net";
+    /// Desktop entries searched by the installed-apps report (XDG data dirs + "/applications").
+    std::vector<std::filesystem::path> desktopEntryFolders;
+    /// Runs a command with administrator rights: argv prefix, e.g. {"pkexec"}; empty: run directly
+    /// (already root, or a test).
+    std::vector<std::string> elevationCommand;
+};
+
+/// The one platform object of the process.
+struct Platform {
+    Folders folders;
+    std::shared_ptr<UserInterface> ui;
+
+    /// The real machine: home from $HOME or the password database, XDG caches, /Applications ...
+    /// `libexec` is where Tarvix's own tools lie (found relative to the executable by the caller).
+    static Platform fromSystem(const std::filesystem::path& libexec);
+    /// Everything under `root` (root/home/Library, root/home/.cache, root/Applications, root/var/log ...),
+    /// with no elevation command. Used by tests and the demo.
+    static Platform sandbox(const std::filesystem::path& root, const std::filesystem::path& libexec = {});
+};
+
+/// Installs the process-wide platform. Call once in main (or per test) before any core operation.
+void install(Platform platform);
+/// The installed platform; a headless one over the real system if none was installed.
+const Platform& current();
+
+}  // namespace platform

@@ -1,0 +1,73 @@
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <system_error>
+
+#include "platform/Network.h"
+
+namespace fs = std::filesystem;
+
+namespace platform {
+namespace {
+
+std::string firstLine(const fs::path& file)
+{
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+bool allZeros(const std::string& address)
+{
+    return std::all_of(address.begin(), address.end(), [](char c) { return c == '0' || c == ':'; });
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> hardwareAddresses(const Folders& folders)
+{
+    std::error_code ec;
+    fs::directory_iterator it(folders.networkInterfaces, ec);
+    if (ec) return std::nullopt;
+
+    struct Interface {
+        long index;
+        std::string address;
+    };
+    std::vector<Interface> interfaces;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec) return std::nullopt;
+        const fs::path dir = it->path();
+        const std::string indexText = firstLine(dir / "ifindex");
+        long index = 0;
+        try {
+            index = std::stol(indexText);
+        } catch (...) {
+            continue;  // vanished or not an interface
+        }
+        std::string address = firstLine(dir / "address");
+        std::transform(address.begin(), address.end(), address.begin(), [](unsigned char c) { return std::tolower(c); });
+        interfaces.push_back({index, address});
+    }
+    std::sort(interfaces.begin(), interfaces.end(), [](const auto& a, const auto& b) { return a.index < b.index; });
+
+    std::vector<std::string> addresses;
+    for (const auto& i : interfaces)
+        if (!i.address.empty() && !allZeros(i.address)) addresses.push_back(i.address);
+    return addresses;
+}
+
+std::string userName()
+{
+    std::string buffer(16384, '\0');
+    passwd entry{};
+    passwd* result = nullptr;
+    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &result) == 0 && result && result->pw_name)
+        return result->pw_name;
+    return std::to_string(geteuid());
+}
+
+}  // namespace platform

@@ -1,0 +1,107 @@
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <deque>
+#include <mutex>
+#include <sstream>
+
+#include "platform/Platform.h"
+
+namespace fs = std::filesystem;
+
+namespace platform {
+namespace {
+
+fs::path homeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    // getpwuid_r: the password database is the fallback the system itself uses.
+    std::string buffer(16384, '\0');
+    passwd entry{};
+    passwd* result = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 && result && result->pw_dir)
+        return result->pw_dir;
+    return "/";
+}
+
+std::vector<fs::path> xdgFolders(const char* homeVariable, const fs::path& homeDefault, const char* dirsVariable,
+                                 const char* dirsDefault)
+{
+    std::vector<fs::path> folders;
+    const char* home = std::getenv(homeVariable);
+    folders.push_back(home && *home ? fs::path(home) : homeDefault);
+    const char* dirs = std::getenv(dirsVariable);
+    std::stringstream list(dirs && *dirs ? dirs : dirsDefault);
+    for (std::string item; std::getline(list, item, ':');)
+        if (!item.empty()) folders.emplace_back(item);
+    return folders;
+}
+
+struct Registry {
+    std::mutex mutex;
+    // Every platform ever installed stays alive, so a reference handed out earlier never dangles.
+    std::deque<Platform> installed;
+};
+
+Registry& registry()
+{
+    static Registry instance;
+    return instance;
+}
+
+}  // namespace
+
+Platform Platform::fromSystem(const fs::path& libexec)
+{
+    Platform platform;
+    Folders& f = platform.folders;
+    f.home = homeFolder();
+    f.library = f.home / "Library";
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    f.caches = cache && *cache ? fs::path(cache) : f.home / ".cache";
+    f.applicationFolders = {f.home / "Applications", "/Applications", "/opt"};
+    f.systemLog = "/var/log";
+    f.libexec = libexec;
+    f.networkInterfaces = "/sys/class/net";
+    for (const auto& data : xdgFolders("XDG_DATA_HOME", f.home / ".local/share", "XDG_DATA_DIRS",
+                                       "/usr/local/share:/usr/share"))
+        f.desktopEntryFolders.push_back(data / "applications");
+    if (geteuid() != 0) f.elevationCommand = {"pkexec"};
+    platform.ui = std::make_shared<HeadlessUserInterface>();
+    return platform;
+}
+
+Platform Platform::sandbox(const fs::path& root, const fs::path& libexec)
+{
+    Platform platform;
+    Folders& f = platform.folders;
+    f.home = root / "home";
+    f.library = f.home / "Library";
+    f.caches = f.home / ".cache";
+    f.applicationFolders = {f.home / "Applications", root / "Applications", root / "opt"};
+    f.systemLog = root / "var/log";
+    f.libexec = libexec;
+    f.networkInterfaces = "/sys/class/net";
+    f.desktopEntryFolders = {root / "usr/share/applications", f.home / ".local/share/applications"};
+    platform.ui = std::make_shared<HeadlessUserInterface>();
+    return platform;
+}
+
+void install(Platform platform)
+{
+    if (!platform.ui) platform.ui = std::make_shared<HeadlessUserInterface>();
+    auto& r = registry();
+    std::lock_guard lock(r.mutex);
+    r.installed.push_back(std::move(platform));
+}
+
+const Platform& current()
+{
+    auto& r = registry();
+    std::lock_guard lock(r.mutex);
+    if (r.installed.empty()) r.installed.push_back(Platform::fromSystem({}));
+    return r.installed.back();
+}
+
+}  // namespace platform

@@ -1,0 +1,106 @@
+#include "support/Sandbox.h"
+
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+
+#include "core/log/Logger.h"
+#include "core/workspace/UtilityFunctions.h"
+
+namespace fs = std::filesystem;
+
+namespace tarvix::test {
+
+TempDir::TempDir()
+{
+    std::string pattern = (fs::temp_directory_path() / "tarvix-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    m_path = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    // Tests make folders read-only on purpose; give write access back before removing.
+    for (auto it = fs::recursive_directory_iterator(m_path, fs::directory_options::skip_permission_denied, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        if (it->is_directory(ec) && !it->is_symlink(ec))
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    }
+    fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(m_path, ec);
+}
+
+Sandbox::Sandbox(const fs::path& libexec)
+    : m_ui(std::make_shared<platform::HeadlessUserInterface>()),
+      m_platform(platform::Platform::sandbox(m_dir.path(), libexec))
+{
+    m_platform.ui = m_ui;
+    fs::create_directories(library() / "Preferences");
+    fs::create_directories(root() / "var/log");
+    platform::install(m_platform);
+    UtilityFunctions::resetSharedValuesForTesting();
+    Logger::resetForTesting();
+    Logger::setupLogFile();
+}
+
+Sandbox::~Sandbox()
+{
+    m_ui->drain();
+    Logger::resetForTesting();
+}
+
+void Sandbox::reinstall(platform::Platform platform)
+{
+    platform.ui = m_ui;
+    m_platform = platform;
+    platform::install(std::move(platform));
+}
+
+std::string Sandbox::logText() const
+{
+    const auto file = Logger::logFileURL();
+    if (!file) return {};
+    std::ifstream in(*file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string stripTime(const std::string& line)
+{
+    static const std::regex timed(R"(^(INFO: |ERROR: |WARNING: |)\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \+0000: )");
+    std::smatch m;
+    if (std::regex_search(line, m, timed)) return m[1].str() + line.substr(m.length(0));
+    return line;
+}
+
+std::vector<std::string> Sandbox::logMessages() const
+{
+    std::vector<std::string> messages;
+    std::istringstream in(logText());
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) messages.push_back(stripTime(line));
+    return messages;
+}
+
+std::string runCommand(const std::string& command, int* status)
+{
+    std::string output;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) throw std::runtime_error("popen failed: " + command);
+    std::array<char, 4096> buffer{};
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) output.append(buffer.data(), n);
+    const int rc = ::pclose(pipe);
+    if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return output;
+}
+
+}  // namespace tarvix::test
