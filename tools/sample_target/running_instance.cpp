@@ -1,0 +1,95 @@
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <stdexcept>
+#include <thread>
+
+#include "sample_target/SampleInstall.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace tarvix::sample {
+namespace {
+
+std::size_t threadCount(pid_t pid)
+{
+    std::error_code error;
+    std::size_t count = 0;
+    for (fs::directory_iterator it(fs::path("/proc") / std::to_string(pid) / "task", error), end; !error && it != end;
+         it.increment(error))
+        ++count;
+    return count;
+}
+
+/// Reaps `pid` if it has ended; waits at most `limit`.
+bool reapWithin(pid_t pid, std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    do {
+        int status = 0;
+        const pid_t got = ::waitpid(pid, &status, WNOHANG);
+        if (got == pid || (got < 0 && errno == ECHILD)) return true;
+        std::this_thread::sleep_for(10ms);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+}
+
+}  // namespace
+
+RunningInstance::RunningInstance(const fs::path& bundle)
+{
+    const fs::path program = bundle / "Contents" / "MacOS" / bundle.stem();
+    const std::string programText = program.string();
+    char* argv[] = {const_cast<char*>(programText.c_str()), nullptr};
+    int error = 0;
+    // A copy written by another thread of the test a moment ago may still be open somewhere for
+    // a few milliseconds (ETXTBSY); retry briefly.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        error = ::posix_spawn(&m_pid, programText.c_str(), nullptr, nullptr, argv, environ);
+        if (error != ETXTBSY) break;
+        std::this_thread::sleep_for(20ms);
+    }
+    if (error != 0) {
+        m_pid = 0;
+        throw std::runtime_error("sample: cannot start " + programText + ": " + std::strerror(error));
+    }
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (threadCount(m_pid) < 2) {
+        int status = 0;
+        if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            m_pid = 0;
+            throw std::runtime_error("sample: " + programText + " ended at start-up");
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            stop();
+            throw std::runtime_error("sample: " + programText + " did not come up");
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+}
+
+RunningInstance::RunningInstance(RunningInstance&& other) noexcept : m_pid(other.m_pid) { other.m_pid = 0; }
+
+RunningInstance::~RunningInstance() { stop(); }
+
+bool RunningInstance::stop()
+{
+    if (m_pid <= 0) return false;
+    const pid_t pid = m_pid;
+    m_pid = 0;
+    ::kill(pid, SIGTERM);
+    if (reapWithin(pid, 5s)) return true;
+    ::kill(pid, SIGKILL);
+    reapWithin(pid, 5s);
+    return false;
+}
+
+}  // namespace tarvix::sample
