@@ -1,0 +1,3 @@
+#include "ContentView.h"
+
+ContentView::ContentView(QObject* parent) : QObject(parent) {}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class QQmlEngine;
+class QQuickWindow;
+
+/// The process: single instance, start-up before the first window, one window per request.
+class TarvixApplication : public QObject {
+    Q_OBJECT
+public:
+    /// The whole program: answers the exit status.
+    static int run(int argc, char* argv[]);
+
+    explicit TarvixApplication(QQmlEngine& engine, QObject* parent = nullptr);
+    /// Opens a new window with a fresh session state; null when the window could not be built.
+    QQuickWindow* openWindow();
+
+private:
+    QQmlEngine& m_engine;
+};

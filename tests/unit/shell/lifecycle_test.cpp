@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "core/log/Logger.h"
+#include "core/shell/Lifecycle.h"
+#include "core/workspace/UtilityFunctions.h"
+#include "support/Sandbox.h"
+
+namespace fs = std::filesystem;
+using tarvix::test::Sandbox;
+namespace UF = UtilityFunctions;
+
+namespace {
+const std::string kStartBanner = "----------------------------Application Started----------------------------";
+
+std::string readFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+}  // namespace
+
+TEST(Lifecycle, StartUpMovesTheLogIntoTheWorkspaceAndAppendsToEarlierRuns)
+{
+    Sandbox sandbox;
+    Logger::resetForTesting();
+    const fs::path system = sandbox.library() / "Tarvix/System";
+    fs::create_directories(system);
+    std::ofstream(system / "TarvixDebugOutput.log") << "INFO: 2020-01-01 00:00:00 +0000: earlier run\n";
+
+    TarvixApp::startUp();
+    EXPECT_TRUE(UF::isOutputDirectoryCreated);
+    EXPECT_EQ(Logger::logFileURL(), system / "TarvixDebugOutput.log");
+    EXPECT_FALSE(fs::exists(sandbox.home() / ".cache/Logs/TarvixDebugOutput.log"));
+
+    const auto lines = sandbox.logMessages();
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "INFO: earlier run");
+    EXPECT_EQ(lines[1], kStartBanner);
+    EXPECT_EQ(lines[2], "INFO: Tarvix Directory: " + (sandbox.library() / "Tarvix").string());
+    EXPECT_EQ(lines[3], "INFO: Directory created: " + UF::tempTimeStampedURL.get()->string());
+    EXPECT_NE(readFile(system / "TarvixDebugOutput.log").find("earlier run\n\n"), std::string::npos)
+        << "one empty line between runs";
+    EXPECT_EQ(kStartBanner.size(), 75u);
+}
+
+TEST(Lifecycle, FailedWorkspaceKeepsTheLogInCachesAndStillStarts)
+{
+    Sandbox sandbox;
+    Logger::resetForTesting();
+    fs::create_directories(sandbox.library() / "Tarvix");
+    std::ofstream(sandbox.library() / "Tarvix/Output") << "in the way";
+
+    TarvixApp::startUp();
+    EXPECT_TRUE(UF::isOutputDirectoryCreated);
+    EXPECT_EQ(Logger::logFileURL(), sandbox.home() / ".cache/Logs/TarvixDebugOutput.log");
+    const auto lines = sandbox.logMessages();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[2], "ERROR: Failed to create the initial directories.");
+    EXPECT_EQ(lines[3], "ERROR: Application terminated");
+}
+
+TEST(Lifecycle, ClosingAndReopeningStartsANewSessionInTheSameLog)
+{
+    Sandbox sandbox;
+    Logger::resetForTesting();
+    TarvixApp::startUp();
+    const fs::path log = *Logger::logFileURL();
+
+    TarvixApp::recreateWorkspaceIfReopened();  // window still open: nothing
+    TarvixApp::windowClosed();
+    EXPECT_FALSE(UF::isOutputDirectoryCreated);
+    EXPECT_NE(readFile(log).find("INFO: "), std::string::npos);
+    const std::string text = readFile(log);
+    const std::string closing = "--------------onDisappear triggered, application closed-------------- \n\n\n";
+    ASSERT_GE(text.size(), closing.size());
+    EXPECT_EQ(text.substr(text.size() - closing.size()), closing) << "the close banner leaves two empty lines";
+
+    const auto before = sandbox.logMessages().size();
+    TarvixApp::recreateWorkspaceIfReopened();
+    auto lines = sandbox.logMessages();
+    lines.erase(lines.begin(), lines.begin() + static_cast<long>(before));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "--------------Application restarted without quitting--------------");
+    EXPECT_EQ(lines[1], "INFO: Tarvix Directory: " + (sandbox.library() / "Tarvix").string());
+    EXPECT_EQ(Logger::logFileURL(), log) << "the log stays in System";
+}
