@@ -1,0 +1,155 @@
+#include "ProcessInfo.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "platform/Applications.h"
+
+namespace fs = std::filesystem;
+
+namespace spindump {
+namespace {
+
+fs::path procPath(pid_t pid) { return fs::path("/proc") / std::to_string(pid); }
+
+std::optional<std::string> readWhole(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+/// The fields of /proc/PID/stat after the command name, which may itself hold spaces and ')'.
+std::vector<std::string> statFields(pid_t pid)
+{
+    auto text = readWhole(procPath(pid) / "stat");
+    if (!text) return {};
+    auto close = text->rfind(')');
+    if (close == std::string::npos) return {};
+    std::istringstream rest(text->substr(close + 1));
+    std::vector<std::string> fields;
+    for (std::string field; rest >> field;) fields.push_back(field);
+    return fields;
+}
+
+/// "Key:\tvalue" lines of /proc/PID/status.
+std::optional<std::string> statusValue(const std::string& status, std::string_view key)
+{
+    std::istringstream lines(status);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.size() > key.size() && line.compare(0, key.size(), key) == 0 && line[key.size()] == ':') {
+            auto value = line.substr(key.size() + 1);
+            value.erase(0, value.find_first_not_of(" \t"));
+            return value;
+        }
+    }
+    return std::nullopt;
+}
+
+long leadingNumber(const std::optional<std::string>& text)
+{
+    if (!text) return 0;
+    try {
+        return std::stol(*text);
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+std::optional<time_t> bootTime()
+{
+    std::ifstream in("/proc/stat");
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("btime ", 0) == 0) return static_cast<time_t>(leadingNumber(line.substr(6)));
+    }
+    return std::nullopt;
+}
+
+std::string userNameOf(uid_t uid)
+{
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found) return found->pw_name;
+    return "unknown";
+}
+
+}  // namespace
+
+ProcessState processState(pid_t pid)
+{
+    auto fields = statFields(pid);
+    if (fields.empty()) return ProcessState::Gone;
+    // Z: exited, waiting for its parent; X: being reaped.
+    return fields[0] == "Z" || fields[0] == "X" ? ProcessState::Gone : ProcessState::Running;
+}
+
+std::string threadName(pid_t pid, pid_t tid)
+{
+    auto text = readWhole(procPath(pid) / "task" / std::to_string(tid) / "comm");
+    return text ? firstLine(*text) : std::string();
+}
+
+std::optional<fs::path> bundleOfExecutable(const fs::path& executable)
+{
+    auto macos = executable.parent_path();
+    auto contents = macos.parent_path();
+    auto bundle = contents.parent_path();
+    if (macos.filename() != "MacOS" || contents.filename() != "Contents" || bundle.extension() != ".app")
+        return std::nullopt;
+    return bundle;
+}
+
+std::optional<ProcessInfo> readProcessInfo(pid_t pid)
+{
+    if (processState(pid) == ProcessState::Gone) return std::nullopt;
+    auto fields = statFields(pid);
+    auto status = readWhole(procPath(pid) / "status");
+    if (fields.size() < 20 || !status) return std::nullopt;
+
+    ProcessInfo info;
+    info.pid = pid;
+    info.name = firstLine(readWhole(procPath(pid) / "comm").value_or(""));
+    auto commandLine = readWhole(procPath(pid) / "cmdline").value_or("");
+    while (!commandLine.empty() && commandLine.back() == '\0') commandLine.pop_back();
+    for (char& c : commandLine) if (c == '\0') c = ' ';
+    info.commandLine = commandLine;
+
+    std::error_code error;
+    auto executable = fs::read_symlink(procPath(pid) / "exe", error).string();
+    constexpr std::string_view kDeleted = " (deleted)";
+    if (executable.size() > kDeleted.size() && executable.ends_with(kDeleted))
+        executable.resize(executable.size() - kDeleted.size());
+    info.executable = executable;
+    info.bundle = bundleOfExecutable(info.executable);
+    if (info.bundle) {
+        info.bundleIdentifier = platform::bundleInfoString(*info.bundle, "CFBundleIdentifier");
+        info.bundleVersion = platform::bundleInfoString(*info.bundle, "CFBundleShortVersionString");
+    }
+
+    info.parentPid = static_cast<pid_t>(leadingNumber(fields[1]));
+    info.parentName = firstLine(readWhole(procPath(info.parentPid) / "comm").value_or(""));
+    info.uid = static_cast<uid_t>(leadingNumber(statusValue(*status, "Uid")));
+    info.userName = userNameOf(info.uid);
+
+    const double ticks = static_cast<double>(sysconf(_SC_CLK_TCK));
+    info.userCpuSeconds = static_cast<double>(leadingNumber(fields[11])) / ticks;
+    info.systemCpuSeconds = static_cast<double>(leadingNumber(fields[12])) / ticks;
+    if (auto boot = bootTime())
+        info.startTime = *boot + static_cast<time_t>(static_cast<double>(leadingNumber(fields[19])) / ticks);
+    info.residentKiB = leadingNumber(statusValue(*status, "VmRSS"));
+    info.threadCount = static_cast<int>(leadingNumber(statusValue(*status, "Threads")));
+    return info;
+}
+
+}  // namespace spindump

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace spindump {
+
+/// What /proc says about a process when sampling starts: the report's header.
+struct ProcessInfo {
+    pid_t pid = 0;
+    std::string name;
+    std::string commandLine;
+    std::filesystem::path executable;
+    std::optional<std::filesystem::path> bundle;
+    std::optional<std::string> bundleIdentifier;
+    std::optional<std::string> bundleVersion;
+    pid_t parentPid = 0;
+    std::string parentName;
+    uid_t uid = 0;
+    std::string userName;
+    std::optional<time_t> startTime;
+    double userCpuSeconds = 0;
+    double systemCpuSeconds = 0;
+    long residentKiB = 0;
+    int threadCount = 0;
+};
+
+enum class ProcessState { Running, Gone };
+
+/// Gone when /proc has no such process or only its zombie (it has exited, not yet reaped).
+ProcessState processState(pid_t pid);
+
+/// Absent when the process does not exist (or has already exited).
+std::optional<ProcessInfo> readProcessInfo(pid_t pid);
+
+/// /proc/PID/task/TID/comm, empty when the thread is gone.
+std::string threadName(pid_t pid, pid_t tid);
+
+/// The bundle whose Contents/MacOS/ holds `executable`, if any.
+std::optional<std::filesystem::path> bundleOfExecutable(const std::filesystem::path& executable);
+
+}  // namespace spindump
