@@ -1,0 +1,148 @@
+#include "Options.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace logserver {
+
+const char* const kUsage = R"(Usage: tarvix-logserver --pki DIR --port PORT [options]
+
+A small HTTPS log server for tests and the demo. It serves POST /cr-apip-7.0.0/mac/log on a
+loopback address, checks that each body is one multipart file part as the upload frames it,
+stores each request and answers it.
+
+  --pki DIR            CA and server certificate folder: DIR/ca.pem (the CA clients trust),
+                       DIR/server.pem, DIR/server-key.pem. Made when missing (for 127.0.0.1,
+                       ::1 and localhost).
+  --make-pki           only make the certificates in --pki DIR, then exit
+  --port PORT          TCP port to listen on
+  --host ADDRESS       loopback address to listen on (default 127.0.0.1; only 127.x.x.x,
+                       ::1 and localhost are allowed)
+  --store DIR          keep each request in DIR/NNNN/: request.txt (request line and
+                       headers), body.bin (the exact body bytes), result.txt (the check and
+                       the answer, key=value lines), files/NAME (the uploaded file)
+  --ready-file FILE    write FILE once the port is bound
+  --status CODE        HTTP status to answer (default 200)
+  --body TEXT          response body (default {"result":"received"})
+  --empty-body         answer with Content-Length: 0
+  --no-body            answer without any body: no length, no bytes, connection closed
+  --stall-after BYTES  stop reading after BYTES body bytes (the whole body if smaller) and
+                       never answer; the connection is held until the client leaves, the
+                       server stops or --stall-seconds pass
+  --stall-seconds N    longest stall (default 300)
+  --drop-after BYTES   close the connection after BYTES body bytes (the whole body if
+                       smaller) without answering
+  --help               this text
+
+The server runs until SIGINT or SIGTERM.
+)";
+
+namespace {
+
+bool parseNumber(std::string_view text, std::uint64_t& value)
+{
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+bool isLoopback(const std::string& host)
+{
+    return host == "::1" || host == "localhost" || host.rfind("127.", 0) == 0;
+}
+
+}  // namespace
+
+std::optional<Options> parseOptions(int argc, char** argv, std::string& error)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        auto value = [&](std::string_view& out) {
+            if (i + 1 >= argc) {
+                error = std::string(arg) + " needs a value";
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        auto number = [&](std::uint64_t& out, std::uint64_t max) {
+            std::string_view text;
+            if (!value(text))
+                return false;
+            if (!parseNumber(text, out) || out > max) {
+                error = std::string(arg) + ": not a number in range: " + std::string(text);
+                return false;
+            }
+            return true;
+        };
+        std::string_view text;
+        std::uint64_t n = 0;
+        if (arg == "--help" || arg == "-h") {
+            error.clear();
+            return std::nullopt;
+        } else if (arg == "--pki") {
+            if (!value(text))
+                return std::nullopt;
+            options.pkiFolder = text;
+        } else if (arg == "--make-pki") {
+            options.makePkiOnly = true;
+        } else if (arg == "--port") {
+            if (!number(n, 65535))
+                return std::nullopt;
+            options.port = static_cast<int>(n);
+        } else if (arg == "--host") {
+            if (!value(text))
+                return std::nullopt;
+            options.host = text;
+        } else if (arg == "--store") {
+            if (!value(text))
+                return std::nullopt;
+            options.storeFolder = std::filesystem::path(text);
+        } else if (arg == "--ready-file") {
+            if (!value(text))
+                return std::nullopt;
+            options.readyFile = std::filesystem::path(text);
+        } else if (arg == "--status") {
+            if (!number(n, 999) || n < 100) {
+                error = "--status needs a code from 100 to 999";
+                return std::nullopt;
+            }
+            options.status = static_cast<int>(n);
+        } else if (arg == "--body") {
+            if (!value(text))
+                return std::nullopt;
+            options.body = text;
+        } else if (arg == "--empty-body") {
+            options.answer = Answer::EmptyBody;
+        } else if (arg == "--no-body") {
+            options.answer = Answer::NoBody;
+        } else if (arg == "--stall-after" || arg == "--drop-after") {
+            if (!number(n, UINT64_MAX))
+                return std::nullopt;
+            options.answer = arg == "--stall-after" ? Answer::Stall : Answer::Drop;
+            options.afterBytes = n;
+        } else if (arg == "--stall-seconds") {
+            if (!number(n, 86400))
+                return std::nullopt;
+            options.stallSeconds = static_cast<int>(n);
+        } else {
+            error = "unknown argument: " + std::string(arg);
+            return std::nullopt;
+        }
+    }
+    if (options.pkiFolder.empty()) {
+        error = "--pki DIR is required";
+        return std::nullopt;
+    }
+    if (!options.makePkiOnly && options.port == 0) {
+        error = "--port PORT is required";
+        return std::nullopt;
+    }
+    if (!isLoopback(options.host)) {
+        error = "refusing to listen on a non-loopback address: " + options.host;
+        return std::nullopt;
+    }
+    return options;
+}
+
+}  // namespace logserver

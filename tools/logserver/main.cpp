@@ -1,0 +1,220 @@
+// tarvix-logserver: the HTTPS log server the tests and the demo upload to. See --help.
+#include <httplib.h>
+#include <openssl/ssl.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <mutex>
+#include <thread>
+
+#include "Options.h"
+#include "Pki.h"
+#include "Recorder.h"
+
+namespace {
+
+using namespace logserver;
+
+constexpr const char* kLogPath = "/cr-apip-7.0.0/mac/log";
+
+std::atomic<bool> g_stopping{false};
+std::mutex g_outputMutex;
+
+void say(const std::string& line)
+{
+    std::lock_guard lock(g_outputMutex);
+    std::cout << line << std::endl;
+}
+
+bool isBookkeepingHeader(const std::string& name)
+{
+    // cpp-httplib adds these itself; they never came over the wire.
+    return name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" || name == "LOCAL_PORT";
+}
+
+std::optional<std::filesystem::path> nextRequestFolder(const Options& options)
+{
+    static std::atomic<int> counter{0};
+    if (!options.storeFolder)
+        return std::nullopt;
+    std::error_code ec;
+    std::filesystem::create_directories(*options.storeFolder, ec);
+    for (;;) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%04d", ++counter);
+        const auto folder = *options.storeFolder / name;
+        if (std::filesystem::create_directory(folder, ec))
+            return folder;
+        if (ec)
+            return std::nullopt;
+    }
+}
+
+void writeRequestHead(const std::filesystem::path& folder, const httplib::Request& req)
+{
+    std::ofstream out(folder / "request.txt", std::ios::binary);
+    out << req.method << ' ' << req.target << ' ' << req.version << "\r\n";
+    for (const auto& [name, value] : req.headers)
+        if (!isBookkeepingHeader(name))
+            out << name << ": " << value << "\r\n";
+}
+
+/// Holds a connection we stopped reading until the client gives up on it (or we stop).
+void holdUntilClientLeaves(int fd, int seconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!g_stopping && std::chrono::steady_clock::now() < deadline) {
+        pollfd p{fd, POLLRDHUP, 0};
+        if (::poll(&p, 1, 100) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)))
+            return;
+    }
+}
+
+void handleUpload(const Options& options, const httplib::Request& req, httplib::Response& res,
+                  const httplib::ContentReader& reader)
+{
+    const auto folder = nextRequestFolder(options);
+    if (folder)
+        writeRequestHead(*folder, req);
+    std::optional<std::uint64_t> contentLength;
+    if (req.has_header("Content-Length"))
+        contentLength = req.get_header_value<std::uint64_t>("Content-Length");
+    const std::string contentType = req.get_header_value("Content-Type");
+    Recorder recorder(folder, contentType, contentLength);
+    // cpp-httplib hands a multipart body only to its own part parser, never to a plain content
+    // receiver. The request object is cpp-httplib's own mutable local, so relabelling it here
+    // makes the reader deliver the exact bytes.
+    auto& headers = const_cast<httplib::Headers&>(req.headers);
+    headers.erase("Content-Type");
+    headers.emplace("Content-Type", "application/octet-stream");
+
+    const bool interrupts = options.answer == Answer::Stall || options.answer == Answer::Drop;
+    std::uint64_t received = 0;
+    if (!interrupts || options.afterBytes > 0) {
+        reader([&](const char* data, std::size_t size) {
+            std::size_t take = size;
+            if (interrupts && received + size >= options.afterBytes)
+                take = static_cast<std::size_t>(options.afterBytes - received);
+            recorder.append(data, take);
+            received += take;
+            return !(interrupts && received >= options.afterBytes);
+        });
+    }
+    const BodyCheck check = recorder.finish();
+
+    std::string answer;
+    switch (options.answer) {
+    case Answer::Stall: answer = "stalled"; break;
+    case Answer::Drop: answer = "dropped"; break;
+    default: answer = std::to_string(options.status); break;
+    }
+    if (folder) {
+        std::ofstream out(*folder / "result.txt", std::ios::binary);
+        out << "answer=" << answer << "\ncheck=" << (check.ok ? "ok" : check.problem) << "\nboundary=" << check.boundary
+            << "\nfilename=" << check.fileName << "\nbody_size=" << check.bodySize
+            << "\narchive_size=" << check.archiveSize << "\nstored=" << (check.ok ? "files/" + safeFileName(check.fileName) : "")
+            << "\n";
+    }
+    say("POST " + req.target + ": " + std::to_string(check.bodySize) + " body bytes, " +
+        (check.ok ? "well-formed, file \"" + check.fileName + "\" of " + std::to_string(check.archiveSize) + " bytes"
+                  : "malformed (" + check.problem + ")") +
+        "; answer " + answer);
+
+    const int fd = req.ssl ? SSL_get_fd(req.ssl) : -1;
+    if (options.answer == Answer::Stall && fd >= 0)
+        holdUntilClientLeaves(fd, options.stallSeconds);
+    if (interrupts) {
+        // cpp-httplib owns the socket and closes it later; shutting it down here makes sure no
+        // answer it might still try to write reaches the client.
+        if (fd >= 0)
+            ::shutdown(fd, SHUT_RDWR);
+        return;
+    }
+    res.status = options.status;
+    switch (options.answer) {
+    case Answer::EmptyBody: res.set_content("", "text/plain"); break;
+    case Answer::NoBody:
+        // Without a length the body ends only when the connection does; cpp-httplib would hold it
+        // open for its keep-alive time, so the provider (run after the headers went out) closes
+        // the TLS session and the socket's sending side itself.
+        res.set_header("Connection", "close");
+        res.set_content_provider("text/plain", [ssl = req.ssl](std::size_t, httplib::DataSink& sink) {
+            sink.done();
+            if (ssl) {
+                SSL_shutdown(const_cast<SSL*>(ssl));
+                ::shutdown(SSL_get_fd(ssl), SHUT_WR);
+            }
+            return true;
+        });
+        break;
+    default: res.set_content(options.body, "application/json"); break;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string error;
+    const auto options = parseOptions(argc, argv, error);
+    if (!options) {
+        (error.empty() ? std::cout : std::cerr) << (error.empty() ? "" : "tarvix-logserver: " + error + "\n\n")
+                                                << kUsage;
+        return error.empty() ? 0 : 2;
+    }
+    if (!ensurePki(options->pkiFolder, error)) {
+        std::cerr << "tarvix-logserver: " << error << "\n";
+        return 1;
+    }
+    if (options->makePkiOnly)
+        return 0;
+
+    // Signals are taken by one waiting thread; every other thread inherits the blocked mask.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    const PkiFiles files = pkiFiles(options->pkiFolder);
+    httplib::SSLServer server(files.serverCertificate.c_str(), files.serverKey.c_str());
+    if (!server.is_valid()) {
+        std::cerr << "tarvix-logserver: cannot load the certificate in " << options->pkiFolder << "\n";
+        return 1;
+    }
+    server.Post(kLogPath, [&options](const httplib::Request& req, httplib::Response& res,
+                                     const httplib::ContentReader& reader) { handleUpload(*options, req, res, reader); });
+    // cpp-httplib's default adds SO_REUSEPORT, which would let a second server share the port
+    // with a leftover one; a clash must fail loudly instead.
+    server.set_socket_options([](socket_t sock) {
+        int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+    if (!server.bind_to_port(options->host, options->port)) {
+        std::cerr << "tarvix-logserver: cannot listen on " << options->host << ":" << options->port << "\n";
+        return 1;
+    }
+    std::thread signalWaiter([&server, &signals] {
+        int received = 0;
+        sigwait(&signals, &received);
+        g_stopping = true;
+        server.stop();
+    });
+    if (options->readyFile)
+        std::ofstream(*options->readyFile) << options->port << "\n";
+    say("listening on https://" + options->host + ":" + std::to_string(options->port) + kLogPath);
+    server.listen_after_bind();
+    if (!g_stopping) {
+        // listen ended by itself; wake the waiter so it can be joined.
+        kill(getpid(), SIGTERM);
+    }
+    signalWaiter.join();
+    return 0;
+}
