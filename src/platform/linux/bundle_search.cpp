@@ -1,0 +1,86 @@
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <limits>
+
+#include "platform/Applications.h"
+#include "platform/linux/plist_file.h"
+
+namespace fs = std::filesystem;
+
+namespace platform {
+namespace detail {
+
+PlistRoot readPlistFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return nullptr;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad() || bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max()) return nullptr;
+    plist_t root = nullptr;
+    plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
+    return PlistRoot(root);
+}
+
+}  // namespace detail
+
+namespace {
+
+bool isBundleName(const fs::path& name) { return name.extension() == ".app"; }
+
+/// The direct entries of `folder` that are folders, sorted by name; none when unreadable.
+std::vector<fs::path> sortedSubfolders(const fs::path& folder)
+{
+    std::vector<fs::path> found;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::error_code typeError;
+        if (it->is_directory(typeError)) found.push_back(it->path());
+    }
+    std::sort(found.begin(), found.end(),
+              [](const fs::path& a, const fs::path& b) { return a.filename().string() < b.filename().string(); });
+    return found;
+}
+
+/// The bundles of one application folder: its own NAME.app entries first, then those of each
+/// direct sub-folder, every list sorted by name.
+std::vector<fs::path> bundlesIn(const fs::path& folder)
+{
+    std::vector<fs::path> bundles;
+    std::vector<fs::path> containers;
+    for (const fs::path& entry : sortedSubfolders(folder)) {
+        if (isBundleName(entry.filename()))
+            bundles.push_back(entry);
+        else
+            containers.push_back(entry);
+    }
+    for (const fs::path& container : containers)
+        for (const fs::path& entry : sortedSubfolders(container))
+            if (isBundleName(entry.filename())) bundles.push_back(entry);
+    return bundles;
+}
+
+}  // namespace
+
+std::optional<std::string> bundleInfoString(const fs::path& bundle, const std::string& key)
+{
+    const detail::PlistRoot root = detail::readPlistFile(bundle / "Contents" / "Info.plist");
+    if (!root || !PLIST_IS_DICT(static_cast<plist_t>(root.get()))) return std::nullopt;
+    plist_t value = plist_dict_get_item(static_cast<plist_t>(root.get()), key.c_str());
+    if (!PLIST_IS_STRING(value)) return std::nullopt;
+    uint64_t length = 0;
+    const char* text = plist_get_string_ptr(value, &length);
+    if (!text) return std::nullopt;
+    return std::string(text, length);
+}
+
+std::vector<fs::path> applicationsWithBundleIdentifier(const Folders& folders, const std::string& bundleIdentifier)
+{
+    std::vector<fs::path> matches;
+    for (const fs::path& folder : folders.applicationFolders)
+        for (const fs::path& bundle : bundlesIn(folder))
+            if (bundleInfoString(bundle, "CFBundleIdentifier") == bundleIdentifier) matches.push_back(bundle);
+    return matches;
+}
+
+}  // namespace platform

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <plist/plist.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace platform::detail {
+
+struct PlistFree {
+    void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
+};
+/// Owns one plist tree (a root node and everything below it).
+using PlistRoot = std::unique_ptr<void, PlistFree>;
+
+/// Reads an XML or binary property list; empty when the file is unreadable or no plist.
+PlistRoot readPlistFile(const std::filesystem::path& file);
+
+}  // namespace platform::detail

@@ -1,0 +1,77 @@
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+#include "platform/Applications.h"
+
+namespace fs = std::filesystem;
+
+namespace platform {
+namespace {
+
+std::optional<pid_t> parsePid(const std::string& name)
+{
+    pid_t pid = 0;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
+    if (error != std::errc() || end != name.data() + name.size() || pid <= 0) return std::nullopt;
+    return pid;
+}
+
+/// The real user id from /proc/PID/status ("Uid:\treal\teffective\tsaved\tfs").
+std::optional<uid_t> realUid(const fs::path& processFolder)
+{
+    std::ifstream status(processFolder / "status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("Uid:", 0) != 0) continue;
+        std::istringstream fields(line.substr(4));
+        long long uid = -1;
+        if (fields >> uid && uid >= 0) return static_cast<uid_t>(uid);
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+/// NAME.app when `executable` lies directly in NAME.app/Contents/MacOS/.
+std::optional<fs::path> bundleOf(const fs::path& executable)
+{
+    const fs::path macos = executable.parent_path();
+    const fs::path contents = macos.parent_path();
+    const fs::path bundle = contents.parent_path();
+    if (macos.filename() != "MacOS" || contents.filename() != "Contents" || bundle.extension() != ".app")
+        return std::nullopt;
+    return bundle;
+}
+
+}  // namespace
+
+std::vector<RunningApplication> runningApplications()
+{
+    std::vector<pid_t> pids;
+    std::error_code error;
+    for (fs::directory_iterator it("/proc", error), end; !error && it != end; it.increment(error))
+        if (auto pid = parsePid(it->path().filename().string())) pids.push_back(*pid);
+    std::sort(pids.begin(), pids.end());
+
+    const uid_t me = getuid();
+    std::vector<RunningApplication> applications;
+    for (const pid_t pid : pids) {
+        // A process may end or deny access between any two of these reads; it is then skipped.
+        const fs::path folder = fs::path("/proc") / std::to_string(pid);
+        if (realUid(folder) != me) continue;
+        std::error_code linkError;
+        std::string executable = fs::read_symlink(folder / "exe", linkError).string();
+        if (linkError || executable.empty()) continue;
+        static const std::string kDeleted = " (deleted)";
+        if (executable.size() > kDeleted.size() && executable.ends_with(kDeleted))
+            executable.resize(executable.size() - kDeleted.size());
+        const auto bundle = bundleOf(executable);
+        if (!bundle) continue;
+        applications.push_back({pid, bundleInfoString(*bundle, "CFBundleIdentifier"), *bundle});
+    }
+    return applications;
+}
+
+}  // namespace platform
