@@ -1,0 +1,24 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace ProcessExecution::detail {
+
+/// The path as it may stand between the single quotes of a shell command line: each ' becomes
+/// '\'' so nothing of it is read by the shell. Absent for a path with a line break, which is
+/// refused outright.
+std::optional<std::string> shellQuotable(const std::filesystem::path& path);
+
+/// `text` as the inside of a double-quoted script string: \ and " escaped.
+std::string scriptStringBody(const std::string& text);
+
+/// "spindump PID -file 'OUT/spinReport.txt' " (OUT already made quotable).
+std::string spindumpCommandLine(const std::string& processId, const std::string& quotableOutput);
+/// "system_profiler -detailLevel full SPApplicationsDataType > 'OUT/sysinfo.xml'"
+std::string systemProfilerCommandLine(const std::string& quotableOutput);
+/// do shell script "COMMAND"[ with administrator privileges]
+std::string doShellScriptSource(const std::string& commandLine, bool withAdministratorPrivileges);
+
+}  // namespace ProcessExecution::detail

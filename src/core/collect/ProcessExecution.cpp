@@ -1,0 +1,108 @@
+#include "core/collect/ProcessExecution.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "core/collect/CaptureCommands.h"
+#include "core/collect/Collectors.h"
+#include "core/collect/PListOperations.h"
+#include "core/collect/SerialQueue.h"
+#include "core/log/Logger.h"
+#include "core/target/RunningInstances.h"
+#include "core/workspace/UtilityFunctions.h"
+#include "platform/Platform.h"
+
+namespace ProcessExecution {
+
+tarvix::Guarded<tarvix::TextBinding> labelTextBinding;
+
+namespace {
+
+using namespace detail;
+
+void setStatus(const std::string& text)
+{
+    if (const tarvix::TextBinding binding = labelTextBinding.get()) binding->setText(text);
+}
+
+/// The output folder as it may stand in a command line, or the reason it may not.
+std::optional<std::string> quotableOutput(const char* capture, std::optional<platform::ScriptError>& refusal)
+{
+    const auto output = UtilityFunctions::tempOutputURL.get();
+    if (!output) {
+        // The command line would otherwise name a file in the root folder, outside the workspace.
+        Logger::logWarning(std::string(capture) + " skipped: the output folder is not set.");
+        refusal = platform::ScriptError{-1, "The output folder is not set."};
+        return std::nullopt;
+    }
+    auto quotable = shellQuotable(*output);
+    if (!quotable) {
+        Logger::logError(std::string(capture) + " skipped: the output folder's path contains a line break.");
+        refusal = platform::ScriptError{-1, "The output folder's path contains a line break."};
+    }
+    return quotable;
+}
+
+bool isDecimal(const std::string& text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
+}  // namespace
+
+std::optional<platform::ScriptError> runSpinDump()
+{
+    std::optional<platform::ScriptError> refusal;
+    const auto output = quotableOutput("Spindump", refusal);
+    if (!output) return refusal;
+    const std::string processId = UtilityFunctions::ProcessId.get();
+    if (!isDecimal(processId)) {
+        Logger::logWarning("Spindump skipped: the process id is not a number: " + processId);
+        return platform::ScriptError{-1, "The process id is not a number."};
+    }
+    const std::string commandLine = spindumpCommandLine(processId, *output);
+    Logger::logInfo("Spindump shell script: " + doShellScriptSource(commandLine, true));
+    return platform::doShellScript(platform::current(), commandLine, true);
+}
+
+std::optional<platform::ScriptError> runSystemProfiler()
+{
+    std::optional<platform::ScriptError> refusal;
+    const auto output = quotableOutput("System profiler", refusal);
+    if (!output) return refusal;
+    return platform::doShellScript(platform::current(), systemProfilerCommandLine(*output), false);
+}
+
+void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivologgingEnabled,
+                          std::function<void()> completion)
+{
+    SerialQueue queue("MonitoringQueue");
+    Logger::logInfo("Monitoring Queue initiated.");
+
+    queue.async([getSpinDump] {
+        if (!getSpinDump) return;
+        if (!UtilityFunctions::IsProcessRunning(UtilityFunctions::ProcessId.get())) return;
+        setStatus("Capturing Scrivo data dump.");
+        Logger::logInfo(platform::describe(runSpinDump()));
+    });
+    queue.async([getInstalledApps, getSpinDump] {
+        if (!getInstalledApps || !getSpinDump) return;
+        setStatus("Capturing system configuration and settings.");
+        Logger::logInfo(platform::describe(runSystemProfiler()));
+    });
+    queue.async([isScrivologgingEnabled] {
+        setStatus("Capturing Scrivo settings and logs.");
+        PListOperations::GetScrivoLogs(isScrivologgingEnabled);
+        UtilityFunctions::GetPropertyList();
+        UtilityFunctions::GetLicensingLogs();
+        UtilityFunctions::GetInstallLogs();
+        UtilityFunctions::GetIPMLogs();
+        PListOperations::RevertScrivoLogPList(isScrivologgingEnabled);
+    });
+    // The queue is serial, so this runs after the three tasks: the group's notification.
+    queue.async([ui = platform::current().ui, completion = std::move(completion)]() mutable {
+        if (ui && completion) ui->postToMainThread(std::move(completion));
+    });
+}
+
+}  // namespace ProcessExecution

@@ -1,0 +1,72 @@
+#include "core/target/InstallationDiscovery.h"
+
+#include <system_error>
+
+#include "core/log/Format.h"
+#include "core/log/Logger.h"
+#include "core/workspace/UtilityFunctions.h"
+#include "platform/Applications.h"
+
+namespace fs = std::filesystem;
+
+namespace UtilityFunctions {
+namespace {
+
+void appendInstalled(const std::string& bundleIdentifier, tarvix::Guarded<std::vector<fs::path>>& list)
+{
+    for (const fs::path& url : platform::applicationsWithBundleIdentifier(platform::current().folders, bundleIdentifier)) {
+        Logger::logInfo("App url for bundle: " + bundleIdentifier + " is: " + tarvix::pathText(url));
+        list.update([&](std::vector<fs::path>& urls) { urls.push_back(url); });
+    }
+}
+
+/// Only the first character of the last dot-separated component counts.
+std::string flavourOf(const std::string& version)
+{
+    const auto dot = version.rfind('.');
+    const std::string last = dot == std::string::npos ? version : version.substr(dot + 1);
+    if (last.empty()) return "Trunk";
+    switch (last.front()) {
+    case '1': return "Beta";
+    case '2': return "QX";
+    default: return "Trunk";
+    }
+}
+
+}  // namespace
+
+void getScrivoInstalledPath() { appendInstalled(ScrivoBundleIndentifiers[0], scrivoInstalledUrls); }
+
+void getGlanceInstalledPath() { appendInstalled(ScrivoBundleIndentifiers[1], glanceInstalledUrls); }
+
+void FlavourFromAppVersion(const fs::path& url)
+{
+    const auto version = platform::bundleInfoString(url, "CFBundleShortVersionString");
+    if (!version) return;
+    const std::string result = flavourOf(*version);
+    flavour.set(result);
+    Logger::logInfo(tarvix::format("FlavourFromAppVersion:%@ flavour: %@", {*version, result}));
+}
+
+void SetScrivoOrGlance()
+{
+    const auto running = ScrivoRunningInstance.get();
+    const std::string edition = !running.empty() && running.front() == ScrivoBundleIndentifiers[0] ? "Scrivo" : "Glance";
+    scrivoOrGlance.set(edition);
+
+    const auto output = tempOutputURL.get();
+    if (!output) {
+        Logger::logWarning("SetScrivoOrGlance: no output folder, the edition folder " + edition + " was not created.");
+        return;
+    }
+    const fs::path folder = *output / edition;
+    tempOutputURL.set(folder);
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error)
+        Logger::logError(tarvix::format("Failed to create directory: %@ Error: %@", {tarvix::pathText(folder), error.message()}));
+    else
+        Logger::logInfo(tarvix::format("Directory created: %@", {tarvix::pathText(folder)}));
+}
+
+}  // namespace UtilityFunctions
