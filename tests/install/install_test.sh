@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix, moves it elsewhere, starts it once offscreen (and a
+# second time, which must hand over to the running process), validates the desktop files, and
+# builds the Debian package to check its file list and dependencies.
+set -euo pipefail
+build=$1
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$work/first" > "$work/install.log"
+mv "$work/first" "$work/moved"   # a relocated install must still find its tools
+prefix=$work/moved
+
+expected_files=(
+  bin/tarvix
+  libexec/tarvix/spindump
+  libexec/tarvix/system_profiler
+  share/applications/com.norvane.Tarvix.desktop
+  share/icons/hicolor/scalable/apps/com.norvane.Tarvix.svg
+  share/metainfo/com.norvane.Tarvix.metainfo.xml
+  share/doc/Tarvix/README.md
+  share/doc/Tarvix/LICENSE
+)
+for f in "${expected_files[@]}"; do [ -e "$prefix/$f" ] || fail "missing $f"; done
+actual=$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)
+wanted=$(printf '%s\n' "${expected_files[@]}" | sort)
+[ "$actual" = "$wanted" ] || fail "installed files differ:"$'\n'"$(diff <(echo "$wanted") <(echo "$actual"))"
+
+desktop-file-validate "$prefix/share/applications/com.norvane.Tarvix.desktop"
+appstreamcli validate --no-net "$prefix/share/metainfo/com.norvane.Tarvix.metainfo.xml" > "$work/appstream.log" \
+  || { cat "$work/appstream.log"; fail "metainfo does not validate"; }
+
+# One start-up, offscreen, in a private home and a private socket folder.
+home=$work/home
+mkdir -p "$home" "$work/run"
+export HOME=$home TMPDIR=$work/run QT_QPA_PLATFORM=offscreen
+unset XDG_CACHE_HOME XDG_DATA_HOME
+"$prefix/bin/tarvix" > "$work/first.out" 2>&1 &
+pids+=($!)
+log=$home/Library/Tarvix/System/TarvixDebugOutput.log
+for _ in $(seq 1 100); do
+  grep -q 'Directory created: temp' "$log" 2>/dev/null && break
+  sleep 0.1
+done
+grep -q -- '----------------------------Application Started----------------------------' "$log" \
+  || { cat "$work/first.out"; fail "no start banner in $log"; }
+[ -d "$home/Library/Tarvix/temp" ] || fail "workspace not created"
+[ ! -e "$home/.cache/Logs/TarvixDebugOutput.log" ] || fail "the log was not moved out of the caches folder"
+kill -0 "${pids[0]}" || fail "the program ended after start-up"
+
+# A second start hands over to the running process and ends; no second start-up happens.
+timeout 20 "$prefix/bin/tarvix" > "$work/second.out" 2>&1 || fail "second start did not end cleanly"
+[ "$(grep -c 'Application Started' "$log")" -eq 1 ] || fail "the second start ran its own start-up"
+kill -0 "${pids[0]}" || fail "the first process died when asked for a window"
+
+# The Debian package: our files only, and what the program needs at run time.
+cpack -G DEB -B "$work/pkg" --config "$build/CPackConfig.cmake" > "$work/cpack.log" 2>&1 \
+  || { cat "$work/cpack.log"; fail "cpack failed"; }
+deb=$(ls "$work"/pkg/tarvix_*.deb)
+listed=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./usr/||' | sort)
+wanted=$(printf '%s\n' "${expected_files[@]}" | sed 's|share/doc/Tarvix|share/doc/Tarvix|' | sort)
+[ "$listed" = "$wanted" ] || fail "package files differ:"$'\n'"$(diff <(echo "$wanted") <(echo "$listed"))"
+depends=$(dpkg-deb -f "$deb" Depends)
+for d in qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtqml-workerscript zip \
+         fonts-dejavu-core pkexec libqt6quick6 libcurl4 libplist3; do
+  [[ ", $depends," == *", $d"[\ ,]* ]] || fail "package does not depend on $d: $depends"
+done
+echo "install test passed"
