@@ -24,8 +24,8 @@ expected_files=(
   share/applications/com.norvane.Tarvix.desktop
   share/icons/hicolor/scalable/apps/com.norvane.Tarvix.svg
   share/metainfo/com.norvane.Tarvix.metainfo.xml
-  share/doc/Tarvix/README.md
-  share/doc/Tarvix/LICENSE
+  share/doc/tarvix/README.md
+  share/doc/tarvix/LICENSE
 )
 for f in "${expected_files[@]}"; do [ -e "$prefix/$f" ] || fail "missing $f"; done
 actual=$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)
@@ -64,7 +64,7 @@ cpack -G DEB -B "$work/pkg" --config "$build/CPackConfig.cmake" > "$work/cpack.l
   || { cat "$work/cpack.log"; fail "cpack failed"; }
 deb=$(ls "$work"/pkg/tarvix_*.deb)
 listed=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./usr/||' | sort)
-wanted=$(printf '%s\n' "${expected_files[@]}" | sed 's|share/doc/Tarvix|share/doc/Tarvix|' | sort)
+wanted=$(printf '%s\n' "${expected_files[@]}" | sort)
 [ "$listed" = "$wanted" ] || fail "package files differ:"$'\n'"$(diff <(echo "$wanted") <(echo "$listed"))"
 depends=$(dpkg-deb -f "$deb" Depends)
 for d in qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtqml-workerscript zip \
