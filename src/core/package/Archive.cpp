@@ -1,0 +1,163 @@
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "core/collect/CopyPrimitives.h"
+#include "core/log/Format.h"
+#include "core/log/Logger.h"
+#include "core/package/FilesPathDirectory.h"
+#include "core/workspace/UtilityFunctions.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace FilesPathDirectory {
+namespace {
+
+constexpr const char* kZipTool = "/usr/bin/zip";
+constexpr double kLimitMegabytes = 100.0;
+
+class SpawnFileActions {
+public:
+    SpawnFileActions() { m_ok = ::posix_spawn_file_actions_init(&m_actions) == 0; }
+    ~SpawnFileActions()
+    {
+        if (m_ok)
+            ::posix_spawn_file_actions_destroy(&m_actions);
+    }
+    SpawnFileActions(const SpawnFileActions&) = delete;
+    SpawnFileActions& operator=(const SpawnFileActions&) = delete;
+    bool ok() const { return m_ok; }
+    posix_spawn_file_actions_t* get() { return &m_actions; }
+
+private:
+    posix_spawn_file_actions_t m_actions{};
+    bool m_ok = false;
+};
+
+/// Runs `program` with `arguments` in `folder` and waits; the exit status, or nothing when it
+/// could not start or did not exit normally.
+std::optional<int> runAndWait(const char* program, const std::vector<std::string>& arguments, const fs::path& folder)
+{
+    SpawnFileActions actions;
+    if (!actions.ok() || ::posix_spawn_file_actions_addchdir_np(actions.get(), folder.c_str()) != 0 ||
+        ::posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0) != 0)
+        return std::nullopt;
+    std::vector<std::string> storage = arguments;
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program));
+    for (auto& argument : storage)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, program, actions.get(), nullptr, argv.data(), environ) != 0)
+        return std::nullopt;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            return std::nullopt;
+    }
+    if (!WIFEXITED(status))
+        return std::nullopt;
+    return WEXITSTATUS(status);
+}
+
+/// The location without a trailing separator, so its last component is the folder's name.
+fs::path withoutTrailingSeparator(const fs::path& location)
+{
+    return location.has_filename() || !location.has_parent_path() ? location : location.parent_path();
+}
+
+std::optional<std::uintmax_t> regularFileSize(const fs::path& file)
+{
+    std::error_code error;
+    const auto size = fs::file_size(file, error);
+    return error ? std::nullopt : std::optional(size);
+}
+
+}  // namespace
+
+bool CommandLineCompression(const std::optional<fs::path>& directoryURL, const std::optional<fs::path>& zipFileURL)
+{
+    if (!directoryURL || !zipFileURL)
+        return false;
+    const fs::path directory = withoutTrailingSeparator(*directoryURL);
+    const fs::path parent = directory.parent_path();
+    const std::vector<std::string> arguments = {"-r", "-q", zipFileURL->string(), directory.filename().string(),
+                                                "UserEmailFeedback.json", "-x", ".DS_Store"};
+    std::error_code error;
+    if (!fs::exists(parent, error)) {
+        Logger::logError("Output folder path doesn't exist: " + parent.string());
+        return false;
+    }
+    if (runAndWait(kZipTool, arguments, parent) == 0) {
+        Logger::logInfo("Directory compressed successfully.");
+        return true;
+    }
+    Logger::logError("Failed to compress the directory.");
+    return false;
+}
+
+bool CompressOutputDirectory()
+{
+    const std::string archiveName = "scrivoMacLog_" + UtilityFunctions::UniqueId() + "_abc.zip";
+    const auto scratchFolder = UtilityFunctions::temptempURL.get();
+    const auto sessionFolder = UtilityFunctions::tempTimeStampedURL.get();
+    const auto outputFolder = UtilityFunctions::tempOutputURL.get();
+    std::optional<fs::path> scratchArchive;
+    if (scratchFolder)
+        scratchArchive = *scratchFolder / archiveName;
+
+    Logger::logInfo(outputFolder ? tarvix::pathText(*outputFolder) : std::string());
+    if (!CommandLineCompression(outputFolder, scratchArchive))
+        return false;
+    if (!sessionFolder)
+        return false;  // the archive stays in the scratch folder
+
+    deleteContentsOfDirectory(*sessionFolder);
+    UtilityFunctions::CopyFiles(*scratchFolder, *sessionFolder, archiveName);
+    // CopyFiles reports nothing back. Emptying the scratch folder after a failed copy would lose
+    // the only archive, so the copy is checked first and the scratch copy kept when it failed.
+    const fs::path finalArchive = *sessionFolder / archiveName;
+    const auto expectedSize = regularFileSize(*scratchArchive);
+    if (!expectedSize || regularFileSize(finalArchive) != expectedSize)
+        return false;
+
+    UtilityFunctions::tempOutputURL.set(sessionFolder);
+    deleteContentsOfDirectory(*scratchFolder);
+    UtilityFunctions::compressedLogURL.set(finalArchive);
+    return true;
+}
+
+bool isFileSizeValid(const fs::path& for_)
+{
+    std::error_code error;
+    const fs::file_status status = fs::status(for_, error);
+    if (error) {
+        Logger::logError("Error fetching file attributes: " + error.message());
+        return false;
+    }
+    if (!fs::is_regular_file(status))
+        return false;  // a folder or device has no file size
+    const auto size = fs::file_size(for_, error);
+    if (error) {
+        Logger::logError("Error fetching file attributes: " + error.message());
+        return false;
+    }
+    const double megabytes = std::ldexp(static_cast<double>(size), -20);
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f", megabytes);
+    Logger::logInfo(tarvix::format("Compressed file size: %@ mb", {text}));
+    return megabytes < kLimitMegabytes;
+}
+
+}  // namespace FilesPathDirectory

@@ -1,0 +1,122 @@
+#include <algorithm>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "core/log/Format.h"
+#include "core/log/Logger.h"
+#include "core/package/FilesPathDirectory.h"
+
+namespace fs = std::filesystem;
+
+namespace FilesPathDirectory {
+namespace {
+
+/// The entry names of a folder, hidden ones included, taken whole before anything is removed.
+std::optional<std::vector<std::string>> listNames(const fs::path& folder, std::error_code& error)
+{
+    std::vector<std::string> names;
+    fs::directory_iterator it(folder, error);
+    for (const fs::directory_iterator end; !error && it != end; it.increment(error))
+        names.push_back(it->path().filename().string());
+    if (error)
+        return std::nullopt;
+    return names;
+}
+
+/// "." + the lower-cased extension; "." for a name without one (".hidden" included). ASCII
+/// lower-casing is exact here: no upper-case letter outside ASCII lower-cases to a letter of
+/// an allowed extension.
+std::string comparisonKey(const std::string& name)
+{
+    std::string extension = fs::path(name).extension().string();
+    if (!extension.empty())
+        extension.erase(0, 1);
+    for (char& c : extension)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return "." + extension;
+}
+
+std::string couldNotOpen(const fs::path& folder, const std::error_code& error)
+{
+    return "The folder “" + folder.filename().string() + "” couldn’t be opened: " + error.message() + ".";
+}
+
+std::string couldNotRemove(const fs::path& item, const std::error_code& error)
+{
+    return "“" + item.filename().string() + "” couldn’t be removed: " + error.message() + ".";
+}
+
+}  // namespace
+
+// Links are judged by their own status, never their target's: a link is a file here, kept or
+// removed as a link, so nothing outside the session folder is examined or deleted.
+void removeFilesFromDirectoryRecursively(const std::string& atPath, std::span<const std::string> allowedExtensions)
+{
+    std::error_code error;
+    const auto names = listNames(atPath, error);
+    if (!names) {
+        Logger::logError("Error accessing directory: " + atPath + " - " + error.message());
+        return;
+    }
+    for (const std::string& name : *names) {
+        const std::string fullPath = atPath + "/" + name;
+        std::error_code statusError;
+        const fs::file_status status = fs::symlink_status(fullPath, statusError);
+        if (statusError || !fs::exists(status))
+            continue;
+        if (fs::is_directory(status)) {
+            removeFilesFromDirectoryRecursively(fullPath, allowedExtensions);
+            continue;
+        }
+        const std::string key = comparisonKey(name);
+        if (std::find(allowedExtensions.begin(), allowedExtensions.end(), key) != allowedExtensions.end()) {
+            Logger::logInfo("whitelisted file: " + fullPath);
+            continue;
+        }
+        std::error_code removeError;
+        if (fs::remove(fullPath, removeError)) {
+            Logger::logInfo("Removed file: " + fullPath);
+        } else {
+            Logger::logError("Error accessing directory: " + atPath + " - " +
+                             (removeError ? removeError.message() : std::string("No such file or directory")));
+            return;
+        }
+    }
+}
+
+void deleteContentsOfDirectory(const fs::path& at)
+{
+    std::error_code error;
+    const auto names = listNames(at, error);
+    if (!names) {
+        Logger::logError(tarvix::format("Error while deleting contents of directory: %@", {couldNotOpen(at, error)}));
+        return;
+    }
+    for (const std::string& name : *names) {
+        // remove_all takes a link away as a link; it never descends through one.
+        fs::remove_all(at / name, error);
+        if (error) {
+            Logger::logError(
+                tarvix::format("Error while deleting contents of directory: %@", {couldNotRemove(at / name, error)}));
+            return;
+        }
+        Logger::logInfo("Deleted: " + name);
+    }
+}
+
+void deleteDirectory(const fs::path& at)
+{
+    std::error_code error;
+    if (!fs::exists(fs::symlink_status(at, error)) && !error)
+        error = std::make_error_code(std::errc::no_such_file_or_directory);
+    if (!error)
+        fs::remove_all(at, error);
+    if (error)
+        Logger::logInfo(tarvix::format("Error deleting directory: %@", {couldNotRemove(at, error)}));
+    else
+        Logger::logInfo(tarvix::format("Directory deleted successfully. Path: %@", {tarvix::pathText(at)}));
+}
+
+}  // namespace FilesPathDirectory

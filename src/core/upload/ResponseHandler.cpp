@@ -1,0 +1,67 @@
+#include "core/upload/ResponseHandler.h"
+
+#include <unicode/utf8.h>
+
+#include <cmath>
+#include <string>
+
+#include "core/log/Logger.h"
+#include "core/upload/UrlErrors.h"
+
+namespace UploadAPI {
+namespace {
+
+/// The body as text when it is valid UTF-8, else the empty text.
+std::string utf8Text(const std::vector<std::uint8_t>& body)
+{
+    const auto length = static_cast<std::int32_t>(body.size());
+    for (std::int32_t i = 0; i < length;) {
+        UChar32 c = 0;
+        U8_NEXT(body.data(), i, length, c);
+        if (c < 0)
+            return {};
+    }
+    return std::string(body.begin(), body.end());
+}
+
+}  // namespace
+
+Result handleResponse(TransferOutcome outcome)
+{
+    if (outcome.statusCode) {
+        Logger::logInfo("Status Code: " + std::to_string(*outcome.statusCode));
+        if (outcome.body) {
+            Logger::logInfo("Response Data: " + utf8Text(*outcome.body));
+            switch (*outcome.statusCode) {
+            case 200: return std::move(*outcome.body);
+            case 405:
+            case 413:
+            case 500: return uploadError(1);
+            default: break;
+            }
+        }
+    }
+    if (outcome.error) {
+        Logger::logInfo(outcome.error->localizedDescription);
+        return std::move(*outcome.error);
+    }
+    Logger::logInfo("Unknown error occurred.");
+    return uploadError(0);
+}
+
+void UploadTaskDelegate::didSendBodyData(std::int64_t, std::int64_t totalBytesSent,
+                                         std::int64_t totalBytesExpectedToSend)
+{
+    if (totalBytesExpectedToSend <= 0)
+        return;
+    const double percentage = static_cast<double>(totalBytesSent) / static_cast<double>(totalBytesExpectedToSend) * 100.0;
+    const tarvix::TextBinding binding = uploadProgress.get();
+    if (percentage >= 1.0 && percentage < 100.0) {
+        if (binding)
+            binding->setText("Uploading " + std::to_string(static_cast<int>(percentage)) + "%");
+        return;
+    }
+    Logger::logInfo(binding ? binding->text() : std::string());
+}
+
+}  // namespace UploadAPI

@@ -1,0 +1,51 @@
+#include "core/upload/UploadAPI.h"
+
+#include <curl/curl.h>
+
+#include "config/BuildConfig.h"
+#include "core/upload/TransferSession.h"
+#include "core/workspace/Uuid.h"
+
+namespace UploadAPI {
+
+tarvix::Guarded<tarvix::TextBinding> uploadProgress;
+tarvix::Guarded<std::shared_ptr<UploadTask>> uploadTask;
+
+namespace {
+
+constexpr const char* kLogPath = "/cr-apip-7.0.0/mac/log";
+
+struct UrlCleanup {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+
+/// "https://" + the build's log server host + the log path, when that parses as a URL with a host.
+std::optional<std::string> endpoint()
+{
+    const std::string text = std::string("https://") + BuildConfig::kLogServerHost + kLogPath;
+    std::unique_ptr<CURLU, UrlCleanup> url(curl_url());
+    if (!url || curl_url_set(url.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK)
+        return std::nullopt;
+    char* host = nullptr;
+    if (curl_url_get(url.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK)
+        return std::nullopt;
+    const bool hasHost = host && host[0] != '\0';
+    curl_free(host);
+    return hasHost ? std::optional(text) : std::nullopt;
+}
+
+}  // namespace
+
+void upload(const std::optional<std::filesystem::path>& fileURL, CompletionHandler completionHandler)
+{
+    if (!fileURL)
+        return;
+    const auto url = endpoint();
+    if (!url)
+        return;
+    // A fresh boundary per upload, in the upper-case form of a UUID's text.
+    const std::string boundary = tarvix::makeUuid();
+    uploadTask.set(TransferSession::shared().start(*url, *fileURL, boundary, std::move(completionHandler)));
+}
+
+}  // namespace UploadAPI
