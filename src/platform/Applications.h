@@ -26,7 +26,8 @@ std::optional<std::string> bundleInfoString(const std::filesystem::path& bundle,
 std::vector<std::filesystem::path> applicationsWithBundleIdentifier(const Folders& folders,
                                                                     const std::string& bundleIdentifier);
 
-/// The current user's running applications, in ascending process id.
-std::vector<RunningApplication> runningApplications();
+/// The current user's running applications, in ascending process id (only those below
+/// folders.runningApplicationsRoot when it is set).
+std::vector<RunningApplication> runningApplications(const Folders& folders);
 
 }  // namespace platform

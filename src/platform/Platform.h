@@ -31,6 +31,9 @@ struct Folders {
     /// Runs a command with administrator rights: argv prefix, e.g. {"pkexec"}; empty: run directly
     /// (already root, or a test).
     std::vector<std::string> elevationCommand;
+    /// When set, only applications whose bundle lies below this folder count as running, so a
+    /// sandbox never sees the instances of another sandbox of the same user. Unset on the real system.
+    std::optional<std::filesystem::path> runningApplicationsRoot;
 };
 
 /// The one platform object of the process.

@@ -103,6 +103,12 @@ bool copyItem(const std::optional<fs::path>& at, const std::optional<fs::path>& 
         return false;
     }
     std::error_code error;
+    // A missing source leaves no empty folder behind for it.
+    if (!fs::exists(fs::symlink_status(*at, error))) {
+        Logger::logError("Error copying item: " +
+                         describe({error ? error : std::make_error_code(std::errc::no_such_file_or_directory), *at}));
+        return false;
+    }
     fs::create_directories(to->parent_path(), error);
     if (error) {
         Logger::logError("Error copying item: " + describe({error, to->parent_path()}));

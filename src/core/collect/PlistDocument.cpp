@@ -66,8 +66,10 @@ std::optional<std::string> writePlist(const PlistDocument& document, const fs::p
 
     std::error_code error;
     fs::path target = file;
-    if (fs::is_symlink(file, error)) target = fs::canonical(file, error);
-    if (error) return error.message();
+    if (fs::is_symlink(fs::symlink_status(file, error))) {
+        target = fs::canonical(file, error);
+        if (error) return error.message();
+    }
 
     mode_t mode = 0644;
     struct stat existing{};

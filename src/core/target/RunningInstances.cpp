@@ -10,7 +10,7 @@ namespace UtilityFunctions {
 
 bool IsApplicationRunning(const std::string& bundleIdentifier)
 {
-    for (const platform::RunningApplication& application : platform::runningApplications()) {
+    for (const platform::RunningApplication& application : platform::runningApplications(platform::current().folders)) {
         if (application.bundleIdentifier != bundleIdentifier) continue;
         ProcessId.set(std::to_string(application.processIdentifier));
         if (application.bundleURL)
@@ -27,7 +27,7 @@ bool IsApplicationRunning(const std::string& bundleIdentifier)
 
 bool IsProcessRunning(const std::string& processId)
 {
-    for (const platform::RunningApplication& application : platform::runningApplications()) {
+    for (const platform::RunningApplication& application : platform::runningApplications(platform::current().folders)) {
         if (std::to_string(application.processIdentifier) != processId) continue;
         Logger::logInfo(tarvix::format("Scrivo process is running. ProcessId: %@", {processId}));
         return true;

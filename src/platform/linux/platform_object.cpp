@@ -84,6 +84,7 @@ Platform Platform::sandbox(const fs::path& root, const fs::path& libexec)
     f.libexec = libexec;
     f.networkInterfaces = "/sys/class/net";
     f.desktopEntryFolders = {root / "usr/share/applications", f.home / ".local/share/applications"};
+    f.runningApplicationsRoot = root;
     platform.ui = std::make_shared<HeadlessUserInterface>();
     return platform;
 }

@@ -45,9 +45,15 @@ std::optional<fs::path> bundleOf(const fs::path& executable)
     return bundle;
 }
 
+bool isBelow(const fs::path& path, const fs::path& folder)
+{
+    const auto [mismatch, ignored] = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
+    return mismatch == folder.end();
+}
+
 }  // namespace
 
-std::vector<RunningApplication> runningApplications()
+std::vector<RunningApplication> runningApplications(const Folders& folders)
 {
     std::vector<pid_t> pids;
     std::error_code error;
@@ -55,6 +61,13 @@ std::vector<RunningApplication> runningApplications()
         if (auto pid = parsePid(it->path().filename().string())) pids.push_back(*pid);
     std::sort(pids.begin(), pids.end());
 
+    // /proc shows resolved paths, so the scope is compared in the same form.
+    std::optional<fs::path> scope;
+    if (folders.runningApplicationsRoot) {
+        std::error_code scopeError;
+        scope = fs::weakly_canonical(*folders.runningApplicationsRoot, scopeError);
+        if (scope->filename().empty()) scope = scope->parent_path();
+    }
     const uid_t me = getuid();
     std::vector<RunningApplication> applications;
     for (const pid_t pid : pids) {
@@ -68,7 +81,8 @@ std::vector<RunningApplication> runningApplications()
         if (executable.size() > kDeleted.size() && executable.ends_with(kDeleted))
             executable.resize(executable.size() - kDeleted.size());
         const auto bundle = bundleOf(executable);
-        if (!bundle) continue;
+        if (!bundle || (scope && !isBelow(*bundle, *scope)))
+            continue;
         applications.push_back({pid, bundleInfoString(*bundle, "CFBundleIdentifier"), *bundle});
     }
     return applications;

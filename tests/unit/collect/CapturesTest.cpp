@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "core/collect/PListOperations.h"
+#include "core/collect/ProcessExecution.h"
+#include "core/target/InstallationDiscovery.h"
+#include "core/target/RunningInstances.h"
+#include "core/workspace/UtilityFunctions.h"
+#include "support/SampleTargetSupport.h"
+#include "support/Sandbox.h"
+
+namespace fs = std::filesystem;
+using namespace tarvix;
+using namespace std::chrono_literals;
+
+namespace {
+
+/// A sandbox whose libexec holds stand-in spindump and system_profiler programs and whose
+/// elevation command is a stand-in; all three append their arguments to files in `records`.
+struct CaptureSandbox {
+    explicit CaptureSandbox(const std::string& elevation = "exec \"$@\"\n")
+    {
+        records = sandbox.root() / "records";
+        fs::create_directories(records);
+        const std::string spindumpLog = test::shellWord((records / "spindump.args").string());
+        test::writeExecutable(libexec() / "spindump", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> " + spindumpLog +
+                                                          "\n[ \"$2\" = -file ] || exit 64\n"
+                                                          "printf 'Process: %s\\n' \"$1\" > \"$3\"\n");
+        test::writeExecutable(libexec() / "system_profiler",
+                              "#!/bin/sh\nprintf '%s\\n' \"$@\" >> " +
+                                  test::shellWord((records / "system_profiler.args").string()) +
+                                  "\nprintf 'Applications:\\n\\n    Scrivo:\\n'\n");
+        test::writeExecutable(sandbox.root() / "bin" / "elevate",
+                              "#!/bin/sh\nprintf '%s\\n' \"$@\" >> " +
+                                  test::shellWord((records / "elevate.args").string()) + "\n" + elevation);
+        platform::Platform changed = sandbox.platform();
+        changed.folders.libexec = libexec();
+        changed.folders.elevationCommand = {(sandbox.root() / "bin" / "elevate").string()};
+        sandbox.reinstall(changed);
+        ProcessExecution::labelTextBinding.set(status);
+        PListOperations::resetForTesting();
+    }
+    ~CaptureSandbox()
+    {
+        ProcessExecution::labelTextBinding.set(nullptr);
+        PListOperations::resetForTesting();
+    }
+
+    fs::path libexec() const { return sandbox.root() / "libexec"; }
+    std::string record(const std::string& name) const { return test::readFile(records / (name + ".args")); }
+
+    /// The start flow for the full edition of the sample, installed and (when asked) running.
+    void startSession(bool running)
+    {
+        layout = sample::install(sandbox.root());
+        if (running) instance.emplace(layout.scrivoBundle);
+        ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories());
+        UtilityFunctions::ScrivoRunningInstance.set({"com.norvane.Scrivo.Pro"});
+        if (running) {
+            ASSERT_TRUE(UtilityFunctions::IsApplicationRunning("com.norvane.Scrivo.Pro"));
+        }
+        UtilityFunctions::SetScrivoOrGlance();
+        PListOperations::EnableScrivoLogging(true);
+        output = *UtilityFunctions::tempOutputURL.get();
+    }
+
+    /// Runs the captures and waits for the completion; answers the thread it ran on.
+    std::thread::id capture(bool installedApps, bool spinDump)
+    {
+        std::mutex mutex;
+        std::thread::id completedOn;
+        ProcessExecution::runTasksConcurrently(installedApps, spinDump, true, [&] {
+            std::lock_guard lock(mutex);
+            completedOn = std::this_thread::get_id();
+            ++completions;
+        });
+        EXPECT_TRUE(test::waitFor([&] { return completions > 0; }, 60s));
+        std::this_thread::sleep_for(100ms);
+        sandbox.ui().drain();
+        std::lock_guard lock(mutex);
+        return completedOn;
+    }
+
+    std::thread::id interfaceThread()
+    {
+        std::thread::id id;
+        sandbox.ui().postToMainThread([&] { id = std::this_thread::get_id(); });
+        sandbox.ui().drain();
+        return id;
+    }
+
+    bool logHas(const std::string& line) const
+    {
+        const auto lines = sandbox.logMessages();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+
+    test::Sandbox sandbox;
+    fs::path records;
+    std::shared_ptr<test::RecordingTextCell> status = std::make_shared<test::RecordingTextCell>();
+    sample::Layout layout;
+    std::optional<sample::RunningInstance> instance;
+    fs::path output;
+    std::atomic<int> completions{0};
+};
+
+const std::string kDump = "Capturing Scrivo data dump.";
+const std::string kProfile = "Capturing system configuration and settings.";
+const std::string kCollect = "Capturing Scrivo settings and logs.";
+
+}  // namespace
+
+TEST(Captures, AllThreeTasksRunInOrderWithTheExactCommandLines)
+{
+    CaptureSandbox run;
+    run.startSession(/*running=*/true);
+    const std::string pid = std::to_string(run.instance->pid());
+    const std::string out = run.output.string();
+
+    const auto completedOn = run.capture(true, true);
+    EXPECT_EQ(run.completions, 1);
+    EXPECT_EQ(completedOn, run.interfaceThread());
+    EXPECT_EQ(run.status->history(), (std::vector<std::string>{kDump, kProfile, kCollect}));
+
+    EXPECT_EQ(test::readFile(run.output / "spinReport.txt"), "Process: " + pid + "\n");
+    EXPECT_EQ(test::readFile(run.output / "sysinfo.xml"), "Applications:\n\n    Scrivo:\n");
+    EXPECT_EQ(run.record("spindump"), pid + "\n-file\n" + out + "/spinReport.txt\n");
+    EXPECT_EQ(run.record("system_profiler"), "-detailLevel\nfull\nSPApplicationsDataType\n");
+    // Only the data dump is elevated; PATH lists Tarvix's tools first.
+    const std::string path = "PATH=" + run.libexec().string() + ":";
+    const std::string elevated = run.record("elevate");
+    EXPECT_EQ(elevated.rfind("/usr/bin/env\n" + path, 0), 0u) << elevated;
+    EXPECT_NE(elevated.find("\n/bin/sh\n-c\nspindump " + pid + " -file '" + out + "/spinReport.txt' \n"), std::string::npos)
+        << elevated;
+    EXPECT_EQ(std::count(elevated.begin(), elevated.end(), '\n'), 5);
+
+    const auto lines = run.sandbox.logMessages();
+    const std::vector<std::string> expectedInOrder = {
+        "INFO: Monitoring Queue initiated.",
+        "INFO: Scrivo process is running. ProcessId: " + pid,
+        "INFO: Spindump shell script: do shell script \"spindump " + pid + " -file '" + out +
+            "/spinReport.txt' \" with administrator privileges",
+        "INFO: nil",
+        "INFO: nil",
+        "INFO: Item copied successfully!",
+    };
+    auto at = lines.begin();
+    for (const auto& line : expectedInOrder) {
+        at = std::find(at, lines.end(), line);
+        EXPECT_NE(at, lines.end()) << "missing, or out of order: " << line;
+    }
+    EXPECT_EQ(test::pythonPlist(run.layout.preferences / "com.norvane.Scrivo.Pro.plist", "'ScrivoLogging' in d['QX']"),
+              "False");
+}
+
+TEST(Captures, SkippedTasksChangeNothingAndTheCompletionStillComesOnce)
+{
+    CaptureSandbox run;
+    run.startSession(/*running=*/true);
+
+    run.capture(/*installedApps=*/true, /*spinDump=*/false);
+    EXPECT_EQ(run.completions, 1);
+    EXPECT_EQ(run.status->history(), (std::vector<std::string>{kCollect}));
+    EXPECT_FALSE(fs::exists(run.records / "spindump.args"));
+    EXPECT_FALSE(fs::exists(run.records / "system_profiler.args"));
+    EXPECT_FALSE(fs::exists(run.output / "sysinfo.xml"));
+    EXPECT_TRUE(fs::is_directory(run.output / "ScrivoLog"));
+}
+
+TEST(Captures, TargetGoneSkipsOnlyTheDataDump)
+{
+    CaptureSandbox run;
+    run.startSession(/*running=*/true);
+    run.instance->stop();
+
+    run.capture(true, true);
+    EXPECT_EQ(run.status->history(), (std::vector<std::string>{kProfile, kCollect}));
+    EXPECT_TRUE(run.logHas("WARNING: Scrivo process is not running. ProcessId: " + UtilityFunctions::ProcessId.get()));
+    EXPECT_FALSE(fs::exists(run.output / "spinReport.txt"));
+    EXPECT_TRUE(fs::exists(run.output / "sysinfo.xml"));
+}
+
+TEST(Captures, ADeclinedPasswordOrAMissingToolLosesOnlyThatFile)
+{
+    CaptureSandbox run("echo 'Error executing command as another user: Request dismissed' >&2\nexit 126\n");
+    fs::remove(run.libexec() / "system_profiler");
+    run.startSession(/*running=*/true);
+
+    run.capture(true, true);
+    EXPECT_EQ(run.completions, 1);
+    EXPECT_EQ(run.status->history(), (std::vector<std::string>{kDump, kProfile, kCollect}));
+    EXPECT_TRUE(run.logHas("INFO: {NSAppleScriptErrorMessage = \"Error executing command as another user: Request "
+                           "dismissed\"; NSAppleScriptErrorNumber = 126;}"));
+    EXPECT_TRUE(run.logHas("INFO: {NSAppleScriptErrorMessage = \"/bin/sh: 1: system_profiler: not found\"; "
+                           "NSAppleScriptErrorNumber = 127;}"));
+    EXPECT_FALSE(fs::exists(run.output / "spinReport.txt"));
+    EXPECT_TRUE(fs::is_directory(run.output / "PropertyList"));
+}
+
+TEST(Captures, QuotesInTheOutputPathNeverReachTheShell)
+{
+    CaptureSandbox run;
+    platform::Platform quoted = run.sandbox.platform();
+    quoted.folders.library = run.sandbox.root() / "it's \"q\" $(touch pwned)" / "Library";
+    run.sandbox.reinstall(quoted);
+    ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories());
+    const fs::path output = *UtilityFunctions::tempOutputURL.get();
+    UtilityFunctions::ProcessId.set("4242");
+
+    EXPECT_FALSE(ProcessExecution::runSpinDump());
+    EXPECT_FALSE(ProcessExecution::runSystemProfiler());
+    EXPECT_EQ(test::readFile(output / "spinReport.txt"), "Process: 4242\n");
+    EXPECT_EQ(test::readFile(output / "sysinfo.xml"), "Applications:\n\n    Scrivo:\n");
+    EXPECT_EQ(run.record("spindump"), "4242\n-file\n" + output.string() + "/spinReport.txt\n");
+    EXPECT_FALSE(fs::exists(run.sandbox.root() / "pwned"));
+    EXPECT_FALSE(fs::exists(fs::current_path() / "pwned"));
+
+    const fs::path quotedFolder = run.sandbox.root() / "it's \"q\" $(touch pwned)";
+    const std::string rest = output.string().substr(quotedFolder.string().size());
+    EXPECT_TRUE(run.logHas("INFO: Spindump shell script: do shell script \"spindump 4242 -file '" +
+                           run.sandbox.root().string() + R"(/it'\\''s \"q\" $(touch pwned))" + rest +
+                           "/spinReport.txt' \" with administrator privileges"))
+        << run.sandbox.logText();
+}
+
+TEST(Captures, RefusedOutputFoldersWriteNothing)
+{
+    CaptureSandbox run;
+    UtilityFunctions::ProcessId.set("4242");
+
+    // No workspace: the command lines would name the root folder.
+    EXPECT_TRUE(ProcessExecution::runSpinDump());
+    EXPECT_TRUE(ProcessExecution::runSystemProfiler());
+    EXPECT_TRUE(run.logHas("WARNING: Spindump skipped: the output folder is not set."));
+    EXPECT_TRUE(run.logHas("WARNING: System profiler skipped: the output folder is not set."));
+
+    platform::Platform broken = run.sandbox.platform();
+    broken.folders.library = run.sandbox.root() / "line\nbreak" / "Library";
+    run.sandbox.reinstall(broken);
+    ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories());
+    EXPECT_TRUE(ProcessExecution::runSpinDump());
+    EXPECT_TRUE(run.logHas("ERROR: Spindump skipped: the output folder's path contains a line break."));
+
+    UtilityFunctions::tempOutputURL.set(run.sandbox.root());
+    UtilityFunctions::ProcessId.set("1; touch pwned");
+    EXPECT_TRUE(ProcessExecution::runSpinDump());
+
+    EXPECT_FALSE(fs::exists(run.records / "spindump.args"));
+    EXPECT_FALSE(fs::exists(run.records / "system_profiler.args"));
+    EXPECT_FALSE(fs::exists(run.records / "elevate.args"));
+}

@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <fstream>
+
+#include "core/collect/PListOperations.h"
+#include "core/target/InstallationDiscovery.h"
+#include "core/workspace/UtilityFunctions.h"
+#include "support/SampleTargetSupport.h"
+#include "support/Sandbox.h"
+
+namespace fs = std::filesystem;
+using namespace tarvix;
+using sample::PlistFormat;
+
+namespace {
+
+/// Everything in the file except the QX flavour's "ScrivoLogging", as plistlib sees it.
+const std::string kEverythingElse =
+    "{k: ({kk: vv for kk, vv in v.items() if kk != 'ScrivoLogging'} if k == 'QX' else v) for k, v in d.items()}";
+const std::string kEntry = "d['QX'].get('ScrivoLogging')";
+const std::string kUsersEntry = "{'EnableScrivoLogging': [3, 1], 'Note': 'set by the user'}";
+const std::string kVerboseEntry = "{'EnableScrivoLogging': [10, 7]}";
+
+/// The start flow's state for the full edition of flavour QX, preference file in `format`.
+struct Session {
+    explicit Session(PlistFormat format, bool userLoggingEntry = false)
+    {
+        sample::install(sandbox.root(), {.preferencesFormat = format, .userLoggingEntry = userLoggingEntry});
+        PListOperations::resetForTesting();
+        EXPECT_TRUE(UtilityFunctions::CreateOutputDirectories());
+        UtilityFunctions::ScrivoRunningInstance.set({"com.norvane.Scrivo.Pro"});
+        UtilityFunctions::flavour.set("QX");
+        UtilityFunctions::scrivoOrGlance.set("Scrivo");
+        preferences = sandbox.library() / "Preferences" / "com.norvane.Scrivo.Pro.plist";
+        record = sandbox.library() / "Tarvix" / "System" / "ScrivoLoggingSwitch.plist";
+    }
+    ~Session() { PListOperations::resetForTesting(); }
+
+    std::vector<std::string> newLines(std::size_t since) const
+    {
+        const auto lines = sandbox.logMessages();
+        return {lines.begin() + static_cast<long>(std::min(since, lines.size())), lines.end()};
+    }
+
+    test::Sandbox sandbox;
+    fs::path preferences;
+    fs::path record;
+};
+
+mode_t modeOf(const fs::path& file)
+{
+    struct stat info{};
+    ::stat(file.c_str(), &info);
+    return info.st_mode & 07777;
+}
+
+}  // namespace
+
+TEST(LoggingSwitch, EnableAndRevertKeepEveryOtherValueAndTheFormat)
+{
+    for (const PlistFormat format : {PlistFormat::Binary, PlistFormat::Xml}) {
+        SCOPED_TRACE(format == PlistFormat::Binary ? "binary" : "xml");
+        Session session(format);
+        ::chmod(session.preferences.c_str(), 0604);
+        const std::string before = test::pythonPlist(session.preferences, "d");
+        const std::string others = test::pythonPlist(session.preferences, kEverythingElse);
+        const auto folderBefore = test::treeListing(session.preferences.parent_path());
+        const auto mark = session.sandbox.logMessages().size();
+
+        PListOperations::EnableScrivoLogging(true);
+        EXPECT_EQ(session.newLines(mark),
+                  (std::vector<std::string>{"INFO: PropertyList URL: " + session.preferences.string(),
+                                            "INFO: Scrivologging dictionary created"}));
+        EXPECT_EQ(test::pythonPlist(session.preferences, kEntry), kVerboseEntry);
+        EXPECT_EQ(test::pythonPlist(session.preferences, kEverythingElse), others);
+        EXPECT_EQ(test::isBinaryPlist(session.preferences), format == PlistFormat::Binary);
+        EXPECT_EQ(modeOf(session.preferences), 0604u);
+        EXPECT_TRUE(PListOperations::PListUpdated);
+        EXPECT_EQ(PListOperations::PListURL.get(), session.preferences);
+        EXPECT_TRUE(fs::exists(session.record));
+
+        PListOperations::RevertScrivoLogPList(true);
+        EXPECT_EQ(test::pythonPlist(session.preferences, "d"), before);
+        EXPECT_EQ(test::isBinaryPlist(session.preferences), format == PlistFormat::Binary);
+        EXPECT_EQ(modeOf(session.preferences), 0604u);
+        EXPECT_FALSE(PListOperations::PListUpdated);
+        EXPECT_FALSE(fs::exists(session.record));
+        // No temporary file is left next to the preferences.
+        EXPECT_EQ(test::treeListing(session.preferences.parent_path()), folderBefore);
+    }
+}
+
+TEST(LoggingSwitch, TheUsersOwnEntrySurvivesTheSession)
+{
+    Session session(PlistFormat::Binary, /*userLoggingEntry=*/true);
+    const std::string before = test::pythonPlist(session.preferences, "d");
+    ASSERT_EQ(test::pythonPlist(session.preferences, kEntry), kUsersEntry);
+
+    PListOperations::EnableScrivoLogging(true);
+    EXPECT_EQ(session.sandbox.logMessages().back(), "INFO: Scrivologging dictionary updated");
+    EXPECT_EQ(test::pythonPlist(session.preferences, kEntry), kVerboseEntry);
+
+    // A second start in the same run (its window closed while monitoring) must not take the
+    // verbose entry for the user's.
+    PListOperations::EnableScrivoLogging(true);
+    EXPECT_EQ(test::pythonPlist(session.preferences, kEntry), kVerboseEntry);
+
+    PListOperations::RevertScrivoLogPList(true);
+    EXPECT_EQ(test::pythonPlist(session.preferences, "d"), before);
+}
+
+TEST(LoggingSwitch, FalseMeansUntouched)
+{
+    Session session(PlistFormat::Xml);
+    const std::string bytes = test::readFile(session.preferences);
+    const auto mark = session.sandbox.logMessages().size();
+
+    PListOperations::EnableScrivoLogging(false);
+    PListOperations::GetScrivoLogs(false);
+    PListOperations::RevertScrivoLogPList(false);
+
+    EXPECT_EQ(test::readFile(session.preferences), bytes);
+    EXPECT_TRUE(session.newLines(mark).empty());
+    EXPECT_FALSE(PListOperations::PListURL.get());
+    EXPECT_FALSE(PListOperations::PListUpdated);
+    EXPECT_FALSE(fs::exists(*UtilityFunctions::tempOutputURL.get() / "ScrivoLog"));
+}
+
+TEST(LoggingSwitch, FilesItCannotUseAreNeverWritten)
+{
+    Session session(PlistFormat::Binary);
+    const auto mark = session.sandbox.logMessages().size();
+
+    UtilityFunctions::ScrivoRunningInstance.set({});
+    PListOperations::EnableScrivoLogging(true);
+    EXPECT_FALSE(PListOperations::PListURL.get());
+    EXPECT_TRUE(session.newLines(mark).empty());
+    UtilityFunctions::ScrivoRunningInstance.set({"com.norvane.Scrivo.Pro"});
+
+    // Not a property list: left byte for byte, enable still counts as done.
+    const std::string garbage = "bplist00 truncated";
+    std::ofstream(session.preferences, std::ios::binary | std::ios::trunc) << garbage;
+    PListOperations::EnableScrivoLogging(true);
+    EXPECT_TRUE(PListOperations::PListUpdated);
+    PListOperations::RevertScrivoLogPList(true);
+    EXPECT_EQ(test::readFile(session.preferences), garbage);
+    EXPECT_EQ(session.newLines(mark),
+              (std::vector<std::string>{"INFO: PropertyList URL: " + session.preferences.string()}));
+    EXPECT_FALSE(fs::exists(session.record));
+    PListOperations::resetForTesting();
+
+    // No dictionary for the flavour: content unchanged, nothing recorded.
+    sample::writePreferences(session.preferences.parent_path(), sample::Edition::Scrivo, PlistFormat::Binary);
+    UtilityFunctions::flavour.set("Nightly");
+    const std::string before = test::pythonPlist(session.preferences, "d");
+    PListOperations::EnableScrivoLogging(true);
+    EXPECT_EQ(test::pythonPlist(session.preferences, "d"), before);
+    EXPECT_FALSE(fs::exists(session.record));
+    PListOperations::RevertScrivoLogPList(true);
+    EXPECT_EQ(test::pythonPlist(session.preferences, "d"), before);
+    PListOperations::resetForTesting();
+
+    // A write that fails: the error line, the file as it was, no record left behind.
+    if (::geteuid() != 0) {
+        UtilityFunctions::flavour.set("QX");
+        fs::permissions(session.preferences.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
+        PListOperations::EnableScrivoLogging(true);
+        fs::permissions(session.preferences.parent_path(), fs::perms::owner_all);
+        EXPECT_EQ(session.sandbox.logMessages().back(),
+                  "ERROR: addToPlist Failed to update plist. URL: " + session.preferences.string());
+        EXPECT_EQ(test::pythonPlist(session.preferences, "d"), before);
+        EXPECT_FALSE(fs::exists(session.record));
+    }
+}
+
+TEST(LoggingSwitch, AKilledSessionIsRevertedAtTheNextStartUp)
+{
+    for (const bool userLoggingEntry : {false, true}) {
+        SCOPED_TRACE(userLoggingEntry ? "with the user's entry" : "without an entry");
+        Session session(PlistFormat::Xml, userLoggingEntry);
+        const std::string before = test::pythonPlist(session.preferences, "d");
+        PListOperations::EnableScrivoLogging(true);
+        ASSERT_TRUE(fs::exists(session.record));
+
+        // The run ends here without reverting; the next one starts with fresh memory.
+        PListOperations::resetForTesting();
+        UtilityFunctions::resetSharedValuesForTesting();
+        ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories());
+        PListOperations::revertLeftoverLogging();
+
+        EXPECT_EQ(test::pythonPlist(session.preferences, "d"), before);
+        EXPECT_FALSE(test::isBinaryPlist(session.preferences));
+        EXPECT_EQ(session.sandbox.logMessages().back(),
+                  "INFO: Reverted the logging switch left on by an earlier run. URL: " + session.preferences.string());
+        EXPECT_FALSE(fs::exists(session.record));
+
+        const auto mark = session.sandbox.logMessages().size();
+        PListOperations::revertLeftoverLogging();
+        EXPECT_TRUE(session.newLines(mark).empty());
+    }
+}
+
+TEST(LoggingSwitch, StartUpLeavesAnEntryTheUserChangedSinceAndThisRunsOwnSwitch)
+{
+    Session session(PlistFormat::Binary);
+    PListOperations::EnableScrivoLogging(true);
+    // This run's own switch is not a leftover.
+    PListOperations::revertLeftoverLogging();
+    EXPECT_EQ(test::pythonPlist(session.preferences, kEntry), kVerboseEntry);
+    EXPECT_TRUE(fs::exists(session.record));
+
+    PListOperations::resetForTesting();
+    // The user turned logging to something else before Tarvix ran again.
+    const std::string script = "import plistlib,sys\n"
+                               "p=sys.argv[1]; d=plistlib.load(open(p,'rb'))\n"
+                               "d['QX']['ScrivoLogging']={'EnableScrivoLogging':[1,1]}\n"
+                               "plistlib.dump(d,open(p,'wb'),fmt=plistlib.FMT_BINARY)\n";
+    test::runCommand("python3 -c " + test::shellWord(script) + " " + test::shellWord(session.preferences.string()));
+    PListOperations::revertLeftoverLogging();
+    EXPECT_EQ(test::pythonPlist(session.preferences, kEntry), "{'EnableScrivoLogging': [1, 1]}");
+    EXPECT_EQ(session.sandbox.logMessages().back(),
+              "INFO: Logging switch left by an earlier run is no longer on, nothing reverted. URL: " +
+                  session.preferences.string());
+    EXPECT_FALSE(fs::exists(session.record));
+}
+
+TEST(GetScrivoLogs, CopiesTheTargetsLogFolderIntoTheSession)
+{
+    Session session(PlistFormat::Binary);
+    UtilityFunctions::SetScrivoOrGlance();
+    const fs::path source = session.sandbox.library() / "Application Support/Norvane/Scrivo/QX/Scrivo/ScrivoLog";
+    const fs::path copy = *UtilityFunctions::tempOutputURL.get() / "ScrivoLog";
+
+    PListOperations::GetScrivoLogs(true);
+    EXPECT_EQ(test::treeListing(copy), test::treeListing(source));
+    EXPECT_EQ(session.sandbox.logMessages().back(), "INFO: Item copied successfully!");
+
+    PListOperations::GetScrivoLogs(true);
+    EXPECT_EQ(session.sandbox.logMessages().back().rfind("ERROR: Error copying item: ", 0), 0u);
+
+    UtilityFunctions::scrivoOrGlance.set(std::nullopt);
+    PListOperations::GetScrivoLogs(true);
+    EXPECT_EQ(session.sandbox.logMessages().back(),
+              "WARNING: GetScrivoLogs: no edition chosen, the target's log folder was not copied.");
+}
