@@ -152,3 +152,19 @@ TEST(RunningApplications, ScanSeesBundleProgramsEvenAfterTheirFileIsDeleted)
     EXPECT_TRUE(std::is_sorted(applications.begin(), applications.end(),
                                [](const auto& a, const auto& b) { return a.processIdentifier < b.processIdentifier; }));
 }
+
+TEST(RunningApplications, ASandboxSeesOnlyItsOwnInstances)
+{
+    test::Sandbox sandbox;
+    test::TempDir elsewhere;
+    const auto layout = sample::install(elsewhere.path());
+    sample::RunningInstance foreign(layout.scrivoBundle);
+
+    EXPECT_FALSE(UtilityFunctions::IsApplicationRunning("com.norvane.Scrivo.Pro"));
+    EXPECT_FALSE(UtilityFunctions::IsProcessRunning(std::to_string(foreign.pid())));
+
+    platform::Platform unscoped = sandbox.platform();
+    unscoped.folders.runningApplicationsRoot.reset();
+    sandbox.reinstall(unscoped);
+    EXPECT_TRUE(UtilityFunctions::IsProcessRunning(std::to_string(foreign.pid())));
+}
