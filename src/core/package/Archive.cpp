@@ -129,8 +129,12 @@ bool CompressOutputDirectory()
     // the only archive, so the copy is checked first and the scratch copy kept when it failed.
     const fs::path finalArchive = *sessionFolder / archiveName;
     const auto expectedSize = regularFileSize(*scratchArchive);
-    if (!expectedSize || regularFileSize(finalArchive) != expectedSize)
+    if (!expectedSize || regularFileSize(finalArchive) != expectedSize) {
+        std::error_code ignored;
+        if (expectedSize)
+            fs::remove(finalArchive, ignored);  // a partial copy is no archive
         return false;
+    }
 
     UtilityFunctions::tempOutputURL.set(sessionFolder);
     deleteContentsOfDirectory(*scratchFolder);

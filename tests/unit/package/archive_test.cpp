@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include <algorithm>
+#include <fstream>
+#include <cstring>
+#include <sstream>
+
+#include "core/package/FeedbackRecord.h"
+#include "core/package/FilesPathDirectory.h"
+#include "core/workspace/UtilityFunctions.h"
+#include "support/PrivateNamespace.h"
+#include "support/Sandbox.h"
+
+namespace fs = std::filesystem;
+using tarvix::test::Sandbox;
+namespace UF = UtilityFunctions;
+
+namespace {
+
+void touch(const fs::path& file, const std::string& content = "x")
+{
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << content;
+}
+
+std::vector<std::string> entries(const fs::path& archive)
+{
+    std::istringstream lines(tarvix::test::runCommand("zipinfo -1 '" + archive.string() + "'"));
+    std::vector<std::string> names;
+    for (std::string line; std::getline(lines, line);)
+        names.push_back(line);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> names(const fs::path& folder)
+{
+    std::vector<std::string> result;
+    for (const auto& entry : fs::directory_iterator(folder))
+        result.push_back(entry.path().filename().string());
+    std::sort(result.begin(), result.end());
+    return result;
+}
+
+std::string archiveName() { return "scrivoMacLog_" + UF::UniqueId() + "_abc.zip"; }
+
+/// A workspace whose session holds the edition folder "Scrivo", as after collection.
+fs::path collectedSession(const fs::path& library)
+{
+    const fs::path root = library / "Tarvix";
+    const fs::path session = root / "Output" / "20261206093000";
+    fs::create_directories(session / "Scrivo");
+    fs::create_directories(root / "temp");
+    UF::tempTimeStampedURL.set(session);
+    UF::tempOutputURL.set(session / "Scrivo");
+    UF::temptempURL.set(root / "temp");
+    return session;
+}
+
+}  // namespace
+
+TEST(CompressOutputDirectory, LeavesTheArchiveAloneInTheSessionFolder)
+{
+    Sandbox sandbox;
+    // Spaces in the path need no quoting: the arguments go to zip one by one.
+    const fs::path session = collectedSession(sandbox.library() / "with space");
+    touch(session / "Scrivo/ScrivoLog/app.log", "log text");
+    touch(session / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "<plist/>");
+    touch(session / "Scrivo/.DS_Store");
+    touch(session / "Scrivo/ScrivoLog/.DS_Store");
+    touch(session / "Scrivo/core.bin");
+    fs::create_directories(session / "Scrivo/empty");
+    UF::CreateUserDetailContent("a@b.io", "it broke");
+    FilesPathDirectory::removeFilesFromDirectoryRecursively(session.string(), UF::allowedExtensions);
+    const auto linesBefore = sandbox.logMessages().size();
+
+    ASSERT_TRUE(FilesPathDirectory::CompressOutputDirectory());
+
+    const fs::path archive = session / archiveName();
+    EXPECT_EQ(names(session), std::vector<std::string>{archiveName()});
+    EXPECT_TRUE(fs::is_empty(*UF::temptempURL.get()));
+    EXPECT_EQ(UF::tempOutputURL.get(), session);
+    EXPECT_EQ(UF::compressedLogURL.get(), archive);
+    EXPECT_EQ(entries(archive),
+              (std::vector<std::string>{"Scrivo/", "Scrivo/Preferences/", "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
+                                        "Scrivo/ScrivoLog/", "Scrivo/ScrivoLog/app.log", "Scrivo/empty/",
+                                        "UserEmailFeedback.json"}));
+    EXPECT_EQ(tarvix::test::runCommand("unzip -p '" + archive.string() + "' Scrivo/ScrivoLog/app.log"), "log text");
+
+    auto lines = sandbox.logMessages();
+    lines.erase(lines.begin(), lines.begin() + static_cast<long>(linesBefore));
+    const std::vector<std::string> expected = {"INFO: " + (session / "Scrivo").string(),
+                                               "INFO: Directory compressed successfully."};
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 2), expected);
+    EXPECT_EQ(lines.back(), "INFO: Deleted: " + archiveName());  // the scratch copy, last
+}
+
+TEST(CompressOutputDirectory, FailuresLeaveTheWorkspaceAsItWas)
+{
+    Sandbox sandbox;
+    const fs::path session = collectedSession(sandbox.library());
+    touch(session / "UserEmailFeedback.json", "{}");
+
+    // The session folder (parent of the output folder) is missing: zip never runs.
+    UF::tempOutputURL.set(sandbox.root() / "gone" / "Scrivo");
+    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory());
+    EXPECT_EQ(sandbox.logMessages().back(), "ERROR: Output folder path doesn't exist: " + (sandbox.root() / "gone").string());
+
+    // zip fails (nothing to add): no rearrangement.
+    fs::remove(session / "UserEmailFeedback.json");
+    fs::remove(session / "Scrivo");
+    touch(session / "other.txt");
+    UF::tempOutputURL.set(session / "Scrivo");
+    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory());
+    EXPECT_EQ(sandbox.logMessages().back(), "ERROR: Failed to compress the directory.");
+    EXPECT_EQ(names(session), std::vector<std::string>{"other.txt"});
+    EXPECT_FALSE(UF::compressedLogURL.get());
+
+    // Absent locations never stop the program.
+    EXPECT_FALSE(FilesPathDirectory::CommandLineCompression(std::nullopt, session / "x.zip"));
+    EXPECT_FALSE(FilesPathDirectory::CommandLineCompression(session, std::nullopt));
+    UF::temptempURL.set(std::nullopt);
+    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory());
+}
+
+// Runs only inside a private mount namespace started by CopyFailureKeepsTheScratchArchive.
+TEST(CompressOutputDirectoryInPrivateMounts, DISABLED_FullDiskAtTheCopy)
+{
+    Sandbox sandbox;
+    const fs::path session = collectedSession(sandbox.library());
+    fs::remove(session / "Scrivo");
+    // A 16 KiB file system: empty files take no room there, but their archive does not fit.
+    ASSERT_EQ(::mount("tmpfs", session.c_str(), "tmpfs", 0, "size=16k"), 0) << std::strerror(errno);
+    struct Unmount {
+        fs::path at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{session};
+    fs::create_directories(session / "Scrivo");
+    for (int i = 0; i < 600; ++i)
+        touch(session / "Scrivo" / ("empty-log-file-" + std::to_string(i) + ".log"), "");
+    UF::CreateUserDetailContent("", "disk full");
+
+    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory());
+
+    const fs::path scratch = *UF::temptempURL.get() / archiveName();
+    ASSERT_TRUE(fs::exists(scratch)) << "the only archive was lost";
+    EXPECT_GT(fs::file_size(scratch), 16u * 1024);
+    EXPECT_EQ(entries(scratch).size(), 602u);
+    EXPECT_FALSE(UF::compressedLogURL.get());
+    EXPECT_FALSE(fs::exists(session / archiveName())) << "a partial copy was left behind";
+}
+
+TEST(CompressOutputDirectory, CopyFailureKeepsTheScratchArchive)
+{
+    const auto run = tarvix::test::runSelfInNamespace(
+        {"-m", "--propagation", "private"}, "CompressOutputDirectoryInPrivateMounts.DISABLED_FullDiskAtTheCopy");
+    if (!run.available)
+        GTEST_SKIP() << "unshare cannot make a private mount namespace here";
+    EXPECT_TRUE(run.passed()) << run.output;
+}
+
+TEST(IsFileSizeValid, RejectsFrom100MiBOn)
+{
+    Sandbox sandbox;
+    const fs::path file = sandbox.root() / "archive.zip";
+    std::ofstream(file).close();
+
+    fs::resize_file(file, 104'857'599);  // sparse: no real disk space
+    EXPECT_TRUE(FilesPathDirectory::isFileSizeValid(file));
+    EXPECT_EQ(sandbox.logMessages().back(), "INFO: Compressed file size: 100.000 mb");
+
+    fs::resize_file(file, 104'857'600);
+    EXPECT_FALSE(FilesPathDirectory::isFileSizeValid(file));
+    EXPECT_EQ(sandbox.logMessages().back(), "INFO: Compressed file size: 100.000 mb");
+
+    fs::resize_file(file, 1'572'864);
+    EXPECT_TRUE(FilesPathDirectory::isFileSizeValid(file));
+    EXPECT_EQ(sandbox.logMessages().back(), "INFO: Compressed file size: 1.500 mb");
+
+    EXPECT_FALSE(FilesPathDirectory::isFileSizeValid(sandbox.root() / "missing.zip"));
+    EXPECT_EQ(sandbox.logMessages().back().rfind("ERROR: Error fetching file attributes: ", 0), 0u);
+}
