@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -189,6 +190,9 @@ int main(int argc, char** argv)
         std::cerr << "tarvix-logserver: cannot load the certificate in " << options->pkiFolder << "\n";
         return 1;
     }
+    // One request per connection: the upload makes one request anyway, and no idle keep-alive
+    // connection delays a stop.
+    server.set_keep_alive_max_count(1);
     server.Post(kLogPath, [&options](const httplib::Request& req, httplib::Response& res,
                                      const httplib::ContentReader& reader) { handleUpload(*options, req, res, reader); });
     // cpp-httplib's default adds SO_REUSEPORT, which would let a second server share the port
@@ -206,15 +210,15 @@ int main(int argc, char** argv)
         sigwait(&signals, &received);
         g_stopping = true;
         server.stop();
+        // Every request is stored before it is answered, so nothing is lost by not waiting for
+        // cpp-httplib to wind down connections a client still holds open.
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        std::_Exit(0);
     });
     if (options->readyFile)
         std::ofstream(*options->readyFile) << options->port << "\n";
     say("listening on https://" + options->host + ":" + std::to_string(options->port) + kLogPath);
-    server.listen_after_bind();
-    if (!g_stopping) {
-        // listen ended by itself; wake the waiter so it can be joined.
-        kill(getpid(), SIGTERM);
-    }
-    signalWaiter.join();
-    return 0;
+    const bool stoppedBySignal = server.listen_after_bind() || g_stopping;
+    std::cout.flush();
+    std::_Exit(stoppedBySignal ? 0 : 1);
 }

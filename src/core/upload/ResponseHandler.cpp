@@ -56,9 +56,8 @@ void UploadTaskDelegate::didSendBodyData(std::int64_t, std::int64_t totalBytesSe
         return;
     const double percentage = static_cast<double>(totalBytesSent) / static_cast<double>(totalBytesExpectedToSend) * 100.0;
     const tarvix::TextBinding binding = uploadProgress.get();
-    if (percentage >= 1.0 && percentage < 100.0) {
-        if (binding)
-            binding->setText("Uploading " + std::to_string(static_cast<int>(percentage)) + "%");
+    if (percentage >= 1.0 && percentage < 100.0 && binding) {
+        binding->setText("Uploading " + std::to_string(static_cast<int>(percentage)) + "%");
         return;
     }
     Logger::logInfo(binding ? binding->text() : std::string());
