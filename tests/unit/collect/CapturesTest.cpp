@@ -200,12 +200,32 @@ TEST(Captures, ADeclinedPasswordOrAMissingToolLosesOnlyThatFile)
     EXPECT_TRUE(fs::is_directory(run.output / "PropertyList"));
 }
 
-TEST(Captures, QuotesInTheOutputPathNeverReachTheShell)
+TEST(Captures, TheOutputPathNeverReachesTheShell)
 {
     CaptureSandbox run;
-    platform::Platform quoted = run.sandbox.platform();
-    quoted.folders.library = run.sandbox.root() / "it's \"q\" $(touch pwned)" / "Library";
-    run.sandbox.reinstall(quoted);
+    UtilityFunctions::ProcessId.set("4242");
+    // No workspace: the command lines would name the root folder, so nothing runs.
+    EXPECT_TRUE(ProcessExecution::runSpinDump());
+    EXPECT_TRUE(ProcessExecution::runSystemProfiler());
+    EXPECT_TRUE(run.logHas("WARNING: Spindump skipped: the output folder is not set."));
+    EXPECT_TRUE(run.logHas("WARNING: System profiler skipped: the output folder is not set."));
+
+    platform::Platform changed = run.sandbox.platform();
+    changed.folders.library = run.sandbox.root() / "line\nbreak" / "Library";
+    run.sandbox.reinstall(changed);
+    ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories());
+    EXPECT_TRUE(ProcessExecution::runSpinDump());
+    EXPECT_TRUE(run.logHas("ERROR: Spindump skipped: the output folder's path contains a line break."));
+
+    UtilityFunctions::ProcessId.set("1; touch pwned");
+    EXPECT_TRUE(ProcessExecution::runSpinDump());
+    EXPECT_FALSE(fs::exists(run.records / "spindump.args"));
+    EXPECT_FALSE(fs::exists(run.records / "elevate.args"));
+
+    // Quotes stay literal: the files land in the folder of that exact name.
+    const fs::path quotedFolder = run.sandbox.root() / "it's \"q\" $(touch pwned)";
+    changed.folders.library = quotedFolder / "Library";
+    run.sandbox.reinstall(changed);
     ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories());
     const fs::path output = *UtilityFunctions::tempOutputURL.get();
     UtilityFunctions::ProcessId.set("4242");
@@ -218,37 +238,9 @@ TEST(Captures, QuotesInTheOutputPathNeverReachTheShell)
     EXPECT_FALSE(fs::exists(run.sandbox.root() / "pwned"));
     EXPECT_FALSE(fs::exists(fs::current_path() / "pwned"));
 
-    const fs::path quotedFolder = run.sandbox.root() / "it's \"q\" $(touch pwned)";
     const std::string rest = output.string().substr(quotedFolder.string().size());
     EXPECT_TRUE(run.logHas("INFO: Spindump shell script: do shell script \"spindump 4242 -file '" +
                            run.sandbox.root().string() + R"(/it'\\''s \"q\" $(touch pwned))" + rest +
                            "/spinReport.txt' \" with administrator privileges"))
         << run.sandbox.logText();
-}
-
-TEST(Captures, RefusedOutputFoldersWriteNothing)
-{
-    CaptureSandbox run;
-    UtilityFunctions::ProcessId.set("4242");
-
-    // No workspace: the command lines would name the root folder.
-    EXPECT_TRUE(ProcessExecution::runSpinDump());
-    EXPECT_TRUE(ProcessExecution::runSystemProfiler());
-    EXPECT_TRUE(run.logHas("WARNING: Spindump skipped: the output folder is not set."));
-    EXPECT_TRUE(run.logHas("WARNING: System profiler skipped: the output folder is not set."));
-
-    platform::Platform broken = run.sandbox.platform();
-    broken.folders.library = run.sandbox.root() / "line\nbreak" / "Library";
-    run.sandbox.reinstall(broken);
-    ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories());
-    EXPECT_TRUE(ProcessExecution::runSpinDump());
-    EXPECT_TRUE(run.logHas("ERROR: Spindump skipped: the output folder's path contains a line break."));
-
-    UtilityFunctions::tempOutputURL.set(run.sandbox.root());
-    UtilityFunctions::ProcessId.set("1; touch pwned");
-    EXPECT_TRUE(ProcessExecution::runSpinDump());
-
-    EXPECT_FALSE(fs::exists(run.records / "spindump.args"));
-    EXPECT_FALSE(fs::exists(run.records / "system_profiler.args"));
-    EXPECT_FALSE(fs::exists(run.records / "elevate.args"));
 }

@@ -86,24 +86,6 @@ TEST(CopyItem, NeverOverwritesAndReportsEveryFailure)
                                         "WARNING: Invalid source or destination URL"}));
 }
 
-TEST(CopyItem, AnUnreadablePartDoesNotStopTheRestOfTheTree)
-{
-    if (::geteuid() == 0) GTEST_SKIP() << "root reads everything";
-    test::Sandbox sandbox;
-    const fs::path source = sandbox.root() / "source";
-    write(source / "a" / "first.log", "1");
-    write(source / "b" / "locked.log", "2");
-    write(source / "c" / "last.log", "3");
-    fs::permissions(source / "b" / "locked.log", fs::perms::none);
-
-    EXPECT_FALSE(UtilityFunctions::copyItem(source, sandbox.root() / "copy"));
-    EXPECT_EQ(test::readFile(sandbox.root() / "copy" / "a" / "first.log"), "1");
-    EXPECT_EQ(test::readFile(sandbox.root() / "copy" / "c" / "last.log"), "3");
-    const std::string last = sandbox.logMessages().back();
-    EXPECT_EQ(last.rfind("ERROR: Error copying item: ", 0), 0u);
-    EXPECT_NE(last.find("locked.log"), std::string::npos) << last;
-}
-
 TEST(CopyFiles, CreatesTheFolderAndLogsEachOutcome)
 {
     test::Sandbox sandbox;

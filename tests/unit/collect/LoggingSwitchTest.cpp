@@ -160,19 +160,6 @@ TEST(LoggingSwitch, FilesItCannotUseAreNeverWritten)
     EXPECT_FALSE(fs::exists(session.record));
     PListOperations::RevertScrivoLogPList(true);
     EXPECT_EQ(test::pythonPlist(session.preferences, "d"), before);
-    PListOperations::resetForTesting();
-
-    // A write that fails: the error line, the file as it was, no record left behind.
-    if (::geteuid() != 0) {
-        UtilityFunctions::flavour.set("QX");
-        fs::permissions(session.preferences.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
-        PListOperations::EnableScrivoLogging(true);
-        fs::permissions(session.preferences.parent_path(), fs::perms::owner_all);
-        EXPECT_EQ(session.sandbox.logMessages().back(),
-                  "ERROR: addToPlist Failed to update plist. URL: " + session.preferences.string());
-        EXPECT_EQ(test::pythonPlist(session.preferences, "d"), before);
-        EXPECT_FALSE(fs::exists(session.record));
-    }
 }
 
 TEST(LoggingSwitch, AKilledSessionIsRevertedAtTheNextStartUp)
