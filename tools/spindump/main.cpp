@@ -97,8 +97,12 @@ int main(int argc, char** argv)
             break;
         case spindump::AttachFailure::PermissionDenied:
             std::cerr << "spindump: permission denied: cannot sample process " << *pid << " (" << process->name
-                      << ", user " << process->userName << ") as user " << currentUserName()
-                      << "; run spindump as root or as that user (" << attachError.message << ")\n";
+                      << ", user " << process->userName << ") as user " << currentUserName();
+            if (geteuid() == 0)
+                std::cerr << "; the system does not allow tracing it";
+            else
+                std::cerr << "; run spindump as root or as that user";
+            std::cerr << " (" << attachError.message << ")\n";
             break;
         case spindump::AttachFailure::Other:
             std::cerr << "spindump: cannot sample process " << *pid << " (" << process->name
