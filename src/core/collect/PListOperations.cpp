@@ -43,10 +43,12 @@ void addToPlist()
     if (PLIST_IS_DICT(flavourDictionary)) {
         plist_t existing = plist_dict_get_item(flavourDictionary, kLoggingKey);
         const bool wasDictionary = PLIST_IS_DICT(existing);
-        ExistingScrivoLogPlist.set(share(existing));
+        // Our own entry, left by a run whose record is gone, is not the user's: revert removes it.
+        const SharedPlistNode earlier = isVerboseLoggingEntry(existing) ? nullptr : share(existing);
+        ExistingScrivoLogPlist.set(earlier);
         // Recorded before the file changes: a crash between the two leaves a record that
         // restores what the file holds anyway.
-        saveRecord({*url, flavour, share(existing)});
+        saveRecord({*url, flavour, earlier});
         plist_dict_set_item(flavourDictionary, kLoggingKey, verboseLoggingEntry().release());
         Logger::logInfo(wasDictionary ? "Scrivologging dictionary updated" : "Scrivologging dictionary created");
         switched = true;

@@ -189,6 +189,19 @@ TEST(LoggingSwitch, AKilledSessionIsRevertedAtTheNextStartUp)
     }
 }
 
+TEST(LoggingSwitch, AVerboseEntryLeftWithoutItsRecordIsNotTakenForTheUsers)
+{
+    Session session(PlistFormat::Binary);
+    PListOperations::EnableScrivoLogging(true);
+    PListOperations::resetForTesting();
+    fs::remove(session.record);
+
+    PListOperations::EnableScrivoLogging(true);
+    EXPECT_EQ(session.sandbox.logMessages().back(), "INFO: Scrivologging dictionary updated");
+    PListOperations::RevertScrivoLogPList(true);
+    EXPECT_EQ(test::pythonPlist(session.preferences, kEntry), "None");
+}
+
 TEST(LoggingSwitch, StartUpLeavesAnEntryTheUserChangedSinceAndThisRunsOwnSwitch)
 {
     Session session(PlistFormat::Binary);
