@@ -52,7 +52,7 @@ int main(int argc, char** argv)
     }
 
     try {
-        const Layout layout = install(argv[1], options);
+        const Layout layout = install(std::filesystem::absolute(argv[1]), options);
         std::cout << "Sample installed under " << layout.root.string() << "\n";
         if (!layout.scrivoBundle.empty()) std::cout << "  " << layout.scrivoBundle.string() << "\n";
         if (!layout.glanceBundle.empty()) std::cout << "  " << layout.glanceBundle.string() << "\n";
