@@ -1,0 +1,35 @@
+#pragma once
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "core/log/Logger.h"
+#include "platform/Platform.h"
+
+namespace bench {
+
+/// Peak resident memory in MiB of this process (self) or of its waited-for children.
+inline double peakRssMiB(int who = RUSAGE_SELF)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+inline double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+/// The diagnostic log goes into `root`/home/.cache, as in a real run, not to the user's files.
+inline void installSandbox(const std::filesystem::path& root)
+{
+    platform::install(platform::Platform::sandbox(root));
+    Logger::setupLogFile();
+}
+
+}  // namespace bench

@@ -1,0 +1,99 @@
+// Generates a large session and packs it the way the share flow does: pruning, then the archive
+// step. Used by run_package_bench, which times the same work done by find -delete and zip -r.
+//
+//   tarvix-bench-package generate DIR FILES MIB   a session DIR/session/{Scrivo/..., UserEmailFeedback.json}
+//   tarvix-bench-package run DIR                  prune + CompressOutputDirectory on it
+#include <fstream>
+#include <iostream>
+#include <random>
+
+#include "BenchSupport.h"
+#include "core/package/FeedbackRecord.h"
+#include "core/package/FilesPathDirectory.h"
+#include "core/workspace/UtilityFunctions.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+/// Log-like text (compresses about as well as real logs) or random bytes for binary files.
+void writeFile(const fs::path& path, std::size_t size, bool text, std::mt19937_64& random)
+{
+    static const char* const words[] = {"INFO", "ERROR", "render", "document", "page", "font", "cache", "sync",
+                                        "license", "update", "0x7ff8", "thread", "timeout", "retry", "ok"};
+    std::string content;
+    content.reserve(size);
+    while (content.size() < size) {
+        if (text) {
+            content += "2026-12-06 08:";
+            content += std::to_string(random() % 60) + ":" + std::to_string(random() % 60) + " ";
+            for (int i = 0; i < 8; ++i) {
+                content += words[random() % std::size(words)];
+                content += ' ';
+            }
+            content += std::to_string(random() % 100000) + "\n";
+        } else {
+            const std::uint64_t value = random();
+            content.append(reinterpret_cast<const char*>(&value), sizeof value);
+        }
+    }
+    content.resize(size);
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+int generate(const fs::path& dir, int files, std::size_t mebibytes)
+{
+    std::mt19937_64 random(42);  // same tree every time, so both runs pack identical input
+    const fs::path edition = dir / "session" / "Scrivo";
+    fs::create_directories(dir / "temp");
+    const char* const kept[] = {".log", ".txt", ".plist", ".xml", ".json", ".dmp", ".csv", ".LOG"};
+    const char* const pruned[] = {".bin", ".dat", "", ".cache", ".DS_Store"};
+    const std::size_t average = mebibytes * 1024 * 1024 / static_cast<std::size_t>(files);
+    for (int i = 0; i < files; ++i) {
+        const fs::path folder = edition / ("folder" + std::to_string(i % 250)) / ("sub" + std::to_string(i % 7));
+        fs::create_directories(folder);
+        const bool keep = random() % 10 < 7;
+        const std::string extension = keep ? kept[random() % std::size(kept)] : pruned[random() % std::size(pruned)];
+        const std::string name = extension == ".DS_Store" ? ".DS_Store" : "file" + std::to_string(i) + extension;
+        const std::size_t size = average / 2 + random() % (average + 1);
+        writeFile(folder / name, size, keep, random);
+    }
+    std::ofstream(dir / "session" / "UserEmailFeedback.json") << R"({"machineid":"x","email":"","problemdesc":"bench"})";
+    return 0;
+}
+
+int run(const fs::path& dir)
+{
+    bench::installSandbox(dir / "logroot");
+    UtilityFunctions::tempTimeStampedURL.set(dir / "session");
+    UtilityFunctions::tempOutputURL.set(dir / "session" / "Scrivo");
+    UtilityFunctions::temptempURL.set(dir / "temp");
+
+    auto start = std::chrono::steady_clock::now();
+    FilesPathDirectory::removeFilesFromDirectoryRecursively((dir / "session").string(),
+                                                            UtilityFunctions::allowedExtensions);
+    const double pruning = bench::secondsSince(start);
+    start = std::chrono::steady_clock::now();
+    const bool archived = FilesPathDirectory::CompressOutputDirectory();
+    const double archiving = bench::secondsSince(start);
+    const auto archive = UtilityFunctions::compressedLogURL.get();
+    std::printf("tarvix  prune %.2f s, archive %.2f s (zip + rearrangement), total %.2f s; archive %.1f MiB; "
+                "peak RSS %.1f MiB (zip child %.1f MiB)%s\n",
+                pruning, archiving, pruning + archiving,
+                archive ? static_cast<double>(fs::file_size(*archive)) / 1048576.0 : 0.0, bench::peakRssMiB(),
+                bench::peakRssMiB(RUSAGE_CHILDREN), archived ? "" : " FAILED");
+    return archived ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "generate" && argc == 5)
+        return generate(argv[2], std::stoi(argv[3]), std::stoul(argv[4]));
+    if (command == "run" && argc == 3)
+        return run(argv[2]);
+    std::cerr << "usage: tarvix-bench-package generate DIR FILES MIB | run DIR\n";
+    return 2;
+}
