@@ -149,6 +149,7 @@ std::optional<ProcessInfo> readProcessInfo(pid_t pid)
         info.startTime = *boot + static_cast<time_t>(static_cast<double>(leadingNumber(fields[19])) / ticks);
     info.residentKiB = leadingNumber(statusValue(*status, "VmRSS"));
     info.threadCount = static_cast<int>(leadingNumber(statusValue(*status, "Threads")));
+    info.tracerPid = static_cast<pid_t>(leadingNumber(statusValue(*status, "TracerPid")));
     return info;
 }
 

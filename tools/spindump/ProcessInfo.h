@@ -26,6 +26,8 @@ struct ProcessInfo {
     double systemCpuSeconds = 0;
     long residentKiB = 0;
     int threadCount = 0;
+    /// The debugger attached to it, 0 when none.
+    pid_t tracerPid = 0;
 };
 
 enum class ProcessState { Running, Gone };

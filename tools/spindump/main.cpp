@@ -43,6 +43,15 @@ std::string currentUserName()
     return entry ? entry->pw_name : std::to_string(geteuid());
 }
 
+std::string permissionHint(const spindump::ProcessInfo& process)
+{
+    if (process.tracerPid != 0)
+        return "it is already being traced by process " + std::to_string(process.tracerPid);
+    if (geteuid() == 0) return "the system does not allow tracing it";
+    if (process.uid == geteuid()) return "the system lets only root trace it (kernel.yama.ptrace_scope); run spindump as root";
+    return "run spindump as root or as that user";
+}
+
 /// Run through pkexec, the report would belong to root inside the user's own session folder;
 /// hand it to the user who asked for it.
 void giveToInvokingUser(int fd)
@@ -97,12 +106,8 @@ int main(int argc, char** argv)
             break;
         case spindump::AttachFailure::PermissionDenied:
             std::cerr << "spindump: permission denied: cannot sample process " << *pid << " (" << process->name
-                      << ", user " << process->userName << ") as user " << currentUserName();
-            if (geteuid() == 0)
-                std::cerr << "; the system does not allow tracing it";
-            else
-                std::cerr << "; run spindump as root or as that user";
-            std::cerr << " (" << attachError.message << ")\n";
+                      << ", user " << process->userName << ") as user " << currentUserName() << "; "
+                      << permissionHint(*process) << " (" << attachError.message << ")\n";
             break;
         case spindump::AttachFailure::Other:
             std::cerr << "spindump: cannot sample process " << *pid << " (" << process->name

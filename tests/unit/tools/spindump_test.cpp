@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -185,11 +186,18 @@ TEST(Spindump, ReportsWhatItSampledWhenTheProcessExits)
     const pid_t pid = instance.pid();
     const fs::path report = root.path() / "spinReport.txt";
 
-    tarvix::test::ToolProcess spindump(ToolCommand({kSpindump, std::to_string(pid), "-file", report.string()}));
+    // Run through pkexec, the report goes to the user who asked for it.
+    ToolCommand command({kSpindump, std::to_string(pid), "-file", report.string()});
+    command.environment["PKEXEC_UID"] = "65534";
+    tarvix::test::ToolProcess spindump(command);
     std::this_thread::sleep_for(1s);
     instance.stop();
     auto result = spindump.wait();
     ASSERT_EQ(result.exitStatus, 0) << result.err;
+
+    struct stat owner{};
+    ASSERT_EQ(stat(report.c_str(), &owner), 0);
+    EXPECT_EQ(owner.st_uid, geteuid() == 0 ? 65534u : geteuid());
 
     const std::string text = readFile(report);
     EXPECT_NE(text.find("The process exited during sampling"), std::string::npos) << text;
