@@ -2,6 +2,7 @@
 // of its call stacks to PATH. Run by the data-dump capture, usually with administrator rights.
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -119,11 +120,19 @@ int main(int argc, char** argv)
 
     // Opened before sampling so an unwritable path fails at once. O_NOFOLLOW: with administrator
     // rights, a link planted at PATH must not redirect the write to another file.
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) {
+    // O_NONBLOCK: a FIFO at PATH must not hold the capture until someone reads it.
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    struct stat file {};
+    if (fd < 0 || fstat(fd, &file) != 0 || !S_ISREG(file.st_mode)) {
         int error = errno;
-        std::cerr << "spindump: cannot write " << path << ": "
-                  << (error == ELOOP ? "it is a symbolic link" : std::strerror(error)) << '\n';
+        std::string reason = error == ELOOP ? "it is a symbolic link" : std::strerror(error);
+        if (fd >= 0) {
+            reason = "it is not a regular file";
+            close(fd);
+        } else if (error == ENXIO) {
+            reason = "it is not a regular file";
+        }
+        std::cerr << "spindump: cannot write " << path << ": " << reason << '\n';
         return kFailure;
     }
     giveToInvokingUser(fd);

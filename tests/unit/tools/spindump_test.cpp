@@ -262,6 +262,12 @@ TEST(Spindump, RefusesBadRequestsWithoutWritingAReport)
     EXPECT_NE(result.err.find("symbolic link"), std::string::npos) << result.err;
     EXPECT_EQ(readFile(victim), "keep");
     fs::remove(report);
+    // Nor may a FIFO that nobody reads hold it up.
+    ASSERT_EQ(mkfifo(report.c_str(), 0600), 0);
+    result = runTool(ToolCommand({kSpindump, pid, "-file", report.string()}));
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_NE(result.err.find("not a regular file"), std::string::npos) << result.err;
+    fs::remove(report);
 
     if (geteuid() != 0) GTEST_SKIP() << "sampling another user's process needs root to set up";
     // Another user without the right to trace root's process.
