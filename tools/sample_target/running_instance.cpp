@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -49,14 +50,21 @@ RunningInstance::RunningInstance(const fs::path& bundle)
     const fs::path program = bundle / "Contents" / "MacOS" / bundle.stem();
     const std::string programText = program.string();
     char* argv[] = {const_cast<char*>(programText.c_str()), nullptr};
+    // The program writes nothing; its standard streams go nowhere, so an instance that outlives
+    // a pipeline (tarvix-sample-sandbox --detach | ...) never holds the pipe open.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    for (const int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+        posix_spawn_file_actions_addopen(&actions, stream, "/dev/null", stream == STDIN_FILENO ? O_RDONLY : O_WRONLY, 0);
     int error = 0;
     // A copy written by another thread of the test a moment ago may still be open somewhere for
     // a few milliseconds (ETXTBSY); retry briefly.
     for (int attempt = 0; attempt < 50; ++attempt) {
-        error = ::posix_spawn(&m_pid, programText.c_str(), nullptr, nullptr, argv, environ);
+        error = ::posix_spawn(&m_pid, programText.c_str(), &actions, nullptr, argv, environ);
         if (error != ETXTBSY) break;
         std::this_thread::sleep_for(20ms);
     }
+    posix_spawn_file_actions_destroy(&actions);
     if (error != 0) {
         m_pid = 0;
         throw std::runtime_error("sample: cannot start " + programText + ": " + std::strerror(error));
