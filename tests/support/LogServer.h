@@ -34,6 +34,8 @@ struct ReceivedUpload {
 /// The real `tarvix-logserver` as a child process, listening on the port of
 /// BuildConfig::kLogServerHost with the certificates of TARVIX_PKI_DIR (whose ca.pem the build
 /// pins). One server per port at a time across processes: construction waits for a lock.
+/// The server is ended with the thread that started it (so it never outlives a crashed test):
+/// construct it on a thread that lives as long as it does, normally the test's own.
 class LogServer {
 public:
     enum class Mode { Normal, EmptyBody, NoBody, Stall, Drop };
