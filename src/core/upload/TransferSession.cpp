@@ -136,6 +136,8 @@ private:
         set(curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "https"));
         set(curl_easy_setopt(easy, CURLOPT_PRIVATE, this));
         set(curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L));
+        // A cancel during a slow name lookup must not wait for the resolver thread to finish.
+        set(curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L));
         set(curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, m_errorText));
         set(curl_easy_setopt(easy, CURLOPT_POST, 1L));
         set(curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(m_body->size())));
