@@ -1,3 +1,224 @@
 #include "ContentView.h"
 
-ContentView::ContentView(QObject* parent) : QObject(parent) {}
+#include <QCoreApplication>
+#include <QMetaMethod>
+#include <QMetaProperty>
+
+#include "DesktopActions.h"
+#include "FlowRunner.h"
+#include "Graphemes.h"
+#include "MailTo.h"
+#include "SessionFlows.h"
+#include "config/BuildConfig.h"
+#include "core/package/FeedbackRecord.h"
+#include "core/workspace/UtilityFunctions.h"
+
+using namespace tarvix::app;
+
+namespace {
+
+template <typename T>
+T fromVariant(const QVariant& value);
+template <>
+int fromVariant<int>(const QVariant& value) { return value.toInt(); }
+template <>
+bool fromVariant<bool>(const QVariant& value) { return value.toBool(); }
+template <>
+std::string fromVariant<std::string>(const QVariant& value) { return value.toString().toStdString(); }
+template <>
+SecondaryError fromVariant<SecondaryError>(const QVariant& value)
+{
+    const int raw = value.toInt();
+    return raw == 1 ? SecondaryError::network : raw == 2 ? SecondaryError::canceled : SecondaryError::none;
+}
+template <>
+std::optional<Field> fromVariant<std::optional<Field>>(const QVariant& value)
+{
+    switch (value.toInt()) {
+    case 0: return Field::feedback;
+    case 1: return Field::email;
+    default: return std::nullopt;
+    }
+}
+
+constexpr const char* kCellNames[] = {
+#define TARVIX_CELL_NAME(type, qmlType, name, initial) #name,
+    TARVIX_SESSION_CELLS(TARVIX_CELL_NAME)
+#undef TARVIX_CELL_NAME
+};
+
+QString withoutLastCharacter(const QString& text) { return text.left(text.size() - 1); }
+
+bool endsWithAny(const QString& text, std::initializer_list<QChar> characters)
+{
+    if (text.isEmpty()) return false;
+    for (QChar c : characters)
+        if (text.back() == c) return true;
+    return false;
+}
+
+}  // namespace
+
+ContentView::ContentView(QObject* parent)
+    : QObject(parent),
+      m_state(std::make_shared<SessionState>()),
+      m_flows(std::make_shared<SessionFlows>(m_state)),
+      m_runner(std::make_unique<FlowRunner>())
+{
+    for (int i = 0; i < kCellCount; ++i) {
+        m_gui[i] = m_state->variant(static_cast<CellId>(i));
+        const int property = metaObject()->indexOfProperty(kCellNames[i]);
+        m_notifySignal[i] = metaObject()->property(property).notifySignalIndex();
+    }
+    m_state->attach(
+        thread(), [this](CellId id, QVariant value, std::uint64_t sequence) { applyToWindow(id, value, sequence); },
+        [this](CellId id, QVariant value, std::uint64_t sequence) {
+            QMetaObject::invokeMethod(
+                this, [this, id, value = std::move(value), sequence] { applyToWindow(id, value, sequence); },
+                Qt::QueuedConnection);
+        });
+}
+
+ContentView::~ContentView()
+{
+    m_state->detach();
+    m_runner.reset();
+}
+
+QString ContentView::logId() const { return QString::fromStdString(UtilityFunctions::UniqueId()); }
+
+QString ContentView::supportEmail() const { return QString::fromUtf8(BuildConfig::kSupportEmail); }
+
+bool ContentView::isIdle() const { return !m_runner->busy(); }
+
+void ContentView::applyToWindow(CellId id, const QVariant& value, std::uint64_t sequence)
+{
+    const int index = static_cast<int>(id);
+    // A write made on this thread may overtake an older one still queued from a flow.
+    if (sequence <= m_shownSequence[index]) return;
+    m_shownSequence[index] = sequence;
+    if (m_gui[index] != value) {
+        m_gui[index] = value;
+        metaObject()->method(m_notifySignal[index]).invoke(this, Qt::DirectConnection);
+    }
+    if (m_formLocked != m_flows->sessionPackaged()) {
+        m_formLocked = m_flows->sessionPackaged();
+        emit formLockedChanged();
+    }
+}
+
+void ContentView::writeFromWindow(CellId id, const QVariant& value)
+{
+    if (m_state->variant(id) == value) return;
+    switch (id) {
+#define TARVIX_CELL_WRITE(type, qmlType, name, initial)    \
+    case CellId::name:                                     \
+        m_state->name.set(fromVariant<type>(value));       \
+        break;
+        TARVIX_SESSION_CELLS(TARVIX_CELL_WRITE)
+#undef TARVIX_CELL_WRITE
+    case CellId::count:
+        return;
+    }
+    afterWindowWrite(id);
+}
+
+void ContentView::afterWindowWrite(CellId id)
+{
+    switch (id) {
+    case CellId::getSpinDump:
+    case CellId::getInstalledApps:
+        m_state->captureDetails.set(captureDetailsFor(m_state->getSpinDump.get(), m_state->getInstalledApps.get()));
+        break;
+    case CellId::feedbackText:
+        feedbackTextChanged(m_state->feedbackText.get());
+        break;
+    case CellId::emailText:
+        emailTextChanged(m_state->emailText.get());
+        break;
+    default:
+        break;
+    }
+}
+
+// Each write below runs this handler again with the written text, until a run writes nothing.
+void ContentView::feedbackTextChanged(const std::string& changed)
+{
+    if (m_flows->sessionPackaged()) return;
+    const QString newValue = QString::fromStdString(changed);
+    if (endsWithAny(newValue, {u'\r', u'\t'})) {
+        set_feedbackFormFocus(static_cast<int>(Field::email));
+        set_feedbackText(withoutLastCharacter(newValue));
+    }
+    const int limit = m_state->maxFeedbackCharacterCount.get();
+    if (graphemeCount(newValue) > limit)
+        set_feedbackText(graphemePrefix(QString::fromStdString(m_state->feedbackText.get()), limit));
+    m_state->isInitialFocus.set(false);
+    m_state->primaryButtonDisabled.set(m_state->feedbackText.get().empty());
+}
+
+void ContentView::emailTextChanged(const std::string& changed)
+{
+    const QString newValue = QString::fromStdString(changed);
+    if (!newValue.isEmpty()) {
+        if (newValue.back() == u'\n') {
+            set_emailText(withoutLastCharacter(newValue));
+            if (!m_state->primaryButtonDisabled.get()) dispatchShare();
+        }
+        if (endsWithAny(newValue, {u'\r', u'\t'})) {
+            set_feedbackFormFocus(static_cast<int>(Field::feedback));
+            set_emailText(withoutLastCharacter(newValue));
+        }
+    }
+    if (newValue.contains(u' ')) set_emailText(QString(newValue).remove(u' '));
+    const int limit = m_state->maxEmailCharacterCount.get();
+    if (graphemeCount(newValue) > limit)
+        set_emailText(graphemePrefix(QString::fromStdString(m_state->emailText.get()), limit));
+}
+
+void ContentView::closeButtonAction()
+{
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+bool ContentView::isValidEmail(const QString& email) const { return UtilityFunctions::isValidEmail(email.toStdString()); }
+
+void ContentView::primaryButtonAction()
+{
+    if (m_state->thickBorderButtonStyle.get()) {
+        closeButtonAction();
+        return;
+    }
+    if (m_state->primaryButtonDisabled.get()) return;
+    m_flows->bindStatusText();
+    // A press while the previous one is still being dispatched is ignored.
+    m_runner->tryRun([flows = m_flows] { flows->StartButtonPressed(); });
+}
+
+void ContentView::dispatchShare()
+{
+    m_flows->bindStatusText();
+    m_runner->tryRun([flows = m_flows] { flows->ShareButtonPressed(); });
+}
+
+void ContentView::feedbackFormAppeared()
+{
+    set_feedbackFormFocus(static_cast<int>(Field::feedback));
+    set_primaryButtonDisabled(false);
+}
+
+void ContentView::viewLogs()
+{
+    if (auto session = UtilityFunctions::tempTimeStampedURL.get()) showFolderInFileManager(*session);
+}
+
+void ContentView::copyLogId() { copyToClipboard(logId()); }
+
+void ContentView::mailToSupport() { mailToTrigger(supportEmail()); }
+
+void ContentView::mailToTrigger(const QString& email)
+{
+    const auto url = mailToURL(email, logId(), QString::fromStdString(m_state->feedbackText.get()),
+                               QString::fromStdString(m_state->emailText.get()));
+    if (url) openWithDefaultHandler(*url);
+}

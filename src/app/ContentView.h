@@ -12,6 +12,7 @@
 #include "SessionState.h"
 
 namespace tarvix::app {
+class FlowRunner;
 class SessionFlows;
 }
 
@@ -47,11 +48,17 @@ public:
 
     /// The primary button (or the Close button once sent). Returns at once.
     Q_INVOKABLE void primaryButtonAction();
+    /// The Close button of the Sent phase: ends the application.
+    Q_INVOKABLE void closeButtonAction();
+    /// True for "" and for addresses the feedback record accepts.
+    Q_INVOKABLE bool isValidEmail(const QString& email) const;
     /// Shown form: focus the description and enable the primary button.
     Q_INVOKABLE void feedbackFormAppeared();
     Q_INVOKABLE void viewLogs();
     Q_INVOKABLE void copyLogId();
     Q_INVOKABLE void mailToSupport();
+    /// Opens the prepared e-mail to `email` in the user's mail application.
+    Q_INVOKABLE void mailToTrigger(const QString& email);
 
     /// False while a press is still being dispatched (tests wait on it).
     bool isIdle() const;
@@ -66,11 +73,11 @@ private:
     void afterWindowWrite(tarvix::app::CellId id);
     void feedbackTextChanged(const std::string& newValue);
     void emailTextChanged(const std::string& newValue);
-    void bindStatusText();
     void dispatchShare();
 
     std::shared_ptr<tarvix::app::SessionState> m_state;
-    std::unique_ptr<tarvix::app::SessionFlows> m_flows;
+    std::shared_ptr<tarvix::app::SessionFlows> m_flows;
+    std::unique_ptr<tarvix::app::FlowRunner> m_runner;
     std::array<QVariant, tarvix::app::kCellCount> m_gui;
     std::array<std::uint64_t, tarvix::app::kCellCount> m_shownSequence{};
     std::array<int, tarvix::app::kCellCount> m_notifySignal{};

@@ -1,15 +1,135 @@
 import QtQuick
-import QtQuick.Controls
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
 import Tarvix
+// Qt 6.4 does not look for modules under qrc:/qt/qml, so the styles come in as a folder.
+import "../Styles"
 
 ApplicationWindow {
+    id: window
     required property ContentView view
+
     width: 572
     height: 528
+    minimumWidth: Math.max(572, root.implicitWidth + 2 * root.anchors.margins)
+    minimumHeight: Math.max(546, root.implicitHeight + 2 * root.anchors.margins)
     title: "Tarvix"
+    // The content's own minimum wins over a smaller requested size.
+    onWidthChanged: if (width < minimumWidth) width = minimumWidth
+    onHeightChanged: if (height < minimumHeight) height = minimumHeight
+    onMinimumWidthChanged: if (width < minimumWidth) width = minimumWidth
+    onMinimumHeightChanged: if (height < minimumHeight) height = minimumHeight
+    color: Theme.colors["BackgroundColor"]
+    font: Theme.customFont(12)
 
-    Label {
-        anchors.centerIn: parent
-        text: "Tarvix"
+    Binding {
+        target: window.view
+        property: "colorScheme"
+        value: Theme.dark ? "dark" : "light"
+    }
+
+    ColumnLayout {
+        id: root
+        anchors.fill: parent
+        anchors.margins: Theme.standardPadding
+        spacing: 0
+
+        Header {
+            Layout.alignment: Qt.AlignHCenter
+            Layout.margins: Theme.standardPadding
+        }
+
+        // Body area: the session area at the top, the action area at the bottom.
+        ColumnLayout {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            Layout.margins: 16
+            spacing: Theme.defaultSpacing
+
+            ColumnLayout {
+                Layout.fillWidth: true
+                Layout.leftMargin: Theme.standardPadding
+                Layout.rightMargin: Theme.standardPadding
+                spacing: Theme.defaultSpacing
+
+                CapturePanel {
+                    objectName: "capturePanel"
+                    view: window.view
+                    visible: window.view.isLogEditorVisible
+                    Layout.fillWidth: true
+                    Layout.leftMargin: 32
+                    Layout.rightMargin: 32
+                }
+                FeedbackForm {
+                    objectName: "feedbackForm"
+                    view: window.view
+                    visible: window.view.isFeedbackLayoutVisible
+                    Layout.fillWidth: true
+                }
+                SentPanel {
+                    objectName: "sentPanel"
+                    view: window.view
+                    visible: !window.view.isFeedbackLayoutVisible && window.view.isCloseLayoutVisible
+                    Layout.fillWidth: true
+                }
+            }
+
+            Item { Layout.fillHeight: true }
+
+            // Action area. Columns, not layouts: a layout never grows past what its children
+            // can fill, which would pin the centred items to the leading edge.
+            Column {
+                Layout.fillWidth: true
+                spacing: Theme.defaultSpacing
+
+                Column {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    spacing: 0
+
+                    TextLine {
+                        objectName: "statusLine"
+                        anchors.horizontalCenter: parent.horizontalCenter
+                        visible: window.view.isLogLabelVisible
+                        padding: 8
+                        text: window.view.logLabel
+                    }
+                    LogsGeneratedPanel {
+                        objectName: "logsGeneratedPanel"
+                        anchors.horizontalCenter: parent.horizontalCenter
+                        view: window.view
+                        visible: window.view.isLoggingCompleteVisible
+                    }
+                    FailurePanel {
+                        objectName: "failurePanel"
+                        anchors.horizontalCenter: parent.horizontalCenter
+                        view: window.view
+                        visible: window.view.isUploadFailedLayoutVisible
+                    }
+                }
+
+                FocusableButtonStyle {
+                    objectName: "primaryButton"
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    visible: !window.view.thickBorderButtonStyle
+                    enabled: !window.view.primaryButtonDisabled
+                    text: window.view.startButtonLabel
+                    fillColor: Theme.colors[window.view.primaryButtonColor]
+                    textColor: Theme.colors[window.view.primaryButtonTextColor]
+                    onClicked: window.view.primaryButtonAction()
+                }
+                ThickBorderButtonStyle {
+                    objectName: "closeButton"
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    visible: window.view.thickBorderButtonStyle
+                    text: window.view.startButtonLabel
+                    fillColor: Theme.colors[window.view.thickBorderButtonColor]
+                    onClicked: window.view.closeButtonAction()
+                }
+            }
+        }
+
+        Footer {
+            Layout.alignment: Qt.AlignHCenter
+        }
     }
 }

@@ -1,0 +1,25 @@
+#include "MailTo.h"
+
+namespace tarvix::app {
+
+QByteArray percentEncodeForQuery(const QString& text)
+{
+    // Letters, digits and "-._~" are never encoded by toPercentEncoding; the rest of the query set
+    // is listed here.
+    return QUrl::toPercentEncoding(text, QByteArrayLiteral("!$&'()*+,;=:@/?"));
+}
+
+std::optional<QUrl> mailToURL(const QString& email, const QString& logId, const QString& feedbackText,
+                              const QString& emailText)
+{
+    const QString body = QStringLiteral("Hi Team,\n\nLocal Log ID: ") + logId + QStringLiteral("\nDescription: ") +
+                         feedbackText + QStringLiteral("\nEmail address: ") + emailText + QStringLiteral("\n");
+    const QString subject = QStringLiteral("Scrivo troubleshooting using Tarvix.");
+    const QByteArray text = "mailto:" + email.toUtf8() + "?subject=" + percentEncodeForQuery(subject) +
+                            "&body=" + percentEncodeForQuery(body);
+    QUrl url = QUrl::fromEncoded(text, QUrl::StrictMode);
+    if (!url.isValid()) return std::nullopt;
+    return url;
+}
+
+}  // namespace tarvix::app

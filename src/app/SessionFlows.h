@@ -1,0 +1,47 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "SessionState.h"
+#include "core/upload/UploadAPI.h"
+
+namespace tarvix::app {
+
+/// The start, stop, share and upload flows of one window. Every flow reads and writes only the
+/// window's cells and the process-wide shared values, so it runs on any thread; completions
+/// hold this object (and with it the cells) until they have run.
+class SessionFlows : public std::enable_shared_from_this<SessionFlows> {
+public:
+    explicit SessionFlows(std::shared_ptr<SessionState> state) : m_state(std::move(state)) {}
+
+    /// Points the capture tasks' and the upload's status text at this window's logLabel.
+    void bindStatusText();
+
+    /// Dispatch on the button title, read afresh and compared exactly.
+    void StartButtonPressed();
+    void StartMonitoring();
+    void StopMonitoring();
+    void ShareButtonPressed();
+    void startUpload();
+    void StopShareButtonPressed();
+
+    /// Whether this window's share has packaged (or tried to package) its session; locks the form.
+    bool sessionPackaged() const { return m_sessionPackaged; }
+
+    SessionState& state() { return *m_state; }
+
+private:
+    void uploadFinished(std::uint64_t upload, const UploadAPI::Result& result);
+    void showUploadFailed();
+    bool needsPackaging() const;
+
+    std::shared_ptr<SessionState> m_state;
+    std::atomic<bool> m_sessionPackaged{false};
+    /// Numbers the uploads of this window; only the latest one's completion changes the window.
+    std::atomic<std::uint64_t> m_upload{0};
+};
+
+}  // namespace tarvix::app

@@ -1,0 +1,138 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Tarvix
+
+// The description and the e-mail address. The view's handlers keep the limits, the focus moves
+// and the share on a line feed; the inputs only carry text to and from the cells.
+ColumnLayout {
+    id: form
+    required property ContentView view
+
+    readonly property bool descriptionMissing: !view.isInitialFocus && view.feedbackText.length === 0
+    readonly property bool emailValid: view.isValidEmail(view.emailText)
+    // Set while a cell's value is copied into its input, so the copy is not sent back: the
+    // editor normalises some characters (a carriage return becomes a line break).
+    property bool copyingFromCell: false
+
+    function copyFromCell(input, value) {
+        if (input.text === value) return
+        copyingFromCell = true
+        input.text = value
+        input.cursorPosition = input.length
+        copyingFromCell = false
+    }
+
+    function applyFocus() {
+        if (view.feedbackFormFocus === 0) description.forceActiveFocus()
+        else if (view.feedbackFormFocus === 1) email.forceActiveFocus()
+    }
+
+    onVisibleChanged: if (visible) view.feedbackFormAppeared()
+    Component.onCompleted: if (visible) view.feedbackFormAppeared()
+
+    Connections {
+        target: form.view
+        function onFeedbackFormFocusChanged() { form.applyFocus() }
+        function onFeedbackTextChanged() { form.copyFromCell(description, form.view.feedbackText) }
+        function onEmailTextChanged() { form.copyFromCell(email, form.view.emailText) }
+    }
+
+    ColumnLayout {
+        Layout.fillWidth: true
+        spacing: 8
+
+        TextLine {
+            text: form.view.feedbackLabel
+            enabled: !form.view.formLocked
+            opacity: enabled ? 1.0 : 0.5
+        }
+        Rectangle {
+            Layout.fillWidth: true
+            Layout.preferredHeight: 56
+            radius: 4
+            color: "transparent"
+            border.width: 1
+            border.color: form.descriptionMissing ? Theme.colors["error"] : Theme.colors["Border"]
+            clip: true
+
+            ScrollView {
+                anchors.fill: parent
+                anchors.leftMargin: 8
+                anchors.topMargin: 8
+                anchors.bottomMargin: 8
+                enabled: !form.view.formLocked
+
+                TextArea {
+                    id: description
+                    objectName: "descriptionInput"
+                    wrapMode: TextEdit.Wrap
+                    padding: 0
+                    background: null
+                    color: Theme.textColor
+                    opacity: enabled ? 1.0 : 0.6
+                    Component.onCompleted: form.copyFromCell(description, form.view.feedbackText)
+                    onTextChanged: if (!form.copyingFromCell) form.view.feedbackText = text
+                    onActiveFocusChanged: if (activeFocus && form.view.feedbackFormFocus !== 0) form.view.feedbackFormFocus = 0
+                    Keys.onBacktabPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
+                    Accessible.name: form.view.feedbackLabel
+                }
+            }
+        }
+        TextLine {
+            text: form.descriptionMissing ? "Desciption is required" : " "
+            color: Theme.colors["error"]
+        }
+    }
+    Item { Layout.preferredHeight: 16 }
+    ColumnLayout {
+        Layout.fillWidth: true
+        spacing: 8
+
+        TextLine { text: form.view.emailLabel }
+        Rectangle {
+            Layout.fillWidth: true
+            Layout.preferredHeight: 32
+            radius: 4
+            color: "transparent"
+            border.width: 1
+            border.color: form.emailValid ? Theme.colors["Border"] : Theme.colors["error"]
+            clip: true
+            enabled: !form.view.formLocked
+
+            TextArea {
+                id: email
+                objectName: "emailInput"
+                anchors.fill: parent
+                leftPadding: 8
+                topPadding: 8
+                bottomPadding: 8
+                rightPadding: form.emailValid ? 8 : 32
+                wrapMode: TextEdit.NoWrap
+                background: null
+                color: Theme.textColor
+                opacity: enabled ? 1.0 : 0.6
+                Component.onCompleted: form.copyFromCell(email, form.view.emailText)
+                onTextChanged: if (!form.copyingFromCell) form.view.emailText = text
+                onActiveFocusChanged: if (activeFocus && form.view.feedbackFormFocus !== 1) form.view.feedbackFormFocus = 1
+                Keys.onBacktabPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
+                Accessible.name: form.view.emailLabel
+            }
+            Image {
+                anchors.right: parent.right
+                anchors.rightMargin: 8
+                anchors.verticalCenter: parent.verticalCenter
+                visible: !form.emailValid
+                source: form.view.colorScheme === "dark" ? "qrc:/qt/qml/Tarvix/assets/darkerroricon.svg"
+                                                        : "qrc:/qt/qml/Tarvix/assets/erroricon.svg"
+                Accessible.role: Accessible.Graphic
+                Accessible.name: "Invalid email address"
+            }
+        }
+        TextLine {
+            text: form.emailValid ? " " : "Invalid email address"
+            color: Theme.colors["error"]
+        }
+    }
+    Item { Layout.preferredHeight: 16 }
+}

@@ -1,0 +1,18 @@
+import QtQuick
+import QtQuick.Layouts
+import Tarvix
+
+RowLayout {
+    spacing: Theme.defaultSpacing
+
+    Image {
+        source: "qrc:/qt/qml/Tarvix/assets/norvanelogo.svg"
+        Accessible.role: Accessible.Graphic
+        Accessible.name: "Norvane"
+    }
+    TextLine {
+        text: "\u00a9 Norvane. All rights reserved."
+        font: Theme.customFont(11)
+        color: Theme.colors["FooterText"]
+    }
+}

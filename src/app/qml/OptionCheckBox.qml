@@ -1,0 +1,43 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Tarvix
+
+// A capture option: check box with its label, ticked in "CheckboxColor".
+CheckBox {
+    id: control
+
+    font: Theme.customFont(14)
+    topPadding: Theme.standardPadding
+    bottomPadding: Theme.standardPadding
+    spacing: 0
+
+    indicator: Rectangle {
+        implicitWidth: 16
+        implicitHeight: 16
+        x: control.leftPadding
+        y: control.topPadding + (control.availableHeight - height) / 2
+        radius: 3
+        color: control.checked ? Theme.colors["CheckboxColor"] : "transparent"
+        border.width: control.checked ? 0 : 1
+        border.color: control.visualFocus ? Theme.colors["CheckboxColor"] : Theme.colors["Border"]
+        opacity: control.enabled ? 1.0 : 0.5
+
+        Text {
+            anchors.centerIn: parent
+            visible: control.checked
+            text: "\u2713"
+            color: "white"
+            font.pixelSize: 12
+        }
+    }
+    contentItem: Text {
+        text: control.text
+        font: control.font
+        color: Theme.textColor
+        opacity: control.enabled ? 1.0 : 0.5
+        verticalAlignment: Text.AlignVCenter
+        leftPadding: control.indicator.width + 8
+        rightPadding: 8
+    }
+    Accessible.name: text
+}

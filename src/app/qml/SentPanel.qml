@@ -1,0 +1,48 @@
+import QtQuick
+import Tarvix
+
+// Columns, not layouts, so the panel takes the full width and centres its lines in it.
+Column {
+    id: panel
+    required property ContentView view
+    spacing: 32
+
+    Column {
+        anchors.horizontalCenter: parent.horizontalCenter
+        spacing: 8
+        Image {
+            anchors.horizontalCenter: parent.horizontalCenter
+            source: "qrc:/qt/qml/Tarvix/assets/checkmarkcircle.svg"
+            Accessible.role: Accessible.Graphic
+            Accessible.name: "Sent"
+        }
+        TextLine {
+            anchors.horizontalCenter: parent.horizontalCenter
+            text: "The log files were sent successfully."
+            font: Theme.customFont(18)
+        }
+        TextLine {
+            anchors.horizontalCenter: parent.horizontalCenter
+            text: "Use the below Log ID for your reference:"
+            font: Theme.customFont(18)
+        }
+    }
+    Column {
+        anchors.horizontalCenter: parent.horizontalCenter
+        spacing: 8
+        TextLine {
+            objectName: "logId"
+            anchors.horizontalCenter: parent.horizontalCenter
+            text: panel.view.logId
+            font.family: Theme.customFont(18).family
+            font.pixelSize: 18
+            font.bold: true
+        }
+        LinkButton {
+            anchors.horizontalCenter: parent.horizontalCenter
+            text: "copy"
+            font: Theme.customFont(18)
+            onClicked: panel.view.copyLogId()
+        }
+    }
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "ContentView.h"
+#include "support/Sandbox.h"
+
+class QQmlEngine;
+
+namespace tarvix::test {
+
+/// One window of Tarvix offscreen over a fresh sandbox, as start-up leaves it: the workspace
+/// made, the log in its "System" folder, alerts and main-thread work on the Qt event loop.
+class GuiSession {
+public:
+    GuiSession();
+    ~GuiSession();
+    GuiSession(const GuiSession&) = delete;
+    GuiSession& operator=(const GuiSession&) = delete;
+
+    Sandbox& sandbox() { return *m_sandbox; }
+    ContentView& view() { return *m_view; }
+    QQuickWindow& window() { return *m_window; }
+
+    /// Opens the window (after the test has laid out what it needs in the sandbox).
+    void open();
+    /// The item with this objectName, or null.
+    QQuickItem* item(const QString& objectName) const;
+    /// Whether the item exists and is visible on screen (itself and every ancestor).
+    bool shown(const QString& objectName) const;
+    /// A real mouse click in the scene, at the item's centre.
+    void click(const QString& objectName);
+    /// The first visible Button/link whose text is `text`, or null.
+    QQuickItem* control(const QString& text) const;
+    void clickControl(const QString& text);
+    /// Types ASCII text as key presses into the focused item.
+    void type(const QString& text);
+    /// Whether a visible item shows exactly this text.
+    bool textShown(const QString& text) const;
+    /// Processes events until `condition` holds; false on time-out.
+    bool waitUntil(const std::function<bool()>& condition,
+                   std::chrono::milliseconds limit = std::chrono::seconds(30));
+    /// Waits until the press being dispatched has run.
+    bool waitIdle();
+    QString cell(const char* name) const;
+    /// Writes the window to <build>/screenshots/NAME.png; answers the file.
+    std::string screenshot(const std::string& name);
+    /// The texts of the message boxes open now ("title|message|button").
+    std::vector<std::string> openAlerts() const;
+    void closeAlerts();
+
+private:
+    std::unique_ptr<Sandbox> m_sandbox;
+    std::unique_ptr<QQmlEngine> m_engine;
+    QQuickWindow* m_window = nullptr;
+    ContentView* m_view = nullptr;
+};
+
+}  // namespace tarvix::test

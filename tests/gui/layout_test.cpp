@@ -1,0 +1,171 @@
+// Which regions each phase shows and enables, the capture options, the theme; a picture per phase.
+#include <QDesktopServices>
+#include <QFontInfo>
+#include <QQuickItem>
+#include <QTest>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include "CaptureDetails.h"
+#include "GuiSession.h"
+#include "MailTo.h"
+#include "core/workspace/UtilityFunctions.h"
+
+using tarvix::test::GuiSession;
+
+namespace {
+
+/// Receives the URLs the window hands to the desktop.
+class UrlSink : public QObject {
+    Q_OBJECT
+public:
+    std::vector<QUrl> urls;
+    Q_INVOKABLE void open(const QUrl& url) { urls.push_back(url); }
+};
+
+struct Regions {
+    bool capture, form, sent, status, logsGenerated, failure, primary, close;
+};
+
+Regions regionsOf(GuiSession& s)
+{
+    return {s.shown("capturePanel"), s.shown("feedbackForm"), s.shown("sentPanel"), s.shown("statusLine"),
+            s.shown("logsGeneratedPanel"), s.shown("failurePanel"), s.shown("primaryButton"), s.shown("closeButton")};
+}
+
+std::string describe(const Regions& r)
+{
+    std::string text;
+    for (auto [on, name] : {std::pair{r.capture, "capture"}, {r.form, "form"}, {r.sent, "sent"}, {r.status, "status"},
+                            {r.logsGenerated, "logs-generated"}, {r.failure, "failure"}, {r.primary, "primary"},
+                            {r.close, "close"}})
+        if (on) text += std::string(text.empty() ? "" : " ") + name;
+    return text;
+}
+
+}  // namespace
+
+TEST(Layout, EachPhaseShowsItsRegions)
+{
+    GuiSession session;
+    session.open();
+    auto& state = *session.view().state();
+    auto settle = [&] { session.waitUntil([] { return true; }); };
+
+    EXPECT_EQ(describe(regionsOf(session)), "capture status primary");
+    EXPECT_TRUE(session.item("primaryButton")->isEnabled());
+    EXPECT_GE(session.window().minimumWidth(), 572);
+    EXPECT_GE(session.window().minimumHeight(), 546);
+    session.screenshot("phase-ready");
+
+    // Monitoring and Collecting, as the flows write them.
+    state.advanceLogToggleDisabled.set(true);
+    state.startButtonLabel.set("Stop monitoring");
+    state.primaryButtonDisabled.set(true);
+    settle();
+    EXPECT_EQ(describe(regionsOf(session)), "capture status primary");
+    EXPECT_FALSE(session.item("primaryButton")->isEnabled());
+    EXPECT_FALSE(session.control("Advanced logs")->isEnabled());
+
+    // Logs ready
+    state.isLogEditorVisible.set(false);
+    state.isFeedbackLayoutVisible.set(true);
+    state.isLogLabelVisible.set(false);
+    state.isLoggingCompleteVisible.set(true);
+    state.startButtonLabel.set("Share logs");
+    settle();
+    EXPECT_EQ(describe(regionsOf(session)), "form logs-generated primary");
+
+    // Upload failed
+    state.isLoggingCompleteVisible.set(false);
+    state.isUploadFailedLayoutVisible.set(true);
+    state.isSecondaryError.set(tarvix::app::SecondaryError::network);
+    settle();
+    EXPECT_EQ(describe(regionsOf(session)), "form failure primary");
+    EXPECT_TRUE(session.textShown("Please ensure you have access to the internet."));
+    EXPECT_TRUE(session.control("view the logs"));
+    EXPECT_TRUE(session.control(session.view().supportEmail()));
+    session.screenshot("phase-upload-failed-network");
+
+    // Sent: the Close button even while the primary button would be disabled.
+    state.isUploadFailedLayoutVisible.set(false);
+    state.isLoggingCompleteVisible.set(true);
+    state.isFeedbackLayoutVisible.set(false);
+    state.isCloseLayoutVisible.set(true);
+    state.primaryButtonDisabled.set(true);
+    state.thickBorderButtonStyle.set(true);
+    state.startButtonLabel.set("Close");
+    settle();
+    EXPECT_EQ(describe(regionsOf(session)), "sent logs-generated close");
+    EXPECT_TRUE(session.item("closeButton")->isEnabled());
+}
+
+TEST(Layout, CaptureOptionsRewriteTheListAndLockWhileMonitoring)
+{
+    GuiSession session;
+    session.open();
+    auto& view = session.view();
+    const auto details = [&] { return view.captureDetails().toStdString(); };
+
+    session.clickControl("Advanced logs");
+    EXPECT_TRUE(view.getSpinDump());
+    EXPECT_EQ(details(), tarvix::app::kAdvancedCaptureDetails);
+    ASSERT_TRUE(session.waitUntil([&] { return session.control("Installed app information") != nullptr; }));
+    session.clickControl("Installed app information");
+    EXPECT_EQ(details(), tarvix::app::kFullCaptureDetails);
+    session.screenshot("capture-options-full");
+
+    session.clickControl("Advanced logs");
+    EXPECT_EQ(details(), tarvix::app::kBasicCaptureDetails);
+    EXPECT_TRUE(view.getInstalledApps());
+    EXPECT_TRUE(session.waitUntil([&] { return session.control("Installed app information") == nullptr; }));
+    session.clickControl("Advanced logs");
+    EXPECT_EQ(details(), tarvix::app::kFullCaptureDetails);
+
+    view.state()->advanceLogToggleDisabled.set(true);
+    session.waitUntil([] { return true; });
+    session.clickControl("Advanced logs");
+    EXPECT_TRUE(view.getSpinDump()) << "a disabled option does not react";
+}
+
+TEST(Layout, TextsHaveARealFontAndTheMailIsPrepared)
+{
+    GuiSession session;
+    session.open();
+    QQuickItem* title = session.item("statusLine");
+    ASSERT_TRUE(title);
+    const QFont font = title->property("font").value<QFont>();
+    EXPECT_FALSE(QFontInfo(font).family().isEmpty());
+    EXPECT_EQ(font.pixelSize(), 12);
+
+    UrlSink sink;
+    QDesktopServices::setUrlHandler("mailto", &sink, "open");
+    session.view().setProperty("feedbackText", "Fails & hangs = bad\nreally");
+    session.view().setProperty("emailText", "anne@example.org");
+    session.view().mailToSupport();
+    QDesktopServices::unsetUrlHandler("mailto");
+    ASSERT_EQ(sink.urls.size(), 1u);
+    const std::string expected =
+        "mailto:" + std::string(session.view().supportEmail().toStdString()) +
+        "?subject=Scrivo%20troubleshooting%20using%20Tarvix.&body=Hi%20Team,%0A%0ALocal%20Log%20ID:%20" +
+        UtilityFunctions::UniqueId() + "%0ADescription:%20Fails%20&%20hangs%20=%20bad%0Areally%0AEmail%20address:%20" +
+        "anne@example.org%0A";
+    EXPECT_EQ(sink.urls.front().toEncoded().toStdString(), expected);
+    EXPECT_EQ(tarvix::app::percentEncodeForQuery(QString::fromUtf8("\u00e9#%\"")).toStdString(), "%C3%A9%23%25%22");
+}
+
+TEST(Layout, ViewLogsOpensTheSessionFolder)
+{
+    GuiSession session;
+    session.open();
+    UrlSink sink;
+    QDesktopServices::setUrlHandler("file", &sink, "open");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
+    session.view().viewLogs();
+    QDesktopServices::unsetUrlHandler("file");
+    ASSERT_EQ(sink.urls.size(), 1u);
+    EXPECT_EQ(sink.urls.front().toLocalFile().toStdString(), UtilityFunctions::tempTimeStampedURL.get()->string());
+}
+
+#include "layout_test.moc"

@@ -1,0 +1,247 @@
+// Whole sessions in the offscreen window, pressed as a person would, against the sample target
+// and the local log server.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "GuiSession.h"
+#include "core/workspace/UtilityFunctions.h"
+#include "sample_target/SampleInstall.h"
+#include "support/LogServer.h"
+#include "support/SampleTargetSupport.h"
+
+namespace fs = std::filesystem;
+using tarvix::test::GuiSession;
+using tarvix::test::LogServer;
+
+namespace {
+
+bool hasLine(const std::vector<std::string>& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+/// Start with the installed (not running) sample, then Stop: the window reaches Logs ready.
+void reachLogsReady(GuiSession& session)
+{
+    session.clickControl("Start monitoring");
+    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Stop monitoring"; }));
+    session.waitIdle();
+    session.clickControl("Stop monitoring");
+    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Share logs"; }));
+    ASSERT_TRUE(session.waitUntil([&] { return !session.view().primaryButtonDisabled(); }));
+}
+
+void typeDescriptionAndShare(GuiSession& session, const QString& description)
+{
+    ASSERT_TRUE(session.waitUntil([&] { return session.view().feedbackFormFocus() == 0; }));
+    session.type(description);
+    ASSERT_EQ(session.view().feedbackText(), description);
+    session.clickControl("Share logs");
+}
+
+std::string archiveListing(const fs::path& archive)
+{
+    return tarvix::test::runCommand("/usr/bin/unzip -Z1 " + tarvix::test::shellWord(archive.string()));
+}
+
+}  // namespace
+
+TEST(SessionFlow, WholeSessionFromStartToSentWithTheRunningTarget)
+{
+    if (!LogServer::available()) GTEST_SKIP() << LogServer::skipReason();
+    GuiSession session;
+    const auto sample = tarvix::sample::install(session.sandbox().root());
+    tarvix::sample::RunningInstance scrivo(sample.scrivoBundle);
+    LogServer server;
+    ASSERT_TRUE(server.running()) << server.output();
+    session.open();
+
+    // Ready
+    EXPECT_EQ(session.cell("startButtonLabel"), "Start monitoring");
+    EXPECT_EQ(session.cell("logLabel"), " ");
+    EXPECT_TRUE(session.shown("capturePanel"));
+    EXPECT_TRUE(session.shown("statusLine"));
+    EXPECT_FALSE(session.shown("feedbackForm"));
+    session.screenshot("session-1-ready");
+
+    // Monitoring
+    session.clickControl("Start monitoring");
+    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Stop monitoring"; }));
+    EXPECT_EQ(session.cell("logLabel"),
+              "Please reproduce the steps that led to the issue and then select Stop monitoring");
+    EXPECT_TRUE(session.view().advanceLogToggleDisabled());
+    EXPECT_EQ(session.cell("primaryButtonColor"), "PrimaryTextColor");
+    EXPECT_EQ(session.cell("primaryButtonTextColor"), "BackgroundColor");
+    EXPECT_EQ(UtilityFunctions::ProcessId.get(), std::to_string(scrivo.pid()));
+    session.waitIdle();
+    session.screenshot("session-2-monitoring");
+
+    // Collecting, then Logs ready
+    session.clickControl("Stop monitoring");
+    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Share logs"; }));
+    EXPECT_EQ(session.cell("logLabel"), "Logging complete.");
+    EXPECT_FALSE(session.shown("capturePanel"));
+    EXPECT_FALSE(session.shown("statusLine"));
+    EXPECT_TRUE(session.shown("feedbackForm"));
+    EXPECT_TRUE(session.shown("logsGeneratedPanel"));
+    EXPECT_TRUE(session.control("view logs"));
+    EXPECT_FALSE(session.view().primaryButtonDisabled()) << "the form's appearance enables the button";
+    const auto messages = session.sandbox().logMessages();
+    EXPECT_TRUE(hasLine(messages, "INFO: Start monitoring pressed.Advanced Log Checkbox: No"));
+    EXPECT_TRUE(hasLine(messages, "INFO: Stop Monitoring Queue Completed."));
+    session.screenshot("session-3-logs-ready");
+
+    // The description gate: nothing is packaged.
+    session.clickControl("Share logs");
+    ASSERT_TRUE(session.waitIdle());
+    ASSERT_TRUE(session.waitUntil([&] { return session.view().primaryButtonDisabled(); }));
+    EXPECT_FALSE(session.view().isInitialFocus());
+    EXPECT_FALSE(UtilityFunctions::ShareButtonPressed);
+    const fs::path sessionFolder = *UtilityFunctions::tempTimeStampedURL.get();
+    EXPECT_FALSE(fs::exists(sessionFolder / "UserEmailFeedback.json"));
+    session.screenshot("session-4-description-required");
+
+    // Describe, give an address (tab moves there, spaces vanish) and share with Return.
+    session.click("descriptionInput");
+    session.type("Export to PDF hangs");
+    EXPECT_FALSE(session.view().primaryButtonDisabled());
+    QTest::keyClick(&session.window(), Qt::Key_Tab);
+    ASSERT_TRUE(session.waitUntil([&] { return session.view().feedbackFormFocus() == 1; }));
+    EXPECT_EQ(session.view().feedbackText(), "Export to PDF hangs");
+    session.type("ann e@example.org");
+    EXPECT_EQ(session.view().emailText(), "anne@example.org");
+    QTest::keyClick(&session.window(), Qt::Key_Return);
+    EXPECT_EQ(session.view().emailText(), "anne@example.org");
+
+    // Sent
+    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Close"; }))
+        << session.sandbox().logText();
+    EXPECT_TRUE(session.view().formLocked());
+    EXPECT_TRUE(session.shown("sentPanel"));
+    EXPECT_FALSE(session.shown("primaryButton"));
+    EXPECT_TRUE(session.shown("closeButton"));
+    EXPECT_EQ(session.cell("logLabel"), "");
+    EXPECT_EQ(session.item("logId")->property("text").toString().toStdString(), UtilityFunctions::UniqueId());
+    EXPECT_FALSE(fs::exists(sessionFolder)) << "the sent session folder is deleted";
+
+    ASSERT_TRUE(server.waitForRequests(1));
+    const auto upload = server.received().front();
+    ASSERT_TRUE(upload.wellFormed) << upload.problem;
+    EXPECT_EQ(upload.fileName, "scrivoMacLog_" + UtilityFunctions::UniqueId() + "_abc.zip");
+    const std::string listing = archiveListing(upload.storedFile);
+    EXPECT_NE(listing.find("UserEmailFeedback.json"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("Scrivo/ScrivoLog/latest.log"), std::string::npos) << listing;
+    const std::string record = tarvix::test::runCommand(
+        "/usr/bin/unzip -p " + tarvix::test::shellWord(upload.storedFile.string()) + " '*UserEmailFeedback.json'");
+    EXPECT_NE(record.find("Export to PDF hangs"), std::string::npos) << record;
+    EXPECT_NE(record.find("anne@example.org"), std::string::npos) << record;
+    session.screenshot("session-5-sent");
+
+    // copy puts exactly the Log ID on the clipboard; Close ends the application.
+    QGuiApplication::clipboard()->setText("something else");
+    session.clickControl("copy");
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), UtilityFunctions::UniqueId());
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    timeout.start(10000);
+    QTimer::singleShot(0, [&] { session.clickControl("Close"); });
+    EXPECT_EQ(QCoreApplication::exec(), 0) << "Close quits the application";
+}
+
+TEST(SessionFlow, RefusedStartsLeaveTheWindowReady)
+{
+    GuiSession session;
+    session.open();
+    session.clickControl("Start monitoring");
+    ASSERT_TRUE(session.waitIdle());
+    ASSERT_TRUE(session.waitUntil([&] { return !session.openAlerts().empty(); }));
+    EXPECT_EQ(session.openAlerts().front(),
+              "No Scrivo installation detected|No Scrivo installation found on this device. Please install Scrivo "
+              "and then start troubeshooting.|OK");
+    EXPECT_TRUE(hasLine(session.sandbox().logMessages(), "INFO: glanceInstalledUrls.isEmpty"));
+    EXPECT_EQ(session.cell("startButtonLabel"), "Start monitoring");
+    EXPECT_FALSE(session.view().advanceLogToggleDisabled());
+    session.closeAlerts();
+
+    tarvix::sample::Options both;
+    both.glance = true;
+    const auto sample = tarvix::sample::install(session.sandbox().root(), both);
+    tarvix::sample::RunningInstance scrivo(sample.scrivoBundle);
+    tarvix::sample::RunningInstance glance(sample.glanceBundle);
+    session.clickControl("Start monitoring");
+    ASSERT_TRUE(session.waitIdle());
+    ASSERT_TRUE(session.waitUntil([&] { return !session.openAlerts().empty(); }));
+    EXPECT_TRUE(hasLine(session.sandbox().logMessages(), "INFO: Scrivo multiple running instances."));
+    EXPECT_EQ(session.cell("startButtonLabel"), "Start monitoring");
+    EXPECT_EQ(session.cell("logLabel"), " ");
+}
+
+TEST(SessionFlow, FailedUploadCanBeRetriedAndCancelledWithoutRebuildingTheArchive)
+{
+    if (!LogServer::available()) GTEST_SKIP() << LogServer::skipReason();
+    GuiSession session;
+    tarvix::sample::install(session.sandbox().root());
+    LogServer::Behaviour refuse;
+    refuse.status = 500;
+    refuse.body = "{\"error\":\"boom\"}";
+    LogServer server(refuse);
+    ASSERT_TRUE(server.running()) << server.output();
+    session.open();
+    reachLogsReady(session);
+    typeDescriptionAndShare(session, "Crash on open");
+
+    // Upload failed, reason none: the panel has no second line.
+    ASSERT_TRUE(session.waitUntil([&] { return session.shown("failurePanel"); })) << session.sandbox().logText();
+    EXPECT_EQ(session.cell("startButtonLabel"), "Share logs");
+    EXPECT_FALSE(session.shown("logsGeneratedPanel"));
+    EXPECT_EQ(session.item("failureReason")->property("text").toString(), "");
+    auto messages = session.sandbox().logMessages();
+    for (const char* line : {"ERROR: error code:1", "ERROR: error domain:com.tarvix.upload",
+                             "ERROR: Other network error: Internal Server Error.",
+                             "ERROR: userInfo: Internal Server Error."})
+        EXPECT_TRUE(hasLine(messages, line)) << line;
+    ASSERT_TRUE(session.waitUntil([&] { return !session.view().primaryButtonDisabled(); }));
+    session.screenshot("session-6-upload-failed");
+
+    const fs::path archive = *UtilityFunctions::compressedLogURL.get();
+    const auto builtAt = fs::last_write_time(archive);
+    const std::string archiveBytes = tarvix::test::readFile(archive);
+
+    // A stalling server: Stop upload gives "Share logs" back at once, then the cancelled reason.
+    LogServer::Behaviour stall;
+    stall.mode = LogServer::Mode::Stall;
+    stall.afterBytes = 100;
+    ASSERT_TRUE(server.restart(stall));
+    session.clickControl("Share logs");
+    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Stop upload"; }));
+    EXPECT_TRUE(session.shown("logsGeneratedPanel"));
+    EXPECT_FALSE(session.control("view logs")) << "the locked form hides view logs";
+    session.waitIdle();
+    session.clickControl("Stop upload");
+    ASSERT_TRUE(session.waitIdle());
+    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Share logs"; }));
+    ASSERT_TRUE(session.waitUntil([&] { return session.view().isSecondaryError() == 2; }));
+    EXPECT_EQ(session.item("failureReason")->property("text").toString(), "Upload cancelled.");
+    EXPECT_TRUE(hasLine(session.sandbox().logMessages(), "ERROR: Upload task was canceled"));
+    EXPECT_EQ(fs::last_write_time(archive), builtAt) << "retries reuse the archive";
+    session.screenshot("session-7-upload-cancelled");
+
+    // A working server: the same archive goes out, no second packaging.
+    ASSERT_TRUE(server.restart(LogServer::Behaviour{}));
+    session.clickControl("Share logs");
+    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Close"; }))
+        << session.sandbox().logText();
+    const auto received = server.received();
+    ASSERT_FALSE(received.empty());
+    EXPECT_EQ(received.back().answer, "200");
+    EXPECT_EQ(received.back().fileName, "scrivoMacLog_" + UtilityFunctions::UniqueId() + "_abc.zip");
+    EXPECT_TRUE(received.back().fileContent() == archiveBytes) << "the first archive is the one sent";
+}
