@@ -63,16 +63,22 @@ public:
     /// Adds the transfer to `multi`; false when it completed at once (unreadable file, cancel, setup failure).
     bool begin(CURLM* multi)
     {
-        if (m_openError)
-            return complete(handleResponse({std::nullopt, std::nullopt, m_openError})), false;
-        if (m_cancelled)
-            return complete(handleResponse({std::nullopt, std::nullopt, urlError(kURLErrorCancelled)})), false;
-        m_easy.reset(curl_easy_init());
-        if (!multi || !m_easy || !configure() || curl_multi_add_handle(multi, m_easy.get()) != CURLM_OK) {
-            Logger::logError("Could not start the upload transfer.");
-            return complete(handleResponse({std::nullopt, std::nullopt, urlError(kURLErrorUnknown)})), false;
+        std::optional<Error> early;
+        if (m_openError) {
+            early = m_openError;
+        } else if (m_cancelled) {
+            early = urlError(kURLErrorCancelled);
+        } else {
+            m_easy.reset(curl_easy_init());
+            if (!multi || !m_easy || !configure() || curl_multi_add_handle(multi, m_easy.get()) != CURLM_OK) {
+                Logger::logError("Could not start the upload transfer.");
+                early = urlError(kURLErrorUnknown);
+            }
         }
-        return true;
+        if (!early)
+            return true;
+        complete(handleResponse({std::nullopt, std::nullopt, std::move(early)}));
+        return false;
     }
 
     void abandon(CURLM* multi)
