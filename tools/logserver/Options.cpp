@@ -19,7 +19,7 @@ stores each request and answers it.
   --host ADDRESS       loopback address to listen on (default 127.0.0.1; only 127.x.x.x,
                        ::1 and localhost are allowed)
   --store DIR          keep each request in DIR/NNNN/: request.txt (request line and
-                       headers), body.bin (the exact body bytes), result.txt (the check and
+                       headers, the headers in name order), body.bin (the exact body bytes), result.txt (the check and
                        the answer, key=value lines), files/NAME (the uploaded file)
   --ready-file FILE    write FILE once the port is bound
   --status CODE        HTTP status to answer (default 200)
