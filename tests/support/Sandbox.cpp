@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <sys/wait.h>
 
+#include "core/collect/PListOperations.h"
 #include "core/log/Logger.h"
 #include "core/workspace/UtilityFunctions.h"
 
@@ -47,6 +48,7 @@ Sandbox::Sandbox(const fs::path& libexec)
     fs::create_directories(root() / "var/log");
     platform::install(m_platform);
     UtilityFunctions::resetSharedValuesForTesting();
+    PListOperations::resetForTesting();
     Logger::resetForTesting();
     Logger::setupLogFile();
 }
