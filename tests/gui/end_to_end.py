@@ -1,0 +1,357 @@
+#!/usr/bin/python3
+"""A person's sessions in a real X window (Xvfb), found through the accessibility tree and driven
+with real input events, against the sample target and the local HTTPS log server:
+
+1. a whole successful session: Start, Stop, describe, Share; the Log ID on screen, on the
+   clipboard and in the name of the archive the server received, whose content is checked;
+2. a session whose upload the server refuses (HTTP 500): the failure panel.
+
+Exit status 0 passed, 1 failed, 77 skipped (no loopback log server in this build).
+"""
+import argparse
+import fcntl
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import zipfile
+
+SKIP = 77
+
+
+class Failure(Exception):
+    pass
+
+
+def wait_for(what, condition, timeout=30.0, interval=0.1):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure("timed out waiting for " + what)
+        time.sleep(interval)
+
+
+class World:
+    """Every process the test starts, stopped in reverse order by its pid."""
+
+    def __init__(self, root):
+        self.root = root
+        self.processes = []
+        self.env = dict(os.environ)
+
+    def start(self, name, argv, env=None, **kwargs):
+        log = open(os.path.join(self.root, name + ".log"), "wb")
+        process = subprocess.Popen(argv, env=env or self.env, stdout=kwargs.pop("stdout", log),
+                                   stderr=log, **kwargs)
+        self.processes.append((name, process))
+        return process
+
+    def stop(self, process, timeout=10):
+        if process.poll() is None:
+            process.send_signal(signal.SIGTERM)
+            try:
+                process.wait(timeout)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+
+    def stop_all(self):
+        for _, process in reversed(self.processes):
+            self.stop(process)
+
+    def run(self, argv, **kwargs):
+        return subprocess.run(argv, env=self.env, capture_output=True, text=True, **kwargs)
+
+
+def start_display(world):
+    read_fd, write_fd = os.pipe()
+    world.start("xvfb", ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                pass_fds=(write_fd,))
+    os.close(write_fd)
+    with os.fdopen(read_fd) as pipe:
+        number = pipe.readline().strip()
+    if not number:
+        raise Failure("Xvfb did not report a display")
+    world.env["DISPLAY"] = ":" + number
+
+
+def start_buses(world):
+    runtime = os.path.join(world.root, "runtime")
+    os.mkdir(runtime, 0o700)
+    world.env["XDG_RUNTIME_DIR"] = runtime
+    read_fd, write_fd = os.pipe()
+    bus = os.path.join(world.root, "bus")
+    world.start("dbus", ["dbus-daemon", "--session", "--nofork", "--address=unix:path=" + bus,
+                         "--print-address=" + str(write_fd)], pass_fds=(write_fd,))
+    os.close(write_fd)
+    with os.fdopen(read_fd) as pipe:
+        address = pipe.readline().strip()
+    world.env["DBUS_SESSION_BUS_ADDRESS"] = address
+
+    def owned(name, bus="--session"):
+        answer = world.run(["dbus-send", bus, "--print-reply", "--dest=org.freedesktop.DBus",
+                            "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", "string:" + name])
+        return "boolean true" in answer.stdout
+
+    world.start("a11y-bus", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately", "--a11y=1"])
+    wait_for("the accessibility bus", lambda: owned("org.a11y.Bus"))
+    reply = world.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+                       "org.a11y.Bus.GetAddress"]).stdout
+    a11y = re.search(r'string "([^"]+)"', reply)
+    if not a11y:
+        raise Failure("no accessibility bus address: " + reply)
+    world.start("a11y-registry", ["/usr/libexec/at-spi2-registryd"])
+    # The registry lives on the accessibility bus, not on the session bus.
+    wait_for("the accessibility registry", lambda: owned("org.a11y.atspi.Registry", "--bus=" + a11y.group(1)))
+    os.environ.update({k: world.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")})
+
+
+class Screen:
+    """The Tarvix window as a person sees it: through the accessibility tree and real input."""
+
+    def __init__(self, world, process, output, prefix):
+        import pyatspi  # after the buses exist: it connects on import
+        self.pyatspi = pyatspi
+        self.world = world
+        self.process = process
+        self.output = output
+        self.prefix = prefix
+        self.app = wait_for("Tarvix in the accessibility tree", self.find_app, timeout=60)
+        self.window = wait_for("the visible window", self.find_window, timeout=60)
+        self.click_at(20, 20, relative=True)  # no window manager: the first click gives it the focus
+
+    def find_app(self):
+        desktop = self.pyatspi.Registry.getDesktop(0)
+        for i in range(desktop.childCount):
+            app = desktop.getChildAtIndex(i)
+            try:
+                if app is not None and app.get_process_id() == self.process.pid:
+                    return app
+            except Exception:
+                continue
+        return None
+
+    def find_window(self):
+        answer = self.world.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid)])
+        ids = answer.stdout.split()
+        return ids[0] if ids else None
+
+    def nodes(self):
+        found = []
+
+        def walk(node, depth):
+            if node is None or depth > 60:
+                return
+            try:
+                states = node.getState()
+                if not states.contains(self.pyatspi.STATE_SHOWING):
+                    return
+                found.append(node)
+                for i in range(node.childCount):
+                    walk(node.getChildAtIndex(i), depth + 1)
+            except Exception:
+                return
+
+        for i in range(self.app.childCount):
+            walk(self.app.getChildAtIndex(i), 0)
+        return found
+
+    def find(self, name, roles=None):
+        for node in self.nodes():
+            try:
+                if node.name == name and (roles is None or node.getRoleName() in roles):
+                    return node
+            except Exception:
+                continue
+        return None
+
+    def texts(self):
+        return [n.name for n in self.nodes() if n.getRoleName() in ("label", "static", "text") and n.name]
+
+    def wait(self, name, roles=None, timeout=30):
+        return wait_for('"%s" on screen' % name, lambda: self.find(name, roles), timeout)
+
+    def gone(self, name, roles=None, timeout=30):
+        wait_for('"%s" gone' % name, lambda: self.find(name, roles) is None, timeout)
+
+    def click_at(self, x, y, relative=False):
+        if relative:
+            self.world.run(["xdotool", "mousemove", "--window", self.window, "--sync", str(x), str(y), "click", "1"])
+        else:
+            self.world.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "1"])
+
+    def click(self, name, roles=None):
+        node = self.wait(name, roles)
+        box = node.queryComponent().getExtents(self.pyatspi.DESKTOP_COORDS)
+        self.click_at(box.x + box.width // 2, box.y + box.height // 2)
+        return node
+
+    def type(self, text):
+        self.world.run(["xdotool", "type", "--delay", "20", text])
+
+    def key(self, name):
+        self.world.run(["xdotool", "key", name])
+
+    def screenshot(self, name):
+        os.makedirs(self.output, exist_ok=True)
+        self.world.run(["import", "-window", self.window, os.path.join(self.output, self.prefix + name + ".png")])
+
+
+BUTTON = ("push button", "button")
+LINK = ("link", "push button")
+TEXT = ("label", "static", "text")
+
+
+def start_tarvix(world, args, home, name):
+    env = dict(world.env)
+    tmp = os.path.join(home, "..", "tmp-" + name)
+    os.makedirs(tmp, exist_ok=True)
+    env.update(HOME=home, XDG_CACHE_HOME=os.path.join(home, ".cache"), TMPDIR=os.path.abspath(tmp),
+               QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
+    return world.start(name, [args.tarvix], env=env)
+
+
+def reach_logs_ready(screen):
+    screen.click("Start monitoring", BUTTON)
+    screen.wait("Please reproduce the steps that led to the issue and then select Stop monitoring", TEXT)
+    screen.click("Stop monitoring", BUTTON)
+    screen.wait("Logging complete.", TEXT, timeout=120)
+    screen.wait("Share logs", BUTTON)
+
+
+def describe(screen, description, email):
+    screen.click("Please tell us what led to the error", ("text", "entry", "paragraph"))
+    screen.type(description)
+    screen.click("Norvane can contact me for fixes at the following email address", ("text", "entry", "paragraph"))
+    screen.type(email)
+
+
+def successful_session(world, args, server_store, home):
+    process = start_tarvix(world, args, home, "tarvix-success")
+    screen = Screen(world, process, args.output, "e2e-")
+    screen.wait("Tarvix", TEXT)
+    screen.screenshot("1-ready")
+    reach_logs_ready(screen)
+    screen.screenshot("2-logs-ready")
+    describe(screen, "Export to PDF hangs", "anne@example.org")
+    screen.click("Share logs", BUTTON)
+    screen.wait("The log files were sent successfully.", TEXT, timeout=120)
+    log_id = wait_for("the Log ID", lambda: next(
+        (t for t in screen.texts() if re.fullmatch(r"[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}", t)), None))
+    screen.screenshot("3-sent")
+
+    screen.click("copy", LINK)
+    clipboard = wait_for("the Log ID on the clipboard", lambda: (lambda out: out if out == log_id else None)(
+        world.run(["xclip", "-o", "-selection", "clipboard"]).stdout))
+    if clipboard != log_id:
+        raise Failure("clipboard holds %r, not the Log ID %r" % (clipboard, log_id))
+
+    archives = wait_for("the received archive", lambda: [
+        os.path.join(d, f) for d, _, files in os.walk(server_store) for f in files if f.endswith(".zip")])
+    expected = "scrivoMacLog_%s_abc.zip" % log_id
+    if os.path.basename(archives[0]) != expected:
+        raise Failure("the server received %s, not %s" % (archives[0], expected))
+    with zipfile.ZipFile(archives[0]) as archive:
+        names = archive.namelist()
+        record_name = next((n for n in names if n.endswith("UserEmailFeedback.json")), None)
+        if record_name is None or not any(n.startswith("Scrivo/ScrivoLog/") for n in names):
+            raise Failure("archive content: %s" % names)
+        record = archive.read(record_name).decode("utf-8")
+        if "Export to PDF hangs" not in record or "anne@example.org" not in record:
+            raise Failure("feedback record: %s" % record)
+
+    screen.click("Close", BUTTON)
+    wait_for("Tarvix to end after Close", lambda: process.poll() is not None, timeout=20)
+    print("success session: Log ID %s sent, copied and named in %s" % (log_id, expected))
+
+
+def refused_session(world, args, home):
+    process = start_tarvix(world, args, home, "tarvix-refused")
+    screen = Screen(world, process, args.output, "e2e-refused-")
+    reach_logs_ready(screen)
+    describe(screen, "Crash on open", "")
+    screen.click("Share logs", BUTTON)
+    screen.wait("Error sharing logs.", TEXT, timeout=120)
+    screen.wait("view the logs", LINK)
+    screen.wait("Share logs", BUTTON)
+    screen.screenshot("1-upload-failed")
+    for gone in ("Please ensure you have access to the internet.", "Upload cancelled."):
+        if screen.find(gone, TEXT):
+            raise Failure("a refusal shows %r" % gone)
+    world.stop(process)
+    print("refused session: failure panel shown")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    for option in ("--tarvix", "--bin", "--pki", "--host", "--output"):
+        parser.add_argument(option, required=True)
+    args = parser.parse_args()
+    match = re.fullmatch(r"127\.0\.0\.1:(\d+)", args.host)
+    if not match:
+        print("skipped: the build's log server %s is not a 127.0.0.1 host" % args.host)
+        return SKIP
+    port = match.group(1)
+    for tool in ("Xvfb", "xdotool", "xclip", "import", "dbus-daemon"):
+        if shutil.which(tool) is None:
+            print("skipped: %s is not installed" % tool)
+            return SKIP
+
+    root = tempfile.mkdtemp(prefix="tarvix-e2e-")
+    world = World(root)
+    # The offscreen tests use the same port; take the same turn they take.
+    lock = open(os.path.join(tempfile.gettempdir(), "tarvix-logserver-%s.lock" % port), "a")
+    try:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        start_display(world)
+        start_buses(world)
+        sample_root = os.path.join(root, "sample")
+        sample_out = open(os.path.join(root, "sample.txt"), "wb")
+        world.start("sample", [os.path.join(args.bin, "tarvix-sample-sandbox"), sample_root, "--edition", "scrivo",
+                               "--run", "scrivo"], stdout=sample_out)
+        wait_for("the sample target", lambda: b"PID " in open(os.path.join(root, "sample.txt"), "rb").read())
+        home = os.path.join(sample_root, "home")
+
+        def serve(name, *extra):
+            store = os.path.join(root, name)
+            ready = os.path.join(root, name + ".ready")
+            server = world.start(name, [os.path.join(args.bin, "tarvix-logserver"), "--pki", args.pki, "--port", port,
+                                        "--store", store, "--ready-file", ready, *extra])
+            wait_for("the log server", lambda: os.path.exists(ready) or server.poll() is not None)
+            if server.poll() is not None:
+                raise Failure("the log server did not start")
+            return server, store
+
+        server, store = serve("server-ok")
+        successful_session(world, args, store, home)
+        world.stop(server)
+        server, store = serve("server-500", "--status", "500")
+        refused_session(world, args, home)
+        world.stop(server)
+        return 0
+    except Failure as failure:
+        print("FAILED: %s" % failure)
+        for name in ("tarvix-success", "tarvix-refused"):
+            path = os.path.join(root, name + ".log")
+            if os.path.exists(path):
+                print("--- %s\n%s" % (name, open(path, errors="replace").read()[-3000:]))
+        return 1
+    finally:
+        world.stop_all()
+        lock.close()
+        if os.environ.get("TARVIX_E2E_KEEP") != "1":
+            shutil.rmtree(root, ignore_errors=True)
+        else:
+            print("kept " + root)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
