@@ -1,6 +1,8 @@
 // Which regions each phase shows and enables, the capture options, the theme; a picture per phase.
 #include <QDesktopServices>
 #include <QFontInfo>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QQuickItem>
 #include <QTest>
 #include <QUrl>
@@ -169,3 +171,46 @@ TEST(Layout, ViewLogsOpensTheSessionFolder)
 }
 
 #include "layout_test.moc"
+
+TEST(Layout, DarkPaletteSwitchesColoursAndTheErrorIcon)
+{
+    GuiSession session;
+    session.open();
+    const QPalette light = QGuiApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Window, QColor("#202124"));
+    dark.setColor(QPalette::WindowText, QColor("#e8eaed"));
+    QGuiApplication::setPalette(dark);
+    const bool switched = session.waitUntil([&] { return session.view().colorScheme() == "dark"; });
+    auto& state = *session.view().state();
+    state.isLogEditorVisible.set(false);
+    state.isFeedbackLayoutVisible.set(true);
+    session.view().setProperty("emailText", "not-an-address");
+    session.waitUntil([&] { return session.textShown("Invalid email address"); });
+    const QColor background = session.window().color();
+    const QString icon = session.item("emailErrorIcon")->property("source").toString();
+    session.screenshot("dark-invalid-email");
+    QGuiApplication::setPalette(light);
+    ASSERT_TRUE(switched);
+    EXPECT_LT(background.lightnessF(), 0.5);
+    EXPECT_TRUE(icon.endsWith("/darkerroricon.svg")) << icon.toStdString();
+    EXPECT_TRUE(session.waitUntil([&] { return session.view().colorScheme() == "light"; }));
+}
+
+TEST(Layout, EverythingWorksFromTheKeyboard)
+{
+    GuiSession session;
+    session.open();
+    // Tab reaches the option and the primary button; Space acts on them.
+    QTest::keyClick(&session.window(), Qt::Key_Tab);
+    ASSERT_EQ(session.window().activeFocusItem(), session.control("Advanced logs"));
+    QTest::keyClick(&session.window(), Qt::Key_Space);
+    EXPECT_TRUE(session.view().getSpinDump());
+    while (session.window().activeFocusItem() != session.item("primaryButton")) {
+        QTest::keyClick(&session.window(), Qt::Key_Tab);
+        ASSERT_TRUE(session.window().activeFocusItem()) << "focus left the window";
+        ASSERT_NE(session.window().activeFocusItem(), session.control("Advanced logs")) << "the chain skips the button";
+    }
+    QTest::keyClick(&session.window(), Qt::Key_Space);
+    EXPECT_TRUE(session.waitUntil([&] { return !session.openAlerts().empty(); })) << "Start ran: no installation";
+}

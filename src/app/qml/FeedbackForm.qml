@@ -119,6 +119,7 @@ ColumnLayout {
                 Accessible.name: form.view.emailLabel
             }
             Image {
+                objectName: "emailErrorIcon"
                 anchors.right: parent.right
                 anchors.rightMargin: 8
                 anchors.verticalCenter: parent.verticalCenter
