@@ -245,3 +245,30 @@ TEST(SessionFlow, FailedUploadCanBeRetriedAndCancelledWithoutRebuildingTheArchiv
     EXPECT_EQ(received.back().fileName, "scrivoMacLog_" + UtilityFunctions::UniqueId() + "_abc.zip");
     EXPECT_TRUE(received.back().fileContent() == archiveBytes) << "the first archive is the one sent";
 }
+
+TEST(SessionFlow, FailedPackagingLocksTheFormAndTheNextShareReportsAFailure)
+{
+    GuiSession session;
+    tarvix::sample::install(session.sandbox().root());
+    session.open();
+    reachLogsReady(session);
+    // The scratch folder the archive is built in is a plain file: zip cannot write the archive.
+    const fs::path scratch = *UtilityFunctions::temptempURL.get();
+    fs::remove_all(scratch);
+    tarvix::test::writeExecutable(scratch, "not a folder");
+    typeDescriptionAndShare(session, "Slow start");
+
+    ASSERT_TRUE(session.waitIdle());
+    ASSERT_TRUE(session.waitUntil([&] { return !session.view().primaryButtonDisabled(); }));
+    EXPECT_TRUE(hasLine(session.sandbox().logMessages(), "ERROR: unable to copy compressed file."));
+    EXPECT_EQ(session.cell("startButtonLabel"), "Share logs");
+    EXPECT_TRUE(session.view().formLocked());
+    EXPECT_FALSE(session.shown("failurePanel"));
+    EXPECT_FALSE(session.item("descriptionInput")->isEnabled());
+
+    session.clickControl("Share logs");
+    ASSERT_TRUE(session.waitUntil([&] { return session.shown("failurePanel"); }));
+    EXPECT_TRUE(hasLine(session.sandbox().logMessages(), "ERROR: No compressed logs to upload."));
+    EXPECT_EQ(session.cell("startButtonLabel"), "Share logs");
+    EXPECT_FALSE(session.view().primaryButtonDisabled());
+}
