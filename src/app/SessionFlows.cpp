@@ -7,6 +7,7 @@
 #include "core/log/Logger.h"
 #include "core/package/FeedbackRecord.h"
 #include "core/package/FilesPathDirectory.h"
+#include "core/shell/Lifecycle.h"
 #include "core/target/InstallationDiscovery.h"
 #include "core/target/RunningInstances.h"
 #include "core/workspace/UtilityFunctions.h"
@@ -29,14 +30,7 @@ void SessionFlows::bindStatusText()
 void SessionFlows::StartButtonPressed()
 {
     if (m_state->startButtonLabel.get() == "Start monitoring") {
-        if (!UtilityFunctions::isOutputDirectoryCreated) {
-            Logger::log("--------------Application restarted without quitting--------------", Logger::LogType::Debug);
-            if (UtilityFunctions::CreateOutputDirectories()) {
-                if (auto system = UtilityFunctions::tempSystemURL.get()) Logger::changeLogFileLocation(*system);
-            } else {
-                Logger::logError("Application terminated");
-            }
-        }
+        TarvixApp::recreateWorkspaceIfReopened();
         StartMonitoring();
     } else if (m_state->startButtonLabel.get() == "Stop monitoring") {
         StopMonitoring();

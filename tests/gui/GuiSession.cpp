@@ -13,6 +13,7 @@
 
 #include "QtUserInterface.h"
 #include "core/log/Logger.h"
+#include "core/shell/Lifecycle.h"
 #include "core/workspace/UtilityFunctions.h"
 
 Q_IMPORT_QML_PLUGIN(TarvixPlugin)
@@ -94,6 +95,16 @@ void GuiSession::open()
     m_window->resize(572, 528);
     m_window->show();
     if (!QTest::qWaitForWindowExposed(m_window)) qWarning("window not exposed");
+}
+
+void GuiSession::reopen()
+{
+    m_window->close();
+    TarvixApp::windowClosed();
+    delete m_window;
+    m_window = nullptr;
+    m_engine.reset();
+    open();
 }
 
 QQuickItem* GuiSession::item(const QString& objectName) const

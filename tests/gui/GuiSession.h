@@ -31,6 +31,8 @@ public:
 
     /// Opens the window (after the test has laid out what it needs in the sandbox).
     void open();
+    /// Closes the window as the user does (close handler included) and opens a fresh one.
+    void reopen();
     /// The item with this objectName, or null.
     QQuickItem* item(const QString& objectName) const;
     /// Whether the item exists and is visible on screen (itself and every ancestor).

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <thread>
 
 #include "GuiSession.h"
 #include "core/workspace/UtilityFunctions.h"
@@ -271,4 +272,36 @@ TEST(SessionFlow, FailedPackagingLocksTheFormAndTheNextShareReportsAFailure)
     EXPECT_TRUE(hasLine(session.sandbox().logMessages(), "ERROR: No compressed logs to upload."));
     EXPECT_EQ(session.cell("startButtonLabel"), "Share logs");
     EXPECT_FALSE(session.view().primaryButtonDisabled());
+}
+
+TEST(SessionFlow, AReopenedWindowStartsANewSessionAndPackagesItsOwnArchive)
+{
+    if (!LogServer::available()) GTEST_SKIP() << LogServer::skipReason();
+    GuiSession session;
+    tarvix::sample::install(session.sandbox().root());
+    LogServer server;
+    ASSERT_TRUE(server.running()) << server.output();
+    session.open();
+    reachLogsReady(session);
+    typeDescriptionAndShare(session, "First window");
+    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Close"; }));
+    const fs::path firstSession = *UtilityFunctions::tempTimeStampedURL.get();
+
+    // Same process, new window: fresh cells, a new session folder, an unlocked form.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));  // the session folder is named by the second
+    session.reopen();
+    EXPECT_EQ(session.cell("startButtonLabel"), "Start monitoring");
+    EXPECT_EQ(session.cell("logLabel"), " ");
+    reachLogsReady(session);
+    EXPECT_TRUE(hasLine(session.sandbox().logMessages(), "--------------Application restarted without quitting--------------"));
+    EXPECT_NE(*UtilityFunctions::tempTimeStampedURL.get(), firstSession);
+    EXPECT_FALSE(session.view().formLocked());
+    typeDescriptionAndShare(session, "Second window");
+    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Close"; }))
+        << session.sandbox().logText();
+    ASSERT_TRUE(server.waitForRequests(2));
+    const std::string record = tarvix::test::runCommand(
+        "/usr/bin/unzip -p " + tarvix::test::shellWord(server.received().back().storedFile.string()) +
+        " '*UserEmailFeedback.json'");
+    EXPECT_NE(record.find("Second window"), std::string::npos) << record;
 }
