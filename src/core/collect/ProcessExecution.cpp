@@ -6,7 +6,7 @@
 #include "core/collect/CaptureCommands.h"
 #include "core/collect/Collectors.h"
 #include "core/collect/PListOperations.h"
-#include "core/collect/SerialQueue.h"
+#include "platform/SerialQueue.h"
 #include "core/log/Logger.h"
 #include "core/target/RunningInstances.h"
 #include "core/workspace/UtilityFunctions.h"
@@ -76,7 +76,7 @@ std::optional<platform::ScriptError> runSystemProfiler()
 void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivologgingEnabled,
                           std::function<void()> completion)
 {
-    SerialQueue queue("MonitoringQueue");
+    platform::SerialQueue queue("MonitoringQueue");
     Logger::logInfo("Monitoring Queue initiated.");
 
     queue.async([getSpinDump] {

@@ -1,12 +1,10 @@
 #include <sys/stat.h>
 #include <systemd/sd-journal.h>
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
-#include <thread>
 
+#include "platform/SerialQueue.h"
 #include "platform/UnifiedLog.h"
 
 namespace platform {
@@ -42,62 +40,23 @@ bool journalPresent()
 // journald at all, so entries go through one writer thread and a bounded queue.
 class JournalWriter {
 public:
-    JournalWriter() : m_thread([this] { run(); }) {}
-    ~JournalWriter()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_stopping = true;
-        }
-        m_wake.notify_all();
-        m_thread.join();
-    }
-
     void push(Entry entry)
     {
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_queue.size() >= kQueueCapacity) {
-                ++m_stats.dropped;
-                return;
-            }
-            m_queue.push_back(std::move(entry));
-            ++m_stats.queued;
-        }
-        m_wake.notify_one();
+        const bool queued = m_queue.async([this, entry = std::move(entry)] {
+            if (send(entry)) m_sent.fetch_add(1, std::memory_order_relaxed);
+        });
+        (queued ? m_queued : m_dropped).fetch_add(1, std::memory_order_relaxed);
     }
 
-    UnifiedLogStats stats()
+    UnifiedLogStats stats() const
     {
-        std::lock_guard lock(m_mutex);
-        return m_stats;
+        return {m_queued.load(std::memory_order_relaxed), m_sent.load(std::memory_order_relaxed),
+                m_dropped.load(std::memory_order_relaxed)};
     }
 
-    void flush()
-    {
-        std::unique_lock lock(m_mutex);
-        m_idle.wait_for(lock, std::chrono::seconds(5), [&] { return m_queue.empty() && !m_busy; });
-    }
+    void flush() { m_queue.waitUntilIdle(std::chrono::seconds(5)); }
 
 private:
-    void run()
-    {
-        std::unique_lock lock(m_mutex);
-        for (;;) {
-            m_wake.wait(lock, [&] { return m_stopping || !m_queue.empty(); });
-            if (m_queue.empty()) return;
-            Entry entry = std::move(m_queue.front());
-            m_queue.pop_front();
-            m_busy = true;
-            lock.unlock();
-            const bool sent = send(entry);
-            lock.lock();
-            m_busy = false;
-            if (sent) ++m_stats.sent;
-            m_idle.notify_all();
-        }
-    }
-
     static bool send(const Entry& e)
     {
         if (!journalPresent()) return false;
@@ -110,19 +69,15 @@ private:
                                "TARVIX_CATEGORY=%s", e.category.c_str(), nullptr) >= 0;
     }
 
-    std::mutex m_mutex;
-    std::condition_variable m_wake, m_idle;
-    std::deque<Entry> m_queue;
-    UnifiedLogStats m_stats;
-    bool m_stopping = false;
-    bool m_busy = false;
-    std::thread m_thread;
+    std::atomic<std::uint64_t> m_queued{0}, m_sent{0}, m_dropped{0};
+    SerialQueue m_queue{"TarvixJournal", kQueueCapacity};
 };
 
 JournalWriter& writer()
 {
-    static JournalWriter instance;
-    return instance;
+    // Never destroyed: the writer thread may still be sending while the process exits.
+    static auto* instance = new JournalWriter;
+    return *instance;
 }
 
 }  // namespace

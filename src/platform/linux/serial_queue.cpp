@@ -1,4 +1,4 @@
-#include "core/collect/SerialQueue.h"
+#include "platform/SerialQueue.h"
 
 #include <pthread.h>
 
@@ -7,12 +7,15 @@
 #include <mutex>
 #include <thread>
 
-namespace ProcessExecution::detail {
+namespace platform {
 
 struct SerialQueue::State {
     std::mutex mutex;
     std::condition_variable wake;
+    std::condition_variable idle;
     std::deque<std::function<void()>> items;
+    std::size_t capacity = 0;
+    bool running = false;
     bool closed = false;
 
     void serve()
@@ -23,16 +26,20 @@ struct SerialQueue::State {
             if (items.empty()) return;
             auto work = std::move(items.front());
             items.pop_front();
+            running = true;
             lock.unlock();
             work();
             work = nullptr;  // captured values go before the next item runs
             lock.lock();
+            running = false;
+            idle.notify_all();
         }
     }
 };
 
-SerialQueue::SerialQueue(const std::string& label) : m_state(std::make_shared<State>())
+SerialQueue::SerialQueue(const std::string& label, std::size_t capacity) : m_state(std::make_shared<State>())
 {
+    m_state->capacity = capacity;
     std::thread worker([state = m_state, label] {
         pthread_setname_np(pthread_self(), label.substr(0, 15).c_str());
         state->serve();
@@ -49,13 +56,21 @@ SerialQueue::~SerialQueue()
     m_state->wake.notify_all();
 }
 
-void SerialQueue::async(std::function<void()> work)
+bool SerialQueue::async(std::function<void()> work)
 {
     {
         std::lock_guard lock(m_state->mutex);
+        if (m_state->capacity != 0 && m_state->items.size() >= m_state->capacity) return false;
         m_state->items.push_back(std::move(work));
     }
     m_state->wake.notify_one();
+    return true;
 }
 
-}  // namespace ProcessExecution::detail
+bool SerialQueue::waitUntilIdle(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(m_state->mutex);
+    return m_state->idle.wait_for(lock, timeout, [&] { return m_state->items.empty() && !m_state->running; });
+}
+
+}  // namespace platform
