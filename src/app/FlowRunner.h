@@ -1,9 +1,9 @@
 #pragma once
 
-#include <condition_variable>
+#include <atomic>
 #include <functional>
-#include <mutex>
-#include <thread>
+
+#include "platform/SerialQueue.h"
 
 namespace tarvix::app {
 
@@ -11,25 +11,16 @@ namespace tarvix::app {
 /// another runs is refused, so two dispatches never run over the same shared values.
 class FlowRunner {
 public:
-    FlowRunner();
-    /// Waits for a running flow to end.
+    /// Waits for a running flow to end: it writes this window's state.
     ~FlowRunner();
-    FlowRunner(const FlowRunner&) = delete;
-    FlowRunner& operator=(const FlowRunner&) = delete;
 
     /// Starts `flow` on the worker; false (and nothing runs) while another flow runs.
     bool tryRun(std::function<void()> flow);
-    bool busy() const;
+    bool busy() const { return m_busy; }
 
 private:
-    void run();
-
-    mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::function<void()> m_flow;
-    bool m_busy = false;
-    bool m_stopping = false;
-    std::thread m_thread;
+    std::atomic<bool> m_busy{false};
+    platform::SerialQueue m_queue{"SessionFlows"};
 };
 
 }  // namespace tarvix::app
