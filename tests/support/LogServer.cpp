@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <strings.h>
 #include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -9,12 +10,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
-#include <fstream>
+#include <charconv>
 #include <sstream>
 #include <thread>
 
 #include "config/BuildConfig.h"
+#include "support/SampleTargetSupport.h"
 
 namespace tarvix::test {
 namespace {
@@ -23,67 +24,43 @@ using namespace std::chrono_literals;
 
 std::optional<int> serverPort()
 {
-    const std::string host = BuildConfig::kLogServerHost;
-    const std::string prefix = "127.0.0.1:";
-    if (host.rfind(prefix, 0) != 0)
-        return std::nullopt;
-    const std::string digits = host.substr(prefix.size());
-    if (digits.empty() || digits.size() > 5 || !std::all_of(digits.begin(), digits.end(), ::isdigit))
-        return std::nullopt;
-    const int port = std::stoi(digits);
-    return port > 0 && port < 65536 ? std::optional(port) : std::nullopt;
+    const std::string_view host = BuildConfig::kLogServerHost, prefix = "127.0.0.1:";
+    int port = 0;
+    if (!host.starts_with(prefix)) return std::nullopt;
+    const auto [end, error] = std::from_chars(host.data() + prefix.size(), host.data() + host.size(), port);
+    if (error != std::errc() || end != host.data() + host.size() || port <= 0 || port > 65535) return std::nullopt;
+    return port;
 }
 
-std::string readFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool iequals(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
+/// A request folder of the server's store: request.txt, body.bin, and result.txt once complete.
 std::optional<ReceivedUpload> readRequest(const std::filesystem::path& folder)
 {
     std::error_code ec;
-    if (!std::filesystem::exists(folder / "result.txt", ec))
-        return std::nullopt;  // still being received
+    if (!std::filesystem::exists(folder / "result.txt", ec)) return std::nullopt;  // still being received
     ReceivedUpload upload;
     std::istringstream head(readFile(folder / "request.txt"));
     std::string line;
     while (std::getline(head, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (upload.requestLine.empty()) {
+        if (line.ends_with('\r')) line.pop_back();
+        if (upload.requestLine.empty())
             upload.requestLine = line;
-        } else if (const auto colon = line.find(": "); colon != std::string::npos) {
+        else if (const auto colon = line.find(": "); colon != std::string::npos)
             upload.headers.emplace_back(line.substr(0, colon), line.substr(colon + 2));
-        }
     }
     upload.body = readFile(folder / "body.bin");
     std::istringstream result(readFile(folder / "result.txt"));
     while (std::getline(result, line)) {
         const auto equals = line.find('=');
-        if (equals == std::string::npos)
-            continue;
-        const std::string key = line.substr(0, equals);
-        const std::string value = line.substr(equals + 1);
-        if (key == "answer")
-            upload.answer = value;
-        else if (key == "check")
-            upload.wellFormed = value == "ok", upload.problem = value == "ok" ? "" : value;
-        else if (key == "boundary")
-            upload.boundary = value;
-        else if (key == "filename")
-            upload.fileName = value;
-        else if (key == "stored" && !value.empty())
-            upload.storedFile = folder / value;
+        if (equals == std::string::npos) continue;
+        const std::string key = line.substr(0, equals), value = line.substr(equals + 1);
+        if (key == "answer") upload.answer = value;
+        if (key == "check") {
+            upload.wellFormed = value == "ok";
+            upload.problem = upload.wellFormed ? "" : value;
+        }
+        if (key == "boundary") upload.boundary = value;
+        if (key == "filename") upload.fileName = value;
+        if (key == "stored" && !value.empty()) upload.storedFile = folder / value;
     }
     return upload;
 }
@@ -93,8 +70,7 @@ std::optional<ReceivedUpload> readRequest(const std::filesystem::path& folder)
 std::optional<std::string> ReceivedUpload::header(std::string_view name) const
 {
     for (const auto& [key, value] : headers)
-        if (iequals(key, name))
-            return value;
+        if (key.size() == name.size() && ::strncasecmp(key.data(), name.data(), name.size()) == 0) return value;
     return std::nullopt;
 }
 
@@ -113,12 +89,10 @@ LogServer::LogServer() : LogServer(Behaviour{}) {}
 LogServer::LogServer(Behaviour behaviour, std::filesystem::path storeFolder)
     : m_behaviour(std::move(behaviour)), m_storeFolder(std::move(storeFolder)), m_port(serverPort().value_or(0))
 {
-    if (m_port == 0)
-        return;
+    if (m_port == 0) return;
     if (m_storeFolder.empty()) {
         std::string pattern = (std::filesystem::temp_directory_path() / "tarvix-logserver-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            return;
+        if (::mkdtemp(pattern.data()) == nullptr) return;
         m_storeFolder = pattern;
         m_ownsStoreFolder = true;
     }
@@ -128,8 +102,7 @@ LogServer::LogServer(Behaviour behaviour, std::filesystem::path storeFolder)
     // Test programs run in parallel under ctest -j, but the port is the build's: take turns.
     const auto lockPath = std::filesystem::temp_directory_path() / ("tarvix-logserver-" + std::to_string(m_port) + ".lock");
     m_lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (m_lockFd < 0)
-        return;
+    if (m_lockFd < 0) return;
     const auto giveUp = std::chrono::steady_clock::now() + 5min;
     while (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
         if (std::chrono::steady_clock::now() > giveUp) {
@@ -145,59 +118,43 @@ LogServer::LogServer(Behaviour behaviour, std::filesystem::path storeFolder)
 LogServer::~LogServer()
 {
     stop();
-    if (m_lockFd >= 0)
-        ::close(m_lockFd);
-    if (m_ownsStoreFolder) {
-        std::error_code ec;
-        std::filesystem::remove_all(m_storeFolder, ec);
-    }
+    if (m_lockFd >= 0) ::close(m_lockFd);
+    std::error_code ec;
+    if (m_ownsStoreFolder) std::filesystem::remove_all(m_storeFolder, ec);
 }
 
 bool LogServer::start()
 {
-    const std::filesystem::path program = std::filesystem::path(TARVIX_BIN_DIR) / "tarvix-logserver";
     const std::filesystem::path readyFile = m_storeFolder / ".ready";
     std::error_code ec;
     std::filesystem::remove(readyFile, ec);
 
-    std::vector<std::string> args = {program.string(),
-                                     "--pki",
-                                     m_behaviour.untrustedCertificate ? (m_storeFolder / "untrusted-pki").string()
-                                                                      : std::string(TARVIX_PKI_DIR),
-                                     "--port",
-                                     std::to_string(m_port),
-                                     "--store",
-                                     m_storeFolder.string(),
-                                     "--ready-file",
-                                     readyFile.string(),
-                                     "--status",
-                                     std::to_string(m_behaviour.status),
-                                     "--body",
-                                     m_behaviour.body};
+    const std::string pki = m_behaviour.untrustedCertificate ? (m_storeFolder / "untrusted-pki").string() : TARVIX_PKI_DIR;
+    std::vector<std::string> args = {(std::filesystem::path(TARVIX_BIN_DIR) / "tarvix-logserver").string(),
+                                     "--pki", pki, "--port", std::to_string(m_port), "--store", m_storeFolder.string(),
+                                     "--ready-file", readyFile.string(), "--status", std::to_string(m_behaviour.status),
+                                     "--body", m_behaviour.body};
+    const std::string after = std::to_string(m_behaviour.afterBytes);
     switch (m_behaviour.mode) {
     case Mode::Normal: break;
     case Mode::EmptyBody: args.push_back("--empty-body"); break;
     case Mode::NoBody: args.push_back("--no-body"); break;
-    case Mode::Stall: args.insert(args.end(), {"--stall-after", std::to_string(m_behaviour.afterBytes)}); break;
-    case Mode::Drop: args.insert(args.end(), {"--drop-after", std::to_string(m_behaviour.afterBytes)}); break;
+    case Mode::Stall: args.insert(args.end(), {"--stall-after", after}); break;
+    case Mode::Drop: args.insert(args.end(), {"--drop-after", after}); break;
     }
     std::vector<char*> argv;
-    for (auto& arg : args)
-        argv.push_back(arg.data());
+    for (auto& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
     const std::string logPath = (m_storeFolder / "server.log").string();
     const pid_t parent = ::getpid();
 
     const pid_t pid = ::fork();
-    if (pid < 0)
-        return false;
+    if (pid < 0) return false;
     if (pid == 0) {
         // Only async-signal-safe calls here. The server must not outlive a crashed test.
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (::getppid() != parent)
-            ::_exit(127);
-        const int log = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        if (log >= 0) {
+        if (::getppid() != parent) ::_exit(127);
+        if (const int log = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644); log >= 0) {
             ::dup2(log, STDOUT_FILENO);
             ::dup2(log, STDERR_FILENO);
         }
@@ -207,8 +164,7 @@ bool LogServer::start()
     m_pid = pid;
     const auto deadline = std::chrono::steady_clock::now() + 20s;
     while (std::chrono::steady_clock::now() < deadline) {
-        if (std::filesystem::exists(readyFile, ec))
-            return true;
+        if (std::filesystem::exists(readyFile, ec)) return true;
         int status = 0;
         if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
             m_pid = -1;
@@ -222,8 +178,7 @@ bool LogServer::start()
 
 void LogServer::stop()
 {
-    if (m_pid <= 0)
-        return;
+    if (m_pid <= 0) return;
     ::kill(m_pid, SIGTERM);
     const auto deadline = std::chrono::steady_clock::now() + 5s;
     int status = 0;
@@ -251,26 +206,18 @@ std::vector<ReceivedUpload> LogServer::received() const
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(m_storeFolder, ec)) {
         const std::string name = entry.path().filename().string();
-        if (!name.empty() && std::all_of(name.begin(), name.end(), ::isdigit))
-            folders.push_back(entry.path());
+        if (!name.empty() && std::all_of(name.begin(), name.end(), ::isdigit)) folders.push_back(entry.path());
     }
     std::sort(folders.begin(), folders.end());
     std::vector<ReceivedUpload> uploads;
     for (const auto& folder : folders)
-        if (auto upload = readRequest(folder))
-            uploads.push_back(std::move(*upload));
+        if (auto upload = readRequest(folder)) uploads.push_back(std::move(*upload));
     return uploads;
 }
 
 bool LogServer::waitForRequests(std::size_t count, std::chrono::milliseconds timeout) const
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (received().size() < count) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
+    return waitFor([&] { return received().size() >= count; }, timeout);
 }
 
 std::string LogServer::output() const { return readFile(m_storeFolder / "server.log"); }

@@ -2,20 +2,10 @@
 
 #include <filesystem>
 
+#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace tarvix::test {
-namespace {
-
-std::string quoted(const std::string& text)
-{
-    std::string result = "'";
-    for (const char c : text)
-        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return result + "'";
-}
-
-}  // namespace
 
 bool NamespaceRun::passed() const
 {
@@ -27,7 +17,7 @@ NamespaceRun runSelfInNamespace(const std::vector<std::string>& unshareFlags, co
 {
     std::string flags;
     for (const auto& flag : unshareFlags)
-        flags += " " + quoted(flag);
+        flags += " " + shellWord(flag);
     NamespaceRun run;
     int status = -1;
     runCommand("unshare" + flags + " true 2>/dev/null", &status);
@@ -36,8 +26,8 @@ NamespaceRun runSelfInNamespace(const std::vector<std::string>& unshareFlags, co
         return run;
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    run.output = runCommand("unshare" + flags + " " + quoted(self.string()) + " " +
-                                quoted("--gtest_filter=" + gtestFilter) + " --gtest_also_run_disabled_tests 2>&1",
+    run.output = runCommand("unshare" + flags + " " + shellWord(self.string()) + " " +
+                                shellWord("--gtest_filter=" + gtestFilter) + " --gtest_also_run_disabled_tests 2>&1",
                             &run.exitStatus);
     return run;
 }

@@ -53,10 +53,15 @@ std::vector<std::string> treeListing(const fs::path& root)
     return entries;
 }
 
-void writeExecutable(const fs::path& file, const std::string& text)
+void writeFile(const fs::path& file, const std::string& text)
 {
     fs::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+}
+
+void writeExecutable(const fs::path& file, const std::string& text)
+{
+    writeFile(file, text);
     fs::permissions(file, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                               fs::perms::others_read | fs::perms::others_exec);
 }

@@ -24,6 +24,9 @@ bool isBinaryPlist(const std::filesystem::path& file);
 /// Every entry below `root`, relative and sorted: "folder/", "file", "link -> target".
 std::vector<std::string> treeListing(const std::filesystem::path& root);
 
+/// Writes `text` to `file`, creating its folder.
+void writeFile(const std::filesystem::path& file, const std::string& text = "x");
+
 /// Writes an executable script (mode 0755), creating its folder.
 void writeExecutable(const std::filesystem::path& file, const std::string& text);
 

@@ -25,17 +25,14 @@ struct CaptureSandbox {
     {
         records = sandbox.root() / "records";
         fs::create_directories(records);
-        const std::string spindumpLog = test::shellWord((records / "spindump.args").string());
-        test::writeExecutable(libexec() / "spindump", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> " + spindumpLog +
-                                                          "\n[ \"$2\" = -file ] || exit 64\n"
-                                                          "printf 'Process: %s\\n' \"$1\" > \"$3\"\n");
-        test::writeExecutable(libexec() / "system_profiler",
-                              "#!/bin/sh\nprintf '%s\\n' \"$@\" >> " +
-                                  test::shellWord((records / "system_profiler.args").string()) +
-                                  "\nprintf 'Applications:\\n\\n    Scrivo:\\n'\n");
-        test::writeExecutable(sandbox.root() / "bin" / "elevate",
-                              "#!/bin/sh\nprintf '%s\\n' \"$@\" >> " +
-                                  test::shellWord((records / "elevate.args").string()) + "\n" + elevation);
+        auto standIn = [&](const fs::path& program, const std::string& rest) {
+            test::writeExecutable(program, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> " +
+                                               test::shellWord((records / program.filename()).string() + ".args") +
+                                               "\n" + rest);
+        };
+        standIn(libexec() / "spindump", "[ \"$2\" = -file ] || exit 64\nprintf 'Process: %s\\n' \"$1\" > \"$3\"\n");
+        standIn(libexec() / "system_profiler", "printf 'Applications:\\n\\n    Scrivo:\\n'\n");
+        standIn(sandbox.root() / "bin" / "elevate", elevation);
         platform::Platform changed = sandbox.platform();
         changed.folders.libexec = libexec();
         changed.folders.elevationCommand = {(sandbox.root() / "bin" / "elevate").string()};
@@ -52,16 +49,14 @@ struct CaptureSandbox {
     fs::path libexec() const { return sandbox.root() / "libexec"; }
     std::string record(const std::string& name) const { return test::readFile(records / (name + ".args")); }
 
-    /// The start flow for the full edition of the sample, installed and (when asked) running.
-    void startSession(bool running)
+    /// The start flow for the full edition of the sample, installed and running.
+    void startSession()
     {
         layout = sample::install(sandbox.root());
-        if (running) instance.emplace(layout.scrivoBundle);
+        instance.emplace(layout.scrivoBundle);
         ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories());
         UtilityFunctions::ScrivoRunningInstance.set({"com.norvane.Scrivo.Pro"});
-        if (running) {
-            ASSERT_TRUE(UtilityFunctions::IsApplicationRunning("com.norvane.Scrivo.Pro"));
-        }
+        ASSERT_TRUE(UtilityFunctions::IsApplicationRunning("com.norvane.Scrivo.Pro"));
         UtilityFunctions::SetScrivoOrGlance();
         PListOperations::EnableScrivoLogging(true);
         output = *UtilityFunctions::tempOutputURL.get();
@@ -78,18 +73,10 @@ struct CaptureSandbox {
             ++completions;
         });
         EXPECT_TRUE(test::waitFor([&] { return completions > 0; }, 60s));
-        std::this_thread::sleep_for(100ms);
+        std::this_thread::sleep_for(100ms);  // room for a wrong second completion
         sandbox.ui().drain();
         std::lock_guard lock(mutex);
         return completedOn;
-    }
-
-    std::thread::id interfaceThread()
-    {
-        std::thread::id id;
-        sandbox.ui().postToMainThread([&] { id = std::this_thread::get_id(); });
-        sandbox.ui().drain();
-        return id;
     }
 
     bool logHas(const std::string& line) const
@@ -116,13 +103,16 @@ const std::string kCollect = "Capturing Scrivo settings and logs.";
 TEST(Captures, AllThreeTasksRunInOrderWithTheExactCommandLines)
 {
     CaptureSandbox run;
-    run.startSession(/*running=*/true);
+    run.startSession();
     const std::string pid = std::to_string(run.instance->pid());
     const std::string out = run.output.string();
 
     const auto completedOn = run.capture(true, true);
     EXPECT_EQ(run.completions, 1);
-    EXPECT_EQ(completedOn, run.interfaceThread());
+    std::thread::id interfaceThread;
+    run.sandbox.ui().postToMainThread([&] { interfaceThread = std::this_thread::get_id(); });
+    run.sandbox.ui().drain();
+    EXPECT_EQ(completedOn, interfaceThread);
     EXPECT_EQ(run.status->history(), (std::vector<std::string>{kDump, kProfile, kCollect}));
 
     EXPECT_EQ(test::readFile(run.output / "spinReport.txt"), "Process: " + pid + "\n");
@@ -130,64 +120,55 @@ TEST(Captures, AllThreeTasksRunInOrderWithTheExactCommandLines)
     EXPECT_EQ(run.record("spindump"), pid + "\n-file\n" + out + "/spinReport.txt\n");
     EXPECT_EQ(run.record("system_profiler"), "-detailLevel\nfull\nSPApplicationsDataType\n");
     // Only the data dump is elevated; PATH lists Tarvix's tools first.
-    const std::string path = "PATH=" + run.libexec().string() + ":";
     const std::string elevated = run.record("elevate");
-    EXPECT_EQ(elevated.rfind("/usr/bin/env\n" + path, 0), 0u) << elevated;
+    EXPECT_EQ(elevated.rfind("/usr/bin/env\nPATH=" + run.libexec().string() + ":", 0), 0u) << elevated;
     EXPECT_NE(elevated.find("\n/bin/sh\n-c\nspindump " + pid + " -file '" + out + "/spinReport.txt' \n"), std::string::npos)
         << elevated;
     EXPECT_EQ(std::count(elevated.begin(), elevated.end(), '\n'), 5);
 
     const auto lines = run.sandbox.logMessages();
-    const std::vector<std::string> expectedInOrder = {
-        "INFO: Monitoring Queue initiated.",
-        "INFO: Scrivo process is running. ProcessId: " + pid,
-        "INFO: Spindump shell script: do shell script \"spindump " + pid + " -file '" + out +
-            "/spinReport.txt' \" with administrator privileges",
-        "INFO: nil",
-        "INFO: nil",
-        "INFO: Item copied successfully!",
-    };
     auto at = lines.begin();
-    for (const auto& line : expectedInOrder) {
+    for (const std::string& line : std::vector<std::string>{
+             "INFO: Monitoring Queue initiated.", "INFO: Scrivo process is running. ProcessId: " + pid,
+             "INFO: Spindump shell script: do shell script \"spindump " + pid + " -file '" + out +
+                 "/spinReport.txt' \" with administrator privileges",
+             "INFO: nil", "INFO: nil", "INFO: Item copied successfully!"}) {
         at = std::find(at, lines.end(), line);
-        EXPECT_NE(at, lines.end()) << "missing, or out of order: " << line;
+        ASSERT_NE(at, lines.end()) << "missing, or out of order: " << line;
+        ++at;
     }
     EXPECT_EQ(test::pythonPlist(run.layout.preferences / "com.norvane.Scrivo.Pro.plist", "'ScrivoLogging' in d['QX']"),
               "False");
 }
 
-TEST(Captures, SkippedTasksChangeNothingAndTheCompletionStillComesOnce)
+TEST(Captures, SkippedOrImpossibleTasksLoseOnlyTheirOwnFile)
 {
-    CaptureSandbox run;
-    run.startSession(/*running=*/true);
-
-    run.capture(/*installedApps=*/true, /*spinDump=*/false);
-    EXPECT_EQ(run.completions, 1);
-    EXPECT_EQ(run.status->history(), (std::vector<std::string>{kCollect}));
-    EXPECT_FALSE(fs::exists(run.records / "spindump.args"));
-    EXPECT_FALSE(fs::exists(run.records / "system_profiler.args"));
-    EXPECT_FALSE(fs::exists(run.output / "sysinfo.xml"));
-    EXPECT_TRUE(fs::is_directory(run.output / "ScrivoLog"));
-}
-
-TEST(Captures, TargetGoneSkipsOnlyTheDataDump)
-{
-    CaptureSandbox run;
-    run.startSession(/*running=*/true);
-    run.instance->stop();
-
-    run.capture(true, true);
-    EXPECT_EQ(run.status->history(), (std::vector<std::string>{kProfile, kCollect}));
-    EXPECT_TRUE(run.logHas("WARNING: Scrivo process is not running. ProcessId: " + UtilityFunctions::ProcessId.get()));
-    EXPECT_FALSE(fs::exists(run.output / "spinReport.txt"));
-    EXPECT_TRUE(fs::exists(run.output / "sysinfo.xml"));
+    struct Case {
+        bool spinDump;
+        bool targetGone;
+        std::vector<std::string> statuses;
+    };
+    for (const auto& c : {Case{false, false, {kCollect}}, Case{true, true, {kProfile, kCollect}}}) {
+        CaptureSandbox run;
+        run.startSession();
+        if (c.targetGone) run.instance->stop();
+        run.capture(/*installedApps=*/true, c.spinDump);
+        EXPECT_EQ(run.completions, 1);
+        EXPECT_EQ(run.status->history(), c.statuses);
+        EXPECT_FALSE(fs::exists(run.records / "spindump.args"));
+        EXPECT_FALSE(fs::exists(run.output / "spinReport.txt"));
+        EXPECT_EQ(fs::exists(run.output / "sysinfo.xml"), c.spinDump);
+        EXPECT_TRUE(fs::is_directory(run.output / "ScrivoLog"));
+        EXPECT_EQ(run.logHas("WARNING: Scrivo process is not running. ProcessId: " + UtilityFunctions::ProcessId.get()),
+                  c.targetGone);
+    }
 }
 
 TEST(Captures, ADeclinedPasswordOrAMissingToolLosesOnlyThatFile)
 {
     CaptureSandbox run("echo 'Error executing command as another user: Request dismissed' >&2\nexit 126\n");
     fs::remove(run.libexec() / "system_profiler");
-    run.startSession(/*running=*/true);
+    run.startSession();
 
     run.capture(true, true);
     EXPECT_EQ(run.completions, 1);

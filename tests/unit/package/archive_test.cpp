@@ -2,45 +2,31 @@
 #include <sys/mount.h>
 
 #include <algorithm>
-#include <fstream>
 #include <cstring>
 #include <sstream>
+#include <tuple>
 
 #include "core/package/FeedbackRecord.h"
 #include "core/package/FilesPathDirectory.h"
 #include "core/workspace/UtilityFunctions.h"
 #include "support/PrivateNamespace.h"
+#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
 using tarvix::test::Sandbox;
+using tarvix::test::writeFile;
 namespace UF = UtilityFunctions;
 
 namespace {
 
-void touch(const fs::path& file, const std::string& content = "x")
-{
-    fs::create_directories(file.parent_path());
-    std::ofstream(file) << content;
-}
-
 std::vector<std::string> entries(const fs::path& archive)
 {
-    std::istringstream lines(tarvix::test::runCommand("zipinfo -1 '" + archive.string() + "'"));
+    std::istringstream lines(tarvix::test::runCommand("zipinfo -1 " + tarvix::test::shellWord(archive.string())));
     std::vector<std::string> names;
-    for (std::string line; std::getline(lines, line);)
-        names.push_back(line);
+    for (std::string line; std::getline(lines, line);) names.push_back(line);
     std::sort(names.begin(), names.end());
     return names;
-}
-
-std::vector<std::string> names(const fs::path& folder)
-{
-    std::vector<std::string> result;
-    for (const auto& entry : fs::directory_iterator(folder))
-        result.push_back(entry.path().filename().string());
-    std::sort(result.begin(), result.end());
-    return result;
 }
 
 std::string archiveName() { return "scrivoMacLog_" + UF::UniqueId() + "_abc.zip"; }
@@ -65,11 +51,11 @@ TEST(CompressOutputDirectory, LeavesTheArchiveAloneInTheSessionFolder)
     Sandbox sandbox;
     // Spaces in the path need no quoting: the arguments go to zip one by one.
     const fs::path session = collectedSession(sandbox.library() / "with space");
-    touch(session / "Scrivo/ScrivoLog/app.log", "log text");
-    touch(session / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "<plist/>");
-    touch(session / "Scrivo/.DS_Store");
-    touch(session / "Scrivo/ScrivoLog/.DS_Store");
-    touch(session / "Scrivo/core.bin");
+    writeFile(session / "Scrivo/ScrivoLog/app.log", "log text");
+    writeFile(session / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "<plist/>");
+    writeFile(session / "Scrivo/.DS_Store");
+    writeFile(session / "Scrivo/ScrivoLog/.DS_Store");
+    writeFile(session / "Scrivo/core.bin");
     fs::create_directories(session / "Scrivo/empty");
     UF::CreateUserDetailContent("a@b.io", "it broke");
     FilesPathDirectory::removeFilesFromDirectoryRecursively(session.string(), UF::allowedExtensions);
@@ -78,7 +64,7 @@ TEST(CompressOutputDirectory, LeavesTheArchiveAloneInTheSessionFolder)
     ASSERT_TRUE(FilesPathDirectory::CompressOutputDirectory());
 
     const fs::path archive = session / archiveName();
-    EXPECT_EQ(names(session), std::vector<std::string>{archiveName()});
+    EXPECT_EQ(tarvix::test::treeListing(session), std::vector<std::string>{archiveName()});
     EXPECT_TRUE(fs::is_empty(*UF::temptempURL.get()));
     EXPECT_EQ(UF::tempOutputURL.get(), session);
     EXPECT_EQ(UF::compressedLogURL.get(), archive);
@@ -86,14 +72,13 @@ TEST(CompressOutputDirectory, LeavesTheArchiveAloneInTheSessionFolder)
               (std::vector<std::string>{"Scrivo/", "Scrivo/Preferences/", "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
                                         "Scrivo/ScrivoLog/", "Scrivo/ScrivoLog/app.log", "Scrivo/empty/",
                                         "UserEmailFeedback.json"}));
-    EXPECT_EQ(tarvix::test::runCommand("unzip -p '" + archive.string() + "' Scrivo/ScrivoLog/app.log"), "log text");
+    EXPECT_EQ(tarvix::test::runCommand("unzip -p " + tarvix::test::shellWord(archive.string()) + " Scrivo/ScrivoLog/app.log"),
+              "log text");
 
-    auto lines = sandbox.logMessages();
-    lines.erase(lines.begin(), lines.begin() + static_cast<long>(linesBefore));
-    const std::vector<std::string> expected = {"INFO: " + (session / "Scrivo").string(),
-                                               "INFO: Directory compressed successfully."};
-    ASSERT_GE(lines.size(), 5u);
-    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 2), expected);
+    const auto lines = sandbox.logMessages();
+    ASSERT_GE(lines.size(), linesBefore + 5);
+    EXPECT_EQ(lines[linesBefore], "INFO: " + (session / "Scrivo").string());
+    EXPECT_EQ(lines[linesBefore + 1], "INFO: Directory compressed successfully.");
     EXPECT_EQ(lines.back(), "INFO: Deleted: " + archiveName());  // the scratch copy, last
 }
 
@@ -101,7 +86,7 @@ TEST(CompressOutputDirectory, FailuresLeaveTheWorkspaceAsItWas)
 {
     Sandbox sandbox;
     const fs::path session = collectedSession(sandbox.library());
-    touch(session / "UserEmailFeedback.json", "{}");
+    writeFile(session / "UserEmailFeedback.json", "{}");
 
     // The session folder (parent of the output folder) is missing: zip never runs.
     UF::tempOutputURL.set(sandbox.root() / "gone" / "Scrivo");
@@ -111,11 +96,11 @@ TEST(CompressOutputDirectory, FailuresLeaveTheWorkspaceAsItWas)
     // zip fails (nothing to add): no rearrangement.
     fs::remove(session / "UserEmailFeedback.json");
     fs::remove(session / "Scrivo");
-    touch(session / "other.txt");
+    writeFile(session / "other.txt");
     UF::tempOutputURL.set(session / "Scrivo");
     EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory());
     EXPECT_EQ(sandbox.logMessages().back(), "ERROR: Failed to compress the directory.");
-    EXPECT_EQ(names(session), std::vector<std::string>{"other.txt"});
+    EXPECT_EQ(tarvix::test::treeListing(session), std::vector<std::string>{"other.txt"});
     EXPECT_FALSE(UF::compressedLogURL.get());
 
     // Absent locations never stop the program.
@@ -139,7 +124,7 @@ TEST(CompressOutputDirectoryInPrivateMounts, DISABLED_FullDiskAtTheCopy)
     } unmount{session};
     fs::create_directories(session / "Scrivo");
     for (int i = 0; i < 600; ++i)
-        touch(session / "Scrivo" / ("empty-log-file-" + std::to_string(i) + ".log"), "");
+        writeFile(session / "Scrivo" / ("empty-log-file-" + std::to_string(i) + ".log"), "");
     UF::CreateUserDetailContent("", "disk full");
 
     EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory());
@@ -165,19 +150,13 @@ TEST(IsFileSizeValid, RejectsFrom100MiBOn)
 {
     Sandbox sandbox;
     const fs::path file = sandbox.root() / "archive.zip";
-    std::ofstream(file).close();
-
-    fs::resize_file(file, 104'857'599);  // sparse: no real disk space
-    EXPECT_TRUE(FilesPathDirectory::isFileSizeValid(file));
-    EXPECT_EQ(sandbox.logMessages().back(), "INFO: Compressed file size: 100.000 mb");
-
-    fs::resize_file(file, 104'857'600);
-    EXPECT_FALSE(FilesPathDirectory::isFileSizeValid(file));
-    EXPECT_EQ(sandbox.logMessages().back(), "INFO: Compressed file size: 100.000 mb");
-
-    fs::resize_file(file, 1'572'864);
-    EXPECT_TRUE(FilesPathDirectory::isFileSizeValid(file));
-    EXPECT_EQ(sandbox.logMessages().back(), "INFO: Compressed file size: 1.500 mb");
+    writeFile(file, "");
+    for (const auto& [size, valid, shown] : std::vector<std::tuple<std::uintmax_t, bool, std::string>>{
+             {104'857'599, true, "100.000"}, {104'857'600, false, "100.000"}, {1'572'864, true, "1.500"}}) {
+        fs::resize_file(file, size);  // sparse: no real disk space
+        EXPECT_EQ(FilesPathDirectory::isFileSizeValid(file), valid) << size;
+        EXPECT_EQ(sandbox.logMessages().back(), "INFO: Compressed file size: " + shown + " mb");
+    }
 
     EXPECT_FALSE(FilesPathDirectory::isFileSizeValid(sandbox.root() / "missing.zip"));
     EXPECT_EQ(sandbox.logMessages().back().rfind("ERROR: Error fetching file attributes: ", 0), 0u);

@@ -92,38 +92,20 @@ std::string mutatedAddress(std::mt19937& random)
 TEST(IsValidEmail, AcceptsExactlyWhatThePatternAccepts)
 {
     const std::vector<std::pair<std::string, bool>> cases = {
-        {"", true},
-        {"jane.doe@example.com", true},
-        {"a+b-c_d.e@x.io", true},
-        {"a@b.abcdefghijklmnopq", true},    // final label of 17
-        {"a@b.abcdefghijklmnopqr", false},  // of 18
-        {"a@b.c", false},                   // of 1
-        {"a@b.", false},                    // trailing dot
-        {"a@b.io.", false},
-        {".a@b.io", false},  // leading separator
-        {"a.@b.io", false},
-        {"a..b@b.io", false},
-        {"a@b..io", false},
-        {"a@.io", false},
-        {"a@io", false},  // no label before the final one
-        {"a@@b.io", false},
-        {"a@b@c.io", false},
-        {"a@b_c-.io", true},  // labels may hold "_" and end with "-"
-        {"a@-b.io", false},
-        {"a@b.c-d.io", true},
-        {"a@bücher.de", true},                   // letters of any script after the first character
-        {"a@über.de", false},                    // but the first is ASCII
-        {"a@e\xCC\x81.de", true},                // combining mark
-        {"a@b\xD9\xA3.de", true},                // Arabic-Indic digit
-        {"a@b\xE2\x80\x8C\xE2\x80\x8D.de", true},  // joiners
-        {"a@b\xE2\x80\xBF.de", true},            // connector punctuation
-        {"a@b\xC2\xB2.de", false},               // superscript digit: not \w
-        {"a@b\xF0\x9F\x98\x80.de", false},       // emoji
-        {"a@bü.dé", false},                      // final label is ASCII only
-        {"ä@b.de", false},                       // local part is ASCII only
-        {"a@b.de\n", false},                     // a trailing line feed is not accepted
-        {"a b@c.de", false},
-        {"a@b\xFF.de", false},  // malformed UTF-8
+        {"", true}, {"jane.doe@example.com", true}, {"a+b-c_d.e@x.io", true},
+        {"a@b.abcdefghijklmnopq", true}, {"a@b.abcdefghijklmnopqr", false}, {"a@b.c", false},  // final label 2 to 17
+        {"a@b.", false}, {"a@b.io.", false}, {".a@b.io", false}, {"a.@b.io", false}, {"a..b@b.io", false},
+        {"a@b..io", false}, {"a@.io", false}, {"a@io", false}, {"a@@b.io", false}, {"a@b@c.io", false},
+        {"a@b_c-.io", true}, {"a@-b.io", false}, {"a@b.c-d.io", true},  // "_" inside, "-" at a label's end
+        {"a@bücher.de", true}, {"a@über.de", false},  // letters of any script after an ASCII first character
+        {"a@e\xCC\x81.de", true},                     // combining mark
+        {"a@b\xD9\xA3.de", true},                     // Arabic-Indic digit
+        {"a@b\xE2\x80\x8C\xE2\x80\x8D.de", true},     // joiners
+        {"a@b\xE2\x80\xBF.de", true},                 // connector punctuation
+        {"a@b\xC2\xB2.de", false},                    // superscript digit: not \w
+        {"a@b\xF0\x9F\x98\x80.de", false},            // emoji
+        {"a@bü.dé", false}, {"ä@b.de", false},        // final label and local part are ASCII only
+        {"a@b.de\n", false}, {"a b@c.de", false}, {"a@b\xFF.de", false},  // line feed, space, malformed UTF-8
     };
     IcuReference reference;
     ASSERT_TRUE(reference.ready());

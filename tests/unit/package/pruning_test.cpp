@@ -1,32 +1,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 
 #include "Undeletable.h"
 #include "core/package/FilesPathDirectory.h"
 #include "core/workspace/UtilityFunctions.h"
+#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
 using tarvix::test::Sandbox;
+using tarvix::test::writeFile;
 
 namespace {
-
-void touch(const fs::path& file, const std::string& content = "x")
-{
-    fs::create_directories(file.parent_path());
-    std::ofstream(file) << content;
-}
 
 void prune(const fs::path& folder)
 {
     FilesPathDirectory::removeFilesFromDirectoryRecursively(folder.string(), UtilityFunctions::allowedExtensions);
-}
-
-bool contains(const std::vector<std::string>& lines, const std::string& line)
-{
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 }  // namespace
@@ -35,30 +25,26 @@ TEST(RemoveFilesFromDirectoryRecursively, KeepsAllowedExtensionsInAnyCaseAndRemo
 {
     Sandbox sandbox;
     const fs::path session = sandbox.root() / "session";
-    for (const char* name : {"Scrivo/app.LOG", "Scrivo/prefs.Plist", "Scrivo/nested/deeper/trace.txt",
-                             "UserEmailFeedback.json", "Scrivo/archive.tar.zip"})
-        touch(session / name);
-    for (const char* name : {"Scrivo/core", "Scrivo/data.bin", "Scrivo/.DS_Store", "Scrivo/nested/deeper/x.log.bak",
-                             "Scrivo/only-junk/a.bin", "Scrivo/only-junk/b"})
-        touch(session / name);
+    const std::vector<std::string> kept = {"Scrivo/app.LOG", "Scrivo/prefs.Plist", "Scrivo/nested/deeper/trace.txt",
+                                           "UserEmailFeedback.json", "Scrivo/archive.tar.zip"};
+    const std::vector<std::string> removed = {"Scrivo/core", "Scrivo/data.bin", "Scrivo/.DS_Store",
+                                              "Scrivo/nested/deeper/x.log.bak", "Scrivo/only-junk/a.bin", "Scrivo/only-junk/b"};
+    for (const auto& names : {kept, removed})
+        for (const auto& name : names) writeFile(session / name);
 
     prune(session);
 
-    for (const char* name : {"Scrivo/app.LOG", "Scrivo/prefs.Plist", "Scrivo/nested/deeper/trace.txt",
-                             "UserEmailFeedback.json", "Scrivo/archive.tar.zip"})
-        EXPECT_TRUE(fs::exists(session / name)) << name;
-    for (const char* name : {"Scrivo/core", "Scrivo/data.bin", "Scrivo/.DS_Store", "Scrivo/nested/deeper/x.log.bak",
-                             "Scrivo/only-junk/a.bin", "Scrivo/only-junk/b"})
-        EXPECT_FALSE(fs::exists(session / name)) << name;
+    for (const auto& name : kept) EXPECT_TRUE(fs::exists(session / name)) << name;
+    for (const auto& name : removed) EXPECT_FALSE(fs::exists(session / name)) << name;
     // Folders are kept even when pruned empty.
     EXPECT_TRUE(fs::is_directory(session / "Scrivo/only-junk"));
-    EXPECT_TRUE(fs::is_empty(session / "Scrivo/only-junk"));
 
     const auto lines = sandbox.logMessages();
-    EXPECT_TRUE(contains(lines, "INFO: whitelisted file: " + (session / "Scrivo/app.LOG").string()));
-    EXPECT_TRUE(contains(lines, "INFO: Removed file: " + (session / "Scrivo/.DS_Store").string()));
-    EXPECT_TRUE(contains(lines, "INFO: Removed file: " + (session / "Scrivo/only-junk/b").string()));
-    EXPECT_EQ(lines.size(), 11u);
+    for (const std::string& line : {"INFO: whitelisted file: " + (session / "Scrivo/app.LOG").string(),
+                                   "INFO: Removed file: " + (session / "Scrivo/.DS_Store").string(),
+                                   "INFO: Removed file: " + (session / "Scrivo/only-junk/b").string()})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+    EXPECT_EQ(lines.size(), kept.size() + removed.size());
 }
 
 TEST(RemoveFilesFromDirectoryRecursively, NeverFollowsOrDeletesThroughSymbolicLinks)
@@ -66,9 +52,9 @@ TEST(RemoveFilesFromDirectoryRecursively, NeverFollowsOrDeletesThroughSymbolicLi
     Sandbox sandbox;
     const fs::path session = sandbox.root() / "session";
     const fs::path outside = sandbox.root() / "outside";
-    touch(outside / "secret.bin");
-    touch(outside / "keep.log");
-    touch(session / "Scrivo/real.log");
+    writeFile(outside / "secret.bin");
+    writeFile(outside / "keep.log");
+    writeFile(session / "Scrivo/real.log");
     fs::create_directory_symlink(outside, session / "Scrivo/linked");        // judged as a file named "linked"
     fs::create_directory_symlink(outside, session / "Scrivo/linked.log");    // an allowed name: stays a link
     fs::create_symlink(outside / "secret.bin", session / "Scrivo/file.bin"); // link to a file outside
@@ -78,9 +64,8 @@ TEST(RemoveFilesFromDirectoryRecursively, NeverFollowsOrDeletesThroughSymbolicLi
 
     EXPECT_TRUE(fs::exists(outside / "secret.bin"));
     EXPECT_TRUE(fs::exists(outside / "keep.log"));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(session / "Scrivo/linked")));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(session / "Scrivo/file.bin")));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(session / "Scrivo/dangling")));
+    for (const char* name : {"linked", "file.bin", "dangling"})
+        EXPECT_FALSE(fs::exists(fs::symlink_status(session / "Scrivo" / name))) << name;
     EXPECT_TRUE(fs::is_symlink(session / "Scrivo/linked.log"));
     for (const auto& line : sandbox.logMessages())
         EXPECT_EQ(line.find(outside.string()), std::string::npos) << "examined outside: " << line;
@@ -92,13 +77,10 @@ TEST(RemoveFilesFromDirectoryRecursively, AFailedRemovalStopsOnlyItsOwnFolder)
     const fs::path session = sandbox.root() / "session";
     // Whatever the listing order: the first failed removal in "stuck" ends that folder (one line,
     // not two), while the parent and "other" go on.
-    touch(session / "stuck/junk.bin");
-    touch(session / "stuck/junk2.bin");
-    touch(session / "parent-junk.bin");
-    touch(session / "other/junk.bin");
+    for (const char* name : {"stuck/junk.bin", "stuck/junk2.bin", "parent-junk.bin", "other/junk.bin"})
+        writeFile(session / name);
     Undeletable guard(session / "stuck");
-    if (!guard.ok())
-        GTEST_SKIP() << "cannot make a folder undeletable on this file system";
+    if (!guard.ok()) GTEST_SKIP() << "cannot make a folder undeletable on this file system";
 
     prune(session);
 
@@ -111,33 +93,30 @@ TEST(RemoveFilesFromDirectoryRecursively, AFailedRemovalStopsOnlyItsOwnFolder)
         << testing::PrintToString(lines);
 
     // An empty path cannot be listed: one line with an empty folder path.
-    const auto before = sandbox.logMessages().size();
     FilesPathDirectory::removeFilesFromDirectoryRecursively("", UtilityFunctions::allowedExtensions);
     const auto after = sandbox.logMessages();
-    ASSERT_EQ(after.size(), before + 1);
+    ASSERT_EQ(after.size(), lines.size() + 1);
     EXPECT_EQ(after.back().rfind("ERROR: Error accessing directory:  - ", 0), 0u) << after.back();
 }
 
-TEST(DeleteContentsOfDirectory, RemovesHiddenEntriesAndKeepsTheFolder)
+TEST(DeleteContentsOfDirectory, RemovesHiddenEntriesAndKeepsTheFolderButNotWhatLinksPointTo)
 {
     Sandbox sandbox;
     const fs::path folder = sandbox.root() / "temp";
-    touch(folder / ".hidden");
-    touch(folder / "tree/a/b.txt");
-    const fs::path outside = sandbox.root() / "outside";
-    touch(outside / "precious.txt");
-    fs::create_directory_symlink(outside, folder / "link");
+    writeFile(folder / ".hidden");
+    writeFile(folder / "tree/a/b.txt");
+    writeFile(sandbox.root() / "outside" / "precious.txt");
+    fs::create_directory_symlink(sandbox.root() / "outside", folder / "link");
 
     FilesPathDirectory::deleteContentsOfDirectory(folder);
 
     EXPECT_TRUE(fs::is_directory(folder));
     EXPECT_TRUE(fs::is_empty(folder));
-    EXPECT_TRUE(fs::exists(outside / "precious.txt"));
+    EXPECT_TRUE(fs::exists(sandbox.root() / "outside" / "precious.txt"));
     auto lines = sandbox.logMessages();
     std::sort(lines.begin(), lines.end());
     EXPECT_EQ(lines, (std::vector<std::string>{"INFO: Deleted: .hidden", "INFO: Deleted: link", "INFO: Deleted: tree"}));
 
-    // A missing folder: one error line.
     FilesPathDirectory::deleteContentsOfDirectory(sandbox.root() / "missing");
     EXPECT_EQ(sandbox.logMessages().back().rfind("ERROR: Error while deleting contents of directory: ", 0), 0u);
 }
@@ -146,7 +125,7 @@ TEST(DeleteDirectory, LogsSuccessAndFailureAtInfoLevel)
 {
     Sandbox sandbox;
     const fs::path folder = sandbox.root() / "session";
-    touch(folder / "archive.zip");
+    writeFile(folder / "archive.zip");
     FilesPathDirectory::deleteDirectory(folder);
     EXPECT_FALSE(fs::exists(folder));
     EXPECT_EQ(sandbox.logMessages().back(), "INFO: Directory deleted successfully. Path: " + folder.string());

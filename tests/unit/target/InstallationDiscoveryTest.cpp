@@ -10,6 +10,7 @@
 namespace fs = std::filesystem;
 using namespace tarvix;
 using sample::Edition;
+namespace UF = UtilityFunctions;
 
 namespace {
 
@@ -21,11 +22,13 @@ std::vector<std::string> linesStartingWith(const test::Sandbox& sandbox, const s
     return found;
 }
 
-fs::path renamed(const fs::path& bundle, const std::string& name)
+/// A bundle of the full edition in `folder`, renamed to `name` when given.
+fs::path scrivoBundle(const fs::path& folder, const std::string& name = {})
 {
-    const fs::path target = bundle.parent_path() / name;
-    fs::rename(bundle, target);
-    return target;
+    const fs::path bundle = sample::writeBundle(folder, Edition::Scrivo, "4.1.0");
+    if (name.empty()) return bundle;
+    fs::rename(bundle, folder / name);
+    return folder / name;
 }
 
 }  // namespace
@@ -36,35 +39,33 @@ TEST(InstallationDiscovery, FindsExactIdentifiersInFolderOrderAndAppendsOnEveryC
     const fs::path root = sandbox.root();
     // Folder order first (home, /Applications, /opt), then names within a folder; a folder's
     // own bundles come before those of its sub-folders.
-    const fs::path inOptSuite = sample::writeBundle(root / "opt" / "Suite", Edition::Scrivo, "4.1.0");
-    const fs::path inSystemB = renamed(sample::writeBundle(root / "Applications", Edition::Scrivo, "4.1.0"), "B Scrivo.app");
-    const fs::path inSystemA = renamed(sample::writeBundle(root / "Applications", Edition::Scrivo, "4.1.0"), "A Scrivo.app");
-    const fs::path inHome = sample::writeBundle(sandbox.home() / "Applications", Edition::Scrivo, "4.1.0");
-    const fs::path inOpt = renamed(sample::writeBundle(root / "opt", Edition::Scrivo, "4.1.0"), "Zed.app");
+    const fs::path inOptSuite = scrivoBundle(root / "opt" / "Suite");
+    const fs::path inSystemB = scrivoBundle(root / "Applications", "B Scrivo.app");
+    const fs::path inSystemA = scrivoBundle(root / "Applications", "A Scrivo.app");
+    const fs::path inHome = scrivoBundle(sandbox.home() / "Applications");
+    const fs::path inOpt = scrivoBundle(root / "opt", "Zed.app");
     // Near misses: another edition, a different case, a deeper folder, a folder without Info.plist.
     sample::writeBundle(root / "Applications", Edition::Glance, "4.1.0");
-    const fs::path upper = renamed(sample::writeBundle(root / "opt", Edition::Scrivo, "4.1.0"), "Upper.app");
-    std::ofstream(upper / "Contents" / "Info.plist")
+    std::ofstream(scrivoBundle(root / "opt", "Upper.app") / "Contents" / "Info.plist")
         << "<plist><dict><key>CFBundleIdentifier</key><string>com.norvane.scrivo.pro</string></dict></plist>";
-    sample::writeBundle(root / "opt" / "a" / "b", Edition::Scrivo, "4.1.0");
+    scrivoBundle(root / "opt" / "a" / "b");
     fs::create_directories(root / "Applications" / "Empty.app");
 
-    UtilityFunctions::getScrivoInstalledPath();
-    UtilityFunctions::getScrivoInstalledPath();
+    UF::getScrivoInstalledPath();
+    UF::getScrivoInstalledPath();
 
     const std::vector<fs::path> once = {inHome, inSystemA, inSystemB, inOpt, inOptSuite};
     std::vector<fs::path> twice = once;
     twice.insert(twice.end(), once.begin(), once.end());
-    EXPECT_EQ(UtilityFunctions::scrivoInstalledUrls.get(), twice);
-    EXPECT_TRUE(UtilityFunctions::glanceInstalledUrls.get().empty());
+    EXPECT_EQ(UF::scrivoInstalledUrls.get(), twice);
+    EXPECT_TRUE(UF::glanceInstalledUrls.get().empty());
 
     std::vector<std::string> expectedLines;
     for (const auto& url : twice) expectedLines.push_back("INFO: App url for bundle: com.norvane.Scrivo.Pro is: " + url.string());
     EXPECT_EQ(linesStartingWith(sandbox, "INFO: App url"), expectedLines);
 
-    UtilityFunctions::getGlanceInstalledPath();
-    ASSERT_EQ(UtilityFunctions::glanceInstalledUrls.get().size(), 1u);
-    EXPECT_EQ(UtilityFunctions::glanceInstalledUrls.get()[0], root / "Applications" / "Glance.app");
+    UF::getGlanceInstalledPath();
+    EXPECT_EQ(UF::glanceInstalledUrls.get(), std::vector<fs::path>{root / "Applications" / "Glance.app"});
 }
 
 TEST(FlavourFromAppVersion, FirstCharacterOfTheLastComponentDecides)
@@ -77,69 +78,65 @@ TEST(FlavourFromAppVersion, FirstCharacterOfTheLastComponentDecides)
     std::vector<std::string> expectedLines;
     for (const auto& [version, expected] : cases) {
         // Start from a flavour the case must overwrite.
-        UtilityFunctions::flavour.set(expected == "QX" ? "Beta" : "QX");
+        UF::flavour.set(expected == "QX" ? "Beta" : "QX");
         const fs::path bundle = sample::writeBundle(sandbox.root() / "v", Edition::Scrivo, version);
-        UtilityFunctions::FlavourFromAppVersion(bundle);
-        EXPECT_EQ(UtilityFunctions::flavour.get(), expected) << "version " << version;
+        UF::FlavourFromAppVersion(bundle);
+        EXPECT_EQ(UF::flavour.get(), expected) << "version " << version;
         expectedLines.push_back("INFO: FlavourFromAppVersion:" + version + " flavour: " + expected);
     }
     EXPECT_EQ(linesStartingWith(sandbox, "INFO: FlavourFromAppVersion"), expectedLines);
-}
 
-TEST(FlavourFromAppVersion, UnreadableBundleOrVersionKeepsTheFlavourSilently)
-{
-    test::Sandbox sandbox;
-    UtilityFunctions::flavour.set("Beta");
-    const fs::path bundle = sample::writeBundle(sandbox.root() / "v", Edition::Scrivo, "4.1.20");
-
+    // An unreadable bundle or version keeps the flavour, silently.
+    const auto mark = sandbox.logMessages().size();
+    UF::flavour.set("Beta");
+    const fs::path bundle = sample::writeBundle(sandbox.root() / "u", Edition::Scrivo, "4.1.20");
     std::ofstream(bundle / "Contents" / "Info.plist")
         << "<plist><dict><key>CFBundleShortVersionString</key><integer>4</integer></dict></plist>";
-    UtilityFunctions::FlavourFromAppVersion(bundle);
+    UF::FlavourFromAppVersion(bundle);
     std::ofstream(bundle / "Contents" / "Info.plist") << "not a property list";
-    UtilityFunctions::FlavourFromAppVersion(bundle);
-    UtilityFunctions::FlavourFromAppVersion(sandbox.root() / "missing.app");
-
-    EXPECT_EQ(UtilityFunctions::flavour.get(), "Beta");
-    EXPECT_TRUE(linesStartingWith(sandbox, "INFO: FlavourFromAppVersion").empty());
+    UF::FlavourFromAppVersion(bundle);
+    UF::FlavourFromAppVersion(sandbox.root() / "missing.app");
+    EXPECT_EQ(UF::flavour.get(), "Beta");
+    EXPECT_EQ(sandbox.logMessages().size(), mark);
 }
 
 TEST(SetScrivoOrGlance, ChoosesTheEditionAndDescendsIntoItsFolder)
 {
     test::Sandbox sandbox;
-    ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories());
-    const fs::path session = *UtilityFunctions::tempTimeStampedURL.get();
+    ASSERT_TRUE(UF::CreateOutputDirectories());
+    const fs::path session = *UF::tempTimeStampedURL.get();
 
-    UtilityFunctions::ScrivoRunningInstance.set({"com.norvane.Scrivo.Pro"});
-    UtilityFunctions::SetScrivoOrGlance();
-    EXPECT_EQ(UtilityFunctions::scrivoOrGlance.get(), "Scrivo");
-    EXPECT_EQ(UtilityFunctions::tempOutputURL.get(), session / "Scrivo");
+    UF::ScrivoRunningInstance.set({"com.norvane.Scrivo.Pro"});
+    UF::SetScrivoOrGlance();
+    EXPECT_EQ(UF::scrivoOrGlance.get(), "Scrivo");
+    EXPECT_EQ(UF::tempOutputURL.get(), session / "Scrivo");
     EXPECT_TRUE(fs::is_directory(session / "Scrivo"));
     EXPECT_EQ(sandbox.logMessages().back(), "INFO: Directory created: " + (session / "Scrivo").string());
 
     // Anything but the full edition first, the empty list included, is the free edition.
     for (const std::vector<std::string>& running :
          {std::vector<std::string>{}, {"com.norvane.Glance"}, {"com.norvane.scrivo.pro"}, {"com.norvane.Glance", "com.norvane.Scrivo.Pro"}}) {
-        UtilityFunctions::tempOutputURL.set(session);
-        UtilityFunctions::ScrivoRunningInstance.set(running);
-        UtilityFunctions::SetScrivoOrGlance();
-        EXPECT_EQ(UtilityFunctions::scrivoOrGlance.get(), "Glance");
-        EXPECT_EQ(UtilityFunctions::tempOutputURL.get(), session / "Glance");
+        UF::tempOutputURL.set(session);
+        UF::ScrivoRunningInstance.set(running);
+        UF::SetScrivoOrGlance();
+        EXPECT_EQ(UF::scrivoOrGlance.get(), "Glance");
+        EXPECT_EQ(UF::tempOutputURL.get(), session / "Glance");
     }
 
     // Failures are logged and never stop the flow.
     fs::remove(session / "Glance");
     std::ofstream(session / "Glance") << "a file in the way";
 
-    UtilityFunctions::tempOutputURL.set(session);
-    UtilityFunctions::SetScrivoOrGlance();
-    EXPECT_EQ(UtilityFunctions::tempOutputURL.get(), session / "Glance");
+    UF::tempOutputURL.set(session);
+    UF::SetScrivoOrGlance();
+    EXPECT_EQ(UF::tempOutputURL.get(), session / "Glance");
     const std::string last = sandbox.logMessages().back();
     EXPECT_EQ(last.rfind("ERROR: Failed to create directory: " + (session / "Glance").string() + " Error: ", 0), 0u) << last;
 
-    UtilityFunctions::tempOutputURL.set(std::nullopt);
-    UtilityFunctions::SetScrivoOrGlance();
-    EXPECT_EQ(UtilityFunctions::scrivoOrGlance.get(), "Glance");
-    EXPECT_FALSE(UtilityFunctions::tempOutputURL.get());
+    UF::tempOutputURL.set(std::nullopt);
+    UF::SetScrivoOrGlance();
+    EXPECT_EQ(UF::scrivoOrGlance.get(), "Glance");
+    EXPECT_FALSE(UF::tempOutputURL.get());
     EXPECT_EQ(sandbox.logMessages().back(),
               "WARNING: SetScrivoOrGlance: no output folder, the edition folder Glance was not created.");
 }

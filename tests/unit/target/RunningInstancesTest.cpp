@@ -9,69 +9,70 @@
 
 namespace fs = std::filesystem;
 using namespace tarvix;
-using sample::Edition;
+namespace UF = UtilityFunctions;
 
 namespace {
 
 /// What the start flow does before it decides to go on.
 bool findRunningEditions()
 {
-    UtilityFunctions::ScrivoRunningInstance.set({});
-    for (const std::string& identifier : UtilityFunctions::ScrivoBundleIndentifiers)
-        if (UtilityFunctions::IsApplicationRunning(identifier))
-            UtilityFunctions::ScrivoRunningInstance.update([&](auto& list) { list.push_back(identifier); });
-    return UtilityFunctions::IsMultipleInstance();
+    UF::ScrivoRunningInstance.set({});
+    for (const std::string& identifier : UF::ScrivoBundleIndentifiers)
+        if (UF::IsApplicationRunning(identifier))
+            UF::ScrivoRunningInstance.update([&](auto& list) { list.push_back(identifier); });
+    return UF::IsMultipleInstance();
 }
+
+const std::string kGlanceNotFound = "WARNING: Scrivo running instance not found. BundleIdentifier: com.norvane.Glance";
 
 }  // namespace
 
-TEST(RunningInstances, InstalledButNotRunning)
+TEST(RunningInstances, NoneRunningWhetherInstalledOrNot)
 {
-    test::Sandbox sandbox;
-    sample::install(sandbox.root(), {.scrivo = true, .glance = true});
-
-    EXPECT_FALSE(findRunningEditions());
-    EXPECT_TRUE(UtilityFunctions::ScrivoRunningInstance.get().empty());
-    EXPECT_EQ(UtilityFunctions::ProcessId.get(), "");
-    EXPECT_EQ(UtilityFunctions::flavour.get(), "Trunk");
-    EXPECT_EQ(sandbox.logMessages(),
-              (std::vector<std::string>{"WARNING: Scrivo running instance not found. BundleIdentifier: com.norvane.Scrivo.Pro",
-                                        "WARNING: Scrivo running instance not found. BundleIdentifier: com.norvane.Glance"}));
-    EXPECT_TRUE(sandbox.ui().alerts().empty());
+    for (const bool installed : {true, false}) {
+        test::Sandbox sandbox;
+        if (installed) sample::install(sandbox.root(), {.scrivo = true, .glance = true});
+        EXPECT_FALSE(findRunningEditions());
+        EXPECT_TRUE(UF::ScrivoRunningInstance.get().empty());
+        EXPECT_EQ(UF::ProcessId.get(), "");
+        EXPECT_EQ(UF::flavour.get(), "Trunk");
+        EXPECT_EQ(sandbox.logMessages(),
+                  (std::vector<std::string>{"WARNING: Scrivo running instance not found. BundleIdentifier: com.norvane.Scrivo.Pro",
+                                            kGlanceNotFound}));
+        EXPECT_TRUE(sandbox.ui().alerts().empty());
+    }
 }
 
 TEST(RunningInstances, FullEditionRunningRecordsItsProcessAndFlavour)
 {
     test::Sandbox sandbox;
-    const auto layout = sample::install(sandbox.root(), {.scrivoVersion = "4.1.15"});
-    sample::RunningInstance scrivo(layout.scrivoBundle);
+    sample::RunningInstance scrivo(sample::install(sandbox.root(), {.scrivoVersion = "4.1.15"}).scrivoBundle);
+    const std::string pid = std::to_string(scrivo.pid());
 
     EXPECT_FALSE(findRunningEditions());
-    EXPECT_EQ(UtilityFunctions::ScrivoRunningInstance.get(), (std::vector<std::string>{"com.norvane.Scrivo.Pro"}));
-    EXPECT_EQ(UtilityFunctions::ProcessId.get(), std::to_string(scrivo.pid()));
-    EXPECT_EQ(UtilityFunctions::flavour.get(), "Beta");
+    EXPECT_EQ(UF::ScrivoRunningInstance.get(), (std::vector<std::string>{"com.norvane.Scrivo.Pro"}));
+    EXPECT_EQ(UF::ProcessId.get(), pid);
+    EXPECT_EQ(UF::flavour.get(), "Beta");
     EXPECT_EQ(sandbox.logMessages(),
               (std::vector<std::string>{"INFO: FlavourFromAppVersion:4.1.15 flavour: Beta",
                                         "INFO: Scrivo running instance found. BundleIdentifier: com.norvane.Scrivo.Pro",
-                                        "WARNING: Scrivo running instance not found. BundleIdentifier: com.norvane.Glance"}));
+                                        kGlanceNotFound}));
     EXPECT_TRUE(sandbox.ui().alerts().empty());
 
-    const std::string pid = std::to_string(scrivo.pid());
-    EXPECT_TRUE(UtilityFunctions::IsProcessRunning(pid));
+    EXPECT_TRUE(UF::IsProcessRunning(pid));
     EXPECT_EQ(sandbox.logMessages().back(), "INFO: Scrivo process is running. ProcessId: " + pid);
-    // Exact text only.
-    EXPECT_FALSE(UtilityFunctions::IsProcessRunning("0" + pid));
-    EXPECT_FALSE(UtilityFunctions::IsProcessRunning(" " + pid));
-    // A process outside any bundle is not an application.
-    EXPECT_FALSE(UtilityFunctions::IsProcessRunning(std::to_string(getpid())));
+    // Exact text only, and a process outside any bundle is not an application.
+    EXPECT_FALSE(UF::IsProcessRunning("0" + pid));
+    EXPECT_FALSE(UF::IsProcessRunning(" " + pid));
+    EXPECT_FALSE(UF::IsProcessRunning(std::to_string(getpid())));
 
     scrivo.stop();
-    EXPECT_FALSE(UtilityFunctions::IsProcessRunning(pid));
+    EXPECT_FALSE(UF::IsProcessRunning(pid));
     EXPECT_EQ(sandbox.logMessages().back(), "WARNING: Scrivo process is not running. ProcessId: " + pid);
     // ProcessId and flavour keep the last match once it is gone.
-    EXPECT_FALSE(UtilityFunctions::IsApplicationRunning("com.norvane.Scrivo.Pro"));
-    EXPECT_EQ(UtilityFunctions::ProcessId.get(), pid);
-    EXPECT_EQ(UtilityFunctions::flavour.get(), "Beta");
+    EXPECT_FALSE(UF::IsApplicationRunning("com.norvane.Scrivo.Pro"));
+    EXPECT_EQ(UF::ProcessId.get(), pid);
+    EXPECT_EQ(UF::flavour.get(), "Beta");
 }
 
 TEST(RunningInstances, GlanceRunningAloneIsTheFreeEdition)
@@ -79,14 +80,13 @@ TEST(RunningInstances, GlanceRunningAloneIsTheFreeEdition)
     test::Sandbox sandbox;
     const auto layout = sample::install(sandbox.root(), {.scrivo = true, .glance = true, .glanceVersion = "4.1.22"});
     sample::RunningInstance glance(layout.glanceBundle);
-    ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories());
+    ASSERT_TRUE(UF::CreateOutputDirectories());
 
     EXPECT_FALSE(findRunningEditions());
-    UtilityFunctions::SetScrivoOrGlance();
-    EXPECT_EQ(UtilityFunctions::ProcessId.get(), std::to_string(glance.pid()));
-    EXPECT_EQ(UtilityFunctions::flavour.get(), "QX");
-    EXPECT_EQ(UtilityFunctions::scrivoOrGlance.get(), "Glance");
-    EXPECT_EQ(UtilityFunctions::tempOutputURL.get()->filename(), "Glance");
+    UF::SetScrivoOrGlance();
+    EXPECT_EQ(UF::ProcessId.get(), std::to_string(glance.pid()));
+    EXPECT_EQ(UF::flavour.get(), "QX");
+    EXPECT_EQ(UF::tempOutputURL.get()->filename(), "Glance");
 }
 
 TEST(RunningInstances, BothEditionsRunningAskForOneWithAnAlert)
@@ -98,11 +98,10 @@ TEST(RunningInstances, BothEditionsRunningAskForOneWithAnAlert)
     sample::RunningInstance glance(layout.glanceBundle);
 
     EXPECT_TRUE(findRunningEditions());
-    EXPECT_EQ(UtilityFunctions::ScrivoRunningInstance.get(),
-              (std::vector<std::string>{"com.norvane.Scrivo.Pro", "com.norvane.Glance"}));
+    EXPECT_EQ(UF::ScrivoRunningInstance.get(), (std::vector<std::string>{"com.norvane.Scrivo.Pro", "com.norvane.Glance"}));
     // The free edition is matched last, so its values stay.
-    EXPECT_EQ(UtilityFunctions::ProcessId.get(), std::to_string(glance.pid()));
-    EXPECT_EQ(UtilityFunctions::flavour.get(), "QX");
+    EXPECT_EQ(UF::ProcessId.get(), std::to_string(glance.pid()));
+    EXPECT_EQ(UF::flavour.get(), "QX");
 
     sandbox.ui().drain();
     const auto alerts = sandbox.ui().alerts();
@@ -116,18 +115,16 @@ TEST(RunningInstances, BothEditionsRunningAskForOneWithAnAlert)
 TEST(RunningInstances, TwoCopiesOfOneEditionCountOnceAndTheFirstListedWins)
 {
     test::Sandbox sandbox;
-    const auto layout = sample::install(sandbox.root());
-    const fs::path second = sample::writeBundle(sandbox.home() / "Applications", Edition::Scrivo, "4.1.15");
-    sample::RunningInstance first(layout.scrivoBundle);
-    sample::RunningInstance other(second);
+    sample::RunningInstance first(sample::install(sandbox.root()).scrivoBundle);
+    sample::RunningInstance other(sample::writeBundle(sandbox.home() / "Applications", sample::Edition::Scrivo, "4.1.15"));
 
     EXPECT_FALSE(findRunningEditions());
-    EXPECT_EQ(UtilityFunctions::ScrivoRunningInstance.get().size(), 1u);
-    EXPECT_EQ(UtilityFunctions::ProcessId.get(), std::to_string(std::min(first.pid(), other.pid())));
+    EXPECT_EQ(UF::ScrivoRunningInstance.get().size(), 1u);
+    EXPECT_EQ(UF::ProcessId.get(), std::to_string(std::min(first.pid(), other.pid())));
     EXPECT_TRUE(sandbox.ui().alerts().empty());
 }
 
-TEST(RunningApplications, ScanSeesBundleProgramsEvenAfterTheirFileIsDeleted)
+TEST(RunningApplications, ScanSeesBundleProgramsEvenAfterTheirFileIsDeletedButOnlyInItsSandbox)
 {
     test::Sandbox sandbox;
     const auto layout = sample::install(sandbox.root());
@@ -143,20 +140,15 @@ TEST(RunningApplications, ScanSeesBundleProgramsEvenAfterTheirFileIsDeleted)
     EXPECT_EQ(found->bundleURL, layout.scrivoBundle);
     EXPECT_TRUE(std::is_sorted(applications.begin(), applications.end(),
                                [](const auto& a, const auto& b) { return a.processIdentifier < b.processIdentifier; }));
-}
 
-TEST(RunningApplications, ASandboxSeesOnlyItsOwnInstances)
-{
-    test::Sandbox sandbox;
+    // Another sandbox's instances are invisible until the scan is unscoped.
     test::TempDir elsewhere;
-    const auto layout = sample::install(elsewhere.path());
-    sample::RunningInstance foreign(layout.scrivoBundle);
-
-    EXPECT_FALSE(UtilityFunctions::IsApplicationRunning("com.norvane.Scrivo.Pro"));
-    EXPECT_FALSE(UtilityFunctions::IsProcessRunning(std::to_string(foreign.pid())));
-
+    sample::RunningInstance foreign(sample::install(elsewhere.path()).scrivoBundle);
+    scrivo.stop();
+    EXPECT_FALSE(UF::IsApplicationRunning("com.norvane.Scrivo.Pro"));
+    EXPECT_FALSE(UF::IsProcessRunning(std::to_string(foreign.pid())));
     platform::Platform unscoped = sandbox.platform();
     unscoped.folders.runningApplicationsRoot.reset();
     sandbox.reinstall(unscoped);
-    EXPECT_TRUE(UtilityFunctions::IsProcessRunning(std::to_string(foreign.pid())));
+    EXPECT_TRUE(UF::IsProcessRunning(std::to_string(foreign.pid())));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -9,10 +11,10 @@
 #include <random>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "core/upload/UploadAPI.h"
-#include "core/workspace/TextBinding.h"
+#include "support/LogServer.h"
+#include "support/Sandbox.h"
 
 namespace upload_test {
 
@@ -23,16 +25,13 @@ public:
     {
         return [state = m_state](UploadAPI::Result result) {
             std::lock_guard lock(state->mutex);
-            ++state->calls;
             state->thread = std::this_thread::get_id();
-            if (state->calls == 1)
-                state->promise.set_value(std::move(result));
+            if (++state->calls == 1) state->promise.set_value(std::move(result));
         };
     }
     std::optional<UploadAPI::Result> wait(std::chrono::milliseconds timeout = std::chrono::seconds(30))
     {
-        if (m_future.wait_for(timeout) != std::future_status::ready)
-            return std::nullopt;
+        if (m_future.wait_for(timeout) != std::future_status::ready) return std::nullopt;
         return m_future.get();
     }
     int calls() const
@@ -57,39 +56,11 @@ private:
     std::future<UploadAPI::Result> m_future = m_state->promise.get_future();
 };
 
-/// The window's status text, as far as the upload can tell: every text written, in order.
-class RecordingCell : public tarvix::TextCell {
-public:
-    explicit RecordingCell(std::string text = {}) : m_text(std::move(text)) {}
-    std::string text() const override
-    {
-        std::lock_guard lock(m_mutex);
-        return m_text;
-    }
-    void setText(std::string text) override
-    {
-        std::lock_guard lock(m_mutex);
-        m_text = text;
-        m_writes.push_back(std::move(text));
-    }
-    std::vector<std::string> writes() const
-    {
-        std::lock_guard lock(m_mutex);
-        return m_writes;
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    std::string m_text;
-    std::vector<std::string> m_writes;
-};
-
 inline std::string randomBytes(std::size_t size, unsigned seed = 7)
 {
     std::mt19937 random(seed);
     std::string bytes(size, '\0');
-    for (char& byte : bytes)
-        byte = static_cast<char>(random() & 0xff);
+    for (char& byte : bytes) byte = static_cast<char>(random() & 0xff);
     return bytes;
 }
 
@@ -99,9 +70,16 @@ inline std::filesystem::path writeArchive(const std::filesystem::path& file, con
     return file;
 }
 
-inline const UploadAPI::Error* failure(const UploadAPI::Result& result)
-{
-    return std::get_if<UploadAPI::Error>(&result);
-}
+inline const UploadAPI::Error* failure(const UploadAPI::Result& result) { return std::get_if<UploadAPI::Error>(&result); }
+
+/// A sandbox for tests that talk to the build's log server, skipped where the build cannot serve it.
+class WithLogServer : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!tarvix::test::LogServer::available()) GTEST_SKIP() << tarvix::test::LogServer::skipReason();
+    }
+    tarvix::test::Sandbox sandbox;
+};
 
 }  // namespace upload_test

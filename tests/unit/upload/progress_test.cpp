@@ -4,17 +4,16 @@
 
 #include "UploadHelpers.h"
 #include "core/upload/ResponseHandler.h"
-#include "support/LogServer.h"
-#include "support/Sandbox.h"
+#include "support/SampleTargetSupport.h"
 
 using namespace upload_test;
 using tarvix::test::LogServer;
-using tarvix::test::Sandbox;
+using tarvix::test::RecordingTextCell;
 
 TEST(UploadTaskDelegate, WritesOnlyOneToNinetyNinePercent)
 {
-    Sandbox sandbox;
-    auto cell = std::make_shared<RecordingCell>("Uploading 0%");
+    tarvix::test::Sandbox sandbox;
+    auto cell = std::make_shared<RecordingTextCell>();
     UploadAPI::uploadProgress.set(cell);
     UploadAPI::UploadTaskDelegate delegate;
 
@@ -25,7 +24,7 @@ TEST(UploadTaskDelegate, WritesOnlyOneToNinetyNinePercent)
     delegate.didSendBodyData(1, 2000, 1000);     // beyond 100
     delegate.didSendBodyData(5, 5, 0);           // no total: nothing at all
     delegate.didSendBodyData(5, 5, -1);          // unknown total: nothing at all
-    EXPECT_EQ(cell->writes(), (std::vector<std::string>{"Uploading 99%", "Uploading 1%"}));
+    EXPECT_EQ(cell->history(), (std::vector<std::string>{"Uploading 99%", "Uploading 1%"}));
     EXPECT_EQ(sandbox.logMessages(),
               (std::vector<std::string>{"INFO: Uploading 1%", "INFO: Uploading 1%", "INFO: Uploading 1%"}));
 
@@ -35,34 +34,28 @@ TEST(UploadTaskDelegate, WritesOnlyOneToNinetyNinePercent)
     EXPECT_EQ(sandbox.logMessages().back(), "INFO: ");
 }
 
-TEST(UploadProgress, RealUploadWritesRisingPercentages)
+using UploadProgress = WithLogServer;
+TEST_F(UploadProgress, RealUploadWritesRisingPercentages)
 {
-    if (!LogServer::available())
-        GTEST_SKIP() << LogServer::skipReason();
-    Sandbox sandbox;
     LogServer server;
     ASSERT_TRUE(server.running()) << server.output();
-    auto cell = std::make_shared<RecordingCell>("Uploading 0%");
+    auto cell = std::make_shared<RecordingTextCell>();
     UploadAPI::uploadProgress.set(cell);
 
-    const auto file = writeArchive(sandbox.root() / "a.zip", randomBytes(8 * 1024 * 1024));
     Completion completion;
-    UploadAPI::upload(file, completion.handler());
+    UploadAPI::upload(writeArchive(sandbox.root() / "a.zip", randomBytes(8 * 1024 * 1024)), completion.handler());
     const auto result = completion.wait();
     UploadAPI::uploadProgress.set(nullptr);
-    ASSERT_TRUE(result);
-    ASSERT_FALSE(failure(*result));
+    ASSERT_TRUE(result && !failure(*result));
 
-    const auto writes = cell->writes();
+    const auto writes = cell->history();
     ASSERT_GE(writes.size(), 2u);
-    int previous = 0;
+    int previous = 1;
     for (const auto& text : writes) {
         std::smatch match;
         ASSERT_TRUE(std::regex_match(text, match, std::regex("Uploading ([0-9]+)%"))) << text;
         const int percent = std::stoi(match[1]);
-        EXPECT_GE(percent, 1);
-        EXPECT_LE(percent, 99);
-        EXPECT_GE(percent, previous);
+        EXPECT_TRUE(percent >= previous && percent <= 99) << text;
         previous = percent;
     }
     // The final 100 % callback writes nothing and logs the text the window shows.

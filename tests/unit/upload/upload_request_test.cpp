@@ -6,28 +6,14 @@
 #include "UploadHelpers.h"
 #include "core/upload/MultipartBody.h"
 #include "core/workspace/UtilityFunctions.h"
-#include "support/LogServer.h"
-#include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
 using namespace upload_test;
 using tarvix::test::LogServer;
-using tarvix::test::Sandbox;
+using UploadRequest = WithLogServer;
 
-namespace {
-
-bool contains(const std::vector<std::string>& lines, const std::string& line)
+TEST_F(UploadRequest, SendsExactlyTheMultipartFramingOfTheFile)
 {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-}  // namespace
-
-TEST(UploadRequest, SendsExactlyTheMultipartFramingOfTheFile)
-{
-    if (!LogServer::available())
-        GTEST_SKIP() << LogServer::skipReason();
-    Sandbox sandbox;
     LogServer server;
     ASSERT_TRUE(server.running()) << server.output();
 
@@ -37,9 +23,8 @@ TEST(UploadRequest, SendsExactlyTheMultipartFramingOfTheFile)
     std::vector<std::string> boundaries;
     for (const auto& [name, size] : uploads) {
         const std::string bytes = randomBytes(size, static_cast<unsigned>(size));
-        const fs::path file = writeArchive(sandbox.root() / name, bytes);
         Completion completion;
-        UploadAPI::upload(file, completion.handler());
+        UploadAPI::upload(writeArchive(sandbox.root() / name, bytes), completion.handler());
         const auto result = completion.wait();
         ASSERT_TRUE(result);
         ASSERT_FALSE(failure(*result)) << failure(*result)->localizedDescription;
@@ -57,27 +42,21 @@ TEST(UploadRequest, SendsExactlyTheMultipartFramingOfTheFile)
         EXPECT_EQ(request.header("Content-Type"), "multipart/form-data; boundary=" + boundary);
         EXPECT_EQ(request.header("Content-Length"), std::to_string(request.body.size()));
         EXPECT_FALSE(request.header("Expect"));
-        const std::string expected = "\r\n--" + boundary +
-                                     "\r\nContent-Disposition: form-data; name=\"file\"; filename=\"" + name +
-                                     "\"\r\nContent-Type: application/octet-stream\r\n\r\n" + bytes + "\r\n--" +
+        const std::string expected = "\r\n--" + boundary + "\r\nContent-Disposition: form-data; name=\"file\"; filename=\"" +
+                                     name + "\"\r\nContent-Type: application/octet-stream\r\n\r\n" + bytes + "\r\n--" +
                                      boundary + "--\r\n";
-        EXPECT_EQ(request.body.size(), bytes.size() + name.size() + 186);
         EXPECT_TRUE(request.body == expected) << "the body differs from the framing of the file";
         EXPECT_TRUE(request.wellFormed) << request.problem;
-        EXPECT_EQ(request.fileName, name);
         boundaries.push_back(boundary);
     }
     EXPECT_NE(boundaries[0], boundaries[1]);
     const auto lines = sandbox.logMessages();
-    EXPECT_TRUE(contains(lines, "INFO: Status Code: 200"));
-    EXPECT_TRUE(contains(lines, "INFO: Response Data: {\"result\":\"received\"}"));
+    for (const std::string line : {"INFO: Status Code: 200", "INFO: Response Data: {\"result\":\"received\"}"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
 }
 
-TEST(UploadRequest, NothingIsSentWithoutAReadableArchive)
+TEST_F(UploadRequest, NothingIsSentWithoutAReadableArchive)
 {
-    if (!LogServer::available())
-        GTEST_SKIP() << LogServer::skipReason();
-    Sandbox sandbox;
     LogServer server;
     ASSERT_TRUE(server.running()) << server.output();
     UploadAPI::uploadTask.set(nullptr);
@@ -107,7 +86,7 @@ TEST(UploadRequest, NothingIsSentWithoutAReadableArchive)
 
 TEST(MultipartBody, ReadsInPiecesAndRewinds)
 {
-    Sandbox sandbox;
+    tarvix::test::Sandbox sandbox;
     const std::string bytes = randomBytes(100'000);
     const fs::path file = writeArchive(sandbox.root() / "a.zip", bytes);
     UploadAPI::Error error;
@@ -120,8 +99,7 @@ TEST(MultipartBody, ReadsInPiecesAndRewinds)
         std::string text;
         std::vector<char> buffer(piece);
         while (const auto n = body->read(buffer.data(), buffer.size())) {
-            if (*n == 0)
-                break;
+            if (*n == 0) break;
             text.append(buffer.data(), *n);
         }
         return text;
