@@ -4,31 +4,29 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
+#include <future>
+#include <map>
 #include <regex>
 #include <sstream>
 #include <thread>
 
-#include "ToolProcess.h"
+#include "RunTool.h"
 #include "sample_target/SampleInstall.h"
-#include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using tarvix::test::commandLine;
+using tarvix::test::readFile;
 using tarvix::test::runTool;
 using tarvix::test::TempDir;
-using tarvix::test::ToolCommand;
 
 namespace {
 
 const std::string kSpindump = TARVIX_LIBEXEC_DIR "/spindump";
 
-std::string readFile(const fs::path& path)
+std::string spindump(pid_t pid, const fs::path& report)
 {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return commandLine({kSpindump, std::to_string(pid), "-file", report});
 }
 
 std::vector<std::string> lines(const std::string& text)
@@ -43,10 +41,7 @@ std::vector<std::string> lines(const std::string& text)
 std::string headerValue(const std::string& report, const std::string& name)
 {
     for (const auto& line : lines(report))
-        if (line.rfind(name + ":", 0) == 0) {
-            auto value = line.substr(name.size() + 1);
-            return value.substr(value.find_first_not_of(' '));
-        }
+        if (line.rfind(name + ":", 0) == 0) return line.substr(line.find_first_not_of(' ', name.size() + 1));
     return {};
 }
 
@@ -62,36 +57,23 @@ struct ThreadSection {
     std::vector<TreeLine> tree;
 };
 
-const std::regex kThreadHeading(R"re(^Thread (\d+) "(.*)".*\s(\d+) samples?$)re");
-
-int threadSectionCount(const std::string& report)
+/// Each thread's section by thread id: "Thread TID "name" ... N samples", then "COUNT  FRAME" lines.
+std::map<pid_t, ThreadSection> threadSections(const std::string& report)
 {
-    int count = 0;
-    for (const auto& line : lines(report)) count += std::regex_match(line, kThreadHeading);
-    return count;
-}
-
-/// The section of one thread: "Thread TID "name" ... N samples", then "COUNT  FRAME" lines.
-ThreadSection threadSection(const std::string& report, pid_t tid)
-{
-    ThreadSection section;
+    static const std::regex heading(R"re(^Thread (\d+) "(.*)".*\s(\d+) samples?$)re");
     static const std::regex node(R"(^( +)(\d+)  (.+)$)");
-    bool inside = false;
+    std::map<pid_t, ThreadSection> sections;
+    ThreadSection* section = nullptr;
     for (const auto& line : lines(report)) {
         std::smatch match;
-        if (std::regex_match(line, match, kThreadHeading)) {
-            inside = std::stoi(match[1]) == tid;
-            if (inside) {
-                section.heading = line;
-                section.samples = std::stoi(match[3]);
-            }
-        } else if (inside && std::regex_match(line, match, node)) {
-            section.tree.push_back({static_cast<size_t>(match[1].length()), std::stoi(match[2]), match[3]});
-        } else if (inside && line.empty()) {
-            break;
-        }
+        if (std::regex_match(line, match, heading))
+            section = &(sections[std::stoi(match[1])] = {line, std::stoi(match[3]), {}});
+        else if (section && std::regex_match(line, match, node))
+            section->tree.push_back({static_cast<size_t>(match[1].length()), std::stoi(match[2]), match[3]});
+        else if (line.empty())
+            section = nullptr;
     }
-    return section;
+    return sections;
 }
 
 /// Every caller's count covers its callees' counts, and the top level adds up to the samples.
@@ -120,18 +102,9 @@ pid_t workerThreadOf(pid_t pid)
 {
     std::error_code error;
     for (fs::directory_iterator it(fs::path("/proc") / std::to_string(pid) / "task", error), end;
-         !error && it != end; it.increment(error)) {
+         !error && it != end; it.increment(error))
         if (readFile(it->path() / "comm") == "scrivo-worker\n") return std::stoi(it->path().filename());
-    }
     return 0;
-}
-
-std::vector<std::string> folderEntries(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 }  // namespace
@@ -141,69 +114,65 @@ TEST(Spindump, ReportsEveryThreadOfTheTargetWithItsIdleFunctions)
     TempDir root;
     auto layout = tarvix::sample::install(root.path());
     tarvix::sample::RunningInstance instance(layout.scrivoBundle);
+    const pid_t pid = instance.pid();
     // The worker names itself just after it starts.
     pid_t worker = 0;
-    for (int i = 0; i < 200 && !worker; ++i, std::this_thread::sleep_for(5ms)) worker = workerThreadOf(instance.pid());
+    for (int i = 0; i < 200 && !worker; ++i, std::this_thread::sleep_for(5ms)) worker = workerThreadOf(pid);
     ASSERT_NE(worker, 0);
 
-    fs::create_directories(root.path() / "out");
-    fs::create_directories(root.path() / "cwd");
-    const fs::path report = root.path() / "out" / "spinReport.txt";
-    ToolCommand command({kSpindump, std::to_string(instance.pid()), "-file", report.string()});
-    command.workingFolder = root.path() / "cwd";
-    auto result = runTool(command);
+    const fs::path work = root.path() / "work";
+    fs::create_directories(work / "cwd");
+    fs::create_directories(work / "out");
+    auto result = runTool("cd " + commandLine({work / "cwd"}) + " && " + spindump(pid, work / "out/spinReport.txt"));
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.err, "");
     // Nothing but the report was written, neither beside it nor in the working folder.
-    EXPECT_EQ(folderEntries(root.path() / "out"), std::vector<std::string>{"spinReport.txt"});
-    EXPECT_TRUE(folderEntries(root.path() / "cwd").empty());
+    EXPECT_EQ(tarvix::test::treeListing(work), (std::vector<std::string>{"cwd/", "out/", "out/spinReport.txt"}));
 
-    const std::string text = readFile(report);
-    EXPECT_EQ(headerValue(text, "Process"), "Scrivo [" + std::to_string(instance.pid()) + "]") << text;
-    EXPECT_EQ(headerValue(text, "Executable"), (layout.scrivoBundle / "Contents/MacOS/Scrivo").string());
-    EXPECT_EQ(headerValue(text, "Identifier"), "com.norvane.Scrivo.Pro");
-    EXPECT_EQ(headerValue(text, "Version"), "4.1.20");
-    // Every thread has its section (a sanitizer build of the target adds a thread of its own).
-    EXPECT_EQ(std::stoi(headerValue(text, "Thread count")), threadSectionCount(text)) << text;
-    EXPECT_EQ(headerValue(text, "Sample interval"), "10 ms");
-    EXPECT_EQ(headerValue(text, "Sample duration"), "3 s");
+    const std::string text = readFile(work / "out/spinReport.txt");
+    for (const auto& [name, value] : std::map<std::string, std::string>{
+             {"Process", "Scrivo [" + std::to_string(pid) + "]"},
+             {"Executable", layout.scrivoBundle / "Contents/MacOS/Scrivo"},
+             {"Identifier", "com.norvane.Scrivo.Pro"},
+             {"Version", "4.1.20"},
+             {"Sample interval", "10 ms"},
+             {"Sample duration", "3 s"}})
+        EXPECT_EQ(headerValue(text, name), value) << name;
     EXPECT_EQ(text.find("exited during sampling"), std::string::npos);
     const int samples = std::stoi(headerValue(text, "Samples taken"));
     EXPECT_GT(samples, 30);
     EXPECT_LE(samples, 300);
+    // Every thread has its section (a sanitizer build of the target adds a thread of its own).
+    const auto sections = threadSections(text);
+    EXPECT_EQ(std::stoul(headerValue(text, "Thread count")), sections.size()) << text;
 
-    auto mainThread = threadSection(text, instance.pid());
-    EXPECT_NE(mainThread.heading.find("\"Scrivo\" (main thread)"), std::string::npos) << text;
-    EXPECT_EQ(mainThread.samples, samples);
-    expectConsistentCounts(mainThread);
-    // The main thread never leaves its idle loop, so every sample passes through it.
-    EXPECT_EQ(countOf(mainThread, "ScrivoSampleIdleLoop (Scrivo)"), samples) << text;
-    EXPECT_EQ(countOf(mainThread, "ScrivoSampleWorkerLoop (Scrivo)"), 0);
-
-    auto workerThread = threadSection(text, worker);
-    EXPECT_NE(workerThread.heading.find("\"scrivo-worker\""), std::string::npos) << text;
-    EXPECT_EQ(workerThread.samples, samples);
-    expectConsistentCounts(workerThread);
-    EXPECT_EQ(countOf(workerThread, "ScrivoSampleWorkerLoop (Scrivo)"), samples) << text;
+    // Both threads never leave their loops, so every sample passes through them.
+    for (const auto& [tid, name, loop] : {std::tuple{pid, "\"Scrivo\" (main thread)", "ScrivoSampleIdleLoop"},
+                                         std::tuple{worker, "\"scrivo-worker\"", "ScrivoSampleWorkerLoop"}}) {
+        ASSERT_EQ(sections.count(tid), 1u) << text;
+        const ThreadSection& section = sections.at(tid);
+        EXPECT_NE(section.heading.find(name), std::string::npos) << text;
+        EXPECT_EQ(section.samples, samples);
+        expectConsistentCounts(section);
+        EXPECT_EQ(countOf(section, std::string(loop) + " (Scrivo)"), samples) << text;
+    }
+    EXPECT_EQ(countOf(sections.at(pid), "ScrivoSampleWorkerLoop (Scrivo)"), 0);
 }
 
 TEST(Spindump, ReportsWhatItSampledWhenTheProcessExits)
 {
     TempDir root;
-    auto layout = tarvix::sample::install(root.path());
-    tarvix::sample::RunningInstance instance(layout.scrivoBundle);
+    tarvix::sample::RunningInstance instance(tarvix::sample::install(root.path()).scrivoBundle);
     const pid_t pid = instance.pid();
     const fs::path report = root.path() / "spinReport.txt";
 
     // Run through pkexec, the report goes to the user who asked for it.
-    ToolCommand command({kSpindump, std::to_string(pid), "-file", report.string()});
-    command.environment["PKEXEC_UID"] = "65534";
-    tarvix::test::ToolProcess spindump(command);
+    auto running =
+        std::async(std::launch::async, [&] { return runTool("PKEXEC_UID=65534 " + spindump(pid, report)); });
     std::this_thread::sleep_for(1s);
     instance.stop();
-    auto result = spindump.wait();
+    const auto result = running.get();
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-
     struct stat owner{};
     ASSERT_EQ(stat(report.c_str(), &owner), 0);
     EXPECT_EQ(owner.st_uid, geteuid() == 0 ? 65534u : geteuid());
@@ -214,67 +183,58 @@ TEST(Spindump, ReportsWhatItSampledWhenTheProcessExits)
     EXPECT_GT(samples, 0);
     EXPECT_LT(samples, 300);
     EXPECT_LT(std::stoi(headerValue(text, "Sampled for")), 2900);
-    auto mainThread = threadSection(text, pid);
-    EXPECT_EQ(mainThread.samples, samples);
-    expectConsistentCounts(mainThread);
+    const auto sections = threadSections(text);
+    ASSERT_EQ(sections.count(pid), 1u) << text;
+    EXPECT_EQ(sections.at(pid).samples, samples);
+    expectConsistentCounts(sections.at(pid));
 }
 
 TEST(Spindump, RefusesBadRequestsWithoutWritingAReport)
 {
     TempDir root;
-    const fs::path report = root.path() / "spinReport.txt";
+    const std::string report = root.path() / "spinReport.txt";
 
     // A process id that was just freed: a child that has exited and been reaped.
     pid_t gone = fork();
     if (gone == 0) _exit(0);
     waitpid(gone, nullptr, 0);
-    auto result = runTool(ToolCommand({kSpindump, std::to_string(gone), "-file", report.string()}));
+    auto result = runTool(spindump(gone, report));
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.err, "spindump: no such process: " + std::to_string(gone) + "\n");
 
-    for (std::vector<std::string> arguments : {std::vector<std::string>{},
-                                               {"12x", "-file", report.string()},
-                                               {"-4", "-file", report.string()},
-                                               {"0", "-file", report.string()},
-                                               {"1", "-out", report.string()},
-                                               {"1", "-file"},
-                                               {"1", "-file", report.string(), "extra"}}) {
-        arguments.insert(arguments.begin(), kSpindump);
-        result = runTool(ToolCommand(arguments));
-        EXPECT_EQ(result.exitStatus, 2) << arguments.size();
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {}, {"12x", "-file", report}, {"-4", "-file", report}, {"0", "-file", report}, {"1", "-out", report},
+             {"1", "-file"}, {"1", "-file", report, "extra"}}) {
+        result = runTool(kSpindump + " " + commandLine(arguments));
+        EXPECT_EQ(result.exitStatus, 2) << commandLine(arguments);
         EXPECT_NE(result.err.find("usage: spindump PID -file PATH"), std::string::npos) << result.err;
     }
     EXPECT_FALSE(fs::exists(report));
 
     tarvix::sample::RunningInstance instance(tarvix::sample::install(root.path()).scrivoBundle);
-    const std::string pid = std::to_string(instance.pid());
-
-    result = runTool(ToolCommand({kSpindump, pid, "-file", (root.path() / "missing" / "spinReport.txt").string()}));
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_NE(result.err.find("spindump: cannot write"), std::string::npos) << result.err;
-
+    const pid_t pid = instance.pid();
+    const auto expectRefusal = [&](const fs::path& path, const std::string& reason) {
+        const auto refused = runTool(spindump(pid, path));
+        EXPECT_EQ(refused.exitStatus, 1) << reason;
+        EXPECT_NE(refused.err.find(reason), std::string::npos) << refused.err;
+    };
+    expectRefusal(root.path() / "missing" / "spinReport.txt", "spindump: cannot write");
     // A link planted where the report goes must not lead the write elsewhere.
     const fs::path victim = root.path() / "victim.txt";
-    std::ofstream(victim) << "keep";
+    tarvix::test::writeExecutable(victim, "keep");
     fs::create_symlink(victim, report);
-    result = runTool(ToolCommand({kSpindump, pid, "-file", report.string()}));
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_NE(result.err.find("symbolic link"), std::string::npos) << result.err;
+    expectRefusal(report, "symbolic link");
     EXPECT_EQ(readFile(victim), "keep");
     fs::remove(report);
     // Nor may a FIFO that nobody reads hold it up.
     ASSERT_EQ(mkfifo(report.c_str(), 0600), 0);
-    result = runTool(ToolCommand({kSpindump, pid, "-file", report.string()}));
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_NE(result.err.find("not a regular file"), std::string::npos) << result.err;
+    expectRefusal(report, "not a regular file");
     fs::remove(report);
 
     if (geteuid() != 0) GTEST_SKIP() << "sampling another user's process needs root to set up";
     // Another user without the right to trace root's process.
     fs::permissions(root.path(), fs::perms::others_all, fs::perm_options::add);
-    ToolCommand asNobody({kSpindump, pid, "-file", report.string()});
-    asNobody.user = 65534;
-    result = runTool(asNobody);
+    result = runTool("setpriv --reuid=65534 --regid=65534 --clear-groups " + spindump(pid, report));
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_NE(result.err.find("spindump: permission denied"), std::string::npos) << result.err;
     EXPECT_FALSE(fs::exists(report));
