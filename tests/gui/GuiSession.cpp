@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QtQml/QQmlExtensionPlugin>
 
+#include <algorithm>
 #include <thread>
 
 #include "QtUserInterface.h"
@@ -24,44 +25,23 @@ namespace {
 
 const QUrl kMainQml(QStringLiteral("qrc:/qt/qml/Tarvix/qml/Main.qml"));
 
-void collect(QQuickItem* item, const QString& name, QQuickItem*& found)
+/// Depth-first search; `visibleOnly` skips hidden and transparent subtrees.
+QQuickItem* findItem(QQuickItem* item, bool visibleOnly, const std::function<bool(QQuickItem*)>& matches)
 {
-    if (found || !item) return;
-    if (item->objectName() == name) {
-        found = item;
-        return;
-    }
-    for (QQuickItem* child : item->childItems()) collect(child, name, found);
-}
-
-void collectControl(QQuickItem* item, const QString& text, QQuickItem*& found)
-{
-    if (found || !item || !item->isVisible()) return;
-    const QVariant value = item->property("text");
-    if (item->inherits("QQuickAbstractButton") && value.isValid() && value.toString() == text) {
-        found = item;
-        return;
-    }
-    for (QQuickItem* child : item->childItems()) collectControl(child, text, found);
-}
-
-bool showsText(QQuickItem* item, const QString& text)
-{
-    if (!item || !item->isVisible() || item->opacity() == 0) return false;
-    if (item->property("text").toString() == text && item->width() > 0) return true;
+    if (!item || (visibleOnly && (!item->isVisible() || item->opacity() == 0))) return nullptr;
+    if (matches(item)) return item;
     for (QQuickItem* child : item->childItems())
-        if (showsText(child, text)) return true;
-    return false;
+        if (QQuickItem* found = findItem(child, visibleOnly, matches)) return found;
+    return nullptr;
+}
+
+void clickCentre(QQuickWindow* window, QQuickItem* target)
+{
+    const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
 }
 
 }  // namespace
-
-void GuiSession::type(const QString& text)
-{
-    for (QChar c : text) QTest::keyClick(m_window, c.toLatin1());
-}
-
-bool GuiSession::textShown(const QString& text) const { return showsText(m_window->contentItem(), text); }
 
 GuiSession::GuiSession() : m_sandbox(std::make_unique<Sandbox>(TARVIX_LIBEXEC_DIR))
 {
@@ -87,7 +67,6 @@ void GuiSession::open()
     m_engine = std::make_unique<QQmlEngine>();
     m_view = new ContentView;
     QQmlComponent component(m_engine.get(), kMainQml);
-    if (!component.isReady()) qFatal("Main.qml did not load: %s", qPrintable(component.errorString()));
     QObject* root = component.createWithInitialProperties({{QStringLiteral("view"), QVariant::fromValue(m_view)}});
     m_window = qobject_cast<QQuickWindow*>(root);
     if (!m_window) qFatal("Main.qml did not load: %s", qPrintable(component.errorString()));
@@ -109,9 +88,7 @@ void GuiSession::reopen()
 
 QQuickItem* GuiSession::item(const QString& objectName) const
 {
-    QQuickItem* found = nullptr;
-    collect(m_window->contentItem(), objectName, found);
-    return found;
+    return findItem(m_window->contentItem(), false, [&](QQuickItem* i) { return i->objectName() == objectName; });
 }
 
 bool GuiSession::shown(const QString& objectName) const
@@ -120,27 +97,46 @@ bool GuiSession::shown(const QString& objectName) const
     return found && found->isVisible() && found->width() > 0 && found->height() > 0;
 }
 
-void GuiSession::click(const QString& objectName)
+std::string GuiSession::regions() const
 {
-    QQuickItem* target = item(objectName);
-    if (!target) qFatal("no item %s", qPrintable(objectName));
-    const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
-    QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+    std::string text;
+    for (const char* name : {"capturePanel", "feedbackForm", "sentPanel", "statusLine", "logsGeneratedPanel",
+                             "failurePanel", "primaryButton", "closeButton"})
+        if (shown(name)) text += (text.empty() ? "" : " ") + std::string(name);
+    return text;
 }
 
 QQuickItem* GuiSession::control(const QString& text) const
 {
-    QQuickItem* found = nullptr;
-    collectControl(m_window->contentItem(), text, found);
-    return found;
+    return findItem(m_window->contentItem(), true, [&](QQuickItem* i) {
+        return i->inherits("QQuickAbstractButton") && i->property("text").toString() == text;
+    });
+}
+
+void GuiSession::click(const QString& objectName)
+{
+    QQuickItem* target = item(objectName);
+    if (!target) qFatal("no item %s", qPrintable(objectName));
+    clickCentre(m_window, target);
 }
 
 void GuiSession::clickControl(const QString& text)
 {
     QQuickItem* target = control(text);
     if (!target) qFatal("no control %s", qPrintable(text));
-    const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
-    QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+    clickCentre(m_window, target);
+}
+
+void GuiSession::type(const QString& text)
+{
+    for (QChar c : text) QTest::keyClick(m_window, c.toLatin1());
+}
+
+bool GuiSession::textShown(const QString& text) const
+{
+    return findItem(m_window->contentItem(), true, [&](QQuickItem* i) {
+        return i->width() > 0 && i->property("text").toString() == text;
+    });
 }
 
 bool GuiSession::waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit)
@@ -155,20 +151,22 @@ bool GuiSession::waitUntil(const std::function<bool()>& condition, std::chrono::
     return true;
 }
 
-bool GuiSession::waitIdle()
+bool GuiSession::waitForLabel(const QString& label)
 {
-    return waitUntil([this] { return m_view->isIdle(); });
+    return waitUntil([&] { return cell("startButtonLabel") == label; });
 }
 
-QString GuiSession::cell(const char* name) const { return m_view->property(name).toString(); }
+bool GuiSession::logged(const std::string& message) const
+{
+    const auto messages = m_sandbox->logMessages();
+    return std::find(messages.begin(), messages.end(), message) != messages.end();
+}
 
-std::string GuiSession::screenshot(const std::string& name)
+void GuiSession::screenshot(const std::string& name)
 {
     QDir().mkpath(QStringLiteral(TARVIX_GUI_OUTPUT_DIR));
-    const QString file = QStringLiteral(TARVIX_GUI_OUTPUT_DIR "/") + QString::fromStdString(name) + ".png";
     QCoreApplication::processEvents();
-    m_window->grabWindow().save(file);
-    return file.toStdString();
+    m_window->grabWindow().save(QStringLiteral(TARVIX_GUI_OUTPUT_DIR "/") + QString::fromStdString(name) + ".png");
 }
 
 std::vector<std::string> GuiSession::openAlerts() const

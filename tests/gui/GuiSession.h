@@ -35,26 +35,29 @@ public:
     void reopen();
     /// The item with this objectName, or null.
     QQuickItem* item(const QString& objectName) const;
-    /// Whether the item exists and is visible on screen (itself and every ancestor).
+    /// Whether the item exists and has a size on screen.
     bool shown(const QString& objectName) const;
-    /// A real mouse click in the scene, at the item's centre.
-    void click(const QString& objectName);
-    /// The first visible Button/link whose text is `text`, or null.
+    /// The regions on screen, e.g. "capture status primary".
+    std::string regions() const;
+    /// The first visible button or link whose text is `text`, or null.
     QQuickItem* control(const QString& text) const;
+    /// Real mouse clicks at the centre of an item by objectName, or of a control by text.
+    void click(const QString& objectName);
     void clickControl(const QString& text);
     /// Types ASCII text as key presses into the focused item.
     void type(const QString& text);
-    /// Whether a visible item shows exactly this text.
     bool textShown(const QString& text) const;
     /// Processes events until `condition` holds; false on time-out.
     bool waitUntil(const std::function<bool()>& condition,
                    std::chrono::milliseconds limit = std::chrono::seconds(30));
+    bool waitForLabel(const QString& startButtonLabel);
     /// Waits until the press being dispatched has run.
-    bool waitIdle();
-    QString cell(const char* name) const;
-    /// Writes the window to <build>/screenshots/NAME.png; answers the file.
-    std::string screenshot(const std::string& name);
-    /// The texts of the message boxes open now ("title|message|button").
+    bool waitIdle() { return waitUntil([this] { return m_view->isIdle(); }); }
+    QString cell(const char* name) const { return m_view->property(name).toString(); }
+    bool logged(const std::string& message) const;
+    /// Writes the window to <build>/screenshots/NAME.png.
+    void screenshot(const std::string& name);
+    /// The message boxes open now, as "title|message|buttons".
     std::vector<std::string> openAlerts() const;
     void closeAlerts();
 

@@ -10,7 +10,6 @@ Exit status 0 passed, 1 failed, 77 skipped (no loopback log server in this build
 """
 import argparse
 import fcntl
-import json
 import os
 import re
 import shutil
@@ -22,21 +21,23 @@ import time
 import zipfile
 
 SKIP = 77
+BUTTON = ("push button", "button")
+LINK = ("link", "push button")
+TEXT = ("label", "static", "text")
+ENTRY = ("text", "entry", "paragraph")
 
 
 class Failure(Exception):
     pass
 
 
-def wait_for(what, condition, timeout=30.0, interval=0.1):
+def wait_for(what, condition, timeout=30.0):
     deadline = time.monotonic() + timeout
-    while True:
-        value = condition()
-        if value:
-            return value
+    while not (value := condition()):
         if time.monotonic() > deadline:
             raise Failure("timed out waiting for " + what)
-        time.sleep(interval)
+        time.sleep(0.1)
+    return value
 
 
 class World:
@@ -49,12 +50,20 @@ class World:
 
     def start(self, name, argv, env=None, **kwargs):
         log = open(os.path.join(self.root, name + ".log"), "wb")
-        process = subprocess.Popen(argv, env=env or self.env, stdout=kwargs.pop("stdout", log),
-                                   stderr=log, **kwargs)
-        self.processes.append((name, process))
+        process = subprocess.Popen(argv, env=env or self.env, stdout=kwargs.pop("stdout", log), stderr=log, **kwargs)
+        self.processes.append(process)
         return process
 
-    def stop(self, process, timeout=10):
+    def start_reporting(self, name, argv_for_fd):
+        """Starts a program that writes one line (its address) to the descriptor it is given."""
+        read_fd, write_fd = os.pipe()
+        self.start(name, argv_for_fd(str(write_fd)), pass_fds=(write_fd,))
+        os.close(write_fd)
+        with os.fdopen(read_fd) as pipe:
+            return pipe.readline().strip()
+
+    @staticmethod
+    def stop(process, timeout=10):
         if process.poll() is None:
             process.send_signal(signal.SIGTERM)
             try:
@@ -64,43 +73,32 @@ class World:
                 process.wait()
 
     def stop_all(self):
-        for _, process in reversed(self.processes):
+        for process in reversed(self.processes):
             self.stop(process)
 
-    def run(self, argv, **kwargs):
-        return subprocess.run(argv, env=self.env, capture_output=True, text=True, **kwargs)
+    def run(self, argv):
+        return subprocess.run(argv, env=self.env, capture_output=True, text=True)
 
 
-def start_display(world):
-    read_fd, write_fd = os.pipe()
-    world.start("xvfb", ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                pass_fds=(write_fd,))
-    os.close(write_fd)
-    with os.fdopen(read_fd) as pipe:
-        number = pipe.readline().strip()
+def start_display_and_buses(world):
+    number = world.start_reporting("xvfb", lambda fd: ["Xvfb", "-displayfd", fd, "-screen", "0", "1280x1024x24",
+                                                       "-nolisten", "tcp"])
     if not number:
         raise Failure("Xvfb did not report a display")
     world.env["DISPLAY"] = ":" + number
-
-
-def start_buses(world):
     runtime = os.path.join(world.root, "runtime")
     os.mkdir(runtime, 0o700)
     world.env["XDG_RUNTIME_DIR"] = runtime
-    read_fd, write_fd = os.pipe()
-    bus = os.path.join(world.root, "bus")
-    world.start("dbus", ["dbus-daemon", "--session", "--nofork", "--address=unix:path=" + bus,
-                         "--print-address=" + str(write_fd)], pass_fds=(write_fd,))
-    os.close(write_fd)
-    with os.fdopen(read_fd) as pipe:
-        address = pipe.readline().strip()
-    world.env["DBUS_SESSION_BUS_ADDRESS"] = address
+    world.env["DBUS_SESSION_BUS_ADDRESS"] = world.start_reporting("dbus", lambda fd: [
+        "dbus-daemon", "--session", "--nofork", "--address=unix:path=" + os.path.join(world.root, "bus"),
+        "--print-address=" + fd])
 
     def owned(name, bus="--session"):
-        answer = world.run(["dbus-send", bus, "--print-reply", "--dest=org.freedesktop.DBus",
-                            "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", "string:" + name])
-        return "boolean true" in answer.stdout
+        return "boolean true" in world.run(["dbus-send", bus, "--print-reply", "--dest=org.freedesktop.DBus",
+                                            "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
+                                            "string:" + name]).stdout
 
+    # Started here, not by bus activation, so that they are ours to stop.
     world.start("a11y-bus", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately", "--a11y=1"])
     wait_for("the accessibility bus", lambda: owned("org.a11y.Bus"))
     reply = world.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
@@ -125,34 +123,29 @@ class Screen:
         self.output = output
         self.prefix = prefix
         self.app = wait_for("Tarvix in the accessibility tree", self.find_app, timeout=60)
-        self.window = wait_for("the visible window", self.find_window, timeout=60)
-        self.click_at(20, 20, relative=True)  # no window manager: the first click gives it the focus
+        # The tree exists before the X window is mapped.
+        self.window = wait_for("the visible window", lambda: next(iter(world.run(
+            ["xdotool", "search", "--onlyvisible", "--pid", str(process.pid)]).stdout.split()), None), timeout=60)
+        # No window manager: the first click gives the window the keyboard focus.
+        world.run(["xdotool", "mousemove", "--window", self.window, "--sync", "20", "20", "click", "1"])
 
     def find_app(self):
         desktop = self.pyatspi.Registry.getDesktop(0)
         for i in range(desktop.childCount):
-            app = desktop.getChildAtIndex(i)
             try:
+                app = desktop.getChildAtIndex(i)
                 if app is not None and app.get_process_id() == self.process.pid:
                     return app
             except Exception:
                 continue
         return None
 
-    def find_window(self):
-        answer = self.world.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid)])
-        ids = answer.stdout.split()
-        return ids[0] if ids else None
-
     def nodes(self):
         found = []
 
         def walk(node, depth):
-            if node is None or depth > 60:
-                return
             try:
-                states = node.getState()
-                if not states.contains(self.pyatspi.STATE_SHOWING):
+                if node is None or depth > 60 or not node.getState().contains(self.pyatspi.STATE_SHOWING):
                     return
                 found.append(node)
                 for i in range(node.childCount):
@@ -164,95 +157,70 @@ class Screen:
             walk(self.app.getChildAtIndex(i), 0)
         return found
 
-    def find(self, name, roles=None):
+    def find(self, name, roles):
         for node in self.nodes():
             try:
-                if node.name == name and (roles is None or node.getRoleName() in roles):
+                if node.name == name and node.getRoleName() in roles:
                     return node
             except Exception:
                 continue
         return None
 
     def texts(self):
-        return [n.name for n in self.nodes() if n.getRoleName() in ("label", "static", "text") and n.name]
+        return [n.name for n in self.nodes() if n.getRoleName() in TEXT and n.name]
 
-    def wait(self, name, roles=None, timeout=30):
+    def wait(self, name, roles, timeout=30):
         return wait_for('"%s" on screen' % name, lambda: self.find(name, roles), timeout)
 
-    def gone(self, name, roles=None, timeout=30):
-        wait_for('"%s" gone' % name, lambda: self.find(name, roles) is None, timeout)
-
-    def click_at(self, x, y, relative=False):
-        if relative:
-            self.world.run(["xdotool", "mousemove", "--window", self.window, "--sync", str(x), str(y), "click", "1"])
-        else:
-            self.world.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "1"])
-
-    def click(self, name, roles=None):
-        node = self.wait(name, roles)
-        box = node.queryComponent().getExtents(self.pyatspi.DESKTOP_COORDS)
-        self.click_at(box.x + box.width // 2, box.y + box.height // 2)
-        return node
+    def click(self, name, roles):
+        box = self.wait(name, roles).queryComponent().getExtents(self.pyatspi.DESKTOP_COORDS)
+        self.world.run(["xdotool", "mousemove", "--sync", str(box.x + box.width // 2), str(box.y + box.height // 2),
+                        "click", "1"])
 
     def type(self, text):
         self.world.run(["xdotool", "type", "--delay", "20", text])
-
-    def key(self, name):
-        self.world.run(["xdotool", "key", name])
 
     def screenshot(self, name):
         os.makedirs(self.output, exist_ok=True)
         self.world.run(["import", "-window", self.window, os.path.join(self.output, self.prefix + name + ".png")])
 
 
-BUTTON = ("push button", "button")
-LINK = ("link", "push button")
-TEXT = ("label", "static", "text")
-
-
 def start_tarvix(world, args, home, name):
-    env = dict(world.env)
-    tmp = os.path.join(home, "..", "tmp-" + name)
+    tmp = os.path.abspath(os.path.join(home, "..", "tmp-" + name))
     os.makedirs(tmp, exist_ok=True)
-    env.update(HOME=home, XDG_CACHE_HOME=os.path.join(home, ".cache"), TMPDIR=os.path.abspath(tmp),
-               QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
+    env = dict(world.env, HOME=home, XDG_CACHE_HOME=os.path.join(home, ".cache"), TMPDIR=tmp, QT_QPA_PLATFORM="xcb",
+               QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
     return world.start(name, [args.tarvix], env=env)
 
 
-def reach_logs_ready(screen):
+def reach_logs_ready_and_describe(screen, description, email):
     screen.click("Start monitoring", BUTTON)
     screen.wait("Please reproduce the steps that led to the issue and then select Stop monitoring", TEXT)
     screen.click("Stop monitoring", BUTTON)
     screen.wait("Logging complete.", TEXT, timeout=120)
     screen.wait("Share logs", BUTTON)
-
-
-def describe(screen, description, email):
-    screen.click("Please tell us what led to the error", ("text", "entry", "paragraph"))
+    screen.screenshot("logs-ready")
+    screen.click("Please tell us what led to the error", ENTRY)
     screen.type(description)
-    screen.click("Norvane can contact me for fixes at the following email address", ("text", "entry", "paragraph"))
+    screen.click("Norvane can contact me for fixes at the following email address", ENTRY)
     screen.type(email)
+    screen.click("Share logs", BUTTON)
 
 
 def successful_session(world, args, server_store, home):
     process = start_tarvix(world, args, home, "tarvix-success")
     screen = Screen(world, process, args.output, "e2e-")
     screen.wait("Tarvix", TEXT)
-    screen.screenshot("1-ready")
-    reach_logs_ready(screen)
-    screen.screenshot("2-logs-ready")
-    describe(screen, "Export to PDF hangs", "anne@example.org")
-    screen.click("Share logs", BUTTON)
+    screen.screenshot("ready")
+    reach_logs_ready_and_describe(screen, "Export to PDF hangs", "anne@example.org")
     screen.wait("The log files were sent successfully.", TEXT, timeout=120)
-    log_id = wait_for("the Log ID", lambda: next(
-        (t for t in screen.texts() if re.fullmatch(r"[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}", t)), None))
-    screen.screenshot("3-sent")
+    uuid = re.compile(r"[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}")
+    log_id = wait_for("the Log ID", lambda: next((t for t in screen.texts() if uuid.fullmatch(t)), None))
+    screen.screenshot("sent")
 
     screen.click("copy", LINK)
-    clipboard = wait_for("the Log ID on the clipboard", lambda: (lambda out: out if out == log_id else None)(
-        world.run(["xclip", "-o", "-selection", "clipboard"]).stdout))
-    if clipboard != log_id:
-        raise Failure("clipboard holds %r, not the Log ID %r" % (clipboard, log_id))
+    wait_for("the Log ID %s on the clipboard" % log_id,
+             lambda: world.run(["xclip", "-o", "-selection", "clipboard"]).stdout == log_id)
 
     archives = wait_for("the received archive", lambda: [
         os.path.join(d, f) for d, _, files in os.walk(server_store) for f in files if f.endswith(".zip")])
@@ -276,16 +244,14 @@ def successful_session(world, args, server_store, home):
 def refused_session(world, args, home):
     process = start_tarvix(world, args, home, "tarvix-refused")
     screen = Screen(world, process, args.output, "e2e-refused-")
-    reach_logs_ready(screen)
-    describe(screen, "Crash on open", "")
-    screen.click("Share logs", BUTTON)
+    reach_logs_ready_and_describe(screen, "Crash on open", "")
     screen.wait("Error sharing logs.", TEXT, timeout=120)
     screen.wait("view the logs", LINK)
     screen.wait("Share logs", BUTTON)
-    screen.screenshot("1-upload-failed")
-    for gone in ("Please ensure you have access to the internet.", "Upload cancelled."):
-        if screen.find(gone, TEXT):
-            raise Failure("a refusal shows %r" % gone)
+    screen.screenshot("upload-failed")
+    for reason in ("Please ensure you have access to the internet.", "Upload cancelled."):
+        if screen.find(reason, TEXT):
+            raise Failure("a refusal shows %r" % reason)
     world.stop(process)
     print("refused session: failure panel shown")
 
@@ -311,18 +277,16 @@ def main():
     lock = open(os.path.join(tempfile.gettempdir(), "tarvix-logserver-%s.lock" % port), "a")
     try:
         fcntl.flock(lock, fcntl.LOCK_EX)
-        start_display(world)
-        start_buses(world)
+        start_display_and_buses(world)
         sample_root = os.path.join(root, "sample")
-        sample_out = open(os.path.join(root, "sample.txt"), "wb")
+        sample_out = os.path.join(root, "sample.txt")
         world.start("sample", [os.path.join(args.bin, "tarvix-sample-sandbox"), sample_root, "--edition", "scrivo",
-                               "--run", "scrivo"], stdout=sample_out)
-        wait_for("the sample target", lambda: b"PID " in open(os.path.join(root, "sample.txt"), "rb").read())
+                               "--run", "scrivo"], stdout=open(sample_out, "wb"))
+        wait_for("the sample target", lambda: b"PID " in open(sample_out, "rb").read())
         home = os.path.join(sample_root, "home")
 
         def serve(name, *extra):
-            store = os.path.join(root, name)
-            ready = os.path.join(root, name + ".ready")
+            store, ready = os.path.join(root, name), os.path.join(root, name + ".ready")
             server = world.start(name, [os.path.join(args.bin, "tarvix-logserver"), "--pki", args.pki, "--port", port,
                                         "--store", store, "--ready-file", ready, *extra])
             wait_for("the log server", lambda: os.path.exists(ready) or server.poll() is not None)
@@ -333,7 +297,7 @@ def main():
         server, store = serve("server-ok")
         successful_session(world, args, store, home)
         world.stop(server)
-        server, store = serve("server-500", "--status", "500")
+        server, _ = serve("server-500", "--status", "500")
         refused_session(world, args, home)
         world.stop(server)
         return 0

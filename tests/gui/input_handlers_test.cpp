@@ -3,14 +3,19 @@
 
 #include <gtest/gtest.h>
 
-#include "GraphemesFixtures.h"
-#include "GuiSession.h"
 #include "Graphemes.h"
+#include "GuiSession.h"
 #include "core/workspace/UtilityFunctions.h"
 
+using tarvix::app::graphemeCount;
 using tarvix::test::GuiSession;
 
 namespace {
+
+// One character each, of several code points: Qt 6.4's own boundary finder splits the first two.
+const QString kFamily = QString::fromUtf8("\U0001F468\u200D\U0001F469\u200D\U0001F467");
+const QString kThaiSaraAm = QString::fromUtf8("\u0E01\u0E33");
+const QString kDecomposedE = QString::fromUtf8("e\u0301");
 
 /// The form as Logs ready shows it, without running a session.
 void showForm(GuiSession& session)
@@ -26,62 +31,46 @@ void showForm(GuiSession& session)
     session.waitUntil([&] { return session.shown("feedbackForm"); });
 }
 
-QQuickItem* focused(GuiSession& session) { return session.window().activeFocusItem(); }
-
 }  // namespace
 
 TEST(Graphemes, CountsUserPerceivedCharacters)
 {
-    using tarvix::app::graphemeCount;
-    using tarvix::app::graphemePrefix;
-    EXPECT_EQ(graphemeCount(tarvix::test::kFamily), 1);
-    EXPECT_EQ(graphemeCount(tarvix::test::kThaiSaraAm), 1);
-    EXPECT_EQ(graphemeCount(tarvix::test::kDecomposedE), 1);
+    for (const QString& one : {kFamily, kThaiSaraAm, kDecomposedE}) EXPECT_EQ(graphemeCount(one), 1) << one.size();
     EXPECT_EQ(graphemeCount(QString::fromUtf8("\U0001F1EB\U0001F1F7\U0001F1E9\U0001F1EA")), 2);  // two flags
     EXPECT_EQ(graphemeCount(QString()), 0);
-    const QString mixed = tarvix::test::kThaiSaraAm + tarvix::test::kFamily + "ab";
-    EXPECT_EQ(graphemePrefix(mixed, 2), tarvix::test::kThaiSaraAm + tarvix::test::kFamily);
-    EXPECT_EQ(graphemePrefix(mixed, 10), mixed);
-    EXPECT_EQ(graphemePrefix(mixed, 0), QString());
+    const QString mixed = kThaiSaraAm + kFamily + "ab";
+    EXPECT_EQ(tarvix::app::graphemePrefix(mixed, 2), kThaiSaraAm + kFamily);
+    EXPECT_EQ(tarvix::app::graphemePrefix(mixed, 10), mixed);
 }
 
-TEST(InputHandlers, FormAppearanceFocusesTheDescriptionAndEnablesSharing)
-{
-    GuiSession session;
-    showForm(session);
-    EXPECT_EQ(session.view().feedbackFormFocus(), 0);
-    EXPECT_FALSE(session.view().primaryButtonDisabled());
-    EXPECT_EQ(focused(session), session.item("descriptionInput"));
-    EXPECT_TRUE(session.view().isInitialFocus());
-}
-
-TEST(InputHandlers, DescriptionKeysAndLimit)
+TEST(InputHandlers, DescriptionFocusKeysAndLimit)
 {
     GuiSession session;
     showForm(session);
     auto& view = session.view();
+    // The form's appearance focuses the description and enables sharing.
+    EXPECT_EQ(view.feedbackFormFocus(), 0);
+    EXPECT_EQ(session.window().activeFocusItem(), session.item("descriptionInput"));
+    EXPECT_FALSE(view.primaryButtonDisabled());
+    EXPECT_TRUE(view.isInitialFocus());
 
-    // Typed keys: a line feed stays, a tab moves to the e-mail input and is dropped.
+    // A line feed stays; a tab moves to the e-mail input and is dropped, as is a pasted carriage return.
     session.type("one");
     QTest::keyClick(&session.window(), Qt::Key_Return);
     session.type("two");
-    EXPECT_EQ(view.feedbackText(), "one\ntwo");
     QTest::keyClick(&session.window(), Qt::Key_Tab);
     EXPECT_EQ(view.feedbackText(), "one\ntwo");
     EXPECT_EQ(view.feedbackFormFocus(), 1);
-    EXPECT_EQ(focused(session), session.item("emailInput"));
-
-    // A pasted carriage return does the same.
+    EXPECT_EQ(session.window().activeFocusItem(), session.item("emailInput"));
+    view.setProperty("feedbackFormFocus", 0);
     view.setProperty("feedbackText", "pasted\r");
     EXPECT_EQ(view.feedbackText(), "pasted");
     EXPECT_EQ(view.feedbackFormFocus(), 1);
 
-    // 2000 emoji sequences are kept whole; the 2001st is cut.
+    // 2000 multi-code-point characters are kept whole; the 2001st is cut.
     QString long2000;
-    for (int i = 0; i < 2000; ++i) long2000 += (i % 2 ? tarvix::test::kFamily : tarvix::test::kThaiSaraAm);
-    view.setProperty("feedbackText", long2000);
-    EXPECT_EQ(view.feedbackText(), long2000);
-    view.setProperty("feedbackText", long2000 + tarvix::test::kDecomposedE);
+    for (int i = 0; i < 2000; ++i) long2000 += (i % 2 ? kFamily : kThaiSaraAm);
+    view.setProperty("feedbackText", long2000 + kDecomposedE);
     EXPECT_EQ(view.feedbackText(), long2000);
 
     // Emptying it shows the required message and disables sharing.
@@ -98,8 +87,10 @@ TEST(InputHandlers, EmailKeysAndLimit)
     showForm(session);
     auto& view = session.view();
 
+    // Spaces vanish; a tab moves back to the description; both tab and carriage return are dropped.
     view.setProperty("emailText", "a b@example.org");
     EXPECT_EQ(view.emailText(), "ab@example.org");
+    view.setProperty("feedbackFormFocus", 1);
     view.setProperty("emailText", "ab@example.org\t");
     EXPECT_EQ(view.emailText(), "ab@example.org");
     EXPECT_EQ(view.feedbackFormFocus(), 0);
@@ -108,12 +99,10 @@ TEST(InputHandlers, EmailKeysAndLimit)
 
     // 41 decomposed characters (82 code units) keep 40.
     QString accents;
-    for (int i = 0; i < 41; ++i) accents += tarvix::test::kDecomposedE;
+    for (int i = 0; i < 41; ++i) accents += kDecomposedE;
     view.setProperty("emailText", accents);
-    EXPECT_EQ(tarvix::app::graphemeCount(view.emailText()), 40);
-    EXPECT_EQ(view.emailText().size(), 80);
+    EXPECT_EQ(view.emailText(), accents.left(80));
 
-    // Invalid address: message; empty address: valid again.
     view.setProperty("emailText", "anne@example");
     EXPECT_TRUE(session.waitUntil([&] { return session.textShown("Invalid email address"); }));
     session.screenshot("input-invalid-email");

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <thread>
 
@@ -23,19 +22,14 @@ using tarvix::test::LogServer;
 
 namespace {
 
-bool hasLine(const std::vector<std::string>& lines, const std::string& line)
-{
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
 /// Start with the installed (not running) sample, then Stop: the window reaches Logs ready.
 void reachLogsReady(GuiSession& session)
 {
     session.clickControl("Start monitoring");
-    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Stop monitoring"; }));
+    ASSERT_TRUE(session.waitForLabel("Stop monitoring"));
     session.waitIdle();
     session.clickControl("Stop monitoring");
-    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Share logs"; }));
+    ASSERT_TRUE(session.waitForLabel("Share logs"));
     ASSERT_TRUE(session.waitUntil([&] { return !session.view().primaryButtonDisabled(); }));
 }
 
@@ -47,10 +41,14 @@ void typeDescriptionAndShare(GuiSession& session, const QString& description)
     session.clickControl("Share logs");
 }
 
-std::string archiveListing(const fs::path& archive)
+std::string unzip(const std::string& option, const fs::path& archive, const std::string& member = "")
 {
-    return tarvix::test::runCommand("/usr/bin/unzip -Z1 " + tarvix::test::shellWord(archive.string()));
+    return tarvix::test::runCommand("/usr/bin/unzip " + option + " " + tarvix::test::shellWord(archive) + " " + member);
 }
+
+std::string feedbackRecord(const fs::path& archive) { return unzip("-p", archive, "'*UserEmailFeedback.json'"); }
+
+std::string expectedArchiveName() { return "scrivoMacLog_" + UtilityFunctions::UniqueId() + "_abc.zip"; }
 
 }  // namespace
 
@@ -63,47 +61,40 @@ TEST(SessionFlow, WholeSessionFromStartToSentWithTheRunningTarget)
     LogServer server;
     ASSERT_TRUE(server.running()) << server.output();
     session.open();
+    auto& view = session.view();
 
-    // Ready
     EXPECT_EQ(session.cell("startButtonLabel"), "Start monitoring");
     EXPECT_EQ(session.cell("logLabel"), " ");
-    EXPECT_TRUE(session.shown("capturePanel"));
-    EXPECT_TRUE(session.shown("statusLine"));
-    EXPECT_FALSE(session.shown("feedbackForm"));
+    EXPECT_EQ(session.regions(), "capturePanel statusLine primaryButton");
     session.screenshot("session-1-ready");
 
-    // Monitoring
     session.clickControl("Start monitoring");
-    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Stop monitoring"; }));
+    ASSERT_TRUE(session.waitForLabel("Stop monitoring"));
     EXPECT_EQ(session.cell("logLabel"),
               "Please reproduce the steps that led to the issue and then select Stop monitoring");
-    EXPECT_TRUE(session.view().advanceLogToggleDisabled());
+    EXPECT_TRUE(view.advanceLogToggleDisabled());
     EXPECT_EQ(session.cell("primaryButtonColor"), "PrimaryTextColor");
     EXPECT_EQ(session.cell("primaryButtonTextColor"), "BackgroundColor");
     EXPECT_EQ(UtilityFunctions::ProcessId.get(), std::to_string(scrivo.pid()));
     session.waitIdle();
     session.screenshot("session-2-monitoring");
 
-    // Collecting, then Logs ready
+    // Collecting, then Logs ready.
     session.clickControl("Stop monitoring");
-    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Share logs"; }));
+    ASSERT_TRUE(session.waitForLabel("Share logs"));
     EXPECT_EQ(session.cell("logLabel"), "Logging complete.");
-    EXPECT_FALSE(session.shown("capturePanel"));
-    EXPECT_FALSE(session.shown("statusLine"));
-    EXPECT_TRUE(session.shown("feedbackForm"));
-    EXPECT_TRUE(session.shown("logsGeneratedPanel"));
+    EXPECT_EQ(session.regions(), "feedbackForm logsGeneratedPanel primaryButton");
     EXPECT_TRUE(session.control("view logs"));
-    EXPECT_FALSE(session.view().primaryButtonDisabled()) << "the form's appearance enables the button";
-    const auto messages = session.sandbox().logMessages();
-    EXPECT_TRUE(hasLine(messages, "INFO: Start monitoring pressed.Advanced Log Checkbox: No"));
-    EXPECT_TRUE(hasLine(messages, "INFO: Stop Monitoring Queue Completed."));
+    EXPECT_FALSE(view.primaryButtonDisabled()) << "the form's appearance enables the button";
+    EXPECT_TRUE(session.logged("INFO: Start monitoring pressed.Advanced Log Checkbox: No"));
+    EXPECT_TRUE(session.logged("INFO: Stop Monitoring Queue Completed."));
     session.screenshot("session-3-logs-ready");
 
-    // The description gate: nothing is packaged.
+    // Without a description nothing is packaged.
     session.clickControl("Share logs");
     ASSERT_TRUE(session.waitIdle());
-    ASSERT_TRUE(session.waitUntil([&] { return session.view().primaryButtonDisabled(); }));
-    EXPECT_FALSE(session.view().isInitialFocus());
+    ASSERT_TRUE(session.waitUntil([&] { return view.primaryButtonDisabled(); }));
+    EXPECT_FALSE(view.isInitialFocus());
     EXPECT_FALSE(UtilityFunctions::ShareButtonPressed);
     const fs::path sessionFolder = *UtilityFunctions::tempTimeStampedURL.get();
     EXPECT_FALSE(fs::exists(sessionFolder / "UserEmailFeedback.json"));
@@ -112,35 +103,28 @@ TEST(SessionFlow, WholeSessionFromStartToSentWithTheRunningTarget)
     // Describe, give an address (tab moves there, spaces vanish) and share with Return.
     session.click("descriptionInput");
     session.type("Export to PDF hangs");
-    EXPECT_FALSE(session.view().primaryButtonDisabled());
+    EXPECT_FALSE(view.primaryButtonDisabled());
     QTest::keyClick(&session.window(), Qt::Key_Tab);
-    ASSERT_TRUE(session.waitUntil([&] { return session.view().feedbackFormFocus() == 1; }));
-    EXPECT_EQ(session.view().feedbackText(), "Export to PDF hangs");
+    ASSERT_TRUE(session.waitUntil([&] { return view.feedbackFormFocus() == 1; }));
+    EXPECT_EQ(view.feedbackText(), "Export to PDF hangs");
     session.type("ann e@example.org");
-    EXPECT_EQ(session.view().emailText(), "anne@example.org");
     QTest::keyClick(&session.window(), Qt::Key_Return);
-    EXPECT_EQ(session.view().emailText(), "anne@example.org");
+    EXPECT_EQ(view.emailText(), "anne@example.org");
 
-    // Sent
-    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Close"; }))
-        << session.sandbox().logText();
-    EXPECT_TRUE(session.view().formLocked());
-    EXPECT_TRUE(session.shown("sentPanel"));
-    EXPECT_FALSE(session.shown("primaryButton"));
-    EXPECT_TRUE(session.shown("closeButton"));
+    ASSERT_TRUE(session.waitForLabel("Close")) << session.sandbox().logText();
+    EXPECT_TRUE(view.formLocked());
+    EXPECT_EQ(session.regions(), "sentPanel logsGeneratedPanel closeButton");
     EXPECT_EQ(session.cell("logLabel"), "");
     EXPECT_EQ(session.item("logId")->property("text").toString().toStdString(), UtilityFunctions::UniqueId());
     EXPECT_FALSE(fs::exists(sessionFolder)) << "the sent session folder is deleted";
-
     ASSERT_TRUE(server.waitForRequests(1));
     const auto upload = server.received().front();
     ASSERT_TRUE(upload.wellFormed) << upload.problem;
-    EXPECT_EQ(upload.fileName, "scrivoMacLog_" + UtilityFunctions::UniqueId() + "_abc.zip");
-    const std::string listing = archiveListing(upload.storedFile);
+    EXPECT_EQ(upload.fileName, expectedArchiveName());
+    const std::string listing = unzip("-Z1", upload.storedFile);
     EXPECT_NE(listing.find("UserEmailFeedback.json"), std::string::npos) << listing;
     EXPECT_NE(listing.find("Scrivo/ScrivoLog/latest.log"), std::string::npos) << listing;
-    const std::string record = tarvix::test::runCommand(
-        "/usr/bin/unzip -p " + tarvix::test::shellWord(upload.storedFile.string()) + " '*UserEmailFeedback.json'");
+    const std::string record = feedbackRecord(upload.storedFile);
     EXPECT_NE(record.find("Export to PDF hangs"), std::string::npos) << record;
     EXPECT_NE(record.find("anne@example.org"), std::string::npos) << record;
     session.screenshot("session-5-sent");
@@ -150,7 +134,6 @@ TEST(SessionFlow, WholeSessionFromStartToSentWithTheRunningTarget)
     session.clickControl("copy");
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), UtilityFunctions::UniqueId());
     QTimer timeout;
-    timeout.setSingleShot(true);
     QObject::connect(&timeout, &QTimer::timeout, [] { QCoreApplication::exit(1); });
     timeout.start(10000);
     QTimer::singleShot(0, [&] { session.clickControl("Close"); });
@@ -161,15 +144,19 @@ TEST(SessionFlow, RefusedStartsLeaveTheWindowReady)
 {
     GuiSession session;
     session.open();
-    session.clickControl("Start monitoring");
-    ASSERT_TRUE(session.waitIdle());
-    ASSERT_TRUE(session.waitUntil([&] { return !session.openAlerts().empty(); }));
+    const auto pressStart = [&] {
+        session.clickControl("Start monitoring");
+        ASSERT_TRUE(session.waitIdle());
+        ASSERT_TRUE(session.waitUntil([&] { return !session.openAlerts().empty(); }));
+        EXPECT_EQ(session.cell("startButtonLabel"), "Start monitoring");
+        EXPECT_EQ(session.cell("logLabel"), " ");
+        EXPECT_FALSE(session.view().advanceLogToggleDisabled());
+    };
+    pressStart();
     EXPECT_EQ(session.openAlerts().front(),
               "No Scrivo installation detected|No Scrivo installation found on this device. Please install Scrivo "
               "and then start troubeshooting.|OK");
-    EXPECT_TRUE(hasLine(session.sandbox().logMessages(), "INFO: glanceInstalledUrls.isEmpty"));
-    EXPECT_EQ(session.cell("startButtonLabel"), "Start monitoring");
-    EXPECT_FALSE(session.view().advanceLogToggleDisabled());
+    EXPECT_TRUE(session.logged("INFO: glanceInstalledUrls.isEmpty"));
     session.closeAlerts();
 
     tarvix::sample::Options both;
@@ -177,12 +164,8 @@ TEST(SessionFlow, RefusedStartsLeaveTheWindowReady)
     const auto sample = tarvix::sample::install(session.sandbox().root(), both);
     tarvix::sample::RunningInstance scrivo(sample.scrivoBundle);
     tarvix::sample::RunningInstance glance(sample.glanceBundle);
-    session.clickControl("Start monitoring");
-    ASSERT_TRUE(session.waitIdle());
-    ASSERT_TRUE(session.waitUntil([&] { return !session.openAlerts().empty(); }));
-    EXPECT_TRUE(hasLine(session.sandbox().logMessages(), "INFO: Scrivo multiple running instances."));
-    EXPECT_EQ(session.cell("startButtonLabel"), "Start monitoring");
-    EXPECT_EQ(session.cell("logLabel"), " ");
+    pressStart();
+    EXPECT_TRUE(session.logged("INFO: Scrivo multiple running instances."));
 }
 
 TEST(SessionFlow, FailedUploadCanBeRetriedAndCancelledWithoutRebuildingTheArchive)
@@ -199,16 +182,15 @@ TEST(SessionFlow, FailedUploadCanBeRetriedAndCancelledWithoutRebuildingTheArchiv
     reachLogsReady(session);
     typeDescriptionAndShare(session, "Crash on open");
 
-    // Upload failed, reason none: the panel has no second line.
+    // A refusal has no reason line.
     ASSERT_TRUE(session.waitUntil([&] { return session.shown("failurePanel"); })) << session.sandbox().logText();
     EXPECT_EQ(session.cell("startButtonLabel"), "Share logs");
     EXPECT_FALSE(session.shown("logsGeneratedPanel"));
     EXPECT_EQ(session.item("failureReason")->property("text").toString(), "");
-    auto messages = session.sandbox().logMessages();
     for (const char* line : {"ERROR: error code:1", "ERROR: error domain:com.tarvix.upload",
                              "ERROR: Other network error: Internal Server Error.",
                              "ERROR: userInfo: Internal Server Error."})
-        EXPECT_TRUE(hasLine(messages, line)) << line;
+        EXPECT_TRUE(session.logged(line)) << line;
     ASSERT_TRUE(session.waitUntil([&] { return !session.view().primaryButtonDisabled(); }));
     session.screenshot("session-6-upload-failed");
 
@@ -222,28 +204,27 @@ TEST(SessionFlow, FailedUploadCanBeRetriedAndCancelledWithoutRebuildingTheArchiv
     stall.afterBytes = 100;
     ASSERT_TRUE(server.restart(stall));
     session.clickControl("Share logs");
-    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Stop upload"; }));
+    ASSERT_TRUE(session.waitForLabel("Stop upload"));
     EXPECT_TRUE(session.shown("logsGeneratedPanel"));
     EXPECT_FALSE(session.control("view logs")) << "the locked form hides view logs";
     session.waitIdle();
     session.clickControl("Stop upload");
     ASSERT_TRUE(session.waitIdle());
-    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Share logs"; }));
+    ASSERT_TRUE(session.waitForLabel("Share logs"));
     ASSERT_TRUE(session.waitUntil([&] { return session.view().isSecondaryError() == 2; }));
     EXPECT_EQ(session.item("failureReason")->property("text").toString(), "Upload cancelled.");
-    EXPECT_TRUE(hasLine(session.sandbox().logMessages(), "ERROR: Upload task was canceled"));
+    EXPECT_TRUE(session.logged("ERROR: Upload task was canceled"));
     EXPECT_EQ(fs::last_write_time(archive), builtAt) << "retries reuse the archive";
     session.screenshot("session-7-upload-cancelled");
 
-    // A working server: the same archive goes out, no second packaging.
+    // A working server receives the first archive.
     ASSERT_TRUE(server.restart(LogServer::Behaviour{}));
     session.clickControl("Share logs");
-    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Close"; }))
-        << session.sandbox().logText();
+    ASSERT_TRUE(session.waitForLabel("Close")) << session.sandbox().logText();
     const auto received = server.received();
     ASSERT_FALSE(received.empty());
     EXPECT_EQ(received.back().answer, "200");
-    EXPECT_EQ(received.back().fileName, "scrivoMacLog_" + UtilityFunctions::UniqueId() + "_abc.zip");
+    EXPECT_EQ(received.back().fileName, expectedArchiveName());
     EXPECT_TRUE(received.back().fileContent() == archiveBytes) << "the first archive is the one sent";
 }
 
@@ -261,7 +242,7 @@ TEST(SessionFlow, FailedPackagingLocksTheFormAndTheNextShareReportsAFailure)
 
     ASSERT_TRUE(session.waitIdle());
     ASSERT_TRUE(session.waitUntil([&] { return !session.view().primaryButtonDisabled(); }));
-    EXPECT_TRUE(hasLine(session.sandbox().logMessages(), "ERROR: unable to copy compressed file."));
+    EXPECT_TRUE(session.logged("ERROR: unable to copy compressed file."));
     EXPECT_EQ(session.cell("startButtonLabel"), "Share logs");
     EXPECT_TRUE(session.view().formLocked());
     EXPECT_FALSE(session.shown("failurePanel"));
@@ -269,7 +250,7 @@ TEST(SessionFlow, FailedPackagingLocksTheFormAndTheNextShareReportsAFailure)
 
     session.clickControl("Share logs");
     ASSERT_TRUE(session.waitUntil([&] { return session.shown("failurePanel"); }));
-    EXPECT_TRUE(hasLine(session.sandbox().logMessages(), "ERROR: No compressed logs to upload."));
+    EXPECT_TRUE(session.logged("ERROR: No compressed logs to upload."));
     EXPECT_EQ(session.cell("startButtonLabel"), "Share logs");
     EXPECT_FALSE(session.view().primaryButtonDisabled());
 }
@@ -284,24 +265,20 @@ TEST(SessionFlow, AReopenedWindowStartsANewSessionAndPackagesItsOwnArchive)
     session.open();
     reachLogsReady(session);
     typeDescriptionAndShare(session, "First window");
-    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Close"; }));
+    ASSERT_TRUE(session.waitForLabel("Close"));
     const fs::path firstSession = *UtilityFunctions::tempTimeStampedURL.get();
 
-    // Same process, new window: fresh cells, a new session folder, an unlocked form.
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));  // the session folder is named by the second
     session.reopen();
     EXPECT_EQ(session.cell("startButtonLabel"), "Start monitoring");
     EXPECT_EQ(session.cell("logLabel"), " ");
     reachLogsReady(session);
-    EXPECT_TRUE(hasLine(session.sandbox().logMessages(), "--------------Application restarted without quitting--------------"));
+    EXPECT_TRUE(session.logged("--------------Application restarted without quitting--------------"));
     EXPECT_NE(*UtilityFunctions::tempTimeStampedURL.get(), firstSession);
     EXPECT_FALSE(session.view().formLocked());
     typeDescriptionAndShare(session, "Second window");
-    ASSERT_TRUE(session.waitUntil([&] { return session.cell("startButtonLabel") == "Close"; }))
-        << session.sandbox().logText();
+    ASSERT_TRUE(session.waitForLabel("Close")) << session.sandbox().logText();
     ASSERT_TRUE(server.waitForRequests(2));
-    const std::string record = tarvix::test::runCommand(
-        "/usr/bin/unzip -p " + tarvix::test::shellWord(server.received().back().storedFile.string()) +
-        " '*UserEmailFeedback.json'");
+    const std::string record = feedbackRecord(server.received().back().storedFile);
     EXPECT_NE(record.find("Second window"), std::string::npos) << record;
 }
