@@ -53,9 +53,7 @@ TEST(CompressOutputDirectory, LeavesTheArchiveAloneInTheSessionFolder)
     const fs::path session = collectedSession(sandbox.library() / "with space");
     writeFile(session / "Scrivo/ScrivoLog/app.log", "log text");
     writeFile(session / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "<plist/>");
-    writeFile(session / "Scrivo/.DS_Store");
-    writeFile(session / "Scrivo/ScrivoLog/.DS_Store");
-    writeFile(session / "Scrivo/core.bin");
+    for (const char* junk : {"Scrivo/.DS_Store", "Scrivo/ScrivoLog/.DS_Store", "Scrivo/core.bin"}) writeFile(session / junk);
     fs::create_directories(session / "Scrivo/empty");
     UF::CreateUserDetailContent("a@b.io", "it broke");
     FilesPathDirectory::removeFilesFromDirectoryRecursively(session.string(), UF::allowedExtensions);

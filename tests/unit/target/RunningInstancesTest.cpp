@@ -75,20 +75,6 @@ TEST(RunningInstances, FullEditionRunningRecordsItsProcessAndFlavour)
     EXPECT_EQ(UF::flavour.get(), "Beta");
 }
 
-TEST(RunningInstances, GlanceRunningAloneIsTheFreeEdition)
-{
-    test::Sandbox sandbox;
-    const auto layout = sample::install(sandbox.root(), {.scrivo = true, .glance = true, .glanceVersion = "4.1.22"});
-    sample::RunningInstance glance(layout.glanceBundle);
-    ASSERT_TRUE(UF::CreateOutputDirectories());
-
-    EXPECT_FALSE(findRunningEditions());
-    UF::SetScrivoOrGlance();
-    EXPECT_EQ(UF::ProcessId.get(), std::to_string(glance.pid()));
-    EXPECT_EQ(UF::flavour.get(), "QX");
-    EXPECT_EQ(UF::tempOutputURL.get()->filename(), "Glance");
-}
-
 TEST(RunningInstances, BothEditionsRunningAskForOneWithAnAlert)
 {
     test::Sandbox sandbox;
