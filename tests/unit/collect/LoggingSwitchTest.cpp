@@ -18,7 +18,6 @@ namespace {
 const std::string kEverythingElse =
     "{k: ({kk: vv for kk, vv in v.items() if kk != 'ScrivoLogging'} if k == 'QX' else v) for k, v in d.items()}";
 const std::string kEntry = "d['QX'].get('ScrivoLogging')";
-const std::string kUsersEntry = "{'EnableScrivoLogging': [3, 1], 'Note': 'set by the user'}";
 const std::string kVerboseEntry = "{'EnableScrivoLogging': [10, 7]}";
 
 /// The start flow's state for the full edition of flavour QX, preference file in `format`.
@@ -49,11 +48,12 @@ struct Session {
 
 }  // namespace
 
-TEST(LoggingSwitch, EnableAndRevertKeepEveryOtherValueAndTheFormat)
+TEST(LoggingSwitch, EnableAndRevertKeepTheUsersEntryEveryOtherValueAndTheFormat)
 {
-    for (const PlistFormat format : {PlistFormat::Binary, PlistFormat::Xml}) {
-        SCOPED_TRACE(format == PlistFormat::Binary ? "binary" : "xml");
-        Session session(format);
+    for (const auto& [format, usersEntry] :
+         std::vector<std::pair<PlistFormat, bool>>{{PlistFormat::Binary, false}, {PlistFormat::Xml, false}, {PlistFormat::Binary, true}}) {
+        SCOPED_TRACE(std::string(format == PlistFormat::Binary ? "binary" : "xml") + (usersEntry ? ", user's entry" : ""));
+        Session session(format, usersEntry);
         const auto mode = fs::perms(0604);
         fs::permissions(session.preferences, mode);
         const std::string before = test::pythonPlist(session.preferences, "d");
@@ -64,11 +64,16 @@ TEST(LoggingSwitch, EnableAndRevertKeepEveryOtherValueAndTheFormat)
         PListOperations::EnableScrivoLogging(true);
         EXPECT_EQ(session.newLines(mark),
                   (std::vector<std::string>{"INFO: PropertyList URL: " + session.preferences.string(),
-                                            "INFO: Scrivologging dictionary created"}));
+                                            usersEntry ? "INFO: Scrivologging dictionary updated"
+                                                       : "INFO: Scrivologging dictionary created"}));
         EXPECT_EQ(test::pythonPlist(session.preferences, kEntry), kVerboseEntry);
         EXPECT_EQ(test::pythonPlist(session.preferences, kEverythingElse), others);
         EXPECT_EQ(test::isBinaryPlist(session.preferences), format == PlistFormat::Binary);
         EXPECT_EQ(fs::status(session.preferences).permissions(), mode);
+        // A second start in the same run (its window closed while monitoring) must not take the
+        // verbose entry for the user's.
+        PListOperations::EnableScrivoLogging(true);
+        EXPECT_EQ(test::pythonPlist(session.preferences, kEntry), kVerboseEntry);
 
         PListOperations::RevertScrivoLogPList(true);
         EXPECT_EQ(test::pythonPlist(session.preferences, "d"), before);
@@ -79,25 +84,6 @@ TEST(LoggingSwitch, EnableAndRevertKeepEveryOtherValueAndTheFormat)
         // No temporary file is left next to the preferences.
         EXPECT_EQ(test::treeListing(session.preferences.parent_path()), folderBefore);
     }
-}
-
-TEST(LoggingSwitch, TheUsersOwnEntrySurvivesTheSession)
-{
-    Session session(PlistFormat::Binary, /*userLoggingEntry=*/true);
-    const std::string before = test::pythonPlist(session.preferences, "d");
-    ASSERT_EQ(test::pythonPlist(session.preferences, kEntry), kUsersEntry);
-
-    PListOperations::EnableScrivoLogging(true);
-    EXPECT_EQ(session.sandbox.logMessages().back(), "INFO: Scrivologging dictionary updated");
-    EXPECT_EQ(test::pythonPlist(session.preferences, kEntry), kVerboseEntry);
-
-    // A second start in the same run (its window closed while monitoring) must not take the
-    // verbose entry for the user's.
-    PListOperations::EnableScrivoLogging(true);
-    EXPECT_EQ(test::pythonPlist(session.preferences, kEntry), kVerboseEntry);
-
-    PListOperations::RevertScrivoLogPList(true);
-    EXPECT_EQ(test::pythonPlist(session.preferences, "d"), before);
 }
 
 TEST(LoggingSwitch, AVerboseEntryLeftWithoutItsRecordIsNotTakenForTheUsers)
