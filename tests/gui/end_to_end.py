@@ -1,12 +1,8 @@
 #!/usr/bin/python3
-"""A person's sessions in a real X window (Xvfb), found through the accessibility tree and driven
-with real input events, against the sample target and the local HTTPS log server:
-
-1. a whole successful session: Start, Stop, describe, Share; the Log ID on screen, on the
-   clipboard and in the name of the archive the server received, whose content is checked;
-2. a session whose upload the server refuses (HTTP 500): the failure panel.
-
-Exit status 0 passed, 1 failed, 77 skipped (no loopback log server in this build).
+"""A person's sessions in a real X window (Xvfb), found through the accessibility tree, driven with
+real input events, against the sample target and the local HTTPS log server: one successful session
+(Log ID on screen, on the clipboard, in the received archive's name; the archive's content) and one
+whose upload the server refuses with HTTP 500. Exit status 0 passed, 1 failed, 77 skipped.
 """
 import argparse
 import fcntl

@@ -63,8 +63,6 @@ TEST(SessionFlow, WholeSessionFromStartToSentWithTheRunningTarget)
     session.open();
     auto& view = session.view();
 
-    EXPECT_EQ(session.cell("startButtonLabel"), "Start monitoring");
-    EXPECT_EQ(session.cell("logLabel"), " ");
     EXPECT_EQ(session.regions(), "capturePanel statusLine primaryButton");
     session.screenshot("session-1-ready");
 
@@ -73,8 +71,6 @@ TEST(SessionFlow, WholeSessionFromStartToSentWithTheRunningTarget)
     EXPECT_EQ(session.cell("logLabel"),
               "Please reproduce the steps that led to the issue and then select Stop monitoring");
     EXPECT_TRUE(view.advanceLogToggleDisabled());
-    EXPECT_EQ(session.cell("primaryButtonColor"), "PrimaryTextColor");
-    EXPECT_EQ(session.cell("primaryButtonTextColor"), "BackgroundColor");
     EXPECT_EQ(UtilityFunctions::ProcessId.get(), std::to_string(scrivo.pid()));
     session.waitIdle();
     session.screenshot("session-2-monitoring");
@@ -94,7 +90,7 @@ TEST(SessionFlow, WholeSessionFromStartToSentWithTheRunningTarget)
     session.clickControl("Share logs");
     ASSERT_TRUE(session.waitIdle());
     ASSERT_TRUE(session.waitUntil([&] { return view.primaryButtonDisabled(); }));
-    EXPECT_FALSE(view.isInitialFocus());
+    EXPECT_TRUE(session.waitUntil([&] { return session.textShown("Desciption is required"); }));
     EXPECT_FALSE(UtilityFunctions::ShareButtonPressed);
     const fs::path sessionFolder = *UtilityFunctions::tempTimeStampedURL.get();
     EXPECT_FALSE(fs::exists(sessionFolder / "UserEmailFeedback.json"));

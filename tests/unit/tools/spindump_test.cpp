@@ -29,20 +29,12 @@ std::string spindump(pid_t pid, const fs::path& report)
     return commandLine({kSpindump, std::to_string(pid), "-file", report});
 }
 
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) result.push_back(line);
-    return result;
-}
-
 /// The value of a "Name:   value" header line, "" when missing.
 std::string headerValue(const std::string& report, const std::string& name)
 {
-    for (const auto& line : lines(report))
-        if (line.rfind(name + ":", 0) == 0) return line.substr(line.find_first_not_of(' ', name.size() + 1));
-    return {};
+    std::smatch match;
+    const bool found = std::regex_search(report, match, std::regex("^" + name + ": *(.*)$", std::regex::multiline));
+    return found ? match.str(1) : "";
 }
 
 struct TreeLine {
@@ -64,7 +56,8 @@ std::map<pid_t, ThreadSection> threadSections(const std::string& report)
     static const std::regex node(R"(^( +)(\d+)  (.+)$)");
     std::map<pid_t, ThreadSection> sections;
     ThreadSection* section = nullptr;
-    for (const auto& line : lines(report)) {
+    std::istringstream in(report);
+    for (std::string line; std::getline(in, line);) {
         std::smatch match;
         if (std::regex_match(line, match, heading))
             section = &(sections[std::stoi(match[1])] = {line, std::stoi(match[3]), {}});
