@@ -33,19 +33,16 @@ public:
     void open();
     /// Closes the window as the user does (close handler included) and opens a fresh one.
     void reopen();
-    /// The item with this objectName, or null.
-    QQuickItem* item(const QString& objectName) const;
+    QQuickItem* item(const QString& objectName) const;  // null when missing
     /// Whether the item exists and has a size on screen.
     bool shown(const QString& objectName) const;
-    /// The regions on screen, e.g. "capture status primary".
+    /// The regions on screen by objectName, e.g. "capturePanel statusLine primaryButton".
     std::string regions() const;
-    /// The first visible button or link whose text is `text`, or null.
-    QQuickItem* control(const QString& text) const;
+    QQuickItem* control(const QString& text) const;  // the first visible button or link with this text
     /// Real mouse clicks at the centre of an item by objectName, or of a control by text.
     void click(const QString& objectName);
     void clickControl(const QString& text);
-    /// Types ASCII text as key presses into the focused item.
-    void type(const QString& text);
+    void type(const QString& asciiText);  // as key presses into the focused item
     bool textShown(const QString& text) const;
     /// Processes events until `condition` holds; false on time-out.
     bool waitUntil(const std::function<bool()>& condition,
