@@ -9,17 +9,6 @@ namespace fs = std::filesystem;
 namespace system_profiler {
 namespace {
 
-std::vector<fs::path> subfolders(const fs::path& folder)
-{
-    std::vector<fs::path> found;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        std::error_code typeError;
-        if (it->is_directory(typeError)) found.push_back(it->path());
-    }
-    return found;
-}
-
 Application describeBundle(const fs::path& bundle)
 {
     Application application;
@@ -39,16 +28,7 @@ Application describeBundle(const fs::path& bundle)
 std::vector<Application> findApplicationBundles(const std::vector<fs::path>& folders)
 {
     std::vector<Application> applications;
-    for (const fs::path& folder : folders) {
-        for (const fs::path& entry : subfolders(folder)) {
-            if (entry.extension() == ".app") {
-                applications.push_back(describeBundle(entry));
-                continue;
-            }
-            for (const fs::path& inner : subfolders(entry))
-                if (inner.extension() == ".app") applications.push_back(describeBundle(inner));
-        }
-    }
+    for (const fs::path& bundle : platform::applicationBundles(folders)) applications.push_back(describeBundle(bundle));
     return applications;
 }
 

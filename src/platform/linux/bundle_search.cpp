@@ -74,12 +74,21 @@ std::optional<std::string> bundleInfoString(const fs::path& bundle, const std::s
     return std::string(text, length);
 }
 
+std::vector<fs::path> applicationBundles(const std::vector<fs::path>& applicationFolders)
+{
+    std::vector<fs::path> bundles;
+    for (const fs::path& folder : applicationFolders) {
+        auto found = bundlesIn(folder);
+        bundles.insert(bundles.end(), found.begin(), found.end());
+    }
+    return bundles;
+}
+
 std::vector<fs::path> applicationsWithBundleIdentifier(const Folders& folders, const std::string& bundleIdentifier)
 {
     std::vector<fs::path> matches;
-    for (const fs::path& folder : folders.applicationFolders)
-        for (const fs::path& bundle : bundlesIn(folder))
-            if (bundleInfoString(bundle, "CFBundleIdentifier") == bundleIdentifier) matches.push_back(bundle);
+    for (const fs::path& bundle : applicationBundles(folders.applicationFolders))
+        if (bundleInfoString(bundle, "CFBundleIdentifier") == bundleIdentifier) matches.push_back(bundle);
     return matches;
 }
 
