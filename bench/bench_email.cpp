@@ -12,10 +12,8 @@ namespace {
 std::string adversarial(std::size_t length)
 {
     std::string text = "a";
-    while (text.size() + 4 <= length)
-        text += "-aaa";
-    while (text.size() < length)
-        text += "a";
+    while (text.size() + 4 <= length) text += "-aaa";
+    while (text.size() < length) text += "a";
     return text + "!";  // no "@": every way of splitting the runs is tried and fails
 }
 
@@ -25,8 +23,7 @@ std::string fullScan(std::size_t length)
 {
     std::string text = adversarial(length / 2);
     text.back() = '@';
-    while (text.size() + 6 <= length)
-        text += "a-a_a.";
+    while (text.size() + 6 <= length) text += "a-a_a.";
     return text + "a!.io";
 }
 
@@ -37,13 +34,13 @@ int main()
     const char* pattern =
         R"(^([0-9a-zA-Z]([\+\-_\.][0-9a-zA-Z]+)*)+@(([0-9a-zA-Z][-\w]*[0-9a-zA-Z]*\.)+[a-zA-Z0-9]{2,17})$)";
     for (const std::size_t length : {40u, 1000u, 100000u}) {
-        for (const auto& [family, text] : {std::pair<const char*, std::string>{"a-aaa...!", adversarial(length)},
-                                           std::pair<const char*, std::string>{"a-aaa...@a-a_a....a!.io", fullScan(length)}}) {
+        for (const auto& [family, text] :
+             {std::pair<const char*, std::string>{"a-aaa...!", adversarial(length)},
+              std::pair<const char*, std::string>{"a-aaa...@a-a_a....a!.io", fullScan(length)}}) {
             const int rounds = length > 10000 ? 100 : 10000;
             bool verdict = true;
             const auto start = std::chrono::steady_clock::now();
-            for (int i = 0; i < rounds; ++i)
-                verdict &= UtilityFunctions::isValidEmail(text);
+            for (int i = 0; i < rounds; ++i) verdict &= UtilityFunctions::isValidEmail(text);
             const double perCall = bench::secondsSince(start) / rounds;
             std::printf("isValidEmail, %6zu characters (%s): %10.3f us per call (%s)\n", text.size(), family,
                         perCall * 1e6, verdict ? "accepted" : "rejected");
@@ -64,8 +61,7 @@ int main()
         const double seconds = bench::secondsSince(start);
         std::printf("ICU regex,    %6d characters: %10.3f ms%s\n", text.length(), seconds * 1e3,
                     status == U_REGEX_TIME_OUT ? " (gave up at its time limit)" : "");
-        if (status == U_REGEX_TIME_OUT)
-            break;
+        if (status == U_REGEX_TIME_OUT) break;
     }
     return 0;
 }

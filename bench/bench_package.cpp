@@ -19,8 +19,8 @@ namespace {
 /// Log-like text (compresses about as well as real logs) or random bytes for binary files.
 void writeFile(const fs::path& path, std::size_t size, bool text, std::mt19937_64& random)
 {
-    static const char* const words[] = {"INFO", "ERROR", "render", "document", "page", "font", "cache", "sync",
-                                        "license", "update", "0x7ff8", "thread", "timeout", "retry", "ok"};
+    static const char* const words[] = {"INFO",    "ERROR",  "render", "document", "page",    "font",  "cache", "sync",
+                                        "license", "update", "0x7ff8", "thread",   "timeout", "retry", "ok"};
     std::string content;
     content.reserve(size);
     while (content.size() < size) {
@@ -58,7 +58,8 @@ int generate(const fs::path& dir, int files, std::size_t mebibytes)
         const std::size_t size = average / 2 + random() % (average + 1);
         writeFile(folder / name, size, keep, random);
     }
-    std::ofstream(dir / "session" / "UserEmailFeedback.json") << R"({"machineid":"x","email":"","problemdesc":"bench"})";
+    std::ofstream(dir / "session" / "UserEmailFeedback.json")
+        << R"({"machineid":"x","email":"","problemdesc":"bench"})";
     return 0;
 }
 
@@ -90,10 +91,8 @@ int run(const fs::path& dir)
 int main(int argc, char** argv)
 {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "generate" && argc == 5)
-        return generate(argv[2], std::stoi(argv[3]), std::stoul(argv[4]));
-    if (command == "run" && argc == 3)
-        return run(argv[2]);
+    if (command == "generate" && argc == 5) return generate(argv[2], std::stoi(argv[3]), std::stoul(argv[4]));
+    if (command == "run" && argc == 3) return run(argv[2]);
     std::cerr << "usage: tarvix-bench-package generate DIR FILES MIB | run DIR\n";
     return 2;
 }

@@ -5,10 +5,9 @@
 namespace tarvix::app {
 
 // The column runs of spaces are part of the texts: the list is one text element.
-inline constexpr const char* kBasicCaptureDetails =
-    "BASIC LOGS\n"
-    "\u2022 Scrivo configuration, settings and logs\n"
-    "\u2022 System configuration and settings";
+inline constexpr const char* kBasicCaptureDetails = "BASIC LOGS\n"
+                                                    "\u2022 Scrivo configuration, settings and logs\n"
+                                                    "\u2022 System configuration and settings";
 
 inline constexpr const char* kAdvancedCaptureDetails =
     "BASIC LOGS                                                         ADVANCED LOGS\n"

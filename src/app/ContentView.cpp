@@ -20,11 +20,20 @@ namespace {
 template <typename T>
 T fromVariant(const QVariant& value);
 template <>
-int fromVariant<int>(const QVariant& value) { return value.toInt(); }
+int fromVariant<int>(const QVariant& value)
+{
+    return value.toInt();
+}
 template <>
-bool fromVariant<bool>(const QVariant& value) { return value.toBool(); }
+bool fromVariant<bool>(const QVariant& value)
+{
+    return value.toBool();
+}
 template <>
-std::string fromVariant<std::string>(const QVariant& value) { return value.toString().toStdString(); }
+std::string fromVariant<std::string>(const QVariant& value)
+{
+    return value.toString().toStdString();
+}
 template <>
 SecondaryError fromVariant<SecondaryError>(const QVariant& value)
 {
@@ -60,9 +69,7 @@ bool endsWithAny(const QString& text, std::initializer_list<QChar> characters)
 }  // namespace
 
 ContentView::ContentView(QObject* parent)
-    : QObject(parent),
-      m_state(std::make_shared<SessionState>()),
-      m_flows(std::make_shared<SessionFlows>(m_state)),
+    : QObject(parent), m_state(std::make_shared<SessionState>()), m_flows(std::make_shared<SessionFlows>(m_state)),
       m_runner(std::make_unique<FlowRunner>())
 {
     for (int i = 0; i < kCellCount; ++i) {
@@ -111,14 +118,11 @@ void ContentView::writeFromWindow(CellId id, const QVariant& value)
 {
     if (m_state->variant(id) == value) return;
     switch (id) {
-#define TARVIX_CELL_WRITE(type, qmlType, name, initial)    \
-    case CellId::name:                                     \
-        m_state->name.set(fromVariant<type>(value));       \
-        break;
+#define TARVIX_CELL_WRITE(type, qmlType, name, initial)                                                                \
+    case CellId::name: m_state->name.set(fromVariant<type>(value)); break;
         TARVIX_SESSION_CELLS(TARVIX_CELL_WRITE)
 #undef TARVIX_CELL_WRITE
-    case CellId::count:
-        return;
+    case CellId::count: return;
     }
     afterWindowWrite(id);
 }
@@ -130,14 +134,9 @@ void ContentView::afterWindowWrite(CellId id)
     case CellId::getInstalledApps:
         m_state->captureDetails.set(captureDetailsFor(m_state->getSpinDump.get(), m_state->getInstalledApps.get()));
         break;
-    case CellId::feedbackText:
-        feedbackTextChanged(m_state->feedbackText.get());
-        break;
-    case CellId::emailText:
-        emailTextChanged(m_state->emailText.get());
-        break;
-    default:
-        break;
+    case CellId::feedbackText: feedbackTextChanged(m_state->feedbackText.get()); break;
+    case CellId::emailText: emailTextChanged(m_state->emailText.get()); break;
+    default: break;
     }
 }
 
@@ -181,7 +180,10 @@ void ContentView::closeButtonAction()
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
-bool ContentView::isValidEmail(const QString& email) const { return UtilityFunctions::isValidEmail(email.toStdString()); }
+bool ContentView::isValidEmail(const QString& email) const
+{
+    return UtilityFunctions::isValidEmail(email.toStdString());
+}
 
 void ContentView::primaryButtonAction()
 {

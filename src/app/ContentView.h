@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QtQml/qqmlregistration.h>
+
 #include <QObject>
 #include <QString>
 #include <QVariant>
-#include <QtQml/qqmlregistration.h>
-
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -14,15 +14,15 @@
 namespace tarvix::app {
 class FlowRunner;
 class SessionFlows;
-}
+}  // namespace tarvix::app
 
 // One QML property per state cell: the GUI-side copy, with a setter for the window's own writes
 // (inputs, toggles) and a change signal.
-#define TARVIX_CELL_PROPERTY(type, qmlType, name, initial)                                           \
-    Q_PROPERTY(qmlType name READ name WRITE set_##name NOTIFY name##Changed)                        \
-public:                                                                                              \
-    qmlType name() const { return m_gui[static_cast<int>(tarvix::app::CellId::name)].value<qmlType>(); } \
-    void set_##name(const qmlType& value) { writeFromWindow(tarvix::app::CellId::name, QVariant::fromValue(value)); } \
+#define TARVIX_CELL_PROPERTY(type, qmlType, name, initial)                                                             \
+    Q_PROPERTY(qmlType name READ name WRITE set_##name NOTIFY name##Changed)                                           \
+public:                                                                                                                \
+    qmlType name() const { return m_gui[static_cast<int>(tarvix::app::CellId::name)].value<qmlType>(); }               \
+    void set_##name(const qmlType& value) { writeFromWindow(tarvix::app::CellId::name, QVariant::fromValue(value)); }  \
     Q_SIGNAL void name##Changed();
 
 /// The window's one view: the session state cells and the flows that drive them.

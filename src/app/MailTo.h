@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QUrl>
-
 #include <optional>
 
 namespace tarvix::app {

@@ -94,18 +94,18 @@ void SessionFlows::StopMonitoring()
     m_state->primaryButtonDisabled.set(true);
     const bool getInstalledApps = m_state->getInstalledApps.get();
     const bool getSpinDump = m_state->getSpinDump.get();
-    ProcessExecution::runTasksConcurrently(
-        getInstalledApps, getSpinDump, m_state->isScrivologgingEnabled, [state = m_state] {
-            Logger::logInfo("Stop Monitoring Queue Completed.");
-            state->logLabel.set("Logging complete.");
-            state->startButtonLabel.set("Share logs");
-            state->isLogEditorVisible.set(false);
-            state->isFeedbackLayoutVisible.set(true);
-            state->primaryButtonColor.set("PrimaryColor");
-            state->primaryButtonTextColor.set("white");
-            state->isLogLabelVisible.set(false);
-            state->isLoggingCompleteVisible.set(true);
-        });
+    ProcessExecution::runTasksConcurrently(getInstalledApps, getSpinDump, m_state->isScrivologgingEnabled,
+                                           [state = m_state] {
+                                               Logger::logInfo("Stop Monitoring Queue Completed.");
+                                               state->logLabel.set("Logging complete.");
+                                               state->startButtonLabel.set("Share logs");
+                                               state->isLogEditorVisible.set(false);
+                                               state->isFeedbackLayoutVisible.set(true);
+                                               state->primaryButtonColor.set("PrimaryColor");
+                                               state->primaryButtonTextColor.set("white");
+                                               state->isLogLabelVisible.set(false);
+                                               state->isLoggingCompleteVisible.set(true);
+                                           });
 }
 
 bool SessionFlows::needsPackaging() const
@@ -149,7 +149,8 @@ void SessionFlows::ShareButtonPressed()
     const auto archive = UtilityFunctions::compressedLogURL.get();
     const auto session = UtilityFunctions::tempTimeStampedURL.get();
     std::error_code error;
-    if (!archive || !session || archive->parent_path() != *session || !std::filesystem::is_regular_file(*archive, error)) {
+    if (!archive || !session || archive->parent_path() != *session ||
+        !std::filesystem::is_regular_file(*archive, error)) {
         Logger::logError("No compressed logs to upload.");
         showUploadFailed();
         return;
@@ -175,10 +176,9 @@ void SessionFlows::startUpload()
     m_state->primaryButtonDisabled.set(false);
     m_state->startButtonLabel.set("Stop upload");
     const std::uint64_t upload = ++m_upload;
-    UploadAPI::upload(UtilityFunctions::compressedLogURL.get(),
-                      [self = shared_from_this(), upload](UploadAPI::Result result) {
-                          self->uploadFinished(upload, result);
-                      });
+    UploadAPI::upload(
+        UtilityFunctions::compressedLogURL.get(),
+        [self = shared_from_this(), upload](UploadAPI::Result result) { self->uploadFinished(upload, result); });
 }
 
 void SessionFlows::uploadFinished(std::uint64_t upload, const UploadAPI::Result& result)

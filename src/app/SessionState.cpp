@@ -13,13 +13,11 @@ SessionState::SessionState() = default;
 QVariant SessionState::variant(CellId id) const
 {
     switch (id) {
-#define TARVIX_CELL_CASE(type, qmlType, name, initial) \
-    case CellId::name:                                 \
-        return toVariant(name.get());
+#define TARVIX_CELL_CASE(type, qmlType, name, initial)                                                                 \
+    case CellId::name: return toVariant(name.get());
         TARVIX_SESSION_CELLS(TARVIX_CELL_CASE)
 #undef TARVIX_CELL_CASE
-    case CellId::count:
-        break;
+    case CellId::count: break;
     }
     return {};
 }

@@ -2,7 +2,6 @@
 
 #include <QThread>
 #include <QVariant>
-
 #include <atomic>
 #include <cstdint>
 #include <functional>

@@ -4,7 +4,6 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPalette>
-
 #include <array>
 
 namespace {
@@ -69,7 +68,7 @@ QColor Theme::color(const QString& name) const
 QFont Theme::customFont(int size) const
 {
     QFont font = QFontDatabase::hasFamily(QString::fromLatin1(kBrandFamily)) ? QFont(QString::fromLatin1(kBrandFamily))
-                                                                            : QGuiApplication::font();
+                                                                             : QGuiApplication::font();
     font.setPixelSize(size);
     font.setWeight(QFont::Normal);
     return font;

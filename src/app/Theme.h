@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QtQml/qqmlregistration.h>
+
 #include <QColor>
 #include <QFont>
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
-#include <QtQml/qqmlregistration.h>
 
 /// The named colours (light and dark values) and the brand font of the window. Dark values
 /// apply while the application palette's window colour is dark.

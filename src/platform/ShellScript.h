@@ -9,7 +9,7 @@ namespace platform {
 
 /// The failure of a shell script, as the captures log it.
 struct ScriptError {
-    int NSAppleScriptErrorNumber = 0;      ///< exit status (or -1 when it could not start)
+    int NSAppleScriptErrorNumber = 0;       ///< exit status (or -1 when it could not start)
     std::string NSAppleScriptErrorMessage;  ///< standard error, trailing line feed removed
 };
 

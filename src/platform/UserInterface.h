@@ -14,8 +14,7 @@ class UserInterface {
 public:
     virtual ~UserInterface() = default;
     /// A modal message with one button, shown on the interface thread. Never blocks the caller.
-    virtual void displayAlert(const std::string& title, const std::string& message,
-                              const std::string& buttonTitle) = 0;
+    virtual void displayAlert(const std::string& title, const std::string& message, const std::string& buttonTitle) = 0;
     /// Runs `work` on the interface thread, after every earlier posted work item.
     virtual void postToMainThread(std::function<void()> work) = 0;
 };
@@ -31,8 +30,7 @@ public:
     HeadlessUserInterface();
     ~HeadlessUserInterface() override;
 
-    void displayAlert(const std::string& title, const std::string& message,
-                      const std::string& buttonTitle) override;
+    void displayAlert(const std::string& title, const std::string& message, const std::string& buttonTitle) override;
     void postToMainThread(std::function<void()> work) override;
 
     std::vector<Alert> alerts() const;

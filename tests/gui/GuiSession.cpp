@@ -8,7 +8,6 @@
 #include <QQmlEngine>
 #include <QTest>
 #include <QtQml/QQmlExtensionPlugin>
-
 #include <algorithm>
 #include <thread>
 
@@ -134,9 +133,8 @@ void GuiSession::type(const QString& text)
 
 bool GuiSession::textShown(const QString& text) const
 {
-    return findItem(m_window->contentItem(), true, [&](QQuickItem* i) {
-        return i->width() > 0 && i->property("text").toString() == text;
-    });
+    return findItem(m_window->contentItem(), true,
+                    [&](QQuickItem* i) { return i->width() > 0 && i->property("text").toString() == text; });
 }
 
 bool GuiSession::waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit)
@@ -177,8 +175,7 @@ std::vector<std::string> GuiSession::openAlerts() const
         if (!box || !box->isVisible()) continue;
         std::string buttons;
         for (QAbstractButton* button : box->buttons()) buttons += button->text().toStdString();
-        alerts.push_back(box->windowTitle().toStdString() + "|" + box->informativeText().toStdString() + "|" +
-                         buttons);
+        alerts.push_back(box->windowTitle().toStdString() + "|" + box->informativeText().toStdString() + "|" + buttons);
     }
     return alerts;
 }

@@ -3,7 +3,6 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QString>
-
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -45,11 +44,13 @@ public:
     void type(const QString& asciiText);  // as key presses into the focused item
     bool textShown(const QString& text) const;
     /// Processes events until `condition` holds; false on time-out.
-    bool waitUntil(const std::function<bool()>& condition,
-                   std::chrono::milliseconds limit = std::chrono::seconds(30));
+    bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(30));
     bool waitForLabel(const QString& startButtonLabel);
     /// Waits until the press being dispatched has run.
-    bool waitIdle() { return waitUntil([this] { return m_view->isIdle(); }); }
+    bool waitIdle()
+    {
+        return waitUntil([this] { return m_view->isIdle(); });
+    }
     QString cell(const char* name) const { return m_view->property(name).toString(); }
     bool logged(const std::string& message) const;
     /// Writes the window to <build>/screenshots/NAME.png.

@@ -1,6 +1,6 @@
-#include <QApplication>
-
 #include <gtest/gtest.h>
+
+#include <QApplication>
 
 // The alerts are message boxes, so the tests run a widgets application, drawn offscreen.
 int main(int argc, char** argv)

@@ -1,7 +1,7 @@
 // The description and e-mail inputs: keys, focus moves, limits in user-perceived characters.
-#include <QTest>
-
 #include <gtest/gtest.h>
+
+#include <QTest>
 
 #include "Graphemes.h"
 #include "GuiSession.h"

@@ -1,4 +1,6 @@
 // Which regions each phase shows and enables, the capture options, the theme; a picture per phase.
+#include <gtest/gtest.h>
+
 #include <QDesktopServices>
 #include <QFontInfo>
 #include <QGuiApplication>
@@ -6,8 +8,6 @@
 #include <QQuickItem>
 #include <QTest>
 #include <QUrl>
-
-#include <gtest/gtest.h>
 
 #include "CaptureDetails.h"
 #include "GuiSession.h"

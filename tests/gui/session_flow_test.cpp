@@ -1,12 +1,11 @@
 // Whole sessions in the offscreen window, pressed as a person would, against the sample target
 // and the local log server.
+#include <gtest/gtest.h>
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QTest>
 #include <QTimer>
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <thread>
 
@@ -183,9 +182,9 @@ TEST(SessionFlow, FailedUploadCanBeRetriedAndCancelledWithoutRebuildingTheArchiv
     EXPECT_EQ(session.cell("startButtonLabel"), "Share logs");
     EXPECT_FALSE(session.shown("logsGeneratedPanel"));
     EXPECT_EQ(session.item("failureReason")->property("text").toString(), "");
-    for (const char* line : {"ERROR: error code:1", "ERROR: error domain:com.tarvix.upload",
-                             "ERROR: Other network error: Internal Server Error.",
-                             "ERROR: userInfo: Internal Server Error."})
+    for (const char* line :
+         {"ERROR: error code:1", "ERROR: error domain:com.tarvix.upload",
+          "ERROR: Other network error: Internal Server Error.", "ERROR: userInfo: Internal Server Error."})
         EXPECT_TRUE(session.logged(line)) << line;
     ASSERT_TRUE(session.waitUntil([&] { return !session.view().primaryButtonDisabled(); }));
     session.screenshot("session-6-upload-failed");

@@ -1,9 +1,8 @@
 // The window's cells across threads: flows read their own writes, the window sees every write
 // in order, and a write made in the window is never undone by an older one still on its way.
-#include <QCoreApplication>
-
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <thread>
 
 #include "ContentView.h"

@@ -100,7 +100,8 @@ LogServer::LogServer(Behaviour behaviour, std::filesystem::path storeFolder)
     std::filesystem::create_directories(m_storeFolder, ec);
 
     // Test programs run in parallel under ctest -j, but the port is the build's: take turns.
-    const auto lockPath = std::filesystem::temp_directory_path() / ("tarvix-logserver-" + std::to_string(m_port) + ".lock");
+    const auto lockPath =
+        std::filesystem::temp_directory_path() / ("tarvix-logserver-" + std::to_string(m_port) + ".lock");
     m_lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (m_lockFd < 0) return;
     const auto giveUp = std::chrono::steady_clock::now() + 5min;
@@ -129,11 +130,21 @@ bool LogServer::start()
     std::error_code ec;
     std::filesystem::remove(readyFile, ec);
 
-    const std::string pki = m_behaviour.untrustedCertificate ? (m_storeFolder / "untrusted-pki").string() : TARVIX_PKI_DIR;
+    const std::string pki =
+        m_behaviour.untrustedCertificate ? (m_storeFolder / "untrusted-pki").string() : TARVIX_PKI_DIR;
     std::vector<std::string> args = {(std::filesystem::path(TARVIX_BIN_DIR) / "tarvix-logserver").string(),
-                                     "--pki", pki, "--port", std::to_string(m_port), "--store", m_storeFolder.string(),
-                                     "--ready-file", readyFile.string(), "--status", std::to_string(m_behaviour.status),
-                                     "--body", m_behaviour.body};
+                                     "--pki",
+                                     pki,
+                                     "--port",
+                                     std::to_string(m_port),
+                                     "--store",
+                                     m_storeFolder.string(),
+                                     "--ready-file",
+                                     readyFile.string(),
+                                     "--status",
+                                     std::to_string(m_behaviour.status),
+                                     "--body",
+                                     m_behaviour.body};
     const std::string after = std::to_string(m_behaviour.afterBytes);
     switch (m_behaviour.mode) {
     case Mode::Normal: break;

@@ -17,12 +17,12 @@ namespace tarvix::test {
 struct ReceivedUpload {
     std::string requestLine;  ///< "POST /cr-apip-7.0.0/mac/log HTTP/1.1"
     std::vector<std::pair<std::string, std::string>> headers;
-    std::string body;          ///< the exact body bytes
-    std::string answer;        ///< "200" (the status sent), "stalled" or "dropped"
-    bool wellFormed = false;   ///< one file part framed exactly as the upload frames it
-    std::string problem;       ///< why not, when not well-formed
-    std::string boundary;      ///< from the Content-Type header
-    std::string fileName;      ///< the part's filename
+    std::string body;                  ///< the exact body bytes
+    std::string answer;                ///< "200" (the status sent), "stalled" or "dropped"
+    bool wellFormed = false;           ///< one file part framed exactly as the upload frames it
+    std::string problem;               ///< why not, when not well-formed
+    std::string boundary;              ///< from the Content-Type header
+    std::string fileName;              ///< the part's filename
     std::filesystem::path storedFile;  ///< the part's bytes as a file (only when well-formed)
 
     /// A header's value by case-insensitive name.

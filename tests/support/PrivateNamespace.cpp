@@ -16,14 +16,12 @@ bool NamespaceRun::passed() const
 NamespaceRun runSelfInNamespace(const std::vector<std::string>& unshareFlags, const std::string& gtestFilter)
 {
     std::string flags;
-    for (const auto& flag : unshareFlags)
-        flags += " " + shellWord(flag);
+    for (const auto& flag : unshareFlags) flags += " " + shellWord(flag);
     NamespaceRun run;
     int status = -1;
     runCommand("unshare" + flags + " true 2>/dev/null", &status);
     run.available = status == 0;
-    if (!run.available)
-        return run;
+    if (!run.available) return run;
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
     run.output = runCommand("unshare" + flags + " " + shellWord(self.string()) + " " +

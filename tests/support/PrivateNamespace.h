@@ -9,7 +9,7 @@ namespace tarvix::test {
 struct NamespaceRun {
     bool available = false;  ///< whether `unshare` could make the namespaces at all
     int exitStatus = -1;
-    std::string output;      ///< standard output and error
+    std::string output;  ///< standard output and error
     /// True when the run passed and actually ran at least one test.
     bool passed() const;
 };

@@ -21,10 +21,9 @@ std::string shellWord(const std::string& text)
 
 std::string pythonPlist(const fs::path& file, const std::string& expression)
 {
-    static const std::string script =
-        "import plistlib, sys\n"
-        "d = plistlib.load(open(sys.argv[1], 'rb'))\n"
-        "print(repr(eval(sys.argv[2])))\n";
+    static const std::string script = "import plistlib, sys\n"
+                                      "d = plistlib.load(open(sys.argv[1], 'rb'))\n"
+                                      "print(repr(eval(sys.argv[2])))\n";
     int status = 0;
     std::string out = runCommand("python3 -c " + shellWord(script) + " " + shellWord(file.string()) + " " +
                                      shellWord(expression) + " 2>&1",

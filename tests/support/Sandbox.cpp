@@ -1,5 +1,6 @@
 #include "support/Sandbox.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -9,7 +10,6 @@
 #include <regex>
 #include <sstream>
 #include <stdexcept>
-#include <sys/wait.h>
 
 #include "core/collect/PListOperations.h"
 #include "core/log/Logger.h"

@@ -45,10 +45,7 @@ bool parseNumber(std::string_view text, std::uint64_t& value)
     return ec == std::errc() && end == text.data() + text.size();
 }
 
-bool isLoopback(const std::string& host)
-{
-    return host == "::1" || host == "localhost" || host.rfind("127.", 0) == 0;
-}
+bool isLoopback(const std::string& host) { return host == "::1" || host == "localhost" || host.rfind("127.", 0) == 0; }
 
 }  // namespace
 
@@ -67,8 +64,7 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error)
         };
         auto number = [&](std::uint64_t& out, std::uint64_t max) {
             std::string_view text;
-            if (!value(text))
-                return false;
+            if (!value(text)) return false;
             if (!parseNumber(text, out) || out > max) {
                 error = std::string(arg) + ": not a number in range: " + std::string(text);
                 return false;
@@ -81,26 +77,21 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error)
             error.clear();
             return std::nullopt;
         } else if (arg == "--pki") {
-            if (!value(text))
-                return std::nullopt;
+            if (!value(text)) return std::nullopt;
             options.pkiFolder = text;
         } else if (arg == "--make-pki") {
             options.makePkiOnly = true;
         } else if (arg == "--port") {
-            if (!number(n, 65535))
-                return std::nullopt;
+            if (!number(n, 65535)) return std::nullopt;
             options.port = static_cast<int>(n);
         } else if (arg == "--host") {
-            if (!value(text))
-                return std::nullopt;
+            if (!value(text)) return std::nullopt;
             options.host = text;
         } else if (arg == "--store") {
-            if (!value(text))
-                return std::nullopt;
+            if (!value(text)) return std::nullopt;
             options.storeFolder = std::filesystem::path(text);
         } else if (arg == "--ready-file") {
-            if (!value(text))
-                return std::nullopt;
+            if (!value(text)) return std::nullopt;
             options.readyFile = std::filesystem::path(text);
         } else if (arg == "--status") {
             if (!number(n, 999) || n < 100) {
@@ -109,21 +100,18 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error)
             }
             options.status = static_cast<int>(n);
         } else if (arg == "--body") {
-            if (!value(text))
-                return std::nullopt;
+            if (!value(text)) return std::nullopt;
             options.body = text;
         } else if (arg == "--empty-body") {
             options.answer = Answer::EmptyBody;
         } else if (arg == "--no-body") {
             options.answer = Answer::NoBody;
         } else if (arg == "--stall-after" || arg == "--drop-after") {
-            if (!number(n, UINT64_MAX))
-                return std::nullopt;
+            if (!number(n, UINT64_MAX)) return std::nullopt;
             options.answer = arg == "--stall-after" ? Answer::Stall : Answer::Drop;
             options.afterBytes = n;
         } else if (arg == "--stall-seconds") {
-            if (!number(n, 86400))
-                return std::nullopt;
+            if (!number(n, 86400)) return std::nullopt;
             options.stallSeconds = static_cast<int>(n);
         } else {
             error = "unknown argument: " + std::string(arg);

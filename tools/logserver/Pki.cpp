@@ -1,15 +1,14 @@
 #include "Pki.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <openssl/bn.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/rand.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
@@ -36,13 +35,11 @@ public:
     explicit FolderLock(const std::filesystem::path& file)
         : m_fd(::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644))
     {
-        if (m_fd >= 0)
-            ::flock(m_fd, LOCK_EX);
+        if (m_fd >= 0) ::flock(m_fd, LOCK_EX);
     }
     ~FolderLock()
     {
-        if (m_fd >= 0)
-            ::close(m_fd);  // releases the lock
+        if (m_fd >= 0) ::close(m_fd);  // releases the lock
     }
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
@@ -66,22 +63,19 @@ bool addExtension(X509* cert, X509* issuer, int nid, const char* value)
 CertPtr makeCertificate(EVP_PKEY* key, const char* commonName, X509* issuer, EVP_PKEY* issuerKey, bool isCa)
 {
     CertPtr cert(X509_new());
-    if (!cert)
-        return nullptr;
+    if (!cert) return nullptr;
     X509_set_version(cert.get(), 2);
     std::unique_ptr<BIGNUM, Deleter<BIGNUM, BN_free>> serial(BN_new());
-    if (!serial || BN_rand(serial.get(), 64, BN_RAND_TOP_ANY, BN_RAND_BOTTOM_ANY) != 1)
-        return nullptr;
+    if (!serial || BN_rand(serial.get(), 64, BN_RAND_TOP_ANY, BN_RAND_BOTTOM_ANY) != 1) return nullptr;
     BN_to_ASN1_INTEGER(serial.get(), X509_get_serialNumber(cert.get()));
     // Back-dated a day so clocks that differ slightly still accept it.
     X509_gmtime_adj(X509_getm_notBefore(cert.get()), -24L * 3600);
     X509_gmtime_adj(X509_getm_notAfter(cert.get()), 10L * 365 * 24 * 3600);
     X509_set_pubkey(cert.get(), key);
     X509_NAME* name = X509_get_subject_name(cert.get());
-    X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("Tarvix test"), -1,
-                               -1, 0);
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(commonName), -1, -1,
+    X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("Tarvix test"), -1, -1,
                                0);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(commonName), -1, -1, 0);
     X509* signer = issuer ? issuer : cert.get();
     X509_set_issuer_name(cert.get(), X509_get_subject_name(signer));
 
@@ -96,8 +90,7 @@ CertPtr makeCertificate(EVP_PKEY* key, const char* commonName, X509* issuer, EVP
         ok = ok && addExtension(cert.get(), signer, NID_ext_key_usage, "serverAuth");
         ok = ok && addExtension(cert.get(), signer, NID_subject_alt_name, "IP:127.0.0.1,DNS:localhost,IP:::1");
     }
-    if (!ok || X509_sign(cert.get(), issuerKey ? issuerKey : key, EVP_sha256()) == 0)
-        return nullptr;
+    if (!ok || X509_sign(cert.get(), issuerKey ? issuerKey : key, EVP_sha256()) == 0) return nullptr;
     return cert;
 }
 
@@ -107,12 +100,10 @@ bool writePem(const std::filesystem::path& path, X509* cert, EVP_PKEY* key)
     const std::filesystem::path partial = path.string() + ".partial";
     {
         std::unique_ptr<FILE, FileCloser> file(std::fopen(partial.c_str(), "wb"));
-        if (!file)
-            return false;
+        if (!file) return false;
         const bool written = cert ? PEM_write_X509(file.get(), cert) == 1
                                   : PEM_write_PrivateKey(file.get(), key, nullptr, nullptr, 0, nullptr, nullptr) == 1;
-        if (!written)
-            return false;
+        if (!written) return false;
     }
     std::error_code ec;
     std::filesystem::rename(partial, path, ec);
@@ -147,8 +138,7 @@ bool ensurePki(const std::filesystem::path& folder, std::string& error)
         return false;
     }
     const PkiFiles files = pkiFiles(folder);
-    if (allPresent(files))
-        return true;
+    if (allPresent(files)) return true;
 
     KeyPtr caKey = makeKey();
     KeyPtr serverKey = makeKey();
@@ -163,8 +153,10 @@ bool ensurePki(const std::filesystem::path& folder, std::string& error)
         return false;
     }
     // The CA file last: its presence is what tells a client the folder is ready.
-    if (!writePem(folder / "ca-key.pem", nullptr, caKey.get()) || !writePem(files.serverKey, nullptr, serverKey.get()) ||
-        !writePem(files.serverCertificate, server.get(), nullptr) || !writePem(files.caCertificate, ca.get(), nullptr)) {
+    if (!writePem(folder / "ca-key.pem", nullptr, caKey.get()) ||
+        !writePem(files.serverKey, nullptr, serverKey.get()) ||
+        !writePem(files.serverCertificate, server.get(), nullptr) ||
+        !writePem(files.caCertificate, ca.get(), nullptr)) {
         error = "cannot write certificates into " + folder.string();
         return false;
     }

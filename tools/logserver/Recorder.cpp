@@ -15,8 +15,7 @@ bool copyRange(const std::filesystem::path& from, std::uint64_t offset, std::uin
 {
     std::ifstream in(from, std::ios::binary);
     std::ofstream out(to, std::ios::binary | std::ios::trunc);
-    if (!in || !out)
-        return false;
+    if (!in || !out) return false;
     in.seekg(static_cast<std::streamoff>(offset));
     std::vector<char> buffer(1 << 20);
     while (size > 0 && in) {
@@ -41,22 +40,18 @@ Recorder::Recorder(std::optional<std::filesystem::path> folder, std::string cont
                    std::optional<std::uint64_t> contentLength)
     : m_folder(std::move(folder)), m_contentType(std::move(contentType)), m_contentLength(contentLength)
 {
-    if (m_folder)
-        m_body.open(*m_folder / "body.bin", std::ios::binary | std::ios::trunc);
+    if (m_folder) m_body.open(*m_folder / "body.bin", std::ios::binary | std::ios::trunc);
 }
 
 void Recorder::append(const char* data, std::size_t size)
 {
-    if (m_body.is_open())
-        m_body.write(data, static_cast<std::streamsize>(size));
-    if (m_head.size() < kHeadLimit)
-        m_head.append(data, std::min(size, kHeadLimit - m_head.size()));
+    if (m_body.is_open()) m_body.write(data, static_cast<std::streamsize>(size));
+    if (m_head.size() < kHeadLimit) m_head.append(data, std::min(size, kHeadLimit - m_head.size()));
     if (size >= kTailLimit) {
         m_tail.assign(data + size - kTailLimit, kTailLimit);
     } else {
         m_tail.append(data, size);
-        if (m_tail.size() > kTailLimit)
-            m_tail.erase(0, m_tail.size() - kTailLimit);
+        if (m_tail.size() > kTailLimit) m_tail.erase(0, m_tail.size() - kTailLimit);
     }
     m_size += size;
 }
@@ -65,8 +60,7 @@ BodyCheck Recorder::finish()
 {
     BodyCheck check;
     check.bodySize = m_size;
-    if (m_body.is_open())
-        m_body.close();
+    if (m_body.is_open()) m_body.close();
     auto fail = [&check](std::string problem) {
         check.problem = std::move(problem);
         return check;
@@ -75,10 +69,8 @@ BodyCheck Recorder::finish()
     if (m_contentType.rfind(kBoundaryPrefix, 0) != 0)
         return fail("content type is not multipart/form-data with a boundary");
     check.boundary = m_contentType.substr(kBoundaryPrefix.size());
-    if (check.boundary.empty())
-        return fail("empty boundary");
-    if (!m_contentLength)
-        return fail("no Content-Length");
+    if (check.boundary.empty()) return fail("empty boundary");
+    if (!m_contentLength) return fail("no Content-Length");
     if (*m_contentLength != m_size)
         return fail("Content-Length " + std::to_string(*m_contentLength) + " but " + std::to_string(m_size) +
                     " body bytes");
@@ -89,8 +81,7 @@ BodyCheck Recorder::finish()
         return fail("body does not open with CR LF, the delimiter and the file part's disposition");
     const std::size_t nameStart = opening.size() + disposition.size();
     const std::size_t nameEnd = m_head.find("\"\r\n", nameStart);
-    if (nameEnd == std::string::npos)
-        return fail("unterminated file name");
+    if (nameEnd == std::string::npos) return fail("unterminated file name");
     check.fileName = m_head.substr(nameStart, nameEnd - nameStart);
     const std::string partType = "Content-Type: application/octet-stream\r\n\r\n";
     if (m_head.compare(nameEnd + 3, partType.size(), partType) != 0)

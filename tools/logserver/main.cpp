@@ -7,8 +7,8 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <mutex>
@@ -42,18 +42,15 @@ bool isBookkeepingHeader(const std::string& name)
 std::optional<std::filesystem::path> nextRequestFolder(const Options& options)
 {
     static std::atomic<int> counter{0};
-    if (!options.storeFolder)
-        return std::nullopt;
+    if (!options.storeFolder) return std::nullopt;
     std::error_code ec;
     std::filesystem::create_directories(*options.storeFolder, ec);
     for (;;) {
         char name[16];
         std::snprintf(name, sizeof name, "%04d", ++counter);
         const auto folder = *options.storeFolder / name;
-        if (std::filesystem::create_directory(folder, ec))
-            return folder;
-        if (ec)
-            return std::nullopt;
+        if (std::filesystem::create_directory(folder, ec)) return folder;
+        if (ec) return std::nullopt;
     }
 }
 
@@ -62,8 +59,7 @@ void writeRequestHead(const std::filesystem::path& folder, const httplib::Reques
     std::ofstream out(folder / "request.txt", std::ios::binary);
     out << req.method << ' ' << req.target << ' ' << req.version << "\r\n";
     for (const auto& [name, value] : req.headers)
-        if (!isBookkeepingHeader(name))
-            out << name << ": " << value << "\r\n";
+        if (!isBookkeepingHeader(name)) out << name << ": " << value << "\r\n";
 }
 
 /// Holds a connection we stopped reading until the client gives up on it (or we stop).
@@ -72,8 +68,7 @@ void holdUntilClientLeaves(int fd, int seconds)
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     while (!g_stopping && std::chrono::steady_clock::now() < deadline) {
         pollfd p{fd, POLLRDHUP, 0};
-        if (::poll(&p, 1, 100) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)))
-            return;
+        if (::poll(&p, 1, 100) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL))) return;
     }
 }
 
@@ -81,11 +76,9 @@ void handleUpload(const Options& options, const httplib::Request& req, httplib::
                   const httplib::ContentReader& reader)
 {
     const auto folder = nextRequestFolder(options);
-    if (folder)
-        writeRequestHead(*folder, req);
+    if (folder) writeRequestHead(*folder, req);
     std::optional<std::uint64_t> contentLength;
-    if (req.has_header("Content-Length"))
-        contentLength = req.get_header_value<std::uint64_t>("Content-Length");
+    if (req.has_header("Content-Length")) contentLength = req.get_header_value<std::uint64_t>("Content-Length");
     const std::string contentType = req.get_header_value("Content-Type");
     Recorder recorder(folder, contentType, contentLength);
     // cpp-httplib hands a multipart body only to its own part parser, never to a plain content
@@ -119,8 +112,8 @@ void handleUpload(const Options& options, const httplib::Request& req, httplib::
         std::ofstream out(*folder / "result.txt", std::ios::binary);
         out << "answer=" << answer << "\ncheck=" << (check.ok ? "ok" : check.problem) << "\nboundary=" << check.boundary
             << "\nfilename=" << check.fileName << "\nbody_size=" << check.bodySize
-            << "\narchive_size=" << check.archiveSize << "\nstored=" << (check.ok ? "files/" + safeFileName(check.fileName) : "")
-            << "\n";
+            << "\narchive_size=" << check.archiveSize
+            << "\nstored=" << (check.ok ? "files/" + safeFileName(check.fileName) : "") << "\n";
     }
     say("POST " + req.target + ": " + std::to_string(check.bodySize) + " body bytes, " +
         (check.ok ? "well-formed, file \"" + check.fileName + "\" of " + std::to_string(check.archiveSize) + " bytes"
@@ -128,13 +121,11 @@ void handleUpload(const Options& options, const httplib::Request& req, httplib::
         "; answer " + answer);
 
     const int fd = req.ssl ? SSL_get_fd(req.ssl) : -1;
-    if (options.answer == Answer::Stall && fd >= 0)
-        holdUntilClientLeaves(fd, options.stallSeconds);
+    if (options.answer == Answer::Stall && fd >= 0) holdUntilClientLeaves(fd, options.stallSeconds);
     if (interrupts) {
         // cpp-httplib owns the socket and closes it later; shutting it down here makes sure no
         // answer it might still try to write reaches the client.
-        if (fd >= 0)
-            ::shutdown(fd, SHUT_RDWR);
+        if (fd >= 0) ::shutdown(fd, SHUT_RDWR);
         return;
     }
     res.status = options.status;
@@ -165,16 +156,15 @@ int main(int argc, char** argv)
     std::string error;
     const auto options = parseOptions(argc, argv, error);
     if (!options) {
-        (error.empty() ? std::cout : std::cerr) << (error.empty() ? "" : "tarvix-logserver: " + error + "\n\n")
-                                                << kUsage;
+        (error.empty() ? std::cout : std::cerr)
+            << (error.empty() ? "" : "tarvix-logserver: " + error + "\n\n") << kUsage;
         return error.empty() ? 0 : 2;
     }
     if (!ensurePki(options->pkiFolder, error)) {
         std::cerr << "tarvix-logserver: " << error << "\n";
         return 1;
     }
-    if (options->makePkiOnly)
-        return 0;
+    if (options->makePkiOnly) return 0;
 
     // Signals are taken by one waiting thread; every other thread inherits the blocked mask.
     sigset_t signals;
@@ -193,8 +183,10 @@ int main(int argc, char** argv)
     // One request per connection: the upload makes one request anyway, and no idle keep-alive
     // connection delays a stop.
     server.set_keep_alive_max_count(1);
-    server.Post(kLogPath, [&options](const httplib::Request& req, httplib::Response& res,
-                                     const httplib::ContentReader& reader) { handleUpload(*options, req, res, reader); });
+    server.Post(kLogPath,
+                [&options](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
+                    handleUpload(*options, req, res, reader);
+                });
     // cpp-httplib's default adds SO_REUSEPORT, which would let a second server share the port
     // with a leftover one; a clash must fail loudly instead.
     server.set_socket_options([](socket_t sock) {
@@ -215,8 +207,7 @@ int main(int argc, char** argv)
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         std::_Exit(0);
     });
-    if (options->readyFile)
-        std::ofstream(*options->readyFile) << options->port << "\n";
+    if (options->readyFile) std::ofstream(*options->readyFile) << options->port << "\n";
     say("listening on https://" + options->host + ":" + std::to_string(options->port) + kLogPath);
     const bool stoppedBySignal = server.listen_after_bind() || g_stopping;
     std::cout.flush();

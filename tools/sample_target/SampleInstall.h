@@ -36,13 +36,13 @@ struct Options {
 
 struct Layout {
     std::filesystem::path root;
-    std::filesystem::path home;         ///< root/home
-    std::filesystem::path library;      ///< root/home/Library
-    std::filesystem::path preferences;  ///< root/home/Library/Preferences
-    std::filesystem::path applications; ///< root/Applications
-    std::filesystem::path systemLog;    ///< root/var/log
-    std::filesystem::path scrivoBundle; ///< empty when not installed
-    std::filesystem::path glanceBundle; ///< empty when not installed
+    std::filesystem::path home;          ///< root/home
+    std::filesystem::path library;       ///< root/home/Library
+    std::filesystem::path preferences;   ///< root/home/Library/Preferences
+    std::filesystem::path applications;  ///< root/Applications
+    std::filesystem::path systemLog;     ///< root/var/log
+    std::filesystem::path scrivoBundle;  ///< empty when not installed
+    std::filesystem::path glanceBundle;  ///< empty when not installed
 };
 
 /// Lays out the whole sample: bundles, preference files, the target's logs, licensing, updater
@@ -51,14 +51,13 @@ Layout install(const std::filesystem::path& root, const Options& options = {});
 
 /// One bundle NAME.app in `folder`: Contents/Info.plist and a copy of `executable` in
 /// Contents/MacOS/ (a copy, so /proc/PID/exe of a started instance lies inside the bundle).
-std::filesystem::path writeBundle(const std::filesystem::path& folder, Edition edition,
-                                  const std::string& version,
+std::filesystem::path writeBundle(const std::filesystem::path& folder, Edition edition, const std::string& version,
                                   const std::filesystem::path& executable = defaultExecutable());
 
 /// The edition's preference file in `preferences`: a dictionary per flavour, each with
 /// unrelated keys of every property-list type, and unrelated root keys.
-std::filesystem::path writePreferences(const std::filesystem::path& preferences, Edition edition,
-                                       PlistFormat format, bool userLoggingEntry = false);
+std::filesystem::path writePreferences(const std::filesystem::path& preferences, Edition edition, PlistFormat format,
+                                       bool userLoggingEntry = false);
 
 /// The program of a bundle, started as a running instance; stopped (SIGTERM, then SIGKILL) when
 /// the object goes away unless released.

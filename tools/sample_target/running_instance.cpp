@@ -55,7 +55,8 @@ RunningInstance::RunningInstance(const fs::path& bundle)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     for (const int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
-        posix_spawn_file_actions_addopen(&actions, stream, "/dev/null", stream == STDIN_FILENO ? O_RDONLY : O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, stream, "/dev/null", stream == STDIN_FILENO ? O_RDONLY : O_WRONLY,
+                                         0);
     int error = 0;
     // A copy written by another thread of the test a moment ago may still be open somewhere for
     // a few milliseconds (ETXTBSY); retry briefly.

@@ -38,7 +38,7 @@ extern "C" __attribute__((noinline)) void ScrivoSampleIdleLoop()
 
 int main()
 {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = requestStop;
     sigemptyset(&action.sa_mask);
     sigaction(SIGTERM, &action, nullptr);

@@ -122,7 +122,8 @@ std::optional<ProcessInfo> readProcessInfo(pid_t pid)
     info.name = firstLine(readWhole(procPath(pid) / "comm").value_or(""));
     auto commandLine = readWhole(procPath(pid) / "cmdline").value_or("");
     while (!commandLine.empty() && commandLine.back() == '\0') commandLine.pop_back();
-    for (char& c : commandLine) if (c == '\0') c = ' ';
+    for (char& c : commandLine)
+        if (c == '\0') c = ' ';
     info.commandLine = commandLine;
 
     std::error_code error;

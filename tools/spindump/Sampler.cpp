@@ -29,8 +29,7 @@ const Dwfl_Callbacks kCallbacks = {
 std::string demangled(const char* name)
 {
     int status = -1;
-    std::unique_ptr<char, decltype(&std::free)> text(abi::__cxa_demangle(name, nullptr, nullptr, &status),
-                                                      &std::free);
+    std::unique_ptr<char, decltype(&std::free)> text(abi::__cxa_demangle(name, nullptr, nullptr, &status), &std::free);
     return status == 0 && text ? std::string(text.get()) : std::string(name);
 }
 
@@ -183,21 +182,18 @@ std::string Sampler::frameLabel(unsigned long address)
         label = "??? (" + hex(address) + ")";
     } else {
         Dwarf_Addr moduleStart = 0;
-        const char* moduleName = dwfl_module_info(module, nullptr, &moduleStart, nullptr, nullptr, nullptr,
-                                                  nullptr, nullptr);
-        std::string shortName =
-            moduleName ? std::filesystem::path(moduleName).filename().string() : std::string("???");
+        const char* moduleName =
+            dwfl_module_info(module, nullptr, &moduleStart, nullptr, nullptr, nullptr, nullptr, nullptr);
+        std::string shortName = moduleName ? std::filesystem::path(moduleName).filename().string() : std::string("???");
         GElf_Off offset = 0;
         GElf_Sym symbol{};
-        const char* symbolName =
-            dwfl_module_addrinfo(module, address, &offset, &symbol, nullptr, nullptr, nullptr);
+        const char* symbolName = dwfl_module_addrinfo(module, address, &offset, &symbol, nullptr, nullptr, nullptr);
         if (symbolName && *symbolName) {
             // "clock_nanosleep@GLIBC_2.2.5": the symbol version says nothing about the stack.
             std::string name = symbolName;
             name = name.substr(0, name.find('@'));
             label = demangled(name.c_str()) + " (" + shortName + ")";
-        }
-        else
+        } else
             label = "??? (" + shortName + " + " + hex(address - moduleStart) + ")";
     }
     m_labels.emplace(address, label);

@@ -46,10 +46,10 @@ std::string currentUserName()
 
 std::string permissionHint(const spindump::ProcessInfo& process)
 {
-    if (process.tracerPid != 0)
-        return "it is already being traced by process " + std::to_string(process.tracerPid);
+    if (process.tracerPid != 0) return "it is already being traced by process " + std::to_string(process.tracerPid);
     if (geteuid() == 0) return "the system does not allow tracing it";
-    if (process.uid == geteuid()) return "the system lets only root trace it (kernel.yama.ptrace_scope); run spindump as root";
+    if (process.uid == geteuid())
+        return "the system lets only root trace it (kernel.yama.ptrace_scope); run spindump as root";
     return "run spindump as root or as that user";
 }
 
@@ -102,9 +102,7 @@ int main(int argc, char** argv)
     auto sampler = spindump::Sampler::attach(*pid, attachError);
     if (!sampler) {
         switch (attachError.failure) {
-        case spindump::AttachFailure::NoSuchProcess:
-            std::cerr << "spindump: no such process: " << *pid << '\n';
-            break;
+        case spindump::AttachFailure::NoSuchProcess: std::cerr << "spindump: no such process: " << *pid << '\n'; break;
         case spindump::AttachFailure::PermissionDenied:
             std::cerr << "spindump: permission denied: cannot sample process " << *pid << " (" << process->name
                       << ", user " << process->userName << ") as user " << currentUserName() << "; "

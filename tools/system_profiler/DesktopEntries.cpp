@@ -33,7 +33,10 @@ std::string unescaped(const std::string& value)
         case 't': text += '\t'; break;
         case 'r': text += '\r'; break;
         case '\\': text += '\\'; break;
-        default: text += '\\'; text += value[i]; break;
+        default:
+            text += '\\';
+            text += value[i];
+            break;
         }
     }
     return text;

@@ -75,10 +75,11 @@ bool GetInstallLogs()
 
 void GetIPMLogs()
 {
-    const std::string name = scrivoOrGlance.get() == std::optional<std::string>("Scrivo") ? "Bastion-ProMessages"
-                                                                                          : "GlanceMessages";
+    const std::string name =
+        scrivoOrGlance.get() == std::optional<std::string>("Scrivo") ? "Bastion-ProMessages" : "GlanceMessages";
     const std::string relative = tarvix::format("Application Support/Norvane/Scrivo/%@/%@", {flavour.get(), name});
-    copyItem(joined(userLibraryURL.get(), relative), joined(tempOutputURL.get(), fs::path("IPMLogs") / (name + ".lic")));
+    copyItem(joined(userLibraryURL.get(), relative),
+             joined(tempOutputURL.get(), fs::path("IPMLogs") / (name + ".lic")));
 }
 
 }  // namespace UtilityFunctions

@@ -17,8 +17,8 @@ struct CopyFailure {
 
 std::string describe(const CopyFailure& failure)
 {
-    return "The item “" + failure.path.filename().string() + "” couldn’t be copied: " + failure.error.message() +
-           " (" + failure.path.string() + ")";
+    return "The item “" + failure.path.filename().string() + "” couldn’t be copied: " + failure.error.message() + " (" +
+           failure.path.string() + ")";
 }
 
 /// Copies one entry without following links: a link becomes the same link, a folder is copied
@@ -47,7 +47,8 @@ void copyEntry(const fs::path& from, const fs::path& to, std::optional<CopyFailu
         return;
     }
     case fs::file_type::directory: {
-        if (!fs::create_directory(to, error)) return fail(error ? error : std::make_error_code(std::errc::file_exists), to);
+        if (!fs::create_directory(to, error))
+            return fail(error ? error : std::make_error_code(std::errc::file_exists), to);
         for (fs::directory_iterator it(from, error), end; !error && it != end; it.increment(error))
             copyEntry(it->path(), to / it->path().filename(), firstFailure);
         if (error) fail(error, from);
@@ -55,8 +56,7 @@ void copyEntry(const fs::path& from, const fs::path& to, std::optional<CopyFailu
         fs::permissions(to, status.permissions() | fs::perms::owner_all, error);
         return;
     }
-    default:
-        return;
+    default: return;
     }
 }
 
@@ -64,8 +64,7 @@ void copyEntry(const fs::path& from, const fs::path& to, std::optional<CopyFailu
 std::optional<CopyFailure> copyTree(const fs::path& from, const fs::path& to)
 {
     std::error_code error;
-    if (fs::exists(fs::symlink_status(to, error)))
-        return CopyFailure{std::make_error_code(std::errc::file_exists), to};
+    if (fs::exists(fs::symlink_status(to, error))) return CopyFailure{std::make_error_code(std::errc::file_exists), to};
     const fs::file_status source = fs::symlink_status(from, error);
     if (error || !fs::exists(source))
         return CopyFailure{error ? error : std::make_error_code(std::errc::no_such_file_or_directory), from};

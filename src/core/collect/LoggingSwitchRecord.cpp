@@ -42,7 +42,8 @@ bool saveRecord(const LoggingSwitchRecord& record)
     plist_dict_set_item(raw(document.root), "PreferenceFile", plist_new_string(record.preferenceFile.c_str()));
     plist_dict_set_item(raw(document.root), "Flavour", plist_new_string(record.flavour.c_str()));
     if (record.earlierEntry)
-        plist_dict_set_item(raw(document.root), "EarlierEntry", plist_copy(static_cast<plist_t>(record.earlierEntry.get())));
+        plist_dict_set_item(raw(document.root), "EarlierEntry",
+                            plist_copy(static_cast<plist_t>(record.earlierEntry.get())));
     if (const auto failure = writePlist(document, *location)) {
         Logger::logError(tarvix::format("The logging switch record could not be written. URL: %@ Error: %@",
                                         {tarvix::pathText(*location), *failure}));

@@ -61,8 +61,7 @@ void addToPlist()
 
 /// Puts `entry` back under the flavour's "ScrivoLogging" (removes the key when absent).
 /// Answers whether the file was written; false too when it could not be read.
-bool restoreEntry(const fs::path& file, const std::string& flavour, const SharedPlistNode& entry,
-                  const char* operation)
+bool restoreEntry(const fs::path& file, const std::string& flavour, const SharedPlistNode& entry, const char* operation)
 {
     auto document = readDictionaryPlist(file);
     if (!document) return false;
@@ -151,18 +150,19 @@ void revertLeftoverLogging()
 
     const auto record = loadRecord(*location);
     if (!record) {
-        Logger::logWarning(tarvix::format("Unreadable logging switch record removed: %@", {tarvix::pathText(*location)}));
+        Logger::logWarning(
+            tarvix::format("Unreadable logging switch record removed: %@", {tarvix::pathText(*location)}));
         removeRecord();
         return;
     }
     const auto document = readDictionaryPlist(record->preferenceFile);
-    plist_t flavourDictionary =
-        document ? plist_dict_get_item(raw(document->root), record->flavour.c_str()) : nullptr;
+    plist_t flavourDictionary = document ? plist_dict_get_item(raw(document->root), record->flavour.c_str()) : nullptr;
     // Only our own entry is reverted: a value the user set since then stays.
     if (!PLIST_IS_DICT(flavourDictionary) ||
         !isVerboseLoggingEntry(plist_dict_get_item(flavourDictionary, kLoggingKey))) {
-        Logger::logInfo(tarvix::format("Logging switch left by an earlier run is no longer on, nothing reverted. URL: %@",
-                                       {tarvix::pathText(record->preferenceFile)}));
+        Logger::logInfo(
+            tarvix::format("Logging switch left by an earlier run is no longer on, nothing reverted. URL: %@",
+                           {tarvix::pathText(record->preferenceFile)}));
         removeRecord();
         return;
     }

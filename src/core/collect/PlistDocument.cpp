@@ -72,7 +72,7 @@ std::optional<std::string> writePlist(const PlistDocument& document, const fs::p
     }
 
     mode_t mode = 0644;
-    struct stat existing{};
+    struct stat existing {};
     if (::stat(target.c_str(), &existing) == 0) mode = existing.st_mode & 07777;
 
     std::string temporary = (target.parent_path() / ("." + target.filename().string() + ".tarvix-XXXXXX")).string();

@@ -6,11 +6,11 @@
 #include "core/collect/CaptureCommands.h"
 #include "core/collect/Collectors.h"
 #include "core/collect/PListOperations.h"
-#include "platform/SerialQueue.h"
 #include "core/log/Logger.h"
 #include "core/target/RunningInstances.h"
 #include "core/workspace/UtilityFunctions.h"
 #include "platform/Platform.h"
+#include "platform/SerialQueue.h"
 
 namespace ProcessExecution {
 

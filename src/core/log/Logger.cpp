@@ -138,7 +138,8 @@ std::optional<std::string> moveLocked(const fs::path& folder)
     const fs::path old = *current;
     current = destination;
     if (!fs::remove(old, ec) || ec)
-        return "\"" + old.filename().string() + "\" couldn't be removed" + (ec ? ": " + ec.message() : std::string("."));
+        return "\"" + old.filename().string() + "\" couldn't be removed" +
+               (ec ? ": " + ec.message() : std::string("."));
     return std::nullopt;
 }
 

@@ -30,8 +30,7 @@ public:
     SpawnFileActions() { m_ok = ::posix_spawn_file_actions_init(&m_actions) == 0; }
     ~SpawnFileActions()
     {
-        if (m_ok)
-            ::posix_spawn_file_actions_destroy(&m_actions);
+        if (m_ok) ::posix_spawn_file_actions_destroy(&m_actions);
     }
     SpawnFileActions(const SpawnFileActions&) = delete;
     SpawnFileActions& operator=(const SpawnFileActions&) = delete;
@@ -54,20 +53,16 @@ std::optional<int> runAndWait(const char* program, const std::vector<std::string
     std::vector<std::string> storage = arguments;
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program));
-    for (auto& argument : storage)
-        argv.push_back(argument.data());
+    for (auto& argument : storage) argv.push_back(argument.data());
     argv.push_back(nullptr);
 
     pid_t pid = 0;
-    if (::posix_spawn(&pid, program, actions.get(), nullptr, argv.data(), environ) != 0)
-        return std::nullopt;
+    if (::posix_spawn(&pid, program, actions.get(), nullptr, argv.data(), environ) != 0) return std::nullopt;
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR)
-            return std::nullopt;
+        if (errno != EINTR) return std::nullopt;
     }
-    if (!WIFEXITED(status))
-        return std::nullopt;
+    if (!WIFEXITED(status)) return std::nullopt;
     return WEXITSTATUS(status);
 }
 
@@ -88,12 +83,11 @@ std::optional<std::uintmax_t> regularFileSize(const fs::path& file)
 
 bool CommandLineCompression(const std::optional<fs::path>& directoryURL, const std::optional<fs::path>& zipFileURL)
 {
-    if (!directoryURL || !zipFileURL)
-        return false;
+    if (!directoryURL || !zipFileURL) return false;
     const fs::path directory = withoutTrailingSeparator(*directoryURL);
     const fs::path parent = directory.parent_path();
-    const std::vector<std::string> arguments = {"-r", "-q", zipFileURL->string(), directory.filename().string(),
-                                                "UserEmailFeedback.json", "-x", ".DS_Store"};
+    const std::vector<std::string> arguments = {
+        "-r", "-q", zipFileURL->string(), directory.filename().string(), "UserEmailFeedback.json", "-x", ".DS_Store"};
     std::error_code error;
     if (!fs::exists(parent, error)) {
         Logger::logError("Output folder path doesn't exist: " + parent.string());
@@ -114,14 +108,11 @@ bool CompressOutputDirectory()
     const auto sessionFolder = UtilityFunctions::tempTimeStampedURL.get();
     const auto outputFolder = UtilityFunctions::tempOutputURL.get();
     std::optional<fs::path> scratchArchive;
-    if (scratchFolder)
-        scratchArchive = *scratchFolder / archiveName;
+    if (scratchFolder) scratchArchive = *scratchFolder / archiveName;
 
     Logger::logInfo(outputFolder ? tarvix::pathText(*outputFolder) : std::string());
-    if (!CommandLineCompression(outputFolder, scratchArchive))
-        return false;
-    if (!sessionFolder)
-        return false;  // the archive stays in the scratch folder
+    if (!CommandLineCompression(outputFolder, scratchArchive)) return false;
+    if (!sessionFolder) return false;  // the archive stays in the scratch folder
 
     deleteContentsOfDirectory(*sessionFolder);
     UtilityFunctions::CopyFiles(*scratchFolder, *sessionFolder, archiveName);
@@ -131,8 +122,7 @@ bool CompressOutputDirectory()
     const auto expectedSize = regularFileSize(*scratchArchive);
     if (!expectedSize || regularFileSize(finalArchive) != expectedSize) {
         std::error_code ignored;
-        if (expectedSize)
-            fs::remove(finalArchive, ignored);  // a partial copy is no archive
+        if (expectedSize) fs::remove(finalArchive, ignored);  // a partial copy is no archive
         return false;
     }
 
@@ -150,8 +140,7 @@ bool isFileSizeValid(const fs::path& for_)
         Logger::logError("Error fetching file attributes: " + error.message());
         return false;
     }
-    if (!fs::is_regular_file(status))
-        return false;  // a folder or device has no file size
+    if (!fs::is_regular_file(status)) return false;  // a folder or device has no file size
     const auto size = fs::file_size(for_, error);
     if (error) {
         Logger::logError("Error fetching file attributes: " + error.message());

@@ -25,8 +25,7 @@ std::error_code writeAtomically(const fs::path& path, const std::string& content
 {
     std::string partial = path.string() + ".XXXXXX";
     const int fd = ::mkostemp(partial.data(), O_CLOEXEC);
-    if (fd < 0)
-        return {errno, std::generic_category()};
+    if (fd < 0) return {errno, std::generic_category()};
     std::error_code error;
     for (std::size_t done = 0; done < content.size() && !error;) {
         const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
@@ -36,14 +35,10 @@ std::error_code writeAtomically(const fs::path& path, const std::string& content
             done += static_cast<std::size_t>(n);
     }
     // mkostemp makes the file private; the record gets the mode of a normally created file.
-    if (!error && ::fchmod(fd, 0644) != 0)
-        error = {errno, std::generic_category()};
-    if (!error && ::fsync(fd) != 0)
-        error = {errno, std::generic_category()};
-    if (::close(fd) != 0 && !error)
-        error = {errno, std::generic_category()};
-    if (!error)
-        fs::rename(partial, path, error);
+    if (!error && ::fchmod(fd, 0644) != 0) error = {errno, std::generic_category()};
+    if (!error && ::fsync(fd) != 0) error = {errno, std::generic_category()};
+    if (::close(fd) != 0 && !error) error = {errno, std::generic_category()};
+    if (!error) fs::rename(partial, path, error);
     if (error) {
         std::error_code ignored;
         fs::remove(partial, ignored);
@@ -55,8 +50,7 @@ std::error_code writeAtomically(const fs::path& path, const std::string& content
 
 void CreateFile(const std::optional<fs::path>& fileURL, const std::string& fileContent)
 {
-    if (!fileURL || fileContent.empty())
-        return;
+    if (!fileURL || fileContent.empty()) return;
     const int fd = ::open(fileURL->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         Logger::logError("Failed to create the file.");

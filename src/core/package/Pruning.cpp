@@ -19,8 +19,7 @@ std::optional<std::vector<std::string>> listNames(const fs::path& folder, std::e
     fs::directory_iterator it(folder, error);
     for (const fs::directory_iterator end; !error && it != end; it.increment(error))
         names.push_back(it->path().filename().string());
-    if (error)
-        return std::nullopt;
+    if (error) return std::nullopt;
     return names;
 }
 
@@ -30,11 +29,9 @@ std::optional<std::vector<std::string>> listNames(const fs::path& folder, std::e
 std::string comparisonKey(const std::string& name)
 {
     std::string extension = fs::path(name).extension().string();
-    if (!extension.empty())
-        extension.erase(0, 1);
+    if (!extension.empty()) extension.erase(0, 1);
     for (char& c : extension)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return "." + extension;
 }
 
@@ -64,8 +61,7 @@ void removeFilesFromDirectoryRecursively(const std::string& atPath, std::span<co
         const std::string fullPath = atPath + "/" + name;
         std::error_code statusError;
         const fs::file_status status = fs::symlink_status(fullPath, statusError);
-        if (statusError || !fs::exists(status))
-            continue;
+        if (statusError || !fs::exists(status)) continue;
         if (fs::is_directory(status)) {
             removeFilesFromDirectoryRecursively(fullPath, allowedExtensions);
             continue;
@@ -111,8 +107,7 @@ void deleteDirectory(const fs::path& at)
     std::error_code error;
     if (!fs::exists(fs::symlink_status(at, error)) && !error)
         error = std::make_error_code(std::errc::no_such_file_or_directory);
-    if (!error)
-        fs::remove_all(at, error);
+    if (!error) fs::remove_all(at, error);
     if (error)
         Logger::logInfo(tarvix::format("Error deleting directory: %@", {couldNotRemove(at, error)}));
     else

@@ -14,7 +14,8 @@ namespace {
 
 void appendInstalled(const std::string& bundleIdentifier, tarvix::Guarded<std::vector<fs::path>>& list)
 {
-    for (const fs::path& url : platform::applicationsWithBundleIdentifier(platform::current().folders, bundleIdentifier)) {
+    for (const fs::path& url :
+         platform::applicationsWithBundleIdentifier(platform::current().folders, bundleIdentifier)) {
         Logger::logInfo("App url for bundle: " + bundleIdentifier + " is: " + tarvix::pathText(url));
         list.update([&](std::vector<fs::path>& urls) { urls.push_back(url); });
     }
@@ -51,7 +52,8 @@ void FlavourFromAppVersion(const fs::path& url)
 void SetScrivoOrGlance()
 {
     const auto running = ScrivoRunningInstance.get();
-    const std::string edition = !running.empty() && running.front() == ScrivoBundleIndentifiers[0] ? "Scrivo" : "Glance";
+    const std::string edition =
+        !running.empty() && running.front() == ScrivoBundleIndentifiers[0] ? "Scrivo" : "Glance";
     scrivoOrGlance.set(edition);
 
     const auto output = tempOutputURL.get();
@@ -64,7 +66,8 @@ void SetScrivoOrGlance()
     std::error_code error;
     fs::create_directories(folder, error);
     if (error)
-        Logger::logError(tarvix::format("Failed to create directory: %@ Error: %@", {tarvix::pathText(folder), error.message()}));
+        Logger::logError(
+            tarvix::format("Failed to create directory: %@ Error: %@", {tarvix::pathText(folder), error.message()}));
     else
         Logger::logInfo(tarvix::format("Directory created: %@", {tarvix::pathText(folder)}));
 }

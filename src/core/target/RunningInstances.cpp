@@ -16,8 +16,8 @@ bool IsApplicationRunning(const std::string& bundleIdentifier)
         if (application.bundleURL)
             FlavourFromAppVersion(*application.bundleURL);
         else
-            Logger::logWarning(tarvix::format("Scrivo running instance has no bundle location, flavour kept: %@",
-                                              {flavour.get()}));
+            Logger::logWarning(
+                tarvix::format("Scrivo running instance has no bundle location, flavour kept: %@", {flavour.get()}));
         Logger::logInfo(tarvix::format("Scrivo running instance found. BundleIdentifier: %@", {bundleIdentifier}));
         return true;
     }
@@ -40,9 +40,9 @@ bool IsMultipleInstance()
 {
     const bool multiple = ScrivoRunningInstance.get().size() >= 2;
     if (multiple)
-        displayAlert("Multiple instances of Scrivo detected",
-                     "Please ensure that only one Scrivo app which needs troubleshooting is open, before running Tarvix.",
-                     "OK");
+        displayAlert(
+            "Multiple instances of Scrivo detected",
+            "Please ensure that only one Scrivo app which needs troubleshooting is open, before running Tarvix.", "OK");
     return multiple;
 }
 

@@ -38,8 +38,7 @@ std::optional<MultipartBody> MultipartBody::open(const std::filesystem::path& fi
     struct stat status {};
     if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         const int code = fd < 0 ? errno : (S_ISDIR(status.st_mode) ? EISDIR : errno);
-        if (fd >= 0)
-            ::close(fd);
+        if (fd >= 0) ::close(fd);
         error = fileReadError(file, code);
         return std::nullopt;
     }
@@ -53,18 +52,14 @@ MultipartBody::MultipartBody(int fd, std::uint64_t fileSize, std::string head, s
 }
 
 MultipartBody::MultipartBody(MultipartBody&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)),
-      m_fileSize(other.m_fileSize),
-      m_head(std::move(other.m_head)),
-      m_tail(std::move(other.m_tail)),
-      m_position(other.m_position)
+    : m_fd(std::exchange(other.m_fd, -1)), m_fileSize(other.m_fileSize), m_head(std::move(other.m_head)),
+      m_tail(std::move(other.m_tail)), m_position(other.m_position)
 {
 }
 
 MultipartBody::~MultipartBody()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (m_fd >= 0) ::close(m_fd);
 }
 
 std::optional<std::size_t> MultipartBody::read(char* buffer, std::size_t capacity)
@@ -81,10 +76,8 @@ std::optional<std::size_t> MultipartBody::read(char* buffer, std::size_t capacit
         } else if (m_position < fileEnd) {
             const std::size_t want = std::min<std::uint64_t>(room, fileEnd - m_position);
             const ssize_t n = ::pread(m_fd, buffer + done, want, static_cast<off_t>(m_position - m_head.size()));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return std::nullopt;  // unreadable, or shorter than when it was opened
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return std::nullopt;  // unreadable, or shorter than when it was opened
             done += static_cast<std::size_t>(n);
             m_position += static_cast<std::uint64_t>(n);
         } else {
@@ -100,8 +93,7 @@ std::optional<std::size_t> MultipartBody::read(char* buffer, std::size_t capacit
 
 bool MultipartBody::seek(std::uint64_t position)
 {
-    if (position > size())
-        return false;
+    if (position > size()) return false;
     m_position = position;
     return true;
 }

@@ -18,8 +18,7 @@ std::string utf8Text(const std::vector<std::uint8_t>& body)
     for (std::int32_t i = 0; i < length;) {
         UChar32 c = 0;
         U8_NEXT(body.data(), i, length, c);
-        if (c < 0)
-            return {};
+        if (c < 0) return {};
     }
     return std::string(body.begin(), body.end());
 }
@@ -52,9 +51,9 @@ Result handleResponse(TransferOutcome outcome)
 void UploadTaskDelegate::didSendBodyData(std::int64_t, std::int64_t totalBytesSent,
                                          std::int64_t totalBytesExpectedToSend)
 {
-    if (totalBytesExpectedToSend <= 0)
-        return;
-    const double percentage = static_cast<double>(totalBytesSent) / static_cast<double>(totalBytesExpectedToSend) * 100.0;
+    if (totalBytesExpectedToSend <= 0) return;
+    const double percentage =
+        static_cast<double>(totalBytesSent) / static_cast<double>(totalBytesExpectedToSend) * 100.0;
     const tarvix::TextBinding binding = uploadProgress.get();
     if (percentage >= 1.0 && percentage < 100.0 && binding) {
         binding->setText("Uploading " + std::to_string(static_cast<int>(percentage)) + "%");

@@ -41,15 +41,10 @@ class Transfer final : public UploadTask {
 public:
     Transfer(TransferSession& session, std::string url, const std::filesystem::path& file, const std::string& boundary,
              CompletionHandler completion)
-        : m_session(session),
-          m_url(std::move(url)),
-          m_contentType("multipart/form-data; boundary=" + boundary),
-          m_file(file),
-          m_body(MultipartBody::open(file, boundary, m_openFailure)),
-          m_completion(std::move(completion))
+        : m_session(session), m_url(std::move(url)), m_contentType("multipart/form-data; boundary=" + boundary),
+          m_file(file), m_body(MultipartBody::open(file, boundary, m_openFailure)), m_completion(std::move(completion))
     {
-        if (!m_body)
-            m_openError = m_openFailure;
+        if (!m_body) m_openError = m_openFailure;
     }
 
     void cancel() override
@@ -75,16 +70,14 @@ public:
                 early = urlError(kURLErrorUnknown);
             }
         }
-        if (!early)
-            return true;
+        if (!early) return true;
         complete(handleResponse({std::nullopt, std::nullopt, std::move(early)}));
         return false;
     }
 
     void abandon(CURLM* multi)
     {
-        if (m_easy)
-            curl_multi_remove_handle(multi, m_easy.get());
+        if (m_easy) curl_multi_remove_handle(multi, m_easy.get());
         m_easy.reset();
     }
 
@@ -103,8 +96,7 @@ public:
             outcome.statusCode = status;
             // An answer "has a body" when its framing announces one (a length, even 0, or chunks)
             // or bytes arrived; a bare close-delimited answer with no bytes has none.
-            if (m_responseHasLength || m_responseChunked || !m_response.empty())
-                outcome.body = std::move(m_response);
+            if (m_responseHasLength || m_responseChunked || !m_response.empty()) outcome.body = std::move(m_response);
         } else if (m_cancelled) {
             outcome.error = urlError(kURLErrorCancelled);
         } else if (m_readFailed) {
@@ -179,8 +171,7 @@ private:
         m_easy.reset();
         m_body.reset();  // closes the archive
         CompletionHandler completion = std::exchange(m_completion, nullptr);
-        if (!completion)
-            return;
+        if (!completion) return;
         try {
             completion(std::move(result));
         } catch (...) {
@@ -239,8 +230,7 @@ private:
     static int progress(void* data, curl_off_t, curl_off_t, curl_off_t uploadTotal, curl_off_t uploadNow)
     {
         auto* self = static_cast<Transfer*>(data);
-        if (self->m_cancelled)
-            return 1;
+        if (self->m_cancelled) return 1;
         if (uploadNow != self->m_lastSent) {
             self->m_delegate.didSendBodyData(uploadNow - self->m_lastSent, uploadNow, uploadTotal);
             self->m_lastSent = uploadNow;
@@ -285,10 +275,8 @@ TransferSession::~TransferSession()
 {
     m_stopping = true;
     wake();
-    if (m_thread.joinable())
-        m_thread.join();
-    if (m_multi)
-        curl_multi_cleanup(static_cast<CURLM*>(m_multi));
+    if (m_thread.joinable()) m_thread.join();
+    if (m_multi) curl_multi_cleanup(static_cast<CURLM*>(m_multi));
 }
 
 void TransferSession::wake()
@@ -325,8 +313,7 @@ void TransferSession::run()
             incoming.swap(m_incoming);
         }
         for (auto& transfer : incoming)
-            if (transfer->begin(multi))
-                active.push_back(std::move(transfer));
+            if (transfer->begin(multi)) active.push_back(std::move(transfer));
 
         // Removing a cancelled transfer at once answers the cancel even when the server stalls.
         for (auto it = active.begin(); it != active.end();) {
@@ -349,14 +336,13 @@ void TransferSession::run()
         curl_multi_perform(multi, &running);
         int queued = 0;
         while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
-            if (message->msg != CURLMSG_DONE)
-                continue;
+            if (message->msg != CURLMSG_DONE) continue;
             Transfer* done = nullptr;
             curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &done);
             const CURLcode code = message->data.result;
-            const auto it = std::find_if(active.begin(), active.end(), [done](const auto& t) { return t.get() == done; });
-            if (it == active.end())
-                continue;
+            const auto it =
+                std::find_if(active.begin(), active.end(), [done](const auto& t) { return t.get() == done; });
+            if (it == active.end()) continue;
             const std::shared_ptr<Transfer> transfer = *it;
             active.erase(it);
             transfer->finish(multi, code);
@@ -364,8 +350,7 @@ void TransferSession::run()
         curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
     }
     // Shutting down with the process: no completion can be delivered any more.
-    for (auto& transfer : active)
-        transfer->abandon(multi);
+    for (auto& transfer : active) transfer->abandon(multi);
 }
 
 }  // namespace UploadAPI

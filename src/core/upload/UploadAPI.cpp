@@ -24,11 +24,9 @@ std::optional<std::string> endpoint()
 {
     const std::string text = std::string("https://") + BuildConfig::kLogServerHost + kLogPath;
     std::unique_ptr<CURLU, UrlCleanup> url(curl_url());
-    if (!url || curl_url_set(url.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK)
-        return std::nullopt;
+    if (!url || curl_url_set(url.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK) return std::nullopt;
     char* host = nullptr;
-    if (curl_url_get(url.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK)
-        return std::nullopt;
+    if (curl_url_get(url.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK) return std::nullopt;
     const bool hasHost = host && host[0] != '\0';
     curl_free(host);
     return hasHost ? std::optional(text) : std::nullopt;
@@ -38,11 +36,9 @@ std::optional<std::string> endpoint()
 
 void upload(const std::optional<std::filesystem::path>& fileURL, CompletionHandler completionHandler)
 {
-    if (!fileURL)
-        return;
+    if (!fileURL) return;
     const auto url = endpoint();
-    if (!url)
-        return;
+    if (!url) return;
     // A fresh boundary per upload, in the upper-case form of a UUID's text.
     const std::string boundary = tarvix::makeUuid();
     uploadTask.set(TransferSession::shared().start(*url, *fileURL, boundary, std::move(completionHandler)));

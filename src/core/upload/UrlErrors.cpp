@@ -54,8 +54,7 @@ Error transportError(int curlCode, long osErrno)
         // No route at all means no network; a refusal means the host is there but not serving.
         if (osErrno == ENETUNREACH || osErrno == ENETDOWN || osErrno == EHOSTUNREACH)
             return urlError(kURLErrorNotConnectedToInternet);
-        if (osErrno == ETIMEDOUT)
-            return urlError(kURLErrorTimedOut);
+        if (osErrno == ETIMEDOUT) return urlError(kURLErrorTimedOut);
         return urlError(kURLErrorCannotConnectToHost);
     case CURLE_SEND_ERROR:
     case CURLE_RECV_ERROR:

@@ -34,12 +34,11 @@ extern tarvix::Guarded<std::vector<std::string>> ScrivoRunningInstance;
 extern tarvix::Guarded<std::vector<std::filesystem::path>> scrivoInstalledUrls;
 extern tarvix::Guarded<std::vector<std::filesystem::path>> glanceInstalledUrls;
 
-inline const std::array<std::string, 2> ScrivoBundleIndentifiers = {"com.norvane.Scrivo.Pro",
-                                                                    "com.norvane.Glance"};
+inline const std::array<std::string, 2> ScrivoBundleIndentifiers = {"com.norvane.Scrivo.Pro", "com.norvane.Glance"};
 
 inline const std::array<std::string, 14> allowedExtensions = {
-    ".pml", ".dmp", ".zip", ".log", ".csv", ".plist", ".xml",
-    ".reg", ".qlmlogcontrolconfig", ".txt", ".bat", ".lic", ".tmp", ".json"};
+    ".pml", ".dmp", ".zip", ".log", ".csv", ".plist", ".xml", ".reg", ".qlmlogcontrolconfig",
+    ".txt", ".bat", ".lic", ".tmp", ".json"};
 
 extern std::atomic<bool> ShareButtonPressed;
 extern std::atomic<bool> isOutputDirectoryCreated;

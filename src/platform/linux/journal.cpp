@@ -1,8 +1,8 @@
 #include <sys/stat.h>
-#include <systemd/sd-journal.h>
 
 #include <atomic>
 #include <chrono>
+#include <systemd/sd-journal.h>
 
 #include "platform/SerialQueue.h"
 #include "platform/UnifiedLog.h"

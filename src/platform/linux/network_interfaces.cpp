@@ -49,7 +49,8 @@ std::optional<std::vector<std::string>> hardwareAddresses(const Folders& folders
             continue;  // vanished or not an interface
         }
         std::string address = firstLine(dir / "address");
-        std::transform(address.begin(), address.end(), address.begin(), [](unsigned char c) { return std::tolower(c); });
+        std::transform(address.begin(), address.end(), address.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
         interfaces.push_back({index, address});
     }
     std::sort(interfaces.begin(), interfaces.end(), [](const auto& a, const auto& b) { return a.index < b.index; });

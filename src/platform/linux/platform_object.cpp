@@ -64,8 +64,8 @@ Platform Platform::fromSystem(const fs::path& libexec)
     f.systemLog = "/var/log";
     f.libexec = libexec;
     f.networkInterfaces = "/sys/class/net";
-    for (const auto& data : xdgFolders("XDG_DATA_HOME", f.home / ".local/share", "XDG_DATA_DIRS",
-                                       "/usr/local/share:/usr/share"))
+    for (const auto& data :
+         xdgFolders("XDG_DATA_HOME", f.home / ".local/share", "XDG_DATA_DIRS", "/usr/local/share:/usr/share"))
         f.desktopEntryFolders.push_back(data / "applications");
     if (geteuid() != 0) f.elevationCommand = {"pkexec"};
     platform.ui = std::make_shared<HeadlessUserInterface>();

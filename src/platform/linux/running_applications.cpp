@@ -81,8 +81,7 @@ std::vector<RunningApplication> runningApplications(const Folders& folders)
         if (executable.size() > kDeleted.size() && executable.ends_with(kDeleted))
             executable.resize(executable.size() - kDeleted.size());
         const auto bundle = bundleOf(executable);
-        if (!bundle || (scope && !isBelow(*bundle, *scope)))
-            continue;
+        if (!bundle || (scope && !isBelow(*bundle, *scope))) continue;
         applications.push_back({pid, bundleInfoString(*bundle, "CFBundleIdentifier"), *bundle});
     }
     return applications;

@@ -119,10 +119,9 @@ std::optional<ScriptError> doShellScript(const Platform& platform, const std::st
     // The elevation command (pkexec) clears the environment, so PATH travels as an argument of
     // env rather than in the environment.
     std::vector<std::string> arguments;
-    if (withAdministratorPrivileges)
-        arguments = platform.folders.elevationCommand;
-    arguments.insert(arguments.end(), {"/usr/bin/env", "PATH=" + capturePath(platform.folders), "/bin/sh", "-c",
-                                       command});
+    if (withAdministratorPrivileges) arguments = platform.folders.elevationCommand;
+    arguments.insert(arguments.end(),
+                     {"/usr/bin/env", "PATH=" + capturePath(platform.folders), "/bin/sh", "-c", command});
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);

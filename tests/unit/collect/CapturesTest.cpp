@@ -122,7 +122,8 @@ TEST(Captures, AllThreeTasksRunInOrderWithTheExactCommandLines)
     // Only the data dump is elevated; PATH lists Tarvix's tools first.
     const std::string elevated = run.record("elevate");
     EXPECT_EQ(elevated.rfind("/usr/bin/env\nPATH=" + run.libexec().string() + ":", 0), 0u) << elevated;
-    EXPECT_NE(elevated.find("\n/bin/sh\n-c\nspindump " + pid + " -file '" + out + "/spinReport.txt' \n"), std::string::npos)
+    EXPECT_NE(elevated.find("\n/bin/sh\n-c\nspindump " + pid + " -file '" + out + "/spinReport.txt' \n"),
+              std::string::npos)
         << elevated;
     EXPECT_EQ(std::count(elevated.begin(), elevated.end(), '\n'), 5);
 

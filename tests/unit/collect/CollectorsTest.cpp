@@ -1,9 +1,10 @@
+#include "core/collect/Collectors.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 
-#include "core/collect/Collectors.h"
 #include "core/collect/PListOperations.h"
 #include "core/collect/ProcessExecution.h"
 #include "core/target/InstallationDiscovery.h"
@@ -44,25 +45,40 @@ TEST(Collectors, AFullStopCollectsTheExpectedTree)
     ProcessExecution::runTasksConcurrently(false, false, true, [&] { ++completions; });
     ASSERT_TRUE(test::waitFor([&] { return completions == 1; }));
 
-    std::vector<std::string> expected = {
-        "Scrivo/", "Scrivo/IPMLogs/", "Scrivo/IPMLogs/Bastion-ProMessages.lic/",
-        "Scrivo/IPMLogs/Bastion-ProMessages.lic/messages.json", "Scrivo/InstallLogs/",
-        "Scrivo/InstallLogs/Scrivo Update Helper QX.log", "Scrivo/InstallLogs/Scrivo Updater QX.log",
-        "Scrivo/InstallLogs/scrivoUpdaterTools.log", "Scrivo/LicensingLogs/", "Scrivo/LicensingLogs/QLM/",
-        "Scrivo/LicensingLogs/QLM/logging.qlmlogcontrolconfig", "Scrivo/LicensingLogs/QLM/qlm.log",
-        "Scrivo/LicensingLogs/scrivoQLMLicenseLog.txt", "Scrivo/LicensingLogs/scrivoQLMLog.txt",
-        "Scrivo/LicensingLogs/scrivocef_low/", "Scrivo/LicensingLogs/scrivocef_low/cef.log", "Scrivo/PropertyList/",
-        "Scrivo/PropertyList/com.norvane.Scrivo.Pro.plist", "Scrivo/PropertyList/com.norvane.crashreporter.plist",
-        "Scrivo/ScrivoLog/", "Scrivo/ScrivoLog/Crashes/", "Scrivo/ScrivoLog/Crashes/crash_1.dmp",
-        "Scrivo/ScrivoLog/Scrivo.log", "Scrivo/ScrivoLog/Scrivo_previous.log", "Scrivo/ScrivoLog/latest.log -> Scrivo.log"};
+    std::vector<std::string> expected = {"Scrivo/",
+                                         "Scrivo/IPMLogs/",
+                                         "Scrivo/IPMLogs/Bastion-ProMessages.lic/",
+                                         "Scrivo/IPMLogs/Bastion-ProMessages.lic/messages.json",
+                                         "Scrivo/InstallLogs/",
+                                         "Scrivo/InstallLogs/Scrivo Update Helper QX.log",
+                                         "Scrivo/InstallLogs/Scrivo Updater QX.log",
+                                         "Scrivo/InstallLogs/scrivoUpdaterTools.log",
+                                         "Scrivo/LicensingLogs/",
+                                         "Scrivo/LicensingLogs/QLM/",
+                                         "Scrivo/LicensingLogs/QLM/logging.qlmlogcontrolconfig",
+                                         "Scrivo/LicensingLogs/QLM/qlm.log",
+                                         "Scrivo/LicensingLogs/scrivoQLMLicenseLog.txt",
+                                         "Scrivo/LicensingLogs/scrivoQLMLog.txt",
+                                         "Scrivo/LicensingLogs/scrivocef_low/",
+                                         "Scrivo/LicensingLogs/scrivocef_low/cef.log",
+                                         "Scrivo/PropertyList/",
+                                         "Scrivo/PropertyList/com.norvane.Scrivo.Pro.plist",
+                                         "Scrivo/PropertyList/com.norvane.crashreporter.plist",
+                                         "Scrivo/ScrivoLog/",
+                                         "Scrivo/ScrivoLog/Crashes/",
+                                         "Scrivo/ScrivoLog/Crashes/crash_1.dmp",
+                                         "Scrivo/ScrivoLog/Scrivo.log",
+                                         "Scrivo/ScrivoLog/Scrivo_previous.log",
+                                         "Scrivo/ScrivoLog/latest.log -> Scrivo.log"};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(test::treeListing(session), expected);
     EXPECT_EQ(test::readFile(session / "Scrivo/InstallLogs/scrivoUpdaterTools.log"), "tools: installed\n");
 
     // The preference file is collected while the switch is on, and reverted after.
     const fs::path preferences = sandbox.library() / "Preferences/com.norvane.Scrivo.Pro.plist";
-    EXPECT_EQ(test::pythonPlist(session / "Scrivo/PropertyList/com.norvane.Scrivo.Pro.plist", "d['QX']['ScrivoLogging']"),
-              "{'EnableScrivoLogging': [10, 7]}");
+    EXPECT_EQ(
+        test::pythonPlist(session / "Scrivo/PropertyList/com.norvane.Scrivo.Pro.plist", "d['QX']['ScrivoLogging']"),
+        "{'EnableScrivoLogging': [10, 7]}");
     EXPECT_EQ(test::pythonPlist(preferences, "'ScrivoLogging' in d['QX']"), "False");
     EXPECT_TRUE(errorsAndWarnings(sandbox, 0).empty());
     PListOperations::resetForTesting();
@@ -101,8 +117,16 @@ TEST(Collectors, AbsentWorkspaceValuesAreSkippedWithWarnings)
     const std::string invalid = "WARNING: Invalid source or destination URL";
     std::vector<std::string> expected = {
         "WARNING: GetPropertyList: preferences or output folder not set, preference files not copied.",
-        "WARNING: GetLicensingLogs: no output folder, nothing will be copied.", invalid, invalid, invalid, invalid,
-        "WARNING: GetInstallLogs: no output folder, nothing will be copied.", invalid, invalid, invalid, invalid,
+        "WARNING: GetLicensingLogs: no output folder, nothing will be copied.",
+        invalid,
+        invalid,
+        invalid,
+        invalid,
+        "WARNING: GetInstallLogs: no output folder, nothing will be copied.",
+        invalid,
+        invalid,
+        invalid,
+        invalid,
         "WARNING: GetScrivoLogs: no edition chosen, the target's log folder was not copied.",
         "WARNING: RevertScrivoLogPList: logging was never switched on, nothing to revert."};
     EXPECT_EQ(sandbox.logMessages(), expected);

@@ -1,8 +1,8 @@
-#include <gtest/gtest.h>
+#include "core/collect/CopyPrimitives.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "core/collect/CopyPrimitives.h"
 #include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 

@@ -50,9 +50,10 @@ struct Session {
 
 TEST(LoggingSwitch, EnableAndRevertKeepTheUsersEntryEveryOtherValueAndTheFormat)
 {
-    for (const auto& [format, usersEntry] :
-         std::vector<std::pair<PlistFormat, bool>>{{PlistFormat::Binary, false}, {PlistFormat::Xml, false}, {PlistFormat::Binary, true}}) {
-        SCOPED_TRACE(std::string(format == PlistFormat::Binary ? "binary" : "xml") + (usersEntry ? ", user's entry" : ""));
+    for (const auto& [format, usersEntry] : std::vector<std::pair<PlistFormat, bool>>{
+             {PlistFormat::Binary, false}, {PlistFormat::Xml, false}, {PlistFormat::Binary, true}}) {
+        SCOPED_TRACE(std::string(format == PlistFormat::Binary ? "binary" : "xml") +
+                     (usersEntry ? ", user's entry" : ""));
         Session session(format, usersEntry);
         const auto mode = fs::perms(0604);
         fs::permissions(session.preferences, mode);

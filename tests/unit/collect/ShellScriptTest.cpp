@@ -1,6 +1,7 @@
+#include "platform/ShellScript.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/ShellScript.h"
 #include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
@@ -29,7 +30,8 @@ TEST(ShellScript, FailuresCarryTheExitStatusAndStandardError)
     test::Sandbox sandbox;
     const auto& platform = sandbox.platform();
 
-    auto error = platform::doShellScript(platform, "echo partial; echo 'first line' >&2; echo 'sec\"ond' >&2; exit 3", false);
+    auto error =
+        platform::doShellScript(platform, "echo partial; echo 'first line' >&2; echo 'sec\"ond' >&2; exit 3", false);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->NSAppleScriptErrorNumber, 3);
     EXPECT_EQ(error->NSAppleScriptErrorMessage, "first line\nsec\"ond");

@@ -155,7 +155,8 @@ TEST(Logger, ConcurrentWritersNeverTearOrLoseALine)
 
     std::set<std::pair<int, int>> seen;
     std::istringstream in(sandbox.logText());
-    const std::regex line(R"(^(INFO|ERROR|WARNING): \d{4}-\d\d-\d\d \d\d:\d\d:\d\d \+0000: writer (\d+) entry (\d+) (padding-){5}padding$)");
+    const std::regex line(
+        R"(^(INFO|ERROR|WARNING): \d{4}-\d\d-\d\d \d\d:\d\d:\d\d \+0000: writer (\d+) entry (\d+) (padding-){5}padding$)");
     int count = 0;
     for (std::string text; std::getline(in, text); ++count) {
         std::smatch m;

@@ -14,7 +14,8 @@ public:
     explicit Undeletable(std::filesystem::path folder) : m_folder(std::move(folder))
     {
         if (::geteuid() != 0) {
-            std::filesystem::permissions(m_folder, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+            std::filesystem::permissions(m_folder, std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::remove);
             m_ok = true;
         } else if ((m_fd = ::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) >= 0) {
             m_ok = setImmutable(true);
@@ -27,7 +28,8 @@ public:
             setImmutable(false);
             ::close(m_fd);
         } else if (m_ok) {
-            std::filesystem::permissions(m_folder, std::filesystem::perms::owner_write, std::filesystem::perm_options::add, ignored);
+            std::filesystem::permissions(m_folder, std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add, ignored);
         }
     }
     Undeletable(const Undeletable&) = delete;

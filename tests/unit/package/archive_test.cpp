@@ -53,7 +53,8 @@ TEST(CompressOutputDirectory, LeavesTheArchiveAloneInTheSessionFolder)
     const fs::path session = collectedSession(sandbox.library() / "with space");
     writeFile(session / "Scrivo/ScrivoLog/app.log", "log text");
     writeFile(session / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "<plist/>");
-    for (const char* junk : {"Scrivo/.DS_Store", "Scrivo/ScrivoLog/.DS_Store", "Scrivo/core.bin"}) writeFile(session / junk);
+    for (const char* junk : {"Scrivo/.DS_Store", "Scrivo/ScrivoLog/.DS_Store", "Scrivo/core.bin"})
+        writeFile(session / junk);
     fs::create_directories(session / "Scrivo/empty");
     UF::CreateUserDetailContent("a@b.io", "it broke");
     FilesPathDirectory::removeFilesFromDirectoryRecursively(session.string(), UF::allowedExtensions);
@@ -67,11 +68,12 @@ TEST(CompressOutputDirectory, LeavesTheArchiveAloneInTheSessionFolder)
     EXPECT_EQ(UF::tempOutputURL.get(), session);
     EXPECT_EQ(UF::compressedLogURL.get(), archive);
     EXPECT_EQ(entries(archive),
-              (std::vector<std::string>{"Scrivo/", "Scrivo/Preferences/", "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
-                                        "Scrivo/ScrivoLog/", "Scrivo/ScrivoLog/app.log", "Scrivo/empty/",
-                                        "UserEmailFeedback.json"}));
-    EXPECT_EQ(tarvix::test::runCommand("unzip -p " + tarvix::test::shellWord(archive.string()) + " Scrivo/ScrivoLog/app.log"),
-              "log text");
+              (std::vector<std::string>{"Scrivo/", "Scrivo/Preferences/",
+                                        "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "Scrivo/ScrivoLog/",
+                                        "Scrivo/ScrivoLog/app.log", "Scrivo/empty/", "UserEmailFeedback.json"}));
+    EXPECT_EQ(
+        tarvix::test::runCommand("unzip -p " + tarvix::test::shellWord(archive.string()) + " Scrivo/ScrivoLog/app.log"),
+        "log text");
 
     const auto lines = sandbox.logMessages();
     ASSERT_GE(lines.size(), linesBefore + 5);
@@ -89,7 +91,8 @@ TEST(CompressOutputDirectory, FailuresLeaveTheWorkspaceAsItWas)
     // The session folder (parent of the output folder) is missing: zip never runs.
     UF::tempOutputURL.set(sandbox.root() / "gone" / "Scrivo");
     EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory());
-    EXPECT_EQ(sandbox.logMessages().back(), "ERROR: Output folder path doesn't exist: " + (sandbox.root() / "gone").string());
+    EXPECT_EQ(sandbox.logMessages().back(),
+              "ERROR: Output folder path doesn't exist: " + (sandbox.root() / "gone").string());
 
     // zip fails (nothing to add): no rearrangement.
     fs::remove(session / "UserEmailFeedback.json");
@@ -121,8 +124,7 @@ TEST(CompressOutputDirectoryInPrivateMounts, DISABLED_FullDiskAtTheCopy)
         ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
     } unmount{session};
     fs::create_directories(session / "Scrivo");
-    for (int i = 0; i < 600; ++i)
-        writeFile(session / "Scrivo" / ("empty-log-file-" + std::to_string(i) + ".log"), "");
+    for (int i = 0; i < 600; ++i) writeFile(session / "Scrivo" / ("empty-log-file-" + std::to_string(i) + ".log"), "");
     UF::CreateUserDetailContent("", "disk full");
 
     EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory());
@@ -139,8 +141,7 @@ TEST(CompressOutputDirectory, CopyFailureKeepsTheScratchArchive)
 {
     const auto run = tarvix::test::runSelfInNamespace(
         {"-m", "--propagation", "private"}, "CompressOutputDirectoryInPrivateMounts.DISABLED_FullDiskAtTheCopy");
-    if (!run.available)
-        GTEST_SKIP() << "unshare cannot make a private mount namespace here";
+    if (!run.available) GTEST_SKIP() << "unshare cannot make a private mount namespace here";
     EXPECT_TRUE(run.passed()) << run.output;
 }
 

@@ -27,8 +27,12 @@ TEST(RemoveFilesFromDirectoryRecursively, KeepsAllowedExtensionsInAnyCaseAndRemo
     const fs::path session = sandbox.root() / "session";
     const std::vector<std::string> kept = {"Scrivo/app.LOG", "Scrivo/prefs.Plist", "Scrivo/nested/deeper/trace.txt",
                                            "UserEmailFeedback.json", "Scrivo/archive.tar.zip"};
-    const std::vector<std::string> removed = {"Scrivo/core", "Scrivo/data.bin", "Scrivo/.DS_Store",
-                                              "Scrivo/nested/deeper/x.log.bak", "Scrivo/only-junk/a.bin", "Scrivo/only-junk/b"};
+    const std::vector<std::string> removed = {"Scrivo/core",
+                                              "Scrivo/data.bin",
+                                              "Scrivo/.DS_Store",
+                                              "Scrivo/nested/deeper/x.log.bak",
+                                              "Scrivo/only-junk/a.bin",
+                                              "Scrivo/only-junk/b"};
     for (const auto& names : {kept, removed})
         for (const auto& name : names) writeFile(session / name);
 
@@ -41,8 +45,8 @@ TEST(RemoveFilesFromDirectoryRecursively, KeepsAllowedExtensionsInAnyCaseAndRemo
 
     const auto lines = sandbox.logMessages();
     for (const std::string& line : {"INFO: whitelisted file: " + (session / "Scrivo/app.LOG").string(),
-                                   "INFO: Removed file: " + (session / "Scrivo/.DS_Store").string(),
-                                   "INFO: Removed file: " + (session / "Scrivo/only-junk/b").string()})
+                                    "INFO: Removed file: " + (session / "Scrivo/.DS_Store").string(),
+                                    "INFO: Removed file: " + (session / "Scrivo/only-junk/b").string()})
         EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
     EXPECT_EQ(lines.size(), kept.size() + removed.size());
 }
@@ -55,9 +59,9 @@ TEST(RemoveFilesFromDirectoryRecursively, NeverFollowsOrDeletesThroughSymbolicLi
     writeFile(outside / "secret.bin");
     writeFile(outside / "keep.log");
     writeFile(session / "Scrivo/real.log");
-    fs::create_directory_symlink(outside, session / "Scrivo/linked");        // judged as a file named "linked"
-    fs::create_directory_symlink(outside, session / "Scrivo/linked.log");    // an allowed name: stays a link
-    fs::create_symlink(outside / "secret.bin", session / "Scrivo/file.bin"); // link to a file outside
+    fs::create_directory_symlink(outside, session / "Scrivo/linked");         // judged as a file named "linked"
+    fs::create_directory_symlink(outside, session / "Scrivo/linked.log");     // an allowed name: stays a link
+    fs::create_symlink(outside / "secret.bin", session / "Scrivo/file.bin");  // link to a file outside
     fs::create_symlink(sandbox.root() / "nowhere", session / "Scrivo/dangling");
 
     prune(session);
@@ -89,7 +93,8 @@ TEST(RemoveFilesFromDirectoryRecursively, AFailedRemovalStopsOnlyItsOwnFolder)
     EXPECT_FALSE(fs::exists(session / "other/junk.bin"));
     const auto lines = sandbox.logMessages();
     const std::string prefix = "ERROR: Error accessing directory: " + (session / "stuck").string() + " - ";
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }), 1)
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }),
+              1)
         << testing::PrintToString(lines);
 
     // An empty path cannot be listed: one line with an empty folder path.
@@ -115,7 +120,8 @@ TEST(DeleteContentsOfDirectory, RemovesHiddenEntriesAndKeepsTheFolderButNotWhatL
     EXPECT_TRUE(fs::exists(sandbox.root() / "outside" / "precious.txt"));
     auto lines = sandbox.logMessages();
     std::sort(lines.begin(), lines.end());
-    EXPECT_EQ(lines, (std::vector<std::string>{"INFO: Deleted: .hidden", "INFO: Deleted: link", "INFO: Deleted: tree"}));
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"INFO: Deleted: .hidden", "INFO: Deleted: link", "INFO: Deleted: tree"}));
 
     FilesPathDirectory::deleteContentsOfDirectory(sandbox.root() / "missing");
     EXPECT_EQ(sandbox.logMessages().back().rfind("ERROR: Error while deleting contents of directory: ", 0), 0u);

@@ -1,8 +1,9 @@
+#include "core/target/InstallationDiscovery.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "core/target/InstallationDiscovery.h"
 #include "core/workspace/UtilityFunctions.h"
 #include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
@@ -61,7 +62,8 @@ TEST(InstallationDiscovery, FindsExactIdentifiersInFolderOrderAndAppendsOnEveryC
     EXPECT_TRUE(UF::glanceInstalledUrls.get().empty());
 
     std::vector<std::string> expectedLines;
-    for (const auto& url : twice) expectedLines.push_back("INFO: App url for bundle: com.norvane.Scrivo.Pro is: " + url.string());
+    for (const auto& url : twice)
+        expectedLines.push_back("INFO: App url for bundle: com.norvane.Scrivo.Pro is: " + url.string());
     EXPECT_EQ(linesStartingWith(sandbox, "INFO: App url"), expectedLines);
 
     UF::getGlanceInstalledPath();
@@ -72,9 +74,9 @@ TEST(FlavourFromAppVersion, FirstCharacterOfTheLastComponentDecides)
 {
     test::Sandbox sandbox;
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"4.1.20", "QX"}, {"3.9.2", "QX"}, {"4.1.15", "Beta"}, {"4.2.07", "Trunk"}, {"1.0", "Trunk"},
-        {"", "Trunk"},    {"4.6", "Trunk"}, {"5", "Trunk"},     {"4.1.3", "Trunk"}, {"4.1.", "Trunk"},
-        {"2", "QX"},      {"4.1.1b", "Beta"}};
+        {"4.1.20", "QX"},   {"3.9.2", "QX"},   {"4.1.15", "Beta"}, {"4.2.07", "Trunk"},
+        {"1.0", "Trunk"},   {"", "Trunk"},     {"4.6", "Trunk"},   {"5", "Trunk"},
+        {"4.1.3", "Trunk"}, {"4.1.", "Trunk"}, {"2", "QX"},        {"4.1.1b", "Beta"}};
     std::vector<std::string> expectedLines;
     for (const auto& [version, expected] : cases) {
         // Start from a flavour the case must overwrite.
@@ -114,8 +116,10 @@ TEST(SetScrivoOrGlance, ChoosesTheEditionAndDescendsIntoItsFolder)
     EXPECT_EQ(sandbox.logMessages().back(), "INFO: Directory created: " + (session / "Scrivo").string());
 
     // Anything but the full edition first, the empty list included, is the free edition.
-    for (const std::vector<std::string>& running :
-         {std::vector<std::string>{}, {"com.norvane.Glance"}, {"com.norvane.scrivo.pro"}, {"com.norvane.Glance", "com.norvane.Scrivo.Pro"}}) {
+    for (const std::vector<std::string>& running : {std::vector<std::string>{},
+                                                    {"com.norvane.Glance"},
+                                                    {"com.norvane.scrivo.pro"},
+                                                    {"com.norvane.Glance", "com.norvane.Scrivo.Pro"}}) {
         UF::tempOutputURL.set(session);
         UF::ScrivoRunningInstance.set(running);
         UF::SetScrivoOrGlance();
@@ -131,7 +135,8 @@ TEST(SetScrivoOrGlance, ChoosesTheEditionAndDescendsIntoItsFolder)
     UF::SetScrivoOrGlance();
     EXPECT_EQ(UF::tempOutputURL.get(), session / "Glance");
     const std::string last = sandbox.logMessages().back();
-    EXPECT_EQ(last.rfind("ERROR: Failed to create directory: " + (session / "Glance").string() + " Error: ", 0), 0u) << last;
+    EXPECT_EQ(last.rfind("ERROR: Failed to create directory: " + (session / "Glance").string() + " Error: ", 0), 0u)
+        << last;
 
     UF::tempOutputURL.set(std::nullopt);
     UF::SetScrivoOrGlance();

@@ -1,7 +1,8 @@
+#include "core/target/RunningInstances.h"
+
 #include <gtest/gtest.h>
 
 #include "core/target/InstallationDiscovery.h"
-#include "core/target/RunningInstances.h"
 #include "core/workspace/UtilityFunctions.h"
 #include "platform/Applications.h"
 #include "support/SampleTargetSupport.h"
@@ -37,8 +38,9 @@ TEST(RunningInstances, NoneRunningWhetherInstalledOrNot)
         EXPECT_EQ(UF::ProcessId.get(), "");
         EXPECT_EQ(UF::flavour.get(), "Trunk");
         EXPECT_EQ(sandbox.logMessages(),
-                  (std::vector<std::string>{"WARNING: Scrivo running instance not found. BundleIdentifier: com.norvane.Scrivo.Pro",
-                                            kGlanceNotFound}));
+                  (std::vector<std::string>{
+                      "WARNING: Scrivo running instance not found. BundleIdentifier: com.norvane.Scrivo.Pro",
+                      kGlanceNotFound}));
         EXPECT_TRUE(sandbox.ui().alerts().empty());
     }
 }
@@ -78,13 +80,14 @@ TEST(RunningInstances, FullEditionRunningRecordsItsProcessAndFlavour)
 TEST(RunningInstances, BothEditionsRunningAskForOneWithAnAlert)
 {
     test::Sandbox sandbox;
-    const auto layout = sample::install(sandbox.root(), {.scrivo = true, .glance = true, .scrivoVersion = "4.1.15",
-                                                         .glanceVersion = "4.1.20"});
+    const auto layout = sample::install(
+        sandbox.root(), {.scrivo = true, .glance = true, .scrivoVersion = "4.1.15", .glanceVersion = "4.1.20"});
     sample::RunningInstance scrivo(layout.scrivoBundle);
     sample::RunningInstance glance(layout.glanceBundle);
 
     EXPECT_TRUE(findRunningEditions());
-    EXPECT_EQ(UF::ScrivoRunningInstance.get(), (std::vector<std::string>{"com.norvane.Scrivo.Pro", "com.norvane.Glance"}));
+    EXPECT_EQ(UF::ScrivoRunningInstance.get(),
+              (std::vector<std::string>{"com.norvane.Scrivo.Pro", "com.norvane.Glance"}));
     // The free edition is matched last, so its values stay.
     EXPECT_EQ(UF::ProcessId.get(), std::to_string(glance.pid()));
     EXPECT_EQ(UF::flavour.get(), "QX");
@@ -102,7 +105,8 @@ TEST(RunningInstances, TwoCopiesOfOneEditionCountOnceAndTheFirstListedWins)
 {
     test::Sandbox sandbox;
     sample::RunningInstance first(sample::install(sandbox.root()).scrivoBundle);
-    sample::RunningInstance other(sample::writeBundle(sandbox.home() / "Applications", sample::Edition::Scrivo, "4.1.15"));
+    sample::RunningInstance other(
+        sample::writeBundle(sandbox.home() / "Applications", sample::Edition::Scrivo, "4.1.15"));
 
     EXPECT_FALSE(findRunningEditions());
     EXPECT_EQ(UF::ScrivoRunningInstance.get().size(), 1u);
@@ -119,8 +123,9 @@ TEST(RunningApplications, ScanSeesBundleProgramsEvenAfterTheirFileIsDeletedButOn
     fs::remove(layout.scrivoBundle / "Contents" / "MacOS" / "Scrivo");
 
     const auto applications = platform::runningApplications(platform::current().folders);
-    const auto found = std::find_if(applications.begin(), applications.end(),
-                                    [&](const auto& application) { return application.processIdentifier == scrivo.pid(); });
+    const auto found = std::find_if(applications.begin(), applications.end(), [&](const auto& application) {
+        return application.processIdentifier == scrivo.pid();
+    });
     ASSERT_NE(found, applications.end());
     EXPECT_EQ(found->bundleIdentifier, "com.norvane.Scrivo.Pro");
     EXPECT_EQ(found->bundleURL, layout.scrivoBundle);

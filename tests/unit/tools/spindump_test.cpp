@@ -94,8 +94,8 @@ int countOf(const ThreadSection& section, const std::string& label)
 pid_t workerThreadOf(pid_t pid)
 {
     std::error_code error;
-    for (fs::directory_iterator it(fs::path("/proc") / std::to_string(pid) / "task", error), end;
-         !error && it != end; it.increment(error))
+    for (fs::directory_iterator it(fs::path("/proc") / std::to_string(pid) / "task", error), end; !error && it != end;
+         it.increment(error))
         if (readFile(it->path() / "comm") == "scrivo-worker\n") return std::stoi(it->path().filename());
     return 0;
 }
@@ -123,13 +123,13 @@ TEST(Spindump, ReportsEveryThreadOfTheTargetWithItsIdleFunctions)
     EXPECT_EQ(tarvix::test::treeListing(work), (std::vector<std::string>{"cwd/", "out/", "out/spinReport.txt"}));
 
     const std::string text = readFile(work / "out/spinReport.txt");
-    for (const auto& [name, value] : std::map<std::string, std::string>{
-             {"Process", "Scrivo [" + std::to_string(pid) + "]"},
-             {"Executable", layout.scrivoBundle / "Contents/MacOS/Scrivo"},
-             {"Identifier", "com.norvane.Scrivo.Pro"},
-             {"Version", "4.1.20"},
-             {"Sample interval", "10 ms"},
-             {"Sample duration", "3 s"}})
+    for (const auto& [name, value] :
+         std::map<std::string, std::string>{{"Process", "Scrivo [" + std::to_string(pid) + "]"},
+                                            {"Executable", layout.scrivoBundle / "Contents/MacOS/Scrivo"},
+                                            {"Identifier", "com.norvane.Scrivo.Pro"},
+                                            {"Version", "4.1.20"},
+                                            {"Sample interval", "10 ms"},
+                                            {"Sample duration", "3 s"}})
         EXPECT_EQ(headerValue(text, name), value) << name;
     EXPECT_EQ(text.find("exited during sampling"), std::string::npos);
     const int samples = std::stoi(headerValue(text, "Samples taken"));
@@ -141,7 +141,7 @@ TEST(Spindump, ReportsEveryThreadOfTheTargetWithItsIdleFunctions)
 
     // Both threads never leave their loops, so every sample passes through them.
     for (const auto& [tid, name, loop] : {std::tuple{pid, "\"Scrivo\" (main thread)", "ScrivoSampleIdleLoop"},
-                                         std::tuple{worker, "\"scrivo-worker\"", "ScrivoSampleWorkerLoop"}}) {
+                                          std::tuple{worker, "\"scrivo-worker\"", "ScrivoSampleWorkerLoop"}}) {
         ASSERT_EQ(sections.count(tid), 1u) << text;
         const ThreadSection& section = sections.at(tid);
         EXPECT_NE(section.heading.find(name), std::string::npos) << text;
@@ -160,13 +160,12 @@ TEST(Spindump, ReportsWhatItSampledWhenTheProcessExits)
     const fs::path report = root.path() / "spinReport.txt";
 
     // Run through pkexec, the report goes to the user who asked for it.
-    auto running =
-        std::async(std::launch::async, [&] { return runTool("PKEXEC_UID=65534 " + spindump(pid, report)); });
+    auto running = std::async(std::launch::async, [&] { return runTool("PKEXEC_UID=65534 " + spindump(pid, report)); });
     std::this_thread::sleep_for(1s);
     instance.stop();
     const auto result = running.get();
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    struct stat owner{};
+    struct stat owner {};
     ASSERT_EQ(stat(report.c_str(), &owner), 0);
     EXPECT_EQ(owner.st_uid, geteuid() == 0 ? 65534u : geteuid());
 
@@ -195,9 +194,14 @@ TEST(Spindump, RefusesBadRequestsWithoutWritingAReport)
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.err, "spindump: no such process: " + std::to_string(gone) + "\n");
 
-    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-             {}, {"12x", "-file", report}, {"-4", "-file", report}, {"0", "-file", report}, {"1", "-out", report},
-             {"1", "-file"}, {"1", "-file", report, "extra"}}) {
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{},
+                                               {"12x", "-file", report},
+                                               {"-4", "-file", report},
+                                               {"0", "-file", report},
+                                               {"1", "-out", report},
+                                               {"1", "-file"},
+                                               {"1", "-file", report, "extra"}}) {
         result = runTool(kSpindump + " " + commandLine(arguments));
         EXPECT_EQ(result.exitStatus, 2) << commandLine(arguments);
         EXPECT_NE(result.err.find("usage: spindump PID -file PATH"), std::string::npos) << result.err;

@@ -100,13 +100,11 @@ TEST(SystemProfiler, ListsBundlesAndDesktopEntriesInItsLayout)
     const fs::path userEntries = home / ".local/share/applications";
     const fs::path systemEntries = root.path() / "usr/share/applications";
     writeText(userEntries / "org.example.Notes.desktop",
-                    "# user copy\n[Desktop Entry]\nType=Application\nName=Notes\nName[de]=Notizen\n"
-                    "Exec=notes\\s--new %U\n\n[Desktop Action new]\nName=New Note\nExec=other\n");
+              "# user copy\n[Desktop Entry]\nType=Application\nName=Notes\nName[de]=Notizen\n"
+              "Exec=notes\\s--new %U\n\n[Desktop Action new]\nName=New Note\nExec=other\n");
     // The same id lower in the search order is shadowed; a hidden one hides its system copy.
-    writeText(systemEntries / "org.example.Notes.desktop",
-                    "[Desktop Entry]\nType=Application\nName=Old Notes\n");
-    writeText(userEntries / "org.example.Gone.desktop",
-                    "[Desktop Entry]\nType=Application\nName=Gone\nHidden=true\n");
+    writeText(systemEntries / "org.example.Notes.desktop", "[Desktop Entry]\nType=Application\nName=Old Notes\n");
+    writeText(userEntries / "org.example.Gone.desktop", "[Desktop Entry]\nType=Application\nName=Gone\nHidden=true\n");
     writeText(systemEntries / "org.example.Gone.desktop", "[Desktop Entry]\nType=Application\nName=Gone\n");
     writeText(systemEntries / "org.example.Site.desktop", "[Desktop Entry]\nType=Link\nName=Site\nURL=x\n");
     writeText(systemEntries / "tools/org.example.Calc.desktop", "[Desktop Entry]\nType=Application\nName=Calc\n");
@@ -122,11 +120,18 @@ TEST(SystemProfiler, ListsBundlesAndDesktopEntriesInItsLayout)
         EXPECT_EQ(applications.count(name), 1u) << name << "\n" << result.out;
         return applications.count(name) ? withoutTime(applications.find(name)->second) : Block{};
     };
-    EXPECT_EQ(only("Scrivo"), (Block{{"Version", "4.1.20"}, {"Location", scrivo}, {"Obtained from", "Unknown"},
-                                     {"Bundle Identifier", "com.norvane.Scrivo.Pro"}, {"Kind", "Application bundle"}}));
-    EXPECT_EQ(only("Glance"), (Block{{"Version", "3.9.2"}, {"Location", glance}, {"Obtained from", "Unknown"},
-                                     {"Bundle Identifier", "com.norvane.Glance"}, {"Kind", "Application bundle"}}));
-    EXPECT_EQ(only("Notes"), (Block{{"Kind", "Desktop entry"}, {"Obtained from", "Unknown"},
+    EXPECT_EQ(only("Scrivo"), (Block{{"Version", "4.1.20"},
+                                     {"Location", scrivo},
+                                     {"Obtained from", "Unknown"},
+                                     {"Bundle Identifier", "com.norvane.Scrivo.Pro"},
+                                     {"Kind", "Application bundle"}}));
+    EXPECT_EQ(only("Glance"), (Block{{"Version", "3.9.2"},
+                                     {"Location", glance},
+                                     {"Obtained from", "Unknown"},
+                                     {"Bundle Identifier", "com.norvane.Glance"},
+                                     {"Kind", "Application bundle"}}));
+    EXPECT_EQ(only("Notes"), (Block{{"Kind", "Desktop entry"},
+                                    {"Obtained from", "Unknown"},
                                     {"Location", userEntries / "org.example.Notes.desktop"},
                                     {"Command", "notes --new %U"}}));
     EXPECT_EQ(applications.count("Calc"), 1u) << "entries in sub-folders count";
@@ -151,12 +156,12 @@ TEST(SystemProfiler, ListsBundlesAndDesktopEntriesInItsLayout)
 TEST(SystemProfiler, RefusesAnyOtherRequest)
 {
     TempDir root;
-    for (const auto& arguments : std::vector<std::vector<std::string>>{
-             {},
-             {"SPApplicationsDataType"},
-             {"-detailLevel", "mini", "SPApplicationsDataType"},
-             {"-detailLevel", "full", "SPSoftwareDataType"},
-             {"-detailLevel", "full", "SPApplicationsDataType", "-xml"}}) {
+    for (const auto& arguments :
+         std::vector<std::vector<std::string>>{{},
+                                               {"SPApplicationsDataType"},
+                                               {"-detailLevel", "mini", "SPApplicationsDataType"},
+                                               {"-detailLevel", "full", "SPSoftwareDataType"},
+                                               {"-detailLevel", "full", "SPApplicationsDataType", "-xml"}}) {
         auto result = runProfiler(root.path(), arguments, "/nonexistent");
         EXPECT_EQ(result.exitStatus, 2);
         EXPECT_EQ(result.out, "");

@@ -70,7 +70,10 @@ inline std::filesystem::path writeArchive(const std::filesystem::path& file, con
     return file;
 }
 
-inline const UploadAPI::Error* failure(const UploadAPI::Result& result) { return std::get_if<UploadAPI::Error>(&result); }
+inline const UploadAPI::Error* failure(const UploadAPI::Result& result)
+{
+    return std::get_if<UploadAPI::Error>(&result);
+}
 
 /// A sandbox for tests that talk to the build's log server, skipped where the build cannot serve it.
 class WithLogServer : public testing::Test {

@@ -17,13 +17,13 @@ TEST(UploadTaskDelegate, WritesOnlyOneToNinetyNinePercent)
     UploadAPI::uploadProgress.set(cell);
     UploadAPI::UploadTaskDelegate delegate;
 
-    delegate.didSendBodyData(999, 999, 1000);    // 99.9
-    delegate.didSendBodyData(1, 10, 1000);       // 1.0
-    delegate.didSendBodyData(1, 9, 1000);        // 0.9: logs the current text
-    delegate.didSendBodyData(1, 1000, 1000);     // 100: logs it again
-    delegate.didSendBodyData(1, 2000, 1000);     // beyond 100
-    delegate.didSendBodyData(5, 5, 0);           // no total: nothing at all
-    delegate.didSendBodyData(5, 5, -1);          // unknown total: nothing at all
+    delegate.didSendBodyData(999, 999, 1000);  // 99.9
+    delegate.didSendBodyData(1, 10, 1000);     // 1.0
+    delegate.didSendBodyData(1, 9, 1000);      // 0.9: logs the current text
+    delegate.didSendBodyData(1, 1000, 1000);   // 100: logs it again
+    delegate.didSendBodyData(1, 2000, 1000);   // beyond 100
+    delegate.didSendBodyData(5, 5, 0);         // no total: nothing at all
+    delegate.didSendBodyData(5, 5, -1);        // unknown total: nothing at all
     EXPECT_EQ(cell->history(), (std::vector<std::string>{"Uploading 99%", "Uploading 1%"}));
     EXPECT_EQ(sandbox.logMessages(),
               (std::vector<std::string>{"INFO: Uploading 1%", "INFO: Uploading 1%", "INFO: Uploading 1%"}));

@@ -71,7 +71,8 @@ TEST_F(UploadAnswers, OnlyTwoHundredWithABodyIsSuccess)
         if (!error) continue;
         EXPECT_EQ(error->domain, "com.tarvix.upload");
         EXPECT_EQ(error->code, *c.uploadErrorCode);
-        EXPECT_EQ(error->localizedDescription, *c.uploadErrorCode ? "Internal Server Error." : "Unknown error occurred.");
+        EXPECT_EQ(error->localizedDescription,
+                  *c.uploadErrorCode ? "Internal Server Error." : "Unknown error occurred.");
         EXPECT_EQ(error->userInfoLocalizedDescription, error->localizedDescription);
     }
     EXPECT_EQ(server.received().size(), cases.size());
@@ -81,7 +82,8 @@ TEST_F(UploadTransport, CancelCompletesPromptlyEvenWhileTheServerStalls)
 {
     // Larger than the socket buffers, so the client is stuck sending when the server stops reading;
     // then a small one that the server takes whole and never answers.
-    const std::vector<std::pair<std::size_t, std::uint64_t>> cases = {{16 * 1024 * 1024, 64 * 1024}, {10'000, 1'000'000}};
+    const std::vector<std::pair<std::size_t, std::uint64_t>> cases = {{16 * 1024 * 1024, 64 * 1024},
+                                                                      {10'000, 1'000'000}};
     LogServer server;
     for (const auto& [size, stallAfter] : cases) {
         ASSERT_TRUE(server.restart({.mode = Mode::Stall, .afterBytes = stallAfter})) << server.output();
@@ -138,7 +140,8 @@ TEST(UploadOffline, DISABLED_InsideANetworkNamespaceWithoutInterfaces)
 
 TEST_F(UploadTransport, OfflineIsNotConnectedToTheInternet)
 {
-    const auto run = tarvix::test::runSelfInNamespace({"-n"}, "UploadOffline.DISABLED_InsideANetworkNamespaceWithoutInterfaces");
+    const auto run =
+        tarvix::test::runSelfInNamespace({"-n"}, "UploadOffline.DISABLED_InsideANetworkNamespaceWithoutInterfaces");
     if (!run.available) GTEST_SKIP() << "unshare cannot make a network namespace here";
     EXPECT_TRUE(run.passed()) << run.output;
 }

@@ -37,14 +37,15 @@ TEST_F(UploadRequest, SendsExactlyTheMultipartFramingOfTheFile)
         const auto& request = received.back();
         EXPECT_EQ(request.requestLine, "POST /cr-apip-7.0.0/mac/log HTTP/1.1");
         const std::string boundary = request.boundary;
-        EXPECT_TRUE(std::regex_match(boundary, std::regex("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}")))
+        EXPECT_TRUE(
+            std::regex_match(boundary, std::regex("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}")))
             << boundary;
         EXPECT_EQ(request.header("Content-Type"), "multipart/form-data; boundary=" + boundary);
         EXPECT_EQ(request.header("Content-Length"), std::to_string(request.body.size()));
         EXPECT_FALSE(request.header("Expect"));
-        const std::string expected = "\r\n--" + boundary + "\r\nContent-Disposition: form-data; name=\"file\"; filename=\"" +
-                                     name + "\"\r\nContent-Type: application/octet-stream\r\n\r\n" + bytes + "\r\n--" +
-                                     boundary + "--\r\n";
+        const std::string expected =
+            "\r\n--" + boundary + "\r\nContent-Disposition: form-data; name=\"file\"; filename=\"" + name +
+            "\"\r\nContent-Type: application/octet-stream\r\n\r\n" + bytes + "\r\n--" + boundary + "--\r\n";
         EXPECT_TRUE(request.body == expected) << "the body differs from the framing of the file";
         EXPECT_TRUE(request.wellFormed) << request.problem;
         boundaries.push_back(boundary);
@@ -69,7 +70,8 @@ TEST_F(UploadRequest, NothingIsSentWithoutAReadableArchive)
 
     // A missing file and a folder: failures through the completion, nothing on the wire.
     fs::create_directory(sandbox.root() / "folder.zip");
-    for (const auto& [name, code] : std::vector<std::pair<std::string, long>>{{"missing.zip", 260}, {"folder.zip", 256}}) {
+    for (const auto& [name, code] :
+         std::vector<std::pair<std::string, long>>{{"missing.zip", 260}, {"folder.zip", 256}}) {
         Completion completion;
         UploadAPI::upload(sandbox.root() / name, completion.handler());
         const auto result = completion.wait();
@@ -92,7 +94,8 @@ TEST(MultipartBody, ReadsInPiecesAndRewinds)
     UploadAPI::Error error;
     auto body = UploadAPI::MultipartBody::open(file, "B", error);
     ASSERT_TRUE(body);
-    const std::string expected = UploadAPI::MultipartBody::head("B", "a.zip") + bytes + UploadAPI::MultipartBody::tail("B");
+    const std::string expected =
+        UploadAPI::MultipartBody::head("B", "a.zip") + bytes + UploadAPI::MultipartBody::tail("B");
     ASSERT_EQ(body->size(), expected.size());
 
     auto readAll = [&body](std::size_t piece) {

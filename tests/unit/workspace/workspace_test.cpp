@@ -30,9 +30,9 @@ TEST(CreateOutputDirectories, FreshAccountCreatesRootSessionSystemAndTemp)
     EXPECT_FALSE(UF::compressedLogURL.get());
     for (const auto& folder : {session, root / "System", root / "temp"}) EXPECT_TRUE(fs::is_directory(folder));
 
-    const std::vector<std::string> expected = {
-        "INFO: Tarvix Directory: " + root.string(), "INFO: Directory created: " + session.string(),
-        "INFO: Directory created: System", "INFO: Directory created: temp"};
+    const std::vector<std::string> expected = {"INFO: Tarvix Directory: " + root.string(),
+                                               "INFO: Directory created: " + session.string(),
+                                               "INFO: Directory created: System", "INFO: Directory created: temp"};
     EXPECT_EQ(sandbox.logMessages(), expected);
 }
 
@@ -94,7 +94,8 @@ TEST(SharedValues, LaunchStateAndRunIdentifier)
     EXPECT_EQ(UF::allowedExtensions.back(), ".json");
 
     const std::string id = UF::UniqueId();
-    EXPECT_TRUE(std::regex_match(id, std::regex("[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}"))) << id;
+    EXPECT_TRUE(std::regex_match(id, std::regex("[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}")))
+        << id;
     EXPECT_EQ(UF::UniqueId(), id);
     EXPECT_EQ(&UF::UniqueId(), &UF::UniqueId());
 
