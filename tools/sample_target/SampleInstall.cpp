@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "sample_plist.h"
+#include "SamplePlist.h"
 
 namespace fs = std::filesystem;
 

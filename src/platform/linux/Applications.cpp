@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "platform/Applications.h"
-#include "platform/linux/plist_file.h"
+#include "platform/linux/PlistFile.h"
 
 namespace fs = std::filesystem;
 

@@ -1,7 +1,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "sample_plist.h"
+#include "SamplePlist.h"
 
 namespace tarvix::sample::detail {
 

@@ -33,7 +33,7 @@ void settle(GuiSession& session)
 
 }  // namespace
 
-#include "layout_test.moc"
+#include "LayoutTest.moc"
 
 TEST(Layout, EachPhaseShowsItsRegions)
 {
