@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+
+// How our functions report failure. A function that writes its own log line for a failure (the
+// system's named operations) answers [[nodiscard]] bool, or std::optional for a value, as those
+// operations are defined. Every other function that can fail answers Status or Result<T> and
+// leaves the log line to its caller, which knows the words the log uses there.
+namespace tarvix {
+
+/// Why an operation failed, in words a log line can carry.
+struct Failure {
+    std::string message;
+    /// The system error number behind it (errno), 0 when there is none.
+    int errorNumber = 0;
+};
+
+/// The system's text for `errorNumber`, after `context` and ": " when a context is given.
+inline Failure systemFailure(int errorNumber, std::string_view context = {})
+{
+    std::string text = std::strerror(errorNumber);
+    if (!context.empty()) text = std::string(context) + ": " + text;
+    return Failure{std::move(text), errorNumber};
+}
+
+/// Success, or the Failure that prevented it.
+class [[nodiscard]] Status {
+public:
+    Status() = default;
+    Status(Failure failure) : m_failure(std::move(failure)) {}
+
+    bool ok() const { return !m_failure; }
+    explicit operator bool() const { return ok(); }
+    /// Only when !ok().
+    const Failure& failure() const { return *m_failure; }
+    const std::string& message() const { return m_failure->message; }
+
+private:
+    std::optional<Failure> m_failure;
+};
+
+/// A value, or the Failure that prevented it.
+template <typename T>
+class [[nodiscard]] Result {
+public:
+    Result(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
+    Result(Failure failure) : m_state(std::in_place_index<1>, std::move(failure)) {}
+
+    bool ok() const { return m_state.index() == 0; }
+    explicit operator bool() const { return ok(); }
+
+    /// Only when ok().
+    T& value() & { return std::get<0>(m_state); }
+    const T& value() const& { return std::get<0>(m_state); }
+    T&& value() && { return std::get<0>(std::move(m_state)); }
+    T* operator->() { return &value(); }
+    const T* operator->() const { return &value(); }
+    T& operator*() & { return value(); }
+    const T& operator*() const& { return value(); }
+
+    /// Only when !ok().
+    const Failure& failure() const { return std::get<1>(m_state); }
+    const std::string& message() const { return failure().message; }
+    Status status() const { return ok() ? Status() : Status(failure()); }
+
+private:
+    std::variant<T, Failure> m_state;
+};
+
+}  // namespace tarvix
