@@ -26,10 +26,11 @@ inline double secondsSince(std::chrono::steady_clock::time_point start)
 }
 
 /// The diagnostic log goes into `root`/home/.cache, as in a real run, not to the user's files.
-inline void installSandbox(const std::filesystem::path& root)
+inline platform::Platform logIntoSandbox(const std::filesystem::path& root)
 {
-    platform::install(platform::Platform::sandbox(root));
-    Logger::setupLogFile();
+    auto sandbox = platform::Platform::sandbox(root);
+    Logger::setupLogFile(sandbox.folders.caches);
+    return sandbox;
 }
 
 }  // namespace bench

@@ -5,7 +5,7 @@
 #include <iostream>
 
 #include "BenchSupport.h"
-#include "core/package/FeedbackRecord.h"
+#include "core/package/EmailPattern.h"
 
 namespace {
 

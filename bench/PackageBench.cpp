@@ -8,9 +8,10 @@
 #include <random>
 
 #include "BenchSupport.h"
+#include "core/package/Archive.h"
 #include "core/package/FeedbackRecord.h"
-#include "core/package/FilesPathDirectory.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/package/Pruning.h"
+#include "core/workspace/SharedValues.h"
 
 namespace fs = std::filesystem;
 
@@ -65,17 +66,16 @@ int generate(const fs::path& dir, int files, std::size_t mebibytes)
 
 int run(const fs::path& dir)
 {
-    bench::installSandbox(dir / "logroot");
-    UtilityFunctions::tempTimeStampedURL.set(dir / "session");
-    UtilityFunctions::tempOutputURL.set(dir / "session" / "Scrivo");
-    UtilityFunctions::temptempURL.set(dir / "temp");
+    bench::logIntoSandbox(dir / "logroot");
+    const tarvix::Session session{
+        .folder = dir / "session", .scratch = dir / "temp", .output = dir / "session" / "Scrivo"};
 
     auto start = std::chrono::steady_clock::now();
     FilesPathDirectory::removeFilesFromDirectoryRecursively((dir / "session").string(),
                                                             UtilityFunctions::allowedExtensions);
     const double pruning = bench::secondsSince(start);
     start = std::chrono::steady_clock::now();
-    const bool archived = FilesPathDirectory::CompressOutputDirectory();
+    const bool archived = FilesPathDirectory::CompressOutputDirectory(session);
     const double archiving = bench::secondsSince(start);
     const auto archive = UtilityFunctions::compressedLogURL.get();
     std::printf("tarvix  prune %.2f s, archive %.2f s (zip + rearrangement), total %.2f s; archive %.1f MiB; "

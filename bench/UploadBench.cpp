@@ -14,7 +14,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::filesystem::path archive = argv[1];
-    bench::installSandbox(argv[2]);
+    bench::logIntoSandbox(argv[2]);
     const double size = static_cast<double>(std::filesystem::file_size(archive)) / (1024.0 * 1024.0);
 
     std::promise<UploadAPI::Result> done;

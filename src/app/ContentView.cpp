@@ -10,8 +10,8 @@
 #include "MailTo.h"
 #include "SessionFlows.h"
 #include "config/BuildConfig.h"
-#include "core/package/FeedbackRecord.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/package/EmailPattern.h"
+#include "core/workspace/SharedValues.h"
 
 using namespace tarvix::app;
 
@@ -68,9 +68,9 @@ bool endsWithAny(const QString& text, std::initializer_list<QChar> characters)
 
 }  // namespace
 
-ContentView::ContentView(QObject* parent)
-    : QObject(parent), m_state(std::make_shared<SessionState>()), m_flows(std::make_shared<SessionFlows>(m_state)),
-      m_runner(std::make_unique<FlowRunner>())
+ContentView::ContentView(const platform::Platform& platform, QObject* parent)
+    : QObject(parent), m_state(std::make_shared<SessionState>()),
+      m_flows(std::make_shared<SessionFlows>(platform, m_state)), m_runner(std::make_unique<FlowRunner>())
 {
     for (int i = 0; i < kCellCount; ++i) {
         m_gui[i] = m_state->variant(static_cast<CellId>(i));

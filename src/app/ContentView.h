@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "SessionState.h"
+#include "platform/Platform.h"
 
 namespace tarvix::app {
 class FlowRunner;
@@ -39,7 +40,8 @@ class ContentView : public QObject {
     Q_PROPERTY(QString supportEmail READ supportEmail CONSTANT)
 
 public:
-    explicit ContentView(QObject* parent = nullptr);
+    /// `platform` outlives the window.
+    explicit ContentView(const platform::Platform& platform, QObject* parent = nullptr);
     ~ContentView() override;
 
     bool formLocked() const { return m_formLocked; }

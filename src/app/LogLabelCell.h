@@ -4,7 +4,7 @@
 #include <string>
 
 #include "SessionState.h"
-#include "core/workspace/TextBinding.h"
+#include "core/base/TextBinding.h"
 
 namespace tarvix::app {
 

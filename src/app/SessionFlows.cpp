@@ -1,16 +1,9 @@
 #include "SessionFlows.h"
 
 #include "LogLabelCell.h"
-#include "core/collect/PListOperations.h"
-#include "core/collect/ProcessExecution.h"
-#include "core/log/Format.h"
+#include "core/lifecycle/Lifecycle.h"
 #include "core/log/Logger.h"
-#include "core/package/FeedbackRecord.h"
-#include "core/package/FilesPathDirectory.h"
-#include "core/shell/Lifecycle.h"
-#include "core/target/InstallationDiscovery.h"
-#include "core/target/RunningInstances.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/upload/UrlErrors.h"
 
 namespace tarvix::app {
 
@@ -20,17 +13,18 @@ constexpr const char* kUserInfoFallback = "No localized description in the error
 
 }  // namespace
 
-void SessionFlows::bindStatusText()
+std::optional<Session> SessionFlows::session() const
 {
-    auto binding = std::make_shared<LogLabelCell>(m_state);
-    ProcessExecution::labelTextBinding.set(binding);
-    UploadAPI::uploadProgress.set(binding);
+    std::lock_guard lock(m_sessionMutex);
+    return m_session;
 }
+
+void SessionFlows::bindStatusText() { tarvix::bindStatusText(std::make_shared<LogLabelCell>(m_state)); }
 
 void SessionFlows::StartButtonPressed()
 {
     if (m_state->startButtonLabel.get() == "Start monitoring") {
-        TarvixApp::recreateWorkspaceIfReopened();
+        TarvixApp::recreateWorkspaceIfReopened(m_platform.folders);
         StartMonitoring();
     } else if (m_state->startButtonLabel.get() == "Stop monitoring") {
         StopMonitoring();
@@ -43,45 +37,15 @@ void SessionFlows::StartButtonPressed()
 
 void SessionFlows::StartMonitoring()
 {
-    using namespace UtilityFunctions;
-    Logger::logInfo(tarvix::format("Start monitoring pressed.Advanced Log Checkbox: %@",
-                                   {m_state->getSpinDump.get() ? "Yes" : "No"}));
-    ScrivoRunningInstance.set({});
-    for (const auto& identifier : ScrivoBundleIndentifiers) {
-        if (IsApplicationRunning(identifier))
-            ScrivoRunningInstance.update([&](auto& list) { list.push_back(identifier); });
+    Logger::logInfo(std::string("Start monitoring pressed.Advanced Log Checkbox: ") +
+                    (m_state->getSpinDump.get() ? "Yes" : "No"));
+    auto started = startSession(m_platform, m_state->isScrivologgingEnabled);
+    // Refused (several editions running, or none installed): the alert says why, the window stays.
+    if (!started) return;
+    {
+        std::lock_guard lock(m_sessionMutex);
+        m_session = std::move(started);
     }
-    if (IsMultipleInstance()) {
-        Logger::logInfo("Scrivo multiple running instances.");
-        return;
-    }
-    if (ScrivoRunningInstance.get().empty()) {
-        Logger::logInfo("ScrivoRunningInstance.isEmpty");
-        getScrivoInstalledPath();
-        if (auto scrivo = scrivoInstalledUrls.get(); !scrivo.empty()) {
-            Logger::logInfo("Scrivo installation found.");
-            ScrivoRunningInstance.update([](auto& list) { list.push_back("com.norvane.Scrivo.Pro"); });
-            FlavourFromAppVersion(scrivo.front());
-        } else {
-            Logger::logInfo("scrivoInstalledUrls.isEmpty");
-            getGlanceInstalledPath();
-            if (auto glance = glanceInstalledUrls.get(); !glance.empty()) {
-                Logger::logInfo("Glance installation found.");
-                ScrivoRunningInstance.update([](auto& list) { list.push_back("com.norvane.Glance"); });
-                FlavourFromAppVersion(glance.front());
-            } else {
-                Logger::logInfo("glanceInstalledUrls.isEmpty");
-                displayAlert("No Scrivo installation detected",
-                             "No Scrivo installation found on this device. Please install Scrivo and then start "
-                             "troubeshooting.",
-                             "OK");
-                return;
-            }
-        }
-    }
-    SetScrivoOrGlance();
-    PListOperations::EnableScrivoLogging(m_state->isScrivologgingEnabled);
-
     m_state->advanceLogToggleDisabled.set(true);
     m_state->startButtonLabel.set("Stop monitoring");
     m_state->logLabel.set("Please reproduce the steps that led to the issue and then select Stop monitoring");
@@ -94,25 +58,19 @@ void SessionFlows::StopMonitoring()
     m_state->primaryButtonDisabled.set(true);
     const bool getInstalledApps = m_state->getInstalledApps.get();
     const bool getSpinDump = m_state->getSpinDump.get();
-    ProcessExecution::runTasksConcurrently(getInstalledApps, getSpinDump, m_state->isScrivologgingEnabled,
-                                           [state = m_state] {
-                                               Logger::logInfo("Stop Monitoring Queue Completed.");
-                                               state->logLabel.set("Logging complete.");
-                                               state->startButtonLabel.set("Share logs");
-                                               state->isLogEditorVisible.set(false);
-                                               state->isFeedbackLayoutVisible.set(true);
-                                               state->primaryButtonColor.set("PrimaryColor");
-                                               state->primaryButtonTextColor.set("white");
-                                               state->isLogLabelVisible.set(false);
-                                               state->isLoggingCompleteVisible.set(true);
-                                           });
-}
-
-bool SessionFlows::needsPackaging() const
-{
-    // Once per window: a window opened again after an earlier share packages its own new
-    // session instead of re-sending (or failing on) the earlier session's archive.
-    return !m_sessionPackaged;
+    // "Stop monitoring" is only offered once the start made the session.
+    captureSession(m_platform, session().value_or(Session{}), getInstalledApps, getSpinDump,
+                   m_state->isScrivologgingEnabled, [state = m_state] {
+                       Logger::logInfo("Stop Monitoring Queue Completed.");
+                       state->logLabel.set("Logging complete.");
+                       state->startButtonLabel.set("Share logs");
+                       state->isLogEditorVisible.set(false);
+                       state->isFeedbackLayoutVisible.set(true);
+                       state->primaryButtonColor.set("PrimaryColor");
+                       state->primaryButtonTextColor.set("white");
+                       state->isLogLabelVisible.set(false);
+                       state->isLoggingCompleteVisible.set(true);
+                   });
 }
 
 void SessionFlows::ShareButtonPressed()
@@ -129,34 +87,29 @@ void SessionFlows::ShareButtonPressed()
     m_state->isLoggingCompleteVisible.set(true);
     m_state->isSecondaryError.set(SecondaryError::none);
 
-    if (needsPackaging()) {
+    // Once per window: a window opened again after an earlier share packages its own new
+    // session instead of re-sending (or failing on) the earlier session's archive.
+    const bool package = !m_sessionPackaged;
+    if (package) {
         m_sessionPackaged = true;
-        UtilityFunctions::ShareButtonPressed = true;
         m_state->logLabel.set("Compressing logs.");
-        UtilityFunctions::CreateUserDetailContent(m_state->emailText.get(), m_state->feedbackText.get());
-        const auto session = UtilityFunctions::tempTimeStampedURL.get();
-        FilesPathDirectory::removeFilesFromDirectoryRecursively(session ? session->string() : std::string(),
-                                                                UtilityFunctions::allowedExtensions);
-        if (!FilesPathDirectory::CompressOutputDirectory()) {
+    }
+    Session current = session().value_or(Session{});
+    const ArchiveOutcome outcome =
+        archiveForUpload(m_platform.folders, current, package, m_state->emailText.get(), m_state->feedbackText.get());
+    {
+        std::lock_guard lock(m_sessionMutex);
+        if (m_session) m_session->archive = current.archive;
+    }
+    if (const auto* refusal = std::get_if<ArchiveRefusal>(&outcome)) {
+        switch (*refusal) {
+        case ArchiveRefusal::notBuilt:
             Logger::logError("unable to copy compressed file.");
             m_state->primaryButtonDisabled.set(false);
             return;
+        case ArchiveRefusal::missing: Logger::logError("No compressed logs to upload."); break;
+        case ArchiveRefusal::tooLarge: Logger::logError("Logs Size is large."); break;
         }
-    }
-
-    // Only this session's archive is sent: after a failed packaging compressedLogURL is absent,
-    // or still names an archive of an earlier session.
-    const auto archive = UtilityFunctions::compressedLogURL.get();
-    const auto session = UtilityFunctions::tempTimeStampedURL.get();
-    std::error_code error;
-    if (!archive || !session || archive->parent_path() != *session ||
-        !std::filesystem::is_regular_file(*archive, error)) {
-        Logger::logError("No compressed logs to upload.");
-        showUploadFailed();
-        return;
-    }
-    if (!FilesPathDirectory::isFileSizeValid(*archive)) {
-        Logger::logError("Logs Size is large.");
         showUploadFailed();
         return;
     }
@@ -176,8 +129,9 @@ void SessionFlows::startUpload()
     m_state->primaryButtonDisabled.set(false);
     m_state->startButtonLabel.set("Stop upload");
     const std::uint64_t upload = ++m_upload;
+    const auto current = session();
     UploadAPI::upload(
-        UtilityFunctions::compressedLogURL.get(),
+        current ? current->archive : std::nullopt,
         [self = shared_from_this(), upload](UploadAPI::Result result) { self->uploadFinished(upload, result); });
 }
 
@@ -189,7 +143,7 @@ void SessionFlows::uploadFinished(std::uint64_t upload, const UploadAPI::Result&
     if (std::holds_alternative<std::vector<std::uint8_t>>(result)) {
         if (!current) return;
         m_state->logLabel.set("Uploading 100%");
-        if (auto output = UtilityFunctions::tempOutputURL.get()) FilesPathDirectory::deleteDirectory(*output);
+        removeUploadedSession();
         m_state->startButtonLabel.set("Close");
         m_state->logLabel.set("");
         m_state->isFeedbackLayoutVisible.set(false);
@@ -205,10 +159,10 @@ void SessionFlows::uploadFinished(std::uint64_t upload, const UploadAPI::Result&
     Logger::logError("error code:" + std::to_string(error.code));
     Logger::logError("error domain:" + error.domain);
     std::optional<SecondaryError> reason;
-    if (error.code == -1009) {
+    if (error.code == UploadAPI::kURLErrorNotConnectedToInternet) {
         Logger::logError("No internet connection");
         reason = SecondaryError::network;
-    } else if (error.code == -999) {
+    } else if (error.code == UploadAPI::kURLErrorCancelled) {
         Logger::logError("Upload task was canceled");
         reason = SecondaryError::canceled;
     } else {

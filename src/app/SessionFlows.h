@@ -3,19 +3,26 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 
 #include "SessionState.h"
+#include "core/lifecycle/SessionSteps.h"
 #include "core/upload/UploadAPI.h"
 
 namespace tarvix::app {
 
-/// The start, stop, share and upload flows of one window. Every flow reads and writes only the
-/// window's cells and the process-wide shared values, so it runs on any thread; completions
-/// hold this object (and with it the cells) until they have run.
+/// The start, stop, share and upload flows of one window: each takes a step of the window's
+/// session and maps what it answers to the window's cells and the log. They run on any thread;
+/// completions hold this object (and with it the cells) until they have run.
 class SessionFlows : public std::enable_shared_from_this<SessionFlows> {
 public:
-    explicit SessionFlows(std::shared_ptr<SessionState> state) : m_state(std::move(state)) {}
+    /// `platform` outlives every window.
+    SessionFlows(const platform::Platform& platform, std::shared_ptr<SessionState> state)
+        : m_platform(platform), m_state(std::move(state))
+    {
+    }
 
     /// Points the capture tasks' and the upload's status text at this window's logLabel.
     void bindStatusText();
@@ -36,9 +43,13 @@ public:
 private:
     void uploadFinished(std::uint64_t upload, const UploadAPI::Result& result);
     void showUploadFailed();
-    bool needsPackaging() const;
+    std::optional<Session> session() const;
 
+    const platform::Platform& m_platform;
     std::shared_ptr<SessionState> m_state;
+    /// This window's session, from its start on.
+    mutable std::mutex m_sessionMutex;
+    std::optional<Session> m_session;
     std::atomic<bool> m_sessionPackaged{false};
     /// Numbers the uploads of this window; only the latest one's completion changes the window.
     std::atomic<std::uint64_t> m_upload{0};

@@ -10,8 +10,7 @@
 #include "ContentView.h"
 #include "QtUserInterface.h"
 #include "SingleInstance.h"
-#include "core/shell/Lifecycle.h"
-#include "platform/Platform.h"
+#include "core/lifecycle/Lifecycle.h"
 
 // closing() carries a private event type; the handler never looks at it.
 Q_DECLARE_OPAQUE_POINTER(QQuickCloseEvent*)
@@ -31,12 +30,15 @@ std::filesystem::path libexecFolder()
 
 }  // namespace
 
-TarvixApplication::TarvixApplication(QQmlEngine& engine, QObject* parent) : QObject(parent), m_engine(engine) {}
+TarvixApplication::TarvixApplication(QQmlEngine& engine, const platform::Platform& platform, QObject* parent)
+    : QObject(parent), m_engine(engine), m_platform(platform)
+{
+}
 
 QQuickWindow* TarvixApplication::openWindow()
 {
     QQmlComponent component(&m_engine, kMainQml);
-    auto* view = new ContentView;
+    auto* view = new ContentView(m_platform);
     QObject* root = component.createWithInitialProperties({{QStringLiteral("view"), QVariant::fromValue(view)}});
     auto* window = qobject_cast<QQuickWindow*>(root);
     if (!window) {
@@ -66,14 +68,14 @@ int TarvixApplication::run(int argc, char* argv[])
     SingleInstance instance(SingleInstance::defaultName());
     if (instance.forwardToRunningInstance()) return 0;
 
+    // The one platform object of the process: everything that needs the system gets it from here.
     platform::Platform system = platform::Platform::fromSystem(libexecFolder());
     system.ui = std::make_shared<QtUserInterface>();
-    platform::install(std::move(system));
 
-    TarvixApp::startUp();
+    TarvixApp::startUp(system.folders);
 
     QQmlEngine engine;
-    TarvixApplication tarvix(engine);
+    TarvixApplication tarvix(engine, system);
     if (!instance.listen()) qWarning("Another start of Tarvix will not find this one: no local socket.");
     connect(&instance, &SingleInstance::windowRequested, &tarvix, [&tarvix] {
         if (QQuickWindow* window = tarvix.openWindow()) {

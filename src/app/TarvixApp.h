@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include "platform/Platform.h"
+
 class QQmlEngine;
 class QQuickWindow;
 
@@ -13,10 +15,12 @@ public:
     /// The whole program: answers the exit status.
     static int run(int argc, char* argv[]);
 
-    explicit TarvixApplication(QQmlEngine& engine, QObject* parent = nullptr);
+    /// `platform` outlives every window.
+    TarvixApplication(QQmlEngine& engine, const platform::Platform& platform, QObject* parent = nullptr);
     /// Opens a new window with a fresh session state; null when the window could not be built.
     QQuickWindow* openWindow();
 
 private:
     QQmlEngine& m_engine;
+    const platform::Platform& m_platform;
 };

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -10,13 +8,6 @@
 #include "platform/Platform.h"
 
 namespace platform {
-
-/// One running application as the desktop sees it.
-struct RunningApplication {
-    pid_t processIdentifier = 0;
-    std::optional<std::string> bundleIdentifier;
-    std::optional<std::filesystem::path> bundleURL;
-};
 
 /// A value of the bundle's Contents/Info.plist; absent when the bundle or the key is unreadable,
 /// or the value is not a string.
@@ -29,9 +20,5 @@ std::vector<std::filesystem::path> applicationBundles(const std::vector<std::fil
 /// Installed bundles with exactly this identifier, in the platform's order.
 std::vector<std::filesystem::path> applicationsWithBundleIdentifier(const Folders& folders,
                                                                     const std::string& bundleIdentifier);
-
-/// The current user's running applications, in ascending process id (only those below
-/// folders.runningApplicationsRoot when it is set).
-std::vector<RunningApplication> runningApplications(const Folders& folders);
 
 }  // namespace platform

@@ -12,7 +12,4 @@ namespace platform {
 /// prints them. Absent when the interfaces cannot be listed at all.
 std::optional<std::vector<std::string>> hardwareAddresses(const Folders& folders);
 
-/// Login name of the effective user.
-std::string userName();
-
 }  // namespace platform

@@ -36,9 +36,11 @@ struct Folders {
     std::optional<std::filesystem::path> runningApplicationsRoot;
 };
 
-/// The one platform object of the process.
+/// The platform services of the process: built once in main (or over a sandbox by a test) and
+/// handed to what needs them; nothing looks it up.
 struct Platform {
     Folders folders;
+    /// Never null: a headless one until the window replaces it.
     std::shared_ptr<UserInterface> ui;
 
     /// The real machine: home from $HOME or the password database, XDG caches, /Applications ...
@@ -48,10 +50,5 @@ struct Platform {
     /// with no elevation command. Used by tests and the demo.
     static Platform sandbox(const std::filesystem::path& root, const std::filesystem::path& libexec = {});
 };
-
-/// Installs the process-wide platform. Call once in main (or per test) before any core operation.
-void install(Platform platform);
-/// The installed platform; a headless one over the real system if none was installed.
-const Platform& current();
 
 }  // namespace platform

@@ -1,10 +1,7 @@
 #pragma once
 
 #include <functional>
-#include <memory>
-#include <mutex>
 #include <string>
-#include <vector>
 
 namespace platform {
 
@@ -17,29 +14,6 @@ public:
     virtual void displayAlert(const std::string& title, const std::string& message, const std::string& buttonTitle) = 0;
     /// Runs `work` on the interface thread, after every earlier posted work item.
     virtual void postToMainThread(std::function<void()> work) = 0;
-};
-
-/// No window: alerts are recorded (and printed to standard error); posted work runs on one
-/// private thread, in order.
-class HeadlessUserInterface final : public UserInterface {
-public:
-    struct Alert {
-        std::string title, message, buttonTitle;
-    };
-
-    HeadlessUserInterface();
-    ~HeadlessUserInterface() override;
-
-    void displayAlert(const std::string& title, const std::string& message, const std::string& buttonTitle) override;
-    void postToMainThread(std::function<void()> work) override;
-
-    std::vector<Alert> alerts() const;
-    /// Waits until every work item posted so far has run.
-    void drain();
-
-private:
-    struct Impl;
-    std::unique_ptr<Impl> m_impl;
 };
 
 }  // namespace platform

@@ -12,9 +12,10 @@
 #include <thread>
 
 #include "QtUserInterface.h"
+#include "core/lifecycle/Lifecycle.h"
 #include "core/log/Logger.h"
-#include "core/shell/Lifecycle.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/workspace/SharedValues.h"
+#include "core/workspace/Workspace.h"
 
 Q_IMPORT_QML_PLUGIN(TarvixPlugin)
 
@@ -44,11 +45,9 @@ void clickCentre(QQuickWindow* window, QQuickItem* target)
 
 GuiSession::GuiSession() : m_sandbox(std::make_unique<Sandbox>(TARVIX_LIBEXEC_DIR))
 {
-    platform::Platform withWindow = m_sandbox->platform();
-    withWindow.ui = std::make_shared<QtUserInterface>();
-    platform::install(withWindow);
+    m_sandbox->platform().ui = std::make_shared<QtUserInterface>();
     // What start-up does before the first window.
-    if (UtilityFunctions::CreateOutputDirectories())
+    if (UtilityFunctions::CreateOutputDirectories(m_sandbox->folders()))
         Logger::changeLogFileLocation(*UtilityFunctions::tempSystemURL.get());
     UtilityFunctions::isOutputDirectoryCreated = true;
 }
@@ -64,7 +63,7 @@ GuiSession::~GuiSession()
 void GuiSession::open()
 {
     m_engine = std::make_unique<QQmlEngine>();
-    m_view = new ContentView;
+    m_view = new ContentView(m_sandbox->platform());
     QQmlComponent component(m_engine.get(), kMainQml);
     QObject* root = component.createWithInitialProperties({{QStringLiteral("view"), QVariant::fromValue(m_view)}});
     m_window = qobject_cast<QQuickWindow*>(root);

@@ -5,7 +5,7 @@
 
 #include "Graphemes.h"
 #include "GuiSession.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/workspace/SharedValues.h"
 
 using tarvix::app::graphemeCount;
 using tarvix::test::GuiSession;

@@ -12,7 +12,7 @@
 #include "CaptureDetails.h"
 #include "GuiSession.h"
 #include "MailTo.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/workspace/SharedValues.h"
 
 using tarvix::test::GuiSession;
 

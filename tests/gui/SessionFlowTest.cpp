@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "GuiSession.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/workspace/SharedValues.h"
 #include "sample_target/SampleInstall.h"
 #include "support/LogServer.h"
 #include "support/SampleTargetSupport.h"

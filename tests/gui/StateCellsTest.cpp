@@ -7,6 +7,7 @@
 
 #include "ContentView.h"
 #include "support/SampleTargetSupport.h"
+#include "support/Sandbox.h"
 
 namespace {
 
@@ -19,7 +20,8 @@ void drainEvents()
 
 TEST(StateCells, TheWindowSeesEveryWriteOfAFlowInOrder)
 {
-    ContentView view;
+    tarvix::test::Sandbox sandbox;
+    ContentView view(sandbox.platform());
     std::vector<QString> seen;
     QObject::connect(&view, &ContentView::logLabelChanged, [&] { seen.push_back(view.logLabel()); });
     auto state = view.state();
@@ -45,9 +47,10 @@ TEST(StateCells, TheWindowSeesEveryWriteOfAFlowInOrder)
 
 TEST(StateCells, WindowWritesAreNotUndoneAndCompletionsOutliveTheWindow)
 {
+    tarvix::test::Sandbox sandbox;
     std::shared_ptr<tarvix::app::SessionState> state;
     {
-        ContentView view;
+        ContentView view(sandbox.platform());
         state = view.state();
         std::thread([&] { state->emailText.set("from a flow"); }).join();  // queued, not yet drawn
         view.setProperty("emailText", "typed");

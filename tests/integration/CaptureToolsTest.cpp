@@ -8,7 +8,8 @@
 #include "core/collect/ProcessExecution.h"
 #include "core/target/InstallationDiscovery.h"
 #include "core/target/RunningInstances.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/workspace/SharedValues.h"
+#include "core/workspace/Workspace.h"
 #include "sample_target/SampleInstall.h"
 #include "support/Sandbox.h"
 
@@ -36,14 +37,15 @@ TEST(CaptureTools, StopWithBothOptionsCollectsDataDumpAndApplicationsReport)
     tarvix::sample::RunningInstance scrivo(layout.scrivoBundle);
 
     // What the start flow has done by the time Stop is pressed.
-    ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories());
-    ASSERT_TRUE(UtilityFunctions::IsApplicationRunning("com.norvane.Scrivo.Pro"));
+    ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories(sandbox.folders()));
+    ASSERT_TRUE(UtilityFunctions::IsApplicationRunning(sandbox.folders(), "com.norvane.Scrivo.Pro"));
     UtilityFunctions::ScrivoRunningInstance.set({"com.norvane.Scrivo.Pro"});
-    UtilityFunctions::SetScrivoOrGlance();
+    UtilityFunctions::SetScrivoOrGlance({"com.norvane.Scrivo.Pro"}, UtilityFunctions::tempOutputURL.get());
     ASSERT_EQ(UtilityFunctions::ProcessId.get(), std::to_string(scrivo.pid()));
 
     std::promise<void> finished;
-    ProcessExecution::runTasksConcurrently(true, true, true, [&finished] { finished.set_value(); });
+    ProcessExecution::runTasksConcurrently(true, true, true, sandbox.platform(), tarvix::sessionFromSharedValues(),
+                                           [&finished] { finished.set_value(); });
     ASSERT_EQ(finished.get_future().wait_for(60s), std::future_status::ready);
 
     const fs::path output = *UtilityFunctions::tempOutputURL.get();

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/workspace/TextBinding.h"
+#include "core/base/TextBinding.h"
 #include "sample_target/SampleInstall.h"
 
 namespace tarvix::test {

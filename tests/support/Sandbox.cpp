@@ -11,13 +11,30 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "core/collect/PListOperations.h"
+#include "core/collect/PListOperationsTesting.h"
 #include "core/log/Logger.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/log/LoggerTesting.h"
+#include "core/workspace/SharedValues.h"
 
 namespace fs = std::filesystem;
 
 namespace tarvix::test {
+
+void resetSharedValues()
+{
+    using namespace UtilityFunctions;
+    for (auto* location : {&userLibraryURL, &userLibraryPrefURL, &tempDirURL, &tempSystemURL, &tempTimeStampedURL,
+                           &tempOutputURL, &temptempURL, &compressedLogURL})
+        location->set(std::nullopt);
+    ProcessId.set("");
+    flavour.set("Trunk");
+    scrivoOrGlance.set(std::nullopt);
+    ScrivoRunningInstance.set({});
+    scrivoInstalledUrls.set({});
+    glanceInstalledUrls.set({});
+    ShareButtonPressed = false;
+    isOutputDirectoryCreated = false;
+}
 
 TempDir::TempDir()
 {
@@ -46,24 +63,16 @@ Sandbox::Sandbox(const fs::path& libexec)
     m_platform.ui = m_ui;
     fs::create_directories(library() / "Preferences");
     fs::create_directories(root() / "var/log");
-    platform::install(m_platform);
-    UtilityFunctions::resetSharedValuesForTesting();
-    PListOperations::resetForTesting();
-    Logger::resetForTesting();
-    Logger::setupLogFile();
+    resetSharedValues();
+    PListOperations::forgetStateForTesting();
+    Logger::forgetLogFileForTesting();
+    Logger::setupLogFile(m_platform.folders.caches);
 }
 
 Sandbox::~Sandbox()
 {
     m_ui->drain();
-    Logger::resetForTesting();
-}
-
-void Sandbox::reinstall(platform::Platform platform)
-{
-    platform.ui = m_ui;
-    m_platform = platform;
-    platform::install(std::move(platform));
+    Logger::forgetLogFileForTesting();
 }
 
 std::string Sandbox::logText() const

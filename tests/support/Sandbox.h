@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/HeadlessUserInterface.h"
 #include "platform/Platform.h"
 
 namespace tarvix::test {
@@ -22,8 +23,9 @@ private:
     std::filesystem::path m_path;
 };
 
-/// One test's world: a temp root with a sandbox platform installed over it (headless UI), the
-/// shared values back at their launch state, and the Logger writing to root/home/.cache/Logs.
+/// One test's world: a temp root with a sandbox platform over it (headless UI) for the test to
+/// hand in, the shared values back at their launch state, and the Logger writing to
+/// root/home/.cache/Logs.
 class Sandbox {
 public:
     explicit Sandbox(const std::filesystem::path& libexec = {});
@@ -33,9 +35,9 @@ public:
     std::filesystem::path home() const { return root() / "home"; }
     std::filesystem::path library() const { return home() / "Library"; }
     platform::HeadlessUserInterface& ui() const { return *m_ui; }
-    /// Installs a changed platform (e.g. other folders) keeping the same UI.
-    void reinstall(platform::Platform platform);
-    const platform::Platform& platform() const { return m_platform; }
+    /// A test may change its folders; the UI stays the headless one above.
+    platform::Platform& platform() { return m_platform; }
+    const platform::Folders& folders() const { return m_platform.folders; }
 
     /// The current log file's text ("" when there is none).
     std::string logText() const;
@@ -48,6 +50,9 @@ private:
     std::shared_ptr<platform::HeadlessUserInterface> m_ui;
     platform::Platform m_platform;
 };
+
+/// Every shared value as a new process has it (UniqueId excepted: it is made once per process).
+void resetSharedValues();
 
 /// Removes the 25-character time (and its ": ") from one log line.
 std::string stripTime(const std::string& line);

@@ -1,5 +1,7 @@
 #include "core/collect/CaptureCommands.h"
 
+#include "core/base/Format.h"
+
 namespace ProcessExecution::detail {
 
 std::optional<std::string> shellQuotable(const std::filesystem::path& path)
@@ -11,16 +13,6 @@ std::optional<std::string> shellQuotable(const std::filesystem::path& path)
             out += "'\\''";
         else
             out += c;
-    }
-    return out;
-}
-
-std::string scriptStringBody(const std::string& text)
-{
-    std::string out;
-    for (const char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
     }
     return out;
 }
@@ -37,7 +29,7 @@ std::string systemProfilerCommandLine(const std::string& quotableOutput)
 
 std::string doShellScriptSource(const std::string& commandLine, bool withAdministratorPrivileges)
 {
-    std::string source = "do shell script \"" + scriptStringBody(commandLine) + "\"";
+    std::string source = "do shell script \"" + tarvix::escapedForQuotes(commandLine) + "\"";
     if (withAdministratorPrivileges) source += " with administrator privileges";
     return source;
 }

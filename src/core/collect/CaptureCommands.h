@@ -11,9 +11,6 @@ namespace ProcessExecution::detail {
 /// refused outright.
 std::optional<std::string> shellQuotable(const std::filesystem::path& path);
 
-/// `text` as the inside of a double-quoted script string: \ and " escaped.
-std::string scriptStringBody(const std::string& text);
-
 /// "spindump PID -file 'OUT/spinReport.txt' " (OUT already made quotable).
 std::string spindumpCommandLine(const std::string& processId, const std::string& quotableOutput);
 /// "system_profiler -detailLevel full SPApplicationsDataType > 'OUT/sysinfo.xml'"

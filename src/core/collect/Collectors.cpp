@@ -2,16 +2,16 @@
 
 #include <system_error>
 
-#include "core/collect/CopyPrimitives.h"
-#include "core/log/Format.h"
+#include "core/base/Format.h"
 #include "core/log/Logger.h"
-#include "core/workspace/UtilityFunctions.h"
-#include "platform/Platform.h"
+#include "core/workspace/CopyPrimitives.h"
 
 namespace fs = std::filesystem;
 
 namespace UtilityFunctions {
 namespace {
+
+using Location = std::optional<fs::path>;
 
 /// The licensing library's second log, next to "scrivoQLMLog.txt".
 constexpr const char* kSecondLicensingLog = "scrivoQLMLicenseLog.txt";
@@ -36,50 +36,46 @@ void createFolder(const Location& folder, const char* collector)
 
 }  // namespace
 
-bool GetPropertyList()
+bool GetPropertyList(const tarvix::Session& session)
 {
-    const Location destination = joined(tempOutputURL.get(), "PropertyList");
-    const auto running = ScrivoRunningInstance.get();
-    if (running.empty()) return false;
-    const Location preferences = userLibraryPrefURL.get();
+    const Location destination = joined(session.output, "PropertyList");
+    if (!session.bundleIdentifier) return false;
+    const Location& preferences = session.preferences;
     if (!preferences || !destination) {
         Logger::logWarning("GetPropertyList: preferences or output folder not set, preference files not copied.");
         return true;
     }
-    CopyFiles(*preferences, *destination, running.front() + ".plist");
+    CopyFiles(*preferences, *destination, *session.bundleIdentifier + ".plist");
     CopyFiles(*preferences, *destination, "com.norvane.crashreporter.plist");
     return true;
 }
 
-bool GetLicensingLogs()
+bool GetLicensingLogs(const tarvix::Session& session)
 {
-    const Location logs = joined(userLibraryURL.get(), "Logs");
-    const Location destination = joined(tempOutputURL.get(), "LicensingLogs");
+    const Location logs = joined(session.library, "Logs");
+    const Location destination = joined(session.output, "LicensingLogs");
     createFolder(destination, "GetLicensingLogs");
     for (const char* item : {"scrivoQLMLog.txt", kSecondLicensingLog, "QLM", "scrivocef_low"})
         copyItem(joined(logs, item), joined(destination, item));
     return true;
 }
 
-bool GetInstallLogs()
+bool GetInstallLogs(const tarvix::Session& session, const fs::path& systemLogFolder)
 {
-    const Location updaterLogs = joined(userLibraryURL.get(), fs::path("Logs") / "Norvane");
-    const Location destination = joined(tempOutputURL.get(), "InstallLogs");
+    const Location updaterLogs = joined(session.library, fs::path("Logs") / "Norvane");
+    const Location destination = joined(session.output, "InstallLogs");
     createFolder(destination, "GetInstallLogs");
     for (const char* item : {"Scrivo Update Helper QX.log", "Scrivo Updater QX.log"})
         copyItem(joined(updaterLogs, item), joined(destination, item));
-    const fs::path systemLog = platform::current().folders.systemLog;
-    copyItem(systemLog / "scrivoUpdaterTools.log", joined(destination, "scrivoUpdaterTools.log"));
+    copyItem(systemLogFolder / "scrivoUpdaterTools.log", joined(destination, "scrivoUpdaterTools.log"));
     return true;
 }
 
-void GetIPMLogs()
+void GetIPMLogs(const tarvix::Session& session)
 {
-    const std::string name =
-        scrivoOrGlance.get() == std::optional<std::string>("Scrivo") ? "Bastion-ProMessages" : "GlanceMessages";
-    const std::string relative = tarvix::format("Application Support/Norvane/Scrivo/%@/%@", {flavour.get(), name});
-    copyItem(joined(userLibraryURL.get(), relative),
-             joined(tempOutputURL.get(), fs::path("IPMLogs") / (name + ".lic")));
+    const std::string name = session.edition == "Scrivo" ? "Bastion-ProMessages" : "GlanceMessages";
+    const std::string relative = tarvix::format("Application Support/Norvane/Scrivo/%@/%@", {session.flavour, name});
+    copyItem(joined(session.library, relative), joined(session.output, fs::path("IPMLogs") / (name + ".lic")));
 }
 
 }  // namespace UtilityFunctions

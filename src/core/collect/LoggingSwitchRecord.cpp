@@ -2,9 +2,8 @@
 
 #include <system_error>
 
-#include "core/log/Format.h"
+#include "core/base/Format.h"
 #include "core/log/Logger.h"
-#include "core/workspace/UtilityFunctions.h"
 
 namespace fs = std::filesystem;
 
@@ -13,27 +12,17 @@ namespace {
 
 constexpr const char* kRecordName = "ScrivoLoggingSwitch.plist";
 
-std::optional<std::string> stringValue(plist_t dict, const char* key)
-{
-    plist_t value = plist_dict_get_item(dict, key);
-    if (!PLIST_IS_STRING(value)) return std::nullopt;
-    uint64_t length = 0;
-    const char* text = plist_get_string_ptr(value, &length);
-    return text ? std::optional<std::string>(std::string(text, length)) : std::nullopt;
-}
-
 }  // namespace
 
-std::optional<fs::path> recordLocation()
+Location recordLocation(const Location& systemFolder)
 {
-    const auto system = UtilityFunctions::tempSystemURL.get();
-    if (!system) return std::nullopt;
-    return *system / kRecordName;
+    if (!systemFolder) return std::nullopt;
+    return *systemFolder / kRecordName;
 }
 
-bool saveRecord(const LoggingSwitchRecord& record)
+bool saveRecord(const Location& systemFolder, const LoggingSwitchRecord& record)
 {
-    const auto location = recordLocation();
+    const auto location = recordLocation(systemFolder);
     if (!location) {
         Logger::logWarning("The logging switch record could not be kept: no workspace.");
         return false;
@@ -44,9 +33,9 @@ bool saveRecord(const LoggingSwitchRecord& record)
     if (record.earlierEntry)
         plist_dict_set_item(raw(document.root), "EarlierEntry",
                             plist_copy(static_cast<plist_t>(record.earlierEntry.get())));
-    if (const auto failure = writePlist(document, *location)) {
+    if (const auto written = writePlist(document, *location); !written) {
         Logger::logError(tarvix::format("The logging switch record could not be written. URL: %@ Error: %@",
-                                        {tarvix::pathText(*location), *failure}));
+                                        {tarvix::pathText(*location), written.message()}));
         return false;
     }
     return true;
@@ -56,15 +45,15 @@ std::optional<LoggingSwitchRecord> loadRecord(const fs::path& location)
 {
     const auto document = readDictionaryPlist(location);
     if (!document) return std::nullopt;
-    const auto file = stringValue(raw(document->root), "PreferenceFile");
-    const auto flavour = stringValue(raw(document->root), "Flavour");
+    const auto file = tarvix::stringValue(raw(document->root), "PreferenceFile");
+    const auto flavour = tarvix::stringValue(raw(document->root), "Flavour");
     if (!file || file->empty() || !flavour) return std::nullopt;
     return LoggingSwitchRecord{*file, *flavour, share(plist_dict_get_item(raw(document->root), "EarlierEntry"))};
 }
 
-void removeRecord()
+void removeRecord(const Location& systemFolder)
 {
-    if (const auto location = recordLocation()) {
+    if (const auto location = recordLocation(systemFolder)) {
         std::error_code ignored;
         fs::remove(*location, ignored);
     }

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "core/collect/PlistDocument.h"
+#include "core/collect/PreferenceFile.h"
 
 /// While the logging switch is on, the workspace keeps a record of it ("System"/
 /// "ScrivoLoggingSwitch.plist"), so a run that ends without reverting (killed, crashed) is
@@ -18,11 +18,13 @@ struct LoggingSwitchRecord {
     SharedPlistNode earlierEntry;
 };
 
-/// Where the record lives; absent while the workspace is not set up.
-std::optional<std::filesystem::path> recordLocation();
+using Location = std::optional<std::filesystem::path>;
+
+/// Where the record lives in the workspace's "System" folder; absent without a workspace.
+Location recordLocation(const Location& systemFolder);
 /// Writes the record; logs and answers false on failure.
-bool saveRecord(const LoggingSwitchRecord& record);
+bool saveRecord(const Location& systemFolder, const LoggingSwitchRecord& record);
 std::optional<LoggingSwitchRecord> loadRecord(const std::filesystem::path& location);
-void removeRecord();
+void removeRecord(const Location& systemFolder);
 
 }  // namespace PListOperations::detail

@@ -1,12 +1,12 @@
 #include "core/collect/PListOperations.h"
 
-#include "core/collect/CopyPrimitives.h"
+#include "core/base/Format.h"
 #include "core/collect/LoggingSwitchRecord.h"
-#include "core/collect/PlistDocument.h"
-#include "core/log/Format.h"
+#include "core/collect/PListOperationsTesting.h"
+#include "core/collect/PreferenceFile.h"
 #include "core/log/Logger.h"
 #include "core/workspace/ConstantsFolder.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/workspace/CopyPrimitives.h"
 
 namespace fs = std::filesystem;
 
@@ -30,14 +30,14 @@ void failedToUpdate(const char* operation, const fs::path& file)
     Logger::logError(tarvix::format("%@ Failed to update plist. URL: %@", {operation, tarvix::pathText(file)}));
 }
 
-void addToPlist()
+void addToPlist(const tarvix::Session& session)
 {
     const auto url = PListURL.get();
     if (!url) return;
     auto document = readDictionaryPlist(*url);
     if (!document) return;
 
-    const std::string flavour = UtilityFunctions::flavour.get();
+    const std::string& flavour = session.flavour;
     plist_t flavourDictionary = plist_dict_get_item(raw(document->root), flavour.c_str());
     bool switched = false;
     if (PLIST_IS_DICT(flavourDictionary)) {
@@ -48,14 +48,14 @@ void addToPlist()
         ExistingScrivoLogPlist.set(earlier);
         // Recorded before the file changes: a crash between the two leaves a record that
         // restores what the file holds anyway.
-        saveRecord({*url, flavour, earlier});
+        saveRecord(session.system, {*url, flavour, earlier});
         plist_dict_set_item(flavourDictionary, kLoggingKey, verboseLoggingEntry().release());
         Logger::logInfo(wasDictionary ? "Scrivologging dictionary updated" : "Scrivologging dictionary created");
         switched = true;
     }
-    if (writePlist(*document, *url)) {
+    if (!writePlist(*document, *url)) {
         failedToUpdate("addToPlist", *url);
-        if (switched) removeRecord();
+        if (switched) removeRecord(session.system);
     }
 }
 
@@ -71,14 +71,14 @@ bool restoreEntry(const fs::path& file, const std::string& flavour, const Shared
         plist_dict_set_item(flavourDictionary, kLoggingKey, plist_copy(static_cast<plist_t>(entry.get())));
     else
         plist_dict_remove_item(flavourDictionary, kLoggingKey);
-    if (writePlist(*document, file)) {
+    if (!writePlist(*document, file)) {
         failedToUpdate(operation, file);
         return false;
     }
     return true;
 }
 
-void revert(const char* operation)
+void revert(const char* operation, const tarvix::Session& session)
 {
     const auto url = PListURL.get();
     if (!url) {
@@ -87,62 +87,61 @@ void revert(const char* operation)
     }
     auto document = readDictionaryPlist(*url);
     if (!document) return;
-    if (!PLIST_IS_DICT(plist_dict_get_item(raw(document->root), UtilityFunctions::flavour.get().c_str()))) return;
-    if (restoreEntry(*url, UtilityFunctions::flavour.get(), ExistingScrivoLogPlist.get(), operation)) {
+    if (!PLIST_IS_DICT(plist_dict_get_item(raw(document->root), session.flavour.c_str()))) return;
+    if (restoreEntry(*url, session.flavour, ExistingScrivoLogPlist.get(), operation)) {
         ExistingScrivoLogPlist.set(nullptr);
-        removeRecord();
+        removeRecord(session.system);
     }
     PListUpdated = false;
 }
 
 }  // namespace
 
-void EnableScrivoLogging(bool isScrivologgingEnabled)
+void EnableScrivoLogging(bool isScrivologgingEnabled, const tarvix::Session& session)
 {
     if (!isScrivologgingEnabled) return;
-    const auto running = UtilityFunctions::ScrivoRunningInstance.get();
-    if (running.empty()) return;
-    const auto preferences = UtilityFunctions::userLibraryPrefURL.get();
+    if (!session.bundleIdentifier) return;
+    const auto& preferences = session.preferences;
     if (!preferences) return;
 
     // A session of this run that never stopped (its window closed while monitoring) left the
     // switch on: put the user's entry back first, or it would be taken for the user's own.
     if (PListUpdated) {
         Logger::logInfo("Reverting the logging switch an earlier session left on.");
-        revert("RevertScrivoLogPList");
+        revert("RevertScrivoLogPList", session);
     }
-    const fs::path file = *preferences / (running.front() + ".plist");
+    const fs::path file = *preferences / (*session.bundleIdentifier + ".plist");
     Logger::logInfo(tarvix::format("%@ URL: %@", {"PropertyList", tarvix::pathText(file)}));
     PListURL.set(file);
-    addToPlist();
+    addToPlist(session);
     PListUpdated = true;
 }
 
-void RevertScrivoLogPList(bool isScrivologgingEnabled)
+void RevertScrivoLogPList(bool isScrivologgingEnabled, const tarvix::Session& session)
 {
     if (!isScrivologgingEnabled) return;
-    revert("RevertScrivoLogPList");
+    revert("RevertScrivoLogPList", session);
 }
 
-void GetScrivoLogs(bool isScrivologgingEnabled)
+void GetScrivoLogs(bool isScrivologgingEnabled, const tarvix::Session& session)
 {
     if (!isScrivologgingEnabled) return;
-    const auto edition = UtilityFunctions::scrivoOrGlance.get();
+    const auto& edition = session.edition;
     if (!edition) {
         Logger::logWarning("GetScrivoLogs: no edition chosen, the target's log folder was not copied.");
         return;
     }
-    UtilityFunctions::Location source;
-    if (const auto library = UtilityFunctions::userLibraryURL.get())
-        source = *library / tarvix::format(ConstantsFolder::ScrivologPath, {UtilityFunctions::flavour.get(), *edition});
-    UtilityFunctions::Location destination;
-    if (const auto output = UtilityFunctions::tempOutputURL.get()) destination = *output / "ScrivoLog";
+    std::optional<fs::path> source;
+    if (session.library)
+        source = *session.library / tarvix::format(ConstantsFolder::ScrivologPath, {session.flavour, *edition});
+    std::optional<fs::path> destination;
+    if (session.output) destination = *session.output / "ScrivoLog";
     UtilityFunctions::copyItem(source, destination);
 }
 
-void revertLeftoverLogging()
+void revertLeftoverLogging(const std::optional<fs::path>& systemFolder)
 {
-    const auto location = recordLocation();
+    const auto location = recordLocation(systemFolder);
     std::error_code error;
     if (!location || !fs::exists(*location, error)) return;
     // The record of this run's own switch, still on: not a leftover.
@@ -152,7 +151,7 @@ void revertLeftoverLogging()
     if (!record) {
         Logger::logWarning(
             tarvix::format("Unreadable logging switch record removed: %@", {tarvix::pathText(*location)}));
-        removeRecord();
+        removeRecord(systemFolder);
         return;
     }
     const auto document = readDictionaryPlist(record->preferenceFile);
@@ -163,16 +162,16 @@ void revertLeftoverLogging()
         Logger::logInfo(
             tarvix::format("Logging switch left by an earlier run is no longer on, nothing reverted. URL: %@",
                            {tarvix::pathText(record->preferenceFile)}));
-        removeRecord();
+        removeRecord(systemFolder);
         return;
     }
     if (!restoreEntry(record->preferenceFile, record->flavour, record->earlierEntry, "revertLeftoverLogging")) return;
     Logger::logInfo(tarvix::format("Reverted the logging switch left on by an earlier run. URL: %@",
                                    {tarvix::pathText(record->preferenceFile)}));
-    removeRecord();
+    removeRecord(systemFolder);
 }
 
-void resetForTesting()
+void forgetStateForTesting()
 {
     PListURL.set(std::nullopt);
     PListUpdated = false;

@@ -4,25 +4,26 @@
 #include <filesystem>
 #include <optional>
 
-#include "core/workspace/Guarded.h"
+#include "core/base/Guarded.h"
+#include "core/workspace/Session.h"
 
 /// The target's verbose-logging switch in its preference file.
 namespace PListOperations {
 
-void EnableScrivoLogging(bool isScrivologgingEnabled);
-void GetScrivoLogs(bool isScrivologgingEnabled);
-void RevertScrivoLogPList(bool isScrivologgingEnabled);
+/// Writes the verbose-logging entry into the preference file of the session's target.
+void EnableScrivoLogging(bool isScrivologgingEnabled, const tarvix::Session& session);
+/// Copies the target's own log folder into the session's output folder.
+void GetScrivoLogs(bool isScrivologgingEnabled, const tarvix::Session& session);
+/// Takes the entry out again (the user's earlier entry, if any, goes back).
+void RevertScrivoLogPList(bool isScrivologgingEnabled, const tarvix::Session& session);
 
 /// At start-up, after the workspace exists: reverts a switch that an earlier run left on
-/// (it ended without reverting) from the record kept in the workspace.
-void revertLeftoverLogging();
+/// (it ended without reverting) from the record kept in the workspace's "System" folder.
+void revertLeftoverLogging(const std::optional<std::filesystem::path>& systemFolder);
 
 /// The preference file the switch was written to; set by EnableScrivoLogging.
 extern tarvix::Guarded<std::optional<std::filesystem::path>> PListURL;
 /// True once the entry was written, false again after revert.
 extern std::atomic<bool> PListUpdated;
-
-/// Forgets the in-memory state (as a new process would). For tests.
-void resetForTesting();
 
 }  // namespace PListOperations

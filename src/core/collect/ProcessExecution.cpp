@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/base/Status.h"
 #include "core/collect/CaptureCommands.h"
 #include "core/collect/Collectors.h"
 #include "core/collect/PListOperations.h"
 #include "core/log/Logger.h"
 #include "core/target/RunningInstances.h"
-#include "core/workspace/UtilityFunctions.h"
-#include "platform/Platform.h"
 #include "platform/SerialQueue.h"
 
 namespace ProcessExecution {
@@ -25,23 +24,23 @@ void setStatus(const std::string& text)
     if (const tarvix::TextBinding binding = labelTextBinding.get()) binding->setText(text);
 }
 
-/// The output folder as it may stand in a command line, or the reason it may not.
-std::optional<std::string> quotableOutput(const char* capture, std::optional<platform::ScriptError>& refusal)
+/// The output folder as it may stand in a command line, or why it may not (logged here).
+tarvix::Result<std::string> quotableOutput(const char* capture, const std::optional<std::filesystem::path>& output)
 {
-    const auto output = UtilityFunctions::tempOutputURL.get();
     if (!output) {
         // The command line would otherwise name a file in the root folder, outside the workspace.
         Logger::logWarning(std::string(capture) + " skipped: the output folder is not set.");
-        refusal = platform::ScriptError{-1, "The output folder is not set."};
-        return std::nullopt;
+        return tarvix::Failure{"The output folder is not set."};
     }
     auto quotable = shellQuotable(*output);
     if (!quotable) {
         Logger::logError(std::string(capture) + " skipped: the output folder's path contains a line break.");
-        refusal = platform::ScriptError{-1, "The output folder's path contains a line break."};
+        return tarvix::Failure{"The output folder's path contains a line break."};
     }
-    return quotable;
+    return *quotable;
 }
+
+platform::ScriptError refused(const tarvix::Failure& failure) { return platform::ScriptError{-1, failure.message}; }
 
 bool isDecimal(const std::string& text)
 {
@@ -50,58 +49,61 @@ bool isDecimal(const std::string& text)
 
 }  // namespace
 
-std::optional<platform::ScriptError> runSpinDump()
+std::optional<platform::ScriptError> runSpinDump(const platform::Platform& platform, const tarvix::Session& session)
 {
-    std::optional<platform::ScriptError> refusal;
-    const auto output = quotableOutput("Spindump", refusal);
-    if (!output) return refusal;
-    const std::string processId = UtilityFunctions::ProcessId.get();
+    const auto output = quotableOutput("Spindump", session.output);
+    if (!output) return refused(output.failure());
+    const std::string& processId = session.processId;
     if (!isDecimal(processId)) {
         Logger::logWarning("Spindump skipped: the process id is not a number: " + processId);
         return platform::ScriptError{-1, "The process id is not a number."};
     }
     const std::string commandLine = spindumpCommandLine(processId, *output);
     Logger::logInfo("Spindump shell script: " + doShellScriptSource(commandLine, true));
-    return platform::doShellScript(platform::current(), commandLine, true);
+    return platform::doShellScript(platform, commandLine, true);
 }
 
-std::optional<platform::ScriptError> runSystemProfiler()
+std::optional<platform::ScriptError> runSystemProfiler(const platform::Platform& platform,
+                                                       const tarvix::Session& session)
 {
-    std::optional<platform::ScriptError> refusal;
-    const auto output = quotableOutput("System profiler", refusal);
-    if (!output) return refusal;
-    return platform::doShellScript(platform::current(), systemProfilerCommandLine(*output), false);
+    const auto output = quotableOutput("System profiler", session.output);
+    if (!output) return refused(output.failure());
+    return platform::doShellScript(platform, systemProfilerCommandLine(*output), false);
 }
 
 void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivologgingEnabled,
+                          const platform::Platform& platform, const tarvix::Session& session,
                           std::function<void()> completion)
 {
     platform::SerialQueue queue("MonitoringQueue");
     Logger::logInfo("Monitoring Queue initiated.");
+    // The tasks outlive this call (and may outlive the window): they keep their own copies.
+    const auto services = std::make_shared<const platform::Platform>(platform);
+    const auto run = std::make_shared<const tarvix::Session>(session);
 
-    queue.async([getSpinDump] {
+    queue.async([getSpinDump, services, run] {
         if (!getSpinDump) return;
-        if (!UtilityFunctions::IsProcessRunning(UtilityFunctions::ProcessId.get())) return;
+        if (!UtilityFunctions::IsProcessRunning(services->folders, run->processId)) return;
         setStatus("Capturing Scrivo data dump.");
-        Logger::logInfo(platform::describe(runSpinDump()));
+        Logger::logInfo(platform::describe(runSpinDump(*services, *run)));
     });
-    queue.async([getInstalledApps, getSpinDump] {
+    queue.async([getInstalledApps, getSpinDump, services, run] {
         if (!getInstalledApps || !getSpinDump) return;
         setStatus("Capturing system configuration and settings.");
-        Logger::logInfo(platform::describe(runSystemProfiler()));
+        Logger::logInfo(platform::describe(runSystemProfiler(*services, *run)));
     });
-    queue.async([isScrivologgingEnabled] {
+    queue.async([isScrivologgingEnabled, services, run] {
         setStatus("Capturing Scrivo settings and logs.");
-        PListOperations::GetScrivoLogs(isScrivologgingEnabled);
-        UtilityFunctions::GetPropertyList();
-        UtilityFunctions::GetLicensingLogs();
-        UtilityFunctions::GetInstallLogs();
-        UtilityFunctions::GetIPMLogs();
-        PListOperations::RevertScrivoLogPList(isScrivologgingEnabled);
+        PListOperations::GetScrivoLogs(isScrivologgingEnabled, *run);
+        UtilityFunctions::GetPropertyList(*run);
+        UtilityFunctions::GetLicensingLogs(*run);
+        UtilityFunctions::GetInstallLogs(*run, services->folders.systemLog);
+        UtilityFunctions::GetIPMLogs(*run);
+        PListOperations::RevertScrivoLogPList(isScrivologgingEnabled, *run);
     });
     // The queue is serial, so this runs after the three tasks: the group's notification.
-    queue.async([ui = platform::current().ui, completion = std::move(completion)]() mutable {
-        if (ui && completion) ui->postToMainThread(std::move(completion));
+    queue.async([services, completion = std::move(completion)]() mutable {
+        if (completion) services->ui->postToMainThread(std::move(completion));
     });
 }
 

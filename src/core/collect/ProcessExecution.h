@@ -3,8 +3,10 @@
 #include <functional>
 #include <optional>
 
-#include "core/workspace/Guarded.h"
-#include "core/workspace/TextBinding.h"
+#include "core/base/Guarded.h"
+#include "core/base/TextBinding.h"
+#include "core/workspace/Session.h"
+#include "platform/Platform.h"
 #include "platform/ShellScript.h"
 
 /// The capture run started by "Stop monitoring".
@@ -12,13 +14,17 @@ namespace ProcessExecution {
 
 extern tarvix::Guarded<tarvix::TextBinding> labelTextBinding;
 
-/// Schedules the data-dump, system-configuration and settings-and-logs tasks, one after another,
-/// on the serial queue "MonitoringQueue"; returns at once. `completion` runs once on the
-/// interface thread (platform UserInterface::postToMainThread) after all three.
+/// Schedules the data-dump, system-configuration and settings-and-logs tasks of `session`, one
+/// after another, on the serial queue "MonitoringQueue"; returns at once. `completion` runs once
+/// on the interface thread (platform.ui) after all three.
 void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivologgingEnabled,
+                          const platform::Platform& platform, const tarvix::Session& session,
                           std::function<void()> completion);
 
-std::optional<platform::ScriptError> runSpinDump();
-std::optional<platform::ScriptError> runSystemProfiler();
+/// The data dump of the session's target into its output folder, with administrator rights.
+std::optional<platform::ScriptError> runSpinDump(const platform::Platform& platform, const tarvix::Session& session);
+/// The installed-applications report into the session's output folder.
+std::optional<platform::ScriptError> runSystemProfiler(const platform::Platform& platform,
+                                                       const tarvix::Session& session);
 
 }  // namespace ProcessExecution

@@ -1,18 +1,15 @@
 #include "core/log/Logger.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <ctime>
-#include <fstream>
 #include <iostream>
+#include <limits>
+#include <mutex>
 #include <shared_mutex>
-#include <sstream>
 
 #include "config/BuildConfig.h"
-#include "platform/Platform.h"
+#include "core/log/LoggerTesting.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
 
 namespace fs = std::filesystem;
 
@@ -38,33 +35,10 @@ std::optional<fs::path>& fileLocation()
 
 std::string utcTime()
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    gmtime_r(&now, &tm);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S +0000", &tm);
-    return text;
+    return platform::formatTime(std::time(nullptr), "%Y-%m-%d %H:%M:%S +0000", platform::TimeZone::utc);
 }
 
-/// Appends the bytes in one write; creates the file when missing. Answers the error text on failure.
-std::optional<std::string> append(const std::string& text, const fs::path& file)
-{
-    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return std::string(std::strerror(errno));
-    std::optional<std::string> error;
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            error = std::strerror(errno);
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    return error;
-}
+std::string fileName(const fs::path& file) { return "\"" + file.filename().string() + "\""; }
 
 void writeEntry(const char* prefix, const char* unifiedFormat, LogType type, std::string_view message)
 {
@@ -78,76 +52,50 @@ void writeEntry(const char* prefix, const char* unifiedFormat, LogType type, std
             line += ": ";
             line += message;
             line += '\n';
-            if (auto error = append(line, *file)) std::cout << "Failed to write to log file: " << *error << std::endl;
+            if (auto appended = platform::appendToFile(*file, line); !appended)
+                std::cout << "Failed to write to log file: " << appended.message() << std::endl;
         }
     }
     platform::sendToUnifiedLog(type, BuildConfig::kBundleIdentifier, kCategory, unifiedFormat, std::string(message));
 }
 
-std::optional<std::string> readWhole(const fs::path& file, std::string& contents)
+/// The whole file, or why not in words for standard output.
+tarvix::Result<std::string> readWhole(const fs::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return "The file \"" + file.filename().string() + "\" couldn't be opened: " + std::strerror(errno);
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) return "The file \"" + file.filename().string() + "\" couldn't be read.";
-    contents = buffer.str();
-    return std::nullopt;
+    // The log has no size bound of its own: any size it reached is moved.
+    auto contents = platform::readRegularFile(file, std::numeric_limits<std::size_t>::max());
+    if (!contents) return tarvix::Failure{"The file " + fileName(file) + " couldn't be opened: " + contents.message()};
+    return contents;
 }
 
-std::optional<std::string> writeAtomically(const fs::path& file, const std::string& contents)
-{
-    fs::path temporary = file;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return "The file \"" + file.filename().string() + "\" couldn't be saved: " + std::strerror(errno);
-        out << contents;
-        out.flush();
-        if (!out) return "The file \"" + file.filename().string() + "\" couldn't be saved.";
-    }
-    std::error_code ec;
-    fs::rename(temporary, file, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        return "The file \"" + file.filename().string() + "\" couldn't be saved.";
-    }
-    return std::nullopt;
-}
-
-std::optional<std::string> moveLocked(const fs::path& folder)
+tarvix::Status moveLocked(const fs::path& folder)
 {
     auto& current = fileLocation();
     const fs::path destination = folder / kFileName;
-    if (destination.lexically_normal() == current->lexically_normal()) return std::nullopt;
+    if (destination.lexically_normal() == current->lexically_normal()) return {};
 
+    const auto contents = readWhole(*current);
+    if (!contents) return contents.status();
     std::error_code ec;
     if (fs::exists(destination, ec)) {
-        std::ofstream out(destination, std::ios::binary | std::ios::app);
-        if (!out) return "The file \"" + destination.filename().string() + "\" couldn't be opened for writing.";
-        std::string contents;
-        if (auto error = readWhole(*current, contents)) return error;
-        out << '\n' << contents;
-        out.flush();
-        if (!out) return "The file \"" + destination.filename().string() + "\" couldn't be written.";
-    } else {
-        std::string contents;
-        if (auto error = readWhole(*current, contents)) return error;
-        if (auto error = writeAtomically(destination, contents)) return error;
+        // Each run's lines already end in a line feed: one more leaves an empty line between runs.
+        if (auto appended = platform::appendToFile(destination, "\n" + *contents); !appended)
+            return tarvix::Failure{"The file " + fileName(destination) + " couldn't be written: " + appended.message()};
+    } else if (auto saved = platform::writeFileAtomically(destination, *contents); !saved) {
+        return tarvix::Failure{"The file " + fileName(destination) + " couldn't be saved: " + saved.message()};
     }
     const fs::path old = *current;
     current = destination;
     if (!fs::remove(old, ec) || ec)
-        return "\"" + old.filename().string() + "\" couldn't be removed" +
-               (ec ? ": " + ec.message() : std::string("."));
-    return std::nullopt;
+        return tarvix::Failure{"\"" + old.filename().string() + "\" couldn't be removed" +
+                               (ec ? ": " + ec.message() : std::string("."))};
+    return {};
 }
 
 }  // namespace
 
-void setupLogFile()
+void setupLogFile(const std::optional<fs::path>& caches)
 {
-    const auto& caches = platform::current().folders.caches;
     if (!caches) return;  // no caches folder: the journal still gets every entry
     const fs::path folder = *caches / "Logs";
     std::error_code ec;
@@ -169,7 +117,8 @@ void changeLogFileLocation(const fs::path& folder)
 {
     std::unique_lock lock(fileMutex());
     if (!fileLocation()) return;
-    if (auto error = moveLocked(folder)) std::cout << "Failed to change log file location: " << *error << std::endl;
+    if (auto moved = moveLocked(folder); !moved)
+        std::cout << "Failed to change log file location: " << moved.message() << std::endl;
 }
 
 std::optional<fs::path> logFileURL()
@@ -178,7 +127,7 @@ std::optional<fs::path> logFileURL()
     return fileLocation();
 }
 
-void resetForTesting()
+void forgetLogFileForTesting()
 {
     std::unique_lock lock(fileMutex());
     fileLocation().reset();

@@ -13,7 +13,8 @@ namespace Logger {
 
 using LogType = platform::LogType;
 
-void setupLogFile();
+/// Prepares "Logs" in the user's caches folder; without one the journal alone gets the entries.
+void setupLogFile(const std::optional<std::filesystem::path>& caches);
 void logInfo(std::string_view message);
 void logError(std::string_view message);
 void logWarning(std::string_view message);
@@ -25,9 +26,4 @@ void changeLogFileLocation(const std::filesystem::path& folder);
 /// The current file, if any.
 std::optional<std::filesystem::path> logFileURL();
 
-}  // namespace Logger
-
-namespace Logger {
-/// Forgets the file location (tests start each case with no log file).
-void resetForTesting();
 }  // namespace Logger

@@ -1,3 +1,5 @@
+#include "core/package/Archive.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -9,11 +11,11 @@
 #include <system_error>
 #include <vector>
 
-#include "core/collect/CopyPrimitives.h"
-#include "core/log/Format.h"
+#include "core/base/Format.h"
 #include "core/log/Logger.h"
-#include "core/package/FilesPathDirectory.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/package/Pruning.h"
+#include "core/workspace/CopyPrimitives.h"
+#include "core/workspace/SharedValues.h"
 
 extern char** environ;
 
@@ -81,6 +83,8 @@ std::optional<std::uintmax_t> regularFileSize(const fs::path& file)
 
 }  // namespace
 
+std::string archiveName() { return "scrivoMacLog_" + UtilityFunctions::UniqueId() + "_abc.zip"; }
+
 bool CommandLineCompression(const std::optional<fs::path>& directoryURL, const std::optional<fs::path>& zipFileURL)
 {
     if (!directoryURL || !zipFileURL) return false;
@@ -101,24 +105,24 @@ bool CommandLineCompression(const std::optional<fs::path>& directoryURL, const s
     return false;
 }
 
-bool CompressOutputDirectory()
+bool CompressOutputDirectory(const tarvix::Session& session)
 {
-    const std::string archiveName = "scrivoMacLog_" + UtilityFunctions::UniqueId() + "_abc.zip";
-    const auto scratchFolder = UtilityFunctions::temptempURL.get();
-    const auto sessionFolder = UtilityFunctions::tempTimeStampedURL.get();
-    const auto outputFolder = UtilityFunctions::tempOutputURL.get();
+    const std::string name = archiveName();
+    const auto& scratchFolder = session.scratch;
+    const auto& sessionFolder = session.folder;
+    const auto& outputFolder = session.output;
     std::optional<fs::path> scratchArchive;
-    if (scratchFolder) scratchArchive = *scratchFolder / archiveName;
+    if (scratchFolder) scratchArchive = *scratchFolder / name;
 
     Logger::logInfo(outputFolder ? tarvix::pathText(*outputFolder) : std::string());
     if (!CommandLineCompression(outputFolder, scratchArchive)) return false;
     if (!sessionFolder) return false;  // the archive stays in the scratch folder
 
     deleteContentsOfDirectory(*sessionFolder);
-    UtilityFunctions::CopyFiles(*scratchFolder, *sessionFolder, archiveName);
+    UtilityFunctions::CopyFiles(*scratchFolder, *sessionFolder, name);
     // CopyFiles reports nothing back. Emptying the scratch folder after a failed copy would lose
     // the only archive, so the copy is checked first and the scratch copy kept when it failed.
-    const fs::path finalArchive = *sessionFolder / archiveName;
+    const fs::path finalArchive = *sessionFolder / name;
     const auto expectedSize = regularFileSize(*scratchArchive);
     if (!expectedSize || regularFileSize(finalArchive) != expectedSize) {
         std::error_code ignored;

@@ -1,10 +1,10 @@
+#include "core/package/EmailPattern.h"
+
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
 #include <cstddef>
 #include <cstdint>
-
-#include "core/package/FeedbackRecord.h"
 
 // The address pattern is
 //   ^([0-9a-zA-Z]([\+\-_\.][0-9a-zA-Z]+)*)+@(([0-9a-zA-Z][-\w]*[0-9a-zA-Z]*\.)+[a-zA-Z0-9]{2,17})$

@@ -3,14 +3,17 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <string_view>
+
+#include "core/workspace/Session.h"
+#include "platform/Platform.h"
 
 namespace UtilityFunctions {
 
-/// True for "" and for exactly the addresses the support e-mail pattern accepts; linear time.
-bool isValidEmail(std::string_view email);
+/// Writes a text file whole; nothing for an absent location or an empty text.
 void CreateFile(const std::optional<std::filesystem::path>& fileURL, const std::string& fileContent);
-/// Writes "UserEmailFeedback.json" into the session folder (the parent of tempOutputURL).
-void CreateUserDetailContent(const std::string& email, const std::string& feedback);
+/// Writes "UserEmailFeedback.json" into the session folder (the parent of the output folder),
+/// with the machine identifier the folders give.
+void CreateUserDetailContent(const platform::Folders& folders, const tarvix::Session& session, const std::string& email,
+                             const std::string& feedback);
 
 }  // namespace UtilityFunctions

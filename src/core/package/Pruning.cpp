@@ -1,11 +1,12 @@
+#include "core/package/Pruning.h"
+
 #include <algorithm>
-#include <string>
+#include <optional>
 #include <system_error>
 #include <vector>
 
-#include "core/log/Format.h"
+#include "core/base/Format.h"
 #include "core/log/Logger.h"
-#include "core/package/FilesPathDirectory.h"
 
 namespace fs = std::filesystem;
 

@@ -2,9 +2,9 @@
 
 #include <system_error>
 
-#include "core/log/Format.h"
+#include "core/base/Format.h"
 #include "core/log/Logger.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/workspace/SharedValues.h"
 #include "platform/Applications.h"
 
 namespace fs = std::filesystem;
@@ -12,10 +12,10 @@ namespace fs = std::filesystem;
 namespace UtilityFunctions {
 namespace {
 
-void appendInstalled(const std::string& bundleIdentifier, tarvix::Guarded<std::vector<fs::path>>& list)
+void appendInstalled(const platform::Folders& folders, const std::string& bundleIdentifier,
+                     tarvix::Guarded<std::vector<fs::path>>& list)
 {
-    for (const fs::path& url :
-         platform::applicationsWithBundleIdentifier(platform::current().folders, bundleIdentifier)) {
+    for (const fs::path& url : platform::applicationsWithBundleIdentifier(folders, bundleIdentifier)) {
         Logger::logInfo("App url for bundle: " + bundleIdentifier + " is: " + tarvix::pathText(url));
         list.update([&](std::vector<fs::path>& urls) { urls.push_back(url); });
     }
@@ -36,9 +36,15 @@ std::string flavourOf(const std::string& version)
 
 }  // namespace
 
-void getScrivoInstalledPath() { appendInstalled(ScrivoBundleIndentifiers[0], scrivoInstalledUrls); }
+void getScrivoInstalledPath(const platform::Folders& folders)
+{
+    appendInstalled(folders, ScrivoBundleIndentifiers[0], scrivoInstalledUrls);
+}
 
-void getGlanceInstalledPath() { appendInstalled(ScrivoBundleIndentifiers[1], glanceInstalledUrls); }
+void getGlanceInstalledPath(const platform::Folders& folders)
+{
+    appendInstalled(folders, ScrivoBundleIndentifiers[1], glanceInstalledUrls);
+}
 
 void FlavourFromAppVersion(const fs::path& url)
 {
@@ -49,19 +55,17 @@ void FlavourFromAppVersion(const fs::path& url)
     Logger::logInfo(tarvix::format("FlavourFromAppVersion:%@ flavour: %@", {*version, result}));
 }
 
-void SetScrivoOrGlance()
+void SetScrivoOrGlance(const std::vector<std::string>& runningInstance, const std::optional<fs::path>& outputFolder)
 {
-    const auto running = ScrivoRunningInstance.get();
     const std::string edition =
-        !running.empty() && running.front() == ScrivoBundleIndentifiers[0] ? "Scrivo" : "Glance";
+        !runningInstance.empty() && runningInstance.front() == ScrivoBundleIndentifiers[0] ? "Scrivo" : "Glance";
     scrivoOrGlance.set(edition);
 
-    const auto output = tempOutputURL.get();
-    if (!output) {
+    if (!outputFolder) {
         Logger::logWarning("SetScrivoOrGlance: no output folder, the edition folder " + edition + " was not created.");
         return;
     }
-    const fs::path folder = *output / edition;
+    const fs::path folder = *outputFolder / edition;
     tempOutputURL.set(folder);
     std::error_code error;
     fs::create_directories(folder, error);

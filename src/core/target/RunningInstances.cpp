@@ -1,16 +1,16 @@
 #include "core/target/RunningInstances.h"
 
-#include "core/log/Format.h"
+#include "core/base/Format.h"
 #include "core/log/Logger.h"
 #include "core/target/InstallationDiscovery.h"
-#include "core/workspace/UtilityFunctions.h"
-#include "platform/Applications.h"
+#include "core/workspace/SharedValues.h"
+#include "platform/RunningApplications.h"
 
 namespace UtilityFunctions {
 
-bool IsApplicationRunning(const std::string& bundleIdentifier)
+bool IsApplicationRunning(const platform::Folders& folders, const std::string& bundleIdentifier)
 {
-    for (const platform::RunningApplication& application : platform::runningApplications(platform::current().folders)) {
+    for (const platform::RunningApplication& application : platform::runningApplications(folders)) {
         if (application.bundleIdentifier != bundleIdentifier) continue;
         ProcessId.set(std::to_string(application.processIdentifier));
         if (application.bundleURL)
@@ -25,9 +25,9 @@ bool IsApplicationRunning(const std::string& bundleIdentifier)
     return false;
 }
 
-bool IsProcessRunning(const std::string& processId)
+bool IsProcessRunning(const platform::Folders& folders, const std::string& processId)
 {
-    for (const platform::RunningApplication& application : platform::runningApplications(platform::current().folders)) {
+    for (const platform::RunningApplication& application : platform::runningApplications(folders)) {
         if (std::to_string(application.processIdentifier) != processId) continue;
         Logger::logInfo(tarvix::format("Scrivo process is running. ProcessId: %@", {processId}));
         return true;
@@ -36,20 +36,21 @@ bool IsProcessRunning(const std::string& processId)
     return false;
 }
 
-bool IsMultipleInstance()
+bool IsMultipleInstance(const std::vector<std::string>& runningInstance, platform::UserInterface& ui)
 {
-    const bool multiple = ScrivoRunningInstance.get().size() >= 2;
+    const bool multiple = runningInstance.size() >= 2;
     if (multiple)
         displayAlert(
-            "Multiple instances of Scrivo detected",
+            ui, "Multiple instances of Scrivo detected",
             "Please ensure that only one Scrivo app which needs troubleshooting is open, before running Tarvix.", "OK");
     return multiple;
 }
 
-void displayAlert(const std::string& title, const std::string& message, const std::string& buttonTitle)
+void displayAlert(platform::UserInterface& ui, const std::string& title, const std::string& message,
+                  const std::string& buttonTitle)
 {
     // The interface shows the alert on its own thread and returns at once; nothing waits for it.
-    if (const auto& ui = platform::current().ui) ui->displayAlert(title, message, buttonTitle);
+    ui.displayAlert(title, message, buttonTitle);
 }
 
 }  // namespace UtilityFunctions

@@ -3,8 +3,8 @@
 #include <curl/curl.h>
 
 #include "config/BuildConfig.h"
+#include "core/base/Uuid.h"
 #include "core/upload/TransferSession.h"
-#include "core/workspace/Uuid.h"
 
 namespace UploadAPI {
 

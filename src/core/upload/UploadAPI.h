@@ -9,8 +9,8 @@
 #include <variant>
 #include <vector>
 
-#include "core/workspace/Guarded.h"
-#include "core/workspace/TextBinding.h"
+#include "core/base/Guarded.h"
+#include "core/base/TextBinding.h"
 
 /// The multipart HTTPS upload of the session archive.
 namespace UploadAPI {

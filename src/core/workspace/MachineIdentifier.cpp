@@ -1,15 +1,17 @@
+#include "core/workspace/MachineIdentifier.h"
+
 #include <openssl/evp.h>
 
 #include <cstdio>
 
-#include "core/workspace/UtilityFunctions.h"
 #include "platform/Network.h"
+#include "platform/Users.h"
 
 namespace UtilityFunctions {
 
-std::optional<std::string> getUnitMachineString()
+std::optional<std::string> getUnitMachineString(const platform::Folders& folders)
 {
-    const auto addresses = platform::hardwareAddresses(platform::current().folders);
+    const auto addresses = platform::hardwareAddresses(folders);
     if (!addresses) return std::nullopt;
     std::string text;
     if (!addresses->empty()) text += addresses->front();
@@ -18,11 +20,11 @@ std::optional<std::string> getUnitMachineString()
     return text;
 }
 
-std::string getMachineHash()
+std::string getMachineHash(const platform::Folders& folders)
 {
     // Without any interface list the identifier still has to name the user: digest the text a
     // machine without hardware addresses would give.
-    const std::string text = getUnitMachineString().value_or("_" + platform::userName());
+    const std::string text = getUnitMachineString(folders).value_or("_" + platform::userName());
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
     if (EVP_Digest(text.data(), text.size(), digest, &length, EVP_sha512(), nullptr) != 1) return {};

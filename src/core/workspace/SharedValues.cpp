@@ -1,8 +1,9 @@
+#include "core/workspace/SharedValues.h"
+
 #include <algorithm>
 #include <cctype>
 
-#include "core/workspace/UtilityFunctions.h"
-#include "core/workspace/Uuid.h"
+#include "core/base/Uuid.h"
 
 namespace UtilityFunctions {
 
@@ -33,21 +34,6 @@ const std::string& UniqueId()
         return text;
     }();
     return id;
-}
-
-void resetSharedValuesForTesting()
-{
-    for (auto* location : {&userLibraryURL, &userLibraryPrefURL, &tempDirURL, &tempSystemURL, &tempTimeStampedURL,
-                           &tempOutputURL, &temptempURL, &compressedLogURL})
-        location->set(std::nullopt);
-    ProcessId.set("");
-    flavour.set("Trunk");
-    scrivoOrGlance.set(std::nullopt);
-    ScrivoRunningInstance.set({});
-    scrivoInstalledUrls.set({});
-    glanceInstalledUrls.set({});
-    ShareButtonPressed = false;
-    isOutputDirectoryCreated = false;
 }
 
 }  // namespace UtilityFunctions

@@ -1,25 +1,17 @@
+#include "core/workspace/Workspace.h"
+
 #include <ctime>
 #include <system_error>
 
-#include "core/log/Format.h"
+#include "core/base/Format.h"
 #include "core/log/Logger.h"
-#include "core/workspace/UtilityFunctions.h"
-#include "platform/Platform.h"
+#include "core/workspace/SharedValues.h"
+#include "platform/Clock.h"
 
 namespace fs = std::filesystem;
 
 namespace UtilityFunctions {
 namespace {
-
-std::string localStamp()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    char text[16];
-    std::strftime(text, sizeof text, "%Y%m%d%H%M%S", &tm);
-    return text;
-}
 
 bool present(const fs::path& path)
 {
@@ -29,12 +21,12 @@ bool present(const fs::path& path)
 
 }  // namespace
 
-bool CreateOutputDirectories()
+bool CreateOutputDirectories(const platform::Folders& folders)
 {
-    const auto library = platform::current().folders.library;
+    const auto& library = folders.library;
     if (!library) return false;
 
-    const std::string stamp = localStamp();
+    const std::string stamp = platform::formatTime(std::time(nullptr), "%Y%m%d%H%M%S", platform::TimeZone::local);
     userLibraryURL.set(*library);
     userLibraryPrefURL.set(*library / "Preferences");
     const fs::path root = *library / "Tarvix";
@@ -47,9 +39,9 @@ bool CreateOutputDirectories()
     tempOutputURL.set(session);
     temptempURL.set(root / "temp");
 
-    const std::pair<fs::path, std::string> folders[] = {
+    const std::pair<fs::path, std::string> created[] = {
         {session, session.string()}, {root / "System", "System"}, {root / "temp", "temp"}};
-    for (const auto& [folder, name] : folders) {
+    for (const auto& [folder, name] : created) {
         if (present(folder)) continue;
         std::error_code ec;
         fs::create_directories(folder, ec);

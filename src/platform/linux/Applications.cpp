@@ -1,29 +1,12 @@
-#include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <limits>
-
 #include "platform/Applications.h"
-#include "platform/linux/PlistFile.h"
+
+#include <algorithm>
+
+#include "platform/PlistFile.h"
 
 namespace fs = std::filesystem;
 
 namespace platform {
-namespace detail {
-
-PlistRoot readPlistFile(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return nullptr;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad() || bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max()) return nullptr;
-    plist_t root = nullptr;
-    plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
-    return PlistRoot(root);
-}
-
-}  // namespace detail
-
 namespace {
 
 bool isBundleName(const fs::path& name) { return name.extension() == ".app"; }
@@ -64,14 +47,9 @@ std::vector<fs::path> bundlesIn(const fs::path& folder)
 
 std::optional<std::string> bundleInfoString(const fs::path& bundle, const std::string& key)
 {
-    const detail::PlistRoot root = detail::readPlistFile(bundle / "Contents" / "Info.plist");
-    if (!root || !PLIST_IS_DICT(static_cast<plist_t>(root.get()))) return std::nullopt;
-    plist_t value = plist_dict_get_item(static_cast<plist_t>(root.get()), key.c_str());
-    if (!PLIST_IS_STRING(value)) return std::nullopt;
-    uint64_t length = 0;
-    const char* text = plist_get_string_ptr(value, &length);
-    if (!text) return std::nullopt;
-    return std::string(text, length);
+    const auto document = readPlistFile(bundle / "Contents" / "Info.plist");
+    if (!document) return std::nullopt;
+    return tarvix::stringValue(tarvix::raw(document->root), key.c_str());
 }
 
 std::vector<fs::path> applicationBundles(const std::vector<fs::path>& applicationFolders)

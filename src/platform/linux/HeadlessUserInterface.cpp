@@ -1,7 +1,9 @@
+#include "platform/HeadlessUserInterface.h"
+
 #include <iostream>
+#include <mutex>
 
 #include "platform/SerialQueue.h"
-#include "platform/UserInterface.h"
 
 namespace platform {
 

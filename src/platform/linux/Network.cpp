@@ -1,11 +1,8 @@
-#include <pwd.h>
-#include <unistd.h>
+#include "platform/Network.h"
 
 #include <algorithm>
 #include <fstream>
 #include <system_error>
-
-#include "platform/Network.h"
 
 namespace fs = std::filesystem;
 
@@ -59,16 +56,6 @@ std::optional<std::vector<std::string>> hardwareAddresses(const Folders& folders
     for (const auto& i : interfaces)
         if (!i.address.empty() && !allZeros(i.address)) addresses.push_back(i.address);
     return addresses;
-}
-
-std::string userName()
-{
-    std::string buffer(16384, '\0');
-    passwd entry{};
-    passwd* result = nullptr;
-    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &result) == 0 && result && result->pw_name)
-        return result->pw_name;
-    return std::to_string(geteuid());
 }
 
 }  // namespace platform

@@ -1,12 +1,12 @@
-#include <pwd.h>
+#include "platform/Platform.h"
+
 #include <unistd.h>
 
 #include <cstdlib>
-#include <deque>
-#include <mutex>
 #include <sstream>
 
-#include "platform/Platform.h"
+#include "platform/HeadlessUserInterface.h"
+#include "platform/Users.h"
 
 namespace fs = std::filesystem;
 
@@ -16,12 +16,8 @@ namespace {
 fs::path homeFolder()
 {
     if (const char* home = std::getenv("HOME"); home && *home) return home;
-    // getpwuid_r: the password database is the fallback the system itself uses.
-    std::string buffer(16384, '\0');
-    passwd entry{};
-    passwd* result = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 && result && result->pw_dir)
-        return result->pw_dir;
+    // The password database is the fallback the system itself uses.
+    if (const auto entry = passwordEntry(getuid()); entry && !entry->home.empty()) return entry->home;
     return "/";
 }
 
@@ -36,18 +32,6 @@ std::vector<fs::path> xdgFolders(const char* homeVariable, const fs::path& homeD
     for (std::string item; std::getline(list, item, ':');)
         if (!item.empty()) folders.emplace_back(item);
     return folders;
-}
-
-struct Registry {
-    std::mutex mutex;
-    // Every platform ever installed stays alive, so a reference handed out earlier never dangles.
-    std::deque<Platform> installed;
-};
-
-Registry& registry()
-{
-    static Registry instance;
-    return instance;
 }
 
 }  // namespace
@@ -87,22 +71,6 @@ Platform Platform::sandbox(const fs::path& root, const fs::path& libexec)
     f.runningApplicationsRoot = root;
     platform.ui = std::make_shared<HeadlessUserInterface>();
     return platform;
-}
-
-void install(Platform platform)
-{
-    if (!platform.ui) platform.ui = std::make_shared<HeadlessUserInterface>();
-    auto& r = registry();
-    std::lock_guard lock(r.mutex);
-    r.installed.push_back(std::move(platform));
-}
-
-const Platform& current()
-{
-    auto& r = registry();
-    std::lock_guard lock(r.mutex);
-    if (r.installed.empty()) r.installed.push_back(Platform::fromSystem({}));
-    return r.installed.back();
 }
 
 }  // namespace platform

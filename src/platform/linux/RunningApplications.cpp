@@ -1,3 +1,5 @@
+#include "platform/RunningApplications.h"
+
 #include <unistd.h>
 
 #include <algorithm>

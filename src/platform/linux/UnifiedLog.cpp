@@ -1,3 +1,5 @@
+#include "platform/UnifiedLog.h"
+
 #include <sys/stat.h>
 
 #include <atomic>
@@ -5,7 +7,6 @@
 #include <systemd/sd-journal.h>
 
 #include "platform/SerialQueue.h"
-#include "platform/UnifiedLog.h"
 
 namespace platform {
 namespace {
@@ -60,8 +61,7 @@ private:
     static bool send(const Entry& e)
     {
         if (!journalPresent()) return false;
-        // The format string carries "%@" for the message, as the original unified log did; the
-        // journal gets the filled-in text.
+        // The format string carries "%@" for the message; the journal gets the filled-in text.
         std::string text = e.formatString;
         if (auto at = text.find("%@"); at != std::string::npos) text.replace(at, 2, e.message);
         return sd_journal_send("MESSAGE=%s", text.c_str(), "PRIORITY=%i", priorityOf(e.type),

@@ -5,10 +5,12 @@
 #include <thread>
 
 #include "core/collect/PListOperations.h"
+#include "core/collect/PListOperationsTesting.h"
 #include "core/collect/ProcessExecution.h"
 #include "core/target/InstallationDiscovery.h"
 #include "core/target/RunningInstances.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/workspace/SharedValues.h"
+#include "core/workspace/Workspace.h"
 #include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
@@ -33,17 +35,14 @@ struct CaptureSandbox {
         standIn(libexec() / "spindump", "[ \"$2\" = -file ] || exit 64\nprintf 'Process: %s\\n' \"$1\" > \"$3\"\n");
         standIn(libexec() / "system_profiler", "printf 'Applications:\\n\\n    Scrivo:\\n'\n");
         standIn(sandbox.root() / "bin" / "elevate", elevation);
-        platform::Platform changed = sandbox.platform();
-        changed.folders.libexec = libexec();
-        changed.folders.elevationCommand = {(sandbox.root() / "bin" / "elevate").string()};
-        sandbox.reinstall(changed);
+        sandbox.platform().folders.libexec = libexec();
+        sandbox.platform().folders.elevationCommand = {(sandbox.root() / "bin" / "elevate").string()};
         ProcessExecution::labelTextBinding.set(status);
-        PListOperations::resetForTesting();
     }
     ~CaptureSandbox()
     {
         ProcessExecution::labelTextBinding.set(nullptr);
-        PListOperations::resetForTesting();
+        PListOperations::forgetStateForTesting();
     }
 
     fs::path libexec() const { return sandbox.root() / "libexec"; }
@@ -54,12 +53,13 @@ struct CaptureSandbox {
     {
         layout = sample::install(sandbox.root());
         instance.emplace(layout.scrivoBundle);
-        ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories());
+        ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories(sandbox.folders()));
         UtilityFunctions::ScrivoRunningInstance.set({"com.norvane.Scrivo.Pro"});
-        ASSERT_TRUE(UtilityFunctions::IsApplicationRunning("com.norvane.Scrivo.Pro"));
-        UtilityFunctions::SetScrivoOrGlance();
-        PListOperations::EnableScrivoLogging(true);
-        output = *UtilityFunctions::tempOutputURL.get();
+        ASSERT_TRUE(UtilityFunctions::IsApplicationRunning(sandbox.folders(), "com.norvane.Scrivo.Pro"));
+        UtilityFunctions::SetScrivoOrGlance({"com.norvane.Scrivo.Pro"}, UtilityFunctions::tempOutputURL.get());
+        session = sessionFromSharedValues();
+        PListOperations::EnableScrivoLogging(true, session);
+        output = *session.output;
     }
 
     /// Runs the captures and waits for the completion; answers the thread it ran on.
@@ -67,7 +67,7 @@ struct CaptureSandbox {
     {
         std::mutex mutex;
         std::thread::id completedOn;
-        ProcessExecution::runTasksConcurrently(installedApps, spinDump, true, [&] {
+        ProcessExecution::runTasksConcurrently(installedApps, spinDump, true, sandbox.platform(), session, [&] {
             std::lock_guard lock(mutex);
             completedOn = std::this_thread::get_id();
             ++completions;
@@ -90,6 +90,7 @@ struct CaptureSandbox {
     std::shared_ptr<test::RecordingTextCell> status = std::make_shared<test::RecordingTextCell>();
     sample::Layout layout;
     std::optional<sample::RunningInstance> instance;
+    Session session;
     fs::path output;
     std::atomic<int> completions{0};
 };
@@ -185,35 +186,36 @@ TEST(Captures, ADeclinedPasswordOrAMissingToolLosesOnlyThatFile)
 TEST(Captures, TheOutputPathNeverReachesTheShell)
 {
     CaptureSandbox run;
-    UtilityFunctions::ProcessId.set("4242");
+    const auto& services = run.sandbox.platform();
     // No workspace: the command lines would name the root folder, so nothing runs.
-    EXPECT_TRUE(ProcessExecution::runSpinDump());
-    EXPECT_TRUE(ProcessExecution::runSystemProfiler());
+    Session session{.processId = "4242"};
+    EXPECT_TRUE(ProcessExecution::runSpinDump(services, session));
+    EXPECT_TRUE(ProcessExecution::runSystemProfiler(services, session));
     EXPECT_TRUE(run.logHas("WARNING: Spindump skipped: the output folder is not set."));
     EXPECT_TRUE(run.logHas("WARNING: System profiler skipped: the output folder is not set."));
 
-    platform::Platform changed = run.sandbox.platform();
-    changed.folders.library = run.sandbox.root() / "line\nbreak" / "Library";
-    run.sandbox.reinstall(changed);
-    ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories());
-    EXPECT_TRUE(ProcessExecution::runSpinDump());
+    platform::Folders changed = run.sandbox.folders();
+    changed.library = run.sandbox.root() / "line\nbreak" / "Library";
+    ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories(changed));
+    session.output = UtilityFunctions::tempOutputURL.get();
+    EXPECT_TRUE(ProcessExecution::runSpinDump(services, session));
     EXPECT_TRUE(run.logHas("ERROR: Spindump skipped: the output folder's path contains a line break."));
 
-    UtilityFunctions::ProcessId.set("1; touch pwned");
-    EXPECT_TRUE(ProcessExecution::runSpinDump());
+    session.processId = "1; touch pwned";
+    EXPECT_TRUE(ProcessExecution::runSpinDump(services, session));
     EXPECT_FALSE(fs::exists(run.records / "spindump.args"));
     EXPECT_FALSE(fs::exists(run.records / "elevate.args"));
 
     // Quotes stay literal: the files land in the folder of that exact name.
     const fs::path quotedFolder = run.sandbox.root() / "it's \"q\" $(touch pwned)";
-    changed.folders.library = quotedFolder / "Library";
-    run.sandbox.reinstall(changed);
-    ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories());
+    changed.library = quotedFolder / "Library";
+    ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories(changed));
     const fs::path output = *UtilityFunctions::tempOutputURL.get();
-    UtilityFunctions::ProcessId.set("4242");
+    session.output = output;
+    session.processId = "4242";
 
-    EXPECT_FALSE(ProcessExecution::runSpinDump());
-    EXPECT_FALSE(ProcessExecution::runSystemProfiler());
+    EXPECT_FALSE(ProcessExecution::runSpinDump(services, session));
+    EXPECT_FALSE(ProcessExecution::runSystemProfiler(services, session));
     EXPECT_EQ(test::readFile(output / "spinReport.txt"), "Process: 4242\n");
     EXPECT_EQ(test::readFile(output / "sysinfo.xml"), "Applications:\n\n    Scrivo:\n");
     EXPECT_EQ(run.record("spindump"), "4242\n-file\n" + output.string() + "/spinReport.txt\n");

@@ -6,9 +6,11 @@
 #include <atomic>
 
 #include "core/collect/PListOperations.h"
+#include "core/collect/PListOperationsTesting.h"
 #include "core/collect/ProcessExecution.h"
 #include "core/target/InstallationDiscovery.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/workspace/SharedValues.h"
+#include "core/workspace/Workspace.h"
 #include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
@@ -32,17 +34,17 @@ TEST(Collectors, AFullStopCollectsTheExpectedTree)
 {
     test::Sandbox sandbox;
     sample::install(sandbox.root(), {.scrivoVersion = "4.1.20"});
-    PListOperations::resetForTesting();
-    ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories());
+    ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories(sandbox.folders()));
     const fs::path session = *UtilityFunctions::tempTimeStampedURL.get();
     UtilityFunctions::ScrivoRunningInstance.set({"com.norvane.Scrivo.Pro"});
-    UtilityFunctions::getScrivoInstalledPath();
+    UtilityFunctions::getScrivoInstalledPath(sandbox.folders());
     UtilityFunctions::FlavourFromAppVersion(UtilityFunctions::scrivoInstalledUrls.get().front());
-    UtilityFunctions::SetScrivoOrGlance();
-    PListOperations::EnableScrivoLogging(true);
+    UtilityFunctions::SetScrivoOrGlance({"com.norvane.Scrivo.Pro"}, UtilityFunctions::tempOutputURL.get());
+    const Session started = sessionFromSharedValues();
+    PListOperations::EnableScrivoLogging(true, started);
 
     std::atomic<int> completions{0};
-    ProcessExecution::runTasksConcurrently(false, false, true, [&] { ++completions; });
+    ProcessExecution::runTasksConcurrently(false, false, true, sandbox.platform(), started, [&] { ++completions; });
     ASSERT_TRUE(test::waitFor([&] { return completions == 1; }));
 
     std::vector<std::string> expected = {"Scrivo/",
@@ -81,21 +83,22 @@ TEST(Collectors, AFullStopCollectsTheExpectedTree)
         "{'EnableScrivoLogging': [10, 7]}");
     EXPECT_EQ(test::pythonPlist(preferences, "'ScrivoLogging' in d['QX']"), "False");
     EXPECT_TRUE(errorsAndWarnings(sandbox, 0).empty());
-    PListOperations::resetForTesting();
+    PListOperations::forgetStateForTesting();
 }
 
 TEST(Collectors, AMachineWithoutTheTargetsMaterialOnlyLogs)
 {
     test::Sandbox sandbox;
-    ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories());
+    ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories(sandbox.folders()));
     UtilityFunctions::scrivoOrGlance.set("Glance");
-    const fs::path output = *UtilityFunctions::tempOutputURL.get();
+    const Session session = sessionFromSharedValues();
+    const fs::path output = *session.output;
     const auto mark = sandbox.logMessages().size();
 
-    EXPECT_FALSE(UtilityFunctions::GetPropertyList());
-    EXPECT_TRUE(UtilityFunctions::GetLicensingLogs());
-    EXPECT_TRUE(UtilityFunctions::GetInstallLogs());
-    UtilityFunctions::GetIPMLogs();
+    EXPECT_FALSE(UtilityFunctions::GetPropertyList(session));
+    EXPECT_TRUE(UtilityFunctions::GetLicensingLogs(session));
+    EXPECT_TRUE(UtilityFunctions::GetInstallLogs(session, sandbox.folders().systemLog));
+    UtilityFunctions::GetIPMLogs(session);
 
     EXPECT_EQ(test::treeListing(output), (std::vector<std::string>{"InstallLogs/", "LicensingLogs/"}));
     EXPECT_EQ(errorsAndWarnings(sandbox, mark), std::vector<std::string>(8, "ERROR: Error copying item"));
@@ -105,14 +108,14 @@ TEST(Collectors, AMachineWithoutTheTargetsMaterialOnlyLogs)
 TEST(Collectors, AbsentWorkspaceValuesAreSkippedWithWarnings)
 {
     test::Sandbox sandbox;
-    UtilityFunctions::ScrivoRunningInstance.set({"com.norvane.Glance"});
+    const Session session{.bundleIdentifier = "com.norvane.Glance"};
 
-    EXPECT_TRUE(UtilityFunctions::GetPropertyList());
-    EXPECT_TRUE(UtilityFunctions::GetLicensingLogs());
-    EXPECT_TRUE(UtilityFunctions::GetInstallLogs());
-    UtilityFunctions::GetIPMLogs();
-    PListOperations::GetScrivoLogs(true);
-    PListOperations::RevertScrivoLogPList(true);
+    EXPECT_TRUE(UtilityFunctions::GetPropertyList(session));
+    EXPECT_TRUE(UtilityFunctions::GetLicensingLogs(session));
+    EXPECT_TRUE(UtilityFunctions::GetInstallLogs(session, sandbox.folders().systemLog));
+    UtilityFunctions::GetIPMLogs(session);
+    PListOperations::GetScrivoLogs(true, session);
+    PListOperations::RevertScrivoLogPList(true, session);
 
     const std::string invalid = "WARNING: Invalid source or destination URL";
     std::vector<std::string> expected = {

@@ -1,3 +1,5 @@
+#include "core/log/Logger.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -6,7 +8,7 @@
 #include <sstream>
 #include <thread>
 
-#include "core/log/Logger.h"
+#include "core/log/LoggerTesting.h"
 #include "platform/UnifiedLog.h"
 #include "support/Sandbox.h"
 
@@ -58,7 +60,7 @@ TEST(Logger, LinesCarryPrefixUtcTimeAndMessage)
 TEST(Logger, WithoutFileLocationNothingIsWritten)
 {
     Sandbox sandbox;
-    Logger::resetForTesting();
+    Logger::forgetLogFileForTesting();
     testing::internal::CaptureStdout();
     Logger::logInfo("only to the journal");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
@@ -69,18 +71,18 @@ TEST(Logger, OwnFailuresGoToStandardOutput)
 {
     Sandbox sandbox;
     // "Logs" cannot be made where a file stands.
-    Logger::resetForTesting();
+    Logger::forgetLogFileForTesting();
     fs::remove_all(sandbox.home() / ".cache");
     writeFile(sandbox.home() / ".cache", "not a folder");
     testing::internal::CaptureStdout();
-    Logger::setupLogFile();
+    Logger::setupLogFile(sandbox.folders().caches);
     EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("Failed to create log directory: ", 0), 0u);
     EXPECT_FALSE(Logger::logFileURL());
 
     // An entry that cannot be appended still reaches the journal and is reported once.
     fs::remove(sandbox.home() / ".cache");
     fs::create_directories(sandbox.home() / ".cache/Logs/TarvixDebugOutput.log");
-    Logger::setupLogFile();
+    Logger::setupLogFile(sandbox.folders().caches);
     const auto before = platform::unifiedLogStats();
     testing::internal::CaptureStdout();
     Logger::logInfo("lost line");

@@ -1,3 +1,5 @@
+#include "core/package/Archive.h"
+
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
@@ -7,8 +9,8 @@
 #include <tuple>
 
 #include "core/package/FeedbackRecord.h"
-#include "core/package/FilesPathDirectory.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/package/Pruning.h"
+#include "core/workspace/SharedValues.h"
 #include "support/PrivateNamespace.h"
 #include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
@@ -56,11 +58,11 @@ TEST(CompressOutputDirectory, LeavesTheArchiveAloneInTheSessionFolder)
     for (const char* junk : {"Scrivo/.DS_Store", "Scrivo/ScrivoLog/.DS_Store", "Scrivo/core.bin"})
         writeFile(session / junk);
     fs::create_directories(session / "Scrivo/empty");
-    UF::CreateUserDetailContent("a@b.io", "it broke");
+    UF::CreateUserDetailContent(sandbox.folders(), tarvix::sessionFromSharedValues(), "a@b.io", "it broke");
     FilesPathDirectory::removeFilesFromDirectoryRecursively(session.string(), UF::allowedExtensions);
     const auto linesBefore = sandbox.logMessages().size();
 
-    ASSERT_TRUE(FilesPathDirectory::CompressOutputDirectory());
+    ASSERT_TRUE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
 
     const fs::path archive = session / archiveName();
     EXPECT_EQ(tarvix::test::treeListing(session), std::vector<std::string>{archiveName()});
@@ -90,7 +92,7 @@ TEST(CompressOutputDirectory, FailuresLeaveTheWorkspaceAsItWas)
 
     // The session folder (parent of the output folder) is missing: zip never runs.
     UF::tempOutputURL.set(sandbox.root() / "gone" / "Scrivo");
-    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory());
+    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
     EXPECT_EQ(sandbox.logMessages().back(),
               "ERROR: Output folder path doesn't exist: " + (sandbox.root() / "gone").string());
 
@@ -99,7 +101,7 @@ TEST(CompressOutputDirectory, FailuresLeaveTheWorkspaceAsItWas)
     fs::remove(session / "Scrivo");
     writeFile(session / "other.txt");
     UF::tempOutputURL.set(session / "Scrivo");
-    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory());
+    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
     EXPECT_EQ(sandbox.logMessages().back(), "ERROR: Failed to compress the directory.");
     EXPECT_EQ(tarvix::test::treeListing(session), std::vector<std::string>{"other.txt"});
     EXPECT_FALSE(UF::compressedLogURL.get());
@@ -108,7 +110,7 @@ TEST(CompressOutputDirectory, FailuresLeaveTheWorkspaceAsItWas)
     EXPECT_FALSE(FilesPathDirectory::CommandLineCompression(std::nullopt, session / "x.zip"));
     EXPECT_FALSE(FilesPathDirectory::CommandLineCompression(session, std::nullopt));
     UF::temptempURL.set(std::nullopt);
-    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory());
+    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
 }
 
 // Runs only inside a private mount namespace started by CopyFailureKeepsTheScratchArchive.
@@ -125,9 +127,9 @@ TEST(CompressOutputDirectoryInPrivateMounts, DISABLED_FullDiskAtTheCopy)
     } unmount{session};
     fs::create_directories(session / "Scrivo");
     for (int i = 0; i < 600; ++i) writeFile(session / "Scrivo" / ("empty-log-file-" + std::to_string(i) + ".log"), "");
-    UF::CreateUserDetailContent("", "disk full");
+    UF::CreateUserDetailContent(sandbox.folders(), tarvix::sessionFromSharedValues(), "", "disk full");
 
-    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory());
+    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
 
     const fs::path scratch = *UF::temptempURL.get() / archiveName();
     ASSERT_TRUE(fs::exists(scratch)) << "the only archive was lost";

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/package/FeedbackRecord.h"
+#include "core/package/EmailPattern.h"
 
 using UtilityFunctions::isValidEmail;
 

@@ -1,9 +1,11 @@
+#include "core/package/FeedbackRecord.h"
+
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 
-#include "core/package/FeedbackRecord.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/workspace/MachineIdentifier.h"
+#include "core/workspace/SharedValues.h"
 #include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
@@ -21,9 +23,9 @@ TEST(CreateUserDetailContent, WritesOneLineWithMembersInOrderAndEscapes)
     UF::tempOutputURL.set(session / "Scrivo");
     const std::string feedback = "He said \"crash\"\nthen C:\\path\t\x01 — ünïcødé";
 
-    UF::CreateUserDetailContent("jane.doe@example.com", feedback);
+    UF::CreateUserDetailContent(sandbox.folders(), tarvix::sessionFromSharedValues(), "jane.doe@example.com", feedback);
     const std::string text = readFile(session / "UserEmailFeedback.json");
-    EXPECT_EQ(text, "{\"machineid\":\"" + UF::getMachineHash() +
+    EXPECT_EQ(text, "{\"machineid\":\"" + UF::getMachineHash(sandbox.folders()) +
                         "\",\"email\":\"jane.doe@example.com\",\"problemdesc\":\"He said \\\"crash\\\"\\nthen "
                         "C:\\\\path\\t\\u0001 — ünïcødé\"}");
     EXPECT_EQ(nlohmann::json::parse(text)["problemdesc"], feedback);
@@ -31,9 +33,9 @@ TEST(CreateUserDetailContent, WritesOneLineWithMembersInOrderAndEscapes)
 
     // An invalid address is stored as "", an empty description still makes a record, and the
     // second record replaces the first.
-    UF::CreateUserDetailContent("not an address@", "");
+    UF::CreateUserDetailContent(sandbox.folders(), tarvix::sessionFromSharedValues(), "not an address@", "");
     EXPECT_EQ(readFile(session / "UserEmailFeedback.json"),
-              "{\"machineid\":\"" + UF::getMachineHash() + "\",\"email\":\"\",\"problemdesc\":\"\"}");
+              "{\"machineid\":\"" + UF::getMachineHash(sandbox.folders()) + "\",\"email\":\"\",\"problemdesc\":\"\"}");
     EXPECT_EQ(fs::status(session / "UserEmailFeedback.json").permissions() & fs::perms::all, fs::perms(0644));
     // Nothing but the record and the edition folder: no temporary files left behind.
     EXPECT_EQ(std::distance(fs::directory_iterator(session), fs::directory_iterator()), 2);
@@ -43,12 +45,12 @@ TEST(CreateUserDetailContent, FailuresAreLoggedOrSilentAsTheirCause)
 {
     tarvix::test::Sandbox sandbox;
     // No output location: nothing written, nothing logged.
-    UF::CreateUserDetailContent("a@b.io", "text");
+    UF::CreateUserDetailContent(sandbox.folders(), tarvix::sessionFromSharedValues(), "a@b.io", "text");
     EXPECT_TRUE(sandbox.logMessages().empty());
 
     // The session folder is gone: the file cannot be created.
     UF::tempOutputURL.set(sandbox.root() / "missing" / "Scrivo");
-    UF::CreateUserDetailContent("a@b.io", "text");
+    UF::CreateUserDetailContent(sandbox.folders(), tarvix::sessionFromSharedValues(), "a@b.io", "text");
     EXPECT_EQ(sandbox.logMessages().back(), "ERROR: Failed to create the file.");
     EXPECT_FALSE(fs::exists(sandbox.root() / "missing"));
 

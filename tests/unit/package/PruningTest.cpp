@@ -1,10 +1,11 @@
+#include "core/package/Pruning.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "Undeletable.h"
-#include "core/package/FilesPathDirectory.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/workspace/SharedValues.h"
 #include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 

@@ -4,7 +4,8 @@
 
 #include <fstream>
 
-#include "core/workspace/UtilityFunctions.h"
+#include "core/workspace/SharedValues.h"
+#include "core/workspace/Workspace.h"
 #include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
@@ -52,8 +53,8 @@ TEST(InstallationDiscovery, FindsExactIdentifiersInFolderOrderAndAppendsOnEveryC
     scrivoBundle(root / "opt" / "a" / "b");
     fs::create_directories(root / "Applications" / "Empty.app");
 
-    UF::getScrivoInstalledPath();
-    UF::getScrivoInstalledPath();
+    UF::getScrivoInstalledPath(sandbox.folders());
+    UF::getScrivoInstalledPath(sandbox.folders());
 
     const std::vector<fs::path> once = {inHome, inSystemA, inSystemB, inOpt, inOptSuite};
     std::vector<fs::path> twice = once;
@@ -66,7 +67,7 @@ TEST(InstallationDiscovery, FindsExactIdentifiersInFolderOrderAndAppendsOnEveryC
         expectedLines.push_back("INFO: App url for bundle: com.norvane.Scrivo.Pro is: " + url.string());
     EXPECT_EQ(linesStartingWith(sandbox, "INFO: App url"), expectedLines);
 
-    UF::getGlanceInstalledPath();
+    UF::getGlanceInstalledPath(sandbox.folders());
     EXPECT_EQ(UF::glanceInstalledUrls.get(), std::vector<fs::path>{root / "Applications" / "Glance.app"});
 }
 
@@ -105,11 +106,10 @@ TEST(FlavourFromAppVersion, FirstCharacterOfTheLastComponentDecides)
 TEST(SetScrivoOrGlance, ChoosesTheEditionAndDescendsIntoItsFolder)
 {
     test::Sandbox sandbox;
-    ASSERT_TRUE(UF::CreateOutputDirectories());
+    ASSERT_TRUE(UF::CreateOutputDirectories(sandbox.folders()));
     const fs::path session = *UF::tempTimeStampedURL.get();
 
-    UF::ScrivoRunningInstance.set({"com.norvane.Scrivo.Pro"});
-    UF::SetScrivoOrGlance();
+    UF::SetScrivoOrGlance({"com.norvane.Scrivo.Pro"}, session);
     EXPECT_EQ(UF::scrivoOrGlance.get(), "Scrivo");
     EXPECT_EQ(UF::tempOutputURL.get(), session / "Scrivo");
     EXPECT_TRUE(fs::is_directory(session / "Scrivo"));
@@ -120,9 +120,7 @@ TEST(SetScrivoOrGlance, ChoosesTheEditionAndDescendsIntoItsFolder)
                                                     {"com.norvane.Glance"},
                                                     {"com.norvane.scrivo.pro"},
                                                     {"com.norvane.Glance", "com.norvane.Scrivo.Pro"}}) {
-        UF::tempOutputURL.set(session);
-        UF::ScrivoRunningInstance.set(running);
-        UF::SetScrivoOrGlance();
+        UF::SetScrivoOrGlance(running, session);
         EXPECT_EQ(UF::scrivoOrGlance.get(), "Glance");
         EXPECT_EQ(UF::tempOutputURL.get(), session / "Glance");
     }
@@ -131,15 +129,14 @@ TEST(SetScrivoOrGlance, ChoosesTheEditionAndDescendsIntoItsFolder)
     fs::remove(session / "Glance");
     std::ofstream(session / "Glance") << "a file in the way";
 
-    UF::tempOutputURL.set(session);
-    UF::SetScrivoOrGlance();
+    UF::SetScrivoOrGlance({"com.norvane.Glance"}, session);
     EXPECT_EQ(UF::tempOutputURL.get(), session / "Glance");
     const std::string last = sandbox.logMessages().back();
     EXPECT_EQ(last.rfind("ERROR: Failed to create directory: " + (session / "Glance").string() + " Error: ", 0), 0u)
         << last;
 
     UF::tempOutputURL.set(std::nullopt);
-    UF::SetScrivoOrGlance();
+    UF::SetScrivoOrGlance({"com.norvane.Glance"}, std::nullopt);
     EXPECT_EQ(UF::scrivoOrGlance.get(), "Glance");
     EXPECT_FALSE(UF::tempOutputURL.get());
     EXPECT_EQ(sandbox.logMessages().back(),

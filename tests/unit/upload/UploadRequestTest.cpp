@@ -5,7 +5,7 @@
 
 #include "UploadHelpers.h"
 #include "core/upload/MultipartBody.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/workspace/SharedValues.h"
 
 namespace fs = std::filesystem;
 using namespace upload_test;

@@ -1,10 +1,11 @@
+#include "core/workspace/MachineIdentifier.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <regex>
 
-#include "core/workspace/UtilityFunctions.h"
-#include "platform/Network.h"
+#include "platform/Users.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
@@ -36,22 +37,21 @@ TEST(MachineIdentifier, FirstAddressInIndexOrderJoinedToTheLoginName)
     addInterface(net, "lo", 1, "00:00:00:00:00:00");
     addInterface(net, "wlan0", 3, "AA:bb:cc:00:00:03");
     addInterface(net, "eth0", 2, "52:54:00:12:34:56");
-    auto platform = sandbox.platform();
-    platform.folders.networkInterfaces = net;
-    sandbox.reinstall(platform);
+    auto folders = sandbox.folders();
+    folders.networkInterfaces = net;
 
     const std::string user = platform::userName();
-    ASSERT_EQ(UF::getUnitMachineString(), "52:54:00:12:34:56_" + user);
-    const std::string hash = UF::getMachineHash();
+    ASSERT_EQ(UF::getUnitMachineString(folders), "52:54:00:12:34:56_" + user);
+    const std::string hash = UF::getMachineHash(folders);
     EXPECT_TRUE(std::regex_match(hash, std::regex("[0-9a-f]{128}")));
     EXPECT_EQ(hash, sha512sum("52:54:00:12:34:56_" + user));
-    EXPECT_EQ(UF::getMachineHash(), hash);
+    EXPECT_EQ(UF::getMachineHash(folders), hash);
 
     // A later interface changes nothing; a new first one does.
     addInterface(net, "eth9", 9, "02:00:00:00:00:09");
-    EXPECT_EQ(UF::getMachineHash(), hash);
+    EXPECT_EQ(UF::getMachineHash(folders), hash);
     addInterface(net, "eth0", 4, "52:54:00:12:34:56");
-    EXPECT_EQ(UF::getUnitMachineString(), "aa:bb:cc:00:00:03_" + user) << "addresses are written in lower case";
+    EXPECT_EQ(UF::getUnitMachineString(folders), "aa:bb:cc:00:00:03_" + user) << "addresses are written in lower case";
 }
 
 TEST(MachineIdentifier, NoAddressOrNoInterfaceListStillNamesTheUser)
@@ -59,23 +59,21 @@ TEST(MachineIdentifier, NoAddressOrNoInterfaceListStillNamesTheUser)
     Sandbox sandbox;
     const fs::path net = sandbox.root() / "sys/class/net";
     addInterface(net, "lo", 1, "00:00:00:00:00:00");
-    auto platform = sandbox.platform();
-    platform.folders.networkInterfaces = net;
-    sandbox.reinstall(platform);
+    auto folders = sandbox.folders();
+    folders.networkInterfaces = net;
     const std::string user = platform::userName();
-    EXPECT_EQ(UF::getUnitMachineString(), "_" + user);
-    EXPECT_EQ(UF::getMachineHash(), sha512sum("_" + user));
+    EXPECT_EQ(UF::getUnitMachineString(folders), "_" + user);
+    EXPECT_EQ(UF::getMachineHash(folders), sha512sum("_" + user));
 
-    platform.folders.networkInterfaces = sandbox.root() / "no/such/folder";
-    sandbox.reinstall(platform);
-    EXPECT_FALSE(UF::getUnitMachineString());
-    EXPECT_EQ(UF::getMachineHash(), sha512sum("_" + user));
+    folders.networkInterfaces = sandbox.root() / "no/such/folder";
+    EXPECT_FALSE(UF::getUnitMachineString(folders));
+    EXPECT_EQ(UF::getMachineHash(folders), sha512sum("_" + user));
 }
 
 TEST(MachineIdentifier, RealMachineGivesAStableDigest)
 {
     Sandbox sandbox;
-    const auto text = UF::getUnitMachineString();
+    const auto text = UF::getUnitMachineString(sandbox.folders());
     ASSERT_TRUE(text);
-    EXPECT_EQ(UF::getMachineHash(), sha512sum(*text));
+    EXPECT_EQ(UF::getMachineHash(sandbox.folders()), sha512sum(*text));
 }

@@ -1,11 +1,13 @@
+#include "core/workspace/Workspace.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <regex>
 
-#include "core/log/Format.h"
+#include "core/base/Format.h"
 #include "core/workspace/ConstantsFolder.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/workspace/SharedValues.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
@@ -15,7 +17,7 @@ namespace UF = UtilityFunctions;
 TEST(CreateOutputDirectories, FreshAccountCreatesRootSessionSystemAndTemp)
 {
     Sandbox sandbox;
-    ASSERT_TRUE(UF::CreateOutputDirectories());
+    ASSERT_TRUE(UF::CreateOutputDirectories(sandbox.folders()));
 
     const fs::path root = sandbox.library() / "Tarvix";
     const fs::path session = *UF::tempTimeStampedURL.get();
@@ -39,11 +41,11 @@ TEST(CreateOutputDirectories, FreshAccountCreatesRootSessionSystemAndTemp)
 TEST(CreateOutputDirectories, LaterCallsOnlyAnnounceANewSessionFolder)
 {
     Sandbox sandbox;
-    ASSERT_TRUE(UF::CreateOutputDirectories());
+    ASSERT_TRUE(UF::CreateOutputDirectories(sandbox.folders()));
     const fs::path first = *UF::tempTimeStampedURL.get();
     const auto linesBefore = sandbox.logMessages().size();
 
-    ASSERT_TRUE(UF::CreateOutputDirectories());
+    ASSERT_TRUE(UF::CreateOutputDirectories(sandbox.folders()));
     const fs::path second = *UF::tempTimeStampedURL.get();
     auto lines = sandbox.logMessages();
     lines.erase(lines.begin(), lines.begin() + static_cast<long>(linesBefore));
@@ -60,7 +62,7 @@ TEST(CreateOutputDirectories, FailureStopsAtTheFirstFolderAndKeepsValues)
     fs::create_directories(sandbox.library() / "Tarvix");
     std::ofstream(sandbox.library() / "Tarvix/Output") << "in the way";
 
-    EXPECT_FALSE(UF::CreateOutputDirectories());
+    EXPECT_FALSE(UF::CreateOutputDirectories(sandbox.folders()));
     const auto lines = sandbox.logMessages();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], "ERROR: Failed to create the initial directories.");
@@ -72,10 +74,9 @@ TEST(CreateOutputDirectories, FailureStopsAtTheFirstFolderAndKeepsValues)
 TEST(CreateOutputDirectories, NoLibraryFolderChangesNothing)
 {
     Sandbox sandbox;
-    auto platform = sandbox.platform();
-    platform.folders.library.reset();
-    sandbox.reinstall(platform);
-    EXPECT_FALSE(UF::CreateOutputDirectories());
+    auto folders = sandbox.folders();
+    folders.library.reset();
+    EXPECT_FALSE(UF::CreateOutputDirectories(folders));
     EXPECT_TRUE(sandbox.logMessages().empty());
     EXPECT_FALSE(UF::tempDirURL.get());
 }

@@ -2,22 +2,22 @@
 
 #include <filesystem>
 #include <optional>
-#include <span>
 #include <string>
 
-/// Pruning, cleanup, the archive and its size gate.
+#include "core/workspace/Session.h"
+
+/// The session's archive and its size gate.
 namespace FilesPathDirectory {
 
-/// Deletes every file whose extension is not allowed; never follows a symbolic link.
-void removeFilesFromDirectoryRecursively(const std::string& atPath, std::span<const std::string> allowedExtensions);
-void deleteContentsOfDirectory(const std::filesystem::path& at);
-void deleteDirectory(const std::filesystem::path& at);
+/// "scrivoMacLog_" + UniqueId + "_abc.zip": every session of a run gives its archive this name.
+std::string archiveName();
 
 /// /usr/bin/zip -r -q ZIP NAME UserEmailFeedback.json -x .DS_Store, in the parent of directoryURL.
 bool CommandLineCompression(const std::optional<std::filesystem::path>& directoryURL,
                             const std::optional<std::filesystem::path>& zipFileURL);
-/// Builds the archive, leaves it alone in the session folder, sets compressedLogURL.
-bool CompressOutputDirectory();
+/// Zips the session's output folder in its scratch folder and leaves the archive alone in the
+/// session folder; sets tempOutputURL to the session folder and compressedLogURL to the archive.
+bool CompressOutputDirectory(const tarvix::Session& session);
 /// True when the file is below 100 MiB.
 bool isFileSizeValid(const std::filesystem::path& for_);
 

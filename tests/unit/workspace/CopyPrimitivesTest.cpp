@@ -1,4 +1,4 @@
-#include "core/collect/CopyPrimitives.h"
+#include "core/workspace/CopyPrimitives.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,11 +1,13 @@
+#include "core/lifecycle/Lifecycle.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
 
 #include "core/log/Logger.h"
-#include "core/shell/Lifecycle.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/log/LoggerTesting.h"
+#include "core/workspace/SharedValues.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
@@ -27,12 +29,12 @@ std::string readFile(const fs::path& file)
 TEST(Lifecycle, StartUpMovesTheLogIntoTheWorkspaceAndAppendsToEarlierRuns)
 {
     Sandbox sandbox;
-    Logger::resetForTesting();
+    Logger::forgetLogFileForTesting();
     const fs::path system = sandbox.library() / "Tarvix/System";
     fs::create_directories(system);
     std::ofstream(system / "TarvixDebugOutput.log") << "INFO: 2020-01-01 00:00:00 +0000: earlier run\n";
 
-    TarvixApp::startUp();
+    TarvixApp::startUp(sandbox.folders());
     EXPECT_TRUE(UF::isOutputDirectoryCreated);
     EXPECT_EQ(Logger::logFileURL(), system / "TarvixDebugOutput.log");
     EXPECT_FALSE(fs::exists(sandbox.home() / ".cache/Logs/TarvixDebugOutput.log"));
@@ -51,11 +53,11 @@ TEST(Lifecycle, StartUpMovesTheLogIntoTheWorkspaceAndAppendsToEarlierRuns)
 TEST(Lifecycle, FailedWorkspaceKeepsTheLogInCachesAndStillStarts)
 {
     Sandbox sandbox;
-    Logger::resetForTesting();
+    Logger::forgetLogFileForTesting();
     fs::create_directories(sandbox.library() / "Tarvix");
     std::ofstream(sandbox.library() / "Tarvix/Output") << "in the way";
 
-    TarvixApp::startUp();
+    TarvixApp::startUp(sandbox.folders());
     EXPECT_TRUE(UF::isOutputDirectoryCreated);
     EXPECT_EQ(Logger::logFileURL(), sandbox.home() / ".cache/Logs/TarvixDebugOutput.log");
     const auto lines = sandbox.logMessages();
@@ -67,11 +69,11 @@ TEST(Lifecycle, FailedWorkspaceKeepsTheLogInCachesAndStillStarts)
 TEST(Lifecycle, ClosingAndReopeningStartsANewSessionInTheSameLog)
 {
     Sandbox sandbox;
-    Logger::resetForTesting();
-    TarvixApp::startUp();
+    Logger::forgetLogFileForTesting();
+    TarvixApp::startUp(sandbox.folders());
     const fs::path log = *Logger::logFileURL();
 
-    TarvixApp::recreateWorkspaceIfReopened();  // window still open: nothing
+    TarvixApp::recreateWorkspaceIfReopened(sandbox.folders());  // window still open: nothing
     TarvixApp::windowClosed();
     EXPECT_FALSE(UF::isOutputDirectoryCreated);
     EXPECT_NE(readFile(log).find("INFO: "), std::string::npos);
@@ -81,7 +83,7 @@ TEST(Lifecycle, ClosingAndReopeningStartsANewSessionInTheSameLog)
     EXPECT_EQ(text.substr(text.size() - closing.size()), closing) << "the close banner leaves two empty lines";
 
     const auto before = sandbox.logMessages().size();
-    TarvixApp::recreateWorkspaceIfReopened();
+    TarvixApp::recreateWorkspaceIfReopened(sandbox.folders());
     auto lines = sandbox.logMessages();
     lines.erase(lines.begin(), lines.begin() + static_cast<long>(before));
     ASSERT_FALSE(lines.empty());

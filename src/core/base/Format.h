@@ -11,6 +11,9 @@ namespace tarvix {
 /// the placeholder empty; extra ones are ignored.
 std::string format(std::string_view formatString, std::initializer_list<std::string_view> arguments);
 
+/// `text` as it stands between double quotes: \ and " escaped, a line feed written as \n.
+std::string escapedForQuotes(std::string_view text);
+
 /// A location as the log shows it.
 inline std::string pathText(const std::filesystem::path& path) { return path.string(); }
 

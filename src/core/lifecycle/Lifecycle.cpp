@@ -1,18 +1,20 @@
-#include "core/shell/Lifecycle.h"
+#include "core/lifecycle/Lifecycle.h"
 
 #include "core/collect/PListOperations.h"
 #include "core/log/Logger.h"
-#include "core/workspace/UtilityFunctions.h"
+#include "core/workspace/SharedValues.h"
+#include "core/workspace/Workspace.h"
 
 namespace TarvixApp {
 namespace {
 
 /// Steps shared by start-up and the reopened-window start: workspace, then the log follows it.
-void createWorkspace()
+void createWorkspace(const platform::Folders& folders)
 {
-    if (UtilityFunctions::CreateOutputDirectories()) {
-        if (const auto system = UtilityFunctions::tempSystemURL.get()) Logger::changeLogFileLocation(*system);
-        PListOperations::revertLeftoverLogging();
+    if (UtilityFunctions::CreateOutputDirectories(folders)) {
+        const auto system = UtilityFunctions::tempSystemURL.get();
+        if (system) Logger::changeLogFileLocation(*system);
+        PListOperations::revertLeftoverLogging(system);
     } else {
         Logger::logError("Application terminated");
     }
@@ -20,11 +22,11 @@ void createWorkspace()
 
 }  // namespace
 
-void startUp()
+void startUp(const platform::Folders& folders)
 {
-    Logger::setupLogFile();
+    Logger::setupLogFile(folders.caches);
     Logger::log("----------------------------Application Started----------------------------", Logger::LogType::Debug);
-    createWorkspace();
+    createWorkspace(folders);
     UtilityFunctions::isOutputDirectoryCreated = true;
 }
 
@@ -34,11 +36,11 @@ void windowClosed()
     UtilityFunctions::isOutputDirectoryCreated = false;
 }
 
-void recreateWorkspaceIfReopened()
+void recreateWorkspaceIfReopened(const platform::Folders& folders)
 {
     if (UtilityFunctions::isOutputDirectoryCreated) return;
     Logger::log("--------------Application restarted without quitting--------------", Logger::LogType::Debug);
-    createWorkspace();
+    createWorkspace(folders);
 }
 
 }  // namespace TarvixApp

@@ -7,10 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "core/workspace/Guarded.h"
+#include "core/base/Guarded.h"
 
-/// Process-wide values every flow reads and writes, and the workspace they describe.
-/// Locations are absent until set, never empty.
+/// The process-wide values of the system: the workspace locations, the run identifier, the
+/// target's facts and the flags. Written where the system writes them; read by the flows when a
+/// session starts, never by the steps below them. Locations are absent until set, never empty.
 namespace UtilityFunctions {
 
 using Location = std::optional<std::filesystem::path>;
@@ -42,16 +43,5 @@ inline const std::array<std::string, 14> allowedExtensions = {
 
 extern std::atomic<bool> ShareButtonPressed;
 extern std::atomic<bool> isOutputDirectoryCreated;
-
-/// Fills the workspace locations and creates a new session folder, "System" and "temp".
-bool CreateOutputDirectories();
-
-/// First hardware address + "_" + login name; absent when interfaces cannot be listed.
-std::optional<std::string> getUnitMachineString();
-/// SHA-512 of the machine text, 128 lower-case hex digits.
-std::string getMachineHash();
-
-/// Puts every value back to its launch state (UniqueId excepted). For tests.
-void resetSharedValuesForTesting();
 
 }  // namespace UtilityFunctions

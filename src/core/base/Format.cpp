@@ -1,4 +1,4 @@
-#include "core/log/Format.h"
+#include "core/base/Format.h"
 
 namespace tarvix {
 
@@ -14,6 +14,21 @@ std::string format(std::string_view formatString, std::initializer_list<std::str
         } else {
             out += formatString[i];
         }
+    }
+    return out;
+}
+
+std::string escapedForQuotes(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (c == '\n') {
+            out += "\\n";
+            continue;
+        }
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
     }
     return out;
 }

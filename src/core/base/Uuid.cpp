@@ -1,4 +1,4 @@
-#include "core/workspace/Uuid.h"
+#include "core/base/Uuid.h"
 
 #include <array>
 #include <cstdint>

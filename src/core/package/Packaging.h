@@ -1,0 +1,28 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <variant>
+
+#include "core/workspace/Session.h"
+#include "platform/Platform.h"
+
+namespace tarvix {
+
+/// Why a share has no archive to upload.
+enum class ArchiveRefusal {
+    notBuilt,  ///< this share's packaging failed
+    missing,   ///< the session has no archive of its own (its packaging failed earlier)
+    tooLarge,  ///< the archive fails the size gate
+};
+
+/// The archive to upload, or why there is none.
+using ArchiveOutcome = std::variant<std::filesystem::path, ArchiveRefusal>;
+
+/// A share's packaging. With `package` (the session's first share) the feedback record, the
+/// pruning and the archive, which session.archive then names; on every share the size gate.
+/// Sets ShareButtonPressed when it packages.
+ArchiveOutcome archiveForUpload(const platform::Folders& folders, Session& session, bool package,
+                                const std::string& email, const std::string& feedback);
+
+}  // namespace tarvix

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace tarvix {
+
+/// One monitoring session as its start left it: where its material goes and what it targets.
+/// Made by the start flow from the shared values, held by the window's flows and handed to the
+/// capture, packaging and upload steps, so that none of them reads a process-wide value that a
+/// later session may have changed.
+struct Session {
+    using Location = std::optional<std::filesystem::path>;
+
+    /// The user's Library folder and its "Preferences" (userLibraryURL, userLibraryPrefURL).
+    Location library{};
+    Location preferences{};
+    /// The workspace's "System" folder (tempSystemURL): the logging switch keeps its record there.
+    Location system{};
+    /// The session folder (tempTimeStampedURL) and the scratch folder the archive is built in
+    /// (temptempURL).
+    Location folder{};
+    Location scratch{};
+    /// The edition folder the material is collected into (tempOutputURL once the edition is chosen).
+    Location output{};
+
+    /// The target edition's bundle identifier (the first of ScrivoRunningInstance).
+    std::optional<std::string> bundleIdentifier{};
+    /// "Scrivo" or "Glance" (scrivoOrGlance).
+    std::optional<std::string> edition{};
+    /// "Trunk", "Beta" or "QX" (flavour).
+    std::string flavour = "Trunk";
+    /// Decimal process id of the running target (ProcessId); empty when none ran yet.
+    std::string processId{};
+
+    /// The finished archive (compressedLogURL), once this session's packaging made it.
+    Location archive{};
+};
+
+/// The session the shared values describe now; the start flow takes it once the edition folder
+/// exists and the logging switch is on.
+Session sessionFromSharedValues();
+
+}  // namespace tarvix

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <ctime>
+#include <string>
+
+namespace platform {
+
+enum class TimeZone { utc, local };
+
+/// `when` written through strftime's `format`, in UTC or in the user's time zone.
+std::string formatTime(std::time_t when, const char* format, TimeZone zone);
+
+}  // namespace platform

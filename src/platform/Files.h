@@ -1,0 +1,59 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "core/base/Status.h"
+
+namespace platform {
+
+/// One open file descriptor, closed once.
+class FileDescriptor {
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor() { reset(); }
+    FileDescriptor(FileDescriptor&& other) noexcept : m_fd(other.release()) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept
+    {
+        reset(other.release());
+        return *this;
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int get() const { return m_fd; }
+    explicit operator bool() const { return m_fd >= 0; }
+    int release() { return std::exchange(m_fd, -1); }
+    void reset(int fd = -1);
+    /// Closes now and answers how: a delayed write error may show only here.
+    tarvix::Status close();
+
+private:
+    int m_fd = -1;
+};
+
+/// Writes all of `bytes`, through interruptions and short writes.
+tarvix::Status writeAll(int fd, std::string_view bytes);
+
+/// Appends `bytes` to `file` in one write (whole even beside other appenders), creating the
+/// file when it is missing.
+tarvix::Status appendToFile(const std::filesystem::path& file, std::string_view bytes);
+
+/// Replaces `file` whole: the bytes go to a new file in the same folder, are synced and renamed
+/// over it, so a reader sees the old content or the new, never a part. With `mode` the file
+/// gets exactly that mode; without, the mode of any new file (umask applied).
+tarvix::Status writeFileAtomically(const std::filesystem::path& file, std::string_view bytes,
+                                   std::optional<mode_t> mode = std::nullopt);
+
+/// The content of a regular file of at most `maxBytes`. Anything else fails without being read:
+/// a pipe or device could block or never end.
+tarvix::Result<std::string> readRegularFile(const std::filesystem::path& file, std::size_t maxBytes);
+
+}  // namespace platform
