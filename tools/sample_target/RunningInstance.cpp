@@ -1,3 +1,5 @@
+#include "sample_target/RunningInstance.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -9,8 +11,6 @@
 #include <cstring>
 #include <stdexcept>
 #include <thread>
-
-#include "sample_target/SampleInstall.h"
 
 extern char** environ;
 

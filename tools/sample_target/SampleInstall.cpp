@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 namespace tarvix::sample {
 namespace {
 
-using detail::PlistPtr;
+using PlistPtr = tarvix::PlistNode;
 
 void fail(const std::string& what) { throw std::runtime_error("sample: " + what + ": " + std::strerror(errno)); }
 
@@ -119,9 +119,9 @@ void writeSharedLogs(const Layout& layout)
 void writeCrashReporterPreferences(const fs::path& preferences, PlistFormat format)
 {
     PlistPtr root(plist_new_dict());
-    plist_dict_set_item(root.get(), "SendReports", plist_new_bool(1));
-    plist_dict_set_item(root.get(), "LastReport", plist_new_string("2026-11-30"));
-    detail::writePlist(static_cast<plist_t>(root.get()), preferences / "com.norvane.crashreporter.plist", format);
+    plist_dict_set_item(raw(root), "SendReports", plist_new_bool(1));
+    plist_dict_set_item(raw(root), "LastReport", plist_new_string("2026-11-30"));
+    detail::writePlist(std::move(root), preferences / "com.norvane.crashreporter.plist", format);
 }
 
 }  // namespace
@@ -152,11 +152,11 @@ fs::path writeBundle(const fs::path& folder, Edition edition, const std::string&
     fs::create_directories(bundle / "Contents" / "MacOS");
 
     PlistPtr info(plist_new_dict());
-    plist_dict_set_item(info.get(), "CFBundleIdentifier", plist_new_string(bundleIdentifier(edition).c_str()));
-    plist_dict_set_item(info.get(), "CFBundleShortVersionString", plist_new_string(version.c_str()));
-    plist_dict_set_item(info.get(), "CFBundleExecutable", plist_new_string(name.c_str()));
-    plist_dict_set_item(info.get(), "CFBundleName", plist_new_string(name.c_str()));
-    detail::writePlist(static_cast<plist_t>(info.get()), bundle / "Contents" / "Info.plist", PlistFormat::Xml);
+    plist_dict_set_item(raw(info), "CFBundleIdentifier", plist_new_string(bundleIdentifier(edition).c_str()));
+    plist_dict_set_item(raw(info), "CFBundleShortVersionString", plist_new_string(version.c_str()));
+    plist_dict_set_item(raw(info), "CFBundleExecutable", plist_new_string(name.c_str()));
+    plist_dict_set_item(raw(info), "CFBundleName", plist_new_string(name.c_str()));
+    detail::writePlist(std::move(info), bundle / "Contents" / "Info.plist", PlistFormat::Xml);
 
     const fs::path program = bundle / "Contents" / "MacOS" / name;
     std::error_code ignored;
@@ -168,13 +168,13 @@ fs::path writeBundle(const fs::path& folder, Edition edition, const std::string&
 fs::path writePreferences(const fs::path& preferences, Edition edition, PlistFormat format, bool userLoggingEntry)
 {
     PlistPtr root(plist_new_dict());
-    plist_dict_set_item(root.get(), "NSWindow Frame Main", plist_new_string("0 0 1024 768"));
-    plist_dict_set_item(root.get(), "SUEnableAutomaticChecks", plist_new_bool(1));
+    plist_dict_set_item(raw(root), "NSWindow Frame Main", plist_new_string("0 0 1024 768"));
+    plist_dict_set_item(raw(root), "SUEnableAutomaticChecks", plist_new_bool(1));
     for (const char* flavour : {"Trunk", "Beta", "QX"})
-        plist_dict_set_item(root.get(), flavour, flavourDictionary(flavour, userLoggingEntry));
-    plist_dict_set_item(root.get(), "LastLaunchVersion", plist_new_real(4.120000000000001));
+        plist_dict_set_item(raw(root), flavour, flavourDictionary(flavour, userLoggingEntry));
+    plist_dict_set_item(raw(root), "LastLaunchVersion", plist_new_real(4.120000000000001));
     const fs::path file = preferences / (bundleIdentifier(edition) + ".plist");
-    detail::writePlist(static_cast<plist_t>(root.get()), file, format);
+    detail::writePlist(std::move(root), file, format);
     return file;
 }
 

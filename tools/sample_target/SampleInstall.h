@@ -1,9 +1,9 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <filesystem>
 #include <string>
+
+#include "sample_target/RunningInstance.h"
 
 /// A sample installation of the target inside a sandbox home, laid out as Platform::sandbox(root)
 /// expects it (root/home/Library, root/Applications, root/var/log ...). Used by tests and the demo.
@@ -58,27 +58,5 @@ std::filesystem::path writeBundle(const std::filesystem::path& folder, Edition e
 /// unrelated keys of every property-list type, and unrelated root keys.
 std::filesystem::path writePreferences(const std::filesystem::path& preferences, Edition edition, PlistFormat format,
                                        bool userLoggingEntry = false);
-
-/// The program of a bundle, started as a running instance; stopped (SIGTERM, then SIGKILL) when
-/// the object goes away unless released.
-class RunningInstance {
-public:
-    /// Starts BUNDLE/Contents/MacOS/<name> and waits until both of its threads are up.
-    explicit RunningInstance(const std::filesystem::path& bundle);
-    ~RunningInstance();
-    RunningInstance(RunningInstance&& other) noexcept;
-    RunningInstance& operator=(RunningInstance&&) = delete;
-    RunningInstance(const RunningInstance&) = delete;
-    RunningInstance& operator=(const RunningInstance&) = delete;
-
-    pid_t pid() const { return m_pid; }
-    /// Stops the instance and reaps it; true when it ended on SIGTERM in time.
-    bool stop();
-    /// Leaves the instance running after this object is gone.
-    void release() { m_pid = 0; }
-
-private:
-    pid_t m_pid = 0;
-};
 
 }  // namespace tarvix::sample

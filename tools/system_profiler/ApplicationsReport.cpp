@@ -4,6 +4,8 @@
 #include <cctype>
 #include <string>
 
+#include "platform/Clock.h"
+
 namespace system_profiler {
 namespace {
 
@@ -23,14 +25,7 @@ std::string lowered(const std::string& text)
     return result;
 }
 
-std::string dateTime(time_t when)
-{
-    tm parts{};
-    localtime_r(&when, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &parts);
-    return text;
-}
+std::string dateTime(time_t when) { return platform::formatTime(when, "%Y-%m-%d %H:%M", platform::TimeZone::local); }
 
 void field(std::ostream& out, const char* name, const std::string& value)
 {

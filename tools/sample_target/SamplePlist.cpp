@@ -1,7 +1,7 @@
+#include "SamplePlist.h"
+
 #include <fstream>
 #include <stdexcept>
-
-#include "SamplePlist.h"
 
 namespace tarvix::sample::detail {
 
@@ -14,21 +14,11 @@ void writeText(const std::filesystem::path& file, const std::string& text)
     if (!out) throw std::runtime_error("sample: cannot write " + file.string());
 }
 
-void writePlist(plist_t root, const std::filesystem::path& file, PlistFormat format)
+void writePlist(PlistNode root, const std::filesystem::path& file, PlistFormat format)
 {
-    char* bytes = nullptr;
-    uint32_t length = 0;
-    if (format == PlistFormat::Binary)
-        plist_to_bin(root, &bytes, &length);
-    else
-        plist_to_xml(root, &bytes, &length);
+    const auto bytes = encodePlist(PlistDocument{std::move(root), format == PlistFormat::Binary});
     if (!bytes) throw std::runtime_error("sample: cannot encode " + file.string());
-    std::string text(bytes, length);
-    if (format == PlistFormat::Binary)
-        plist_to_bin_free(bytes);
-    else
-        plist_to_xml_free(bytes);
-    writeText(file, text);
+    writeText(file, *bytes);
 }
 
 }  // namespace tarvix::sample::detail

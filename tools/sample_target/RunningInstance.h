@@ -1,0 +1,31 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+
+namespace tarvix::sample {
+
+/// The program of a bundle, started as a running instance; stopped (SIGTERM, then SIGKILL) when
+/// the object goes away unless released.
+class RunningInstance {
+public:
+    /// Starts BUNDLE/Contents/MacOS/<name> and waits until both of its threads are up.
+    explicit RunningInstance(const std::filesystem::path& bundle);
+    ~RunningInstance();
+    RunningInstance(RunningInstance&& other) noexcept;
+    RunningInstance& operator=(RunningInstance&&) = delete;
+    RunningInstance(const RunningInstance&) = delete;
+    RunningInstance& operator=(const RunningInstance&) = delete;
+
+    pid_t pid() const { return m_pid; }
+    /// Stops the instance and reaps it; true when it ended on SIGTERM in time.
+    bool stop();
+    /// Leaves the instance running after this object is gone.
+    void release() { m_pid = 0; }
+
+private:
+    pid_t m_pid = 0;
+};
+
+}  // namespace tarvix::sample
