@@ -1,11 +1,11 @@
 #include "core/package/Pruning.h"
 
 #include <algorithm>
-#include <optional>
 #include <system_error>
 #include <vector>
 
 #include "core/base/Format.h"
+#include "core/base/Status.h"
 #include "core/log/Logger.h"
 
 namespace fs = std::filesystem;
@@ -14,13 +14,14 @@ namespace FilesPathDirectory {
 namespace {
 
 /// The entry names of a folder, hidden ones included, taken whole before anything is removed.
-std::optional<std::vector<std::string>> listNames(const fs::path& folder, std::error_code& error)
+tarvix::Result<std::vector<std::string>> listNames(const fs::path& folder)
 {
+    std::error_code error;
     std::vector<std::string> names;
     fs::directory_iterator it(folder, error);
     for (const fs::directory_iterator end; !error && it != end; it.increment(error))
         names.push_back(it->path().filename().string());
-    if (error) return std::nullopt;
+    if (error) return tarvix::Failure{error.message(), error.value()};
     return names;
 }
 
@@ -36,9 +37,9 @@ std::string comparisonKey(const std::string& name)
     return "." + extension;
 }
 
-std::string couldNotOpen(const fs::path& folder, const std::error_code& error)
+std::string couldNotOpen(const fs::path& folder, const std::string& reason)
 {
-    return "The folder “" + folder.filename().string() + "” couldn’t be opened: " + error.message() + ".";
+    return "The folder “" + folder.filename().string() + "” couldn’t be opened: " + reason + ".";
 }
 
 std::string couldNotRemove(const fs::path& item, const std::error_code& error)
@@ -52,10 +53,9 @@ std::string couldNotRemove(const fs::path& item, const std::error_code& error)
 // removed as a link, so nothing outside the session folder is examined or deleted.
 void removeFilesFromDirectoryRecursively(const std::string& atPath, std::span<const std::string> allowedExtensions)
 {
-    std::error_code error;
-    const auto names = listNames(atPath, error);
+    const auto names = listNames(atPath);
     if (!names) {
-        Logger::logError("Error accessing directory: " + atPath + " - " + error.message());
+        Logger::logError("Error accessing directory: " + atPath + " - " + names.message());
         return;
     }
     for (const std::string& name : *names) {
@@ -85,12 +85,13 @@ void removeFilesFromDirectoryRecursively(const std::string& atPath, std::span<co
 
 void deleteContentsOfDirectory(const fs::path& at)
 {
-    std::error_code error;
-    const auto names = listNames(at, error);
+    const auto names = listNames(at);
     if (!names) {
-        Logger::logError(tarvix::format("Error while deleting contents of directory: %@", {couldNotOpen(at, error)}));
+        Logger::logError(
+            tarvix::format("Error while deleting contents of directory: %@", {couldNotOpen(at, names.message())}));
         return;
     }
+    std::error_code error;
     for (const std::string& name : *names) {
         // remove_all takes a link away as a link; it never descends through one.
         fs::remove_all(at / name, error);
