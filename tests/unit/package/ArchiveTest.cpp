@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "core/package/FeedbackRecord.h"
+#include "core/package/Packaging.h"
 #include "core/package/Pruning.h"
 #include "core/workspace/SharedValues.h"
 #include "support/PrivateNamespace.h"
@@ -161,4 +162,41 @@ TEST(IsFileSizeValid, RejectsFrom100MiBOn)
 
     EXPECT_FALSE(FilesPathDirectory::isFileSizeValid(sandbox.root() / "missing.zip"));
     EXPECT_EQ(sandbox.logMessages().back().rfind("ERROR: Error fetching file attributes: ", 0), 0u);
+}
+
+TEST(ArchiveForUpload, PackagesOnlyOnTheFirstShareAndSendsOnlyTheSessionsOwnArchiveBelowTheLimit)
+{
+    using tarvix::ArchiveRefusal;
+    Sandbox sandbox;
+    const fs::path folder = collectedSession(sandbox.library());
+    writeFile(folder / "Scrivo/ScrivoLog/app.log", "log text");
+    writeFile(folder / "Scrivo/core.bin");
+    tarvix::Session session = tarvix::sessionFromSharedValues();
+    const auto share = [&](bool package) {
+        return tarvix::archiveForUpload(sandbox.folders(), session, package, "a@b.io", "it broke");
+    };
+
+    const fs::path archive = folder / archiveName();
+    EXPECT_EQ(std::get<fs::path>(share(true)), archive);
+    EXPECT_EQ(session.archive, archive);
+    EXPECT_TRUE(UF::ShareButtonPressed);
+    EXPECT_EQ(entries(archive), (std::vector<std::string>{"Scrivo/", "Scrivo/ScrivoLog/", "Scrivo/ScrivoLog/app.log",
+                                                          "UserEmailFeedback.json"}));
+    const auto builtAt = fs::last_write_time(archive);
+    EXPECT_EQ(std::get<fs::path>(share(false)), archive);
+    EXPECT_EQ(fs::last_write_time(archive), builtAt) << "a later share reuses the archive";
+
+    fs::resize_file(archive, 100 * 1024 * 1024);  // sparse
+    EXPECT_EQ(std::get<ArchiveRefusal>(share(false)), ArchiveRefusal::tooLarge);
+    // An archive outside the session's folder, or none at all, is never sent.
+    session.archive = sandbox.root() / archiveName();
+    writeFile(*session.archive);
+    EXPECT_EQ(std::get<ArchiveRefusal>(share(false)), ArchiveRefusal::missing);
+    session.archive.reset();
+    EXPECT_EQ(std::get<ArchiveRefusal>(share(false)), ArchiveRefusal::missing);
+
+    // Packaging that fails (no scratch folder) leaves no archive to send.
+    session.scratch.reset();
+    EXPECT_EQ(std::get<ArchiveRefusal>(share(true)), ArchiveRefusal::notBuilt);
+    EXPECT_FALSE(session.archive);
 }

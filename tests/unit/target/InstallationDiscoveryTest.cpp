@@ -1,6 +1,7 @@
 #include "core/target/InstallationDiscovery.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
@@ -97,6 +98,10 @@ TEST(FlavourFromAppVersion, FirstCharacterOfTheLastComponentDecides)
         << "<plist><dict><key>CFBundleShortVersionString</key><integer>4</integer></dict></plist>";
     UF::FlavourFromAppVersion(bundle);
     std::ofstream(bundle / "Contents" / "Info.plist") << "not a property list";
+    UF::FlavourFromAppVersion(bundle);
+    // A pipe in its place would block a reader for ever: it is not read at all.
+    fs::remove(bundle / "Contents" / "Info.plist");
+    ASSERT_EQ(::mkfifo((bundle / "Contents" / "Info.plist").c_str(), 0644), 0);
     UF::FlavourFromAppVersion(bundle);
     UF::FlavourFromAppVersion(sandbox.root() / "missing.app");
     EXPECT_EQ(UF::flavour.get(), "Beta");
