@@ -23,6 +23,9 @@ std::optional<Session> startSession(const platform::Platform& platform, bool isS
     UtilityFunctions::SetScrivoOrGlance(target.runningInstance, UtilityFunctions::tempOutputURL.get());
     Session session = sessionFromSharedValues();
     PListOperations::EnableScrivoLogging(isScrivologgingEnabled, session);
+    // The switch chose a file only when it had a target and a preferences folder.
+    if (isScrivologgingEnabled && session.bundleIdentifier && session.preferences)
+        session.preferenceFile = PListOperations::PListURL.get();
     return session;
 }
 

@@ -33,6 +33,8 @@ struct Session {
     std::string flavour = "Trunk";
     /// Decimal process id of the running target (ProcessId); empty when none ran yet.
     std::string processId{};
+    /// The preference file the start switched the target's logging on in (PListURL).
+    Location preferenceFile{};
 
     /// The finished archive (compressedLogURL), once this session's packaging made it.
     Location archive{};

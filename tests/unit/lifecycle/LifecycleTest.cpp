@@ -5,9 +5,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/collect/PListOperations.h"
+#include "core/lifecycle/SessionSteps.h"
 #include "core/log/Logger.h"
 #include "core/log/LoggerTesting.h"
 #include "core/workspace/SharedValues.h"
+#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
@@ -90,4 +93,32 @@ TEST(Lifecycle, ClosingAndReopeningStartsANewSessionInTheSameLog)
     EXPECT_EQ(lines[0], "--------------Application restarted without quitting--------------");
     EXPECT_EQ(lines[1], "INFO: Tarvix Directory: " + (sandbox.library() / "Tarvix").string());
     EXPECT_EQ(Logger::logFileURL(), log) << "the log stays in System";
+}
+
+TEST(StartSession, TheSessionHoldsWhatItsStepsNeedAndARefusalMakesNone)
+{
+    Sandbox sandbox;
+    EXPECT_FALSE(tarvix::startSession(sandbox.platform(), true)) << "nothing installed";
+
+    const auto layout = tarvix::sample::install(sandbox.root(), {.scrivoVersion = "4.1.15"});
+    tarvix::sample::RunningInstance scrivo(layout.scrivoBundle);
+    TarvixApp::startUp(sandbox.folders());
+    const fs::path folder = *UF::tempTimeStampedURL.get();
+    const auto session = tarvix::startSession(sandbox.platform(), true);
+    ASSERT_TRUE(session);
+    EXPECT_EQ(session->folder, folder);
+    EXPECT_EQ(session->output, folder / "Scrivo");
+    EXPECT_TRUE(fs::is_directory(folder / "Scrivo"));
+    EXPECT_EQ(session->scratch, sandbox.library() / "Tarvix/temp");
+    EXPECT_EQ(session->system, sandbox.library() / "Tarvix/System");
+    EXPECT_EQ(session->library, sandbox.library());
+    EXPECT_EQ(session->bundleIdentifier, "com.norvane.Scrivo.Pro");
+    EXPECT_EQ(session->edition, "Scrivo");
+    EXPECT_EQ(session->flavour, "Beta");
+    EXPECT_EQ(session->processId, std::to_string(scrivo.pid()));
+    EXPECT_EQ(session->preferenceFile, layout.preferences / "com.norvane.Scrivo.Pro.plist");
+    EXPECT_EQ(tarvix::test::pythonPlist(*session->preferenceFile, "d['Beta']['ScrivoLogging']"),
+              "{'EnableScrivoLogging': [10, 7]}");
+    EXPECT_FALSE(session->archive);
+    PListOperations::RevertScrivoLogPList(true, *session);
 }
