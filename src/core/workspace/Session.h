@@ -40,8 +40,8 @@ struct Session {
     Location archive{};
 };
 
-/// The session the shared values describe now; the start flow takes it once the edition folder
-/// exists and the logging switch is on.
+/// The session the shared values describe now (no archive yet); the start flow takes it once the
+/// edition is chosen.
 Session sessionFromSharedValues();
 
 }  // namespace tarvix
