@@ -78,7 +78,7 @@ TEST_F(UploadAnswers, OnlyTwoHundredWithABodyIsSuccess)
     EXPECT_EQ(server.received().size(), cases.size());
 }
 
-TEST_F(UploadTransport, CancelCompletesPromptlyEvenWhileTheServerStalls)
+TEST_F(UploadTransport, CancelOfItsOwnTaskCompletesPromptlyEvenWhileTheServerStalls)
 {
     // Larger than the socket buffers, so the client is stuck sending when the server stops reading;
     // then a small one that the server takes whole and never answers.
@@ -88,22 +88,30 @@ TEST_F(UploadTransport, CancelCompletesPromptlyEvenWhileTheServerStalls)
     for (const auto& [size, stallAfter] : cases) {
         ASSERT_TRUE(server.restart({.mode = Mode::Stall, .afterBytes = stallAfter})) << server.output();
         const auto requestsBefore = server.received().size();
-        Completion completion;
-        UploadAPI::upload(writeArchive(sandbox.root() / "big.zip", randomBytes(size)), completion.handler());
-        ASSERT_TRUE(server.waitForRequests(requestsBefore + 1)) << "the server never stalled";
-        EXPECT_FALSE(completion.wait(std::chrono::milliseconds(200))) << "completed without a cancel";
+        const fs::path file = writeArchive(sandbox.root() / "big.zip", randomBytes(size));
+        Completion own, later;
+        const auto ownTask = UploadAPI::upload(file, own.handler());
+        UploadAPI::upload(file, later.handler());
+        ASSERT_TRUE(server.waitForRequests(requestsBefore + 2)) << "the server never stalled";
+        EXPECT_FALSE(own.wait(std::chrono::milliseconds(200))) << "completed without a cancel";
 
         const auto start = std::chrono::steady_clock::now();
-        UploadAPI::uploadTask.get()->cancel();
-        const auto result = completion.wait(std::chrono::seconds(5));
+        ownTask->cancel();
+        const auto result = own.wait(std::chrono::seconds(5));
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
         ASSERT_TRUE(result);
         expectError(*result, "NSURLErrorDomain", -999);
         EXPECT_EQ(sandbox.logMessages().back(), "INFO: " + failure(*result)->localizedDescription);
-        // A late second cancel is harmless and no second completion follows.
+        EXPECT_FALSE(later.wait(std::chrono::milliseconds(100))) << "the cancel reached the later upload";
+
+        // The stored task is the later upload's. A late second cancel is harmless and no second
+        // completion follows.
         UploadAPI::uploadTask.get()->cancel();
+        ASSERT_TRUE(later.wait(std::chrono::seconds(5)));
+        ownTask->cancel();
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        EXPECT_EQ(completion.calls(), 1);
+        EXPECT_EQ(own.calls(), 1);
+        EXPECT_EQ(later.calls(), 1);
     }
 }
 

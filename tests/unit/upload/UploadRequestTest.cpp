@@ -64,7 +64,7 @@ TEST_F(UploadRequest, NothingIsSentWithoutAReadableArchive)
 
     // No location: no task, and the completion never comes.
     Completion none;
-    UploadAPI::upload(std::nullopt, none.handler());
+    EXPECT_FALSE(UploadAPI::upload(std::nullopt, none.handler()));
     EXPECT_FALSE(UploadAPI::uploadTask.get());
     EXPECT_FALSE(none.wait(std::chrono::milliseconds(300)));
 
