@@ -33,11 +33,13 @@ void expectError(const UploadAPI::Result& result, const std::string& domain, lon
 using UploadAnswers = WithLogServer;
 using UploadTransport = WithLogServer;
 
-TEST_F(UploadAnswers, OnlyTwoHundredWithABodyIsSuccess)
+TEST_F(UploadAnswers, OnlyTwoHundredWithABodyIsSuccessAndTheLogKeepsFourKiBOfAnAnswer)
 {
     LogServer server;
     const fs::path file = writeArchive(sandbox.root() / "a.zip", randomBytes(50'000));
     const std::string data = "INFO: Response Data: {\"id\":\"42\"}", unknown = "INFO: Unknown error occurred.";
+    // 5000 bytes with a two-byte character across the 4 KiB mark, and exactly 4 KiB.
+    const std::string longAnswer = std::string(4095, 'a') + "é" + std::string(903, 'b'), fourKiB(4096, 'c');
     struct Case {
         int status;
         Mode mode;
@@ -55,6 +57,12 @@ TEST_F(UploadAnswers, OnlyTwoHundredWithABodyIsSuccess)
         {500, Mode::Normal, 1, {data}},
         {500, Mode::NoBody, 0, {unknown}},
         {200, Mode::Normal, std::nullopt, {"INFO: Response Data: "}, "\xff\xfe"},
+        {200,
+         Mode::Normal,
+         std::nullopt,
+         {"INFO: Response Data: " + std::string(4095, 'a') + " … (5000 bytes)"},
+         longAnswer},
+        {500, Mode::Normal, 1, {"INFO: Response Data: " + fourKiB}, fourKiB},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("status " + std::to_string(c.status) + " mode " + std::to_string(static_cast<int>(c.mode)));
@@ -68,6 +76,9 @@ TEST_F(UploadAnswers, OnlyTwoHundredWithABodyIsSuccess)
         EXPECT_EQ(std::vector<std::string>(lines.begin() + static_cast<long>(before), lines.end()), expected);
         const auto* error = failure(result);
         ASSERT_EQ(error != nullptr, c.uploadErrorCode.has_value());
+        if (const auto* answer = std::get_if<std::vector<std::uint8_t>>(&result)) {
+            EXPECT_EQ(std::string(answer->begin(), answer->end()), c.mode == Mode::EmptyBody ? "" : c.body);
+        }
         if (!error) continue;
         EXPECT_EQ(error->domain, "com.tarvix.upload");
         EXPECT_EQ(error->code, *c.uploadErrorCode);
