@@ -17,6 +17,7 @@
 #include "Options.h"
 #include "Pki.h"
 #include "Recorder.h"
+#include "TerminalText.h"
 
 namespace {
 
@@ -115,8 +116,9 @@ void handleUpload(const Options& options, const httplib::Request& req, httplib::
             << "\narchive_size=" << check.archiveSize
             << "\nstored=" << (check.ok ? "files/" + safeFileName(check.fileName) : "") << "\n";
     }
-    say("POST " + req.target + ": " + std::to_string(check.bodySize) + " body bytes, " +
-        (check.ok ? "well-formed, file \"" + check.fileName + "\" of " + std::to_string(check.archiveSize) + " bytes"
+    say("POST " + terminalText(req.target) + ": " + std::to_string(check.bodySize) + " body bytes, " +
+        (check.ok ? "well-formed, file \"" + terminalText(check.fileName) + "\" of " +
+                        std::to_string(check.archiveSize) + " bytes"
                   : "malformed (" + check.problem + ")") +
         "; answer " + answer);
 
