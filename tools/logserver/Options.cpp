@@ -37,7 +37,7 @@ stores each request and answers it.
                        smaller) without answering
   --help               this text
 
-The server runs until SIGINT or SIGTERM.
+A request body of more than 101 MiB is refused with 413. The server runs until SIGINT or SIGTERM.
 )";
 
 namespace {

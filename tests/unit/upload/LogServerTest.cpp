@@ -94,6 +94,33 @@ TEST_F(LogServerSafety, ListensOnlyOnNumericLoopbackAddresses)
     for (const auto& [host, listens] : hosts) EXPECT_EQ(server.restart({.host = host}), listens) << host;
 }
 
+TEST_F(LogServerSafety, RefusesBodiesBeyondTheArchiveLimitAnnouncedOrStreamed)
+{
+    LogServer server;
+    ASSERT_TRUE(server.running()) << server.output();
+
+    // Announced: refused before the body, which never comes.
+    RawConnection announced(server.port());
+    ASSERT_TRUE(announced.connected());
+    ASSERT_TRUE(announced.send(kRequestHead + "Content-Length: " + std::to_string(1ULL << 40) + "\r\n\r\n"));
+    EXPECT_TRUE(announced.receive(3s).starts_with("HTTP/1.1 413 ")) << "no early refusal";
+
+    // Unannounced: chunks until the server takes no more. Neither body is kept.
+    RawConnection streamed(server.port());
+    ASSERT_TRUE(streamed.connected());
+    ASSERT_TRUE(streamed.send(kRequestHead + "Transfer-Encoding: chunked\r\n\r\n"));
+    const std::string chunk = "100000\r\n" + std::string(0x100000, 'x') + "\r\n";
+    std::uint64_t sent = 0;
+    while (sent < 128 * 0x100000 && streamed.send(chunk)) sent += 0x100000;
+    streamed.send("0\r\n\r\n");
+    ASSERT_TRUE(server.waitForRequests(2));
+    const auto received = server.received();
+    for (const auto& request : received) {
+        EXPECT_EQ(request.answer, "413");
+        EXPECT_TRUE(request.body.empty()) << request.body.size() << " bytes kept of " << sent << " sent";
+    }
+}
+
 TEST_F(LogServerSafety, PrintsClientSuppliedNamesEscaped)
 {
     LogServer server;
