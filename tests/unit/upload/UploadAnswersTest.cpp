@@ -103,7 +103,7 @@ TEST_F(UploadTransport, CancelOfItsOwnTaskCompletesPromptlyEvenWhileTheServerSta
         Completion own, later;
         const auto ownTask = UploadAPI::upload(file, own.handler());
         UploadAPI::upload(file, later.handler());
-        ASSERT_TRUE(server.waitForRequests(requestsBefore + 2)) << "the server never stalled";
+        ASSERT_TRUE(server.waitForRequests(requestsBefore + 2, std::chrono::seconds(60))) << "the server never stalled";
         EXPECT_FALSE(own.wait(std::chrono::milliseconds(200))) << "completed without a cancel";
 
         const auto start = std::chrono::steady_clock::now();
