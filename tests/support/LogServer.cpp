@@ -145,6 +145,7 @@ bool LogServer::start()
                                      std::to_string(m_behaviour.status),
                                      "--body",
                                      m_behaviour.body};
+    if (!m_behaviour.host.empty()) args.insert(args.end(), {"--host", m_behaviour.host});
     const std::string after = std::to_string(m_behaviour.afterBytes);
     switch (m_behaviour.mode) {
     case Mode::Normal: break;

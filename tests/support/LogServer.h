@@ -47,6 +47,8 @@ public:
         std::uint64_t afterBytes = 0;
         /// A certificate of a CA the build does not trust.
         bool untrustedCertificate = false;
+        /// The address to listen on; empty: the server's default.
+        std::string host{};
     };
 
     /// True when the build's log server host is 127.0.0.1:PORT, so tests can serve it.

@@ -1,5 +1,8 @@
 #include "Options.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
 #include <charconv>
 #include <string_view>
 
@@ -16,8 +19,8 @@ stores each request and answers it.
                        ::1 and localhost).
   --make-pki           only make the certificates in --pki DIR, then exit
   --port PORT          TCP port to listen on
-  --host ADDRESS       loopback address to listen on (default 127.0.0.1; only 127.x.x.x,
-                       ::1 and localhost are allowed)
+  --host ADDRESS       numeric loopback address to listen on (default 127.0.0.1; only
+                       127.0.0.0/8 and ::1 are allowed, no names)
   --store DIR          keep each request in DIR/NNNN/: request.txt (request line and
                        headers, the headers in name order), body.bin (the exact body bytes), result.txt (the check and
                        the answer, key=value lines), files/NAME (the uploaded file)
@@ -34,7 +37,7 @@ stores each request and answers it.
                        smaller) without answering
   --help               this text
 
-The server runs until SIGINT or SIGTERM.
+A request body of more than 101 MiB is refused with 413. The server runs until SIGINT or SIGTERM.
 )";
 
 namespace {
@@ -45,7 +48,14 @@ bool parseNumber(std::string_view text, std::uint64_t& value)
     return ec == std::errc() && end == text.data() + text.size();
 }
 
-bool isLoopback(const std::string& host) { return host == "::1" || host == "localhost" || host.rfind("127.", 0) == 0; }
+/// Names are refused: what a name resolves to is up to the resolver, not to this check.
+bool isLoopback(const std::string& host)
+{
+    in_addr v4{};
+    if (::inet_pton(AF_INET, host.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    return ::inet_pton(AF_INET6, host.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
+}
 
 }  // namespace
 

@@ -94,13 +94,20 @@ CertPtr makeCertificate(EVP_PKEY* key, const char* commonName, X509* issuer, EVP
     return cert;
 }
 
-/// Written beside the target and renamed, so a reader never sees half a file.
+/// Written beside the target and renamed, so a reader never sees half a file. The file is
+/// created with its final mode: a key is never readable by others, not even for a moment.
 bool writePem(const std::filesystem::path& path, X509* cert, EVP_PKEY* key)
 {
     const std::filesystem::path partial = path.string() + ".partial";
+    ::unlink(partial.c_str());  // left by an interrupted run; the folder lock is ours
+    const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, cert ? 0644 : 0600);
+    if (fd < 0) return false;
     {
-        std::unique_ptr<FILE, FileCloser> file(std::fopen(partial.c_str(), "wb"));
-        if (!file) return false;
+        std::unique_ptr<FILE, FileCloser> file(::fdopen(fd, "wb"));
+        if (!file) {
+            ::close(fd);
+            return false;
+        }
         const bool written = cert ? PEM_write_X509(file.get(), cert) == 1
                                   : PEM_write_PrivateKey(file.get(), key, nullptr, nullptr, 0, nullptr, nullptr) == 1;
         if (!written) return false;

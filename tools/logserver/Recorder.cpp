@@ -106,4 +106,11 @@ BodyCheck Recorder::finish()
     return check;
 }
 
+void Recorder::discard()
+{
+    if (m_body.is_open()) m_body.close();
+    std::error_code ec;
+    if (m_folder) std::filesystem::remove(*m_folder / "body.bin", ec);
+}
+
 }  // namespace logserver

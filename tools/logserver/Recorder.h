@@ -30,6 +30,8 @@ public:
     void append(const char* data, std::size_t size);
     /// Checks the framing; when a folder is set, also extracts the archive into DIR/files/.
     BodyCheck finish();
+    /// Ends a refused body: nothing of it is kept.
+    void discard();
 
 private:
     std::optional<std::filesystem::path> m_folder;

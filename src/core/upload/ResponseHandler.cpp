@@ -11,6 +11,8 @@
 namespace UploadAPI {
 namespace {
 
+constexpr std::int32_t kLoggedResponseLimit = 4096;
+
 /// The body as text when it is valid UTF-8, else the empty text.
 std::string utf8Text(const std::vector<std::uint8_t>& body)
 {
@@ -23,6 +25,18 @@ std::string utf8Text(const std::vector<std::uint8_t>& body)
     return std::string(body.begin(), body.end());
 }
 
+/// The body's text for the log: beyond the limit cut after a whole character and followed by
+/// the body's full size, so a large answer cannot flood the log.
+std::string loggedText(const std::vector<std::uint8_t>& body)
+{
+    std::string text = utf8Text(body);
+    if (text.size() <= static_cast<std::size_t>(kLoggedResponseLimit)) return text;
+    std::int32_t cut = kLoggedResponseLimit;
+    U8_SET_CP_START_UNSAFE(reinterpret_cast<const std::uint8_t*>(text.data()), cut);  // valid UTF-8 here
+    text.resize(static_cast<std::size_t>(cut));
+    return text + " … (" + std::to_string(body.size()) + " bytes)";
+}
+
 }  // namespace
 
 Result handleResponse(TransferOutcome outcome)
@@ -30,7 +44,7 @@ Result handleResponse(TransferOutcome outcome)
     if (outcome.statusCode) {
         Logger::logInfo("Status Code: " + std::to_string(*outcome.statusCode));
         if (outcome.body) {
-            Logger::logInfo("Response Data: " + utf8Text(*outcome.body));
+            Logger::logInfo("Response Data: " + loggedText(*outcome.body));
             switch (*outcome.statusCode) {
             case 200: return std::move(*outcome.body);
             case 405:

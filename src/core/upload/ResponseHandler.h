@@ -15,7 +15,8 @@ struct TransferOutcome {
     std::optional<Error> error;                     ///< the transport's failure, if any
 };
 
-/// Turns an outcome into the upload's result, writing the status, body and error lines.
+/// Turns an outcome into the upload's result, writing the status, body and error lines; the
+/// body line keeps 4 KiB of the text and then names the whole size.
 /// Only 200 with a body is success; 405, 413 and 500 with a body are refusals (code 1).
 Result handleResponse(TransferOutcome outcome);
 

@@ -1,22 +1,22 @@
 #pragma once
 
+#include <curl/curl.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
 
+#include "core/upload/Transfer.h"
 #include "core/upload/UploadAPI.h"
 
 namespace UploadAPI {
 
-class Transfer;
-
-/// The process-wide upload session: one thread running a libcurl multi handle. Completions and
+/// The process-wide upload session: one thread driving a libcurl multi handle. Completions and
 /// progress callbacks run on that thread, one at a time.
 class TransferSession {
 public:
@@ -34,7 +34,13 @@ public:
     void wake();
 
 private:
+    struct MultiCleanup {
+        void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+    };
+    using Multi = std::unique_ptr<CURLM, MultiCleanup>;
+
     TransferSession();
+    static Multi makeMulti();
     void run();
 
     std::mutex m_mutex;
@@ -42,7 +48,8 @@ private:
     std::condition_variable m_wakeCondition;           // only without a multi handle
     bool m_woken = false;                              // guarded by m_mutex
     std::atomic<bool> m_stopping{false};
-    void* m_multi = nullptr;  // CURLM*, owned; only the session thread drives it
+    // Cleaned up after the thread, which alone drives it, has ended and left it.
+    const Multi m_multi;
     std::thread m_thread;
 };
 

@@ -34,14 +34,17 @@ std::optional<std::string> endpoint()
 
 }  // namespace
 
-void upload(const std::optional<std::filesystem::path>& fileURL, CompletionHandler completionHandler)
+std::shared_ptr<UploadTask> upload(const std::optional<std::filesystem::path>& fileURL,
+                                   CompletionHandler completionHandler)
 {
-    if (!fileURL) return;
+    if (!fileURL) return nullptr;
     const auto url = endpoint();
-    if (!url) return;
+    if (!url) return nullptr;
     // A fresh boundary per upload, in the upper-case form of a UUID's text.
     const std::string boundary = tarvix::makeUuid();
-    uploadTask.set(TransferSession::shared().start(*url, *fileURL, boundary, std::move(completionHandler)));
+    auto task = TransferSession::shared().start(*url, *fileURL, boundary, std::move(completionHandler));
+    uploadTask.set(task);
+    return task;
 }
 
 }  // namespace UploadAPI

@@ -40,6 +40,9 @@ extern tarvix::Guarded<std::shared_ptr<UploadTask>> uploadTask;
 
 /// Returns at once; `completionHandler` is called once, on the transfer's own thread. Nothing
 /// happens (and no completion) when fileURL is absent or the endpoint cannot be formed.
-void upload(const std::optional<std::filesystem::path>& fileURL, CompletionHandler completionHandler);
+/// Answers the started task, also stored in `uploadTask`, so its starter can cancel just this
+/// upload; null when nothing started.
+std::shared_ptr<UploadTask> upload(const std::optional<std::filesystem::path>& fileURL,
+                                   CompletionHandler completionHandler);
 
 }  // namespace UploadAPI

@@ -33,11 +33,13 @@ void expectError(const UploadAPI::Result& result, const std::string& domain, lon
 using UploadAnswers = WithLogServer;
 using UploadTransport = WithLogServer;
 
-TEST_F(UploadAnswers, OnlyTwoHundredWithABodyIsSuccess)
+TEST_F(UploadAnswers, OnlyTwoHundredWithABodyIsSuccessAndTheLogKeepsFourKiBOfAnAnswer)
 {
     LogServer server;
     const fs::path file = writeArchive(sandbox.root() / "a.zip", randomBytes(50'000));
     const std::string data = "INFO: Response Data: {\"id\":\"42\"}", unknown = "INFO: Unknown error occurred.";
+    // 5000 bytes with a two-byte character across the 4 KiB mark, and exactly 4 KiB.
+    const std::string longAnswer = std::string(4095, 'a') + "é" + std::string(903, 'b'), fourKiB(4096, 'c');
     struct Case {
         int status;
         Mode mode;
@@ -55,6 +57,12 @@ TEST_F(UploadAnswers, OnlyTwoHundredWithABodyIsSuccess)
         {500, Mode::Normal, 1, {data}},
         {500, Mode::NoBody, 0, {unknown}},
         {200, Mode::Normal, std::nullopt, {"INFO: Response Data: "}, "\xff\xfe"},
+        {200,
+         Mode::Normal,
+         std::nullopt,
+         {"INFO: Response Data: " + std::string(4095, 'a') + " … (5000 bytes)"},
+         longAnswer},
+        {500, Mode::Normal, 1, {"INFO: Response Data: " + fourKiB}, fourKiB},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("status " + std::to_string(c.status) + " mode " + std::to_string(static_cast<int>(c.mode)));
@@ -68,6 +76,9 @@ TEST_F(UploadAnswers, OnlyTwoHundredWithABodyIsSuccess)
         EXPECT_EQ(std::vector<std::string>(lines.begin() + static_cast<long>(before), lines.end()), expected);
         const auto* error = failure(result);
         ASSERT_EQ(error != nullptr, c.uploadErrorCode.has_value());
+        if (const auto* answer = std::get_if<std::vector<std::uint8_t>>(&result)) {
+            EXPECT_EQ(std::string(answer->begin(), answer->end()), c.mode == Mode::EmptyBody ? "" : c.body);
+        }
         if (!error) continue;
         EXPECT_EQ(error->domain, "com.tarvix.upload");
         EXPECT_EQ(error->code, *c.uploadErrorCode);
@@ -78,7 +89,7 @@ TEST_F(UploadAnswers, OnlyTwoHundredWithABodyIsSuccess)
     EXPECT_EQ(server.received().size(), cases.size());
 }
 
-TEST_F(UploadTransport, CancelCompletesPromptlyEvenWhileTheServerStalls)
+TEST_F(UploadTransport, CancelOfItsOwnTaskCompletesPromptlyEvenWhileTheServerStalls)
 {
     // Larger than the socket buffers, so the client is stuck sending when the server stops reading;
     // then a small one that the server takes whole and never answers.
@@ -87,23 +98,32 @@ TEST_F(UploadTransport, CancelCompletesPromptlyEvenWhileTheServerStalls)
     LogServer server;
     for (const auto& [size, stallAfter] : cases) {
         ASSERT_TRUE(server.restart({.mode = Mode::Stall, .afterBytes = stallAfter})) << server.output();
+        SCOPED_TRACE(size);
         const auto requestsBefore = server.received().size();
-        Completion completion;
-        UploadAPI::upload(writeArchive(sandbox.root() / "big.zip", randomBytes(size)), completion.handler());
-        ASSERT_TRUE(server.waitForRequests(requestsBefore + 1)) << "the server never stalled";
-        EXPECT_FALSE(completion.wait(std::chrono::milliseconds(200))) << "completed without a cancel";
+        const fs::path file = writeArchive(sandbox.root() / "big.zip", randomBytes(size));
+        Completion own, later;
+        const auto ownTask = UploadAPI::upload(file, own.handler());
+        UploadAPI::upload(file, later.handler());
+        ASSERT_TRUE(server.waitForRequests(requestsBefore + 2)) << "the server never stalled: " << server.output();
+        EXPECT_FALSE(own.wait(std::chrono::milliseconds(200))) << "completed without a cancel";
 
         const auto start = std::chrono::steady_clock::now();
-        UploadAPI::uploadTask.get()->cancel();
-        const auto result = completion.wait(std::chrono::seconds(5));
+        ownTask->cancel();
+        const auto result = own.wait(std::chrono::seconds(5));
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
         ASSERT_TRUE(result);
         expectError(*result, "NSURLErrorDomain", -999);
         EXPECT_EQ(sandbox.logMessages().back(), "INFO: " + failure(*result)->localizedDescription);
-        // A late second cancel is harmless and no second completion follows.
+        EXPECT_FALSE(later.wait(std::chrono::milliseconds(100))) << "the cancel reached the later upload";
+
+        // The stored task is the later upload's. A late second cancel is harmless and no second
+        // completion follows.
         UploadAPI::uploadTask.get()->cancel();
+        ASSERT_TRUE(later.wait(std::chrono::seconds(5)));
+        ownTask->cancel();
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        EXPECT_EQ(completion.calls(), 1);
+        EXPECT_EQ(own.calls(), 1);
+        EXPECT_EQ(later.calls(), 1);
     }
 }
 

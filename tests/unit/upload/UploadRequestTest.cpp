@@ -4,7 +4,7 @@
 #include <regex>
 
 #include "UploadHelpers.h"
-#include "core/upload/MultipartBody.h"
+#include "core/upload/FileBodyStream.h"
 #include "core/workspace/SharedValues.h"
 
 namespace fs = std::filesystem;
@@ -64,7 +64,7 @@ TEST_F(UploadRequest, NothingIsSentWithoutAReadableArchive)
 
     // No location: no task, and the completion never comes.
     Completion none;
-    UploadAPI::upload(std::nullopt, none.handler());
+    EXPECT_FALSE(UploadAPI::upload(std::nullopt, none.handler()));
     EXPECT_FALSE(UploadAPI::uploadTask.get());
     EXPECT_FALSE(none.wait(std::chrono::milliseconds(300)));
 
@@ -86,16 +86,16 @@ TEST_F(UploadRequest, NothingIsSentWithoutAReadableArchive)
     EXPECT_EQ(none.calls(), 0);
 }
 
-TEST(MultipartBody, ReadsInPiecesAndRewinds)
+TEST(FileBodyStream, ReadsInPiecesAndRewinds)
 {
     tarvix::test::Sandbox sandbox;
     const std::string bytes = randomBytes(100'000);
     const fs::path file = writeArchive(sandbox.root() / "a.zip", bytes);
+    const auto framing = UploadAPI::MultipartFraming::make("B", "a.zip");
     UploadAPI::Error error;
-    auto body = UploadAPI::MultipartBody::open(file, "B", error);
+    auto body = UploadAPI::FileBodyStream::open(file, framing, error);
     ASSERT_TRUE(body);
-    const std::string expected =
-        UploadAPI::MultipartBody::head("B", "a.zip") + bytes + UploadAPI::MultipartBody::tail("B");
+    const std::string expected = framing.head + bytes + framing.tail;
     ASSERT_EQ(body->size(), expected.size());
 
     auto readAll = [&body](std::size_t piece) {

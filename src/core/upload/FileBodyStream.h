@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+#include "core/upload/MultipartFraming.h"
+#include "core/upload/UploadAPI.h"
+
+namespace UploadAPI {
+
+/// The body of one upload as the transfer reads it: the framing's head, every byte of the
+/// archive, its tail. The archive is read piece by piece, never held whole in memory.
+class FileBodyStream {
+public:
+    /// Opens the archive. On failure `error` tells why, as reading the file would report it.
+    static std::optional<FileBodyStream> open(const std::filesystem::path& file, MultipartFraming framing,
+                                              Error& error);
+    FileBodyStream(FileBodyStream&& other) noexcept;
+    FileBodyStream& operator=(FileBodyStream&&) = delete;
+    FileBodyStream(const FileBodyStream&) = delete;
+    ~FileBodyStream();
+
+    std::uint64_t size() const { return m_framing.bodySize(m_fileSize); }
+    /// Copies up to `capacity` bytes from the current position; 0 at the end, nothing when the
+    /// file can no longer be read (or has shrunk).
+    std::optional<std::size_t> read(char* buffer, std::size_t capacity);
+    /// Moves to an absolute position (the transfer rewinds to resend).
+    bool seek(std::uint64_t position);
+
+private:
+    FileBodyStream(int fd, std::uint64_t fileSize, MultipartFraming framing);
+
+    int m_fd;
+    std::uint64_t m_fileSize;
+    MultipartFraming m_framing;
+    std::uint64_t m_position = 0;
+};
+
+}  // namespace UploadAPI

@@ -1,0 +1,190 @@
+#include "core/upload/Transfer.h"
+
+#include <cerrno>
+#include <utility>
+
+#include "config/BuildConfig.h"
+#include "core/log/Logger.h"
+#include "core/upload/UrlErrors.h"
+
+namespace UploadAPI {
+namespace {
+
+constexpr long kTimeoutSeconds = 60;  // a minute without progress is a time-out, also while connecting
+constexpr long kUploadBufferSize = 512 * 1024;
+
+std::optional<FileBodyStream> openBody(const std::filesystem::path& file, const std::string& boundary,
+                                       std::optional<Error>& failure)
+{
+    Error error;
+    auto body = FileBodyStream::open(file, MultipartFraming::make(boundary, file.filename().string()), error);
+    if (!body) failure = std::move(error);
+    return body;
+}
+
+}  // namespace
+
+Transfer::Transfer(std::string url, const std::filesystem::path& file, const std::string& boundary,
+                   CompletionHandler completion, std::function<void()> wake)
+    : m_url(std::move(url)), m_contentType(MultipartFraming::contentType(boundary)), m_file(file),
+      m_body(openBody(file, boundary, m_openError)), m_completion(std::move(completion)), m_wake(std::move(wake))
+{
+}
+
+void Transfer::cancel()
+{
+    m_cancelled = true;
+    m_wake();
+}
+
+bool Transfer::begin(CURLM* multi)
+{
+    std::optional<Error> early;
+    if (m_openError) {
+        early = m_openError;
+    } else if (m_cancelled) {
+        early = urlError(kURLErrorCancelled);
+    } else {
+        m_easy.reset(curl_easy_init());
+        if (!multi || !m_easy || !configure() || curl_multi_add_handle(multi, m_easy.get()) != CURLM_OK) {
+            Logger::logError("Could not start the upload transfer.");
+            early = urlError(kURLErrorUnknown);
+        }
+    }
+    if (!early) return true;
+    complete(handleResponse({std::nullopt, std::nullopt, std::move(early)}));
+    return false;
+}
+
+void Transfer::abandon(CURLM* multi)
+{
+    if (m_easy) curl_multi_remove_handle(multi, m_easy.get());
+    m_easy.reset();
+}
+
+void Transfer::cancelNow(CURLM* multi)
+{
+    abandon(multi);
+    complete(handleResponse({std::nullopt, std::nullopt, urlError(kURLErrorCancelled)}));
+}
+
+void Transfer::finish(CURLM* multi, CURLcode code)
+{
+    TransferOutcome outcome;
+    if (code == CURLE_OK) {
+        long status = 0;
+        curl_easy_getinfo(m_easy.get(), CURLINFO_RESPONSE_CODE, &status);
+        outcome.statusCode = status;
+        outcome.body = m_response.takeBody();
+    } else if (m_cancelled) {
+        outcome.error = urlError(kURLErrorCancelled);
+    } else if (m_readFailed) {
+        outcome.error = fileReadError(m_file, EIO);
+    } else {
+        long osErrno = 0;
+        curl_easy_getinfo(m_easy.get(), CURLINFO_OS_ERRNO, &osErrno);
+        outcome.error = transportError(code, osErrno);
+        Logger::logError(std::string("Upload transfer failed: ") + curl_easy_strerror(code) +
+                         (m_errorText[0] ? std::string(" (") + m_errorText + ")" : std::string()));
+    }
+    abandon(multi);
+    complete(handleResponse(std::move(outcome)));
+}
+
+bool Transfer::configure()
+{
+    CURL* easy = m_easy.get();
+    // The body follows the headers at once: a server that never answers a 100-continue costs no wait.
+    curl_slist* headers = nullptr;
+    for (const std::string& line : {"Content-Type: " + m_contentType, std::string("Expect:")}) {
+        curl_slist* longer = curl_slist_append(headers, line.c_str());
+        if (!longer) {
+            curl_slist_free_all(headers);
+            return false;
+        }
+        headers = longer;
+    }
+    m_headers.reset(headers);
+
+    bool ok = true;
+    auto set = [&ok](CURLcode code) { ok = ok && code == CURLE_OK; };
+    set(curl_easy_setopt(easy, CURLOPT_URL, m_url.c_str()));
+    set(curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "https"));
+    set(curl_easy_setopt(easy, CURLOPT_PRIVATE, this));
+    set(curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L));
+    // A cancel during a slow name lookup must not wait for the resolver thread to finish.
+    set(curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L));
+    set(curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, m_errorText));
+    set(curl_easy_setopt(easy, CURLOPT_POST, 1L));
+    set(curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(m_body->size())));
+    set(curl_easy_setopt(easy, CURLOPT_READFUNCTION, &Transfer::readBody));
+    set(curl_easy_setopt(easy, CURLOPT_READDATA, this));
+    set(curl_easy_setopt(easy, CURLOPT_SEEKFUNCTION, &Transfer::seekBody));
+    set(curl_easy_setopt(easy, CURLOPT_SEEKDATA, this));
+    set(curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferSize));
+    set(curl_easy_setopt(easy, CURLOPT_HTTPHEADER, m_headers.get()));
+    set(curl_easy_setopt(easy, CURLOPT_USERAGENT, (std::string("Tarvix/") + BuildConfig::kVersion).c_str()));
+    set(curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &ResponseReader::header));
+    set(curl_easy_setopt(easy, CURLOPT_HEADERDATA, &m_response));
+    set(curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &ResponseReader::body));
+    set(curl_easy_setopt(easy, CURLOPT_WRITEDATA, &m_response));
+    set(curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L));
+    set(curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Transfer::progress));
+    set(curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this));
+    // Certificates are always verified; a build with a pinned CA trusts that CA alone.
+    set(curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L));
+    set(curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L));
+    if (BuildConfig::kLogServerCaFile[0] != '\0') {
+        set(curl_easy_setopt(easy, CURLOPT_CAINFO, BuildConfig::kLogServerCaFile));
+        set(curl_easy_setopt(easy, CURLOPT_CAPATH, nullptr));
+    }
+    set(curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kTimeoutSeconds));
+    set(curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L));
+    set(curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, kTimeoutSeconds));
+    return ok;
+}
+
+void Transfer::complete(Result result)
+{
+    m_easy.reset();
+    m_body.reset();  // closes the archive
+    CompletionHandler completion = std::exchange(m_completion, nullptr);
+    if (!completion) return;
+    try {
+        completion(std::move(result));
+    } catch (...) {
+        Logger::logError("The upload completion handler failed.");
+    }
+}
+
+std::size_t Transfer::readBody(char* buffer, std::size_t size, std::size_t count, void* data)
+{
+    auto* self = static_cast<Transfer*>(data);
+    const auto n = self->m_body->read(buffer, size * count);
+    if (!n) {
+        self->m_readFailed = true;
+        return CURL_READFUNC_ABORT;
+    }
+    return *n;
+}
+
+int Transfer::seekBody(void* data, curl_off_t offset, int origin)
+{
+    auto* self = static_cast<Transfer*>(data);
+    if (origin != SEEK_SET || offset < 0 || !self->m_body->seek(static_cast<std::uint64_t>(offset)))
+        return CURL_SEEKFUNC_CANTSEEK;
+    return CURL_SEEKFUNC_OK;
+}
+
+int Transfer::progress(void* data, curl_off_t, curl_off_t, curl_off_t uploadTotal, curl_off_t uploadNow)
+{
+    auto* self = static_cast<Transfer*>(data);
+    if (self->m_cancelled) return 1;
+    if (uploadNow != self->m_lastSent) {
+        self->m_delegate.didSendBodyData(uploadNow - self->m_lastSent, uploadNow, uploadTotal);
+        self->m_lastSent = uploadNow;
+    }
+    return 0;
+}
+
+}  // namespace UploadAPI
