@@ -25,22 +25,20 @@ void setStatus(const std::string& text)
     if (const tarvix::TextBinding binding = labelTextBinding.get()) binding->setText(text);
 }
 
-/// The output folder as it may stand in a command line, or the reason it may not.
-std::optional<std::string> quotableOutput(const char* capture, std::optional<platform::ScriptError>& refusal)
+/// The output folder as it may stand in a command line, or why it may not.
+tarvix::Result<std::string> quotableOutput(const char* capture, const std::optional<std::filesystem::path>& output)
 {
-    const auto output = UtilityFunctions::tempOutputURL.get();
     if (!output) {
         // The command line would otherwise name a file in the root folder, outside the workspace.
         Logger::logWarning(std::string(capture) + " skipped: the output folder is not set.");
-        refusal = platform::ScriptError{-1, "The output folder is not set."};
-        return std::nullopt;
+        return tarvix::Failure{"The output folder is not set."};
     }
     auto quotable = shellQuotable(*output);
     if (!quotable) {
         Logger::logError(std::string(capture) + " skipped: the output folder's path contains a line break.");
-        refusal = platform::ScriptError{-1, "The output folder's path contains a line break."};
+        return tarvix::Failure{"The output folder's path contains a line break."};
     }
-    return quotable;
+    return *quotable;
 }
 
 bool isDecimal(const std::string& text)
@@ -50,27 +48,32 @@ bool isDecimal(const std::string& text)
 
 }  // namespace
 
-std::optional<platform::ScriptError> runSpinDump()
+tarvix::Result<platform::ProcessExit> runSpinDump()
 {
-    std::optional<platform::ScriptError> refusal;
-    const auto output = quotableOutput("Spindump", refusal);
-    if (!output) return refusal;
+    const auto folder = UtilityFunctions::tempOutputURL.get();
+    const auto output = quotableOutput("Spindump", folder);
+    if (!output) return output.failure();
     const std::string processId = UtilityFunctions::ProcessId.get();
     if (!isDecimal(processId)) {
         Logger::logWarning("Spindump skipped: the process id is not a number: " + processId);
-        return platform::ScriptError{-1, "The process id is not a number."};
+        return tarvix::Failure{"The process id is not a number."};
     }
     const std::string commandLine = spindumpCommandLine(processId, *output);
     Logger::logInfo("Spindump shell script: " + doShellScriptSource(commandLine, true));
-    return platform::doShellScript(platform::current(), commandLine, true);
+
+    // The command line is only logged: root runs our own tool by its path, with no shell.
+    const platform::Platform& system = platform::current();
+    const auto tool = platform::toolRootMayRun(system.folders, "spindump");
+    if (!tool) Logger::logWarning("Spindump runs without administrator privileges: " + tool.message());
+    const std::vector<std::string> arguments{processId, "-file", (*folder / "spinReport.txt").string()};
+    return platform::runTool(system, tool ? *tool : system.folders.libexec / "spindump", arguments, tool.ok());
 }
 
-std::optional<platform::ScriptError> runSystemProfiler()
+tarvix::Result<platform::ProcessExit> runSystemProfiler()
 {
-    std::optional<platform::ScriptError> refusal;
-    const auto output = quotableOutput("System profiler", refusal);
-    if (!output) return refusal;
-    return platform::doShellScript(platform::current(), systemProfilerCommandLine(*output), false);
+    const auto output = quotableOutput("System profiler", UtilityFunctions::tempOutputURL.get());
+    if (!output) return output.failure();
+    return platform::doShellScript(platform::current(), systemProfilerCommandLine(*output));
 }
 
 void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivologgingEnabled,

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 
 #include "core/workspace/Guarded.h"
 #include "core/workspace/TextBinding.h"
@@ -18,7 +17,8 @@ extern tarvix::Guarded<tarvix::TextBinding> labelTextBinding;
 void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivologgingEnabled,
                           std::function<void()> completion);
 
-std::optional<platform::ScriptError> runSpinDump();
-std::optional<platform::ScriptError> runSystemProfiler();
+/// How the tool ended; a Failure when it could not run. platform::describe gives the log text.
+tarvix::Result<platform::ProcessExit> runSpinDump();
+tarvix::Result<platform::ProcessExit> runSystemProfiler();
 
 }  // namespace ProcessExecution

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -94,6 +96,8 @@ struct CaptureSandbox {
     std::atomic<int> completions{0};
 };
 
+constexpr uid_t kUser = 65534;
+
 const std::string kDump = "Capturing Scrivo data dump.";
 const std::string kProfile = "Capturing system configuration and settings.";
 const std::string kCollect = "Capturing Scrivo settings and logs.";
@@ -119,13 +123,9 @@ TEST(Captures, AllThreeTasksRunInOrderWithTheExactCommandLines)
     EXPECT_EQ(test::readFile(run.output / "sysinfo.xml"), "Applications:\n\n    Scrivo:\n");
     EXPECT_EQ(run.record("spindump"), pid + "\n-file\n" + out + "/spinReport.txt\n");
     EXPECT_EQ(run.record("system_profiler"), "-detailLevel\nfull\nSPApplicationsDataType\n");
-    // Only the data dump is elevated; PATH lists Tarvix's tools first.
-    const std::string elevated = run.record("elevate");
-    EXPECT_EQ(elevated.rfind("/usr/bin/env\nPATH=" + run.libexec().string() + ":", 0), 0u) << elevated;
-    EXPECT_NE(elevated.find("\n/bin/sh\n-c\nspindump " + pid + " -file '" + out + "/spinReport.txt' \n"),
-              std::string::npos)
-        << elevated;
-    EXPECT_EQ(std::count(elevated.begin(), elevated.end(), '\n'), 5);
+    // Only the data dump is elevated, and the elevation runs nothing but our tool, by its path.
+    EXPECT_EQ(run.record("elevate"),
+              (run.libexec() / "spindump").string() + "\n" + pid + "\n-file\n" + out + "/spinReport.txt\n");
 
     const auto lines = run.sandbox.logMessages();
     auto at = lines.begin();
@@ -187,8 +187,8 @@ TEST(Captures, TheOutputPathNeverReachesTheShell)
     CaptureSandbox run;
     UtilityFunctions::ProcessId.set("4242");
     // No workspace: the command lines would name the root folder, so nothing runs.
-    EXPECT_TRUE(ProcessExecution::runSpinDump());
-    EXPECT_TRUE(ProcessExecution::runSystemProfiler());
+    EXPECT_FALSE(ProcessExecution::runSpinDump());
+    EXPECT_FALSE(ProcessExecution::runSystemProfiler());
     EXPECT_TRUE(run.logHas("WARNING: Spindump skipped: the output folder is not set."));
     EXPECT_TRUE(run.logHas("WARNING: System profiler skipped: the output folder is not set."));
 
@@ -196,11 +196,11 @@ TEST(Captures, TheOutputPathNeverReachesTheShell)
     changed.folders.library = run.sandbox.root() / "line\nbreak" / "Library";
     run.sandbox.reinstall(changed);
     ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories());
-    EXPECT_TRUE(ProcessExecution::runSpinDump());
+    EXPECT_FALSE(ProcessExecution::runSpinDump());
     EXPECT_TRUE(run.logHas("ERROR: Spindump skipped: the output folder's path contains a line break."));
 
     UtilityFunctions::ProcessId.set("1; touch pwned");
-    EXPECT_TRUE(ProcessExecution::runSpinDump());
+    EXPECT_FALSE(ProcessExecution::runSpinDump());
     EXPECT_FALSE(fs::exists(run.records / "spindump.args"));
     EXPECT_FALSE(fs::exists(run.records / "elevate.args"));
 
@@ -212,8 +212,8 @@ TEST(Captures, TheOutputPathNeverReachesTheShell)
     const fs::path output = *UtilityFunctions::tempOutputURL.get();
     UtilityFunctions::ProcessId.set("4242");
 
-    EXPECT_FALSE(ProcessExecution::runSpinDump());
-    EXPECT_FALSE(ProcessExecution::runSystemProfiler());
+    EXPECT_EQ(platform::describe(ProcessExecution::runSpinDump()), "nil");
+    EXPECT_EQ(platform::describe(ProcessExecution::runSystemProfiler()), "nil");
     EXPECT_EQ(test::readFile(output / "spinReport.txt"), "Process: 4242\n");
     EXPECT_EQ(test::readFile(output / "sysinfo.xml"), "Applications:\n\n    Scrivo:\n");
     EXPECT_EQ(run.record("spindump"), "4242\n-file\n" + output.string() + "/spinReport.txt\n");
@@ -225,4 +225,56 @@ TEST(Captures, TheOutputPathNeverReachesTheShell)
                            run.sandbox.root().string() + R"(/it'\\''s \"q\" $(touch pwned))" + rest +
                            "/spinReport.txt' \" with administrator privileges"))
         << run.sandbox.logText();
+}
+
+TEST(Captures, ToolsThatOthersCanChangeNeverRunElevated)
+{
+    if (geteuid() != 0) GTEST_SKIP() << "needs folders that only root can change";
+    struct Case {
+        std::string what;
+        std::function<fs::path(const CaptureSandbox&)> weaken;  ///< answers what it weakened
+        std::string why;
+    };
+    const auto tool = [](const CaptureSandbox& run) { return run.libexec() / "spindump"; };
+    for (const Case& c : std::vector<Case>{{"the user's tool folder",
+                                            [](const CaptureSandbox& run) {
+                                                EXPECT_EQ(chown(run.libexec().c_str(), kUser, kUser), 0);
+                                                return run.libexec();
+                                            },
+                                            " belongs to user 65534, not root"},
+                                           {"a folder above it anyone may write to",
+                                            [](const CaptureSandbox& run) {
+                                                fs::permissions(run.sandbox.root(), fs::perms::all);
+                                                return run.sandbox.root();
+                                            },
+                                            " is writable by others than root"},
+                                           {"a tool its group may write to",
+                                            [&](const CaptureSandbox& run) {
+                                                fs::permissions(tool(run), fs::perms::group_write,
+                                                                fs::perm_options::add);
+                                                return tool(run);
+                                            },
+                                            " is writable by others than root"},
+                                           {"a missing tool",
+                                            [&](const CaptureSandbox& run) {
+                                                fs::remove(tool(run));
+                                                return tool(run);
+                                            },
+                                            ": No such file or directory"}}) {
+        CaptureSandbox run;
+        const fs::path weakened = c.weaken(run);
+        const bool missing = !fs::exists(tool(run));
+        run.startSession();
+        run.capture(false, true);
+        EXPECT_FALSE(fs::exists(run.records / "elevate.args")) << c.what;
+        EXPECT_TRUE(run.logHas("WARNING: Spindump runs without administrator privileges: " + weakened.string() + c.why))
+            << c.what << "\n"
+            << run.sandbox.logText();
+        // Unelevated, it still samples what the user may sample; a missing tool ends as in a shell.
+        EXPECT_EQ(fs::exists(run.output / "spinReport.txt"), !missing) << c.what;
+        EXPECT_EQ(run.logHas("INFO: {NSAppleScriptErrorMessage = \"" + tool(run).string() +
+                             ": No such file or directory\"; NSAppleScriptErrorNumber = 127;}"),
+                  missing)
+            << c.what;
+    }
 }
