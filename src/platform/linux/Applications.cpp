@@ -1,9 +1,13 @@
-#include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <limits>
-
 #include "platform/Applications.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/UniqueFd.h"
 #include "platform/linux/PlistFile.h"
 
 namespace fs = std::filesystem;
@@ -13,10 +17,22 @@ namespace detail {
 
 PlistRoot readPlistFile(const fs::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return nullptr;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad() || bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max()) return nullptr;
+    // Bundles belong to whoever made them: a FIFO must not hold us up, nor a huge file fill memory.
+    const UniqueFd fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    struct stat info {};
+    if (!fd || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::size_t>(info.st_size) > kMaxPlistBytes)
+        return nullptr;
+    std::string bytes;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 || bytes.size() + static_cast<std::size_t>(got) > kMaxPlistBytes) return nullptr;
+        if (got == 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    if (bytes.empty()) return nullptr;
     plist_t root = nullptr;
     plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
     return PlistRoot(root);
