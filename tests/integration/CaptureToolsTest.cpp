@@ -1,15 +1,19 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <future>
 #include <sstream>
 
 #include "core/collect/ProcessExecution.h"
+#include "core/package/FilesPathDirectory.h"
 #include "core/target/InstallationDiscovery.h"
 #include "core/target/RunningInstances.h"
 #include "core/workspace/UtilityFunctions.h"
 #include "sample_target/SampleInstall.h"
+#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
@@ -23,6 +27,52 @@ std::string readFile(const fs::path& path)
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+/// This test program again, in the background, running only the disabled test `test`.
+pid_t startSelf(const std::string& test, const std::string& environment, const fs::path& log)
+{
+    const fs::path self = fs::read_symlink("/proc/self/exe");
+    const std::string pid = tarvix::test::runCommand(environment + " " + tarvix::test::shellWord(self) +
+                                                     " --gtest_filter=" + test + " --gtest_also_run_disabled_tests >" +
+                                                     tarvix::test::shellWord(log) + " 2>&1 & echo $!");
+    return std::stoi(pid);
+}
+
+/// /proc/PID/stat: the name (between the parentheses) and the fields after it.
+bool readStat(pid_t pid, std::string& name, std::string& state, pid_t& parent)
+{
+    const std::string stat = readFile(fs::path("/proc") / std::to_string(pid) / "stat");
+    const auto open = stat.find('('), close = stat.rfind(')');
+    if (open == std::string::npos || close == std::string::npos) return false;
+    name = stat.substr(open + 1, close - open - 1);
+    std::istringstream rest(stat.substr(close + 1));
+    return static_cast<bool>(rest >> state >> parent);
+}
+
+/// A running process named `name` below `ancestor`; 0 when there is none.
+pid_t descendantNamed(pid_t ancestor, const std::string& name)
+{
+    std::error_code error;
+    for (fs::directory_iterator it("/proc", error), end; !error && it != end; it.increment(error)) {
+        const pid_t pid = std::atoi(it->path().filename().c_str());
+        std::string found, state;
+        pid_t up = 0;
+        if (pid <= 0 || !readStat(pid, found, state, up) || found != name || state == "Z") continue;
+        for (int depth = 0; depth < 8 && up > 1; ++depth) {
+            if (up == ancestor) return pid;
+            std::string ignored;
+            if (!readStat(up, ignored, ignored, up)) break;
+        }
+    }
+    return 0;
+}
+
+bool ended(pid_t pid)
+{
+    std::string name, state;
+    pid_t parent = 0;
+    return !readStat(pid, name, state, parent) || state == "Z";
 }
 
 }  // namespace
@@ -55,6 +105,53 @@ TEST(CaptureTools, StopWithBothOptionsCollectsDataDumpAndApplicationsReport)
 
     // Both captures ran without an error dictionary.
     const auto messages = sandbox.logMessages();
-    EXPECT_EQ(std::count(messages.begin(), messages.end(), "INFO: " + platform::describe(std::nullopt)), 2)
-        << sandbox.logText();
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), "INFO: nil"), 2) << sandbox.logText();
+}
+
+// The Tarvix that TheirWorkEndsWithTarvix kills: it zips, or captures the data dump.
+TEST(ChildrenOfTarvix, DISABLED_Tarvix)
+{
+    const fs::path work = std::getenv("TARVIX_TEST_WORK");
+    tarvix::test::Sandbox sandbox(TARVIX_LIBEXEC_DIR);
+    if (std::getenv("TARVIX_TEST_PID") == nullptr) {
+        EXPECT_TRUE(FilesPathDirectory::CommandLineCompression(work / "session/Scrivo", work / "scratch/logs.zip"));
+        return;
+    }
+    platform::Platform elevated = sandbox.platform();
+    elevated.folders.elevationCommand = {(work / "elevate").string()};
+    sandbox.reinstall(elevated);
+    UtilityFunctions::tempOutputURL.set(work / "out");
+    UtilityFunctions::ProcessId.set(std::getenv("TARVIX_TEST_PID"));
+    EXPECT_EQ(platform::describe(ProcessExecution::runSpinDump()), "nil");
+}
+
+TEST(ChildrenOfTarvix, TheirWorkEndsWithTarvix)
+{
+    tarvix::test::TempDir work;
+    const fs::path& w = work.path();
+    // More zeros than zip packs in the time it is given here; sparse, so they take no disk.
+    tarvix::test::writeFile(w / "session/UserEmailFeedback.json", "{}");
+    tarvix::test::writeFile(w / "session/Scrivo/zeros", "");
+    fs::resize_file(w / "session/Scrivo/zeros", std::uintmax_t{20} << 30);
+    fs::create_directories(w / "scratch");
+    // Like pkexec, which is set-user-id, the elevation passes no death signal on to the tool.
+    // (A shell gives a background command /dev/null as input unless told otherwise.)
+    tarvix::test::writeExecutable(w / "elevate", "#!/bin/sh\nexec 3<&0\n\"$@\" <&3 3<&- &\nwait $!\n");
+    fs::create_directories(w / "out");
+    tarvix::sample::RunningInstance target(tarvix::sample::install(w / "sample").scrivoBundle);
+
+    for (const auto& [child, environment, left] :
+         {std::tuple{"zip", std::string(), w / "scratch"},
+          std::tuple{"spindump", "TARVIX_TEST_PID=" + std::to_string(target.pid()), w / "out"}}) {
+        const pid_t tarvix = startSelf("ChildrenOfTarvix.DISABLED_Tarvix",
+                                       "TARVIX_TEST_WORK=" + tarvix::test::shellWord(w) + " " + environment,
+                                       w / (std::string(child) + ".log"));
+        pid_t running = 0;
+        ASSERT_TRUE(tarvix::test::waitFor([&] { return (running = descendantNamed(tarvix, child)) != 0; }, 60s))
+            << readFile(w / (std::string(child) + ".log"));
+        ASSERT_EQ(kill(tarvix, SIGKILL), 0);
+        EXPECT_TRUE(tarvix::test::waitFor([&] { return ended(running); }, 10s)) << child;
+        // Neither zip's temporary file nor a report.
+        EXPECT_EQ(tarvix::test::treeListing(left), std::vector<std::string>{}) << child;
+    }
 }
