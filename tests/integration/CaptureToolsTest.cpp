@@ -151,6 +151,7 @@ TEST(ChildrenOfTarvix, TheirWorkEndsWithTarvix)
             << readFile(w / (std::string(child) + ".log"));
         ASSERT_EQ(kill(tarvix, SIGKILL), 0);
         EXPECT_TRUE(tarvix::test::waitFor([&] { return ended(running); }, 10s)) << child;
+        if (!ended(running)) kill(running, SIGKILL);
         // Neither zip's temporary file nor a report.
         EXPECT_EQ(tarvix::test::treeListing(left), std::vector<std::string>{}) << child;
     }
