@@ -39,40 +39,28 @@ pid_t startSelf(const std::string& test, const std::string& environment, const f
     return std::stoi(pid);
 }
 
-/// /proc/PID/stat: the name (between the parentheses) and the fields after it.
-bool readStat(pid_t pid, std::string& name, std::string& state, pid_t& parent)
+/// From /proc/PID/stat: its name, and whether it still runs (not gone, not a zombie).
+std::string nameIfRunning(pid_t pid, pid_t* parent = nullptr)
 {
     const std::string stat = readFile(fs::path("/proc") / std::to_string(pid) / "stat");
     const auto open = stat.find('('), close = stat.rfind(')');
-    if (open == std::string::npos || close == std::string::npos) return false;
-    name = stat.substr(open + 1, close - open - 1);
-    std::istringstream rest(stat.substr(close + 1));
-    return static_cast<bool>(rest >> state >> parent);
+    if (open == std::string::npos || close == std::string::npos || stat.substr(close + 2, 1) == "Z") return "";
+    if (parent) *parent = std::atoi(stat.c_str() + close + 4);
+    return stat.substr(open + 1, close - open - 1);
 }
 
-/// A running process named `name` below `ancestor`; 0 when there is none.
-pid_t descendantNamed(pid_t ancestor, const std::string& name)
+/// A running process named `name` that `ancestor` started, directly or through one more process.
+pid_t startedBy(pid_t ancestor, const std::string& name)
 {
     std::error_code error;
     for (fs::directory_iterator it("/proc", error), end; !error && it != end; it.increment(error)) {
         const pid_t pid = std::atoi(it->path().filename().c_str());
-        std::string found, state;
-        pid_t up = 0;
-        if (pid <= 0 || !readStat(pid, found, state, up) || found != name || state == "Z") continue;
-        for (int depth = 0; depth < 8 && up > 1; ++depth) {
-            if (up == ancestor) return pid;
-            std::string ignored;
-            if (!readStat(up, ignored, ignored, up)) break;
-        }
+        pid_t parent = 0, grandparent = 0;
+        if (pid > 0 && nameIfRunning(pid, &parent) == name &&
+            (parent == ancestor || (!nameIfRunning(parent, &grandparent).empty() && grandparent == ancestor)))
+            return pid;
     }
     return 0;
-}
-
-bool ended(pid_t pid)
-{
-    std::string name, state;
-    pid_t parent = 0;
-    return !readStat(pid, name, state, parent) || state == "Z";
 }
 
 }  // namespace
@@ -147,11 +135,11 @@ TEST(ChildrenOfTarvix, TheirWorkEndsWithTarvix)
                                        "TARVIX_TEST_WORK=" + tarvix::test::shellWord(w) + " " + environment,
                                        w / (std::string(child) + ".log"));
         pid_t running = 0;
-        ASSERT_TRUE(tarvix::test::waitFor([&] { return (running = descendantNamed(tarvix, child)) != 0; }, 60s))
+        ASSERT_TRUE(tarvix::test::waitFor([&] { return (running = startedBy(tarvix, child)) != 0; }, 60s))
             << readFile(w / (std::string(child) + ".log"));
         ASSERT_EQ(kill(tarvix, SIGKILL), 0);
-        EXPECT_TRUE(tarvix::test::waitFor([&] { return ended(running); }, 10s)) << child;
-        if (!ended(running)) kill(running, SIGKILL);
+        EXPECT_TRUE(tarvix::test::waitFor([&] { return nameIfRunning(running).empty(); }, 10s)) << child;
+        if (!nameIfRunning(running).empty()) kill(running, SIGKILL);
         // Neither zip's temporary file nor a report.
         EXPECT_EQ(tarvix::test::treeListing(left), std::vector<std::string>{}) << child;
     }

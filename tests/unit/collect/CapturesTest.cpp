@@ -2,7 +2,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -230,51 +229,37 @@ TEST(Captures, TheOutputPathNeverReachesTheShell)
 TEST(Captures, ToolsThatOthersCanChangeNeverRunElevated)
 {
     if (geteuid() != 0) GTEST_SKIP() << "needs folders that only root can change";
-    struct Case {
-        std::string what;
-        std::function<fs::path(const CaptureSandbox&)> weaken;  ///< answers what it weakened
-        std::string why;
-    };
-    const auto tool = [](const CaptureSandbox& run) { return run.libexec() / "spindump"; };
-    for (const Case& c : std::vector<Case>{{"the user's tool folder",
-                                            [](const CaptureSandbox& run) {
-                                                EXPECT_EQ(chown(run.libexec().c_str(), kUser, kUser), 0);
-                                                return run.libexec();
-                                            },
-                                            " belongs to user 65534, not root"},
-                                           {"a folder above it anyone may write to",
-                                            [](const CaptureSandbox& run) {
-                                                fs::permissions(run.sandbox.root(), fs::perms::all);
-                                                return run.sandbox.root();
-                                            },
-                                            " is writable by others than root"},
-                                           {"a tool its group may write to",
-                                            [&](const CaptureSandbox& run) {
-                                                fs::permissions(tool(run), fs::perms::group_write,
-                                                                fs::perm_options::add);
-                                                return tool(run);
-                                            },
-                                            " is writable by others than root"},
-                                           {"a missing tool",
-                                            [&](const CaptureSandbox& run) {
-                                                fs::remove(tool(run));
-                                                return tool(run);
-                                            },
-                                            ": No such file or directory"}}) {
+    for (const std::string weakness :
+         {"user's folder", "folder above anyone may write to", "group may write the tool", "tool missing"}) {
         CaptureSandbox run;
-        const fs::path weakened = c.weaken(run);
-        const bool missing = !fs::exists(tool(run));
+        const fs::path tool = run.libexec() / "spindump";
+        fs::path weakened = tool;
+        std::string why = " is writable by others than root";
+        if (weakness == "user's folder") {
+            ASSERT_EQ(chown(run.libexec().c_str(), kUser, kUser), 0);
+            weakened = run.libexec();
+            why = " belongs to user 65534, not root";
+        } else if (weakness == "folder above anyone may write to") {
+            fs::permissions(run.sandbox.root(), fs::perms::all);
+            weakened = run.sandbox.root();
+        } else if (weakness == "group may write the tool") {
+            fs::permissions(tool, fs::perms::group_write, fs::perm_options::add);
+        } else {
+            fs::remove(tool);
+            why = ": No such file or directory";
+        }
+        const bool missing = weakness == "tool missing";
         run.startSession();
         run.capture(false, true);
-        EXPECT_FALSE(fs::exists(run.records / "elevate.args")) << c.what;
-        EXPECT_TRUE(run.logHas("WARNING: Spindump runs without administrator privileges: " + weakened.string() + c.why))
-            << c.what << "\n"
+        EXPECT_FALSE(fs::exists(run.records / "elevate.args")) << weakness;
+        EXPECT_TRUE(run.logHas("WARNING: Spindump runs without administrator privileges: " + weakened.string() + why))
+            << weakness << "\n"
             << run.sandbox.logText();
         // Unelevated, it still samples what the user may sample; a missing tool ends as in a shell.
-        EXPECT_EQ(fs::exists(run.output / "spinReport.txt"), !missing) << c.what;
-        EXPECT_EQ(run.logHas("INFO: {NSAppleScriptErrorMessage = \"" + tool(run).string() +
+        EXPECT_EQ(fs::exists(run.output / "spinReport.txt"), !missing) << weakness;
+        EXPECT_EQ(run.logHas("INFO: {NSAppleScriptErrorMessage = \"" + tool.string() +
                              ": No such file or directory\"; NSAppleScriptErrorNumber = 127;}"),
                   missing)
-            << c.what;
+            << weakness;
     }
 }
