@@ -50,6 +50,8 @@ tarvix::Result<ProcessExit> doShellScript(const Platform& platform, const std::s
 
 tarvix::Result<fs::path> toolRootMayRun(const Folders& folders, const std::string& name)
 {
+    // A relative folder would be looked up from wherever Tarvix was started.
+    if (!folders.libexec.is_absolute()) return tarvix::Failure{"the folder of Tarvix's tools is not known"};
     std::error_code error;
     const fs::path tool = fs::canonical(folders.libexec / name, error);
     if (error) return tarvix::Failure{(folders.libexec / name).string() + ": " + error.message(), error.value()};
