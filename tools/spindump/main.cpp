@@ -90,6 +90,8 @@ int main(int argc, char** argv)
     if (path.empty()) return usage("empty output path");
     if (*pid == getpid()) return usage("cannot sample itself");
 
+    // Before the change of user, which takes every capability from the watching thread: only
+    // this one keeps CAP_SYS_PTRACE (capabilities belong to a thread, the user ids to all).
     spindump::lifeline::watch();
     auto invoker = spindump::invokerFromEnvironment();
     if (!invoker) return fail(invoker.message());
