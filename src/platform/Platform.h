@@ -28,8 +28,8 @@ struct Folders {
     std::filesystem::path networkInterfaces = "/sys/class/net";
     /// Desktop entries searched by the installed-apps report (XDG data dirs + "/applications").
     std::vector<std::filesystem::path> desktopEntryFolders;
-    /// Runs a command with administrator rights: argv prefix, e.g. {"pkexec"}; empty: run directly
-    /// (already root, or a test).
+    /// Runs one of Tarvix's tools with administrator rights: argv prefix, {"/usr/bin/pkexec"};
+    /// empty: run directly (already root, or a test).
     std::vector<std::string> elevationCommand;
     /// When set, only applications whose bundle lies below this folder count as running, so a
     /// sandbox never sees the instances of another sandbox of the same user. Unset on the real system.

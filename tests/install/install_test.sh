@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix, moves it elsewhere, starts it once offscreen (and a
-# second time, which must hand over to the running process), validates the desktop files, and
-# builds the Debian package to check its file list and dependencies.
+# second time, which must hand over to the running process), validates the desktop files and the
+# polkit action, and builds the Debian package to check its file list and dependencies.
 set -euo pipefail
 build=$1
 work=$(mktemp -d)
@@ -24,6 +24,7 @@ expected_files=(
   share/applications/com.norvane.Tarvix.desktop
   share/icons/hicolor/scalable/apps/com.norvane.Tarvix.svg
   share/metainfo/com.norvane.Tarvix.metainfo.xml
+  share/polkit-1/actions/com.norvane.Tarvix.policy
   share/doc/tarvix/README.md
   share/doc/tarvix/LICENSE
 )
@@ -35,6 +36,19 @@ wanted=$(printf '%s\n' "${expected_files[@]}" | sort)
 desktop-file-validate "$prefix/share/applications/com.norvane.Tarvix.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/com.norvane.Tarvix.metainfo.xml" > "$work/appstream.log" \
   || { cat "$work/appstream.log"; fail "metainfo does not validate"; }
+
+# The password prompt's action: valid against polkit's DTD, for the installed tool only.
+policy=share/polkit-1/actions/com.norvane.Tarvix.policy
+check_policy() { # FILE TOOL
+  xmllint --noout --nonet --dtdvalid /usr/share/polkit-1/policyconfig-1.dtd "$1" || fail "$1 is no valid polkit action"
+  local xpath='/policyconfig/action[@id="com.norvane.Tarvix.spindump"]'
+  [ "$(xmllint --xpath "string($xpath/annotate[@key='org.freedesktop.policykit.exec.path'])" "$1")" = "$2" ] \
+    || fail "$1 does not name $2 as the program it authorises"
+  for d in allow_any allow_inactive allow_active; do
+    [ "$(xmllint --xpath "string($xpath/defaults/$d)" "$1")" = auth_admin ] || fail "$1: $d is not auth_admin"
+  done
+}
+check_policy "$prefix/$policy" "$work/first/libexec/tarvix/spindump"
 
 # One start-up, offscreen, in a private home and a private socket folder.
 home=$work/home
@@ -66,6 +80,8 @@ deb=$(ls "$work"/pkg/tarvix_*.deb)
 listed=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./usr/||' | sort)
 wanted=$(printf '%s\n' "${expected_files[@]}" | sort)
 [ "$listed" = "$wanted" ] || fail "package files differ:"$'\n'"$(diff <(echo "$wanted") <(echo "$listed"))"
+dpkg-deb -x "$deb" "$work/unpacked"
+check_policy "$work/unpacked/usr/$policy" /usr/libexec/tarvix/spindump
 depends=$(dpkg-deb -f "$deb" Depends)
 for d in qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtqml-workerscript zip \
          fonts-dejavu-core pkexec libqt6quick6 libcurl4 libplist3; do

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 extern char** environ;
 
@@ -45,11 +46,18 @@ bool reapWithin(pid_t pid, std::chrono::milliseconds limit)
 
 }  // namespace
 
-RunningInstance::RunningInstance(const fs::path& bundle)
+RunningInstance::RunningInstance(const fs::path& bundle, std::optional<uid_t> user)
 {
     const fs::path program = bundle / "Contents" / "MacOS" / bundle.stem();
     const std::string programText = program.string();
-    char* argv[] = {const_cast<char*>(programText.c_str()), nullptr};
+    // setpriv execs the program in its own place, so the pid is the program's.
+    std::vector<std::string> words{"/usr/bin/setpriv", "--reuid=" + std::to_string(user.value_or(0)),
+                                   "--regid=" + std::to_string(user.value_or(0)), "--clear-groups", "--"};
+    if (!user) words.clear();
+    words.push_back(programText);
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
     // The program writes nothing; its standard streams go nowhere, so an instance that outlives
     // a pipeline (tarvix-sample-sandbox --detach | ...) never holds the pipe open.
     posix_spawn_file_actions_t actions;
@@ -61,7 +69,7 @@ RunningInstance::RunningInstance(const fs::path& bundle)
     // A copy written by another thread of the test a moment ago may still be open somewhere for
     // a few milliseconds (ETXTBSY); retry briefly.
     for (int attempt = 0; attempt < 50; ++attempt) {
-        error = ::posix_spawn(&m_pid, programText.c_str(), &actions, nullptr, argv, environ);
+        error = ::posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ);
         if (error != ETXTBSY) break;
         std::this_thread::sleep_for(20ms);
     }

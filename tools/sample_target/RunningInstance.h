@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <optional>
 
 namespace tarvix::sample {
 
@@ -10,8 +11,9 @@ namespace tarvix::sample {
 /// the object goes away unless released.
 class RunningInstance {
 public:
-    /// Starts BUNDLE/Contents/MacOS/<name> and waits until both of its threads are up.
-    explicit RunningInstance(const std::filesystem::path& bundle);
+    /// Starts BUNDLE/Contents/MacOS/<name> and waits until both of its threads are up; as user
+    /// `user` (uid and gid, no other groups) when given, which needs root.
+    explicit RunningInstance(const std::filesystem::path& bundle, std::optional<uid_t> user = std::nullopt);
     ~RunningInstance();
     RunningInstance(RunningInstance&& other) noexcept;
     RunningInstance& operator=(RunningInstance&&) = delete;

@@ -94,6 +94,16 @@ ProcessState processState(pid_t pid)
     return fields[0] == "Z" || fields[0] == "X" ? ProcessState::Gone : ProcessState::Running;
 }
 
+std::vector<uid_t> userIds(pid_t pid)
+{
+    auto status = readWhole(procPath(pid) / "status");
+    std::vector<uid_t> ids;
+    if (!status) return ids;
+    std::istringstream fields(statusValue(*status, "Uid").value_or(""));
+    for (uid_t id = 0; fields >> id;) ids.push_back(id);
+    return ids;
+}
+
 std::string threadName(pid_t pid, pid_t tid)
 {
     auto text = readWhole(procPath(pid) / "task" / std::to_string(tid) / "comm");

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace spindump {
 
@@ -37,6 +38,9 @@ ProcessState processState(pid_t pid);
 
 /// Absent when the process does not exist (or has already exited).
 std::optional<ProcessInfo> readProcessInfo(pid_t pid);
+
+/// Real, effective, saved and filesystem user ids (/proc/PID/status); empty when it is gone.
+std::vector<uid_t> userIds(pid_t pid);
 
 /// /proc/PID/task/TID/comm, empty when the thread is gone.
 std::string threadName(pid_t pid, pid_t tid);

@@ -57,7 +57,7 @@ struct Sampler::Stack {
 
 void Sampler::DwflDeleter::operator()(Dwfl* dwfl) const { dwfl_end(dwfl); }
 
-std::unique_ptr<Sampler> Sampler::attach(pid_t pid, AttachError& error)
+std::unique_ptr<Sampler> Sampler::attach(pid_t pid, AttachError& error, std::function<bool()> isTarget)
 {
     std::unique_ptr<Dwfl, DwflDeleter> dwfl(dwfl_begin(&kCallbacks));
     if (!dwfl) {
@@ -80,13 +80,13 @@ std::unique_ptr<Sampler> Sampler::attach(pid_t pid, AttachError& error)
         return nullptr;
     }
 
-    std::unique_ptr<Sampler> sampler(new Sampler(pid, std::move(dwfl)));
+    std::unique_ptr<Sampler> sampler(new Sampler(pid, std::move(dwfl), std::move(isTarget)));
     // A trial round: a thread that cannot be stopped (another user's process, a process already
     // being traced) fails here, before any report is written.
     SamplingResult trial;
     int lastErrno = 0;
     if (!sampler->sampleOnce(trial, &lastErrno)) {
-        if (processState(pid) == ProcessState::Gone) {
+        if (!sampler->m_isTarget() || processState(pid) == ProcessState::Gone) {
             error = {AttachFailure::NoSuchProcess, std::strerror(ESRCH)};
         } else {
             error = {failureFor(lastErrno), lastErrno ? std::strerror(lastErrno) : dwfl_errmsg(-1)};
@@ -107,7 +107,7 @@ SamplingResult Sampler::run()
         // A round that reads no thread while the process lives (all threads busy exiting, say)
         // is not a sample; the next slot tries again.
         sampleOnce(result);
-        if (processState(m_pid) == ProcessState::Gone) {
+        if (!m_isTarget() || processState(m_pid) == ProcessState::Gone) {
             result.processExited = true;
             break;
         }
@@ -151,6 +151,7 @@ bool Sampler::sampleOnce(SamplingResult& result, int* lastErrno)
     };
     dwfl_getthreads(m_dwfl.get(), onThread, &round);
     if (lastErrno) *lastErrno = round.lastErrno;
+    if (!m_isTarget()) return false;
 
     bool anyStack = false;
     for (const auto& stack : round.stacks) anyStack = anyStack || !stack.frames.empty();

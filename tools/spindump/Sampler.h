@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -43,7 +44,9 @@ struct AttachError {
 class Sampler {
 public:
     /// Reads the process's modules and checks that its threads can be stopped and unwound.
-    static std::unique_ptr<Sampler> attach(pid_t pid, AttachError& error);
+    /// `isTarget` says whether `pid` still names the process we mean: a round read while it did
+    /// not may be another process's, and is dropped.
+    static std::unique_ptr<Sampler> attach(pid_t pid, AttachError& error, std::function<bool()> isTarget);
     ~Sampler();
     Sampler(const Sampler&) = delete;
     Sampler& operator=(const Sampler&) = delete;
@@ -57,13 +60,17 @@ private:
     };
     struct Stack;
 
-    Sampler(pid_t pid, std::unique_ptr<Dwfl, DwflDeleter> dwfl) : m_pid(pid), m_dwfl(std::move(dwfl)) {}
+    Sampler(pid_t pid, std::unique_ptr<Dwfl, DwflDeleter> dwfl, std::function<bool()> isTarget)
+        : m_pid(pid), m_dwfl(std::move(dwfl)), m_isTarget(std::move(isTarget))
+    {
+    }
     /// One round over all threads; false when no thread could be read.
     bool sampleOnce(SamplingResult& result, int* lastErrno = nullptr);
     std::string frameLabel(unsigned long address);
 
     pid_t m_pid;
     std::unique_ptr<Dwfl, DwflDeleter> m_dwfl;
+    std::function<bool()> m_isTarget;
     std::map<unsigned long, std::string> m_labels;
 };
 

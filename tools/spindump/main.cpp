@@ -1,22 +1,24 @@
 // spindump PID -file PATH: samples every thread of a running process and writes a text report
-// of its call stacks to PATH. Run by the data-dump capture, usually with administrator rights.
-#include <fcntl.h>
+// of its call stacks to PATH. Run by the data-dump capture, usually with administrator rights:
+// then, as soon as it knows whom for, it is that user, who may only sample their own processes.
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <iostream>
 #include <optional>
 #include <sstream>
 #include <string>
 
+#include "Invoker.h"
+#include "Lifeline.h"
+#include "PidFd.h"
 #include "ProcessInfo.h"
 #include "Report.h"
+#include "ReportFile.h"
 #include "Sampler.h"
 
 namespace {
@@ -53,29 +55,25 @@ std::string permissionHint(const spindump::ProcessInfo& process)
     return "run spindump as root or as that user";
 }
 
-/// Run through pkexec, the report would belong to root inside the user's own session folder;
-/// hand it to the user who asked for it.
-void giveToInvokingUser(int fd)
+int fail(const std::string& problem)
 {
-    const char* invoker = std::getenv("PKEXEC_UID");
-    if (!invoker || geteuid() != 0) return;
-    auto uid = parsePid(invoker);
-    if (!uid) return;
-    passwd* entry = getpwuid(static_cast<uid_t>(*uid));
-    if (fchown(fd, static_cast<uid_t>(*uid), entry ? entry->pw_gid : static_cast<gid_t>(-1)) != 0)
-        std::cerr << "spindump: could not hand the report to user " << *uid << ": " << std::strerror(errno) << '\n';
+    std::cerr << "spindump: " << problem << '\n';
+    return kFailure;
 }
 
-bool writeAll(int fd, const std::string& text)
+std::string cannotWrite(const std::string& path, const std::string& reason)
 {
-    size_t written = 0;
-    while (written < text.size()) {
-        ssize_t n = write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        written += static_cast<size_t>(n);
-    }
-    return true;
+    return "cannot write " + path + ": " + reason;
+}
+
+/// Only a process that is the invoker's in every user id: not root's, not another user's, not a
+/// set-user-id program the invoker started.
+bool belongsTo(const spindump::PidFd& target, uid_t uid)
+{
+    const auto ids = spindump::userIds(target.pid());
+    bool all = !ids.empty();
+    for (const uid_t id : ids) all = all && id == uid;
+    return all && target.alive();
 }
 
 }  // namespace
@@ -92,14 +90,32 @@ int main(int argc, char** argv)
     if (path.empty()) return usage("empty output path");
     if (*pid == getpid()) return usage("cannot sample itself");
 
-    auto process = spindump::readProcessInfo(*pid);
-    if (!process) {
-        std::cerr << "spindump: no such process: " << *pid << '\n';
-        return kFailure;
+    // Before the change of user, which takes every capability from the watching thread: only
+    // this one keeps CAP_SYS_PTRACE (capabilities belong to a thread, the user ids to all).
+    spindump::lifeline::watch();
+    auto invoker = spindump::invokerFromEnvironment();
+    if (!invoker) return fail(invoker.message());
+    auto target = spindump::PidFd::open(*pid);
+    if (!target)
+        return fail(target.failure().errorNumber == ESRCH ? "no such process: " + std::to_string(*pid)
+                                                          : target.message());
+    // Before anything of the target is read: what it holds (its files, ELF and DWARF) is read
+    // with its owner's rights, never root's.
+    if (*invoker) {
+        if (auto became = spindump::becomeInvoker(**invoker); !became)
+            return fail("cannot act as user " + std::to_string((*invoker)->uid) + ": " + became.message());
+        if (!belongsTo(*target, (*invoker)->uid))
+            return fail("refusing to sample process " + std::to_string(*pid) + ": it does not belong to user " +
+                        currentUserName() + ", who asked for the report");
     }
+    const bool mustBeNew = invoker->has_value();
+    if (auto problem = spindump::reportPathProblem(path, mustBeNew)) return fail(cannotWrite(path, *problem));
+
+    auto process = spindump::readProcessInfo(*pid);
+    if (!process || !target->alive()) return fail("no such process: " + std::to_string(*pid));
 
     spindump::AttachError attachError;
-    auto sampler = spindump::Sampler::attach(*pid, attachError);
+    auto sampler = spindump::Sampler::attach(*pid, attachError, [&target] { return target->alive(); });
     if (!sampler) {
         switch (attachError.failure) {
         case spindump::AttachFailure::NoSuchProcess: std::cerr << "spindump: no such process: " << *pid << '\n'; break;
@@ -116,38 +132,18 @@ int main(int argc, char** argv)
         return kFailure;
     }
 
-    // Opened before sampling so an unwritable path fails at once. O_NOFOLLOW: with administrator
-    // rights, a link planted at PATH must not redirect the write to another file.
-    // O_NONBLOCK: a FIFO at PATH must not hold the capture until someone reads it.
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
-    struct stat file {};
-    if (fd < 0 || fstat(fd, &file) != 0 || !S_ISREG(file.st_mode)) {
-        int error = errno;
-        std::string reason = error == ELOOP ? "it is a symbolic link" : std::strerror(error);
-        if (fd >= 0) {
-            reason = "it is not a regular file";
-            close(fd);
-        } else if (error == ENXIO) {
-            reason = "it is not a regular file";
-        }
-        std::cerr << "spindump: cannot write " << path << ": " << reason << '\n';
-        return kFailure;
-    }
-    giveToInvokingUser(fd);
-
     const time_t sampledAt = std::time(nullptr);
     auto sampling = sampler->run();
+    sampler.reset();
+    if (*invoker) {
+        if (auto dropped = spindump::dropCapabilities(); !dropped) return fail(dropped.message());
+    }
     std::ostringstream report;
     spindump::writeReport(report, *process, sampling, sampledAt);
-    bool written = writeAll(fd, report.str());
-    int writeError = errno;
-    if (close(fd) != 0 && written) {
-        written = false;
-        writeError = errno;
-    }
-    if (!written) {
-        std::cerr << "spindump: cannot write " << path << ": " << std::strerror(writeError) << '\n';
-        return kFailure;
-    }
+
+    const auto holding = spindump::lifeline::hold();
+    if (spindump::lifeline::broken()) return fail("not written: the program that asked for it has ended");
+    if (auto written = spindump::writeReportFile(path, report.str(), mustBeNew); !written)
+        return fail(cannotWrite(path, written.message()));
     return 0;
 }

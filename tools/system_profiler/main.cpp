@@ -1,6 +1,10 @@
 // system_profiler -detailLevel full SPApplicationsDataType: lists the installed applications
 // (application bundles and desktop entries) on standard output, for the system-configuration
 // capture. Folders come from HOME, XDG_DATA_HOME and XDG_DATA_DIRS.
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <set>
@@ -13,6 +17,10 @@
 
 int main(int argc, char** argv)
 {
+    // Started by Tarvix's shell, which ends with Tarvix: so does this report.
+    const pid_t parent = getppid();
+    if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != parent) return 1;
+
     if (argc != 4 || std::strcmp(argv[1], "-detailLevel") != 0 || std::strcmp(argv[2], "full") != 0 ||
         std::strcmp(argv[3], "SPApplicationsDataType") != 0) {
         std::cerr << "usage: system_profiler -detailLevel full SPApplicationsDataType\n"

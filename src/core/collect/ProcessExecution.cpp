@@ -40,8 +40,6 @@ tarvix::Result<std::string> quotableOutput(const char* capture, const std::optio
     return *quotable;
 }
 
-platform::ScriptError refused(const tarvix::Failure& failure) { return platform::ScriptError{-1, failure.message}; }
-
 bool isDecimal(const std::string& text)
 {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
@@ -49,26 +47,31 @@ bool isDecimal(const std::string& text)
 
 }  // namespace
 
-std::optional<platform::ScriptError> runSpinDump(const platform::Platform& platform, const tarvix::Session& session)
+tarvix::Result<platform::ProcessExit> runSpinDump(const platform::Platform& platform, const tarvix::Session& session)
 {
     const auto output = quotableOutput("Spindump", session.output);
-    if (!output) return refused(output.failure());
+    if (!output) return output.failure();
     const std::string& processId = session.processId;
     if (!isDecimal(processId)) {
         Logger::logWarning("Spindump skipped: the process id is not a number: " + processId);
-        return platform::ScriptError{-1, "The process id is not a number."};
+        return tarvix::Failure{"The process id is not a number."};
     }
     const std::string commandLine = spindumpCommandLine(processId, *output);
     Logger::logInfo("Spindump shell script: " + doShellScriptSource(commandLine, true));
-    return platform::doShellScript(platform, commandLine, true);
+
+    // The command line is only logged: root runs our own tool by its path, with no shell.
+    const auto tool = platform::toolRootMayRun(platform.folders, "spindump");
+    if (!tool) Logger::logWarning("Spindump runs without administrator privileges: " + tool.message());
+    const std::vector<std::string> arguments{processId, "-file", (*session.output / "spinReport.txt").string()};
+    return platform::runTool(platform, tool ? *tool : platform.folders.libexec / "spindump", arguments, tool.ok());
 }
 
-std::optional<platform::ScriptError> runSystemProfiler(const platform::Platform& platform,
-                                                       const tarvix::Session& session)
+tarvix::Result<platform::ProcessExit> runSystemProfiler(const platform::Platform& platform,
+                                                        const tarvix::Session& session)
 {
     const auto output = quotableOutput("System profiler", session.output);
-    if (!output) return refused(output.failure());
-    return platform::doShellScript(platform, systemProfilerCommandLine(*output), false);
+    if (!output) return output.failure();
+    return platform::doShellScript(platform, systemProfilerCommandLine(*output));
 }
 
 void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivologgingEnabled,

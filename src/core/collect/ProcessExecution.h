@@ -1,7 +1,6 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 
 #include "core/base/Guarded.h"
 #include "core/base/TextBinding.h"
@@ -21,10 +20,12 @@ void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivo
                           const platform::Platform& platform, const tarvix::Session& session,
                           std::function<void()> completion);
 
-/// The data dump of the session's target into its output folder, with administrator rights.
-std::optional<platform::ScriptError> runSpinDump(const platform::Platform& platform, const tarvix::Session& session);
+/// The data dump of the session's target into its output folder, with administrator rights where
+/// the tool is root's alone. How the tool ended; a Failure when it could not run (platform::describe
+/// gives the log text).
+tarvix::Result<platform::ProcessExit> runSpinDump(const platform::Platform& platform, const tarvix::Session& session);
 /// The installed-applications report into the session's output folder.
-std::optional<platform::ScriptError> runSystemProfiler(const platform::Platform& platform,
-                                                       const tarvix::Session& session);
+tarvix::Result<platform::ProcessExit> runSystemProfiler(const platform::Platform& platform,
+                                                        const tarvix::Session& session);
 
 }  // namespace ProcessExecution

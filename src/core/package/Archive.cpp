@@ -1,10 +1,5 @@
 #include "core/package/Archive.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -16,8 +11,7 @@
 #include "core/package/Pruning.h"
 #include "core/workspace/CopyPrimitives.h"
 #include "core/workspace/SharedValues.h"
-
-extern char** environ;
+#include "platform/Process.h"
 
 namespace fs = std::filesystem;
 
@@ -26,47 +20,6 @@ namespace {
 
 constexpr const char* kZipTool = "/usr/bin/zip";
 constexpr double kLimitMegabytes = 100.0;
-
-class SpawnFileActions {
-public:
-    SpawnFileActions() { m_ok = ::posix_spawn_file_actions_init(&m_actions) == 0; }
-    ~SpawnFileActions()
-    {
-        if (m_ok) ::posix_spawn_file_actions_destroy(&m_actions);
-    }
-    SpawnFileActions(const SpawnFileActions&) = delete;
-    SpawnFileActions& operator=(const SpawnFileActions&) = delete;
-    bool ok() const { return m_ok; }
-    posix_spawn_file_actions_t* get() { return &m_actions; }
-
-private:
-    posix_spawn_file_actions_t m_actions{};
-    bool m_ok = false;
-};
-
-/// Runs `program` with `arguments` in `folder` and waits; the exit status, or nothing when it
-/// could not start or did not exit normally.
-std::optional<int> runAndWait(const char* program, const std::vector<std::string>& arguments, const fs::path& folder)
-{
-    SpawnFileActions actions;
-    if (!actions.ok() || ::posix_spawn_file_actions_addchdir_np(actions.get(), folder.c_str()) != 0 ||
-        ::posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0) != 0)
-        return std::nullopt;
-    std::vector<std::string> storage = arguments;
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program));
-    for (auto& argument : storage) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    pid_t pid = 0;
-    if (::posix_spawn(&pid, program, actions.get(), nullptr, argv.data(), environ) != 0) return std::nullopt;
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) return std::nullopt;
-    }
-    if (!WIFEXITED(status)) return std::nullopt;
-    return WEXITSTATUS(status);
-}
 
 /// The location without a trailing separator, so its last component is the folder's name.
 fs::path withoutTrailingSeparator(const fs::path& location)
@@ -97,7 +50,14 @@ bool CommandLineCompression(const std::optional<fs::path>& directoryURL, const s
         Logger::logError("Output folder path doesn't exist: " + parent.string());
         return false;
     }
-    if (runAndWait(kZipTool, arguments, parent) == 0) {
+    // zip's own messages go where ours go, as they always have.
+    platform::ProcessCommand zip;
+    zip.program = kZipTool;
+    zip.arguments = arguments;
+    zip.workingFolder = parent;
+    zip.captureStandardError = false;
+    const auto run = platform::runProcess(zip);
+    if (run && run->succeeded()) {
         Logger::logInfo("Directory compressed successfully.");
         return true;
     }

@@ -51,7 +51,7 @@ Platform Platform::fromSystem(const fs::path& libexec)
     for (const auto& data :
          xdgFolders("XDG_DATA_HOME", f.home / ".local/share", "XDG_DATA_DIRS", "/usr/local/share:/usr/share"))
         f.desktopEntryFolders.push_back(data / "applications");
-    if (geteuid() != 0) f.elevationCommand = {"pkexec"};
+    if (geteuid() != 0) f.elevationCommand = {"/usr/bin/pkexec"};
     platform.ui = std::make_shared<HeadlessUserInterface>();
     return platform;
 }

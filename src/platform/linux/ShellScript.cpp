@@ -1,64 +1,18 @@
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <array>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-
 #include "platform/ShellScript.h"
 
-extern char** environ;
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace fs = std::filesystem;
 
 namespace platform {
 namespace {
 
 constexpr const char* kDefaultPath = "/usr/local/bin:/usr/bin:/bin";
-
-/// Closes a descriptor once.
-class Fd {
-public:
-    Fd() = default;
-    ~Fd() { reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-    void reset(int fd = -1)
-    {
-        if (m_fd >= 0) ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd = -1;
-};
-
-struct Pipe {
-    Fd read, write;
-    bool open()
-    {
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0) return false;
-        read.reset(fds[0]);
-        write.reset(fds[1]);
-        return true;
-    }
-};
-
-class SpawnActions {
-public:
-    SpawnActions() { posix_spawn_file_actions_init(&m_actions); }
-    ~SpawnActions() { posix_spawn_file_actions_destroy(&m_actions); }
-    SpawnActions(const SpawnActions&) = delete;
-    SpawnActions& operator=(const SpawnActions&) = delete;
-    posix_spawn_file_actions_t* get() { return &m_actions; }
-
-private:
-    posix_spawn_file_actions_t m_actions;
-};
+constexpr int kCannotRun = 126;
+constexpr int kNotFound = 127;
 
 /// PATH with Tarvix's tools first, so the captures' command lines find its spindump and
 /// system_profiler before anything of the same name on the system.
@@ -68,34 +22,6 @@ std::string capturePath(const Folders& folders)
     std::string path = inherited && *inherited ? inherited : kDefaultPath;
     if (!folders.libexec.empty()) path = folders.libexec.string() + ":" + path;
     return path;
-}
-
-/// Reads standard output (discarded, as the script's result is not used) and standard error
-/// until both close, so a chatty command never blocks on a full pipe.
-std::string drain(int outFd, int errFd)
-{
-    std::string errors;
-    std::array<pollfd, 2> fds{pollfd{outFd, POLLIN, 0}, pollfd{errFd, POLLIN, 0}};
-    int open = 2;
-    char buffer[4096];
-    while (open > 0) {
-        if (::poll(fds.data(), fds.size(), -1) < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        for (pollfd& fd : fds) {
-            if (fd.fd < 0 || !(fd.revents & (POLLIN | POLLHUP | POLLERR))) continue;
-            const ssize_t got = ::read(fd.fd, buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) {
-                fd.fd = -1;
-                --open;
-            } else if (fd.fd == errFd) {
-                errors.append(buffer, static_cast<std::size_t>(got));
-            }
-        }
-    }
-    return errors;
 }
 
 std::string escaped(const std::string& text)
@@ -113,48 +39,67 @@ std::string escaped(const std::string& text)
 
 }  // namespace
 
-std::optional<ScriptError> doShellScript(const Platform& platform, const std::string& command,
-                                         bool withAdministratorPrivileges)
+tarvix::Result<ProcessExit> doShellScript(const Platform& platform, const std::string& command)
 {
-    // The elevation command (pkexec) clears the environment, so PATH travels as an argument of
-    // env rather than in the environment.
-    std::vector<std::string> arguments;
-    if (withAdministratorPrivileges) arguments = platform.folders.elevationCommand;
-    arguments.insert(arguments.end(),
-                     {"/usr/bin/env", "PATH=" + capturePath(platform.folders), "/bin/sh", "-c", command});
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    Pipe out, err;
-    if (!out.open() || !err.open()) return ScriptError{-1, std::strerror(errno)};
-    SpawnActions actions;
-    posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(actions.get(), out.write.get(), STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(actions.get(), err.write.get(), STDERR_FILENO);
-
-    pid_t pid = 0;
-    const int spawnError = ::posix_spawnp(&pid, argv[0], actions.get(), nullptr, argv.data(), environ);
-    if (spawnError != 0) return ScriptError{-1, std::string(argv[0]) + ": " + std::strerror(spawnError)};
-    out.write.reset();
-    err.write.reset();
-
-    std::string errors = drain(out.read.get(), err.read.get());
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) return ScriptError{-1, std::strerror(errno)};
-    }
-    while (!errors.empty() && errors.back() == '\n') errors.pop_back();
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return std::nullopt;
-    const int number = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return ScriptError{number, errors};
+    ProcessCommand shell;
+    shell.program = "/bin/sh";
+    shell.arguments = {"-c", command};
+    shell.environment["PATH"] = capturePath(platform.folders);
+    return runProcess(shell);
 }
 
-std::string describe(const std::optional<ScriptError>& error)
+tarvix::Result<fs::path> toolRootMayRun(const Folders& folders, const std::string& name)
 {
-    if (!error) return "nil";
-    return "{NSAppleScriptErrorMessage = \"" + escaped(error->NSAppleScriptErrorMessage) +
-           "\"; NSAppleScriptErrorNumber = " + std::to_string(error->NSAppleScriptErrorNumber) + ";}";
+    // A relative folder would be looked up from wherever Tarvix was started.
+    if (!folders.libexec.is_absolute()) return tarvix::Failure{"the folder of Tarvix's tools is not known"};
+    std::error_code error;
+    const fs::path tool = fs::canonical(folders.libexec / name, error);
+    if (error) return tarvix::Failure{(folders.libexec / name).string() + ": " + error.message(), error.value()};
+    // Canonical, so no component is a link: each is checked as what it is.
+    for (fs::path item = tool;; item = item.parent_path()) {
+        struct stat info {};
+        if (::lstat(item.c_str(), &info) != 0) return tarvix::systemFailure(errno, item.string());
+        if (item == tool && !S_ISREG(info.st_mode)) return tarvix::Failure{item.string() + " is not a regular file"};
+        if (info.st_uid != 0)
+            return tarvix::Failure{item.string() + " belongs to user " + std::to_string(info.st_uid) + ", not root"};
+        // Others may add entries to a sticky folder (/tmp) but not replace root's, which the
+        // previous round checked.
+        const bool sticky = S_ISDIR(info.st_mode) && (info.st_mode & S_ISVTX);
+        if ((info.st_mode & (S_IWGRP | S_IWOTH)) && !sticky)
+            return tarvix::Failure{item.string() + " is writable by others than root"};
+        if (item == item.root_path()) return tool;
+    }
+}
+
+tarvix::Result<ProcessExit> runTool(const Platform& platform, const fs::path& tool,
+                                    const std::vector<std::string>& arguments, bool withAdministratorPrivileges)
+{
+    ProcessCommand command;
+    command.program = tool;
+    command.arguments = arguments;
+    command.lifeline = true;
+    const std::vector<std::string>& elevation = platform.folders.elevationCommand;
+    if (withAdministratorPrivileges && !elevation.empty()) {
+        command.program = elevation.front();
+        command.arguments.assign(elevation.begin() + 1, elevation.end());
+        command.arguments.push_back(tool.string());
+        command.arguments.insert(command.arguments.end(), arguments.begin(), arguments.end());
+    }
+    auto run = runProcess(command);
+    if (run || command.program != tool) return run;
+    return ProcessExit{.status = run.failure().errorNumber == ENOENT ? kNotFound : kCannotRun,
+                       .standardError = run.message()};
+}
+
+std::string describe(const tarvix::Result<ProcessExit>& run)
+{
+    if (run && run->succeeded()) return "nil";
+    int number = -1;
+    std::string message = run ? run->standardError : run.message();
+    if (run) number = run->status ? *run->status : 128 + run->signal;
+    while (!message.empty() && message.back() == '\n') message.pop_back();
+    return "{NSAppleScriptErrorMessage = \"" + escaped(message) +
+           "\"; NSAppleScriptErrorNumber = " + std::to_string(number) + ";}";
 }
 
 }  // namespace platform

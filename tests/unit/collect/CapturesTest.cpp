@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <mutex>
@@ -95,6 +96,8 @@ struct CaptureSandbox {
     std::atomic<int> completions{0};
 };
 
+constexpr uid_t kUser = 65534;
+
 const std::string kDump = "Capturing Scrivo data dump.";
 const std::string kProfile = "Capturing system configuration and settings.";
 const std::string kCollect = "Capturing Scrivo settings and logs.";
@@ -120,13 +123,9 @@ TEST(Captures, AllThreeTasksRunInOrderWithTheExactCommandLines)
     EXPECT_EQ(test::readFile(run.output / "sysinfo.xml"), "Applications:\n\n    Scrivo:\n");
     EXPECT_EQ(run.record("spindump"), pid + "\n-file\n" + out + "/spinReport.txt\n");
     EXPECT_EQ(run.record("system_profiler"), "-detailLevel\nfull\nSPApplicationsDataType\n");
-    // Only the data dump is elevated; PATH lists Tarvix's tools first.
-    const std::string elevated = run.record("elevate");
-    EXPECT_EQ(elevated.rfind("/usr/bin/env\nPATH=" + run.libexec().string() + ":", 0), 0u) << elevated;
-    EXPECT_NE(elevated.find("\n/bin/sh\n-c\nspindump " + pid + " -file '" + out + "/spinReport.txt' \n"),
-              std::string::npos)
-        << elevated;
-    EXPECT_EQ(std::count(elevated.begin(), elevated.end(), '\n'), 5);
+    // Only the data dump is elevated, and the elevation runs nothing but our tool, by its path.
+    EXPECT_EQ(run.record("elevate"),
+              (run.libexec() / "spindump").string() + "\n" + pid + "\n-file\n" + out + "/spinReport.txt\n");
 
     const auto lines = run.sandbox.logMessages();
     auto at = lines.begin();
@@ -189,8 +188,8 @@ TEST(Captures, TheOutputPathNeverReachesTheShell)
     const auto& services = run.sandbox.platform();
     // No workspace: the command lines would name the root folder, so nothing runs.
     Session session{.processId = "4242"};
-    EXPECT_TRUE(ProcessExecution::runSpinDump(services, session));
-    EXPECT_TRUE(ProcessExecution::runSystemProfiler(services, session));
+    EXPECT_FALSE(ProcessExecution::runSpinDump(services, session));
+    EXPECT_FALSE(ProcessExecution::runSystemProfiler(services, session));
     EXPECT_TRUE(run.logHas("WARNING: Spindump skipped: the output folder is not set."));
     EXPECT_TRUE(run.logHas("WARNING: System profiler skipped: the output folder is not set."));
 
@@ -198,11 +197,11 @@ TEST(Captures, TheOutputPathNeverReachesTheShell)
     changed.library = run.sandbox.root() / "line\nbreak" / "Library";
     ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories(changed));
     session.output = UtilityFunctions::tempOutputURL.get();
-    EXPECT_TRUE(ProcessExecution::runSpinDump(services, session));
+    EXPECT_FALSE(ProcessExecution::runSpinDump(services, session));
     EXPECT_TRUE(run.logHas("ERROR: Spindump skipped: the output folder's path contains a line break."));
 
     session.processId = "1; touch pwned";
-    EXPECT_TRUE(ProcessExecution::runSpinDump(services, session));
+    EXPECT_FALSE(ProcessExecution::runSpinDump(services, session));
     EXPECT_FALSE(fs::exists(run.records / "spindump.args"));
     EXPECT_FALSE(fs::exists(run.records / "elevate.args"));
 
@@ -214,8 +213,8 @@ TEST(Captures, TheOutputPathNeverReachesTheShell)
     session.output = output;
     session.processId = "4242";
 
-    EXPECT_FALSE(ProcessExecution::runSpinDump(services, session));
-    EXPECT_FALSE(ProcessExecution::runSystemProfiler(services, session));
+    EXPECT_EQ(platform::describe(ProcessExecution::runSpinDump(services, session)), "nil");
+    EXPECT_EQ(platform::describe(ProcessExecution::runSystemProfiler(services, session)), "nil");
     EXPECT_EQ(test::readFile(output / "spinReport.txt"), "Process: 4242\n");
     EXPECT_EQ(test::readFile(output / "sysinfo.xml"), "Applications:\n\n    Scrivo:\n");
     EXPECT_EQ(run.record("spindump"), "4242\n-file\n" + output.string() + "/spinReport.txt\n");
@@ -227,4 +226,42 @@ TEST(Captures, TheOutputPathNeverReachesTheShell)
                            run.sandbox.root().string() + R"(/it'\\''s \"q\" $(touch pwned))" + rest +
                            "/spinReport.txt' \" with administrator privileges"))
         << run.sandbox.logText();
+}
+
+TEST(Captures, ToolsThatOthersCanChangeNeverRunElevated)
+{
+    if (geteuid() != 0) GTEST_SKIP() << "needs folders that only root can change";
+    for (const std::string weakness :
+         {"user's folder", "folder above anyone may write to", "group may write the tool", "tool missing"}) {
+        CaptureSandbox run;
+        const fs::path tool = run.libexec() / "spindump";
+        fs::path weakened = tool;
+        std::string why = " is writable by others than root";
+        if (weakness == "user's folder") {
+            ASSERT_EQ(chown(run.libexec().c_str(), kUser, kUser), 0);
+            weakened = run.libexec();
+            why = " belongs to user 65534, not root";
+        } else if (weakness == "folder above anyone may write to") {
+            fs::permissions(run.sandbox.root(), fs::perms::all);
+            weakened = run.sandbox.root();
+        } else if (weakness == "group may write the tool") {
+            fs::permissions(tool, fs::perms::group_write, fs::perm_options::add);
+        } else {
+            fs::remove(tool);
+            why = ": No such file or directory";
+        }
+        const bool missing = weakness == "tool missing";
+        run.startSession();
+        run.capture(false, true);
+        EXPECT_FALSE(fs::exists(run.records / "elevate.args")) << weakness;
+        EXPECT_TRUE(run.logHas("WARNING: Spindump runs without administrator privileges: " + weakened.string() + why))
+            << weakness << "\n"
+            << run.sandbox.logText();
+        // Unelevated, it still samples what the user may sample; a missing tool ends as in a shell.
+        EXPECT_EQ(fs::exists(run.output / "spinReport.txt"), !missing) << weakness;
+        EXPECT_EQ(run.logHas("INFO: {NSAppleScriptErrorMessage = \"" + tool.string() +
+                             ": No such file or directory\"; NSAppleScriptErrorNumber = 127;}"),
+                  missing)
+            << weakness;
+    }
 }

@@ -17,11 +17,12 @@ TEST(ShellScript, TarvixToolsComeFirstOnThePath)
     test::writeExecutable(platform.folders.libexec / "uname", "#!/bin/sh\necho \"tarvix uname $*\"\n");
 
     const fs::path out = sandbox.root() / "out.txt";
-    EXPECT_FALSE(platform::doShellScript(platform, "uname -a > " + test::shellWord(out.string()), false));
+    EXPECT_EQ(platform::describe(platform::doShellScript(platform, "uname -a > " + test::shellWord(out.string()))),
+              "nil");
     EXPECT_EQ(test::readFile(out), "tarvix uname -a\n");
 
     platform.folders.libexec.clear();
-    EXPECT_FALSE(platform::doShellScript(platform, "uname > " + test::shellWord(out.string()), false));
+    EXPECT_EQ(platform::describe(platform::doShellScript(platform, "uname > " + test::shellWord(out.string()))), "nil");
     EXPECT_EQ(test::readFile(out), "Linux\n");
 }
 
@@ -30,41 +31,35 @@ TEST(ShellScript, FailuresCarryTheExitStatusAndStandardError)
     test::Sandbox sandbox;
     const auto& platform = sandbox.platform();
 
-    auto error =
-        platform::doShellScript(platform, "echo partial; echo 'first line' >&2; echo 'sec\"ond' >&2; exit 3", false);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->NSAppleScriptErrorNumber, 3);
-    EXPECT_EQ(error->NSAppleScriptErrorMessage, "first line\nsec\"ond");
-    EXPECT_EQ(platform::describe(error),
+    EXPECT_EQ(platform::describe(platform::doShellScript(
+                  platform, "echo partial; echo 'first line' >&2; echo 'sec\"ond' >&2; exit 3")),
               "{NSAppleScriptErrorMessage = \"first line\\nsec\\\"ond\"; NSAppleScriptErrorNumber = 3;}");
-    EXPECT_EQ(platform::describe(std::nullopt), "nil");
-
     // Much output on both streams never stalls the command.
-    EXPECT_FALSE(platform::doShellScript(platform, "head -c 3000000 /dev/zero; head -c 3000000 /dev/zero >&2", false));
-
-    error = platform::doShellScript(platform, "kill -9 $$", false);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->NSAppleScriptErrorNumber, 128 + 9);
+    EXPECT_EQ(platform::describe(
+                  platform::doShellScript(platform, "head -c 3000000 /dev/zero; head -c 3000000 /dev/zero >&2")),
+              "nil");
+    EXPECT_EQ(platform::describe(platform::doShellScript(platform, "kill -9 $$")),
+              "{NSAppleScriptErrorMessage = \"\"; NSAppleScriptErrorNumber = 137;}");
 }
 
-TEST(ShellScript, AdministratorPrivilegesGoThroughTheElevationCommand)
+TEST(ShellScript, AdministratorPrivilegesRunOnlyTheToolThroughTheElevationCommand)
 {
     test::Sandbox sandbox;
     platform::Platform platform = sandbox.platform();
     const fs::path record = sandbox.root() / "elevate.args";
+    const fs::path tool = sandbox.root() / "tool";
     test::writeExecutable(sandbox.root() / "elevate",
                           "#!/bin/sh\nprintf '%s\\n' \"$@\" > " + test::shellWord(record.string()) + "\nexec \"$@\"\n");
+    test::writeExecutable(tool, "#!/bin/sh\n[ \"$1\" = 'a b' ] && [ \"$2\" = \"'c'\" ]\n");
     platform.folders.elevationCommand = {(sandbox.root() / "elevate").string()};
 
-    EXPECT_FALSE(platform::doShellScript(platform, "true", false));
+    EXPECT_EQ(platform::describe(platform::runTool(platform, tool, {"a b", "'c'"}, false)), "nil");
     EXPECT_FALSE(fs::exists(record));
-    EXPECT_FALSE(platform::doShellScript(platform, "exit 0", true));
-    const std::string arguments = test::readFile(record);
-    EXPECT_EQ(arguments.rfind("/usr/bin/env\nPATH=", 0), 0u) << arguments;
-    EXPECT_TRUE(arguments.ends_with("\n/bin/sh\n-c\nexit 0\n")) << arguments;
+    EXPECT_EQ(platform::describe(platform::runTool(platform, tool, {"a b", "'c'"}, true)), "nil");
+    EXPECT_EQ(test::readFile(record), tool.string() + "\na b\n'c'\n");
 
     platform.folders.elevationCommand = {(sandbox.root() / "missing-elevate").string()};
-    const auto error = platform::doShellScript(platform, "true", true);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->NSAppleScriptErrorNumber, -1);
+    EXPECT_EQ(platform::describe(platform::runTool(platform, tool, {}, true)),
+              "{NSAppleScriptErrorMessage = \"" + (sandbox.root() / "missing-elevate").string() +
+                  ": No such file or directory\"; NSAppleScriptErrorNumber = -1;}");
 }

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <future>
 #include <map>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -23,10 +24,26 @@ using tarvix::test::TempDir;
 namespace {
 
 const std::string kSpindump = TARVIX_LIBEXEC_DIR "/spindump";
+/// The user for whom pkexec runs it, and the attacker: both are any program of that user's.
+constexpr uid_t kUser = 65534;
 
-std::string spindump(pid_t pid, const fs::path& report)
+/// Standard input a pipe only while the program that started it lives; /dev/null is none.
+std::string spindump(pid_t pid, const fs::path& report, const std::string& input = "</dev/null")
 {
-    return commandLine({kSpindump, std::to_string(pid), "-file", report});
+    return commandLine({kSpindump, std::to_string(pid), "-file", report}) + " " + input;
+}
+
+std::string asUser(uid_t uid, const std::string& command)
+{
+    const std::string id = std::to_string(uid);
+    return "setpriv --reuid=" + id + " --regid=" + id + " --clear-groups sh -c " + tarvix::test::shellWord(command);
+}
+
+/// A folder of `uid`'s own, inside a test folder that root owns.
+void giveTo(const fs::path& folder, uid_t uid)
+{
+    fs::create_directories(folder);
+    ASSERT_EQ(chown(folder.c_str(), uid, uid), 0);
 }
 
 /// The value of a "Name:   value" header line, "" when missing.
@@ -105,8 +122,11 @@ pid_t workerThreadOf(pid_t pid)
 TEST(Spindump, ReportsEveryThreadOfTheTargetWithItsIdleFunctions)
 {
     TempDir root;
+    // Run as pkexec runs it where it can: root, for the user who owns target and folder.
+    const std::optional<uid_t> user = geteuid() == 0 ? std::optional(kUser) : std::nullopt;
+    fs::permissions(root.path(), fs::perms::others_exec, fs::perm_options::add);
     auto layout = tarvix::sample::install(root.path());
-    tarvix::sample::RunningInstance instance(layout.scrivoBundle);
+    tarvix::sample::RunningInstance instance(layout.scrivoBundle, user);
     const pid_t pid = instance.pid();
     // The worker names itself just after it starts.
     pid_t worker = 0;
@@ -115,10 +135,16 @@ TEST(Spindump, ReportsEveryThreadOfTheTargetWithItsIdleFunctions)
 
     const fs::path work = root.path() / "work";
     fs::create_directories(work / "cwd");
-    fs::create_directories(work / "out");
-    auto result = runTool("cd " + commandLine({work / "cwd"}) + " && " + spindump(pid, work / "out/spinReport.txt"));
+    giveTo(work / "out", user.value_or(geteuid()));
+    const std::string invoker = user ? "PKEXEC_UID=" + std::to_string(*user) + " " : "";
+    auto result =
+        runTool("cd " + commandLine({work / "cwd"}) + " && " + invoker + spindump(pid, work / "out/spinReport.txt"));
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.err, "");
+    struct stat report {};
+    ASSERT_EQ(stat((work / "out/spinReport.txt").c_str(), &report), 0);
+    EXPECT_EQ(report.st_uid, user.value_or(geteuid()));
+    EXPECT_EQ(report.st_mode & 07777, 0600u);
     // Nothing but the report was written, neither beside it nor in the working folder.
     EXPECT_EQ(tarvix::test::treeListing(work), (std::vector<std::string>{"cwd/", "out/", "out/spinReport.txt"}));
 
@@ -159,15 +185,11 @@ TEST(Spindump, ReportsWhatItSampledWhenTheProcessExits)
     const pid_t pid = instance.pid();
     const fs::path report = root.path() / "spinReport.txt";
 
-    // Run through pkexec, the report goes to the user who asked for it.
-    auto running = std::async(std::launch::async, [&] { return runTool("PKEXEC_UID=65534 " + spindump(pid, report)); });
+    auto running = std::async(std::launch::async, [&] { return runTool(spindump(pid, report)); });
     std::this_thread::sleep_for(1s);
     instance.stop();
     const auto result = running.get();
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    struct stat owner {};
-    ASSERT_EQ(stat(report.c_str(), &owner), 0);
-    EXPECT_EQ(owner.st_uid, geteuid() == 0 ? 65534u : geteuid());
 
     const std::string text = readFile(report);
     EXPECT_NE(text.find("The process exited during sampling"), std::string::npos) << text;
@@ -235,4 +257,64 @@ TEST(Spindump, RefusesBadRequestsWithoutWritingAReport)
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_NE(result.err.find("spindump: permission denied"), std::string::npos) << result.err;
     EXPECT_FALSE(fs::exists(report));
+}
+
+TEST(Spindump, RunForAUserItSamplesOnlyTheirProcessesAndWritesOnlyWhereTheyMay)
+{
+    if (geteuid() != 0) GTEST_SKIP() << "acting for another user needs root";
+    TempDir root;
+    fs::permissions(root.path(), fs::perms::others_exec, fs::perm_options::add);
+    const auto layout = tarvix::sample::install(root.path());
+    tarvix::sample::RunningInstance own(layout.scrivoBundle, kUser);
+    tarvix::sample::RunningInstance roots(layout.scrivoBundle);
+    tarvix::sample::RunningInstance anothers(layout.scrivoBundle, kUser - 1);
+    // A bundle of the user's whose Info.plist nobody ever writes into.
+    const fs::path trap = tarvix::sample::writeBundle(root.path() / "trap", tarvix::sample::Edition::Scrivo, "4.1.20");
+    fs::remove(trap / "Contents/Info.plist");
+    ASSERT_EQ(mkfifo((trap / "Contents/Info.plist").c_str(), 0644), 0);
+    tarvix::sample::RunningInstance trapped(trap, kUser);
+
+    const fs::path home = root.path() / "home";
+    const fs::path session = home / "session";
+    const fs::path guarded = root.path() / "guarded";  // root's, not the user's to write in
+    const std::string swapSession = "rm -r " + commandLine({session}) + " && ln -s " + commandLine({guarded, session});
+    struct Attack {
+        std::string what;
+        pid_t target;
+        std::string byUser;  ///< run as the user before spindump starts
+        std::string input;
+        std::string guardedReport;  ///< "" for none
+        int status;
+        std::string err;
+    };
+    for (const Attack& attack : std::vector<Attack>{
+             {"session folder swapped for root's", own.pid(), swapSession, "</dev/null", "", 1, "cannot write"},
+             {"swapped, a report of root's there", own.pid(), swapSession, "</dev/null", "keep", 1, "cannot write"},
+             {"root's process", roots.pid(), "", "</dev/null", "", 1, "refusing to sample process"},
+             {"another user's process", anothers.pid(), "", "</dev/null", "", 1, "refusing to sample process"},
+             {"Tarvix gone before the report", own.pid(), "", "", "", 1, ""},
+             {"a FIFO as Info.plist", trapped.pid(), "", "</dev/null", "", 0, ""}}) {
+        fs::remove_all(guarded);
+        fs::create_directories(guarded);
+        if (!attack.guardedReport.empty()) tarvix::test::writeFile(guarded / "spinReport.txt", attack.guardedReport);
+        giveTo(home, kUser);
+        fs::remove_all(session);
+        giveTo(session, kUser);
+        if (!attack.byUser.empty()) {
+            ASSERT_EQ(runTool(asUser(kUser, attack.byUser)).exitStatus, 0) << attack.what;
+        }
+
+        const std::string feed = attack.input.empty() ? "sleep 1 | " : "";
+        const auto result = runTool(feed + "PKEXEC_UID=" + std::to_string(kUser) + " timeout 30 " +
+                                    spindump(attack.target, session / "spinReport.txt", attack.input));
+        EXPECT_EQ(result.exitStatus, attack.status) << attack.what << ": " << result.err;
+        EXPECT_NE(result.err.find(attack.err), std::string::npos) << attack.what << ": " << result.err;
+        if (attack.guardedReport.empty()) {
+            EXPECT_EQ(fs::exists(session / "spinReport.txt"), attack.status == 0) << attack.what;
+            EXPECT_EQ(tarvix::test::treeListing(guarded), std::vector<std::string>{}) << attack.what;
+        } else {
+            EXPECT_EQ(tarvix::test::treeListing(guarded), std::vector<std::string>{"spinReport.txt"}) << attack.what;
+            EXPECT_EQ(readFile(guarded / "spinReport.txt"), attack.guardedReport) << attack.what;
+        }
+    }
 }

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <optional>
+#include <vector>
+
+#include "core/base/Status.h"
+
+namespace spindump {
+
+/// The user who asked for the report through pkexec, while we run as root for them.
+struct Invoker {
+    uid_t uid = 0;
+    gid_t gid = 0;
+    std::vector<gid_t> groups;
+};
+
+/// From PKEXEC_UID when we run as root; absent otherwise. A Failure when it names nobody.
+tarvix::Result<std::optional<Invoker>> invokerFromEnvironment();
+
+/// Becomes the invoker for good (user, group and groups), keeping of root's rights only
+/// CAP_SYS_PTRACE, which tracing a process needs where the system restricts it.
+tarvix::Status becomeInvoker(const Invoker& invoker);
+
+/// Gives up CAP_SYS_PTRACE too: from here on only the invoker's own rights.
+tarvix::Status dropCapabilities();
+
+}  // namespace spindump
