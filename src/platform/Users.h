@@ -12,6 +12,7 @@ namespace platform {
 struct PasswordEntry {
     std::string name;
     std::filesystem::path home;
+    gid_t gid = 0;
 };
 
 /// The password-database entry of `uid`; absent when there is none.

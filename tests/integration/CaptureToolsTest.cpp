@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "core/collect/ProcessExecution.h"
-#include "core/package/FilesPathDirectory.h"
+#include "core/package/Archive.h"
 #include "core/target/InstallationDiscovery.h"
 #include "core/target/RunningInstances.h"
 #include "core/workspace/SharedValues.h"
@@ -107,12 +107,9 @@ TEST(ChildrenOfTarvix, DISABLED_Tarvix)
         EXPECT_TRUE(FilesPathDirectory::CommandLineCompression(work / "session/Scrivo", work / "scratch/logs.zip"));
         return;
     }
-    platform::Platform elevated = sandbox.platform();
-    elevated.folders.elevationCommand = {(work / "elevate").string()};
-    sandbox.reinstall(elevated);
-    UtilityFunctions::tempOutputURL.set(work / "out");
-    UtilityFunctions::ProcessId.set(std::getenv("TARVIX_TEST_PID"));
-    EXPECT_EQ(platform::describe(ProcessExecution::runSpinDump()), "nil");
+    sandbox.platform().folders.elevationCommand = {(work / "elevate").string()};
+    const tarvix::Session session{.output = work / "out", .processId = std::getenv("TARVIX_TEST_PID")};
+    EXPECT_EQ(platform::describe(ProcessExecution::runSpinDump(sandbox.platform(), session)), "nil");
 }
 
 TEST(ChildrenOfTarvix, TheirWorkEndsWithTarvix)

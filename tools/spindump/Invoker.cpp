@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/Users.h"
+
 namespace spindump {
 namespace {
 
@@ -45,14 +47,11 @@ tarvix::Result<std::optional<Invoker>> invokerFromEnvironment()
     if (error != std::errc() || end != value.data() + value.size())
         return tarvix::Failure{"PKEXEC_UID is not a user id: '" + value + "'"};
 
-    std::string buffer(16384, '\0');
-    passwd entry{};
-    passwd* found = nullptr;
-    if (getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
-        return tarvix::Failure{"PKEXEC_UID names no user: " + value};
-    Invoker invoker{uid, entry.pw_gid, std::vector<gid_t>(32)};
+    const auto entry = platform::passwordEntry(uid);
+    if (!entry) return tarvix::Failure{"PKEXEC_UID names no user: " + value};
+    Invoker invoker{uid, entry->gid, std::vector<gid_t>(32)};
     int count = static_cast<int>(invoker.groups.size());
-    while (getgrouplist(entry.pw_name, entry.pw_gid, invoker.groups.data(), &count) < 0)
+    while (getgrouplist(entry->name.c_str(), entry->gid, invoker.groups.data(), &count) < 0)
         invoker.groups.resize(static_cast<std::size_t>(count));
     invoker.groups.resize(static_cast<std::size_t>(count));
     return std::optional<Invoker>(std::move(invoker));

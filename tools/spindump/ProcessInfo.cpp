@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Applications.h"
+#include "platform/Users.h"
 
 namespace fs = std::filesystem;
 
@@ -77,11 +78,8 @@ std::optional<time_t> bootTime()
 
 std::string userNameOf(uid_t uid)
 {
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found) return found->pw_name;
-    return "unknown";
+    const auto entry = platform::passwordEntry(uid);
+    return entry ? entry->name : "unknown";
 }
 
 }  // namespace

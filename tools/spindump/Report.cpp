@@ -5,16 +5,14 @@
 #include <ctime>
 #include <vector>
 
+#include "platform/Clock.h"
+
 namespace spindump {
 namespace {
 
 std::string localTime(time_t when)
 {
-    tm parts{};
-    localtime_r(&when, &parts);
-    char text[64];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S %z", &parts);
-    return text;
+    return platform::formatTime(when, "%Y-%m-%d %H:%M:%S %z", platform::TimeZone::local);
 }
 
 std::string seconds(double value)

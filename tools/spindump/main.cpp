@@ -20,6 +20,7 @@
 #include "Report.h"
 #include "ReportFile.h"
 #include "Sampler.h"
+#include "platform/Users.h"
 
 namespace {
 
@@ -40,11 +41,7 @@ std::optional<pid_t> parsePid(const std::string& text)
     return pid;
 }
 
-std::string currentUserName()
-{
-    passwd* entry = getpwuid(geteuid());
-    return entry ? entry->pw_name : std::to_string(geteuid());
-}
+std::string currentUserName() { return platform::userName(); }
 
 std::string permissionHint(const spindump::ProcessInfo& process)
 {

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "core/base/Format.h"
+
 namespace fs = std::filesystem;
 
 namespace platform {
@@ -22,19 +24,6 @@ std::string capturePath(const Folders& folders)
     std::string path = inherited && *inherited ? inherited : kDefaultPath;
     if (!folders.libexec.empty()) path = folders.libexec.string() + ":" + path;
     return path;
-}
-
-std::string escaped(const std::string& text)
-{
-    std::string out;
-    for (const char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        if (c == '\n')
-            out += "\\n";
-        else
-            out += c;
-    }
-    return out;
 }
 
 }  // namespace
@@ -98,7 +87,7 @@ std::string describe(const tarvix::Result<ProcessExit>& run)
     std::string message = run ? run->standardError : run.message();
     if (run) number = run->status ? *run->status : 128 + run->signal;
     while (!message.empty() && message.back() == '\n') message.pop_back();
-    return "{NSAppleScriptErrorMessage = \"" + escaped(message) +
+    return "{NSAppleScriptErrorMessage = \"" + tarvix::escapedForQuotes(message) +
            "\"; NSAppleScriptErrorNumber = " + std::to_string(number) + ";}";
 }
 

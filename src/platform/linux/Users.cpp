@@ -13,7 +13,7 @@ std::optional<PasswordEntry> passwordEntry(uid_t uid)
     passwd entry{};
     passwd* result = nullptr;
     if (getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &result) != 0 || !result) return std::nullopt;
-    return PasswordEntry{result->pw_name ? result->pw_name : "", result->pw_dir ? result->pw_dir : ""};
+    return PasswordEntry{result->pw_name ? result->pw_name : "", result->pw_dir ? result->pw_dir : "", result->pw_gid};
 }
 
 std::string userName()
