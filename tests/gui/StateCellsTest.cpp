@@ -19,9 +19,9 @@ void drainEvents()
 
 TEST(StateCells, TheWindowSeesEveryWriteOfAFlowInOrder)
 {
-    ContentView view;
+    tarvix::app::ContentView view;
     std::vector<QString> seen;
-    QObject::connect(&view, &ContentView::logLabelChanged, [&] { seen.push_back(view.logLabel()); });
+    QObject::connect(&view, &tarvix::app::ContentView::logLabelChanged, [&] { seen.push_back(view.logLabel()); });
     auto state = view.state();
     constexpr int kWrites = 2000;
     bool readOwnWrites = true;
@@ -47,7 +47,7 @@ TEST(StateCells, WindowWritesAreNotUndoneAndCompletionsOutliveTheWindow)
 {
     std::shared_ptr<tarvix::app::SessionState> state;
     {
-        ContentView view;
+        tarvix::app::ContentView view;
         state = view.state();
         std::thread([&] { state->emailText.set("from a flow"); }).join();  // queued, not yet drawn
         view.setProperty("emailText", "typed");
