@@ -55,6 +55,7 @@ TEST(Layout, EachPhaseShowsItsRegions)
     EXPECT_EQ(session.regions(), "capturePanel statusLine primaryButton");
     EXPECT_FALSE(session.item("primaryButton")->isEnabled());
     EXPECT_FALSE(session.control("Advanced logs")->isEnabled());
+    EXPECT_TRUE(GuiSession::accessible(session.item("primaryButton"))->state().disabled) << "told to a screen reader";
 
     // Logs ready
     state.isLogEditorVisible.set(false);
@@ -104,16 +105,23 @@ TEST(Layout, CaptureOptionsRewriteTheListAndLockWhileMonitoring)
     EXPECT_EQ(details(), tarvix::app::kFullCaptureDetails);
     session.screenshot("capture-options-full");
 
-    // Switching Advanced off hides the second option but keeps its value.
-    session.clickControl("Advanced logs");
+    // Switching Advanced off hides the second option but keeps its value; an assistive
+    // technology's "Toggle" and "Press" act as a click does.
+    const auto act = [&](const QString& action) {
+        QAccessibleInterface* box = GuiSession::accessible(session.control("Advanced logs"));
+        box->actionInterface()->doAction(action);
+        return box->state();
+    };
+    EXPECT_FALSE(act(QAccessibleActionInterface::toggleAction()).checked);
     EXPECT_EQ(details(), tarvix::app::kBasicCaptureDetails);
     EXPECT_TRUE(session.waitUntil([&] { return session.control("Installed app information") == nullptr; }));
-    session.clickControl("Advanced logs");
+    EXPECT_TRUE(act(QAccessibleActionInterface::pressAction()).checked);
     EXPECT_EQ(details(), tarvix::app::kFullCaptureDetails);
 
     view.state()->advanceLogToggleDisabled.set(true);
     settle(session);
     session.clickControl("Advanced logs");
+    EXPECT_TRUE(act(QAccessibleActionInterface::toggleAction()).disabled);
     EXPECT_TRUE(view.getSpinDump()) << "a disabled option does not react";
 }
 
