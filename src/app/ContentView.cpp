@@ -95,7 +95,7 @@ QString ContentView::supportEmail() const { return QString::fromUtf8(BuildConfig
 
 bool ContentView::isIdle() const { return !m_runner->busy(); }
 
-// Read from the cells the phase tables define: the primary button's title and state.
+// The phase, as the primary button's title and state show it.
 QString ContentView::backgroundActivity() const
 {
     const std::string title = m_state->startButtonLabel.get();

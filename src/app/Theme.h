@@ -27,9 +27,6 @@ class Theme : public QObject {
     Q_PROPERTY(QSize defaultWindowSize READ defaultWindowSize CONSTANT)
 
 public:
-    /// The size a new window asks for, in device-independent pixels.
-    static constexpr QSize kDefaultWindowSize{572, 528};
-
     explicit Theme(QObject* parent = nullptr);
 
     bool dark() const;
@@ -37,7 +34,8 @@ public:
     QVariantMap colors() const;
     int standardPadding() const { return 8; }
     int defaultSpacing() const { return 8; }
-    QSize defaultWindowSize() const { return kDefaultWindowSize; }
+    /// The size a new window asks for.
+    QSize defaultWindowSize() const { return {572, 528}; }
 
     /// A named colour asset, or a system colour ("white", "clear"); transparent when unknown.
     Q_INVOKABLE QColor color(const QString& name) const;

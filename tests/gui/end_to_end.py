@@ -19,6 +19,7 @@ notification service it starts: it records each call as a JSON line in FILE.
 """
 import argparse
 import fcntl
+import importlib.util
 import json
 import os
 import re
@@ -137,7 +138,7 @@ def start_world(world):
                                   world.notifications])
     wait_for("the notification service", lambda: owned("org.freedesktop.Notifications"))
 
-    # No input method: with no seat, Qt 6.4's text-input support crashes (see start_tarvix).
+    # A bare desktop: no panel, no on-screen keyboard client, no idle blanking.
     config = os.path.join(world.root, "weston.ini")
     with open(config, "w") as ini:
         ini.write("[core]\nidle-time=0\n[shell]\npanel-position=none\n[input-method]\npath=\n")
@@ -315,8 +316,9 @@ def tarvix_env(world, home, wayland=False, **env):
     env = dict(world.env, HOME=home, XDG_CACHE_HOME=os.path.join(home, ".cache"),
                QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", **env)
     if wayland:
-        # A compositor without an input seat crashes Qt 6.4's text-input support as soon as a
-        # text area exists; a plain compose input method keeps it out.
+        # Qt 6.4's Wayland input context reaches the compositor's text input through the default
+        # input device, which a compositor without a seat lacks: the first text area crashes it.
+        # A client-side input method (compose) keeps that context out.
         env.update(QT_QPA_PLATFORM="wayland", WAYLAND_DISPLAY=WAYLAND_SOCKET, QT_IM_MODULE="compose")
         env.pop("DISPLAY", None)
     else:
@@ -545,6 +547,10 @@ def main():
     for tool in ("Xvfb", "xdotool", "xclip", "convert", "import", "dbus-daemon", "weston"):
         if shutil.which(tool) is None:
             print("skipped: %s is not installed" % tool)
+            return SKIP
+    for module in ("pyatspi", "Xlib", "dbus", "gi"):
+        if importlib.util.find_spec(module) is None:
+            print("skipped: the Python module %s is not installed" % module)
             return SKIP
 
     root = tempfile.mkdtemp(prefix="tarvix-e2e-")
