@@ -6,14 +6,30 @@
 
 #include <QDir>
 #include <QLocalSocket>
+#include <algorithm>
+#include <optional>
 
 namespace tarvix::app {
 
 namespace {
 
 constexpr int kConnectTimeoutMs = 1000;
-const QByteArray kOpenRequest = "open-window\n";
+constexpr qint64 kMaxRequestLength = 512;
+const QByteArray kOpenRequest = "open-window";
 const QString kSocketName = QStringLiteral("tarvix.socket");
+
+/// The activation token of an open request ("open-window" [SP token] LF): empty when it has none
+/// or one that is not plain printable ASCII; absent when the line is no open request.
+std::optional<QByteArray> activationTokenOf(QByteArray line)
+{
+    if (!line.endsWith('\n')) return std::nullopt;
+    line.chop(1);
+    if (line == kOpenRequest) return QByteArray();
+    if (!line.startsWith(kOpenRequest + ' ')) return std::nullopt;
+    const QByteArray token = line.mid(kOpenRequest.size() + 1);
+    const bool plain = std::all_of(token.begin(), token.end(), [](char c) { return c > ' ' && c < 0x7f; });
+    return plain ? token : QByteArray();
+}
 
 /// A real folder (not a link) of this user that nobody else may enter or change.
 bool isPrivateFolder(const QString& path)
@@ -53,10 +69,11 @@ SingleInstance::SingleInstance(QString socketPath, QObject* parent) : QObject(pa
                 continue;
             }
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (socket->canReadLine() && socket->readLine() == kOpenRequest) {
+                if (!socket->canReadLine()) return;
+                if (const auto token = activationTokenOf(socket->readLine(kMaxRequestLength))) {
                     socket->write("ok\n");
                     socket->flush();
-                    emit windowRequested();
+                    emit windowRequested(*token);
                 }
             });
         }
@@ -76,7 +93,7 @@ QString SingleInstance::defaultSocketPath()
     return {};
 }
 
-bool SingleInstance::forwardToRunningInstance()
+bool SingleInstance::forwardToRunningInstance(const QByteArray& activationToken)
 {
     if (m_path.isEmpty() || !isOwnSocket(m_path)) return false;
     QLocalSocket socket;
@@ -86,7 +103,7 @@ bool SingleInstance::forwardToRunningInstance()
         qWarning("The single-instance socket is answered by another user; ignoring it.");
         return false;
     }
-    socket.write(kOpenRequest);
+    socket.write(kOpenRequest + (activationToken.isEmpty() ? QByteArray() : ' ' + activationToken) + '\n');
     if (!socket.waitForBytesWritten(kConnectTimeoutMs)) return false;
     // Wait for the answer, so a hung process does not swallow the request unnoticed.
     return socket.waitForReadyRead(kConnectTimeoutMs * 5) && socket.readLine() == "ok\n";

@@ -15,7 +15,8 @@ public:
     /// `socketPath` is where the socket lives; empty: no single instance (every start runs).
     explicit SingleInstance(QString socketPath, QObject* parent = nullptr);
     /// True when a running Tarvix of this user took the request; this process should then end.
-    bool forwardToRunningInstance();
+    /// `activationToken` (from the launcher) lets the running one bring its window to the front.
+    bool forwardToRunningInstance(const QByteArray& activationToken = {});
     /// Starts listening for later starts. False when the socket cannot be made.
     bool listen();
 
@@ -24,7 +25,8 @@ public:
     static QString defaultSocketPath();
 
 signals:
-    void windowRequested();
+    /// A later start asks for the window; `activationToken` is empty or the one it was given.
+    void windowRequested(const QByteArray& activationToken);
 
 private:
     QString m_path;

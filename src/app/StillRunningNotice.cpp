@@ -5,6 +5,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QVariantMap>
+#include <utility>
 
 namespace tarvix::app {
 
@@ -23,6 +24,9 @@ StillRunningNotice::StillRunningNotice(QObject* parent) : QObject(parent)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return;
+    // A service may first hand over a token that lets the window come to the front.
+    bus.connect(kService, kPath, kInterface, QStringLiteral("ActivationToken"), this,
+                SLOT(onActivationToken(uint, QString)));
     bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
                 SLOT(onActionInvoked(uint, QString)));
     bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
@@ -65,11 +69,17 @@ void StillRunningNotice::withdraw()
     m_id = 0;
 }
 
+void StillRunningNotice::onActivationToken(uint id, const QString& token)
+{
+    if (id != 0 && id == m_id) m_activationToken = token.toUtf8();
+}
+
 void StillRunningNotice::onActionInvoked(uint id, const QString& action)
 {
     if (id == 0 || id != m_id || action != kDefaultAction) return;
+    const QByteArray token = std::exchange(m_activationToken, {});
     withdraw();
-    emit activated();
+    emit activated(token);
 }
 
 void StillRunningNotice::onNotificationClosed(uint id, uint)

@@ -19,14 +19,17 @@ public:
     void withdraw();
 
 signals:
-    void activated();
+    /// The user activated the notice; `activationToken` is the one its service gave, if any.
+    void activated(const QByteArray& activationToken);
 
 private slots:
+    void onActivationToken(uint id, const QString& token);
     void onActionInvoked(uint id, const QString& action);
     void onNotificationClosed(uint id, uint reason);
 
 private:
     uint m_id = 0;
+    QByteArray m_activationToken;
 };
 
 }  // namespace tarvix::app

@@ -37,14 +37,18 @@ TarvixApplication::TarvixApplication(QQmlEngine& engine, QObject* parent) : QObj
     connect(&m_notice, &StillRunningNotice::activated, this, &TarvixApplication::showWindow);
 }
 
-QQuickWindow* TarvixApplication::showWindow()
+QQuickWindow* TarvixApplication::showWindow(const QByteArray& activationToken)
 {
     if (!m_window) m_window = openWindow();
     if (!m_window) return nullptr;
     m_notice.withdraw();
+    // Qt's Wayland plugin takes the token from here when it activates the window; our children
+    // (captures, the archive tool) are not to see it.
+    if (!activationToken.isEmpty()) qputenv("XDG_ACTIVATION_TOKEN", activationToken);
     m_window->show();
     m_window->raise();
     m_window->requestActivate();
+    qunsetenv("XDG_ACTIVATION_TOKEN");
     return m_window;
 }
 
@@ -87,7 +91,7 @@ int TarvixApplication::run(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     SingleInstance instance(SingleInstance::defaultSocketPath());
-    if (instance.forwardToRunningInstance()) return 0;
+    if (instance.forwardToRunningInstance(qgetenv("XDG_ACTIVATION_TOKEN"))) return 0;
 
     platform::Platform system = platform::Platform::fromSystem(libexecFolder());
     system.ui = std::make_shared<QtUserInterface>();
@@ -100,7 +104,7 @@ int TarvixApplication::run(int argc, char* argv[])
     TarvixApplication tarvix(engine);
     if (!instance.listen()) qWarning("Another start of Tarvix will not find this one: no local socket.");
     connect(&instance, &SingleInstance::windowRequested, &tarvix, &TarvixApplication::showWindow);
-    if (!tarvix.showWindow()) return 1;
+    if (!tarvix.showWindow(qgetenv("XDG_ACTIVATION_TOKEN"))) return 1;
     return app.exec();
 }
 

@@ -19,8 +19,8 @@ public:
 
     explicit TarvixApplication(QQmlEngine& engine, QObject* parent = nullptr);
     /// Raises the open window, or opens a new one with a fresh session state when none is open;
-    /// null when the window could not be built.
-    QQuickWindow* showWindow();
+    /// null when the window could not be built. `activationToken` (Wayland) lets it come to the front.
+    QQuickWindow* showWindow(const QByteArray& activationToken = {});
 
 private:
     QQuickWindow* openWindow();

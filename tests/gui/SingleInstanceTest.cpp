@@ -6,9 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QProcess>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
+#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
@@ -86,4 +90,26 @@ TEST(SingleInstance, ASocketAnsweredByAnotherAccountIsNotTrusted)
     EXPECT_FALSE(instance.forwardToRunningInstance());
     attacker.kill();
     attacker.waitForFinished();
+}
+
+TEST(SingleInstance, ALaterStartHandsOverOnlyAPlainActivationToken)
+{
+    tarvix::test::TempDir dir;
+    const QString socket = QString::fromStdString((dir.path() / "tarvix.socket").string());
+    SingleInstance running(socket);
+    ASSERT_TRUE(running.listen());
+    std::vector<QByteArray> tokens;
+    QObject::connect(&running, &SingleInstance::windowRequested,
+                     [&](const QByteArray& token) { tokens.push_back(token); });
+    for (const QByteArray& token : {QByteArray("gnome-shell/Tarvix/1234_TIME5"), QByteArray(), QByteArray("a\tb")}) {
+        std::atomic<int> forwarded{-1};
+        std::thread later([&] { forwarded = SingleInstance(socket).forwardToRunningInstance(token); });
+        EXPECT_TRUE(tarvix::test::waitFor([&] {
+            QCoreApplication::processEvents();
+            return forwarded != -1;
+        }));
+        later.join();
+        EXPECT_EQ(forwarded, 1) << token.data();
+    }
+    EXPECT_EQ(tokens, (std::vector<QByteArray>{"gnome-shell/Tarvix/1234_TIME5", "", ""}));
 }
