@@ -37,6 +37,7 @@ TEST(SingleInstance, OnlyAPrivateFolderOfThisUserHoldsTheSocket)
     const fs::path runtime = dir.path() / "runtime", tmp = dir.path() / "tmp";
     const fs::path fallback = tmp / ("tarvix-runtime-" + std::to_string(::geteuid()));
     makeFolder(tmp, 01777, 0);
+    const QByteArray savedTmp = qgetenv("TMPDIR"), savedRuntime = qgetenv("XDG_RUNTIME_DIR");
     qputenv("TMPDIR", QByteArray::fromStdString(tmp.string()));
     struct Case {
         const char* what;
@@ -67,8 +68,11 @@ TEST(SingleInstance, OnlyAPrivateFolderOfThisUserHoldsTheSocket)
             qunsetenv("XDG_RUNTIME_DIR");
         EXPECT_EQ(SingleInstance::defaultSocketPath().toStdString(), c.expected.string()) << c.what;
     }
-    qunsetenv("XDG_RUNTIME_DIR");
-    qunsetenv("TMPDIR");
+    const auto restore = [](const char* name, const QByteArray& value) {
+        value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    };
+    restore("TMPDIR", savedTmp);
+    restore("XDG_RUNTIME_DIR", savedRuntime);
 }
 
 TEST(SingleInstance, ASocketAnsweredByAnotherAccountIsNotTrusted)
