@@ -13,7 +13,7 @@
 #include "core/package/EmailPattern.h"
 #include "core/workspace/SharedValues.h"
 
-using namespace tarvix::app;
+namespace tarvix::app {
 
 namespace {
 
@@ -38,32 +38,29 @@ template <>
 SecondaryError fromVariant<SecondaryError>(const QVariant& value)
 {
     const int raw = value.toInt();
-    return raw == 1 ? SecondaryError::network : raw == 2 ? SecondaryError::canceled : SecondaryError::none;
+    return raw == static_cast<int>(SecondaryError::network)    ? SecondaryError::network
+           : raw == static_cast<int>(SecondaryError::canceled) ? SecondaryError::canceled
+                                                               : SecondaryError::none;
 }
 template <>
 std::optional<Field> fromVariant<std::optional<Field>>(const QVariant& value)
 {
-    switch (value.toInt()) {
-    case 0: return Field::feedback;
-    case 1: return Field::email;
-    default: return std::nullopt;
-    }
+    if (value.toInt() == static_cast<int>(Field::feedback)) return Field::feedback;
+    if (value.toInt() == static_cast<int>(Field::email)) return Field::email;
+    return std::nullopt;
 }
 
 constexpr const char* kCellNames[] = {
-#define TARVIX_CELL_NAME(type, qmlType, name, initial) #name,
+#define TARVIX_CELL_NAME(type, qmlType, name, setter, initial) #name,
     TARVIX_SESSION_CELLS(TARVIX_CELL_NAME)
 #undef TARVIX_CELL_NAME
 };
 
-QString withoutLastCharacter(const QString& text) { return text.left(text.size() - 1); }
-
-bool endsWithAny(const QString& text, std::initializer_list<QChar> characters)
+/// Length of a trailing tab, carriage return or CR LF (a pasted line end): these move the focus.
+qsizetype focusMoveSuffix(const QString& text)
 {
-    if (text.isEmpty()) return false;
-    for (QChar c : characters)
-        if (text.back() == c) return true;
-    return false;
+    if (text.endsWith(QLatin1String("\r\n"))) return 2;
+    return text.endsWith(u'\r') || text.endsWith(u'\t') ? 1 : 0;
 }
 
 }  // namespace
@@ -98,6 +95,20 @@ QString ContentView::supportEmail() const { return QString::fromUtf8(BuildConfig
 
 bool ContentView::isIdle() const { return !m_runner->busy(); }
 
+// The phase, as the primary button's title and state show it.
+QString ContentView::backgroundActivity() const
+{
+    const std::string title = m_state->startButtonLabel.get();
+    if (title == "Stop monitoring")
+        return m_state->primaryButtonDisabled.get()
+                   ? QStringLiteral("Tarvix is collecting Scrivo's logs.")
+                   : QStringLiteral("Scrivo's detailed logging stays on until monitoring is stopped.");
+    if (title == "Stop upload") return QStringLiteral("Tarvix is sending the logs to the support team.");
+    if (isIdle()) return {};
+    return title == "Start monitoring" ? QStringLiteral("Tarvix is switching on Scrivo's detailed logging.")
+                                       : QStringLiteral("Tarvix is sending the logs to the support team.");
+}
+
 void ContentView::applyToWindow(CellId id, const QVariant& value, std::uint64_t sequence)
 {
     const int index = static_cast<int>(id);
@@ -118,7 +129,7 @@ void ContentView::writeFromWindow(CellId id, const QVariant& value)
 {
     if (m_state->variant(id) == value) return;
     switch (id) {
-#define TARVIX_CELL_WRITE(type, qmlType, name, initial)                                                                \
+#define TARVIX_CELL_WRITE(type, qmlType, name, setter, initial)                                                        \
     case CellId::name: m_state->name.set(fromVariant<type>(value)); break;
         TARVIX_SESSION_CELLS(TARVIX_CELL_WRITE)
 #undef TARVIX_CELL_WRITE
@@ -145,13 +156,13 @@ void ContentView::feedbackTextChanged(const std::string& changed)
 {
     if (m_flows->sessionPackaged()) return;
     const QString newValue = QString::fromStdString(changed);
-    if (endsWithAny(newValue, {u'\r', u'\t'})) {
-        set_feedbackFormFocus(static_cast<int>(Field::email));
-        set_feedbackText(withoutLastCharacter(newValue));
+    if (const qsizetype suffix = focusMoveSuffix(newValue)) {
+        setFeedbackFormFocus(static_cast<int>(Field::email));
+        setFeedbackText(newValue.chopped(suffix));
     }
     const int limit = m_state->maxFeedbackCharacterCount.get();
     if (graphemeCount(newValue) > limit)
-        set_feedbackText(graphemePrefix(QString::fromStdString(m_state->feedbackText.get()), limit));
+        setFeedbackText(graphemePrefix(QString::fromStdString(m_state->feedbackText.get()), limit));
     m_state->isInitialFocus.set(false);
     m_state->primaryButtonDisabled.set(m_state->feedbackText.get().empty());
 }
@@ -159,20 +170,17 @@ void ContentView::feedbackTextChanged(const std::string& changed)
 void ContentView::emailTextChanged(const std::string& changed)
 {
     const QString newValue = QString::fromStdString(changed);
-    if (!newValue.isEmpty()) {
-        if (newValue.back() == u'\n') {
-            set_emailText(withoutLastCharacter(newValue));
-            if (!m_state->primaryButtonDisabled.get()) dispatchShare();
-        }
-        if (endsWithAny(newValue, {u'\r', u'\t'})) {
-            set_feedbackFormFocus(static_cast<int>(Field::feedback));
-            set_emailText(withoutLastCharacter(newValue));
-        }
+    if (const qsizetype suffix = focusMoveSuffix(newValue)) {
+        setFeedbackFormFocus(static_cast<int>(Field::feedback));
+        setEmailText(newValue.chopped(suffix));
+    } else if (newValue.endsWith(u'\n')) {
+        setEmailText(newValue.chopped(1));
+        if (!m_state->primaryButtonDisabled.get()) dispatchShare();
     }
-    if (newValue.contains(u' ')) set_emailText(QString(newValue).remove(u' '));
+    if (newValue.contains(u' ')) setEmailText(QString(newValue).remove(u' '));
     const int limit = m_state->maxEmailCharacterCount.get();
     if (graphemeCount(newValue) > limit)
-        set_emailText(graphemePrefix(QString::fromStdString(m_state->emailText.get()), limit));
+        setEmailText(graphemePrefix(QString::fromStdString(m_state->emailText.get()), limit));
 }
 
 void ContentView::closeButtonAction()
@@ -205,8 +213,8 @@ void ContentView::dispatchShare()
 
 void ContentView::feedbackFormAppeared()
 {
-    set_feedbackFormFocus(static_cast<int>(Field::feedback));
-    set_primaryButtonDisabled(false);
+    setFeedbackFormFocus(static_cast<int>(Field::feedback));
+    setPrimaryButtonDisabled(false);
 }
 
 void ContentView::viewLogs()
@@ -216,6 +224,8 @@ void ContentView::viewLogs()
 
 void ContentView::copyLogId() { copyToClipboard(logId()); }
 
+QString ContentView::clipboardText() const { return tarvix::app::clipboardText(); }
+
 void ContentView::mailToSupport() { mailToTrigger(supportEmail()); }
 
 void ContentView::mailToTrigger(const QString& email)
@@ -224,3 +234,5 @@ void ContentView::mailToTrigger(const QString& email)
                                QString::fromStdString(m_state->emailText.get()));
     if (url) openWithDefaultHandler(*url);
 }
+
+}  // namespace tarvix::app

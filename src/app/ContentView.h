@@ -13,17 +13,17 @@
 #include "platform/Platform.h"
 
 namespace tarvix::app {
+
 class FlowRunner;
 class SessionFlows;
-}  // namespace tarvix::app
 
 // One QML property per state cell: the GUI-side copy, with a setter for the window's own writes
 // (inputs, toggles) and a change signal.
-#define TARVIX_CELL_PROPERTY(type, qmlType, name, initial)                                                             \
-    Q_PROPERTY(qmlType name READ name WRITE set_##name NOTIFY name##Changed)                                           \
+#define TARVIX_CELL_PROPERTY(type, qmlType, name, setter, initial)                                                     \
+    Q_PROPERTY(qmlType name READ name WRITE setter NOTIFY name##Changed)                                               \
 public:                                                                                                                \
-    qmlType name() const { return m_gui[static_cast<int>(tarvix::app::CellId::name)].value<qmlType>(); }               \
-    void set_##name(const qmlType& value) { writeFromWindow(tarvix::app::CellId::name, QVariant::fromValue(value)); }  \
+    qmlType name() const { return m_gui[static_cast<int>(CellId::name)].value<qmlType>(); }                            \
+    void setter(const qmlType& value) { writeFromWindow(CellId::name, QVariant::fromValue(value)); }                   \
     Q_SIGNAL void name##Changed();
 
 /// The window's one view: the session state cells and the flows that drive them.
@@ -58,30 +58,37 @@ public:
     Q_INVOKABLE void feedbackFormAppeared();
     Q_INVOKABLE void viewLogs();
     Q_INVOKABLE void copyLogId();
+    /// What a paste brings, exactly as it is on the clipboard.
+    Q_INVOKABLE QString clipboardText() const;
     Q_INVOKABLE void mailToSupport();
     /// Opens the prepared e-mail to `email` in the user's mail application.
     Q_INVOKABLE void mailToTrigger(const QString& email);
 
     /// False while a press is still being dispatched (tests wait on it).
     bool isIdle() const;
-    std::shared_ptr<tarvix::app::SessionState> state() const { return m_state; }
+    /// What this window's session goes on doing once the window is gone, as a sentence; empty
+    /// when no session is in progress.
+    QString backgroundActivity() const;
+    std::shared_ptr<SessionState> state() const { return m_state; }
 
 signals:
     void formLockedChanged();
 
 private:
-    void writeFromWindow(tarvix::app::CellId id, const QVariant& value);
-    void applyToWindow(tarvix::app::CellId id, const QVariant& value, std::uint64_t sequence);
-    void afterWindowWrite(tarvix::app::CellId id);
+    void writeFromWindow(CellId id, const QVariant& value);
+    void applyToWindow(CellId id, const QVariant& value, std::uint64_t sequence);
+    void afterWindowWrite(CellId id);
     void feedbackTextChanged(const std::string& newValue);
     void emailTextChanged(const std::string& newValue);
     void dispatchShare();
 
-    std::shared_ptr<tarvix::app::SessionState> m_state;
-    std::shared_ptr<tarvix::app::SessionFlows> m_flows;
-    std::unique_ptr<tarvix::app::FlowRunner> m_runner;
-    std::array<QVariant, tarvix::app::kCellCount> m_gui;
-    std::array<std::uint64_t, tarvix::app::kCellCount> m_shownSequence{};
-    std::array<int, tarvix::app::kCellCount> m_notifySignal{};
+    std::shared_ptr<SessionState> m_state;
+    std::shared_ptr<SessionFlows> m_flows;
+    std::unique_ptr<FlowRunner> m_runner;
+    std::array<QVariant, kCellCount> m_gui;
+    std::array<std::uint64_t, kCellCount> m_shownSequence{};
+    std::array<int, kCellCount> m_notifySignal{};
     bool m_formLocked = false;
 };
+
+}  // namespace tarvix::app

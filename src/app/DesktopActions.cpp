@@ -40,6 +40,12 @@ void copyToClipboard(const QString& text)
     }
 }
 
+QString clipboardText()
+{
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    return clipboard ? clipboard->text() : QString();
+}
+
 void openWithDefaultHandler(const QUrl& url) { QDesktopServices::openUrl(url); }
 
 }  // namespace tarvix::app

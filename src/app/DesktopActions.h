@@ -11,6 +11,8 @@ namespace tarvix::app {
 void showFolderInFileManager(const std::filesystem::path& folder);
 /// Replaces the clipboard's content with `text` as plain text.
 void copyToClipboard(const QString& text);
+/// The clipboard's plain text, untouched.
+QString clipboardText();
 /// Hands `url` to the user's default handler; the result is not checked.
 void openWithDefaultHandler(const QUrl& url);
 

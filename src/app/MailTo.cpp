@@ -4,9 +4,9 @@ namespace tarvix::app {
 
 QByteArray percentEncodeForQuery(const QString& text)
 {
-    // Letters, digits and "-._~" are never encoded by toPercentEncoding; the rest of the query set
-    // is listed here.
-    return QUrl::toPercentEncoding(text, QByteArrayLiteral("!$&'()*+,;=:@/?"));
+    // Only the unreserved characters (letters, digits, "-._~") stay: a bare "&", "=", "+" or "#"
+    // in the body would end it, or change it, in most mail programs.
+    return QUrl::toPercentEncoding(text);
 }
 
 std::optional<QUrl> mailToURL(const QString& email, const QString& logId, const QString& feedbackText,

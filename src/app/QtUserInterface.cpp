@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+namespace tarvix::app {
+
 QtUserInterface::QtUserInterface() = default;
 
 void QtUserInterface::displayAlert(const std::string& title, const std::string& message, const std::string& buttonTitle)
@@ -25,3 +27,5 @@ void QtUserInterface::postToMainThread(std::function<void()> work)
     // Queued on this object's (the GUI) thread: runs after everything posted before it.
     QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
 }
+
+}  // namespace tarvix::app

@@ -4,6 +4,8 @@
 
 #include "platform/UserInterface.h"
 
+namespace tarvix::app {
+
 /// Alerts and main-thread hops for the core, on the GUI thread. Create it on the GUI thread.
 class QtUserInterface final : public QObject, public platform::UserInterface {
     Q_OBJECT
@@ -12,3 +14,5 @@ public:
     void displayAlert(const std::string& title, const std::string& message, const std::string& buttonTitle) override;
     void postToMainThread(std::function<void()> work) override;
 };
+
+}  // namespace tarvix::app

@@ -5,7 +5,7 @@ namespace tarvix::app {
 QVariant toVariant(int value) { return value; }
 QVariant toVariant(bool value) { return value; }
 QVariant toVariant(const std::string& value) { return QString::fromStdString(value); }
-QVariant toVariant(SecondaryError value) { return static_cast<int>(value); }
+QVariant toVariant(SecondaryError value) { return QVariant::fromValue(value); }
 QVariant toVariant(const std::optional<Field>& value) { return value ? static_cast<int>(*value) : -1; }
 
 SessionState::SessionState() = default;
@@ -13,7 +13,7 @@ SessionState::SessionState() = default;
 QVariant SessionState::variant(CellId id) const
 {
     switch (id) {
-#define TARVIX_CELL_CASE(type, qmlType, name, initial)                                                                 \
+#define TARVIX_CELL_CASE(type, qmlType, name, setter, initial)                                                         \
     case CellId::name: return toVariant(name.get());
         TARVIX_SESSION_CELLS(TARVIX_CELL_CASE)
 #undef TARVIX_CELL_CASE

@@ -16,7 +16,7 @@
 namespace tarvix::app {
 
 enum class CellId {
-#define TARVIX_CELL_ID(type, qmlType, name, initial) name,
+#define TARVIX_CELL_ID(type, qmlType, name, setter, initial) name,
     TARVIX_SESSION_CELLS(TARVIX_CELL_ID)
 #undef TARVIX_CELL_ID
         count
@@ -66,7 +66,7 @@ public:
     SessionState(const SessionState&) = delete;
     SessionState& operator=(const SessionState&) = delete;
 
-#define TARVIX_CELL_MEMBER(type, qmlType, name, initial) StateCell<type> name{*this, CellId::name, initial};
+#define TARVIX_CELL_MEMBER(type, qmlType, name, setter, initial) StateCell<type> name{*this, CellId::name, initial};
     TARVIX_SESSION_CELLS(TARVIX_CELL_MEMBER)
 #undef TARVIX_CELL_MEMBER
 

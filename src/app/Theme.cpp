@@ -6,6 +6,8 @@
 #include <QPalette>
 #include <array>
 
+namespace tarvix::app {
+
 namespace {
 
 struct NamedColour {
@@ -73,3 +75,10 @@ QFont Theme::customFont(int size) const
     font.setWeight(QFont::Normal);
     return font;
 }
+
+QUrl Theme::image(const QString& name) const
+{
+    return QUrl(QStringLiteral("qrc:/qt/qml/Tarvix/assets/%1.svg").arg(name));
+}
+
+}  // namespace tarvix::app

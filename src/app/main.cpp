@@ -1,7 +1,7 @@
 #include <QtQml/QQmlExtensionPlugin>
 
-#include "TarvixApp.h"
+#include "TarvixApplication.h"
 
 Q_IMPORT_QML_PLUGIN(TarvixPlugin)
 
-int main(int argc, char* argv[]) { return TarvixApplication::run(argc, argv); }
+int main(int argc, char* argv[]) { return tarvix::app::TarvixApplication::run(argc, argv); }

@@ -45,7 +45,7 @@ void clickCentre(QQuickWindow* window, QQuickItem* target)
 
 GuiSession::GuiSession() : m_sandbox(std::make_unique<Sandbox>(TARVIX_LIBEXEC_DIR))
 {
-    m_sandbox->platform().ui = std::make_shared<QtUserInterface>();
+    m_sandbox->platform().ui = std::make_shared<tarvix::app::QtUserInterface>();
     // What start-up does before the first window.
     if (UtilityFunctions::CreateOutputDirectories(m_sandbox->folders()))
         Logger::changeLogFileLocation(*UtilityFunctions::tempSystemURL.get());
@@ -63,13 +63,12 @@ GuiSession::~GuiSession()
 void GuiSession::open()
 {
     m_engine = std::make_unique<QQmlEngine>();
-    m_view = new ContentView(m_sandbox->platform());
+    m_view = new tarvix::app::ContentView(m_sandbox->platform());
     QQmlComponent component(m_engine.get(), kMainQml);
     QObject* root = component.createWithInitialProperties({{QStringLiteral("view"), QVariant::fromValue(m_view)}});
     m_window = qobject_cast<QQuickWindow*>(root);
     if (!m_window) qFatal("Main.qml did not load: %s", qPrintable(component.errorString()));
     m_view->setParent(m_window);
-    m_window->resize(572, 528);
     m_window->show();
     if (!QTest::qWaitForWindowExposed(m_window)) qWarning("window not exposed");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAccessible>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QString>
@@ -25,7 +26,7 @@ public:
     GuiSession& operator=(const GuiSession&) = delete;
 
     Sandbox& sandbox() { return *m_sandbox; }
-    ContentView& view() { return *m_view; }
+    app::ContentView& view() { return *m_view; }
     QQuickWindow& window() { return *m_window; }
 
     /// Opens the window (after the test has laid out what it needs in the sandbox).
@@ -52,6 +53,9 @@ public:
         return waitUntil([this] { return m_view->isIdle(); });
     }
     QString cell(const char* name) const { return m_view->property(name).toString(); }
+    bool focusIs(app::Field field) const { return m_view->feedbackFormFocus() == static_cast<int>(field); }
+    /// The item as assistive technologies see it.
+    static QAccessibleInterface* accessible(QQuickItem* item) { return QAccessible::queryAccessibleInterface(item); }
     bool logged(const std::string& message) const;
     /// Writes the window to <build>/screenshots/NAME.png.
     void screenshot(const std::string& name);
@@ -63,7 +67,7 @@ private:
     std::unique_ptr<Sandbox> m_sandbox;
     std::unique_ptr<QQmlEngine> m_engine;
     QQuickWindow* m_window = nullptr;
-    ContentView* m_view = nullptr;
+    app::ContentView* m_view = nullptr;
 };
 
 }  // namespace tarvix::test

@@ -1,12 +1,15 @@
 // The description and e-mail inputs: keys, focus moves, limits in user-perceived characters.
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTest>
 
 #include "Graphemes.h"
 #include "GuiSession.h"
 #include "core/workspace/SharedValues.h"
 
+using tarvix::app::Field;
 using tarvix::app::graphemeCount;
 using tarvix::test::GuiSession;
 
@@ -49,31 +52,49 @@ TEST(InputHandlers, FocusKeysAndLimitsOfBothInputs)
     showForm(session);
     auto& view = session.view();
     // The form's appearance focuses the description and enables sharing.
-    EXPECT_EQ(view.feedbackFormFocus(), 0);
+    EXPECT_TRUE(session.focusIs(Field::feedback));
     EXPECT_EQ(session.window().activeFocusItem(), session.item("descriptionInput"));
     EXPECT_FALSE(view.primaryButtonDisabled());
     EXPECT_TRUE(view.isInitialFocus());
 
-    // A line feed stays; a tab moves to the e-mail input and is dropped, as is a pasted carriage return.
+    // A line feed stays; a tab moves to the e-mail input and is dropped.
     session.type("one");
     QTest::keyClick(&session.window(), Qt::Key_Return);
     session.type("two");
     QTest::keyClick(&session.window(), Qt::Key_Tab);
     EXPECT_EQ(view.feedbackText(), "one\ntwo");
-    EXPECT_EQ(view.feedbackFormFocus(), 1);
+    EXPECT_TRUE(session.focusIs(Field::email));
     EXPECT_EQ(session.window().activeFocusItem(), session.item("emailInput"));
-    view.setProperty("feedbackFormFocus", 0);
-    view.setProperty("feedbackText", "pasted\r");
-    EXPECT_EQ(view.feedbackText(), "pasted");
-    EXPECT_EQ(view.feedbackFormFocus(), 1);
 
-    // In the address spaces vanish; a tab moves back to the description; tab and carriage return are dropped.
+    // A pasted line end (CR or CR LF, which the editor would turn into Return) or tab moves the
+    // focus and is dropped, also when an assistive technology enters the text; it never shares.
+    struct Entry {
+        Field into;
+        const char* text;
+        bool assistive;
+    };
+    for (const auto& [into, text, assistive] :
+         {Entry{Field::feedback, "pasted\r", false}, Entry{Field::feedback, "pasted\r\n", false},
+          Entry{Field::email, "ab@example.org\r\n", false}, Entry{Field::email, "ab@example.org\t", false},
+          Entry{Field::email, "ab@example.org\r\n", true}}) {
+        const bool email = into == Field::email;
+        QQuickItem* input = session.item(email ? "emailInput" : "descriptionInput");
+        view.setProperty(email ? "emailText" : "feedbackText", "");
+        input->forceActiveFocus();
+        if (assistive) {
+            GuiSession::accessible(input)->editableTextInterface()->insertText(0, text);
+        } else {
+            QGuiApplication::clipboard()->setText(text);
+            QTest::keyClick(&session.window(), Qt::Key_V, Qt::ControlModifier);
+        }
+        EXPECT_EQ(email ? view.emailText() : view.feedbackText(), email ? "ab@example.org" : "pasted") << text;
+        EXPECT_TRUE(session.focusIs(email ? Field::feedback : Field::email)) << text;
+    }
+    EXPECT_TRUE(session.waitIdle());
+    EXPECT_EQ(view.startButtonLabel(), "Share logs");
+
+    // In the address spaces vanish.
     view.setProperty("emailText", "a b@example.org");
-    EXPECT_EQ(view.emailText(), "ab@example.org");
-    view.setProperty("emailText", "ab@example.org\t");
-    EXPECT_EQ(view.emailText(), "ab@example.org");
-    EXPECT_EQ(view.feedbackFormFocus(), 0);
-    view.setProperty("emailText", "ab@example.org\r");
     EXPECT_EQ(view.emailText(), "ab@example.org");
 
     // Limits count multi-code-point characters whole: 2000 in the description, 40 in the address.

@@ -6,12 +6,12 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <QQuickItem>
+#include <QRegularExpression>
 #include <QTest>
 #include <QUrl>
 
 #include "CaptureDetails.h"
 #include "GuiSession.h"
-#include "MailTo.h"
 #include "core/workspace/SharedValues.h"
 
 using tarvix::test::GuiSession;
@@ -55,6 +55,7 @@ TEST(Layout, EachPhaseShowsItsRegions)
     EXPECT_EQ(session.regions(), "capturePanel statusLine primaryButton");
     EXPECT_FALSE(session.item("primaryButton")->isEnabled());
     EXPECT_FALSE(session.control("Advanced logs")->isEnabled());
+    EXPECT_TRUE(GuiSession::accessible(session.item("primaryButton"))->state().disabled) << "told to a screen reader";
 
     // Logs ready
     state.isLogEditorVisible.set(false);
@@ -104,16 +105,23 @@ TEST(Layout, CaptureOptionsRewriteTheListAndLockWhileMonitoring)
     EXPECT_EQ(details(), tarvix::app::kFullCaptureDetails);
     session.screenshot("capture-options-full");
 
-    // Switching Advanced off hides the second option but keeps its value.
-    session.clickControl("Advanced logs");
+    // Switching Advanced off hides the second option but keeps its value; an assistive
+    // technology's "Toggle" and "Press" act as a click does.
+    const auto act = [&](const QString& action) {
+        QAccessibleInterface* box = GuiSession::accessible(session.control("Advanced logs"));
+        box->actionInterface()->doAction(action);
+        return box->state();
+    };
+    EXPECT_FALSE(act(QAccessibleActionInterface::toggleAction()).checked);
     EXPECT_EQ(details(), tarvix::app::kBasicCaptureDetails);
     EXPECT_TRUE(session.waitUntil([&] { return session.control("Installed app information") == nullptr; }));
-    session.clickControl("Advanced logs");
+    EXPECT_TRUE(act(QAccessibleActionInterface::pressAction()).checked);
     EXPECT_EQ(details(), tarvix::app::kFullCaptureDetails);
 
     view.state()->advanceLogToggleDisabled.set(true);
     settle(session);
     session.clickControl("Advanced logs");
+    EXPECT_TRUE(act(QAccessibleActionInterface::toggleAction()).disabled);
     EXPECT_TRUE(view.getSpinDump()) << "a disabled option does not react";
 }
 
@@ -129,19 +137,28 @@ TEST(Layout, TextsHaveARealFontAndTheLinksOpenTheMailAndTheSessionFolder)
     QDesktopServices::setUrlHandler("mailto", &sink, "open");
     QDesktopServices::setUrlHandler("file", &sink, "open");
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
-    session.view().setProperty("feedbackText", "Fails & hangs = bad\nreally");
-    session.view().setProperty("emailText", "anne@example.org");
+    // Query delimiters, Thai and emoji in the description survive the link whole.
+    const QString description = QString::fromUtf8("a&b=c+d#e%f ?/:@ \u0E01\u0E33 \U0001F468\u200D\U0001F469\nend");
+    session.view().setProperty("feedbackText", description);
+    session.view().setProperty("emailText", "anne+x@example.org");
     session.view().mailToSupport();
     session.view().viewLogs();
     QDesktopServices::unsetUrlHandler("mailto");
     QDesktopServices::unsetUrlHandler("file");
     ASSERT_EQ(sink.urls.size(), 2u);
-    EXPECT_EQ(sink.urls[0].toEncoded().toStdString(),
-              "mailto:" + session.view().supportEmail().toStdString() +
-                  "?subject=Scrivo%20troubleshooting%20using%20Tarvix.&body=Hi%20Team,%0A%0ALocal%20Log%20ID:%20" +
-                  UtilityFunctions::UniqueId() +
-                  "%0ADescription:%20Fails%20&%20hangs%20=%20bad%0Areally%0AEmail%20address:%20anne@example.org%0A");
-    EXPECT_EQ(tarvix::app::percentEncodeForQuery(QString::fromUtf8("\u00e9#%\"")).toStdString(), "%C3%A9%23%25%22");
+    const QByteArray link = sink.urls[0].toEncoded();
+    const QByteArray prefix = "mailto:" + session.view().supportEmail().toUtf8() + "?subject=";
+    ASSERT_TRUE(link.startsWith(prefix)) << link.toStdString();
+    const QList<QByteArray> fields = link.mid(prefix.size()).split('&');
+    ASSERT_EQ(fields.size(), 2) << link.toStdString();
+    ASSERT_TRUE(fields[1].startsWith("body=")) << link.toStdString();
+    for (const QByteArray& field : {fields[0], fields[1].mid(5)})
+        EXPECT_TRUE(QRegularExpression("^[A-Za-z0-9._~%-]*$").match(QString::fromLatin1(field)).hasMatch())
+            << field.data();
+    EXPECT_EQ(QUrl::fromPercentEncoding(fields[0]), "Scrivo troubleshooting using Tarvix.");
+    EXPECT_EQ(QUrl::fromPercentEncoding(fields[1].mid(5)), "Hi Team,\n\nLocal Log ID: " + session.view().logId() +
+                                                               "\nDescription: " + description +
+                                                               "\nEmail address: anne+x@example.org\n");
     EXPECT_EQ(sink.urls[1].toLocalFile().toStdString(), UtilityFunctions::tempTimeStampedURL.get()->string());
 }
 

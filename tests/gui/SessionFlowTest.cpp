@@ -34,7 +34,7 @@ void reachLogsReady(GuiSession& session)
 
 void typeDescriptionAndShare(GuiSession& session, const QString& description)
 {
-    ASSERT_TRUE(session.waitUntil([&] { return session.view().feedbackFormFocus() == 0; }));
+    ASSERT_TRUE(session.waitUntil([&] { return session.focusIs(tarvix::app::Field::feedback); }));
     session.type(description);
     ASSERT_EQ(session.view().feedbackText(), description);
     session.clickControl("Share logs");
@@ -100,7 +100,7 @@ TEST(SessionFlow, WholeSessionFromStartToSentWithTheRunningTarget)
     session.type("Export to PDF hangs");
     EXPECT_FALSE(view.primaryButtonDisabled());
     QTest::keyClick(&session.window(), Qt::Key_Tab);
-    ASSERT_TRUE(session.waitUntil([&] { return view.feedbackFormFocus() == 1; }));
+    ASSERT_TRUE(session.waitUntil([&] { return session.focusIs(tarvix::app::Field::email); }));
     EXPECT_EQ(view.feedbackText(), "Export to PDF hangs");
     session.type("ann e@example.org");
     QTest::keyClick(&session.window(), Qt::Key_Return);
@@ -206,7 +206,8 @@ TEST(SessionFlow, FailedUploadCanBeRetriedAndCancelledWithoutRebuildingTheArchiv
     session.clickControl("Stop upload");
     ASSERT_TRUE(session.waitIdle());
     ASSERT_TRUE(session.waitForLabel("Share logs"));
-    ASSERT_TRUE(session.waitUntil([&] { return session.view().isSecondaryError() == 2; }));
+    ASSERT_TRUE(
+        session.waitUntil([&] { return session.view().isSecondaryError() == tarvix::app::SecondaryError::canceled; }));
     EXPECT_EQ(session.item("failureReason")->property("text").toString(), "Upload cancelled.");
     EXPECT_TRUE(session.logged("ERROR: Upload task was canceled"));
     EXPECT_EQ(fs::last_write_time(archive), builtAt) << "retries reuse the archive";

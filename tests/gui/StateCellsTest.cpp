@@ -21,9 +21,9 @@ void drainEvents()
 TEST(StateCells, TheWindowSeesEveryWriteOfAFlowInOrder)
 {
     tarvix::test::Sandbox sandbox;
-    ContentView view(sandbox.platform());
+    tarvix::app::ContentView view(sandbox.platform());
     std::vector<QString> seen;
-    QObject::connect(&view, &ContentView::logLabelChanged, [&] { seen.push_back(view.logLabel()); });
+    QObject::connect(&view, &tarvix::app::ContentView::logLabelChanged, [&] { seen.push_back(view.logLabel()); });
     auto state = view.state();
     constexpr int kWrites = 2000;
     bool readOwnWrites = true;
@@ -50,7 +50,7 @@ TEST(StateCells, WindowWritesAreNotUndoneAndCompletionsOutliveTheWindow)
     tarvix::test::Sandbox sandbox;
     std::shared_ptr<tarvix::app::SessionState> state;
     {
-        ContentView view(sandbox.platform());
+        tarvix::app::ContentView view(sandbox.platform());
         state = view.state();
         std::thread([&] { state->emailText.set("from a flow"); }).join();  // queued, not yet drawn
         view.setProperty("emailText", "typed");

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix, moves it elsewhere, starts it once offscreen (and a
 # second time, which must hand over to the running process), validates the desktop files and the
-# polkit action, and builds the Debian package to check its file list and dependencies.
+# polkit action, and builds the Debian package to check its file list and dependencies. Another
+# account's socket at the single-instance socket's old place (/tmp/tarvix-<uid>) must not stop the start.
 set -euo pipefail
 build=$1
 work=$(mktemp -d)
@@ -50,11 +51,29 @@ check_policy() { # FILE TOOL
 }
 check_policy "$prefix/$policy" "$work/first/libexec/tarvix/spindump"
 
-# One start-up, offscreen, in a private home and a private socket folder.
+# One start-up, offscreen, in a private home and a private runtime folder.
 home=$work/home
 mkdir -p "$home" "$work/run"
-export HOME=$home TMPDIR=$work/run QT_QPA_PLATFORM=offscreen
+mkdir -m 0700 "$work/xdg"
+export HOME=$home TMPDIR=$work/run XDG_RUNTIME_DIR=$work/xdg QT_QPA_PLATFORM=offscreen
 unset XDG_CACHE_HOME XDG_DATA_HOME
+
+# The attacker (nobody) answers every request at the old, shared place, as the running Tarvix would.
+chmod 755 "$work" && chmod 1777 "$work/run"
+planted=$work/run/tarvix-$(id -u)
+setpriv --reuid=65534 --regid=65534 --clear-groups /usr/bin/python3 -c '
+import socket, sys
+server = socket.socket(socket.AF_UNIX)
+server.bind(sys.argv[1])
+server.listen(8)
+while True:
+    connection, _ = server.accept()
+    connection.recv(64)
+    connection.sendall(b"ok\n")
+    connection.close()' "$planted" &
+pids+=($!)
+for _ in $(seq 1 50); do [ -S "$planted" ] && break; sleep 0.1; done
+[ -S "$planted" ] || fail "could not plant the socket"
 "$prefix/bin/tarvix" > "$work/first.out" 2>&1 &
 pids+=($!)
 log=$home/Library/Tarvix/System/TarvixDebugOutput.log
@@ -66,12 +85,13 @@ grep -q -- '----------------------------Application Started---------------------
   || { cat "$work/first.out"; fail "no start banner in $log"; }
 [ -d "$home/Library/Tarvix/temp" ] || fail "workspace not created"
 [ ! -e "$home/.cache/Logs/TarvixDebugOutput.log" ] || fail "the log was not moved out of the caches folder"
-kill -0 "${pids[0]}" || fail "the program ended after start-up"
+kill -0 "${pids[1]}" || fail "the program ended after start-up"
+[ -S "$XDG_RUNTIME_DIR/tarvix.socket" ] || fail "no single-instance socket in XDG_RUNTIME_DIR: $(ls -la "$XDG_RUNTIME_DIR")"
 
 # A second start hands over to the running process and ends; no second start-up happens.
 timeout 20 "$prefix/bin/tarvix" > "$work/second.out" 2>&1 || fail "second start did not end cleanly"
 [ "$(grep -c 'Application Started' "$log")" -eq 1 ] || fail "the second start ran its own start-up"
-kill -0 "${pids[0]}" || fail "the first process died when asked for a window"
+kill -0 "${pids[1]}" || fail "the first process died when asked for a window"
 
 # The Debian package: our files only, and what the program needs at run time.
 cpack -G DEB -B "$work/pkg" --config "$build/CPackConfig.cmake" > "$work/cpack.log" 2>&1 \
@@ -84,7 +104,7 @@ dpkg-deb -x "$deb" "$work/unpacked"
 check_policy "$work/unpacked/usr/$policy" /usr/libexec/tarvix/spindump
 depends=$(dpkg-deb -f "$deb" Depends)
 for d in qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtqml-workerscript zip \
-         fonts-dejavu-core pkexec libqt6quick6 libcurl4 libplist3; do
+         fonts-dejavu-core pkexec qt6-wayland libqt6quick6 libcurl4 libplist3; do
   [[ ", $depends," == *", $d"[\ ,]* ]] || fail "package does not depend on $d: $depends"
 done
 echo "install test passed"

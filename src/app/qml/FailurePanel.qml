@@ -6,8 +6,6 @@ ColumnLayout {
     id: panel
     required property ContentView view
 
-    // By SecondaryError: none, network, canceled.
-    readonly property var reasons: ["", "Please ensure you have access to the internet.", "Upload cancelled."]
 
     TextLine {
         Layout.alignment: Qt.AlignHCenter
@@ -17,7 +15,13 @@ ColumnLayout {
     TextLine {
         objectName: "failureReason"
         Layout.alignment: Qt.AlignHCenter
-        text: panel.reasons[panel.view.isSecondaryError] || ""
+        text: {
+            switch (panel.view.isSecondaryError) {
+            case SessionTypes.SecondaryError.network: return "Please ensure you have access to the internet."
+            case SessionTypes.SecondaryError.canceled: return "Upload cancelled."
+            default: return ""
+            }
+        }
     }
     RowLayout {
         Layout.alignment: Qt.AlignHCenter

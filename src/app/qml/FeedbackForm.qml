@@ -23,9 +23,18 @@ ColumnLayout {
         copyingFromCell = false
     }
 
+    // A paste goes to the cell as it is: the editor would turn a carriage return into a line
+    // feed, which the e-mail input takes for Return.
+    function paste(input) {
+        const start = input.selectionStart
+        const pasted = view.clipboardText()
+        input.enterText(input.text.slice(0, start) + pasted + input.text.slice(input.selectionEnd))
+        input.cursorPosition = Math.min(start + pasted.length, input.length)
+    }
+
     function applyFocus() {
-        if (view.feedbackFormFocus === 0) description.forceActiveFocus()
-        else if (view.feedbackFormFocus === 1) email.forceActiveFocus()
+        if (view.feedbackFormFocus === SessionTypes.Field.feedback) description.forceActiveFocus()
+        else if (view.feedbackFormFocus === SessionTypes.Field.email) email.forceActiveFocus()
     }
 
     onVisibleChanged: if (visible) view.feedbackFormAppeared()
@@ -73,7 +82,14 @@ ColumnLayout {
                     opacity: enabled ? 1.0 : 0.6
                     Component.onCompleted: form.copyFromCell(description, form.view.feedbackText)
                     onTextChanged: if (!form.copyingFromCell) form.view.feedbackText = text
-                    onActiveFocusChanged: if (activeFocus && form.view.feedbackFormFocus !== 0) form.view.feedbackFormFocus = 0
+                    function enterText(value) { form.view.feedbackText = value }
+                    Keys.onPressed: event => {
+                        if (event.matches(StandardKey.Paste)) {
+                            event.accepted = true
+                            form.paste(description)
+                        }
+                    }
+                    onActiveFocusChanged: if (activeFocus) form.view.feedbackFormFocus = SessionTypes.Field.feedback
                     Keys.onBacktabPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
                     Accessible.name: form.view.feedbackLabel
                 }
@@ -114,7 +130,14 @@ ColumnLayout {
                 opacity: enabled ? 1.0 : 0.6
                 Component.onCompleted: form.copyFromCell(email, form.view.emailText)
                 onTextChanged: if (!form.copyingFromCell) form.view.emailText = text
-                onActiveFocusChanged: if (activeFocus && form.view.feedbackFormFocus !== 1) form.view.feedbackFormFocus = 1
+                function enterText(value) { form.view.emailText = value }
+                Keys.onPressed: event => {
+                    if (event.matches(StandardKey.Paste)) {
+                        event.accepted = true
+                        form.paste(email)
+                    }
+                }
+                onActiveFocusChanged: if (activeFocus) form.view.feedbackFormFocus = SessionTypes.Field.email
                 Keys.onBacktabPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
                 Accessible.name: form.view.emailLabel
             }
@@ -124,8 +147,7 @@ ColumnLayout {
                 anchors.rightMargin: 8
                 anchors.verticalCenter: parent.verticalCenter
                 visible: !form.emailValid
-                source: form.view.colorScheme === "dark" ? "qrc:/qt/qml/Tarvix/assets/darkerroricon.svg"
-                                                        : "qrc:/qt/qml/Tarvix/assets/erroricon.svg"
+                source: Theme.image(form.view.colorScheme === "dark" ? "darkerroricon" : "erroricon")
                 Accessible.role: Accessible.Graphic
                 Accessible.name: "Invalid email address"
             }

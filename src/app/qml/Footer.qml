@@ -6,7 +6,7 @@ RowLayout {
     spacing: Theme.defaultSpacing
 
     Image {
-        source: "qrc:/qt/qml/Tarvix/assets/norvanelogo.svg"
+        source: Theme.image("norvanelogo")
         Accessible.role: Accessible.Graphic
         Accessible.name: "Norvane"
     }

@@ -11,7 +11,7 @@ ColumnLayout {
         Layout.maximumHeight: 80
         Layout.preferredWidth: 80
         Layout.preferredHeight: 80
-        source: "qrc:/qt/qml/Tarvix/assets/scrivoglance.svg"
+        source: Theme.image("scrivoglance")
         sourceSize: Qt.size(160, 160)
         fillMode: Image.PreserveAspectFit
         Accessible.role: Accessible.Graphic

@@ -9,8 +9,8 @@ ApplicationWindow {
     id: window
     required property ContentView view
 
-    width: 572
-    height: 528
+    width: Theme.defaultWindowSize.width
+    height: Theme.defaultWindowSize.height
     minimumWidth: Math.max(572, root.implicitWidth + 2 * root.anchors.margins)
     minimumHeight: Math.max(546, root.implicitHeight + 2 * root.anchors.margins)
     title: "Tarvix"

@@ -12,7 +12,7 @@ Column {
         spacing: 8
         Image {
             anchors.horizontalCenter: parent.horizontalCenter
-            source: "qrc:/qt/qml/Tarvix/assets/checkmarkcircle.svg"
+            source: Theme.image("checkmarkcircle")
             Accessible.role: Accessible.Graphic
             Accessible.name: "Sent"
         }

@@ -1,4 +1,4 @@
-#include "TarvixApp.h"
+#include "TarvixApplication.h"
 
 #include <QApplication>
 #include <QDir>
@@ -7,6 +7,7 @@
 #include <QQuickWindow>
 #include <memory>
 
+#include "AccessibleControl.h"
 #include "ContentView.h"
 #include "QtUserInterface.h"
 #include "SingleInstance.h"
@@ -15,10 +16,10 @@
 // closing() carries a private event type; the handler never looks at it.
 Q_DECLARE_OPAQUE_POINTER(QQuickCloseEvent*)
 
+namespace tarvix::app {
+
 namespace {
 
-constexpr int kDefaultWidth = 572;
-constexpr int kDefaultHeight = 528;
 const QUrl kMainQml(QStringLiteral("qrc:/qt/qml/Tarvix/qml/Main.qml"));
 
 /// Installed layout: bin/tarvix next to libexec/tarvix/ (also in the build tree).
@@ -33,6 +34,22 @@ std::filesystem::path libexecFolder()
 TarvixApplication::TarvixApplication(QQmlEngine& engine, const platform::Platform& platform, QObject* parent)
     : QObject(parent), m_engine(engine), m_platform(platform)
 {
+    connect(&m_notice, &StillRunningNotice::activated, this, &TarvixApplication::showWindow);
+}
+
+QQuickWindow* TarvixApplication::showWindow(const QByteArray& activationToken)
+{
+    if (!m_window) m_window = openWindow();
+    if (!m_window) return nullptr;
+    m_notice.withdraw();
+    // Qt's Wayland plugin takes the token from here when it activates the window; our children
+    // (captures, the archive tool) are not to see it.
+    if (!activationToken.isEmpty()) qputenv("XDG_ACTIVATION_TOKEN", activationToken);
+    m_window->show();
+    m_window->raise();
+    m_window->requestActivate();
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    return m_window;
 }
 
 QQuickWindow* TarvixApplication::openWindow()
@@ -48,13 +65,21 @@ QQuickWindow* TarvixApplication::openWindow()
         return nullptr;
     }
     view->setParent(window);
-    window->resize(kDefaultWidth, kDefaultHeight);
-    connect(window, &QQuickWindow::closing, window, [window] {
-        TarvixApp::windowClosed();
-        window->deleteLater();
-    });
-    window->show();
+    connect(window, &QQuickWindow::closing, this, &TarvixApplication::windowClosing);
     return window;
+}
+
+void TarvixApplication::windowClosing()
+{
+    QPointer<QQuickWindow> window = m_window;
+    m_window = nullptr;
+    if (!window) return;
+    const auto* view = window->findChild<ContentView*>(QString(), Qt::FindDirectChildrenOnly);
+    const QString activity = view ? view->backgroundActivity() : QString();
+    TarvixApp::windowClosed();
+    window->deleteLater();
+    // No dock or tray on Linux: without this the user cannot see that work goes on.
+    if (!activity.isEmpty()) m_notice.post(activity);
 }
 
 int TarvixApplication::run(int argc, char* argv[])
@@ -62,27 +87,25 @@ int TarvixApplication::run(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvix"));
     QApplication::setDesktopFileName(QStringLiteral("com.norvane.Tarvix"));
-    // The process outlives its windows; a later start asks it for a new one.
+    // The process outlives its window; a later start asks it for the window again.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    SingleInstance instance(SingleInstance::defaultName());
-    if (instance.forwardToRunningInstance()) return 0;
+    SingleInstance instance(SingleInstance::defaultSocketPath());
+    if (instance.forwardToRunningInstance(qgetenv("XDG_ACTIVATION_TOKEN"))) return 0;
 
     // The one platform object of the process: everything that needs the system gets it from here.
     platform::Platform system = platform::Platform::fromSystem(libexecFolder());
     system.ui = std::make_shared<QtUserInterface>();
 
     TarvixApp::startUp(system.folders);
+    installAccessibleControls();
 
     QQmlEngine engine;
     TarvixApplication tarvix(engine, system);
     if (!instance.listen()) qWarning("Another start of Tarvix will not find this one: no local socket.");
-    connect(&instance, &SingleInstance::windowRequested, &tarvix, [&tarvix] {
-        if (QQuickWindow* window = tarvix.openWindow()) {
-            window->raise();
-            window->requestActivate();
-        }
-    });
-    if (!tarvix.openWindow()) return 1;
+    connect(&instance, &SingleInstance::windowRequested, &tarvix, &TarvixApplication::showWindow);
+    if (!tarvix.showWindow(qgetenv("XDG_ACTIVATION_TOKEN"))) return 1;
     return app.exec();
 }
+
+}  // namespace tarvix::app

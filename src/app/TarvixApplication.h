@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include "StillRunningNotice.h"
+#include "platform/Platform.h"
+
+class QQmlEngine;
+class QQuickWindow;
+
+namespace tarvix::app {
+
+/// The process: single instance, start-up before the first window, one window at a time.
+class TarvixApplication : public QObject {
+    Q_OBJECT
+public:
+    /// The whole program: answers the exit status.
+    static int run(int argc, char* argv[]);
+
+    /// `platform` outlives every window.
+    TarvixApplication(QQmlEngine& engine, const platform::Platform& platform, QObject* parent = nullptr);
+    /// Raises the open window, or opens a new one with a fresh session state when none is open;
+    /// null when the window could not be built. `activationToken` (Wayland) lets it come to the front.
+    QQuickWindow* showWindow(const QByteArray& activationToken = {});
+
+private:
+    QQuickWindow* openWindow();
+    void windowClosing();
+
+    QQmlEngine& m_engine;
+    const platform::Platform& m_platform;
+    QPointer<QQuickWindow> m_window;
+    StillRunningNotice m_notice;
+};
+
+}  // namespace tarvix::app
