@@ -143,7 +143,7 @@ void SessionFlows::uploadFinished(std::uint64_t upload, const UploadAPI::Result&
     if (std::holds_alternative<std::vector<std::uint8_t>>(result)) {
         if (!current) return;
         m_state->logLabel.set("Uploading 100%");
-        removeUploadedSession();
+        removeUploadedSession(session().value_or(Session{}));
         m_state->startButtonLabel.set("Close");
         m_state->logLabel.set("");
         m_state->isFeedbackLayoutVisible.set(false);
