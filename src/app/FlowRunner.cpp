@@ -2,15 +2,13 @@
 
 namespace tarvix::app {
 
-FlowRunner::~FlowRunner() { m_queue.waitUntilIdle(); }
-
 bool FlowRunner::tryRun(std::function<void()> flow)
 {
-    if (m_busy.exchange(true)) return false;
-    m_queue.async([this, flow = std::move(flow)]() mutable {
+    if (m_busy->exchange(true)) return false;
+    m_queue.async([busy = m_busy, flow = std::move(flow)]() mutable {
         flow();
         flow = nullptr;  // release what the flow captured before reporting idle
-        m_busy = false;
+        *busy = false;
     });
     return true;
 }

@@ -11,6 +11,10 @@ namespace {
 
 constexpr const char* kUserInfoFallback = "No localized description in the error's user information.";
 
+/// A closed window's start may still be running when the next window's begins: the two never
+/// interleave over the shared values they write and read.
+std::mutex startMutex;
+
 }  // namespace
 
 std::optional<Session> SessionFlows::session() const
@@ -24,6 +28,7 @@ void SessionFlows::bindStatusText() { tarvix::bindStatusText(std::make_shared<Lo
 void SessionFlows::StartButtonPressed()
 {
     if (m_state->startButtonLabel.get() == "Start monitoring") {
+        std::lock_guard lock(startMutex);
         TarvixApp::recreateWorkspaceIfReopened(m_platform.folders);
         StartMonitoring();
     } else if (m_state->startButtonLabel.get() == "Stop monitoring") {
@@ -130,9 +135,11 @@ void SessionFlows::startUpload()
     m_state->startButtonLabel.set("Stop upload");
     const std::uint64_t upload = ++m_upload;
     const auto current = session();
-    UploadAPI::upload(
+    auto task = UploadAPI::upload(
         current ? current->archive : std::nullopt,
         [self = shared_from_this(), upload](UploadAPI::Result result) { self->uploadFinished(upload, result); });
+    std::lock_guard lock(m_sessionMutex);
+    m_uploadTask = std::move(task);
 }
 
 void SessionFlows::uploadFinished(std::uint64_t upload, const UploadAPI::Result& result)
@@ -143,7 +150,7 @@ void SessionFlows::uploadFinished(std::uint64_t upload, const UploadAPI::Result&
     if (std::holds_alternative<std::vector<std::uint8_t>>(result)) {
         if (!current) return;
         m_state->logLabel.set("Uploading 100%");
-        removeUploadedSession();
+        removeUploadedSession(session().value_or(Session{}));
         m_state->startButtonLabel.set("Close");
         m_state->logLabel.set("");
         m_state->isFeedbackLayoutVisible.set(false);
@@ -180,7 +187,13 @@ void SessionFlows::uploadFinished(std::uint64_t upload, const UploadAPI::Result&
 void SessionFlows::StopShareButtonPressed()
 {
     m_state->primaryButtonDisabled.set(true);
-    if (auto task = UploadAPI::uploadTask.get()) task->cancel();
+    std::shared_ptr<UploadAPI::UploadTask> task;
+    {
+        std::lock_guard lock(m_sessionMutex);
+        task = m_uploadTask;
+    }
+    // This session's own upload: the latest one started may be another window's.
+    if (task) task->cancel();
     m_state->startButtonLabel.set("Share logs");
     m_state->primaryButtonDisabled.set(false);
 }

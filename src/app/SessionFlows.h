@@ -50,6 +50,8 @@ private:
     /// This window's session, from its start on.
     mutable std::mutex m_sessionMutex;
     std::optional<Session> m_session;
+    /// This session's running upload, the one "Stop upload" cancels.
+    std::shared_ptr<UploadAPI::UploadTask> m_uploadTask;
     std::atomic<bool> m_sessionPackaged{false};
     /// Numbers the uploads of this window; only the latest one's completion changes the window.
     std::atomic<std::uint64_t> m_upload{0};

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,9 +49,11 @@ tarvix::Status appendToFile(const std::filesystem::path& file, std::string_view 
 
 /// Replaces `file` whole: the bytes go to a new file in the same folder, are synced and renamed
 /// over it, so a reader sees the old content or the new, never a part. With `mode` the file
-/// gets exactly that mode; without, the mode of any new file (umask applied).
+/// gets exactly that mode; without, the mode of any new file (umask applied). `beforeRename`, when
+/// given, runs once the new bytes are on disk; false leaves `file` as it is (a Failure, ECANCELED).
 tarvix::Status writeFileAtomically(const std::filesystem::path& file, std::string_view bytes,
-                                   std::optional<mode_t> mode = std::nullopt);
+                                   std::optional<mode_t> mode = std::nullopt,
+                                   const std::function<bool()>& beforeRename = {});
 
 /// The content of a regular file of at most `maxBytes`. Anything else fails without being read:
 /// a pipe or device could block or never end.

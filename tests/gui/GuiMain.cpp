@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QtQml/QQmlExtensionPlugin>
 
 #include "AccessibleControl.h"
+
+Q_IMPORT_QML_PLUGIN(TarvixPlugin)
 
 // The alerts are message boxes, so the tests run a widgets application, drawn offscreen.
 int main(int argc, char** argv)

@@ -1,73 +1,141 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QAccessible>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QString>
+#include <QTest>
 #include <chrono>
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "ContentView.h"
+#include "QtUserInterface.h"
+#include "TarvixApplication.h"
+#include "core/lifecycle/Lifecycle.h"
 #include "support/Sandbox.h"
-
-class QQmlEngine;
 
 namespace tarvix::test {
 
-/// One window of Tarvix offscreen over a fresh sandbox, as start-up leaves it: the workspace
-/// made, the log in its "System" folder, alerts and main-thread work on the Qt event loop.
+/// Tarvix offscreen over a fresh sandbox, started up as the program is; its window is opened and
+/// closed through the application, alerts and main-thread work run on the Qt event loop.
 class GuiSession {
 public:
-    GuiSession();
-    ~GuiSession();
-    GuiSession(const GuiSession&) = delete;
-    GuiSession& operator=(const GuiSession&) = delete;
+    GuiSession()
+    {
+        m_sandbox.platform().ui = std::make_shared<app::QtUserInterface>();
+        TarvixApp::startUp(m_sandbox.folders());
+    }
+    ~GuiSession() { delete m_window; }  // the view is the window's child
 
-    Sandbox& sandbox() { return *m_sandbox; }
-    app::ContentView& view() { return *m_view; }
+    Sandbox& sandbox() { return m_sandbox; }
+    app::ContentView& view() { return *m_window->findChild<app::ContentView*>(); }
     QQuickWindow& window() { return *m_window; }
 
     /// Opens the window (after the test has laid out what it needs in the sandbox).
-    void open();
-    /// Closes the window as the user does (close handler included) and opens a fresh one.
-    void reopen();
-    QQuickItem* item(const QString& objectName) const;  // null when missing
-    /// Whether the item exists and has a size on screen.
-    bool shown(const QString& objectName) const;
+    void open()
+    {
+        m_window = m_application.showWindow();
+        if (!m_window || !QTest::qWaitForWindowExposed(m_window)) qFatal("the window did not open");
+    }
+    /// Closes the window as the user does; answers how long that took, its deletion included.
+    std::chrono::milliseconds close()
+    {
+        const auto start = std::chrono::steady_clock::now();
+        m_window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    }
+    /// Depth-first from the window's content; `visibleOnly` skips hidden and transparent parts.
+    QQuickItem* find(const std::function<bool(QQuickItem*)>& matches, bool visibleOnly = true,
+                     QQuickItem* from = nullptr) const
+    {
+        from = from ? from : m_window->contentItem();
+        if (visibleOnly && (!from->isVisible() || from->opacity() == 0)) return nullptr;
+        if (matches(from)) return from;
+        for (QQuickItem* child : from->childItems())
+            if (QQuickItem* found = find(matches, visibleOnly, child)) return found;
+        return nullptr;
+    }
+    QQuickItem* item(const QString& name) const
+    {
+        return find([&](QQuickItem* i) { return i->objectName() == name; }, false);
+    }
+    bool shown(const QString& name) const
+    {
+        return find([&](QQuickItem* i) { return i->objectName() == name && i->width() > 0 && i->height() > 0; });
+    }
     /// The regions on screen by objectName, e.g. "capturePanel statusLine primaryButton".
-    std::string regions() const;
-    QQuickItem* control(const QString& text) const;  // the first visible button or link with this text
-    /// Real mouse clicks at the centre of an item by objectName, or of a control by text.
-    void click(const QString& objectName);
-    void clickControl(const QString& text);
-    void type(const QString& asciiText);  // as key presses into the focused item
-    bool textShown(const QString& text) const;
+    std::string regions() const
+    {
+        std::string text;
+        for (const char* name : {"capturePanel", "feedbackForm", "sentPanel", "statusLine", "logsGeneratedPanel",
+                                 "failurePanel", "primaryButton", "closeButton"})
+            if (shown(name)) text += (text.empty() ? "" : " ") + std::string(name);
+        return text;
+    }
+    /// The first visible button or link with this text.
+    QQuickItem* control(const QString& text) const
+    {
+        return find([&](QQuickItem* i) {
+            return i->inherits("QQuickAbstractButton") && i->property("text").toString() == text;
+        });
+    }
+    /// A real mouse click at its centre.
+    void clickControl(const QString& text)
+    {
+        QQuickItem* target = control(text);
+        if (!target) qFatal("no control %s", qPrintable(text));
+        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+    }
+    void type(const QString& ascii)
+    {
+        for (QChar c : ascii) QTest::keyClick(m_window, c.toLatin1());
+    }
+    bool textShown(const QString& text) const
+    {
+        return find([&](QQuickItem* i) { return i->width() > 0 && i->property("text").toString() == text; });
+    }
     /// Processes events until `condition` holds; false on time-out.
-    bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(30));
-    bool waitForLabel(const QString& startButtonLabel);
+    bool waitUntil(const std::function<bool()>& condition)
+    {
+        const bool held = QTest::qWaitFor(condition, 30000);
+        QCoreApplication::processEvents();  // what the last step queued for the window
+        return held;
+    }
+    bool waitForLabel(const QString& label)
+    {
+        return waitUntil([&] { return view().startButtonLabel() == label; });
+    }
     /// Waits until the press being dispatched has run.
     bool waitIdle()
     {
-        return waitUntil([this] { return m_view->isIdle(); });
+        return waitUntil([this] { return view().isIdle(); });
     }
-    QString cell(const char* name) const { return m_view->property(name).toString(); }
-    bool focusIs(app::Field field) const { return m_view->feedbackFormFocus() == static_cast<int>(field); }
-    /// The item as assistive technologies see it.
-    static QAccessibleInterface* accessible(QQuickItem* item) { return QAccessible::queryAccessibleInterface(item); }
-    bool logged(const std::string& message) const;
-    /// Writes the window to <build>/screenshots/NAME.png.
-    void screenshot(const std::string& name);
-    /// The message boxes open now, as "title|message|buttons".
-    std::vector<std::string> openAlerts() const;
-    void closeAlerts();
+    /// Waits for a message box and closes it: "title|message|button", "" when none came.
+    std::string takeAlert()
+    {
+        std::string text;
+        waitUntil([&] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible() && box->close())
+                    text = (box->windowTitle() + "|" + box->informativeText() + "|" + box->buttons()[0]->text())
+                               .toStdString();
+            return !text.empty();
+        });
+        return text;
+    }
 
 private:
-    std::unique_ptr<Sandbox> m_sandbox;
-    std::unique_ptr<QQmlEngine> m_engine;
-    QQuickWindow* m_window = nullptr;
-    app::ContentView* m_view = nullptr;
+    Sandbox m_sandbox{TARVIX_LIBEXEC_DIR};
+    QQmlEngine m_engine;
+    app::TarvixApplication m_application{m_engine, m_sandbox.platform()};
+    QPointer<QQuickWindow> m_window;
 };
 
 }  // namespace tarvix::test

@@ -6,73 +6,47 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <QProcess>
+#include <QTest>
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
 using tarvix::app::SingleInstance;
 
-namespace {
-
-constexpr uid_t kNobody = 65534;
-
-void makeFolder(const fs::path& path, mode_t mode, uid_t owner)
-{
-    fs::create_directories(path);
-    ::chmod(path.c_str(), mode);
-    ::chown(path.c_str(), owner, owner);
-}
-
-}  // namespace
-
 TEST(SingleInstance, OnlyAPrivateFolderOfThisUserHoldsTheSocket)
 {
     tarvix::test::TempDir dir;
-    const fs::path runtime = dir.path() / "runtime", tmp = dir.path() / "tmp";
+    const fs::path runtime = dir.path() / "runtime", tmp = dir.path() / "tmp", ours = dir.path() / "ours";
     const fs::path fallback = tmp / ("tarvix-runtime-" + std::to_string(::geteuid()));
-    makeFolder(tmp, 01777, 0);
+    const auto folder = [](const fs::path& path, mode_t mode, uid_t owner) {
+        fs::create_directories(path);
+        ::chmod(path.c_str(), mode);
+        ::chown(path.c_str(), owner, owner);
+    };
+    folder(tmp, 01777, 0);
+    folder(ours, 0700, ::geteuid());
     const QByteArray savedTmp = qgetenv("TMPDIR"), savedRuntime = qgetenv("XDG_RUNTIME_DIR");
     qputenv("TMPDIR", QByteArray::fromStdString(tmp.string()));
-    struct Case {
-        const char* what;
-        std::function<void()> plant;
-        bool runtimeSet;
-        fs::path expected;
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.string()));
+    const std::pair<std::function<void()>, fs::path> cases[] = {
+        {[&] { folder(runtime, 0700, ::geteuid()); }, runtime / "tarvix.socket"},
+        {[&] { folder(runtime, 0755, ::geteuid()); }, fallback / "tarvix.socket"},  // others can enter
+        {[&] { folder(fallback, 0700, 65534); }, {}},                               // made by another account
+        {[&] { fs::create_directory_symlink(ours, fallback); }, {}},                // a link to a folder of ours
     };
-    const Case cases[] = {
-        {"private runtime folder", [&] { makeFolder(runtime, 0700, ::geteuid()); }, true, runtime / "tarvix.socket"},
-        {"runtime folder others can enter", [&] { makeFolder(runtime, 0755, ::geteuid()); }, true,
-         fallback / "tarvix.socket"},
-        {"fallback made by another account", [&] { makeFolder(fallback, 0700, kNobody); }, false, {}},
-        {"fallback a link to a folder of ours",
-         [&] {
-             makeFolder(dir.path() / "ours", 0700, ::geteuid());
-             fs::create_directory_symlink(dir.path() / "ours", fallback);
-         },
-         false,
-         {}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [plant, expected] : cases) {
         fs::remove_all(runtime);
         fs::remove_all(fallback);
-        c.plant();
-        if (c.runtimeSet)
-            qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.string()));
-        else
-            qunsetenv("XDG_RUNTIME_DIR");
-        EXPECT_EQ(SingleInstance::defaultSocketPath().toStdString(), c.expected.string()) << c.what;
+        plant();
+        EXPECT_EQ(SingleInstance::defaultSocketPath().toStdString(), expected.string());
     }
-    const auto restore = [](const char* name, const QByteArray& value) {
+    for (const auto& [name, value] : {std::pair{"TMPDIR", savedTmp}, std::pair{"XDG_RUNTIME_DIR", savedRuntime}})
         value.isNull() ? qunsetenv(name) : qputenv(name, value);
-    };
-    restore("TMPDIR", savedTmp);
-    restore("XDG_RUNTIME_DIR", savedRuntime);
 }
 
 TEST(SingleInstance, ASocketAnsweredByAnotherAccountIsNotTrusted)
@@ -90,8 +64,7 @@ TEST(SingleInstance, ASocketAnsweredByAnotherAccountIsNotTrusted)
                                         "    c, _ = s.accept(); c.recv(64); c.sendall(b'ok\\n'); c.close()\n",
                                         QString::fromStdString(socket.string())});
     ASSERT_TRUE(attacker.waitForReadyRead(10000)) << attacker.readAllStandardError().toStdString();
-    SingleInstance instance(QString::fromStdString(socket.string()));
-    EXPECT_FALSE(instance.forwardToRunningInstance());
+    EXPECT_FALSE(SingleInstance(QString::fromStdString(socket.string())).forwardToRunningInstance());
     attacker.kill();
     attacker.waitForFinished();
 }
@@ -105,13 +78,10 @@ TEST(SingleInstance, ALaterStartHandsOverOnlyAPlainActivationToken)
     std::vector<QByteArray> tokens;
     QObject::connect(&running, &SingleInstance::windowRequested,
                      [&](const QByteArray& token) { tokens.push_back(token); });
-    for (const QByteArray& token : {QByteArray("gnome-shell/Tarvix/1234_TIME5"), QByteArray(), QByteArray("a\tb")}) {
+    for (const QByteArray token : {"gnome-shell/Tarvix/1234_TIME5", "", "a\tb"}) {
         std::atomic<int> forwarded{-1};
         std::thread later([&] { forwarded = SingleInstance(socket).forwardToRunningInstance(token); });
-        EXPECT_TRUE(tarvix::test::waitFor([&] {
-            QCoreApplication::processEvents();
-            return forwarded != -1;
-        }));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return forwarded != -1; }));
         later.join();
         EXPECT_EQ(forwarded, 1) << token.data();
     }

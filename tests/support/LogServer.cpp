@@ -163,8 +163,9 @@ bool LogServer::start()
     const pid_t pid = ::fork();
     if (pid < 0) return false;
     if (pid == 0) {
-        // Only async-signal-safe calls here. The server must not outlive a crashed test.
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        // Only async-signal-safe calls here. The server must not outlive a crashed test, also one
+        // that held it stopped: only SIGKILL ends a stopped process.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != parent) ::_exit(127);
         if (const int log = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644); log >= 0) {
             ::dup2(log, STDOUT_FILENO);

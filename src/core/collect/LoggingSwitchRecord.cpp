@@ -20,9 +20,9 @@ Location recordLocation(const Location& systemFolder)
     return *systemFolder / kRecordName;
 }
 
-bool saveRecord(const Location& systemFolder, const LoggingSwitchRecord& record)
+bool saveRecord(const LoggingSwitchRecord& record)
 {
-    const auto location = recordLocation(systemFolder);
+    const auto location = recordLocation(record.systemFolder);
     if (!location) {
         Logger::logWarning("The logging switch record could not be kept: no workspace.");
         return false;
@@ -48,7 +48,8 @@ std::optional<LoggingSwitchRecord> loadRecord(const fs::path& location)
     const auto file = tarvix::stringValue(raw(document->root), "PreferenceFile");
     const auto flavour = tarvix::stringValue(raw(document->root), "Flavour");
     if (!file || file->empty() || !flavour) return std::nullopt;
-    return LoggingSwitchRecord{*file, *flavour, share(plist_dict_get_item(raw(document->root), "EarlierEntry"))};
+    return LoggingSwitchRecord{*file, *flavour, share(plist_dict_get_item(raw(document->root), "EarlierEntry")),
+                               location.parent_path()};
 }
 
 void removeRecord(const Location& systemFolder)

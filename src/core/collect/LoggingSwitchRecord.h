@@ -6,24 +6,30 @@
 
 #include "core/collect/PreferenceFile.h"
 
-/// While the logging switch is on, the workspace keeps a record of it ("System"/
-/// "ScrivoLoggingSwitch.plist"), so a run that ends without reverting (killed, crashed) is
-/// reverted at the next start-up.
-namespace PListOperations::detail {
+namespace PListOperations {
 
+/// One logging switch that is on: where, for which flavour, and what it replaced. While it is on,
+/// the workspace keeps it as "System"/"ScrivoLoggingSwitch.plist", so a run that ends without
+/// reverting (killed, crashed) is reverted at the next start-up.
 struct LoggingSwitchRecord {
     std::filesystem::path preferenceFile;
     std::string flavour;
     /// The "ScrivoLogging" value the file held before the switch; absent when it had none.
-    SharedPlistNode earlierEntry;
+    tarvix::SharedPlistNode earlierEntry;
+    /// The workspace's "System" folder the record is kept in (not part of what is saved).
+    std::optional<std::filesystem::path> systemFolder;
 };
+
+}  // namespace PListOperations
+
+namespace PListOperations::detail {
 
 using Location = std::optional<std::filesystem::path>;
 
 /// Where the record lives in the workspace's "System" folder; absent without a workspace.
 Location recordLocation(const Location& systemFolder);
-/// Writes the record; logs and answers false on failure.
-bool saveRecord(const Location& systemFolder, const LoggingSwitchRecord& record);
+/// Writes the record into its systemFolder; logs and answers false on failure.
+bool saveRecord(const LoggingSwitchRecord& record);
 std::optional<LoggingSwitchRecord> loadRecord(const std::filesystem::path& location);
 void removeRecord(const Location& systemFolder);
 

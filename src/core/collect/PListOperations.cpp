@@ -1,9 +1,10 @@
 #include "core/collect/PListOperations.h"
 
+#include <mutex>
+
 #include "core/base/Format.h"
 #include "core/collect/LoggingSwitchRecord.h"
 #include "core/collect/PListOperationsTesting.h"
-#include "core/collect/PreferenceFile.h"
 #include "core/log/Logger.h"
 #include "core/workspace/ConstantsFolder.h"
 #include "core/workspace/CopyPrimitives.h"
@@ -18,10 +19,14 @@ std::atomic<bool> PListUpdated{false};
 namespace {
 
 using namespace detail;
+using Switch = std::shared_ptr<const LoggingSwitchRecord>;
 
-/// The "ScrivoLogging" value the file held before enable, written back at revert so the user's
-/// own setting survives the session. Absent when there was none: revert then removes the key.
-tarvix::Guarded<SharedPlistNode> ExistingScrivoLogPlist;
+/// Enable, revert and the start-up's clean-up take turns: a closed window's capture run may
+/// revert while a new window's start switches.
+std::mutex switchMutex;
+/// The switch that is on, as the session that turned it on holds it: its file, its flavour and
+/// the entry revert writes back. Null while none is on. Guarded by switchMutex.
+Switch ExistingScrivoLogPlist;
 
 constexpr const char* kLoggingKey = "ScrivoLogging";
 
@@ -30,97 +35,168 @@ void failedToUpdate(const char* operation, const fs::path& file)
     Logger::logError(tarvix::format("%@ Failed to update plist. URL: %@", {operation, tarvix::pathText(file)}));
 }
 
-void addToPlist(const tarvix::Session& session)
+plist_t flavourDictionary(plist_t root, const std::string& flavour)
 {
-    const auto url = PListURL.get();
-    if (!url) return;
-    auto document = readDictionaryPlist(*url);
-    if (!document) return;
-
-    const std::string& flavour = session.flavour;
-    plist_t flavourDictionary = plist_dict_get_item(raw(document->root), flavour.c_str());
-    bool switched = false;
-    if (PLIST_IS_DICT(flavourDictionary)) {
-        plist_t existing = plist_dict_get_item(flavourDictionary, kLoggingKey);
-        const bool wasDictionary = PLIST_IS_DICT(existing);
-        // Our own entry, left by a run whose record is gone, is not the user's: revert removes it.
-        const SharedPlistNode earlier = isVerboseLoggingEntry(existing) ? nullptr : share(existing);
-        ExistingScrivoLogPlist.set(earlier);
-        // Recorded before the file changes: a crash between the two leaves a record that
-        // restores what the file holds anyway.
-        saveRecord(session.system, {*url, flavour, earlier});
-        plist_dict_set_item(flavourDictionary, kLoggingKey, verboseLoggingEntry().release());
-        Logger::logInfo(wasDictionary ? "Scrivologging dictionary updated" : "Scrivologging dictionary created");
-        switched = true;
-    }
-    if (!writePlist(*document, *url)) {
-        failedToUpdate("addToPlist", *url);
-        if (switched) removeRecord(session.system);
-    }
+    plist_t dictionary = plist_dict_get_item(root, flavour.c_str());
+    return PLIST_IS_DICT(dictionary) ? dictionary : nullptr;
 }
 
-/// Puts `entry` back under the flavour's "ScrivoLogging" (removes the key when absent).
-/// Answers whether the file was written; false too when it could not be read.
-bool restoreEntry(const fs::path& file, const std::string& flavour, const SharedPlistNode& entry, const char* operation)
+/// Puts the switch's earlier entry back (removes the key when there was none). With `onlyOurs` a
+/// value other than our entry (the user set one since) stays. A file that is gone holds nothing
+/// of ours; one that cannot be read or written keeps the switch on record (unreadable, failed).
+Edit restore(const LoggingSwitchRecord& record, bool onlyOurs, const char* operation)
 {
-    auto document = readDictionaryPlist(file);
-    if (!document) return false;
-    plist_t flavourDictionary = plist_dict_get_item(raw(document->root), flavour.c_str());
-    if (!PLIST_IS_DICT(flavourDictionary)) return false;
-    if (entry)
-        plist_dict_set_item(flavourDictionary, kLoggingKey, plist_copy(static_cast<plist_t>(entry.get())));
-    else
-        plist_dict_remove_item(flavourDictionary, kLoggingKey);
-    if (!writePlist(*document, file)) {
-        failedToUpdate(operation, file);
-        return false;
-    }
+    std::error_code error;
+    if (!fs::exists(fs::symlink_status(record.preferenceFile, error))) return Edit::unchanged;
+    const auto entry = static_cast<plist_t>(record.earlierEntry.get());
+    const Edit outcome = editPlist(record.preferenceFile, [&](plist_t root) {
+        plist_t dictionary = flavourDictionary(root, record.flavour);
+        if (!dictionary) return false;
+        plist_t now = plist_dict_get_item(dictionary, kLoggingKey);
+        if ((onlyOurs && !isVerboseLoggingEntry(now)) || samePlist(now, entry)) return false;
+        if (entry)
+            plist_dict_set_item(dictionary, kLoggingKey, plist_copy(entry));
+        else
+            plist_dict_remove_item(dictionary, kLoggingKey);
+        return true;
+    });
+    if (outcome == Edit::failed) failedToUpdate(operation, record.preferenceFile);
+    return outcome;
+}
+
+bool done(Edit outcome) { return outcome == Edit::written || outcome == Edit::unchanged; }
+
+/// Reverts the switch that is on. On failure it stays on, and on record for the next start-up.
+bool revertExisting(const char* operation)
+{
+    if (!done(restore(*ExistingScrivoLogPlist, false, operation))) return false;
+    removeRecord(ExistingScrivoLogPlist->systemFolder);
+    ExistingScrivoLogPlist = nullptr;
+    PListUpdated = false;
     return true;
 }
 
-void revert(const char* operation, const tarvix::Session& session)
+/// A record of a run that ended without reverting: reverted when the file still holds our entry.
+/// Answers the record while it stands (its file could not be read or written).
+Switch revertLeftover(const std::optional<fs::path>& systemFolder)
 {
-    const auto url = PListURL.get();
-    if (!url) {
-        Logger::logWarning("RevertScrivoLogPList: logging was never switched on, nothing to revert.");
+    const auto location = recordLocation(systemFolder);
+    std::error_code error;
+    if (!location || !fs::exists(*location, error)) return nullptr;
+    auto record = loadRecord(*location);
+    if (!record) {
+        Logger::logWarning(
+            tarvix::format("Unreadable logging switch record removed: %@", {tarvix::pathText(*location)}));
+        removeRecord(systemFolder);
+        return nullptr;
+    }
+    const Edit outcome = restore(*record, true, "revertLeftoverLogging");
+    if (!done(outcome)) return std::make_shared<const LoggingSwitchRecord>(std::move(*record));
+    Logger::logInfo(tarvix::format(
+        outcome == Edit::written ? "Reverted the logging switch left on by an earlier run. URL: %@"
+                                 : "Logging switch left by an earlier run is no longer on, nothing reverted. URL: %@",
+        {tarvix::pathText(record->preferenceFile)}));
+    removeRecord(systemFolder);
+    return nullptr;
+}
+
+/// Switches the session's target on. `kept`: an earlier switch whose revert failed; the entry it
+/// replaced is still the user's.
+void addToPlist(tarvix::Session& session, const fs::path& file, const Switch& kept)
+{
+    const std::string& flavour = session.flavour;
+    const bool sameSwitch = kept && kept->preferenceFile == file && kept->flavour == flavour;
+    if (kept && !sameSwitch) {
+        // Its record would be overwritten, and with it the user's entry in that file.
+        Logger::logError(tarvix::format(
+            "addToPlist: an earlier logging switch could not be reverted, logging not switched on. URL: %@",
+            {tarvix::pathText(kept->preferenceFile)}));
         return;
     }
-    auto document = readDictionaryPlist(*url);
-    if (!document) return;
-    if (!PLIST_IS_DICT(plist_dict_get_item(raw(document->root), session.flavour.c_str()))) return;
-    if (restoreEntry(*url, session.flavour, ExistingScrivoLogPlist.get(), operation)) {
-        ExistingScrivoLogPlist.set(nullptr);
-        removeRecord(session.system);
+    Switch turnedOn;
+    bool existed = false;
+    bool recorded = false;
+    bool unrecorded = false;
+    const Edit outcome = editPlist(file, [&](plist_t root) {
+        turnedOn = nullptr;
+        plist_t dictionary = flavourDictionary(root, flavour);
+        if (!dictionary) return false;
+        plist_t existing = plist_dict_get_item(dictionary, kLoggingKey);
+        existed = PLIST_IS_DICT(existing);
+        const bool ours = isVerboseLoggingEntry(existing);
+        // Our own entry is never the user's: it is the kept switch's, or one left by a run whose
+        // record is gone (then revert removes it).
+        SharedPlistNode earlier = !ours ? share(existing) : sameSwitch ? kept->earlierEntry : nullptr;
+        auto record = std::make_shared<const LoggingSwitchRecord>(
+            LoggingSwitchRecord{file, flavour, std::move(earlier), session.system});
+        // Recorded before the file changes: a crash between the two leaves a record that
+        // restores what the file holds anyway.
+        if (!saveRecord(*record)) {
+            unrecorded = true;
+            return false;
+        }
+        recorded = true;
+        turnedOn = std::move(record);
+        if (ours) return false;
+        plist_dict_set_item(dictionary, kLoggingKey, verboseLoggingEntry().release());
+        return true;
+    });
+    if (unrecorded) {
+        Logger::logError(
+            tarvix::format("addToPlist: no record of the switch could be kept, logging not switched on. URL: %@",
+                           {tarvix::pathText(file)}));
+        return;
     }
-    PListUpdated = false;
+    if (!turnedOn || !done(outcome)) {
+        if (turnedOn) failedToUpdate("addToPlist", file);
+        // The kept switch's record (the same one) stays; a new one goes.
+        if (recorded && !kept) removeRecord(session.system);
+        return;
+    }
+    Logger::logInfo(existed ? "Scrivologging dictionary updated" : "Scrivologging dictionary created");
+    ExistingScrivoLogPlist = turnedOn;
+    session.loggingSwitch = std::move(turnedOn);
+    PListUpdated = true;
 }
 
 }  // namespace
 
-void EnableScrivoLogging(bool isScrivologgingEnabled, const tarvix::Session& session)
+void EnableScrivoLogging(bool isScrivologgingEnabled, tarvix::Session& session)
 {
     if (!isScrivologgingEnabled) return;
     if (!session.bundleIdentifier) return;
     const auto& preferences = session.preferences;
     if (!preferences) return;
 
-    // A session of this run that never stopped (its window closed while monitoring) left the
-    // switch on: put the user's entry back first, or it would be taken for the user's own.
-    if (PListUpdated) {
-        Logger::logInfo("Reverting the logging switch an earlier session left on.");
-        revert("RevertScrivoLogPList", session);
-    }
     const fs::path file = *preferences / (*session.bundleIdentifier + ".plist");
     Logger::logInfo(tarvix::format("%@ URL: %@", {"PropertyList", tarvix::pathText(file)}));
     PListURL.set(file);
-    addToPlist(session);
-    PListUpdated = true;
+    std::lock_guard lock(switchMutex);
+    Switch kept;
+    if (ExistingScrivoLogPlist) {
+        // A session that never stopped (its window closed while monitoring) still holds the
+        // switch: its own record puts the user's entry back first.
+        Logger::logInfo("Reverting the logging switch an earlier session left on.");
+        if (!revertExisting("RevertScrivoLogPList")) kept = ExistingScrivoLogPlist;
+    } else {
+        kept = revertLeftover(session.system);
+    }
+    addToPlist(session, file, kept);
 }
 
 void RevertScrivoLogPList(bool isScrivologgingEnabled, const tarvix::Session& session)
 {
     if (!isScrivologgingEnabled) return;
-    revert("RevertScrivoLogPList", session);
+    if (!session.loggingSwitch) {
+        Logger::logWarning("RevertScrivoLogPList: logging was never switched on, nothing to revert.");
+        return;
+    }
+    std::lock_guard lock(switchMutex);
+    if (ExistingScrivoLogPlist != session.loggingSwitch) {
+        Logger::logInfo("RevertScrivoLogPList: a later session's start already reverted this session's switch.");
+        return;
+    }
+    revertExisting("RevertScrivoLogPList");
 }
 
 void GetScrivoLogs(bool isScrivologgingEnabled, const tarvix::Session& session)
@@ -141,41 +217,18 @@ void GetScrivoLogs(bool isScrivologgingEnabled, const tarvix::Session& session)
 
 void revertLeftoverLogging(const std::optional<fs::path>& systemFolder)
 {
-    const auto location = recordLocation(systemFolder);
-    std::error_code error;
-    if (!location || !fs::exists(*location, error)) return;
+    std::lock_guard lock(switchMutex);
     // The record of this run's own switch, still on: not a leftover.
-    if (PListUpdated) return;
-
-    const auto record = loadRecord(*location);
-    if (!record) {
-        Logger::logWarning(
-            tarvix::format("Unreadable logging switch record removed: %@", {tarvix::pathText(*location)}));
-        removeRecord(systemFolder);
-        return;
-    }
-    const auto document = readDictionaryPlist(record->preferenceFile);
-    plist_t flavourDictionary = document ? plist_dict_get_item(raw(document->root), record->flavour.c_str()) : nullptr;
-    // Only our own entry is reverted: a value the user set since then stays.
-    if (!PLIST_IS_DICT(flavourDictionary) ||
-        !isVerboseLoggingEntry(plist_dict_get_item(flavourDictionary, kLoggingKey))) {
-        Logger::logInfo(
-            tarvix::format("Logging switch left by an earlier run is no longer on, nothing reverted. URL: %@",
-                           {tarvix::pathText(record->preferenceFile)}));
-        removeRecord(systemFolder);
-        return;
-    }
-    if (!restoreEntry(record->preferenceFile, record->flavour, record->earlierEntry, "revertLeftoverLogging")) return;
-    Logger::logInfo(tarvix::format("Reverted the logging switch left on by an earlier run. URL: %@",
-                                   {tarvix::pathText(record->preferenceFile)}));
-    removeRecord(systemFolder);
+    if (ExistingScrivoLogPlist) return;
+    revertLeftover(systemFolder);
 }
 
 void forgetStateForTesting()
 {
+    std::lock_guard lock(switchMutex);
     PListURL.set(std::nullopt);
     PListUpdated = false;
-    ExistingScrivoLogPlist.set(nullptr);
+    ExistingScrivoLogPlist = nullptr;
 }
 
 }  // namespace PListOperations

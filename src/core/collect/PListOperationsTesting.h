@@ -1,8 +1,15 @@
 #pragma once
 
-/// For tests only: forget the switch's in-memory state, as a new process would.
+#include <filesystem>
+#include <functional>
+
+/// For tests only.
 namespace PListOperations {
 
+/// Forgets the switch's in-memory state, as a new process would.
 void forgetStateForTesting();
+/// `write` runs between the switch's read of a preference file and its replacement, as the
+/// target writing the file at that moment would; empty: nothing runs.
+void writeMeanwhileForTesting(std::function<void(const std::filesystem::path&)> write);
 
 }  // namespace PListOperations

@@ -2,12 +2,53 @@
 
 #include <sys/stat.h>
 
+#include "core/base/Guarded.h"
+#include "core/collect/PListOperationsTesting.h"
 #include "platform/Files.h"
 #include "platform/PlistFile.h"
 
 namespace fs = std::filesystem;
 
+namespace PListOperations {
+namespace {
+
+tarvix::Guarded<std::function<void(const fs::path&)>> writeMeanwhile;
+
+}  // namespace
+
+void writeMeanwhileForTesting(std::function<void(const fs::path&)> write) { writeMeanwhile.set(std::move(write)); }
+
+}  // namespace PListOperations
+
 namespace PListOperations::detail {
+namespace {
+
+/// The file a write replaces (a link is followed) and the mode it keeps.
+tarvix::Result<std::pair<fs::path, mode_t>> replaced(const fs::path& file)
+{
+    std::error_code error;
+    fs::path target = file;
+    if (fs::is_symlink(fs::symlink_status(file, error))) {
+        target = fs::canonical(file, error);
+        if (error) return tarvix::Failure{error.message(), error.value()};
+    }
+    mode_t mode = 0644;
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0) mode = existing.st_mode & 07777;
+    return std::pair{target, mode};
+}
+
+std::string xmlText(plist_t node)
+{
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(node, &xml, &length);
+    std::string text = xml ? std::string(xml, length) : std::string();
+    plist_to_xml_free(xml);
+    return text;
+}
+
+}  // namespace
 
 std::optional<PlistDocument> readDictionaryPlist(const fs::path& file)
 {
@@ -20,17 +61,36 @@ tarvix::Status writePlist(const PlistDocument& document, const fs::path& file)
 {
     const auto bytes = tarvix::encodePlist(document);
     if (!bytes) return bytes.status();
+    const auto target = replaced(file);
+    if (!target) return target.status();
+    return platform::writeFileAtomically(target->first, *bytes, target->second);
+}
 
-    std::error_code error;
-    fs::path target = file;
-    if (fs::is_symlink(fs::symlink_status(file, error))) {
-        target = fs::canonical(file, error);
-        if (error) return tarvix::Failure{error.message(), error.value()};
+Edit editPlist(const fs::path& file, const std::function<bool(plist_t root)>& edit)
+{
+    const auto target = replaced(file);
+    if (!target) return Edit::unreadable;
+    const fs::path& path = target->first;
+    // A target that never stops writing the file does not hold the switch up for ever.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const auto before = platform::readRegularFile(path, platform::kPlistFileLimit);
+        if (!before) return Edit::unreadable;
+        auto document = tarvix::parsePlist(*before);
+        if (!document || !PLIST_IS_DICT(raw(document->root))) return Edit::unreadable;
+        if (!edit(raw(document->root))) return Edit::unchanged;
+        const auto bytes = tarvix::encodePlist(*document);
+        if (!bytes) return Edit::failed;
+        bool changedMeanwhile = false;
+        const auto written = platform::writeFileAtomically(path, *bytes, target->second, [&] {
+            if (const auto write = writeMeanwhile.get()) write(file);
+            const auto now = platform::readRegularFile(path, platform::kPlistFileLimit);
+            changedMeanwhile = !now || *now != *before;
+            return !changedMeanwhile;
+        });
+        if (written) return Edit::written;
+        if (!changedMeanwhile) return Edit::failed;
     }
-    mode_t mode = 0644;
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0) mode = existing.st_mode & 07777;
-    return platform::writeFileAtomically(target, *bytes, mode);
+    return Edit::failed;
 }
 
 PlistNode verboseLoggingEntry()
@@ -52,6 +112,13 @@ bool isVerboseLoggingEntry(plist_t node)
     plist_t second = plist_array_get_item(levels, 1);
     return PLIST_IS_UINT(first) && PLIST_IS_UINT(second) && plist_uint_val_compare(first, 10) == 0 &&
            plist_uint_val_compare(second, 7) == 0;
+}
+
+bool samePlist(plist_t a, plist_t b)
+{
+    // libplist 2.2 compares containers by address only; their text compares them whole.
+    if (!a || !b) return a == b;
+    return xmlText(a) == xmlText(b);
 }
 
 }  // namespace PListOperations::detail

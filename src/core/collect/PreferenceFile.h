@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "core/base/PlistDocument.h"
@@ -22,9 +23,19 @@ std::optional<PlistDocument> readDictionaryPlist(const std::filesystem::path& fi
 /// file's mode (a link is followed: the file it names is replaced).
 tarvix::Status writePlist(const PlistDocument& document, const std::filesystem::path& file);
 
+enum class Edit { written, unchanged, unreadable, failed };
+
+/// Applies `edit` to the root dictionary of `file` and writes the result as writePlist does;
+/// `edit` answers whether it changed anything, and an unchanged file is not rewritten. The file is
+/// read again just before the rename: when the target wrote it meanwhile, `edit` runs again on
+/// what it holds now, so the target's change is kept.
+Edit editPlist(const std::filesystem::path& file, const std::function<bool(plist_t root)>& edit);
+
 /// {"EnableScrivoLogging": [10, 7]}
 PlistNode verboseLoggingEntry();
 /// Whether `node` is exactly the entry verboseLoggingEntry() makes.
 bool isVerboseLoggingEntry(plist_t node);
+/// Whether both are absent or hold the same value.
+bool samePlist(plist_t a, plist_t b);
 
 }  // namespace PListOperations::detail

@@ -41,6 +41,8 @@ void recreateWorkspaceIfReopened(const platform::Folders& folders)
     if (UtilityFunctions::isOutputDirectoryCreated) return;
     Logger::log("--------------Application restarted without quitting--------------", Logger::LogType::Debug);
     createWorkspace(folders);
+    // Once per window: a later Start of the same window (a retry after a refusal) keeps its folder.
+    UtilityFunctions::isOutputDirectoryCreated = true;
 }
 
 }  // namespace TarvixApp

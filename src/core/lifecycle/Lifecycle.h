@@ -12,7 +12,7 @@ void startUp(const platform::Folders& folders);
 /// Close banner; isOutputDirectoryCreated back to false. Ends nothing.
 void windowClosed();
 /// Called by the start control: when the window was reopened without quitting, builds a new
-/// workspace (and session folder) and moves the log there.
+/// workspace (and session folder) and moves the log there, once per window.
 void recreateWorkspaceIfReopened(const platform::Folders& folders);
 
 }  // namespace TarvixApp

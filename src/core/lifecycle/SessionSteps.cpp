@@ -20,12 +20,13 @@ std::optional<Session> startSession(const platform::Platform& platform, bool isS
 {
     const TargetChoice target = chooseTarget(platform.folders, *platform.ui);
     if (target.outcome != TargetChoice::Outcome::found) return std::nullopt;
-    UtilityFunctions::SetScrivoOrGlance(target.runningInstance, UtilityFunctions::tempOutputURL.get());
+    // Below the session folder the workspace step made, not tempOutputURL: an earlier session's
+    // flow still running (its window closed) may move that one.
+    const auto output =
+        UtilityFunctions::SetScrivoOrGlance(target.runningInstance, UtilityFunctions::tempTimeStampedURL.get());
     Session session = sessionFromSharedValues();
+    session.output = output;
     PListOperations::EnableScrivoLogging(isScrivologgingEnabled, session);
-    // The switch chose a file only when it had a target and a preferences folder.
-    if (isScrivologgingEnabled && session.bundleIdentifier && session.preferences)
-        session.preferenceFile = PListOperations::PListURL.get();
     return session;
 }
 
@@ -36,9 +37,9 @@ void captureSession(const platform::Platform& platform, const Session& session, 
                                            std::move(completion));
 }
 
-void removeUploadedSession()
+void removeUploadedSession(const Session& session)
 {
-    if (const auto output = UtilityFunctions::tempOutputURL.get()) FilesPathDirectory::deleteDirectory(*output);
+    if (session.folder) FilesPathDirectory::deleteDirectory(*session.folder);
 }
 
 }  // namespace tarvix

@@ -23,8 +23,7 @@ std::optional<Session> startSession(const platform::Platform& platform, bool isS
 void captureSession(const platform::Platform& platform, const Session& session, bool getInstalledApps, bool getSpinDump,
                     bool isScrivologgingEnabled, std::function<void()> completion);
 
-/// After a successful upload: removes the folder tempOutputURL names, the session folder with
-/// its archive once packaged.
-void removeUploadedSession();
+/// After a successful upload: removes the session's own folder with its archive.
+void removeUploadedSession(const Session& session);
 
 }  // namespace tarvix

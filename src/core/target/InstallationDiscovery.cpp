@@ -55,7 +55,8 @@ void FlavourFromAppVersion(const fs::path& url)
     Logger::logInfo(tarvix::format("FlavourFromAppVersion:%@ flavour: %@", {*version, result}));
 }
 
-void SetScrivoOrGlance(const std::vector<std::string>& runningInstance, const std::optional<fs::path>& outputFolder)
+std::optional<fs::path> SetScrivoOrGlance(const std::vector<std::string>& runningInstance,
+                                          const std::optional<fs::path>& outputFolder)
 {
     const std::string edition =
         !runningInstance.empty() && runningInstance.front() == ScrivoBundleIndentifiers[0] ? "Scrivo" : "Glance";
@@ -63,7 +64,7 @@ void SetScrivoOrGlance(const std::vector<std::string>& runningInstance, const st
 
     if (!outputFolder) {
         Logger::logWarning("SetScrivoOrGlance: no output folder, the edition folder " + edition + " was not created.");
-        return;
+        return std::nullopt;
     }
     const fs::path folder = *outputFolder / edition;
     tempOutputURL.set(folder);
@@ -74,6 +75,7 @@ void SetScrivoOrGlance(const std::vector<std::string>& runningInstance, const st
             tarvix::format("Failed to create directory: %@ Error: %@", {tarvix::pathText(folder), error.message()}));
     else
         Logger::logInfo(tarvix::format("Directory created: %@", {tarvix::pathText(folder)}));
+    return folder;
 }
 
 }  // namespace UtilityFunctions

@@ -16,8 +16,9 @@ void getGlanceInstalledPath(const platform::Folders& folders);
 /// Sets flavour from the bundle's CFBundleShortVersionString; unchanged when unreadable.
 void FlavourFromAppVersion(const std::filesystem::path& url);
 /// Sets scrivoOrGlance from the editions found (`runningInstance`, ScrivoRunningInstance's
-/// value) and tempOutputURL to its folder below `outputFolder`, which it creates.
-void SetScrivoOrGlance(const std::vector<std::string>& runningInstance,
-                       const std::optional<std::filesystem::path>& outputFolder);
+/// value) and tempOutputURL to its folder below `outputFolder`, which it creates. Answers that
+/// folder (absent without `outputFolder`).
+std::optional<std::filesystem::path> SetScrivoOrGlance(const std::vector<std::string>& runningInstance,
+                                                       const std::optional<std::filesystem::path>& outputFolder);
 
 }  // namespace UtilityFunctions

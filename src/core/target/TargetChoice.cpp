@@ -30,6 +30,8 @@ TargetChoice chooseTarget(const platform::Folders& folders, platform::UserInterf
 {
     TargetChoice choice;
     ScrivoRunningInstance.set({});
+    // An earlier session's pid may belong to another process by now: only this start's match counts.
+    ProcessId.set("");
     for (const auto& identifier : ScrivoBundleIndentifiers) {
         if (!IsApplicationRunning(folders, identifier)) continue;
         choice.runningInstance.push_back(identifier);

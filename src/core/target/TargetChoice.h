@@ -26,7 +26,7 @@ struct TargetChoice {
 
 /// A running edition wins over an installation, the full edition over the free one. Leaves the
 /// shared values and the log as the start flow does (ScrivoRunningInstance, ProcessId, flavour,
-/// the installed lists) and shows the alert of a refusal.
+/// the installed lists) and shows the alert of a refusal. ProcessId is empty when nothing runs.
 TargetChoice chooseTarget(const platform::Folders& folders, platform::UserInterface& ui);
 
 }  // namespace tarvix

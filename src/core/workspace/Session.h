@@ -1,8 +1,13 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
+
+namespace PListOperations {
+struct LoggingSwitchRecord;
+}
 
 namespace tarvix {
 
@@ -31,10 +36,11 @@ struct Session {
     std::optional<std::string> edition{};
     /// "Trunk", "Beta" or "QX" (flavour).
     std::string flavour = "Trunk";
-    /// Decimal process id of the running target (ProcessId); empty when none ran yet.
+    /// Decimal process id of the running target (ProcessId); empty when none ran at the start.
     std::string processId{};
-    /// The preference file the start switched the target's logging on in (PListURL).
-    Location preferenceFile{};
+    /// The logging switch the start turned on (preference file, flavour, the user's earlier
+    /// entry); null when it turned none on. Only this session's revert acts on it.
+    std::shared_ptr<const PListOperations::LoggingSwitchRecord> loggingSwitch{};
 
     /// The finished archive (compressedLogURL), once this session's packaging made it.
     Location archive{};

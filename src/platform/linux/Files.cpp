@@ -45,7 +45,8 @@ tarvix::Status appendToFile(const fs::path& file, std::string_view bytes)
     return fd.close();
 }
 
-tarvix::Status writeFileAtomically(const fs::path& file, std::string_view bytes, std::optional<mode_t> mode)
+tarvix::Status writeFileAtomically(const fs::path& file, std::string_view bytes, std::optional<mode_t> mode,
+                                   const std::function<bool()>& beforeRename)
 {
     fs::path temporary;
     FileDescriptor fd;
@@ -62,6 +63,7 @@ tarvix::Status writeFileAtomically(const fs::path& file, std::string_view bytes,
     if (status && mode && ::fchmod(fd.get(), *mode) != 0) status = tarvix::systemFailure(errno);
     if (status && ::fsync(fd.get()) != 0) status = tarvix::systemFailure(errno);
     if (auto closed = fd.close(); status && !closed) status = closed;
+    if (status && beforeRename && !beforeRename()) status = tarvix::systemFailure(ECANCELED);
     if (status && ::rename(temporary.c_str(), file.c_str()) != 0) status = tarvix::systemFailure(errno);
     if (!status) ::unlink(temporary.c_str());
     return status;

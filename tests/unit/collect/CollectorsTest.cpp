@@ -40,7 +40,7 @@ TEST(Collectors, AFullStopCollectsTheExpectedTree)
     UtilityFunctions::getScrivoInstalledPath(sandbox.folders());
     UtilityFunctions::FlavourFromAppVersion(UtilityFunctions::scrivoInstalledUrls.get().front());
     UtilityFunctions::SetScrivoOrGlance({"com.norvane.Scrivo.Pro"}, UtilityFunctions::tempOutputURL.get());
-    const Session started = sessionFromSharedValues();
+    Session started = sessionFromSharedValues();
     PListOperations::EnableScrivoLogging(true, started);
 
     std::atomic<int> completions{0};
