@@ -4,9 +4,11 @@
 
 #include <QCoreApplication>
 #include <QTest>
+#include <atomic>
 #include <thread>
 
 #include "ContentView.h"
+#include "FlowRunner.h"
 #include "support/Sandbox.h"
 
 TEST(StateCells, EveryWriteReachesTheWindowInOrderAndNoneUndoesAWindowWrite)
@@ -34,4 +36,21 @@ TEST(StateCells, EveryWriteReachesTheWindowInOrderAndNoneUndoesAWindowWrite)
     QCoreApplication::processEvents();
     EXPECT_EQ(view.emailText(), "typed");
     EXPECT_EQ(state->emailText.get(), "typed");
+}
+
+TEST(FlowRunner, APressWhileAFlowRunsStartsNoSecondFlow)
+{
+    tarvix::app::FlowRunner runner;
+    std::atomic<int> runs{0};
+    std::atomic<bool> release{false};
+    ASSERT_TRUE(runner.tryRun([&] {
+        ++runs;
+        while (!release) std::this_thread::yield();
+    }));
+    EXPECT_FALSE(runner.tryRun([&] { ++runs; }));
+    release = true;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !runner.busy(); }));
+    EXPECT_TRUE(runner.tryRun([&] { ++runs; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !runner.busy(); }));
+    EXPECT_EQ(runs, 2);
 }
