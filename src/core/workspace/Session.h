@@ -1,8 +1,11 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
+
+#include "platform/TreeCopy.h"
 
 namespace tarvix {
 
@@ -38,6 +41,9 @@ struct Session {
 
     /// The finished archive (compressedLogURL), once this session's packaging made it.
     Location archive{};
+
+    /// What the collection may still copy; the capture run starts one when there is none.
+    std::shared_ptr<platform::CopyBudget> collectionBudget{};
 };
 
 /// The session the shared values describe now (no archive yet); the start flow takes it once the
