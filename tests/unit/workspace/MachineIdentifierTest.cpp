@@ -21,15 +21,13 @@ TEST(MachineIdentifier, DigestsTheFirstAddressInIndexOrderInLowerCaseWithTheLogi
         writeFile(folders.networkInterfaces / name / "ifindex", index + "\n");
         writeFile(folders.networkInterfaces / name / "address", address + "\n");
     }
-    // An independent digest: the system's sha512sum over the exact bytes.
-    const auto sha512sum = [](const std::string& text) {
+    const auto sha512sum = [](const std::string& text) {  // an independent digest of the exact bytes
         return runCommand("printf '%s' " + shellWord(text) + " | sha512sum").substr(0, 128);
     };
     const std::string user = "_" + platform::userName();
     EXPECT_EQ(UF::getUnitMachineString(folders), "52:54:00:ab:cd:56" + user);
     EXPECT_EQ(UF::getMachineHash(folders), sha512sum("52:54:00:ab:cd:56" + user));
-    // Without any interface list the identifier still names the user.
-    folders.networkInterfaces = sandbox.root() / "none";
+    folders.networkInterfaces = sandbox.root() / "none";  // still names the user
     EXPECT_FALSE(UF::getUnitMachineString(folders));
     EXPECT_EQ(UF::getMachineHash(folders), sha512sum(user));
 }
