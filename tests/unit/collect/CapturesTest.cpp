@@ -77,14 +77,6 @@ struct CaptureSandbox {
         return completedOn;
     }
 
-    /// The share's packaging; the archive's path.
-    fs::path share()
-    {
-        const auto archive = archiveForUpload(sandbox.folders(), session, true, "a@b.io", "it broke");
-        EXPECT_TRUE(std::holds_alternative<fs::path>(archive));
-        return std::holds_alternative<fs::path>(archive) ? std::get<fs::path>(archive) : fs::path();
-    }
-
     bool logHas(const std::string& line) const
     {
         const auto lines = sandbox.logMessages();
@@ -106,12 +98,37 @@ const std::string kDump = "Capturing Scrivo data dump.", kProfile = "Capturing s
 
 }  // namespace
 
-TEST(Captures, AFullStopRunsTheToolsInOrderCollectsTheTreeAndLeavesNothingOpenToOthers)
+TEST(Captures, AFullStopRunsTheToolsInOrderAndOnlyTheTargetsOwnFilesReachTheArchiveOwnerOnly)
 {
     ::umask(022);
     CaptureSandbox run;
     run.startSession();
     const std::string pid = std::to_string(run.instance->pid()), out = run.output.string();
+    // Another account plants, in a log folder anyone may write to, links to the user's key and its
+    // folder (absolute and relative) and a sparse file past the collection budget.
+    const fs::path logs = run.layout.library / "Application Support/Norvane/Scrivo/QX/Scrivo/ScrivoLog";
+    const fs::path key = run.sandbox.home() / ".ssh/id_rsa", huge = logs / "huge.log";
+    test::writeFile(key, "PRIVATE KEY");
+    fs::permissions(run.sandbox.root(), fs::perms::others_exec, fs::perm_options::add);
+    fs::permissions(logs, fs::perms::all);
+    const std::string up = "../../../../../../../../../../../../../../../../../../../..";
+    const std::vector<std::pair<fs::path, fs::path>> links = {
+        {key, logs / "key.log"},
+        {key.parent_path(), logs / "keys.log"},
+        {up / key.relative_path(), logs / "relative.txt"},
+        {up / key.parent_path().relative_path(), logs / "up.txt"}};
+    if (const pid_t child = ::fork(); child == 0) {
+        if (::geteuid() == 0 && (::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0))
+            ::_exit(1);
+        for (const auto& [target, link] : links)
+            if (::symlink(target.c_str(), link.c_str()) != 0) ::_exit(2);
+        const int fd = ::open(huge.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        ::_exit(fd >= 0 && ::ftruncate(fd, ProcessExecution::kCollectionBudget + 1) == 0 ? 0 : 3);
+    } else {
+        int status = -1;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_EQ(status, 0);
+    }
 
     const auto completedOn = run.capture(true, true);
     EXPECT_EQ(run.completions, 1);
@@ -129,86 +146,37 @@ TEST(Captures, AFullStopRunsTheToolsInOrderCollectsTheTreeAndLeavesNothingOpenTo
                            "/spinReport.txt' \" with administrator privileges"));
     const auto lines = run.sandbox.logMessages();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "INFO: nil"), 2) << "both tools' results";
-    EXPECT_EQ(test::treeListing(run.output), (std::vector<std::string>{"IPMLogs/",
-                                                                       "IPMLogs/Bastion-ProMessages.lic/",
-                                                                       "IPMLogs/Bastion-ProMessages.lic/messages.json",
-                                                                       "InstallLogs/",
-                                                                       "InstallLogs/Scrivo Update Helper QX.log",
-                                                                       "InstallLogs/Scrivo Updater QX.log",
-                                                                       "InstallLogs/scrivoUpdaterTools.log",
-                                                                       "LicensingLogs/",
-                                                                       "LicensingLogs/QLM/",
-                                                                       "LicensingLogs/QLM/logging.qlmlogcontrolconfig",
-                                                                       "LicensingLogs/QLM/qlm.log",
-                                                                       "LicensingLogs/scrivoQLMLicenseLog.txt",
-                                                                       "LicensingLogs/scrivoQLMLog.txt",
-                                                                       "LicensingLogs/scrivocef_low/",
-                                                                       "LicensingLogs/scrivocef_low/cef.log",
-                                                                       "PropertyList/",
-                                                                       "PropertyList/com.norvane.Scrivo.Pro.plist",
-                                                                       "PropertyList/com.norvane.crashreporter.plist",
-                                                                       "ScrivoLog/",
-                                                                       "ScrivoLog/Crashes/",
-                                                                       "ScrivoLog/Crashes/crash_1.dmp",
-                                                                       "ScrivoLog/Scrivo.log",
-                                                                       "ScrivoLog/Scrivo_previous.log",
-                                                                       "ScrivoLog/latest.log -> Scrivo.log",
-                                                                       "spinReport.txt",
-                                                                       "sysinfo.xml"}));
+    std::string listing;
+    for (const std::string& entry : test::treeListing(run.output)) listing += entry + "|";
+    EXPECT_EQ(listing,
+              "IPMLogs/|IPMLogs/Bastion-ProMessages.lic/|IPMLogs/Bastion-ProMessages.lic/messages.json|"
+              "InstallLogs/|InstallLogs/Scrivo Update Helper QX.log|InstallLogs/Scrivo Updater QX.log|"
+              "InstallLogs/scrivoUpdaterTools.log|LicensingLogs/|LicensingLogs/QLM/|"
+              "LicensingLogs/QLM/logging.qlmlogcontrolconfig|LicensingLogs/QLM/qlm.log|"
+              "LicensingLogs/scrivoQLMLicenseLog.txt|LicensingLogs/scrivoQLMLog.txt|LicensingLogs/scrivocef_low/|"
+              "LicensingLogs/scrivocef_low/cef.log|PropertyList/|PropertyList/com.norvane.Scrivo.Pro.plist|"
+              "PropertyList/com.norvane.crashreporter.plist|ScrivoLog/|ScrivoLog/Crashes/|"
+              "ScrivoLog/Crashes/crash_1.dmp|ScrivoLog/Scrivo.log|ScrivoLog/Scrivo_previous.log|"
+              "ScrivoLog/latest.log -> Scrivo.log|spinReport.txt|sysinfo.xml|");
     // The preference file is collected while the switch is on, and reverted after.
     EXPECT_EQ(test::pythonPlist(run.output / "PropertyList/com.norvane.Scrivo.Pro.plist", "d['QX']['ScrivoLogging']"),
               "{'EnableScrivoLogging': [10, 7]}");
     EXPECT_EQ(test::pythonPlist(run.layout.preferences / "com.norvane.Scrivo.Pro.plist", "'ScrivoLogging' in d['QX']"),
               "False");
-
-    EXPECT_FALSE(run.share().empty());
-    for (const fs::path& top : {run.sandbox.library() / "Tarvix", run.sandbox.home() / ".cache/Logs"})
-        for (fs::recursive_directory_iterator it(top), end; it != end; ++it)
-            EXPECT_TRUE(it->is_symlink() || (it->status().permissions() & fs::perms(077)) == fs::perms::none)
-                << it->path();
-}
-
-TEST(Captures, WhatAnotherUserPlantsInTheTargetsLogFolderNeverReachesTheArchive)
-{
-    if (geteuid() != 0) GTEST_SKIP() << "needs a second account";
-    CaptureSandbox run;
-    run.startSession();
-    const fs::path logs = run.layout.library / "Application Support/Norvane/Scrivo/QX/Scrivo/ScrivoLog";
-    const fs::path key = run.sandbox.home() / ".ssh/id_rsa";
-    test::writeFile(key, "PRIVATE KEY");
-    fs::permissions(key.parent_path(), fs::perms::owner_all);
-    fs::permissions(run.sandbox.root(), fs::perms::others_exec, fs::perm_options::add);
-    fs::permissions(logs, fs::perms::all);  // a log folder anyone may write to
-    std::string up;
-    for (int i = 0; i < 20; ++i) up += "../";
-    const std::vector<std::pair<fs::path, fs::path>> links = {
-        {key, logs / "key.log"},
-        {key.parent_path(), logs / "keys.log"},
-        {up / key.relative_path(), logs / "relative.txt"},
-        {up / key.parent_path().relative_path(), logs / "up.txt"}};
-    const fs::path huge = logs / "huge.log";
-    // The other account: links to the user's key and its folder, and a sparse file past the budget.
-    if (const pid_t child = ::fork(); child == 0) {
-        if (::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0) ::_exit(1);
-        for (const auto& [target, link] : links)
-            if (::symlink(target.c_str(), link.c_str()) != 0) ::_exit(2);
-        const int fd = ::open(huge.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-        ::_exit(fd >= 0 && ::ftruncate(fd, ProcessExecution::kCollectionBudget + 1) == 0 ? 0 : 3);
-    } else {
-        int status = -1;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_EQ(status, 0);
-    }
-
-    run.capture(false, false);
-    const fs::path archive = run.share();
-    EXPECT_EQ(test::runCommand("unzip -p " + test::shellWord(archive.string()) + " | grep -c 'PRIVATE KEY'"), "0\n");
-    EXPECT_EQ(test::runCommand("zipinfo -1 " + test::shellWord(archive.string()) + " | grep -c -e id_rsa -e huge"),
-              "0\n");
     for (const auto& [target, link] : links)
         EXPECT_TRUE(run.logHas("WARNING: Symbolic link not copied: " + link.string())) << link;
     EXPECT_TRUE(run.logHas("WARNING: Not copied, over the collection budget of " +
                            std::to_string(ProcessExecution::kCollectionBudget) + " bytes: " + huge.string()));
+
+    const auto shared = archiveForUpload(run.sandbox.folders(), run.session, true, "a@b.io", "it broke");
+    ASSERT_TRUE(std::holds_alternative<fs::path>(shared));
+    const std::string archive = test::shellWord(std::get<fs::path>(shared).string());
+    EXPECT_EQ(test::runCommand("unzip -p " + archive + " | grep -c 'PRIVATE KEY'"), "0\n");
+    EXPECT_EQ(test::runCommand("zipinfo -1 " + archive + " | grep -c -e id_rsa -e huge"), "0\n");
+    for (const fs::path& top : {run.sandbox.library() / "Tarvix", run.sandbox.home() / ".cache/Logs"})
+        for (fs::recursive_directory_iterator it(top), end; it != end; ++it)
+            EXPECT_TRUE(it->is_symlink() || (it->status().permissions() & fs::perms(077)) == fs::perms::none)
+                << it->path();
 }
 
 TEST(Captures, SkippedOrImpossibleTasksLoseOnlyTheirOwnFile)
@@ -244,7 +212,7 @@ TEST(Captures, SkippedOrImpossibleTasksLoseOnlyTheirOwnFile)
     }
 }
 
-TEST(Captures, TheOutputPathNeverReachesTheShell)
+TEST(Captures, TheOutputPathAndTheProcessIdNeverReachTheShell)
 {
     CaptureSandbox run;
     const auto& services = run.sandbox.platform();
@@ -267,59 +235,44 @@ TEST(Captures, TheOutputPathNeverReachesTheShell)
     EXPECT_FALSE(fs::exists(run.records / "elevate.args"));
 
     // Quotes stay literal: the files land in the folder of that exact name.
-    const fs::path quotedFolder = run.sandbox.root() / "it's \"q\" $(touch pwned)";
-    changed.library = quotedFolder / "Library";
+    changed.library = run.sandbox.root() / "it's \"q\" $(touch pwned)" / "Library";
     ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories(changed));
-    const fs::path output = *UtilityFunctions::tempOutputURL.get();
-    session.output = output;
-    session.processId = "4242";
+    session = {.output = UtilityFunctions::tempOutputURL.get(), .processId = "4242"};
     EXPECT_EQ(platform::describe(ProcessExecution::runSpinDump(services, session)), "nil");
     EXPECT_EQ(platform::describe(ProcessExecution::runSystemProfiler(services, session)), "nil");
-    EXPECT_EQ(test::readFile(output / "spinReport.txt"), "Process: 4242\n");
-    EXPECT_EQ(test::readFile(output / "sysinfo.xml"), "Applications:\n\n    Scrivo:\n");
-    EXPECT_EQ(run.record("spindump"), "4242\n-file\n" + output.string() + "/spinReport.txt\n");
+    EXPECT_EQ(test::readFile(*session.output / "spinReport.txt"), "Process: 4242\n");
+    EXPECT_EQ(test::readFile(*session.output / "sysinfo.xml"), "Applications:\n\n    Scrivo:\n");
+    EXPECT_EQ(run.record("spindump"), "4242\n-file\n" + session.output->string() + "/spinReport.txt\n");
     EXPECT_FALSE(fs::exists(run.sandbox.root() / "pwned"));
     EXPECT_FALSE(fs::exists(fs::current_path() / "pwned"));
-    const std::string rest = output.string().substr(quotedFolder.string().size());
-    EXPECT_TRUE(run.logHas("INFO: Spindump shell script: do shell script \"spindump 4242 -file '" +
-                           run.sandbox.root().string() + R"(/it'\\''s \"q\" $(touch pwned))" + rest +
-                           "/spinReport.txt' \" with administrator privileges"))
-        << run.sandbox.logText();
 }
 
 TEST(Captures, ToolsThatOthersCanChangeNeverRunElevated)
 {
     if (geteuid() != 0) GTEST_SKIP() << "needs folders that only root can change";
-    for (const std::string weakness :
-         {"user's folder", "folder above anyone may write to", "group may write the tool", "tool missing"}) {
+    // The user's folder, a folder above anyone may write to, a tool its group may write, no tool.
+    for (int weakness = 0; weakness < 4; ++weakness) {
         CaptureSandbox run;
-        const fs::path tool = run.libexec() / "spindump";
-        fs::path weakened = tool;
-        std::string why = " is writable by others than root";
-        if (weakness == "user's folder") {
-            ASSERT_EQ(chown(run.libexec().c_str(), 65534, 65534), 0);
-            weakened = run.libexec();
-            why = " belongs to user 65534, not root";
-        } else if (weakness == "folder above anyone may write to") {
-            fs::permissions(run.sandbox.root(), fs::perms::all);
-            weakened = run.sandbox.root();
-        } else if (weakness == "group may write the tool") {
-            fs::permissions(tool, fs::perms::group_write, fs::perm_options::add);
-        } else {
-            fs::remove(tool);
-            why = ": No such file or directory";
-        }
-        const bool missing = weakness == "tool missing";
-        run.startSession();
-        run.capture(false, true);
+        const fs::path tool = run.libexec() / "spindump", output = run.sandbox.root() / "out";
+        const std::string writable = " is writable by others than root", missing = ": No such file or directory";
+        const std::pair<fs::path, std::string> expected[] = {{run.libexec(), " belongs to user 65534, not root"},
+                                                             {run.sandbox.root(), writable},
+                                                             {tool, writable},
+                                                             {tool, missing}};
+        ASSERT_TRUE(weakness != 0 || ::chown(run.libexec().c_str(), 65534, 65534) == 0);
+        if (weakness == 1) fs::permissions(run.sandbox.root(), fs::perms::all);
+        if (weakness == 2) fs::permissions(tool, fs::perms::group_write, fs::perm_options::add);
+        if (weakness == 3) fs::remove(tool);
+        fs::create_directories(output);
+        const auto result = ProcessExecution::runSpinDump(run.sandbox.platform(), {.output = output, .processId = "1"});
         EXPECT_FALSE(fs::exists(run.records / "elevate.args")) << weakness;
-        EXPECT_TRUE(run.logHas("WARNING: Spindump runs without administrator privileges: " + weakened.string() + why))
+        EXPECT_TRUE(run.logHas("WARNING: Spindump runs without administrator privileges: " +
+                               expected[weakness].first.string() + expected[weakness].second))
             << weakness;
         // Unelevated, it still samples what the user may sample; a missing tool ends as in a shell.
-        EXPECT_EQ(fs::exists(run.output / "spinReport.txt"), !missing) << weakness;
-        EXPECT_EQ(run.logHas("INFO: {NSAppleScriptErrorMessage = \"" + tool.string() +
-                             ": No such file or directory\"; NSAppleScriptErrorNumber = 127;}"),
-                  missing)
+        EXPECT_EQ(platform::describe(result), weakness < 3 ? "nil"
+                                                           : "{NSAppleScriptErrorMessage = \"" + tool.string() +
+                                                                 missing + "\"; NSAppleScriptErrorNumber = 127;}")
             << weakness;
     }
 }
