@@ -185,19 +185,15 @@ TEST(Captures, SkippedOrImpossibleTasksLoseOnlyTheirOwnFile)
         bool spinDump, targetGone, declined;
         std::vector<std::string> statuses, lines;
     };
-    const std::string missing = "INFO: {NSAppleScriptErrorMessage = \"/bin/sh: 1: system_profiler: not found\"; "
+    const std::string declined = "Error executing command as another user: Request dismissed",
+                      refused =
+                          "INFO: {NSAppleScriptErrorMessage = \"" + declined + "\"; NSAppleScriptErrorNumber = 126;}",
+                      missing = "INFO: {NSAppleScriptErrorMessage = \"/bin/sh: 1: system_profiler: not found\"; "
                                 "NSAppleScriptErrorNumber = 127;}";
     for (const auto& c :
          {Case{false, false, false, {kCollect}, {}}, Case{true, true, false, {kProfile, kCollect}, {missing}},
-          Case{true,
-               false,
-               true,
-               {kDump, kProfile, kCollect},
-               {missing, "INFO: {NSAppleScriptErrorMessage = \"Error executing command as another user: Request "
-                         "dismissed\"; NSAppleScriptErrorNumber = 126;}"}}}) {
-        CaptureSandbox run(c.declined
-                               ? "echo 'Error executing command as another user: Request dismissed' >&2\nexit 126\n"
-                               : "exec \"$@\"\n");
+          Case{true, false, true, {kDump, kProfile, kCollect}, {missing, refused}}}) {
+        CaptureSandbox run(c.declined ? "echo '" + declined + "' >&2\nexit 126\n" : "exec \"$@\"\n");
         fs::remove(run.libexec() / "system_profiler");
         run.startSession();
         if (c.targetGone) run.instance->stop();

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <sstream>
 
 #include "core/package/FeedbackRecord.h"
 #include "core/package/Packaging.h"
@@ -20,11 +19,6 @@ using namespace tarvix::test;
 namespace UF = UtilityFunctions;
 
 namespace {
-
-std::string entries(const fs::path& archive)
-{
-    return runCommand("zipinfo -1 " + shellWord(archive.string()) + " | sort");
-}
 
 /// A workspace whose session holds the edition folder "Scrivo", as after collection.
 fs::path collectedSession(const fs::path& library)
@@ -47,50 +41,14 @@ bool inPrivateMounts()
            fs::read_symlink("/proc/" + std::to_string(::getppid()) + "/ns/mnt", error);
 }
 
-/// Mounts a small file system over `folder` for as long as it lives.
-struct SmallDisk {
-    explicit SmallDisk(const fs::path& at) : folder(at)
-    {
-        EXPECT_EQ(::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16k"), 0) << std::strerror(errno);
-    }
-    ~SmallDisk() { ::umount2(folder.c_str(), MNT_DETACH); }
-    fs::path folder;
-};
+/// Mounts a small file system over `folder` until the answer goes.
+std::shared_ptr<void> smallDisk(const fs::path& folder)
+{
+    EXPECT_EQ(::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16k"), 0) << std::strerror(errno);
+    return {nullptr, [folder](void*) { ::umount2(folder.c_str(), MNT_DETACH); }};
+}
 
 }  // namespace
-
-TEST(CompressOutputDirectory, LeavesTheArchiveAloneInTheSessionFolder)
-{
-    Sandbox sandbox;
-    // Spaces in the path need no quoting: the arguments go to zip one by one.
-    const fs::path session = collectedSession(sandbox.library() / "with space");
-    writeFile(session / "Scrivo/ScrivoLog/app.log", "log text");
-    writeFile(session / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "<plist/>");
-    fs::create_symlink("app.log", session / "Scrivo/ScrivoLog/latest.log");
-    for (const char* junk : {"Scrivo/.DS_Store", "Scrivo/ScrivoLog/.DS_Store", "Scrivo/core.bin"})
-        writeFile(session / junk);
-    fs::create_directories(session / "Scrivo/empty");
-    UF::CreateUserDetailContent(sandbox.folders(), tarvix::sessionFromSharedValues(), "a@b.io", "it broke");
-    FilesPathDirectory::removeFilesFromDirectoryRecursively(session.string(), UF::allowedExtensions);
-    const auto linesBefore = sandbox.logMessages().size();
-
-    ASSERT_TRUE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
-    const std::string name = FilesPathDirectory::archiveName();
-    const fs::path archive = session / name;
-    EXPECT_EQ(name, "scrivoMacLog_" + UF::UniqueId() + "_abc.zip");
-    EXPECT_EQ(treeListing(session), std::vector<std::string>{name});
-    EXPECT_TRUE(fs::is_empty(*UF::temptempURL.get()));
-    EXPECT_EQ(UF::tempOutputURL.get(), session);
-    EXPECT_EQ(UF::compressedLogURL.get(), archive);
-    EXPECT_EQ(entries(archive), "Scrivo/\nScrivo/Preferences/\nScrivo/Preferences/com.norvane.Scrivo.Pro.plist\n"
-                                "Scrivo/ScrivoLog/\nScrivo/ScrivoLog/app.log\nScrivo/ScrivoLog/latest.log\n"
-                                "Scrivo/empty/\nUserEmailFeedback.json\n");
-    EXPECT_EQ(runCommand("unzip -p " + shellWord(archive.string()) + " Scrivo/ScrivoLog/latest.log"), "log text");
-    const auto lines = sandbox.logMessages();
-    EXPECT_EQ(lines[linesBefore], "INFO: " + (session / "Scrivo").string());
-    EXPECT_EQ(lines[linesBefore + 1], "INFO: Directory compressed successfully.");
-    EXPECT_EQ(lines.back(), "INFO: Deleted: " + name);  // the scratch copy, last
-}
 
 TEST(CompressOutputDirectory, FailuresLeaveTheWorkspaceAsItWas)
 {
@@ -112,8 +70,6 @@ TEST(CompressOutputDirectory, FailuresLeaveTheWorkspaceAsItWas)
     // Absent locations never stop the program.
     EXPECT_FALSE(FilesPathDirectory::CommandLineCompression(std::nullopt, session / "x.zip"));
     EXPECT_FALSE(FilesPathDirectory::CommandLineCompression(session, std::nullopt));
-    UF::temptempURL.set(std::nullopt);
-    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
 }
 
 TEST(CompressOutputDirectoryChild, SmallDisksNeitherFillUpNorLoseTheArchive)
@@ -131,7 +87,7 @@ TEST(CompressOutputDirectoryChild, SmallDisksNeitherFillUpNorLoseTheArchive)
     {
         // Too little room to zip: refused before zip runs.
         fill(64 * 1024);
-        SmallDisk disk(scratch);
+        const auto disk = smallDisk(scratch);
         EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
         EXPECT_EQ(sandbox.logMessages().back().rfind("ERROR: Not enough free space to compress the directory: ", 0),
                   0u);
@@ -141,7 +97,7 @@ TEST(CompressOutputDirectoryChild, SmallDisksNeitherFillUpNorLoseTheArchive)
     // Room to zip but none to copy the archive into the session folder: the only archive stays.
     fs::remove_all(session);
     fs::create_directories(session);
-    SmallDisk disk(session);
+    const auto disk = smallDisk(session);
     fs::create_directories(session / "Scrivo");
     fill(0);
     EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
@@ -160,21 +116,41 @@ TEST(CompressOutputDirectory, SmallDisksNeitherFillUpNorLoseTheArchive)
     EXPECT_TRUE(run.passed()) << run.output;
 }
 
-TEST(ArchiveForUpload, PackagesOnlyOnTheFirstShareAndSendsOnlyTheSessionsOwnArchiveBelow100MiB)
+TEST(ArchiveForUpload, PackagesOnceAloneInTheSessionFolderAndSendsOnlyTheSessionsOwnArchiveBelow100MiB)
 {
     using tarvix::ArchiveRefusal;
     Sandbox sandbox;
-    const fs::path folder = collectedSession(sandbox.library());
+    // Spaces in the path need no quoting: the arguments go to zip one by one.
+    const fs::path folder = collectedSession(sandbox.library() / "with space");
     writeFile(folder / "Scrivo/ScrivoLog/app.log", "log text");
-    writeFile(folder / "Scrivo/core.bin");
+    writeFile(folder / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "<plist/>");
+    fs::create_symlink("app.log", folder / "Scrivo/ScrivoLog/latest.log");
+    for (const char* junk : {"Scrivo/.DS_Store", "Scrivo/ScrivoLog/.DS_Store", "Scrivo/core.bin"})
+        writeFile(folder / junk);
+    fs::create_directories(folder / "Scrivo/empty");
     tarvix::Session session = tarvix::sessionFromSharedValues();
     const auto share = [&](bool package) {
         return tarvix::archiveForUpload(sandbox.folders(), session, package, "a@b.io", "it broke");
     };
-    const fs::path archive = folder / FilesPathDirectory::archiveName();
+    const std::string name = FilesPathDirectory::archiveName();
+    const fs::path archive = folder / name;
+    EXPECT_EQ(name, "scrivoMacLog_" + UF::UniqueId() + "_abc.zip");
     EXPECT_EQ(std::get<fs::path>(share(true)), archive);
     EXPECT_EQ(session.archive, archive);
-    EXPECT_EQ(entries(archive), "Scrivo/\nScrivo/ScrivoLog/\nScrivo/ScrivoLog/app.log\nUserEmailFeedback.json\n");
+    EXPECT_EQ(UF::compressedLogURL.get(), archive);
+    EXPECT_EQ(UF::tempOutputURL.get(), folder);
+    EXPECT_EQ(treeListing(folder), std::vector<std::string>{name});
+    EXPECT_TRUE(fs::is_empty(*UF::temptempURL.get()));
+    EXPECT_EQ(runCommand("zipinfo -1 " + shellWord(archive.string()) + " | sort"),
+              "Scrivo/\nScrivo/Preferences/\nScrivo/Preferences/com.norvane.Scrivo.Pro.plist\n"
+              "Scrivo/ScrivoLog/\nScrivo/ScrivoLog/app.log\nScrivo/ScrivoLog/latest.log\n"
+              "Scrivo/empty/\nUserEmailFeedback.json\n");
+    EXPECT_EQ(runCommand("unzip -p " + shellWord(archive.string()) + " Scrivo/ScrivoLog/latest.log"), "log text");
+    const auto lines = sandbox.logMessages();
+    const auto compressed = std::find(lines.begin(), lines.end(), "INFO: " + (folder / "Scrivo").string());
+    ASSERT_LT(compressed + 1, lines.end());
+    EXPECT_EQ(compressed[1], "INFO: Directory compressed successfully.");
+    EXPECT_EQ(lines.end()[-2], "INFO: Deleted: " + name);  // the scratch copy, last before the size
     const auto builtAt = fs::last_write_time(archive);
     EXPECT_EQ(std::get<fs::path>(share(false)), archive);
     EXPECT_EQ(fs::last_write_time(archive), builtAt) << "a later share reuses the archive";

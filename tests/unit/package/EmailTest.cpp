@@ -25,10 +25,8 @@ std::optional<bool> icuMatches(const std::string& text)
     static UParseError parseError{};
     static const std::unique_ptr<icu::RegexPattern> pattern(
         icu::RegexPattern::compile(icu::UnicodeString::fromUTF8(kPattern), 0, parseError, compiled));
-    if (!pattern || U_FAILURE(compiled)) {
-        ADD_FAILURE() << "the reference pattern does not compile: " << u_errorName(compiled);
-        return std::nullopt;
-    }
+    EXPECT_TRUE(pattern && U_SUCCESS(compiled)) << "the reference pattern does not compile";
+    if (!pattern) return std::nullopt;
     UErrorCode status = U_ZERO_ERROR;
     // The matcher keeps a reference to its input, which must outlive it.
     const icu::UnicodeString input = icu::UnicodeString::fromUTF8(text);
@@ -49,34 +47,21 @@ std::vector<std::string> items(const std::string& list)
     return out;
 }
 
-std::string any(std::mt19937& random, const std::vector<std::string>& list)
-{
-    return list[std::uniform_int_distribution<std::size_t>(0, list.size() - 1)(random)];
-}
-
-/// Texts near the address shape, from pieces that test each class: marks (U+0301), other digits
-/// (U+0663), connector punctuation (U+203F), joiners and a letter number (U+2160) are \w; a
-/// superscript digit, an emoji, space, line feed and "!" are not.
-std::string generated(std::mt19937& random)
-{
-    static const auto pieces =
-        items("a|Z|7|x|Q0|.|.|-|+|_|@|@|.io|.de|é|\xCC\x81|\xD9\xA3|\xE2\x80\xBF|\xE2\x80\x8C|"
-              "\xE2\x80\x8D|\xE2\x85\xA0|中|\xC2\xB2|\xF0\x9F\x98\x80| |\n|!|abcdefghijklmnopq|k");
-    std::string text;
-    for (int i = std::uniform_int_distribution<int>(1, 12)(random); i > 0; --i) text += any(random, pieces);
-    return text;
-}
-
-/// Mostly valid addresses with a piece changed now and then, so both verdicts are common.
+/// Mostly valid addresses with a piece changed now and then, so both verdicts are common. Label
+/// pieces test each class: marks (U+0301), other digits (U+0663), connector punctuation (U+203F),
+/// joiners and a letter number (U+2160) are \w; a superscript digit, an emoji, space, line feed
+/// and "!" are not.
 std::string mutatedAddress(std::mt19937& random)
 {
-    static const std::vector<std::string> locals[] = {items("a|a.b|x+y-z_w|7|ab"), items("|a..b|.a|a.|é")};
+    static const std::vector<std::string> locals[] = {items("a|a.b|x+y-z_w|7|ab"), items("|a..b|.a|a.|é|a@b")};
     static const std::vector<std::string> labels[] = {
-        items("b|b-|b_c|bé|b\xCC\x81|b\xD9\xA3|b\xE2\x80\x8D|b\xE2\x85\xA0"), items("-b|é|b!|b\xC2\xB2||b c|b\n")};
+        items("b|b-|b_c|bé|b\xCC\x81|b\xD9\xA3|b\xE2\x80\x8D|b\xE2\x80\x8C|b\xE2\x80\xBF|b\xE2\x85\xA0|中"),
+        items("-b|é|b!|b\xC2\xB2||b c|b\n|b\xF0\x9F\x98\x80|@")};
     static const std::vector<std::string> finals[] = {items("io|abcdefghijklmnopq|c0m"),
                                                       items("|d|abcdefghijklmnopqr|é|de\n|d-e")};
     auto pick = [&random](const std::vector<std::string>(&choices)[2]) {
-        return any(random, choices[std::bernoulli_distribution(0.85)(random) ? 0 : 1]);
+        const auto& list = choices[std::bernoulli_distribution(0.8)(random) ? 0 : 1];
+        return list[std::uniform_int_distribution<std::size_t>(0, list.size() - 1)(random)];
     };
     std::string text = pick(locals) + "@";
     for (int i = std::uniform_int_distribution<int>(0, 4)(random); i > 0; --i) text += pick(labels) + ".";
@@ -85,14 +70,14 @@ std::string mutatedAddress(std::mt19937& random)
 
 }  // namespace
 
-TEST(IsValidEmail, AcceptsExactlyWhatThePatternAcceptsInIcu)
+TEST(IsValidEmail, AcceptsExactlyWhatThePatternAcceptsInIcuAndInLinearTime)
 {
     EXPECT_TRUE(isValidEmail("")) << "no address at all is valid";
     std::mt19937 random(20261206);
     int accepted = 0, compared = 0;
     for (int i = 0; i < 60000; ++i) {
         // First the final label one letter too long: a boundary the generators may miss.
-        const std::string text = i == 0 ? "a@b.abcdefghijklmnopqr" : i % 2 ? generated(random) : mutatedAddress(random);
+        const std::string text = i == 0 ? "a@b.abcdefghijklmnopqr" : mutatedAddress(random);
         const auto verdict = icuMatches(text);
         if (!verdict) continue;
         ++compared;
@@ -102,22 +87,14 @@ TEST(IsValidEmail, AcceptsExactlyWhatThePatternAcceptsInIcu)
     // The generators must exercise both answers, or the comparison proves little.
     EXPECT_GT(compared, 55000);
     EXPECT_GT(accepted, 5000);
-}
 
-TEST(IsValidEmail, AdversarialTextsTakeLinearTime)
-{
     // "a" + "-aaa" repeated makes backtracking engines take seconds at 40 characters.
-    for (const std::size_t length : {40u, 1000u, 100000u}) {
-        std::string local = "a";
-        while (local.size() < length) local += "-aaa";
-        std::string domain = "a@";
-        while (domain.size() < length) domain += "a-a_a.";
+    for (const std::size_t repeats : {10u, 25000u}) {
+        std::string local = "a", domain = "a@";
+        for (std::size_t n = 0; n < repeats; ++n) local += "-aaa", domain += "a-a_a.";
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_FALSE(isValidEmail(local));
-        EXPECT_FALSE(isValidEmail(local + "@"));
-        EXPECT_FALSE(isValidEmail(domain));
-        EXPECT_TRUE(isValidEmail(domain + "io"));
-        const auto elapsed = std::chrono::steady_clock::now() - start;
-        EXPECT_LT(elapsed, std::chrono::seconds(1)) << length << " characters";
+        EXPECT_FALSE(isValidEmail(local) || isValidEmail(local + "@") || isValidEmail(domain)) << repeats;
+        EXPECT_TRUE(isValidEmail(domain + "io")) << repeats;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << repeats;
     }
 }

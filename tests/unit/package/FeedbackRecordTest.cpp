@@ -40,9 +40,7 @@ TEST(CreateUserDetailContent, WritesOneOwnerOnlyLineWithMembersInOrderAndEscapes
     // Failures: nothing without a location, a line when the session folder is gone.
     const auto lines = sandbox.logMessages().size();
     UF::CreateUserDetailContent(sandbox.folders(), tarvix::Session{}, "a@b.io", "text");
-    UF::CreateFile(sandbox.root() / "plain.txt", "");
     EXPECT_EQ(sandbox.logMessages().size(), lines);
-    EXPECT_FALSE(fs::exists(sandbox.root() / "plain.txt"));
     UF::CreateUserDetailContent(sandbox.folders(), tarvix::Session{.output = sandbox.root() / "missing/Scrivo"}, "",
                                 "x");
     EXPECT_EQ(sandbox.logMessages().back(), "ERROR: Failed to create the file.");
