@@ -46,9 +46,6 @@ bool CreateOutputDirectories(const platform::Folders& folders)
     if (!ec && (rootAccess & (fs::perms::group_all | fs::perms::others_all)) != fs::perms::none) {
         if (const auto tightened = platform::restrictToOwner(root); !tightened)
             Logger::logError("The Tarvix folder could not be closed to other users: " + tightened.message());
-        else if (*tightened > 0)
-            Logger::logInfo(
-                tarvix::format("Closed %@ items of the Tarvix folder to other users.", {std::to_string(*tightened)}));
     }
     const std::pair<fs::path, std::string> created[] = {
         {session, session.string()}, {root / "System", "System"}, {root / "temp", "temp"}};

@@ -28,7 +28,6 @@ TEST(CreateOutputDirectories, MakesOwnerOnlyFoldersClosesAnEarlierWorkspaceAnnou
     EXPECT_TRUE(std::regex_match(session.string(), std::regex(root.string() + R"(/Output/\d{14})")));
     EXPECT_EQ(sandbox.logMessages(),
               (std::vector<std::string>{"INFO: Tarvix Directory: " + root.string(),
-                                        "INFO: Closed 5 items of the Tarvix folder to other users.",
                                         "INFO: Directory created: " + session.string(),
                                         "INFO: Directory created: System", "INFO: Directory created: temp"}));
     for (const auto& entry : fs::recursive_directory_iterator(root))
