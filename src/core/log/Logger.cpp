@@ -163,9 +163,12 @@ void setupLogFile(const std::optional<fs::path>& caches)
         std::cout << "Failed to create log directory: " << created.message() << std::endl;
         return;
     }
-    // An earlier version left the folder and its log readable by everyone.
-    if (auto closed = platform::restrictToOwner(folder); !closed)
-        std::cout << "Failed to close the log directory to other users: " << closed.message() << std::endl;
+    // An earlier version left its log readable by everyone. Only the log is ours to close: "Logs"
+    // in the caches folder may hold other programs' files.
+    std::error_code ec;
+    if (fs::is_regular_file(fs::symlink_status(folder / kFileName, ec)))
+        if (auto closed = platform::restrictToOwner(folder / kFileName); !closed)
+            std::cout << "Failed to close the log file to other users: " << closed.message() << std::endl;
     std::unique_lock lock(fileMutex());
     fileLocation() = folder / kFileName;
 }
