@@ -44,19 +44,30 @@ private:
 tarvix::Status writeAll(int fd, std::string_view bytes);
 
 /// Appends `bytes` to `file` in one write (whole even beside other appenders), creating the
-/// file when it is missing.
+/// file owner-only (0600, umask applied) when it is missing; never through a symbolic link.
 tarvix::Status appendToFile(const std::filesystem::path& file, std::string_view bytes);
 
 /// Replaces `file` whole: the bytes go to a new file in the same folder, are synced and renamed
 /// over it, so a reader sees the old content or the new, never a part. With `mode` the file
-/// gets exactly that mode; without, the mode of any new file (umask applied). `beforeRename`, when
+/// gets exactly that mode; without, it is owner-only (0600, umask applied). `beforeRename`, when
 /// given, runs once the new bytes are on disk; false leaves `file` as it is (a Failure, ECANCELED).
 tarvix::Status writeFileAtomically(const std::filesystem::path& file, std::string_view bytes,
                                    std::optional<mode_t> mode = std::nullopt,
                                    const std::function<bool()>& beforeRename = {});
 
+/// Creates `folder` and every missing folder above it owner-only (0700, umask applied); folders
+/// that exist stay as they are.
+tarvix::Status createPrivateFolders(const std::filesystem::path& folder);
+
+/// Takes group and other access away from `item` and everything below it, never through a
+/// symbolic link. Answers how many items it changed.
+tarvix::Result<std::size_t> restrictToOwner(const std::filesystem::path& item);
+
 /// The content of a regular file of at most `maxBytes`. Anything else fails without being read:
 /// a pipe or device could block or never end.
 tarvix::Result<std::string> readRegularFile(const std::filesystem::path& file, std::size_t maxBytes);
+
+/// The last `maxBytes` of a regular file, all of it when it is smaller.
+tarvix::Result<std::string> readRegularFileTail(const std::filesystem::path& file, std::size_t maxBytes);
 
 }  // namespace platform

@@ -40,7 +40,8 @@ struct ProcessExit {
 
 /// Starts `command` and waits for it on the calling thread, which therefore outlives it: the
 /// program gets SIGTERM when this thread ends first (Tarvix quits or dies). Standard output goes
-/// to /dev/null. A Failure when it could not start (the errno of the exec) or be waited for.
+/// to /dev/null; what it creates is owner-only (its umask gains 077). A Failure when it could
+/// not start (the errno of the exec) or be waited for.
 tarvix::Result<ProcessExit> runProcess(const ProcessCommand& command);
 
 }  // namespace platform

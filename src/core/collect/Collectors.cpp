@@ -5,6 +5,7 @@
 #include "core/base/Format.h"
 #include "core/log/Logger.h"
 #include "core/workspace/CopyPrimitives.h"
+#include "platform/Files.h"
 
 namespace fs = std::filesystem;
 
@@ -29,9 +30,9 @@ void createFolder(const Location& folder, const char* collector)
         Logger::logWarning(std::string(collector) + ": no output folder, nothing will be copied.");
         return;
     }
-    std::error_code error;
-    fs::create_directories(*folder, error);
-    if (error) Logger::logError("Error: " + error.message() + " (" + tarvix::pathText(*folder) + ")");
+    if (auto created = platform::createPrivateFolders(*folder); !created)
+        Logger::logError("Error: " + std::generic_category().message(created.failure().errorNumber) + " (" +
+                         tarvix::pathText(*folder) + ")");
 }
 
 }  // namespace
@@ -45,8 +46,8 @@ bool GetPropertyList(const tarvix::Session& session)
         Logger::logWarning("GetPropertyList: preferences or output folder not set, preference files not copied.");
         return true;
     }
-    CopyFiles(*preferences, *destination, *session.bundleIdentifier + ".plist");
-    CopyFiles(*preferences, *destination, "com.norvane.crashreporter.plist");
+    CopyFiles(*preferences, *destination, *session.bundleIdentifier + ".plist", session.collectionBudget.get());
+    CopyFiles(*preferences, *destination, "com.norvane.crashreporter.plist", session.collectionBudget.get());
     return true;
 }
 
@@ -56,7 +57,7 @@ bool GetLicensingLogs(const tarvix::Session& session)
     const Location destination = joined(session.output, "LicensingLogs");
     createFolder(destination, "GetLicensingLogs");
     for (const char* item : {"scrivoQLMLog.txt", kSecondLicensingLog, "QLM", "scrivocef_low"})
-        copyItem(joined(logs, item), joined(destination, item));
+        copyItem(joined(logs, item), joined(destination, item), session.collectionBudget.get());
     return true;
 }
 
@@ -66,8 +67,9 @@ bool GetInstallLogs(const tarvix::Session& session, const fs::path& systemLogFol
     const Location destination = joined(session.output, "InstallLogs");
     createFolder(destination, "GetInstallLogs");
     for (const char* item : {"Scrivo Update Helper QX.log", "Scrivo Updater QX.log"})
-        copyItem(joined(updaterLogs, item), joined(destination, item));
-    copyItem(systemLogFolder / "scrivoUpdaterTools.log", joined(destination, "scrivoUpdaterTools.log"));
+        copyItem(joined(updaterLogs, item), joined(destination, item), session.collectionBudget.get());
+    copyItem(systemLogFolder / "scrivoUpdaterTools.log", joined(destination, "scrivoUpdaterTools.log"),
+             session.collectionBudget.get());
     return true;
 }
 
@@ -75,7 +77,8 @@ void GetIPMLogs(const tarvix::Session& session)
 {
     const std::string name = session.edition == "Scrivo" ? "Bastion-ProMessages" : "GlanceMessages";
     const std::string relative = tarvix::format("Application Support/Norvane/Scrivo/%@/%@", {session.flavour, name});
-    copyItem(joined(session.library, relative), joined(session.output, fs::path("IPMLogs") / (name + ".lic")));
+    copyItem(joined(session.library, relative), joined(session.output, fs::path("IPMLogs") / (name + ".lic")),
+             session.collectionBudget.get());
 }
 
 }  // namespace UtilityFunctions

@@ -212,7 +212,7 @@ void GetScrivoLogs(bool isScrivologgingEnabled, const tarvix::Session& session)
         source = *session.library / tarvix::format(ConstantsFolder::ScrivologPath, {session.flavour, *edition});
     std::optional<fs::path> destination;
     if (session.output) destination = *session.output / "ScrivoLog";
-    UtilityFunctions::copyItem(source, destination);
+    UtilityFunctions::copyItem(source, destination, session.collectionBudget.get());
 }
 
 void revertLeftoverLogging(const std::optional<fs::path>& systemFolder)

@@ -82,7 +82,9 @@ void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivo
     Logger::logInfo("Monitoring Queue initiated.");
     // The tasks outlive this call (and may outlive the window): they keep their own copies.
     const auto services = std::make_shared<const platform::Platform>(platform);
-    const auto run = std::make_shared<const tarvix::Session>(session);
+    auto own = std::make_shared<tarvix::Session>(session);
+    if (!own->collectionBudget) own->collectionBudget = std::make_shared<platform::CopyBudget>(kCollectionBudget);
+    const std::shared_ptr<const tarvix::Session> run = std::move(own);
 
     queue.async([getSpinDump, services, run] {
         if (!getSpinDump) return;

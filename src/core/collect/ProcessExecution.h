@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 #include "core/base/Guarded.h"
@@ -12,6 +13,11 @@
 namespace ProcessExecution {
 
 extern tarvix::Guarded<tarvix::TextBinding> labelTextBinding;
+
+/// The raw bytes one capture run may copy (1 GiB). Text logs shrink about ninefold in the
+/// archive, so more would rarely pass the 100 MiB upload limit; it also bounds the disk a
+/// session takes while it waits to be shared.
+inline constexpr std::uint64_t kCollectionBudget = std::uint64_t{1} << 30;
 
 /// Schedules the data-dump, system-configuration and settings-and-logs tasks of `session`, one
 /// after another, on the serial queue "MonitoringQueue"; returns at once. `completion` runs once

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -9,18 +11,53 @@
 /// The diagnostic log "TarvixDebugOutput.log": one line per entry in the file, and the same
 /// entry in the system journal. Never fails its caller; its own failures go to standard output.
 /// Safe to call from any thread: each line reaches the file whole, exactly once.
+///
+/// An entry is one line: in text built at run time (it carries values: file names, versions,
+/// server replies) every CR and LF is written as \r and \n, so no value can forge an entry. A
+/// string literal is the log's own wording and is written as it stands (the close banner ends in
+/// empty lines).
 namespace Logger {
 
 using LogType = platform::LogType;
 
-/// Prepares "Logs" in the user's caches folder; without one the journal alone gets the entries.
+/// Whether a text is the log's own wording or was built at run time.
+enum class Text { built, fixed };
+
+/// The size the file's history is kept to across runs: whole runs, oldest dropped first.
+inline constexpr std::uintmax_t kHistoryLimit = 8 * 1024 * 1024;
+
+/// Prepares "Logs" in the user's caches folder, for the user alone; without one the journal
+/// alone gets the entries.
 void setupLogFile(const std::optional<std::filesystem::path>& caches);
-void logInfo(std::string_view message);
-void logError(std::string_view message);
-void logWarning(std::string_view message);
+void logInfo(std::string_view message, Text text = Text::built);
+void logError(std::string_view message, Text text = Text::built);
+void logWarning(std::string_view message, Text text = Text::built);
 /// No severity prefix; used for the banners.
-void log(std::string_view message, LogType type);
-/// Moves the file into `folder`, merging with a file of the same name there.
+void log(std::string_view message, LogType type, Text text = Text::built);
+
+template <std::size_t N>
+void logInfo(const char (&literal)[N])
+{
+    logInfo(std::string_view(literal), Text::fixed);
+}
+template <std::size_t N>
+void logError(const char (&literal)[N])
+{
+    logError(std::string_view(literal), Text::fixed);
+}
+template <std::size_t N>
+void logWarning(const char (&literal)[N])
+{
+    logWarning(std::string_view(literal), Text::fixed);
+}
+template <std::size_t N>
+void log(const char (&literal)[N], LogType type)
+{
+    log(std::string_view(literal), type, Text::fixed);
+}
+
+/// Moves the file into `folder`, merging with a file of the same name there. When the merged
+/// history would pass kHistoryLimit, the oldest runs are dropped, and one entry says so.
 void changeLogFileLocation(const std::filesystem::path& folder);
 
 /// The current file, if any.

@@ -34,6 +34,41 @@ std::optional<std::uintmax_t> regularFileSize(const fs::path& file)
     return error ? std::nullopt : std::optional(size);
 }
 
+/// The most zip may write for `items`: everything stored as it is (zip follows the links that
+/// pruning kept), plus generous headers per entry.
+std::uintmax_t worstCaseArchiveSize(const std::vector<fs::path>& items)
+{
+    constexpr std::uintmax_t kPerEntry = 512;
+    std::uintmax_t total = 0;
+    const auto add = [&total](const fs::directory_entry& entry) {
+        std::error_code error;
+        total += kPerEntry;
+        if (entry.is_regular_file(error)) total += entry.file_size(error);
+    };
+    for (const fs::path& item : items) {
+        std::error_code error;
+        const fs::directory_entry top(item, error);
+        if (error || !top.exists(error)) continue;
+        add(top);
+        if (!top.is_directory(error) || top.is_symlink(error)) continue;
+        for (fs::recursive_directory_iterator it(item, error), end; !error && it != end; it.increment(error)) add(*it);
+    }
+    return total;
+}
+
+/// Whether the scratch folder has room for the worst-case archive; says so in the log when not.
+bool roomToCompress(const fs::path& parent, const fs::path& name, const fs::path& zipFile)
+{
+    std::error_code error;
+    const auto space = fs::space(zipFile.parent_path(), error);
+    if (error) return true;  // unknown: zip tells when it runs out
+    const auto needed = worstCaseArchiveSize({parent / name, parent / "UserEmailFeedback.json"});
+    if (needed <= space.available) return true;
+    Logger::logError(tarvix::format("Not enough free space to compress the directory: %@ bytes needed, %@ available.",
+                                    {std::to_string(needed), std::to_string(space.available)}));
+    return false;
+}
+
 }  // namespace
 
 std::string archiveName() { return "scrivoMacLog_" + UtilityFunctions::UniqueId() + "_abc.zip"; }
@@ -50,6 +85,7 @@ bool CommandLineCompression(const std::optional<fs::path>& directoryURL, const s
         Logger::logError("Output folder path doesn't exist: " + parent.string());
         return false;
     }
+    if (!roomToCompress(parent, directory.filename(), *zipFileURL)) return false;
     // zip's own messages go where ours go, as they always have.
     platform::ProcessCommand zip;
     zip.program = kZipTool;

@@ -22,12 +22,13 @@ constexpr const char* kRecordName = "UserEmailFeedback.json";
 void CreateFile(const std::optional<fs::path>& fileURL, const std::string& fileContent)
 {
     if (!fileURL || fileContent.empty()) return;
-    if (!platform::FileDescriptor(::open(fileURL->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644))) {
+    if (!platform::FileDescriptor(
+            ::open(fileURL->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600))) {
         Logger::logError("Failed to create the file.");
         return;
     }
-    // Written whole or not at all: a reader sees the old record or the new one, never half of it.
-    if (const auto written = platform::writeFileAtomically(*fileURL, fileContent, 0644); !written)
+    // Written whole or not at all, and for the user alone: it holds their address and words.
+    if (const auto written = platform::writeFileAtomically(*fileURL, fileContent); !written)
         Logger::logWarning("Error writing to file: " + written.message());
     else
         Logger::logInfo("File created and content written successfully.");

@@ -47,10 +47,26 @@ std::string couldNotRemove(const fs::path& item, const std::error_code& error)
     return "“" + item.filename().string() + "” couldn’t be removed: " + error.message() + ".";
 }
 
+/// Whether the link at `link` names, by a bare name, a regular file beside it: zip follows links,
+/// so only one whose target is in the archive anyway may stay.
+bool namesFileBeside(const fs::path& link)
+{
+    std::error_code error;
+    const fs::path target = fs::read_symlink(link, error);
+    if (error || target.empty() || target.has_parent_path() || target == "." || target == "..") return false;
+    return fs::is_regular_file(fs::symlink_status(link.parent_path() / target, error));
+}
+
+bool allowed(const std::string& name, std::span<const std::string> allowedExtensions)
+{
+    const std::string key = comparisonKey(name);
+    return std::find(allowedExtensions.begin(), allowedExtensions.end(), key) != allowedExtensions.end();
+}
+
 }  // namespace
 
-// Links are judged by their own status, never their target's: a link is a file here, kept or
-// removed as a link, so nothing outside the session folder is examined or deleted.
+// Links are judged by their own status, never their target's, and after every other entry of
+// their folder, so a link stays only beside the file it names once that file is known to stay.
 void removeFilesFromDirectoryRecursively(const std::string& atPath, std::span<const std::string> allowedExtensions)
 {
     const auto names = listNames(atPath);
@@ -58,6 +74,22 @@ void removeFilesFromDirectoryRecursively(const std::string& atPath, std::span<co
         Logger::logError("Error accessing directory: " + atPath + " - " + names.message());
         return;
     }
+    std::vector<std::string> links;
+    const auto judge = [&](const std::string& name, bool keep) {
+        const std::string fullPath = atPath + "/" + name;
+        if (keep) {
+            Logger::logInfo("whitelisted file: " + fullPath);
+            return true;
+        }
+        std::error_code removeError;
+        if (fs::remove(fullPath, removeError)) {
+            Logger::logInfo("Removed file: " + fullPath);
+            return true;
+        }
+        Logger::logError("Error accessing directory: " + atPath + " - " +
+                         (removeError ? removeError.message() : std::string("No such file or directory")));
+        return false;
+    };
     for (const std::string& name : *names) {
         const std::string fullPath = atPath + "/" + name;
         std::error_code statusError;
@@ -65,22 +97,14 @@ void removeFilesFromDirectoryRecursively(const std::string& atPath, std::span<co
         if (statusError || !fs::exists(status)) continue;
         if (fs::is_directory(status)) {
             removeFilesFromDirectoryRecursively(fullPath, allowedExtensions);
-            continue;
-        }
-        const std::string key = comparisonKey(name);
-        if (std::find(allowedExtensions.begin(), allowedExtensions.end(), key) != allowedExtensions.end()) {
-            Logger::logInfo("whitelisted file: " + fullPath);
-            continue;
-        }
-        std::error_code removeError;
-        if (fs::remove(fullPath, removeError)) {
-            Logger::logInfo("Removed file: " + fullPath);
-        } else {
-            Logger::logError("Error accessing directory: " + atPath + " - " +
-                             (removeError ? removeError.message() : std::string("No such file or directory")));
+        } else if (fs::is_symlink(status)) {
+            links.push_back(name);
+        } else if (!judge(name, allowed(name, allowedExtensions))) {
             return;
         }
     }
+    for (const std::string& name : links)
+        if (!judge(name, allowed(name, allowedExtensions) && namesFileBeside(atPath + "/" + name))) return;
 }
 
 void deleteContentsOfDirectory(const fs::path& at)

@@ -7,7 +7,8 @@
 /// Pruning and cleanup of the workspace's folders.
 namespace FilesPathDirectory {
 
-/// Deletes every file whose extension is not allowed; never follows a symbolic link.
+/// Deletes every file whose extension is not allowed, and every symbolic link but one of an allowed
+/// name to a file that stays beside it; never follows a link.
 void removeFilesFromDirectoryRecursively(const std::string& atPath, std::span<const std::string> allowedExtensions);
 void deleteContentsOfDirectory(const std::filesystem::path& at);
 void deleteDirectory(const std::filesystem::path& at);

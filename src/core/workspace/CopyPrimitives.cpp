@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <system_error>
 
+#include "core/base/Format.h"
 #include "core/base/Status.h"
 #include "core/log/Logger.h"
+#include "platform/Files.h"
 
 namespace fs = std::filesystem;
 
@@ -19,45 +21,20 @@ tarvix::Failure copyFailure(const std::error_code& error, const fs::path& path)
                            error.value()};
 }
 
-/// Copies one entry without following links: a link becomes the same link, a folder is copied
-/// entry by entry, a regular file with its mode and modification time. Sockets, pipes and
-/// devices are left out: reading a named pipe would block the capture for ever. A failure deep
-/// in a tree does not stop the other entries; the first one is answered.
-tarvix::Status copyEntry(const fs::path& from, const fs::path& to)
+/// The one log line for each item a copy leaves out.
+platform::LeftOutHandler loggingLeftOut(const platform::CopyBudget* budget)
 {
-    std::error_code error;
-    const fs::file_status status = fs::symlink_status(from, error);
-    if (error) return copyFailure(error, from);
-
-    switch (status.type()) {
-    case fs::file_type::symlink:
-        fs::copy_symlink(from, to, error);
-        if (error) return copyFailure(error, from);
-        return {};
-    case fs::file_type::regular: {
-        fs::copy_file(from, to, fs::copy_options::none, error);
-        if (error) return copyFailure(error, from);
-        const auto modified = fs::last_write_time(from, error);
-        if (!error) fs::last_write_time(to, modified, error);
-        return {};
-    }
-    case fs::file_type::directory: {
-        if (!fs::create_directory(to, error))
-            return copyFailure(error ? error : std::make_error_code(std::errc::file_exists), to);
-        tarvix::Status first;
-        for (fs::directory_iterator it(from, error), end; !error && it != end; it.increment(error))
-            if (auto copied = copyEntry(it->path(), to / it->path().filename()); !copied && first) first = copied;
-        if (error && first) first = copyFailure(error, from);
-        // The owner keeps full access, so the session folder can still be pruned and removed.
-        fs::permissions(to, status.permissions() | fs::perms::owner_all, error);
-        return first;
-    }
-    default: return {};
-    }
+    return [budget](const fs::path& item, platform::LeftOut why) {
+        if (why == platform::LeftOut::link)
+            Logger::logWarning(tarvix::format("Symbolic link not copied: %@", {tarvix::pathText(item)}));
+        else
+            Logger::logWarning(tarvix::format("Not copied, over the collection budget of %@ bytes: %@",
+                                              {std::to_string(budget ? budget->total() : 0), tarvix::pathText(item)}));
+    };
 }
 
 /// Copies `from` to exactly `to`: the destination must not exist yet, nothing is overwritten.
-tarvix::Status copyTree(const fs::path& from, const fs::path& to)
+tarvix::Status copyChecked(const fs::path& from, const fs::path& to, platform::CopyBudget* budget)
 {
     std::error_code error;
     if (fs::exists(fs::symlink_status(to, error))) return copyFailure(std::make_error_code(std::errc::file_exists), to);
@@ -73,23 +50,29 @@ tarvix::Status copyTree(const fs::path& from, const fs::path& to)
         if (!baseError && !targetError && mismatch == base.end())
             return copyFailure(std::make_error_code(std::errc::invalid_argument), to);
     }
-    return copyEntry(from, to);
+    return platform::copyTree(from, to, budget, loggingLeftOut(budget));
+}
+
+bool present(const fs::path& item)
+{
+    std::error_code error;
+    return fs::exists(fs::symlink_status(item, error));
 }
 
 }  // namespace
 
-void CopyFiles(const fs::path& sourceDirectory, const fs::path& destinationDirectory, const std::string& fileName)
+void CopyFiles(const fs::path& sourceDirectory, const fs::path& destinationDirectory, const std::string& fileName,
+               platform::CopyBudget* budget)
 {
-    std::error_code error;
-    fs::create_directories(destinationDirectory, error);
-    if (error) return;
-    if (const auto copied = copyTree(sourceDirectory / fileName, destinationDirectory / fileName); !copied)
+    if (!platform::createPrivateFolders(destinationDirectory)) return;
+    const fs::path destination = destinationDirectory / fileName;
+    if (const auto copied = copyChecked(sourceDirectory / fileName, destination, budget); !copied)
         Logger::logError("Error while copying file: " + copied.message());
-    else
+    else if (present(destination))  // else it was left out, and said so
         Logger::logInfo("File copied successfully.");
 }
 
-bool copyItem(const std::optional<fs::path>& at, const std::optional<fs::path>& to)
+bool copyItem(const std::optional<fs::path>& at, const std::optional<fs::path>& to, platform::CopyBudget* budget)
 {
     if (!at || !to) {
         Logger::logWarning("Invalid source or destination URL");
@@ -103,15 +86,16 @@ bool copyItem(const std::optional<fs::path>& at, const std::optional<fs::path>& 
             copyFailure(error ? error : std::make_error_code(std::errc::no_such_file_or_directory), *at).message);
         return false;
     }
-    fs::create_directories(to->parent_path(), error);
-    if (error) {
-        Logger::logError("Error copying item: " + copyFailure(error, to->parent_path()).message);
+    if (auto created = platform::createPrivateFolders(to->parent_path()); !created) {
+        const std::error_code reason(created.failure().errorNumber, std::generic_category());
+        Logger::logError("Error copying item: " + copyFailure(reason, to->parent_path()).message);
         return false;
     }
-    if (const auto copied = copyTree(*at, *to); !copied) {
+    if (const auto copied = copyChecked(*at, *to, budget); !copied) {
         Logger::logError("Error copying item: " + copied.message());
         return false;
     }
+    if (!present(*to)) return false;  // left out, and said so
     Logger::logInfo("Item copied successfully!");
     return true;
 }

@@ -4,12 +4,17 @@
 #include <optional>
 #include <string>
 
+#include "platform/TreeCopy.h"
+
 namespace UtilityFunctions {
 
 /// Copies sourceDirectory/fileName to destinationDirectory/fileName, creating the destination folder.
 void CopyFiles(const std::filesystem::path& sourceDirectory, const std::filesystem::path& destinationDirectory,
-               const std::string& fileName);
-/// Copies a file or a whole tree to exactly `to` (links stay links); never overwrites.
-bool copyItem(const std::optional<std::filesystem::path>& at, const std::optional<std::filesystem::path>& to);
+               const std::string& fileName, platform::CopyBudget* budget = nullptr);
+/// Copies a file or a whole tree to exactly `to`; never overwrites, never follows a symbolic link
+/// (platform::copyTree), and with `budget` leaves out what no longer fits. Each item left out is
+/// named in one log line.
+bool copyItem(const std::optional<std::filesystem::path>& at, const std::optional<std::filesystem::path>& to,
+              platform::CopyBudget* budget = nullptr);
 
 }  // namespace UtilityFunctions

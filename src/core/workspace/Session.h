@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/TreeCopy.h"
+
 namespace PListOperations {
 struct LoggingSwitchRecord;
 }
@@ -44,6 +46,9 @@ struct Session {
 
     /// The finished archive (compressedLogURL), once this session's packaging made it.
     Location archive{};
+
+    /// What the collection may still copy; the capture run starts one when there is none.
+    std::shared_ptr<platform::CopyBudget> collectionBudget{};
 };
 
 /// The session the shared values describe now (no archive yet); the start flow takes it once the

@@ -7,6 +7,7 @@
 #include "core/log/Logger.h"
 #include "core/workspace/SharedValues.h"
 #include "platform/Clock.h"
+#include "platform/Files.h"
 
 namespace fs = std::filesystem;
 
@@ -39,13 +40,18 @@ bool CreateOutputDirectories(const platform::Folders& folders)
     tempOutputURL.set(session);
     temptempURL.set(root / "temp");
 
+    // A root open to others was made by an earlier version: it and all it holds are closed first.
+    std::error_code ec;
+    const auto rootAccess = fs::status(root, ec).permissions();
+    if (!ec && (rootAccess & (fs::perms::group_all | fs::perms::others_all)) != fs::perms::none) {
+        if (const auto tightened = platform::restrictToOwner(root); !tightened)
+            Logger::logError("The Tarvix folder could not be closed to other users: " + tightened.message());
+    }
     const std::pair<fs::path, std::string> created[] = {
         {session, session.string()}, {root / "System", "System"}, {root / "temp", "temp"}};
     for (const auto& [folder, name] : created) {
         if (present(folder)) continue;
-        std::error_code ec;
-        fs::create_directories(folder, ec);
-        if (ec) {
+        if (!platform::createPrivateFolders(folder)) {
             Logger::logError("Failed to create the initial directories.");
             return false;
         }

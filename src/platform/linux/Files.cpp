@@ -39,7 +39,7 @@ tarvix::Status writeAll(int fd, std::string_view bytes)
 
 tarvix::Status appendToFile(const fs::path& file, std::string_view bytes)
 {
-    FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+    FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!fd) return tarvix::systemFailure(errno);
     if (auto written = writeAll(fd.get(), bytes); !written) return written;
     return fd.close();
@@ -54,7 +54,7 @@ tarvix::Status writeFileAtomically(const fs::path& file, std::string_view bytes,
     for (int attempt = 0; !fd && attempt < 8; ++attempt) {
         temporary =
             file.parent_path() / ("." + file.filename().string() + ".tarvix-" + tarvix::makeUuid().substr(0, 8));
-        fd.reset(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode.value_or(0666)));
+        fd.reset(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode.value_or(0600)));
         if (!fd && errno != EEXIST) return tarvix::systemFailure(errno);
     }
     if (!fd) return tarvix::systemFailure(EEXIST);
@@ -69,7 +69,49 @@ tarvix::Status writeFileAtomically(const fs::path& file, std::string_view bytes,
     return status;
 }
 
-tarvix::Result<std::string> readRegularFile(const fs::path& file, std::size_t maxBytes)
+tarvix::Status createPrivateFolders(const fs::path& folder)
+{
+    fs::path current;
+    for (const fs::path& part : folder) {
+        if (part.empty()) continue;
+        current /= part;
+        if (::mkdir(current.c_str(), 0700) != 0 && errno != EEXIST)
+            return tarvix::systemFailure(errno, current.string());
+    }
+    struct stat status {};
+    if (::stat(folder.c_str(), &status) != 0) return tarvix::systemFailure(errno, folder.string());
+    if (!S_ISDIR(status.st_mode)) return tarvix::systemFailure(ENOTDIR, folder.string());
+    return {};
+}
+
+tarvix::Result<std::size_t> restrictToOwner(const fs::path& item)
+{
+    std::size_t changed = 0;
+    const auto restrict = [&changed](const fs::path& path) -> tarvix::Status {
+        struct stat status {};
+        if (::lstat(path.c_str(), &status) != 0) return tarvix::systemFailure(errno, path.string());
+        // A link has no access of its own; what it points to is not ours to change.
+        if (S_ISLNK(status.st_mode) || (status.st_mode & 077) == 0) return {};
+        if (::chmod(path.c_str(), status.st_mode & 07700) != 0) return tarvix::systemFailure(errno, path.string());
+        ++changed;
+        return {};
+    };
+    // The top first: once it is closed, nobody else can reach what lies below while it is walked.
+    if (auto top = restrict(item); !top) return top.failure();
+    std::error_code error;
+    if (!fs::is_directory(fs::symlink_status(item, error))) return changed;
+    tarvix::Status first;
+    for (fs::recursive_directory_iterator it(item, error), end; !error && it != end; it.increment(error))
+        if (auto done = restrict(it->path()); !done && first) first = done;
+    if (error) return tarvix::Failure{error.message() + " (" + item.string() + ")", error.value()};
+    if (!first) return first.failure();
+    return changed;
+}
+
+namespace {
+
+/// A regular file opened for reading, and its size; anything else fails without being read.
+tarvix::Result<std::pair<FileDescriptor, std::uintmax_t>> openRegularFile(const fs::path& file)
 {
     // O_NONBLOCK: opening a pipe for reading would otherwise wait for a writer.
     FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -77,13 +119,16 @@ tarvix::Result<std::string> readRegularFile(const fs::path& file, std::size_t ma
     struct stat status {};
     if (::fstat(fd.get(), &status) != 0) return tarvix::systemFailure(errno);
     if (!S_ISREG(status.st_mode)) return tarvix::Failure{"not a regular file"};
-    if (static_cast<std::uintmax_t>(status.st_size) > maxBytes)
-        return tarvix::Failure{"larger than " + std::to_string(maxBytes) + " bytes"};
+    return std::pair{std::move(fd), static_cast<std::uintmax_t>(status.st_size)};
+}
 
+/// Reads to the end, or fails once more than `maxBytes` came.
+tarvix::Result<std::string> readAtMost(int fd, std::size_t maxBytes)
+{
     std::string content;
     char buffer[65536];
     for (;;) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return tarvix::systemFailure(errno);
         if (got == 0) break;
@@ -93,6 +138,36 @@ tarvix::Result<std::string> readRegularFile(const fs::path& file, std::size_t ma
         content.append(buffer, static_cast<std::size_t>(got));
     }
     return content;
+}
+
+}  // namespace
+
+tarvix::Result<std::string> readRegularFile(const fs::path& file, std::size_t maxBytes)
+{
+    auto opened = openRegularFile(file);
+    if (!opened) return opened.failure();
+    if (opened->second > maxBytes) return tarvix::Failure{"larger than " + std::to_string(maxBytes) + " bytes"};
+    return readAtMost(opened->first.get(), maxBytes);
+}
+
+tarvix::Result<std::string> readRegularFileTail(const fs::path& file, std::size_t maxBytes)
+{
+    auto opened = openRegularFile(file);
+    if (!opened) return opened.failure();
+    const std::uintmax_t start = opened->second > maxBytes ? opened->second - maxBytes : 0;
+    if (::lseek(opened->first.get(), static_cast<off_t>(start), SEEK_SET) < 0) return tarvix::systemFailure(errno);
+    std::string tail;
+    tail.resize(static_cast<std::size_t>(opened->second - start));
+    std::size_t filled = 0;
+    while (filled < tail.size()) {
+        const ssize_t got = ::read(opened->first.get(), tail.data() + filled, tail.size() - filled);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return tarvix::systemFailure(errno);
+        if (got == 0) break;
+        filled += static_cast<std::size_t>(got);
+    }
+    tail.resize(filled);
+    return tail;
 }
 
 }  // namespace platform

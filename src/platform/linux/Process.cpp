@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -84,6 +85,8 @@ struct ChildPlan {
     ::sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
     ::signal(SIGPIPE, SIG_DFL);
+    // What our programs write is collected material: for the user alone, however lax our umask.
+    ::umask(::umask(077) | 077);
     if (::dup2(plan.input, STDIN_FILENO) < 0 || ::dup2(plan.output, STDOUT_FILENO) < 0 ||
         (plan.error >= 0 && ::dup2(plan.error, STDERR_FILENO) < 0))
         failInChild(plan.execFailure, errno);

@@ -1,15 +1,17 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <mutex>
 #include <thread>
 
-#include "core/collect/PListOperations.h"
 #include "core/collect/PListOperationsTesting.h"
 #include "core/collect/ProcessExecution.h"
-#include "core/target/InstallationDiscovery.h"
-#include "core/target/RunningInstances.h"
+#include "core/lifecycle/Lifecycle.h"
+#include "core/lifecycle/SessionSteps.h"
 #include "core/workspace/SharedValues.h"
 #include "core/workspace/Workspace.h"
 #include "support/SampleTargetSupport.h"
@@ -26,7 +28,6 @@ namespace {
 struct CaptureSandbox {
     explicit CaptureSandbox(const std::string& elevation = "exec \"$@\"\n")
     {
-        records = sandbox.root() / "records";
         fs::create_directories(records);
         auto standIn = [&](const fs::path& program, const std::string& rest) {
             test::writeExecutable(program, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> " +
@@ -49,17 +50,13 @@ struct CaptureSandbox {
     fs::path libexec() const { return sandbox.root() / "libexec"; }
     std::string record(const std::string& name) const { return test::readFile(records / (name + ".args")); }
 
-    /// The start flow for the full edition of the sample, installed and running.
+    /// Start-up and the start flow, for the full edition of the sample, installed and running.
     void startSession()
     {
         layout = sample::install(sandbox.root());
         instance.emplace(layout.scrivoBundle);
-        ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories(sandbox.folders()));
-        UtilityFunctions::ScrivoRunningInstance.set({"com.norvane.Scrivo.Pro"});
-        ASSERT_TRUE(UtilityFunctions::IsApplicationRunning(sandbox.folders(), "com.norvane.Scrivo.Pro"));
-        UtilityFunctions::SetScrivoOrGlance({"com.norvane.Scrivo.Pro"}, UtilityFunctions::tempOutputURL.get());
-        session = sessionFromSharedValues();
-        PListOperations::EnableScrivoLogging(true, session);
+        TarvixApp::startUp(sandbox.folders());
+        session = *tarvix::startSession(sandbox.platform(), true);
         output = *session.output;
     }
 
@@ -87,7 +84,7 @@ struct CaptureSandbox {
     }
 
     test::Sandbox sandbox;
-    fs::path records;
+    fs::path records = sandbox.root() / "records";
     std::shared_ptr<test::RecordingTextCell> status = std::make_shared<test::RecordingTextCell>();
     sample::Layout layout;
     std::optional<sample::RunningInstance> instance;
@@ -96,20 +93,42 @@ struct CaptureSandbox {
     std::atomic<int> completions{0};
 };
 
-constexpr uid_t kUser = 65534;
-
-const std::string kDump = "Capturing Scrivo data dump.";
-const std::string kProfile = "Capturing system configuration and settings.";
-const std::string kCollect = "Capturing Scrivo settings and logs.";
+const std::string kDump = "Capturing Scrivo data dump.", kProfile = "Capturing system configuration and settings.",
+                  kCollect = "Capturing Scrivo settings and logs.";
 
 }  // namespace
 
-TEST(Captures, AllThreeTasksRunInOrderWithTheExactCommandLines)
+TEST(Captures, AFullStopRunsTheToolsInOrderAndOnlyTheTargetsOwnFilesReachTheArchiveOwnerOnly)
 {
+    ::umask(022);
     CaptureSandbox run;
     run.startSession();
-    const std::string pid = std::to_string(run.instance->pid());
-    const std::string out = run.output.string();
+    const std::string pid = std::to_string(run.instance->pid()), out = run.output.string();
+    // Another account plants, in a log folder anyone may write to, links to the user's key and its
+    // folder (absolute and relative) and a sparse file past the collection budget.
+    const fs::path logs = run.layout.library / "Application Support/Norvane/Scrivo/QX/Scrivo/ScrivoLog";
+    const fs::path key = run.sandbox.home() / ".ssh/id_rsa", huge = logs / "huge.log";
+    test::writeFile(key, "PRIVATE KEY");
+    fs::permissions(run.sandbox.root(), fs::perms::others_exec, fs::perm_options::add);
+    fs::permissions(logs, fs::perms::all);
+    const std::string up = "../../../../../../../../../../../../../../../../../../../..";
+    const std::vector<std::pair<fs::path, fs::path>> links = {
+        {key, logs / "key.log"},
+        {key.parent_path(), logs / "keys.log"},
+        {up / key.relative_path(), logs / "relative.txt"},
+        {up / key.parent_path().relative_path(), logs / "up.txt"}};
+    if (const pid_t child = ::fork(); child == 0) {
+        if (::geteuid() == 0 && (::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0))
+            ::_exit(1);
+        for (const auto& [target, link] : links)
+            if (::symlink(target.c_str(), link.c_str()) != 0) ::_exit(2);
+        const int fd = ::open(huge.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        ::_exit(fd >= 0 && ::ftruncate(fd, ProcessExecution::kCollectionBudget + 1) == 0 ? 0 : 3);
+    } else {
+        int status = -1;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_EQ(status, 0);
+    }
 
     const auto completedOn = run.capture(true, true);
     EXPECT_EQ(run.completions, 1);
@@ -118,71 +137,78 @@ TEST(Captures, AllThreeTasksRunInOrderWithTheExactCommandLines)
     run.sandbox.ui().drain();
     EXPECT_EQ(completedOn, interfaceThread);
     EXPECT_EQ(run.status->history(), (std::vector<std::string>{kDump, kProfile, kCollect}));
-
-    EXPECT_EQ(test::readFile(run.output / "spinReport.txt"), "Process: " + pid + "\n");
-    EXPECT_EQ(test::readFile(run.output / "sysinfo.xml"), "Applications:\n\n    Scrivo:\n");
     EXPECT_EQ(run.record("spindump"), pid + "\n-file\n" + out + "/spinReport.txt\n");
     EXPECT_EQ(run.record("system_profiler"), "-detailLevel\nfull\nSPApplicationsDataType\n");
     // Only the data dump is elevated, and the elevation runs nothing but our tool, by its path.
     EXPECT_EQ(run.record("elevate"),
               (run.libexec() / "spindump").string() + "\n" + pid + "\n-file\n" + out + "/spinReport.txt\n");
-
+    EXPECT_TRUE(run.logHas("INFO: Spindump shell script: do shell script \"spindump " + pid + " -file '" + out +
+                           "/spinReport.txt' \" with administrator privileges"));
     const auto lines = run.sandbox.logMessages();
-    auto at = lines.begin();
-    for (const std::string& line : std::vector<std::string>{
-             "INFO: Monitoring Queue initiated.", "INFO: Scrivo process is running. ProcessId: " + pid,
-             "INFO: Spindump shell script: do shell script \"spindump " + pid + " -file '" + out +
-                 "/spinReport.txt' \" with administrator privileges",
-             "INFO: nil", "INFO: nil", "INFO: Item copied successfully!"}) {
-        at = std::find(at, lines.end(), line);
-        ASSERT_NE(at, lines.end()) << "missing, or out of order: " << line;
-        ++at;
-    }
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "INFO: nil"), 2) << "both tools' results";
+    std::string listing;
+    for (const std::string& entry : test::treeListing(run.output)) listing += entry + "|";
+    EXPECT_EQ(listing,
+              "IPMLogs/|IPMLogs/Bastion-ProMessages.lic/|IPMLogs/Bastion-ProMessages.lic/messages.json|"
+              "InstallLogs/|InstallLogs/Scrivo Update Helper QX.log|InstallLogs/Scrivo Updater QX.log|"
+              "InstallLogs/scrivoUpdaterTools.log|LicensingLogs/|LicensingLogs/QLM/|"
+              "LicensingLogs/QLM/logging.qlmlogcontrolconfig|LicensingLogs/QLM/qlm.log|"
+              "LicensingLogs/scrivoQLMLicenseLog.txt|LicensingLogs/scrivoQLMLog.txt|LicensingLogs/scrivocef_low/|"
+              "LicensingLogs/scrivocef_low/cef.log|PropertyList/|PropertyList/com.norvane.Scrivo.Pro.plist|"
+              "PropertyList/com.norvane.crashreporter.plist|ScrivoLog/|ScrivoLog/Crashes/|"
+              "ScrivoLog/Crashes/crash_1.dmp|ScrivoLog/Scrivo.log|ScrivoLog/Scrivo_previous.log|"
+              "ScrivoLog/latest.log -> Scrivo.log|spinReport.txt|sysinfo.xml|");
+    // The preference file is collected while the switch is on, and reverted after.
+    EXPECT_EQ(test::pythonPlist(run.output / "PropertyList/com.norvane.Scrivo.Pro.plist", "d['QX']['ScrivoLogging']"),
+              "{'EnableScrivoLogging': [10, 7]}");
     EXPECT_EQ(test::pythonPlist(run.layout.preferences / "com.norvane.Scrivo.Pro.plist", "'ScrivoLogging' in d['QX']"),
               "False");
+    for (const auto& [target, link] : links)
+        EXPECT_TRUE(run.logHas("WARNING: Symbolic link not copied: " + link.string())) << link;
+    EXPECT_TRUE(run.logHas("WARNING: Not copied, over the collection budget of " +
+                           std::to_string(ProcessExecution::kCollectionBudget) + " bytes: " + huge.string()));
+
+    const auto shared = archiveForUpload(run.sandbox.folders(), run.session, true, "a@b.io", "it broke");
+    ASSERT_TRUE(std::holds_alternative<fs::path>(shared));
+    const std::string archive = test::shellWord(std::get<fs::path>(shared).string());
+    EXPECT_EQ(test::runCommand("unzip -p " + archive + " | grep -c 'PRIVATE KEY'"), "0\n");
+    EXPECT_EQ(test::runCommand("zipinfo -1 " + archive + " | grep -c -e id_rsa -e huge"), "0\n");
+    for (const fs::path& top : {run.sandbox.library() / "Tarvix", run.sandbox.home() / ".cache/Logs"})
+        for (fs::recursive_directory_iterator it(top), end; it != end; ++it)
+            EXPECT_TRUE(it->is_symlink() || (it->status().permissions() & fs::perms(077)) == fs::perms::none)
+                << it->path();
 }
 
 TEST(Captures, SkippedOrImpossibleTasksLoseOnlyTheirOwnFile)
 {
     struct Case {
-        bool spinDump;
-        bool targetGone;
-        std::vector<std::string> statuses;
+        bool spinDump, targetGone, declined;
+        std::vector<std::string> statuses, lines;
     };
-    for (const auto& c : {Case{false, false, {kCollect}}, Case{true, true, {kProfile, kCollect}}}) {
-        CaptureSandbox run;
+    const std::string declined = "Error executing command as another user: Request dismissed",
+                      refused =
+                          "INFO: {NSAppleScriptErrorMessage = \"" + declined + "\"; NSAppleScriptErrorNumber = 126;}",
+                      missing = "INFO: {NSAppleScriptErrorMessage = \"/bin/sh: 1: system_profiler: not found\"; "
+                                "NSAppleScriptErrorNumber = 127;}";
+    for (const auto& c :
+         {Case{false, false, false, {kCollect}, {}}, Case{true, true, false, {kProfile, kCollect}, {missing}},
+          Case{true, false, true, {kDump, kProfile, kCollect}, {missing, refused}}}) {
+        CaptureSandbox run(c.declined ? "echo '" + declined + "' >&2\nexit 126\n" : "exec \"$@\"\n");
+        fs::remove(run.libexec() / "system_profiler");
         run.startSession();
         if (c.targetGone) run.instance->stop();
         run.capture(/*installedApps=*/true, c.spinDump);
         EXPECT_EQ(run.completions, 1);
         EXPECT_EQ(run.status->history(), c.statuses);
-        EXPECT_FALSE(fs::exists(run.records / "spindump.args"));
         EXPECT_FALSE(fs::exists(run.output / "spinReport.txt"));
-        EXPECT_EQ(fs::exists(run.output / "sysinfo.xml"), c.spinDump);
         EXPECT_TRUE(fs::is_directory(run.output / "ScrivoLog"));
-        EXPECT_EQ(run.logHas("WARNING: Scrivo process is not running. ProcessId: " + UtilityFunctions::ProcessId.get()),
+        EXPECT_EQ(run.logHas("WARNING: Scrivo process is not running. ProcessId: " + run.session.processId),
                   c.targetGone);
+        for (const auto& line : c.lines) EXPECT_TRUE(run.logHas(line)) << line;
     }
 }
 
-TEST(Captures, ADeclinedPasswordOrAMissingToolLosesOnlyThatFile)
-{
-    CaptureSandbox run("echo 'Error executing command as another user: Request dismissed' >&2\nexit 126\n");
-    fs::remove(run.libexec() / "system_profiler");
-    run.startSession();
-
-    run.capture(true, true);
-    EXPECT_EQ(run.completions, 1);
-    EXPECT_EQ(run.status->history(), (std::vector<std::string>{kDump, kProfile, kCollect}));
-    EXPECT_TRUE(run.logHas("INFO: {NSAppleScriptErrorMessage = \"Error executing command as another user: Request "
-                           "dismissed\"; NSAppleScriptErrorNumber = 126;}"));
-    EXPECT_TRUE(run.logHas("INFO: {NSAppleScriptErrorMessage = \"/bin/sh: 1: system_profiler: not found\"; "
-                           "NSAppleScriptErrorNumber = 127;}"));
-    EXPECT_FALSE(fs::exists(run.output / "spinReport.txt"));
-    EXPECT_TRUE(fs::is_directory(run.output / "PropertyList"));
-}
-
-TEST(Captures, TheOutputPathNeverReachesTheShell)
+TEST(Captures, TheOutputPathAndTheProcessIdNeverReachTheShell)
 {
     CaptureSandbox run;
     const auto& services = run.sandbox.platform();
@@ -199,69 +225,50 @@ TEST(Captures, TheOutputPathNeverReachesTheShell)
     session.output = UtilityFunctions::tempOutputURL.get();
     EXPECT_FALSE(ProcessExecution::runSpinDump(services, session));
     EXPECT_TRUE(run.logHas("ERROR: Spindump skipped: the output folder's path contains a line break."));
-
     session.processId = "1; touch pwned";
     EXPECT_FALSE(ProcessExecution::runSpinDump(services, session));
     EXPECT_FALSE(fs::exists(run.records / "spindump.args"));
     EXPECT_FALSE(fs::exists(run.records / "elevate.args"));
 
     // Quotes stay literal: the files land in the folder of that exact name.
-    const fs::path quotedFolder = run.sandbox.root() / "it's \"q\" $(touch pwned)";
-    changed.library = quotedFolder / "Library";
+    changed.library = run.sandbox.root() / "it's \"q\" $(touch pwned)" / "Library";
     ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories(changed));
-    const fs::path output = *UtilityFunctions::tempOutputURL.get();
-    session.output = output;
-    session.processId = "4242";
-
+    session = {.output = UtilityFunctions::tempOutputURL.get(), .processId = "4242"};
     EXPECT_EQ(platform::describe(ProcessExecution::runSpinDump(services, session)), "nil");
     EXPECT_EQ(platform::describe(ProcessExecution::runSystemProfiler(services, session)), "nil");
-    EXPECT_EQ(test::readFile(output / "spinReport.txt"), "Process: 4242\n");
-    EXPECT_EQ(test::readFile(output / "sysinfo.xml"), "Applications:\n\n    Scrivo:\n");
-    EXPECT_EQ(run.record("spindump"), "4242\n-file\n" + output.string() + "/spinReport.txt\n");
+    EXPECT_EQ(test::readFile(*session.output / "spinReport.txt"), "Process: 4242\n");
+    EXPECT_EQ(test::readFile(*session.output / "sysinfo.xml"), "Applications:\n\n    Scrivo:\n");
+    EXPECT_EQ(run.record("spindump"), "4242\n-file\n" + session.output->string() + "/spinReport.txt\n");
     EXPECT_FALSE(fs::exists(run.sandbox.root() / "pwned"));
     EXPECT_FALSE(fs::exists(fs::current_path() / "pwned"));
-
-    const std::string rest = output.string().substr(quotedFolder.string().size());
-    EXPECT_TRUE(run.logHas("INFO: Spindump shell script: do shell script \"spindump 4242 -file '" +
-                           run.sandbox.root().string() + R"(/it'\\''s \"q\" $(touch pwned))" + rest +
-                           "/spinReport.txt' \" with administrator privileges"))
-        << run.sandbox.logText();
 }
 
 TEST(Captures, ToolsThatOthersCanChangeNeverRunElevated)
 {
     if (geteuid() != 0) GTEST_SKIP() << "needs folders that only root can change";
-    for (const std::string weakness :
-         {"user's folder", "folder above anyone may write to", "group may write the tool", "tool missing"}) {
+    // The user's folder, a folder above anyone may write to, a tool its group may write, no tool.
+    for (int weakness = 0; weakness < 4; ++weakness) {
         CaptureSandbox run;
-        const fs::path tool = run.libexec() / "spindump";
-        fs::path weakened = tool;
-        std::string why = " is writable by others than root";
-        if (weakness == "user's folder") {
-            ASSERT_EQ(chown(run.libexec().c_str(), kUser, kUser), 0);
-            weakened = run.libexec();
-            why = " belongs to user 65534, not root";
-        } else if (weakness == "folder above anyone may write to") {
-            fs::permissions(run.sandbox.root(), fs::perms::all);
-            weakened = run.sandbox.root();
-        } else if (weakness == "group may write the tool") {
-            fs::permissions(tool, fs::perms::group_write, fs::perm_options::add);
-        } else {
-            fs::remove(tool);
-            why = ": No such file or directory";
-        }
-        const bool missing = weakness == "tool missing";
-        run.startSession();
-        run.capture(false, true);
+        const fs::path tool = run.libexec() / "spindump", output = run.sandbox.root() / "out";
+        const std::string writable = " is writable by others than root", missing = ": No such file or directory";
+        const std::pair<fs::path, std::string> expected[] = {{run.libexec(), " belongs to user 65534, not root"},
+                                                             {run.sandbox.root(), writable},
+                                                             {tool, writable},
+                                                             {tool, missing}};
+        ASSERT_TRUE(weakness != 0 || ::chown(run.libexec().c_str(), 65534, 65534) == 0);
+        if (weakness == 1) fs::permissions(run.sandbox.root(), fs::perms::all);
+        if (weakness == 2) fs::permissions(tool, fs::perms::group_write, fs::perm_options::add);
+        if (weakness == 3) fs::remove(tool);
+        fs::create_directories(output);
+        const auto result = ProcessExecution::runSpinDump(run.sandbox.platform(), {.output = output, .processId = "1"});
         EXPECT_FALSE(fs::exists(run.records / "elevate.args")) << weakness;
-        EXPECT_TRUE(run.logHas("WARNING: Spindump runs without administrator privileges: " + weakened.string() + why))
-            << weakness << "\n"
-            << run.sandbox.logText();
+        EXPECT_TRUE(run.logHas("WARNING: Spindump runs without administrator privileges: " +
+                               expected[weakness].first.string() + expected[weakness].second))
+            << weakness;
         // Unelevated, it still samples what the user may sample; a missing tool ends as in a shell.
-        EXPECT_EQ(fs::exists(run.output / "spinReport.txt"), !missing) << weakness;
-        EXPECT_EQ(run.logHas("INFO: {NSAppleScriptErrorMessage = \"" + tool.string() +
-                             ": No such file or directory\"; NSAppleScriptErrorNumber = 127;}"),
-                  missing)
+        EXPECT_EQ(platform::describe(result), weakness < 3 ? "nil"
+                                                           : "{NSAppleScriptErrorMessage = \"" + tool.string() +
+                                                                 missing + "\"; NSAppleScriptErrorNumber = 127;}")
             << weakness;
     }
 }

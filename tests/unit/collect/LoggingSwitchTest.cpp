@@ -12,7 +12,7 @@
 #include "core/workspace/Workspace.h"
 #include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
-#include "unit/package/Undeletable.h"
+#include "support/Undeletable.h"
 
 namespace fs = std::filesystem;
 using namespace tarvix;

@@ -1,180 +1,125 @@
 #include "core/log/Logger.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
-#include <fstream>
+#include <numeric>
 #include <regex>
-#include <set>
 #include <sstream>
 #include <thread>
 
-#include "core/log/LoggerTesting.h"
-#include "platform/UnifiedLog.h"
+#include "core/upload/ResponseHandler.h"
+#include "platform/Clock.h"
+#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
-using tarvix::test::Sandbox;
+using namespace tarvix::test;
 
 namespace {
 
-std::string readFile(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+const std::regex kTime(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \+0000)");
+const std::string kRunStart = "2024-03-05 14:07:09 +0000: "
+                              "----------------------------Application Started----------------------------\n";
 
-void writeFile(const fs::path& file, const std::string& text)
-{
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << text;
-}
+fs::perms access(const fs::path& item) { return fs::status(item).permissions() & fs::perms::all; }
 
 }  // namespace
 
-TEST(Logger, LinesCarryPrefixUtcTimeAndMessage)
+TEST(Logger, EveryEntryIsOneOwnerOnlyUtcLineAndOnlyTheLogsOwnWordingBreaksLines)
 {
+    ::umask(022);
+    ::setenv("TZ", "XST-5:30", 1);  // local time far from UTC
     Sandbox sandbox;
-    const fs::path expected = sandbox.home() / ".cache/Logs/TarvixDebugOutput.log";
-    ASSERT_EQ(Logger::logFileURL(), expected);
-    EXPECT_FALSE(fs::exists(expected)) << "the file is made by the first entry, not by the set-up";
-
+    const std::time_t now = std::time(nullptr);
     Logger::logInfo("Directory created: System");
-    Logger::logError("boom");
+    Logger::logError("Removed file: " + std::string("a\nINFO: forged\r\n"));
     Logger::logWarning("careful");
     Logger::log("banner", Logger::LogType::Debug);
-    Logger::logInfo("");
     Logger::logInfo("closing \n\n");
+    const std::string reply = "{}\nERROR: 2024-03-05 14:07:09 +0000: forged\n";
+    (void)UploadAPI::handleResponse({200, std::vector<std::uint8_t>(reply.begin(), reply.end()), std::nullopt});
 
-    const std::string text = readFile(expected);
-    const std::string time = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \+0000)";
-    const std::regex whole("INFO: " + time + ": Directory created: System\n" + "ERROR: " + time + ": boom\n" +
-                           "WARNING: " + time + ": careful\n" + time + ": banner\n" + "INFO: " + time + ": \n" +
-                           "INFO: " + time + ": closing \n\n\n");
-    EXPECT_TRUE(std::regex_match(text, whole)) << text;
-    // The time is UTC whatever the zone: 25 characters.
-    EXPECT_EQ(text.find(": Directory"), std::string("INFO: ").size() + 25);
-}
-
-TEST(Logger, WithoutFileLocationNothingIsWritten)
-{
-    Sandbox sandbox;
-    Logger::forgetLogFileForTesting();
-    testing::internal::CaptureStdout();
-    Logger::logInfo("only to the journal");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_FALSE(fs::exists(sandbox.home() / ".cache/Logs/TarvixDebugOutput.log"));
-}
-
-TEST(Logger, OwnFailuresGoToStandardOutput)
-{
-    Sandbox sandbox;
-    // "Logs" cannot be made where a file stands.
-    Logger::forgetLogFileForTesting();
-    fs::remove_all(sandbox.home() / ".cache");
-    writeFile(sandbox.home() / ".cache", "not a folder");
-    testing::internal::CaptureStdout();
+    const fs::path file = sandbox.home() / ".cache/Logs/TarvixDebugOutput.log";
+    const std::string text = readFile(file);
+    EXPECT_EQ(text.substr(6, 16), platform::formatTime(now, "%Y-%m-%d %H:%M", platform::TimeZone::utc)) << text;
+    EXPECT_EQ(std::regex_replace(text, kTime, "T"),
+              "INFO: T: Directory created: System\nERROR: T: Removed file: a\\nINFO: forged\\r\\n\n"
+              "WARNING: T: careful\nT: banner\nINFO: T: closing \n\n\nINFO: T: Status Code: 200\n"
+              "INFO: T: Response Data: {}\\nERROR: T: forged\\n\n");
+    EXPECT_EQ(access(file.parent_path()), fs::perms(0700));
+    fs::permissions(file, fs::perms(0644));  // as an earlier version left it
     Logger::setupLogFile(sandbox.folders().caches);
-    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("Failed to create log directory: ", 0), 0u);
-    EXPECT_FALSE(Logger::logFileURL());
-
-    // An entry that cannot be appended still reaches the journal and is reported once.
-    fs::remove(sandbox.home() / ".cache");
-    fs::create_directories(sandbox.home() / ".cache/Logs/TarvixDebugOutput.log");
-    Logger::setupLogFile(sandbox.folders().caches);
-    const auto before = platform::unifiedLogStats();
-    testing::internal::CaptureStdout();
-    Logger::logInfo("lost line");
-    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("Failed to write to log file: ", 0), 0u);
-    const auto after = platform::unifiedLogStats();
-    EXPECT_EQ(after.queued + after.dropped, before.queued + before.dropped + 1);
+    EXPECT_EQ(access(file), fs::perms(0600));
+    ::unsetenv("TZ");
 }
 
-TEST(Logger, MoveMergesWithOneEmptyLineBetweenRuns)
+TEST(Logger, MovesMergeRunsKeepOnlyTheNewestWholeRunsWithinTheLimitAndFailuresGoToStandardOutput)
 {
     Sandbox sandbox;
-    const fs::path system = sandbox.root() / "System";
-    writeFile(system / "TarvixDebugOutput.log", "INFO: earlier run\n");
+    const fs::path system = sandbox.root() / "System", log = system / "TarvixDebugOutput.log";
+    writeFile(log, "INFO: earlier run\n");
     Logger::logInfo("this run");
-    const fs::path old = *Logger::logFileURL();
-    const std::string current = readFile(old);
-
+    const fs::path caches = *Logger::logFileURL();
+    const std::string current = readFile(caches);
     testing::internal::CaptureStdout();
     Logger::changeLogFileLocation(system);
     Logger::changeLogFileLocation(system);  // already there: nothing happens
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-
-    EXPECT_FALSE(fs::exists(old));
-    EXPECT_EQ(Logger::logFileURL(), system / "TarvixDebugOutput.log");
-    Logger::logInfo("after the move");
-    const std::string merged = readFile(system / "TarvixDebugOutput.log");
-    EXPECT_EQ(merged.rfind("INFO: earlier run\n\n" + current, 0), 0u) << merged;
-    EXPECT_NE(merged.find(": after the move\n"), std::string::npos);
-}
-
-TEST(Logger, MoveToNewFolderCopiesExactlyAndFailureKeepsOldFile)
-{
-    Sandbox sandbox;
-    Logger::logInfo("first");
-    Logger::logError("second");
-    const fs::path old = *Logger::logFileURL();
-    const std::string contents = readFile(old);
-
-    const fs::path fresh = sandbox.root() / "Fresh";
-    fs::create_directories(fresh);
-    Logger::changeLogFileLocation(fresh);
-    EXPECT_EQ(readFile(fresh / "TarvixDebugOutput.log"), contents);
-    EXPECT_FALSE(fs::exists(old));
-
-    // A folder that does not exist: the move fails, entries keep going to the same file.
-    testing::internal::CaptureStdout();
-    Logger::changeLogFileLocation(sandbox.root() / "missing/folder");
+    Logger::changeLogFileLocation(sandbox.root() / "missing");
     EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("Failed to change log file location: ", 0), 0u);
-    EXPECT_EQ(Logger::logFileURL(), fresh / "TarvixDebugOutput.log");
+    EXPECT_FALSE(fs::exists(caches));
+    EXPECT_EQ(Logger::logFileURL(), log);
+    EXPECT_EQ(readFile(log), "INFO: earlier run\n\n" + current);
+
+    // Past the limit the oldest runs go whole, and one entry says so.
+    std::string history;
+    for (int run = 0; run < 20; ++run) history += kRunStart + "INFO: " + std::string(1 << 20, 'x') + "\n\n";
+    writeFile(log, history);
+    Logger::setupLogFile(sandbox.folders().caches);
+    Logger::logInfo("this run");
+    const std::string run = readFile(*Logger::logFileURL());
+    Logger::changeLogFileLocation(system);
+    const std::size_t runSize = history.size() / 20,
+                      kept = (Logger::kHistoryLimit - 1 - run.size()) / runSize * runSize;
+    const std::string merged = readFile(log);
+    EXPECT_EQ(merged.substr(0, kept + 1 + run.size()), history.substr(history.size() - kept) + "\n" + run);
+    EXPECT_EQ(std::regex_replace(merged.substr(kept + 1 + run.size()), kTime, "T"),
+              "INFO: T: Log history trimmed to its newest runs: " + std::to_string(history.size() - kept) +
+                  " bytes of older runs removed to keep it under " + std::to_string(Logger::kHistoryLimit) +
+                  " bytes.\n");
+    EXPECT_EQ(access(log), fs::perms(0600));
+
+    // A log that cannot be appended to says so on standard output.
+    fs::create_directories(sandbox.home() / ".cache/Logs/TarvixDebugOutput.log");
+    Logger::setupLogFile(sandbox.folders().caches);
+    testing::internal::CaptureStdout();
+    Logger::logInfo("lost line");
+    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("Failed to write to log file: ", 0), 0u);
 }
 
 TEST(Logger, ConcurrentWritersNeverTearOrLoseALine)
 {
     Sandbox sandbox;
-    constexpr int kThreads = 8;
-    constexpr int kEntries = 5000;
     std::vector<std::thread> writers;
-    for (int t = 0; t < kThreads; ++t) {
+    for (int t = 0; t < 8; ++t)
         writers.emplace_back([t] {
-            for (int i = 0; i < kEntries; ++i) {
-                const std::string message = "writer " + std::to_string(t) + " entry " + std::to_string(i) +
-                                            " padding-padding-padding-padding-padding-padding";
-                switch (i % 3) {
-                case 0: Logger::logInfo(message); break;
-                case 1: Logger::logError(message); break;
-                default: Logger::logWarning(message); break;
-                }
-            }
+            for (int i = t; i < 40000; i += 8) Logger::logInfo("entry " + std::to_string(i));
         });
-    }
     for (auto& w : writers) w.join();
-
-    std::set<std::pair<int, int>> seen;
-    std::istringstream in(sandbox.logText());
-    const std::regex line(
-        R"(^(INFO|ERROR|WARNING): \d{4}-\d\d-\d\d \d\d:\d\d:\d\d \+0000: writer (\d+) entry (\d+) (padding-){5}padding$)");
-    int count = 0;
-    for (std::string text; std::getline(in, text); ++count) {
-        std::smatch m;
-        ASSERT_TRUE(std::regex_match(text, m, line)) << "torn line: " << text;
-        ASSERT_TRUE(seen.emplace(std::stoi(m[2]), std::stoi(m[3])).second) << "duplicate: " << text;
-    }
-    EXPECT_EQ(count, kThreads * kEntries);
-    EXPECT_EQ(seen.size(), static_cast<std::size_t>(kThreads * kEntries));
+    std::vector<int> entries, expected(40000);
+    std::iota(expected.begin(), expected.end(), 0);
+    std::istringstream in(std::regex_replace(sandbox.logText(), kTime, "T"));
+    for (std::string line; std::getline(in, line);)
+        entries.push_back(line.rfind("INFO: T: entry ", 0) == 0 ? std::stoi(line.substr(15)) : -1);
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, expected);
 }
 
 TEST(UnifiedLog, AFullQueueDropsAndCountsWithoutBlocking)
 {
     const auto before = platform::unifiedLogStats();
-    constexpr int kEntries = 50000;
-    for (int i = 0; i < kEntries; ++i) platform::sendToUnifiedLog(platform::LogType::Info, "s", "c", "INFO: %@", "x");
+    for (int i = 0; i < 50000; ++i) platform::sendToUnifiedLog(platform::LogType::Info, "s", "c", "INFO: %@", "x");
     const auto after = platform::unifiedLogStats();
-    EXPECT_EQ((after.queued - before.queued) + (after.dropped - before.dropped), static_cast<std::uint64_t>(kEntries));
+    EXPECT_EQ((after.queued - before.queued) + (after.dropped - before.dropped), 50000u);
     platform::flushUnifiedLog();
 }

@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <unistd.h>
 
-#include <algorithm>
 #include <cstring>
-#include <sstream>
-#include <tuple>
 
 #include "core/package/FeedbackRecord.h"
 #include "core/package/Packaging.h"
@@ -17,28 +15,15 @@
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
-using tarvix::test::Sandbox;
-using tarvix::test::writeFile;
+using namespace tarvix::test;
 namespace UF = UtilityFunctions;
 
 namespace {
 
-std::vector<std::string> entries(const fs::path& archive)
-{
-    std::istringstream lines(tarvix::test::runCommand("zipinfo -1 " + tarvix::test::shellWord(archive.string())));
-    std::vector<std::string> names;
-    for (std::string line; std::getline(lines, line);) names.push_back(line);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string archiveName() { return "scrivoMacLog_" + UF::UniqueId() + "_abc.zip"; }
-
 /// A workspace whose session holds the edition folder "Scrivo", as after collection.
 fs::path collectedSession(const fs::path& library)
 {
-    const fs::path root = library / "Tarvix";
-    const fs::path session = root / "Output" / "20261206093000";
+    const fs::path root = library / "Tarvix", session = root / "Output/20261206093000";
     fs::create_directories(session / "Scrivo");
     fs::create_directories(root / "temp");
     UF::tempTimeStampedURL.set(session);
@@ -47,154 +32,144 @@ fs::path collectedSession(const fs::path& library)
     return session;
 }
 
-}  // namespace
-
-TEST(CompressOutputDirectory, LeavesTheArchiveAloneInTheSessionFolder)
+/// Whether this process has mounts of its own: only the child half of a test, started by its
+/// parent inside a private mount namespace, may mount there.
+bool inPrivateMounts()
 {
-    Sandbox sandbox;
-    // Spaces in the path need no quoting: the arguments go to zip one by one.
-    const fs::path session = collectedSession(sandbox.library() / "with space");
-    writeFile(session / "Scrivo/ScrivoLog/app.log", "log text");
-    writeFile(session / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "<plist/>");
-    for (const char* junk : {"Scrivo/.DS_Store", "Scrivo/ScrivoLog/.DS_Store", "Scrivo/core.bin"})
-        writeFile(session / junk);
-    fs::create_directories(session / "Scrivo/empty");
-    UF::CreateUserDetailContent(sandbox.folders(), tarvix::sessionFromSharedValues(), "a@b.io", "it broke");
-    FilesPathDirectory::removeFilesFromDirectoryRecursively(session.string(), UF::allowedExtensions);
-    const auto linesBefore = sandbox.logMessages().size();
-
-    ASSERT_TRUE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
-
-    const fs::path archive = session / archiveName();
-    EXPECT_EQ(tarvix::test::treeListing(session), std::vector<std::string>{archiveName()});
-    EXPECT_TRUE(fs::is_empty(*UF::temptempURL.get()));
-    EXPECT_EQ(UF::tempOutputURL.get(), session);
-    EXPECT_EQ(UF::compressedLogURL.get(), archive);
-    EXPECT_EQ(entries(archive),
-              (std::vector<std::string>{"Scrivo/", "Scrivo/Preferences/",
-                                        "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "Scrivo/ScrivoLog/",
-                                        "Scrivo/ScrivoLog/app.log", "Scrivo/empty/", "UserEmailFeedback.json"}));
-    EXPECT_EQ(
-        tarvix::test::runCommand("unzip -p " + tarvix::test::shellWord(archive.string()) + " Scrivo/ScrivoLog/app.log"),
-        "log text");
-
-    const auto lines = sandbox.logMessages();
-    ASSERT_GE(lines.size(), linesBefore + 5);
-    EXPECT_EQ(lines[linesBefore], "INFO: " + (session / "Scrivo").string());
-    EXPECT_EQ(lines[linesBefore + 1], "INFO: Directory compressed successfully.");
-    EXPECT_EQ(lines.back(), "INFO: Deleted: " + archiveName());  // the scratch copy, last
+    std::error_code error;
+    return fs::read_symlink("/proc/self/ns/mnt", error) !=
+           fs::read_symlink("/proc/" + std::to_string(::getppid()) + "/ns/mnt", error);
 }
+
+/// Mounts a small file system over `folder` until the answer goes.
+std::shared_ptr<void> smallDisk(const fs::path& folder)
+{
+    EXPECT_EQ(::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16k"), 0) << std::strerror(errno);
+    return {nullptr, [folder](void*) { ::umount2(folder.c_str(), MNT_DETACH); }};
+}
+
+}  // namespace
 
 TEST(CompressOutputDirectory, FailuresLeaveTheWorkspaceAsItWas)
 {
     Sandbox sandbox;
     const fs::path session = collectedSession(sandbox.library());
-    writeFile(session / "UserEmailFeedback.json", "{}");
-
     // The session folder (parent of the output folder) is missing: zip never runs.
-    UF::tempOutputURL.set(sandbox.root() / "gone" / "Scrivo");
+    UF::tempOutputURL.set(sandbox.root() / "gone/Scrivo");
     EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
     EXPECT_EQ(sandbox.logMessages().back(),
               "ERROR: Output folder path doesn't exist: " + (sandbox.root() / "gone").string());
-
     // zip fails (nothing to add): no rearrangement.
-    fs::remove(session / "UserEmailFeedback.json");
     fs::remove(session / "Scrivo");
     writeFile(session / "other.txt");
     UF::tempOutputURL.set(session / "Scrivo");
     EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
     EXPECT_EQ(sandbox.logMessages().back(), "ERROR: Failed to compress the directory.");
-    EXPECT_EQ(tarvix::test::treeListing(session), std::vector<std::string>{"other.txt"});
+    EXPECT_EQ(treeListing(session), std::vector<std::string>{"other.txt"});
     EXPECT_FALSE(UF::compressedLogURL.get());
-
     // Absent locations never stop the program.
     EXPECT_FALSE(FilesPathDirectory::CommandLineCompression(std::nullopt, session / "x.zip"));
     EXPECT_FALSE(FilesPathDirectory::CommandLineCompression(session, std::nullopt));
-    UF::temptempURL.set(std::nullopt);
-    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
 }
 
-// Runs only inside a private mount namespace started by CopyFailureKeepsTheScratchArchive.
-TEST(CompressOutputDirectoryInPrivateMounts, DISABLED_FullDiskAtTheCopy)
+TEST(CompressOutputDirectoryChild, SmallDisksNeitherFillUpNorLoseTheArchive)
 {
+    if (!inPrivateMounts()) GTEST_SKIP() << "runs only inside the private mounts its parent test makes";
     Sandbox sandbox;
-    const fs::path session = collectedSession(sandbox.library());
-    fs::remove(session / "Scrivo");
-    // A 16 KiB file system: empty files take no room there, but their archive does not fit.
-    ASSERT_EQ(::mount("tmpfs", session.c_str(), "tmpfs", 0, "size=16k"), 0) << std::strerror(errno);
-    struct Unmount {
-        fs::path at;
-        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
-    } unmount{session};
+    const fs::path session = collectedSession(sandbox.library()), scratch = *UF::temptempURL.get();
+    // Empty files take no room on the small disk, but their archive does not fit there.
+    const auto fill = [&](std::size_t bigLog) {
+        for (int i = 0; i < 600; ++i)
+            writeFile(session / "Scrivo" / ("empty-log-file-" + std::to_string(i) + ".log"), "");
+        if (bigLog) writeFile(session / "Scrivo/big.log", std::string(bigLog, 'x'));
+        UF::CreateUserDetailContent(sandbox.folders(), tarvix::sessionFromSharedValues(), "", "disk full");
+    };
+    {
+        // Too little room to zip: refused before zip runs.
+        fill(64 * 1024);
+        const auto disk = smallDisk(scratch);
+        EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
+        EXPECT_EQ(sandbox.logMessages().back().rfind("ERROR: Not enough free space to compress the directory: ", 0),
+                  0u);
+        EXPECT_TRUE(fs::is_empty(scratch));
+        EXPECT_EQ(treeListing(session).size(), 603u) << "the session was changed";
+    }
+    // Room to zip but none to copy the archive into the session folder: the only archive stays.
+    fs::remove_all(session);
+    fs::create_directories(session);
+    const auto disk = smallDisk(session);
     fs::create_directories(session / "Scrivo");
-    for (int i = 0; i < 600; ++i) writeFile(session / "Scrivo" / ("empty-log-file-" + std::to_string(i) + ".log"), "");
-    UF::CreateUserDetailContent(sandbox.folders(), tarvix::sessionFromSharedValues(), "", "disk full");
-
+    fill(0);
     EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
-
-    const fs::path scratch = *UF::temptempURL.get() / archiveName();
-    ASSERT_TRUE(fs::exists(scratch)) << "the only archive was lost";
-    EXPECT_GT(fs::file_size(scratch), 16u * 1024);
-    EXPECT_EQ(entries(scratch).size(), 602u);
+    const fs::path kept = scratch / FilesPathDirectory::archiveName();
+    ASSERT_TRUE(fs::exists(kept)) << "the only archive was lost";
+    EXPECT_GT(fs::file_size(kept), 16u * 1024);
     EXPECT_FALSE(UF::compressedLogURL.get());
-    EXPECT_FALSE(fs::exists(session / archiveName())) << "a partial copy was left behind";
+    EXPECT_FALSE(fs::exists(session / FilesPathDirectory::archiveName())) << "a partial copy was left behind";
 }
 
-TEST(CompressOutputDirectory, CopyFailureKeepsTheScratchArchive)
+TEST(CompressOutputDirectory, SmallDisksNeitherFillUpNorLoseTheArchive)
 {
-    const auto run = tarvix::test::runSelfInNamespace(
-        {"-m", "--propagation", "private"}, "CompressOutputDirectoryInPrivateMounts.DISABLED_FullDiskAtTheCopy");
+    const auto run = runSelfInNamespace({"-m", "--propagation", "private"},
+                                        "CompressOutputDirectoryChild.SmallDisksNeitherFillUpNorLoseTheArchive");
     if (!run.available) GTEST_SKIP() << "unshare cannot make a private mount namespace here";
     EXPECT_TRUE(run.passed()) << run.output;
 }
 
-TEST(IsFileSizeValid, RejectsFrom100MiBOn)
-{
-    Sandbox sandbox;
-    const fs::path file = sandbox.root() / "archive.zip";
-    writeFile(file, "");
-    for (const auto& [size, valid, shown] : std::vector<std::tuple<std::uintmax_t, bool, std::string>>{
-             {104'857'599, true, "100.000"}, {104'857'600, false, "100.000"}, {1'572'864, true, "1.500"}}) {
-        fs::resize_file(file, size);  // sparse: no real disk space
-        EXPECT_EQ(FilesPathDirectory::isFileSizeValid(file), valid) << size;
-        EXPECT_EQ(sandbox.logMessages().back(), "INFO: Compressed file size: " + shown + " mb");
-    }
-
-    EXPECT_FALSE(FilesPathDirectory::isFileSizeValid(sandbox.root() / "missing.zip"));
-    EXPECT_EQ(sandbox.logMessages().back().rfind("ERROR: Error fetching file attributes: ", 0), 0u);
-}
-
-TEST(ArchiveForUpload, PackagesOnlyOnTheFirstShareAndSendsOnlyTheSessionsOwnArchiveBelowTheLimit)
+TEST(ArchiveForUpload, PackagesOnceAloneInTheSessionFolderAndSendsOnlyTheSessionsOwnArchiveBelow100MiB)
 {
     using tarvix::ArchiveRefusal;
     Sandbox sandbox;
-    const fs::path folder = collectedSession(sandbox.library());
+    // Spaces in the path need no quoting: the arguments go to zip one by one.
+    const fs::path folder = collectedSession(sandbox.library() / "with space");
     writeFile(folder / "Scrivo/ScrivoLog/app.log", "log text");
-    writeFile(folder / "Scrivo/core.bin");
+    writeFile(folder / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "<plist/>");
+    fs::create_symlink("app.log", folder / "Scrivo/ScrivoLog/latest.log");
+    for (const char* junk : {"Scrivo/.DS_Store", "Scrivo/ScrivoLog/.DS_Store", "Scrivo/core.bin"})
+        writeFile(folder / junk);
+    fs::create_directories(folder / "Scrivo/empty");
     tarvix::Session session = tarvix::sessionFromSharedValues();
     const auto share = [&](bool package) {
         return tarvix::archiveForUpload(sandbox.folders(), session, package, "a@b.io", "it broke");
     };
-
-    const fs::path archive = folder / archiveName();
+    const std::string name = FilesPathDirectory::archiveName();
+    const fs::path archive = folder / name;
+    EXPECT_EQ(name, "scrivoMacLog_" + UF::UniqueId() + "_abc.zip");
     EXPECT_EQ(std::get<fs::path>(share(true)), archive);
     EXPECT_EQ(session.archive, archive);
-    EXPECT_TRUE(UF::ShareButtonPressed);
-    EXPECT_EQ(entries(archive), (std::vector<std::string>{"Scrivo/", "Scrivo/ScrivoLog/", "Scrivo/ScrivoLog/app.log",
-                                                          "UserEmailFeedback.json"}));
+    EXPECT_EQ(UF::compressedLogURL.get(), archive);
+    EXPECT_EQ(UF::tempOutputURL.get(), folder);
+    EXPECT_EQ(treeListing(folder), std::vector<std::string>{name});
+    EXPECT_TRUE(fs::is_empty(*UF::temptempURL.get()));
+    EXPECT_EQ(runCommand("zipinfo -1 " + shellWord(archive.string()) + " | sort"),
+              "Scrivo/\nScrivo/Preferences/\nScrivo/Preferences/com.norvane.Scrivo.Pro.plist\n"
+              "Scrivo/ScrivoLog/\nScrivo/ScrivoLog/app.log\nScrivo/ScrivoLog/latest.log\n"
+              "Scrivo/empty/\nUserEmailFeedback.json\n");
+    EXPECT_EQ(runCommand("unzip -p " + shellWord(archive.string()) + " Scrivo/ScrivoLog/latest.log"), "log text");
+    const auto lines = sandbox.logMessages();
+    const auto compressed = std::find(lines.begin(), lines.end(), "INFO: " + (folder / "Scrivo").string());
+    ASSERT_LT(compressed + 1, lines.end());
+    EXPECT_EQ(compressed[1], "INFO: Directory compressed successfully.");
+    EXPECT_EQ(lines.end()[-2], "INFO: Deleted: " + name);  // the scratch copy, last before the size
     const auto builtAt = fs::last_write_time(archive);
     EXPECT_EQ(std::get<fs::path>(share(false)), archive);
     EXPECT_EQ(fs::last_write_time(archive), builtAt) << "a later share reuses the archive";
-
-    fs::resize_file(archive, 100 * 1024 * 1024);  // sparse
+    // The size gate: sparse files, no real disk space.
+    for (const auto& [size, shown] : std::vector<std::pair<std::uintmax_t, std::string>>{
+             {104'857'599, "100.000"}, {1'572'864, "1.500"}, {104'857'600, "100.000"}}) {
+        fs::resize_file(archive, size);
+        EXPECT_EQ(share(false).index(), size < 104'857'600 ? 0u : 1u) << size;
+        EXPECT_EQ(sandbox.logMessages().back(), "INFO: Compressed file size: " + shown + " mb");
+    }
     EXPECT_EQ(std::get<ArchiveRefusal>(share(false)), ArchiveRefusal::tooLarge);
+    EXPECT_FALSE(FilesPathDirectory::isFileSizeValid(sandbox.root() / "missing.zip"));
+    EXPECT_EQ(sandbox.logMessages().back().rfind("ERROR: Error fetching file attributes: ", 0), 0u);
     // An archive outside the session's folder, or none at all, is never sent.
-    session.archive = sandbox.root() / archiveName();
+    session.archive = sandbox.root() / FilesPathDirectory::archiveName();
     writeFile(*session.archive);
     EXPECT_EQ(std::get<ArchiveRefusal>(share(false)), ArchiveRefusal::missing);
     session.archive.reset();
     EXPECT_EQ(std::get<ArchiveRefusal>(share(false)), ArchiveRefusal::missing);
-
     // Packaging that fails (no scratch folder) leaves no archive to send.
     session.scratch.reset();
     EXPECT_EQ(std::get<ArchiveRefusal>(share(true)), ArchiveRefusal::notBuilt);

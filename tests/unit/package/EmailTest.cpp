@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,10 +25,8 @@ std::optional<bool> icuMatches(const std::string& text)
     static UParseError parseError{};
     static const std::unique_ptr<icu::RegexPattern> pattern(
         icu::RegexPattern::compile(icu::UnicodeString::fromUTF8(kPattern), 0, parseError, compiled));
-    if (!pattern || U_FAILURE(compiled)) {
-        ADD_FAILURE() << "the reference pattern does not compile: " << u_errorName(compiled);
-        return std::nullopt;
-    }
+    EXPECT_TRUE(pattern && U_SUCCESS(compiled)) << "the reference pattern does not compile";
+    if (!pattern) return std::nullopt;
     UErrorCode status = U_ZERO_ERROR;
     // The matcher keeps a reference to its input, which must outlive it.
     const icu::UnicodeString input = icu::UnicodeString::fromUTF8(text);
@@ -39,123 +38,46 @@ std::optional<bool> icuMatches(const std::string& text)
     return result;
 }
 
-/// Texts near the address shape, with pieces that test each class: separators, "@", dots, and
-/// characters inside and outside \w (letters of other scripts, marks, digits, connector
-/// punctuation, joiners, a letter number, symbols, white space).
-std::string generated(std::mt19937& random)
+/// The items of a "|"-separated list.
+std::vector<std::string> items(const std::string& list)
 {
-    static const std::vector<std::string> pieces = {"a",
-                                                    "Z",
-                                                    "7",
-                                                    "x",
-                                                    "Q0",
-                                                    ".",
-                                                    ".",
-                                                    "-",
-                                                    "+",
-                                                    "_",
-                                                    "@",
-                                                    "@",
-                                                    ".io",
-                                                    ".de",
-                                                    "é",
-                                                    "\xCC\x81" /* U+0301 */,
-                                                    "\xD9\xA3" /* U+0663 */,
-                                                    "\xE2\x80\xBF" /* U+203F */,
-                                                    "\xE2\x80\x8C",
-                                                    "\xE2\x80\x8D",
-                                                    "\xE2\x85\xA0" /* U+2160 */,
-                                                    "中",
-                                                    "\xC2\xB2" /* superscript two */,
-                                                    "\xF0\x9F\x98\x80" /* emoji */,
-                                                    " ",
-                                                    "\n",
-                                                    "!",
-                                                    "abcdefghijklmnopq",
-                                                    "k"};
-    std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
-    std::uniform_int_distribution<int> length(1, 12);
-    std::string text;
-    const int n = length(random);
-    for (int i = 0; i < n; ++i) text += pieces[pick(random)];
-    return text;
+    std::vector<std::string> out;
+    std::istringstream in(list);
+    for (std::string item; std::getline(in, item, '|');) out.push_back(item);
+    return out;
 }
 
-/// Mostly valid addresses with a piece changed now and then, so both verdicts are common.
+/// Mostly valid addresses with a piece changed now and then, so both verdicts are common. Label
+/// pieces test each class: marks (U+0301), other digits (U+0663), connector punctuation (U+203F),
+/// joiners and a letter number (U+2160) are \w; a superscript digit, an emoji, space, line feed
+/// and "!" are not.
 std::string mutatedAddress(std::mt19937& random)
 {
-    struct Choices {
-        std::vector<std::string> valid;
-        std::vector<std::string> invalid;
-    };
-    static const Choices locals = {{"a", "a.b", "x+y-z_w", "7", "ab"}, {"a..b", ".a", "a.", "é", ""}};
-    static const Choices labels = {{"b", "b-", "b_c", "bé", "b\xCC\x81", "b\xD9\xA3", "b\xE2\x80\x8D", "b\xE2\x85\xA0"},
-                                   {"-b", "é", "b!", "b\xC2\xB2", "", "b c", "b\n"}};
-    static const Choices finals = {{"io", "abcdefghijklmnopq", "c0m"},
-                                   {"d", "abcdefghijklmnopqr", "é", "de\n", "d-e", ""}};
-    auto any = [&random](const Choices& choices) {
-        const auto& list = std::bernoulli_distribution(0.85)(random) ? choices.valid : choices.invalid;
+    static const std::vector<std::string> locals[] = {items("a|a.b|x+y-z_w|7|ab"), items("|a..b|.a|a.|é|a@b")};
+    static const std::vector<std::string> labels[] = {
+        items("b|b-|b_c|bé|b\xCC\x81|b\xD9\xA3|b\xE2\x80\x8D|b\xE2\x80\x8C|b\xE2\x80\xBF|b\xE2\x85\xA0|中"),
+        items("-b|é|b!|b\xC2\xB2||b c|b\n|b\xF0\x9F\x98\x80|@")};
+    static const std::vector<std::string> finals[] = {items("io|abcdefghijklmnopq|c0m"),
+                                                      items("|d|abcdefghijklmnopqr|é|de\n|d-e")};
+    auto pick = [&random](const std::vector<std::string>(&choices)[2]) {
+        const auto& list = choices[std::bernoulli_distribution(0.8)(random) ? 0 : 1];
         return list[std::uniform_int_distribution<std::size_t>(0, list.size() - 1)(random)];
     };
-    std::string text = any(locals) + "@";
-    const int labelCount = std::uniform_int_distribution<int>(0, 4)(random);
-    for (int i = 0; i < labelCount; ++i) text += any(labels) + ".";
-    return text + any(finals);
+    std::string text = pick(locals) + "@";
+    for (int i = std::uniform_int_distribution<int>(0, 4)(random); i > 0; --i) text += pick(labels) + ".";
+    return text + pick(finals);
 }
 
 }  // namespace
 
-TEST(IsValidEmail, AcceptsExactlyWhatThePatternAccepts)
+TEST(IsValidEmail, AcceptsExactlyWhatThePatternAcceptsInIcuAndInLinearTime)
 {
-    const std::vector<std::pair<std::string, bool>> cases = {
-        {"", true},
-        {"jane.doe@example.com", true},
-        {"a+b-c_d.e@x.io", true},
-        {"a@b.abcdefghijklmnopq", true},
-        {"a@b.abcdefghijklmnopqr", false},
-        {"a@b.c", false},  // final label 2 to 17
-        {"a@b.", false},
-        {"a@b.io.", false},
-        {".a@b.io", false},
-        {"a.@b.io", false},
-        {"a..b@b.io", false},
-        {"a@b..io", false},
-        {"a@.io", false},
-        {"a@io", false},
-        {"a@@b.io", false},
-        {"a@b@c.io", false},
-        {"a@b_c-.io", true},
-        {"a@-b.io", false},
-        {"a@b.c-d.io", true},  // "_" inside, "-" at a label's end
-        {"a@bücher.de", true},
-        {"a@über.de", false},                      // letters of any script after an ASCII first character
-        {"a@e\xCC\x81.de", true},                  // combining mark
-        {"a@b\xD9\xA3.de", true},                  // Arabic-Indic digit
-        {"a@b\xE2\x80\x8C\xE2\x80\x8D.de", true},  // joiners
-        {"a@b\xE2\x80\xBF.de", true},              // connector punctuation
-        {"a@b\xC2\xB2.de", false},                 // superscript digit: not \w
-        {"a@b\xF0\x9F\x98\x80.de", false},         // emoji
-        {"a@bü.dé", false},
-        {"ä@b.de", false},  // final label and local part are ASCII only
-        {"a@b.de\n", false},
-        {"a b@c.de", false},
-        {"a@b\xFF.de", false},  // line feed, space, malformed UTF-8
-    };
-    for (const auto& [text, expected] : cases) {
-        EXPECT_EQ(isValidEmail(text), expected) << text;
-        if (const auto verdict = icuMatches(text); verdict && !text.empty() && text != "a@b\xFF.de") {
-            EXPECT_EQ(*verdict, expected) << "reference disagrees with the table on " << text;
-        }
-    }
-}
-
-TEST(IsValidEmail, AgreesWithIcuOnGeneratedTexts)
-{
+    EXPECT_TRUE(isValidEmail("")) << "no address at all is valid";
     std::mt19937 random(20261206);
-    int accepted = 0;
-    int compared = 0;
+    int accepted = 0, compared = 0;
     for (int i = 0; i < 60000; ++i) {
-        const std::string text = i % 2 ? generated(random) : mutatedAddress(random);
+        // First the final label one letter too long: a boundary the generators may miss.
+        const std::string text = i == 0 ? "a@b.abcdefghijklmnopqr" : mutatedAddress(random);
         const auto verdict = icuMatches(text);
         if (!verdict) continue;
         ++compared;
@@ -165,22 +87,14 @@ TEST(IsValidEmail, AgreesWithIcuOnGeneratedTexts)
     // The generators must exercise both answers, or the comparison proves little.
     EXPECT_GT(compared, 55000);
     EXPECT_GT(accepted, 5000);
-}
 
-TEST(IsValidEmail, AdversarialTextsTakeLinearTime)
-{
     // "a" + "-aaa" repeated makes backtracking engines take seconds at 40 characters.
-    for (const std::size_t length : {40u, 1000u, 100000u}) {
-        std::string local = "a";
-        while (local.size() < length) local += "-aaa";
-        std::string domain = "a@";
-        while (domain.size() < length) domain += "a-a_a.";
+    for (const std::size_t repeats : {10u, 25000u}) {
+        std::string local = "a", domain = "a@";
+        for (std::size_t n = 0; n < repeats; ++n) local += "-aaa", domain += "a-a_a.";
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_FALSE(isValidEmail(local));
-        EXPECT_FALSE(isValidEmail(local + "@"));
-        EXPECT_FALSE(isValidEmail(domain));
-        EXPECT_TRUE(isValidEmail(domain + "io"));
-        const auto elapsed = std::chrono::steady_clock::now() - start;
-        EXPECT_LT(elapsed, std::chrono::seconds(1)) << length << " characters";
+        EXPECT_FALSE(isValidEmail(local) || isValidEmail(local + "@") || isValidEmail(domain)) << repeats;
+        EXPECT_TRUE(isValidEmail(domain + "io")) << repeats;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << repeats;
     }
 }

@@ -7,96 +7,71 @@
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
-using namespace tarvix;
+using namespace tarvix::test;
 
-using test::writeFile;
-
-TEST(CopyItem, CopiesAWholeTreeKeepingLinksAsLinks)
+TEST(CopyItem, CopiesAnOwnerOnlyTreeAndNoLinkThatCouldLeadOut)
 {
-    test::Sandbox sandbox;
-    const fs::path source = sandbox.root() / "source";
+    ::umask(022);
+    Sandbox sandbox;
+    const fs::path source = sandbox.root() / "source", copy = sandbox.root() / "out/deep/copy";
     writeFile(source / "a.log", "alpha");
-    writeFile(source / "sub" / "deeper" / "b.txt", "beta");
-    fs::permissions(source / "a.log", fs::perms::owner_read | fs::perms::group_read);
-    writeFile(sandbox.root() / "secret.txt", "outside the tree");
-    fs::create_symlink("a.log", source / "inner.log");
-    fs::create_symlink(sandbox.root() / "secret.txt", source / "sub" / "outside.txt");
-    fs::create_symlink("missing", source / "dangling");
-    // A named pipe would block a reader for ever; it is left out.
-    ASSERT_EQ(::mkfifo((source / "pipe").c_str(), 0600), 0);
+    writeExecutable(source / "sub/deeper/run.sh", "beta");
+    writeFile(sandbox.root() / "private/key.bin", "secret");
+    fs::create_symlink("a.log", source / "latest.log");  // beside its file: kept
+    const std::vector<std::pair<fs::path, fs::path>> leadingOut = {
+        {source / "abs.log", sandbox.root() / "private/key.bin"},
+        {source / "dir.log", sandbox.root() / "private"},
+        {source / "sub/rel.log", "../../private/key.bin"},
+        {source / "sub/reldir", "../../private"},
+        {source / "sub/up.log", "../a.log"},
+        {source / "dangling", "missing"}};
+    for (const auto& [link, target] : leadingOut) fs::create_symlink(target, link);
+    ASSERT_EQ(::mkfifo((source / "pipe").c_str(), 0644), 0);  // a reader would block for ever
 
-    const fs::path destination = sandbox.root() / "out" / "deep" / "copy";
-    ASSERT_TRUE(UtilityFunctions::copyItem(source, destination));
-    EXPECT_EQ(sandbox.logMessages().back(), "INFO: Item copied successfully!");
-
-    auto expected = test::treeListing(source);
-    std::erase(expected, "pipe");
-    EXPECT_EQ(test::treeListing(destination), expected);
-    EXPECT_EQ(test::readFile(destination / "sub" / "deeper" / "b.txt"), "beta");
-    EXPECT_TRUE(fs::is_symlink(destination / "sub" / "outside.txt"));
-    EXPECT_EQ(fs::status(destination / "a.log").permissions(), fs::perms::owner_read | fs::perms::group_read);
-    EXPECT_EQ(fs::last_write_time(destination / "a.log"), fs::last_write_time(source / "a.log"));
-
-    // A link given as the source is copied as the link itself.
-    ASSERT_TRUE(UtilityFunctions::copyItem(source / "sub" / "outside.txt", sandbox.root() / "out" / "link"));
-    EXPECT_EQ(fs::read_symlink(sandbox.root() / "out" / "link"), sandbox.root() / "secret.txt");
-}
-
-TEST(CopyItem, NeverOverwritesAndReportsEveryFailure)
-{
-    test::Sandbox sandbox;
-    const fs::path source = sandbox.root() / "source";
-    writeFile(source / "a.log", "new");
-    const fs::path taken = sandbox.root() / "taken";
-    writeFile(taken, "mine");
-
-    auto lastLine = [&] { return sandbox.logMessages().back(); };
-    EXPECT_FALSE(UtilityFunctions::copyItem(source, taken));
-    EXPECT_EQ(test::readFile(taken), "mine");
-    EXPECT_EQ(lastLine().rfind("ERROR: Error copying item: ", 0), 0u) << lastLine();
-
-    fs::create_symlink("nowhere", sandbox.root() / "dangling");
-    EXPECT_FALSE(UtilityFunctions::copyItem(source / "a.log", sandbox.root() / "dangling"));
-    EXPECT_EQ(fs::read_symlink(sandbox.root() / "dangling"), "nowhere");
-
-    EXPECT_FALSE(UtilityFunctions::copyItem(sandbox.root() / "missing", sandbox.root() / "copy"));
-    EXPECT_NE(lastLine().find("No such file or directory"), std::string::npos) << lastLine();
-    EXPECT_FALSE(fs::exists(sandbox.root() / "copy"));
-
-    EXPECT_FALSE(UtilityFunctions::copyItem(source, source / "inside"));
-    EXPECT_FALSE(fs::exists(source / "inside"));
-
-    const auto before = sandbox.logMessages().size();
-    EXPECT_FALSE(UtilityFunctions::copyItem(std::nullopt, sandbox.root() / "x" / "y"));
-    EXPECT_FALSE(UtilityFunctions::copyItem(source, std::nullopt));
-    EXPECT_FALSE(fs::exists(sandbox.root() / "x"));
+    ASSERT_TRUE(UtilityFunctions::copyItem(source, copy));
+    EXPECT_EQ(treeListing(copy),
+              (std::vector<std::string>{"a.log", "latest.log -> a.log", "sub/", "sub/deeper/", "sub/deeper/run.sh"}));
+    EXPECT_EQ(fs::last_write_time(copy / "a.log"), fs::last_write_time(source / "a.log"));
+    for (const auto& [item, mode] : std::vector<std::pair<fs::path, int>>{
+             {copy, 0700}, {copy.parent_path(), 0700}, {copy / "a.log", 0600}, {copy / "sub/deeper/run.sh", 0700}})
+        EXPECT_EQ(fs::status(item).permissions() & fs::perms::all, fs::perms(mode)) << item;
     const auto lines = sandbox.logMessages();
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + static_cast<long>(before), lines.end()),
-              (std::vector<std::string>{"WARNING: Invalid source or destination URL",
-                                        "WARNING: Invalid source or destination URL"}));
+    for (const auto& [link, target] : leadingOut)
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "WARNING: Symbolic link not copied: " + link.string()), 1);
+    EXPECT_FALSE(UtilityFunctions::copyItem(source / "latest.log", sandbox.root() / "link"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(sandbox.root() / "link")));
+    EXPECT_EQ(sandbox.logMessages().back(), "WARNING: Symbolic link not copied: " + (source / "latest.log").string());
 }
 
-TEST(CopyFiles, CreatesTheFolderAndLogsEachOutcome)
+TEST(CopyPrimitives, NeverOverwriteKeepToTheBudgetAndLogEveryOutcome)
 {
-    test::Sandbox sandbox;
-    const fs::path from = sandbox.root() / "from";
-    writeFile(from / "a.plist", "A");
-    const fs::path to = sandbox.root() / "to" / "PropertyList";
+    Sandbox sandbox;
+    const fs::path source = sandbox.root() / "source", taken = sandbox.root() / "taken";
+    writeFile(source / "a.log", "new");
+    writeFile(taken, "mine");
+    fs::create_symlink("nowhere", sandbox.root() / "dangling");
+    const auto fails = [&](bool copied, const std::string& line = "ERROR: Error copying item: The item “") {
+        return !copied && sandbox.logMessages().back().rfind(line, 0) == 0;
+    };
+    using UtilityFunctions::copyItem;
+    EXPECT_TRUE(fails(copyItem(source, taken)));
+    EXPECT_TRUE(fails(copyItem(source / "a.log", sandbox.root() / "dangling")));
+    EXPECT_TRUE(fails(copyItem(source, source / "inside")));
+    EXPECT_TRUE(fails(copyItem(std::nullopt, sandbox.root() / "x/y"), "WARNING: Invalid source or destination URL"));
+    EXPECT_EQ(readFile(taken), "mine");
+    EXPECT_EQ(fs::read_symlink(sandbox.root() / "dangling"), "nowhere");
+    for (const char* absent : {"x", "source/inside"}) EXPECT_FALSE(fs::exists(sandbox.root() / absent));
 
-    UtilityFunctions::CopyFiles(from, to, "a.plist");
-    EXPECT_EQ(test::readFile(to / "a.plist"), "A");
-    EXPECT_EQ(sandbox.logMessages().back(), "INFO: File copied successfully.");
-
-    writeFile(from / "a.plist", "B");
-    UtilityFunctions::CopyFiles(from, to, "a.plist");
-    EXPECT_EQ(test::readFile(to / "a.plist"), "A");
-    EXPECT_EQ(sandbox.logMessages().back().rfind("ERROR: Error while copying file: ", 0), 0u);
-
-    UtilityFunctions::CopyFiles(from, to, "missing.plist");
-    EXPECT_EQ(sandbox.logMessages().back().rfind("ERROR: Error while copying file: ", 0), 0u);
-
-    // A destination folder that cannot be made: silently nothing.
-    const auto before = sandbox.logMessages().size();
-    UtilityFunctions::CopyFiles(from, to / "a.plist" / "sub", "a.plist");
-    EXPECT_EQ(sandbox.logMessages().size(), before);
+    // A file that no longer fits is left out; a smaller one after it still fits.
+    platform::CopyBudget budget(10);
+    for (const auto& [name, size, copied] : std::vector<std::tuple<std::string, std::size_t, bool>>{
+             {"first.log", 8, true}, {"large.log", 3, false}, {"small.log", 2, true}, {"one.log", 1, false}}) {
+        writeFile(sandbox.root() / name, std::string(size, 'x'));
+        EXPECT_EQ(copyItem(sandbox.root() / name, sandbox.root() / "out" / name, &budget), copied);
+        EXPECT_EQ(fs::exists(sandbox.root() / "out" / name), copied) << name;
+        EXPECT_EQ(sandbox.logMessages().back(), copied
+                                                    ? "INFO: Item copied successfully!"
+                                                    : "WARNING: Not copied, over the collection budget of 10 bytes: " +
+                                                          (sandbox.root() / name).string());
+    }
 }
