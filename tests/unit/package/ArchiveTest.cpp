@@ -115,7 +115,7 @@ TEST(CompressOutputDirectory, FailuresLeaveTheWorkspaceAsItWas)
 }
 
 // Runs only inside a private mount namespace started by CopyFailureKeepsTheScratchArchive.
-TEST(CompressOutputDirectoryInPrivateMounts, DISABLED_FullDiskAtTheCopy)
+TEST(CompressOutputDirectoryChild, FullDiskAtTheCopy)
 {
     Sandbox sandbox;
     const fs::path session = collectedSession(sandbox.library());
@@ -142,8 +142,8 @@ TEST(CompressOutputDirectoryInPrivateMounts, DISABLED_FullDiskAtTheCopy)
 
 TEST(CompressOutputDirectory, CopyFailureKeepsTheScratchArchive)
 {
-    const auto run = tarvix::test::runSelfInNamespace(
-        {"-m", "--propagation", "private"}, "CompressOutputDirectoryInPrivateMounts.DISABLED_FullDiskAtTheCopy");
+    const auto run = tarvix::test::runSelfInNamespace({"-m", "--propagation", "private"},
+                                                      "CompressOutputDirectoryChild.FullDiskAtTheCopy");
     if (!run.available) GTEST_SKIP() << "unshare cannot make a private mount namespace here";
     EXPECT_TRUE(run.passed()) << run.output;
 }
