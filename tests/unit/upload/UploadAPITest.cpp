@@ -21,6 +21,8 @@ using namespace std::chrono_literals;
 using tarvix::test::LogServer;
 using Mode = LogServer::Mode;
 
+using Upload = tarvix::test::LogServerTest;
+
 namespace {
 
 /// The completion of one upload: its first result, every call counted, the thread of the last.
@@ -77,16 +79,6 @@ UploadAPI::Result uploadAndWait(const fs::path& file)
     if (!result) ADD_FAILURE() << "no completion";
     return result ? std::move(*result) : UploadAPI::Result(UploadAPI::Error{});
 }
-
-/// A sandbox for tests that talk to the build's log server, skipped where the build cannot serve it.
-class Upload : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!LogServer::available()) GTEST_SKIP() << LogServer::skipReason();
-    }
-    tarvix::test::Sandbox sandbox;
-};
 
 }  // namespace
 
