@@ -108,9 +108,8 @@ class World:
         env = dict(self.env, HOME=home, XDG_CACHE_HOME=home + "/.cache", QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1",
                    QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", **env)
         if wayland:
-            # Qt 6.4's Wayland input context reaches the compositor's text input through the default
-            # input device, which a compositor without a seat lacks: the first text area crashes it.
-            # A client-side input method (compose) keeps that context out.
+            # Without a seat Qt 6.4's Wayland text input crashes at the first text area; a client-side
+            # input method (compose) keeps it out.
             env.update(QT_QPA_PLATFORM="wayland", WAYLAND_DISPLAY="tarvix-e2e", QT_IM_MODULE="compose")
             env.pop("DISPLAY")
         if name:
