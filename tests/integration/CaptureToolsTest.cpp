@@ -12,8 +12,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using namespace tarvix::test;
 
-// Stop with "Advanced logs" and "Installed app information" on, with Tarvix's own spindump and
-// system_profiler found through the libexec folder as in an installed tree.
+// Both captures with Tarvix's own spindump and system_profiler, found through libexec as when installed.
 TEST(CaptureTools, StopWithBothOptionsCollectsDataDumpAndApplicationsReport)
 {
     Sandbox sandbox(TARVIX_LIBEXEC_DIR);
@@ -28,8 +27,7 @@ TEST(CaptureTools, StopWithBothOptionsCollectsDataDumpAndApplicationsReport)
     EXPECT_NE(spinReport.find("Identifier:         com.norvane.Scrivo.Pro"), std::string::npos) << sandbox.logText();
     EXPECT_NE(spinReport.find("ScrivoSampleIdleLoop"), std::string::npos) << spinReport;
     EXPECT_TRUE(readFile(sandbox.root() / "sysinfo.xml").starts_with("Applications:\n")) << sandbox.logText();
-    EXPECT_EQ(std::ranges::count(sandbox.logMessages(), "INFO: nil"), 2)
-        << "an error dictionary: " << sandbox.logText();
+    EXPECT_EQ(std::ranges::count(sandbox.logMessages(), "INFO: nil"), 2) << sandbox.logText();  // no error
 }
 
 // The Tarvix that TheirWorkEndsWithTarvix kills: it zips, or captures the data dump.
@@ -59,8 +57,7 @@ TEST(ChildrenOfTarvix, TheirWorkEndsWithTarvix)
     // (A shell gives a background command /dev/null as input unless told otherwise.)
     writeExecutable(w / "elevate", "#!/bin/sh\nexec 3<&0\n\"$@\" <&3 3<&- &\nwait $!\n");
     tarvix::sample::RunningInstance target(tarvix::sample::install(w / "sample").scrivoBundle);
-    // Gone, or a zombie that nobody reaps yet.
-    const auto ended = [](const std::string& pid) {
+    const auto ended = [](const std::string& pid) {  // gone, or a zombie that nobody reaps yet
         const std::string stat = readFile("/proc/" + pid + "/stat");
         return stat.empty() || stat.find(") Z ") != std::string::npos;
     };
