@@ -83,8 +83,9 @@ bool LogServer::start()
     m_pid = ::fork();
     if (m_pid < 0) return false;
     if (m_pid == 0) {
-        // Only async-signal-safe calls here. The server must not outlive a crashed test.
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        // Only async-signal-safe calls here. The server must not outlive a crashed test, also one
+        // that held it stopped: only SIGKILL ends a stopped process.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() == parent) ::execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
         ::_exit(127);
     }
