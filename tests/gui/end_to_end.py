@@ -1,134 +1,267 @@
 #!/usr/bin/python3
-"""A person's sessions in real windows, found through the accessibility tree, against the sample
-target and the local HTTPS log server, in one world (world.py):
-
-- X11, real input events: closing the window in Ready posts nothing and a new start opens a fresh
-  window; a start while the window is open raises it (still one window); closing it while
-  monitoring posts one notification, whose default action brings the window back; then a whole
-  session to Sent (Log ID on screen, on the clipboard, in the received archive's name; the archive's
-  content) and Close.
-- HiDPI: Tarvix at scale 2 and 1.5 has the 1x layout at that many pixels, and its artwork is drawn
-  at full resolution, not scaled up.
-- Wayland, accessibility actions alone (no pointer, no keys): options toggled and checked, Start,
-  Stop, the description gate disables "Share logs", texts entered through EditableText, a refused
-  upload leaves the form locked, a second share is sent and Close ends Tarvix.
-
-Exit status 0 passed, 1 failed, 77 skipped.
-"""
+"""A person's sessions in real windows, found through the accessibility tree, against the sample target
+and the local log server (X11 with real input, HiDPI, Wayland with accessibility actions alone), in a
+world of our own. Exit status 0 passed, 1 failed, 77 skipped; --notifications FILE: the notification service."""
 import argparse
 import fcntl
 import importlib.util
+import json
 import os
 import re
 import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import zipfile
 
-from world import (BUTTON, CHECK_BOX, ENTRY, LINK, TEXT, Failure, Screen, World, check, notifications,
-                   start_again, start_tarvix, start_world, wait_for)
-
-SKIP = 77
+BUTTON, LINK, CHECK_BOX = ("push button", "button"), ("link", "push button"), ("check box",)
+TEXT, ENTRY = ("label", "static", "text"), ("text", "entry", "paragraph")
 DESCRIPTION = "Please tell us what led to the error"
 EMAIL = "Norvane can contact me for fixes at the following email address"
 MONITORING = "Please reproduce the steps that led to the issue and then select Stop monitoring"
-NOTIFICATIONS = ("--dest=org.freedesktop.Notifications", "/org/freedesktop/Notifications")
 
 
-def check_received_archive(store, log_id, description, email):
-    archives = wait_for("the received archive", lambda: [
-        os.path.join(d, f) for d, _, files in os.walk(store) for f in files if f.endswith(".zip")])
-    expected = "scrivoMacLog_%s_abc.zip" % log_id
-    check(os.path.basename(archives[-1]) == expected, "the server received %s, not %s" % (archives[-1], expected))
-    with zipfile.ZipFile(archives[-1]) as archive:
-        names = archive.namelist()
-        record_name = next((n for n in names if n.endswith("UserEmailFeedback.json")), None)
-        check(record_name and any(n.startswith("Scrivo/ScrivoLog/") for n in names), "archive content: %s" % names)
-        record = archive.read(record_name).decode("utf-8")
-        check(description in record and email in record, "feedback record: %s" % record)
-    return expected
+class Failure(Exception):
+    pass
 
 
-def shown_log_id(screen):
-    uuid = re.compile(r"[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}")
-    return wait_for("the Log ID", lambda: next((t for t in screen.texts() if uuid.fullmatch(t)), None))
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
 
 
-def stacked_above(world, upper, lower):
-    from Xlib import display
-    connection = display.Display(world.env["DISPLAY"])
-    order = [child.id for child in connection.screen().root.query_tree().children]  # bottom to top
-    connection.close()
-    return int(upper) in order and int(lower) in order and order.index(int(upper)) > order.index(int(lower))
+def wait_for(what, condition, timeout=30.0):
+    deadline = time.monotonic() + timeout
+    while not (value := condition()):
+        check(time.monotonic() < deadline, "timed out waiting for " + what)
+        time.sleep(0.1)
+    return value
 
 
-def x11_session(world, args, store, home):
-    process = start_tarvix(world, args, home, "tarvix-x11")
-    screen = Screen(world, process, args.output, "e2e-")
+class World:
+    """Every process the run starts, stopped in reverse order by its pid."""
+
+    def __init__(self, args):
+        self.args, self.root, self.processes = args, tempfile.mkdtemp(prefix="tarvix-e2e-"), []
+        self.env, self.notes = dict(os.environ), os.path.join(self.root, "notifications.jsonl")
+
+    def start(self, name, argv, env=None, **kwargs):
+        log = open(os.path.join(self.root, name + ".log"), "wb")
+        self.processes.append(subprocess.Popen(argv, env=env or self.env, stdout=kwargs.pop("stdout", log),
+                                               stderr=log, **kwargs))
+        return self.processes[-1]
+
+    @staticmethod
+    def stop(process):
+        process.terminate()
+        try:
+            process.wait(10)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+    def run(self, *argv):
+        return subprocess.run(argv, env=self.env, capture_output=True, text=True).stdout
+
+    def folder(self, name):
+        os.makedirs(os.path.join(self.root, name), 0o700, exist_ok=True)
+        return os.path.join(self.root, name)
+
+    def owns(self, name, bus="--session"):
+        return "boolean true" in self.run("dbus-send", bus, "--print-reply", "--dest=org.freedesktop.DBus",
+                                          "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", "string:" + name)
+
+    def notifications(self):
+        return [json.loads(line) for line in open(self.notes)] if os.path.exists(self.notes) else []
+
+    def up(self):
+        read_fd, write_fd = os.pipe()  # where Xvfb tells the display it chose
+        self.start("xvfb", ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "2400x2000x24", "-nolisten", "tcp"],
+                   pass_fds=(write_fd,))
+        os.close(write_fd)
+        self.env.update(DISPLAY=":" + os.fdopen(read_fd).readline().strip(), XDG_RUNTIME_DIR=self.folder("runtime"),
+                        DBUS_SESSION_BUS_ADDRESS="unix:path=" + self.root + "/bus")
+        self.start("dbus", ["dbus-daemon", "--session", "--nofork", "--address=" + self.env["DBUS_SESSION_BUS_ADDRESS"]])
+        wait_for("the session bus", lambda: os.path.exists(self.root + "/bus"))
+        # Started here, not by bus activation, so that they are ours to stop.
+        self.start("a11y-bus", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately", "--a11y=1"])
+        wait_for("the accessibility bus", lambda: self.owns("org.a11y.Bus"))
+        reply = self.run("dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+                         "org.a11y.Bus.GetAddress")
+        a11y = re.search(r'string "([^"]+)"', reply)
+        check(a11y, "no accessibility bus address: " + reply)
+        self.start("a11y-registry", ["/usr/libexec/at-spi2-registryd"])
+        # The registry lives on the accessibility bus, not on the session bus.
+        wait_for("the accessibility registry", lambda: self.owns("org.a11y.atspi.Registry", "--bus=" + a11y.group(1)))
+        self.start("notifications", [sys.executable, os.path.abspath(__file__), "--notifications", self.notes])
+        wait_for("the notification service", lambda: self.owns("org.freedesktop.Notifications"))
+        # A bare desktop: no panel, no on-screen keyboard client, no idle blanking.
+        with open(os.path.join(self.root, "weston.ini"), "w") as ini:
+            ini.write("[core]\nidle-time=0\n[shell]\npanel-position=none\n[input-method]\npath=\n")
+        self.start("weston", ["weston", "--backend=headless-backend.so", "--socket=tarvix-e2e", "-c", ini.name])
+        wait_for("the Wayland compositor", lambda: os.path.exists(self.folder("runtime") + "/tarvix-e2e"))
+        os.environ.update({k: self.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")})
+
+    def tarvix(self, home, name=None, wayland=False, **env):
+        """Starts Tarvix, or with no name a later start that must hand over to the running one and end."""
+        env = dict(self.env, HOME=home, XDG_CACHE_HOME=home + "/.cache", QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1",
+                   QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", **env)
+        if wayland:
+            # Without a seat Qt 6.4's Wayland text input crashes at the first text area; a client-side
+            # input method (compose) keeps it out.
+            env.update(QT_QPA_PLATFORM="wayland", WAYLAND_DISPLAY="tarvix-e2e", QT_IM_MODULE="compose")
+            env.pop("DISPLAY")
+        if name:
+            return self.start(name, [self.args.tarvix], env=env)
+        result = subprocess.run([self.args.tarvix], env=env, capture_output=True, timeout=20)
+        check(result.returncode == 0, "a later start failed: %s" % result.stderr[-2000:])
+
+
+class Screen:
+    """The Tarvix window as a person or an assistive technology sees it."""
+
+    def __init__(self, world, process, prefix, x11=True):
+        import pyatspi  # after the buses exist: it connects on import
+        self.pyatspi, self.world, self.process, self.prefix = pyatspi, world, process, prefix
+        self.app = wait_for("Tarvix in the accessibility tree", self.find_app, timeout=60)
+        self.window = self.x_window() if x11 else None
+
+    def x_window(self):  # the tree exists before the X window is mapped
+        return wait_for("the visible window", lambda: next(iter(self.x_windows()), None), timeout=60)
+
+    def x_windows(self):
+        return self.world.run("xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid)).split()
+
+    def find_app(self):
+        try:
+            return next(a for a in self.pyatspi.Registry.getDesktop(0) if a and a.get_process_id() == self.process.pid)
+        except Exception:  # not there yet, or an application that went away meanwhile
+            return None
+
+    def nodes(self, node=None, depth=0):
+        """(name, role, node) of every node on screen below the application."""
+        try:
+            if node is None:
+                node, found = self.app, []
+            elif depth > 60 or not node.getState().contains(self.pyatspi.STATE_SHOWING):
+                return []
+            else:
+                found = [(node.name, node.getRoleName(), node)]
+            return found + [n for i in range(node.childCount) for n in self.nodes(node.getChildAtIndex(i), depth + 1)]
+        except Exception:  # a node that went away meanwhile
+            return []
+
+    def find(self, name, roles):
+        return next((node for found, role, node in self.nodes() if found == name and role in roles), None)
+
+    def wait(self, name, roles, timeout=30):
+        return wait_for('"%s" on screen' % name, lambda: self.find(name, roles), timeout)
+
+    def states(self, name, roles):
+        return {self.pyatspi.stateToString(s) for s in self.wait(name, roles).getState().getStates()}
+
+    def wait_state(self, name, roles, state, present=True):
+        wait_for('"%s" %s %s' % (name, state, present), lambda: (state in self.states(name, roles)) == present)
+
+    def click(self, name, roles):
+        box = self.wait(name, roles).queryComponent().getExtents(self.pyatspi.DESKTOP_COORDS)
+        x, y = box.x + box.width // 2, box.y + box.height // 2
+        # "mousemove --sync" waits for a move, so it hangs when the pointer is there already.
+        if "X=%d\nY=%d\n" % (x, y) not in self.world.run("xdotool", "getmouselocation", "--shell"):
+            self.world.run("xdotool", "mousemove", "--sync", str(x), str(y))
+        self.world.run("xdotool", "click", "1")
+
+    def act(self, name, roles, action="Press"):
+        actions = self.wait(name, roles).queryAction()
+        names = [actions.getName(i) for i in range(actions.nActions)]
+        check(action in names, '"%s" offers no %s action: %s' % (name, action, names))
+        actions.doAction(names.index(action))
+
+    def close_window(self):
+        """What a window manager sends when the user closes the window."""
+        from Xlib import X, display, protocol
+        connection = display.Display(self.world.env["DISPLAY"])
+        window, atom = connection.create_resource_object("window", int(self.window)), connection.intern_atom
+        window.send_event(protocol.event.ClientMessage(window=window, client_type=atom("WM_PROTOCOLS"), data=(
+            32, [atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0])))
+        connection.sync()
+        connection.close()
+
+    def screenshot(self, name):
+        path = os.path.join(self.world.args.output, self.prefix + name + ".png")
+        self.world.run("import", "-window", self.window, path)
+        return path
+
+    def sent(self, store, description):  # the Log ID shown, which names the archive received
+        self.wait("The log files were sent successfully.", TEXT, timeout=120)
+        uuid = re.compile(r"[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}")
+        log_id = wait_for("the Log ID", lambda: next((n for n, r, _ in self.nodes() if uuid.fullmatch(n)), None))
+        archive = os.path.join(store, "0001/files/scrivoMacLog_%s_abc.zip" % log_id)
+        check(os.path.exists(archive), "not received: %s, but %s" % (archive, list(os.walk(store))))
+        with zipfile.ZipFile(archive) as zip:
+            record = next((zip.read(n).decode() for n in zip.namelist() if n.endswith("UserEmailFeedback.json")), "")
+            check(any(n.startswith("Scrivo/ScrivoLog/") for n in zip.namelist()), "archive: %s" % zip.namelist())
+        check(description in record and "anne@example.org" in record, "feedback record: %s" % record)
+        return log_id
+
+
+def x11_session(world, serve, home):
+    store = serve("server-x11")
+    process = world.tarvix(home, "tarvix-x11")
+    screen = Screen(world, process, "e2e-")
     screen.wait("Tarvix", TEXT)
     ready_shot = screen.screenshot("ready")
-
-    # Closed in Ready: nothing to say; a new start opens a fresh window.
     screen.close_window()
     wait_for("the window to close", lambda: not screen.x_windows())
-    start_again(world, args, home)
+    world.tarvix(home)
     screen.window = screen.x_window()
 
-    # With the window open (and covered), a new start raises it and opens no second one.
     screen.click("Start monitoring", BUTTON)
     screen.wait(MONITORING, TEXT)
     from Xlib import X, display
     connection = display.Display(world.env["DISPLAY"])
-    cover = connection.screen().root.create_window(0, 0, 2400, 2000, 0, connection.screen().root_depth,
-                                                   X.InputOutput, X.CopyFromParent)
+    root = connection.screen().root
+    cover = root.create_window(0, 0, 2400, 2000, 0, connection.screen().root_depth, X.InputOutput, X.CopyFromParent)
     cover.map()
-    connection.sync()
-    wait_for("the cover above Tarvix", lambda: stacked_above(world, cover.id, screen.window))
-    start_again(world, args, home)
-    wait_for("Tarvix raised above the cover", lambda: stacked_above(world, screen.window, cover.id))
+
+    def above(upper, lower):
+        order = [child.id for child in root.query_tree().children]  # bottom to top
+        return upper in order and lower in order and order.index(upper) > order.index(lower)
+    wait_for("the cover above Tarvix", lambda: above(cover.id, int(screen.window)))
+    world.tarvix(home)
+    wait_for("Tarvix raised", lambda: above(int(screen.window), cover.id))
     check(len(screen.x_windows()) == 1, "a second window opened: %s" % screen.x_windows())
     cover.destroy()
     connection.close()
-    check(not notifications(world), "a notification without a session in progress: %s" % notifications(world))
+    check(not world.notifications(), "a notification in Ready: %s" % world.notifications())
 
-    # Closed while monitoring: one notification, whose default action brings the window back.
     screen.close_window()
-    posted = wait_for("the still-running notification", lambda: notifications(world))
-    check(len(posted) == 1 and posted[0]["call"] == "Notify", "notifications: %s" % posted)
-    note = posted[0]
-    check(note["app"] == "Tarvix" and note["summary"] == "Tarvix is still running"
-          and note["body"] == "Scrivo's detailed logging stays on until monitoring is stopped. "
-                              "Start Tarvix again to bring its window back."
-          and note["actions"][:1] == ["default"] and note["desktop-entry"] == "com.norvane.Tarvix",
-          "notification: %s" % note)
-    world.run(["dbus-send", "--session", "--print-reply", *NOTIFICATIONS, "com.norvane.TarvixTest.Invoke", "uint32:%d" % note["id"],
-               "string:default"])
+    note = wait_for("the still-running notification", world.notifications)
+    check(note == [["Notify", "Tarvix", "Tarvix is still running", "Scrivo's detailed logging stays on until "
+                    "monitoring is stopped. Start Tarvix again to bring its window back.", ["default"],
+                    "com.norvane.Tarvix"]], "notifications: %s" % note)
+    world.run("dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.Notifications",
+              "/org/freedesktop/Notifications", "com.norvane.TarvixTest.Invoke", "uint32:7", "string:default")
     screen.window = screen.x_window()
-    screen.wait("Start monitoring", BUTTON)
-    wait_for("the notification withdrawn", lambda: notifications(world)[-1]["call"] == "CloseNotification")
+    wait_for("the notification withdrawn", lambda: world.notifications()[-1] == ["CloseNotification", 7])
 
     screen.click("Start monitoring", BUTTON)
     screen.wait(MONITORING, TEXT)
     screen.click("Stop monitoring", BUTTON)
     screen.wait("Logging complete.", TEXT, timeout=120)
     screen.screenshot("logs-ready")
-    screen.click(DESCRIPTION, ENTRY)
-    screen.type("Export to PDF hangs")
-    screen.click(EMAIL, ENTRY)
-    screen.type("anne@example.org")
+    for entry, text in ((DESCRIPTION, "Export to PDF hangs"), (EMAIL, "anne@example.org")):
+        screen.click(entry, ENTRY)
+        world.run("xdotool", "type", "--delay", "20", text)
     screen.click("Share logs", BUTTON)
-    screen.wait("The log files were sent successfully.", TEXT, timeout=120)
-    log_id = shown_log_id(screen)
+    log_id = screen.sent(store, "Export to PDF hangs")
     screen.screenshot("sent")
-
     screen.click("copy", LINK)
-    wait_for("the Log ID %s on the clipboard" % log_id,
-             lambda: world.run(["xclip", "-o", "-selection", "clipboard"]).stdout == log_id)
-    name = check_received_archive(store, log_id, "Export to PDF hangs", "anne@example.org")
+    wait_for("the Log ID on the clipboard", lambda: world.run("xclip", "-o", "-selection", "clipboard") == log_id)
     screen.click("Close", BUTTON)
     wait_for("Tarvix to end after Close", lambda: process.poll() is not None, timeout=20)
-    print("x11 session: notification, one raised window, Log ID %s sent, copied and named in %s" % (log_id, name))
+    print("x11: notification, one raised window, Log ID %s sent and copied" % log_id)
     return ready_shot
 
 
@@ -138,54 +271,44 @@ def magick(*argv):
     return result.stdout.strip()
 
 
-def sharpest_step(image, region):
-    """The largest change between neighbouring pixels in a region: what scaling up smooths away."""
-    return max(float(magick(image, "-crop", region, "+repage", "-colorspace", "gray", "(", "+clone", "-roll", roll, ")",
+def sharpest_step(image, scale, width):
+    """The largest change between neighbouring pixels inside the header artwork (80x80, centred,
+    below the paddings): what scaling an image up smooths away, to about half."""
+    crop = "%dx%d+%d+%d" % (64 * scale, 64 * scale, (width // 2 - 32) * scale, 24 * scale)
+    return max(float(magick(image, "-crop", crop, "+repage", "-colorspace", "gray", "(", "+clone", "-roll", roll, ")",
                             "-compose", "difference", "-composite", "-shave", "1x1", "-format", "%[fx:maxima]",
                             "info:")) for roll in ("+1+0", "+0+1"))
 
 
-def hidpi(world, args, ready_shot):
-    """The Ready window at scale 2 and 1.5 against the 1x shot: the same layout at that many more
-    pixels, and the header artwork drawn at full resolution: an edge as sharp as at 1x, where an
-    image scaled up has its steps smoothed to about half."""
+def hidpi(world, ready_shot):
+    """The Ready window at scale 2 and 1.5: the 1x layout at that many more pixels, the artwork sharp."""
     width, height = (int(v) for v in magick(ready_shot, "-format", "%w %h", "info:").split())
-    # Inside the header artwork: 80x80, centred, below the window's and the header's padding.
-    art = (width // 2 - 32, 24, 64)
-    sharp_at_1x = sharpest_step(ready_shot, "%dx%d+%d+%d" % (art[2], art[2], art[0], art[1]))
+    sharp_at_1x = sharpest_step(ready_shot, 1, width)
     for scale in (2, 1.5):
-        home = world.private_folder("home-%s" % scale)
-        process = start_tarvix(world, args, home, "tarvix-%s" % scale, QT_SCALE_FACTOR=str(scale),
-                               XDG_RUNTIME_DIR=world.private_folder("runtime-%s" % scale))
-        screen = Screen(world, process, args.output, "e2e-scale-%s-" % scale)
+        process = world.tarvix(world.folder("home-%s" % scale), "tarvix-%s" % scale, QT_SCALE_FACTOR=str(scale),
+                               XDG_RUNTIME_DIR=world.folder("runtime-%s" % scale))
+        screen = Screen(world, process, "e2e-scale-%s-" % scale)
         screen.wait("Tarvix", TEXT)
         shot = screen.screenshot("ready")
         world.stop(process)
         size = [int(v) for v in magick(shot, "-format", "%w %h", "info:").split()]
-        check(abs(size[0] - width * scale) <= 2 and abs(size[1] - height * scale) <= 2,
-              "scale %s: %s, not %sx%s times %s" % (scale, size, width, height, scale))
+        check(abs(size[0] - width * scale) <= 2 and abs(size[1] - height * scale) <= 2, "scale %s: %s" % (scale, size))
         difference = float(magick(shot, "-resize", "%dx%d!" % (width, height), ready_shot, "-compose", "difference",
                                   "-composite", "-colorspace", "gray", "-format", "%[fx:mean]", "info:"))
-        check(difference < 0.01, "scale %s: the layout differs from 1x (mean difference %.4f)" % (scale, difference))
-        side = int(art[2] * scale)
-        sharp = sharpest_step(shot, "%dx%d+%d+%d" % (side, side, art[0] * scale, art[1] * scale))
-        check(sharp > 0.8 * sharp_at_1x, "scale %s: the artwork is scaled up (sharpest step %.3f, at 1x %.3f)"
-              % (scale, sharp, sharp_at_1x))
-        print("hidpi: scale %s has the 1x layout (mean difference %.4f), artwork step %.3f (1x %.3f)"
-              % (scale, difference, sharp, sharp_at_1x))
+        sharp = sharpest_step(shot, scale, width)
+        summary = "hidpi %s: mean difference %.4f, artwork step %.3f (1x %.3f)" % (scale, difference, sharp, sharp_at_1x)
+        check(difference < 0.01 and sharp > 0.8 * sharp_at_1x, summary)
+        print(summary)
 
 
-def wayland_session(world, args, serve, home):
-    """A whole session through accessibility actions alone, natively under Wayland."""
-    server, _ = serve("server-500", "--status", "500")
-    process = start_tarvix(world, args, home, "tarvix-wayland", wayland=True)
-    screen = Screen(world, process, args.output, "e2e-wayland-", x11=False)
+def wayland_session(world, serve, home):
+    store = serve("server-wayland")
+    process = world.tarvix(home, "tarvix-wayland", wayland=True)
+    screen = Screen(world, process, "e2e-wayland-", x11=False)
     status = screen.wait(" ", TEXT)
-
-    screen.act("Advanced logs", CHECK_BOX, "Toggle")
-    screen.wait_state("Advanced logs", CHECK_BOX, "checked")
-    screen.act("Installed app information", CHECK_BOX, "Toggle")
-    screen.wait_state("Installed app information", CHECK_BOX, "checked")
+    for option in ("Advanced logs", "Installed app information"):
+        screen.act(option, CHECK_BOX, "Toggle")
+        screen.wait_state(option, CHECK_BOX, "checked")
     screen.act("Advanced logs", CHECK_BOX, "Press")
     screen.wait_state("Advanced logs", CHECK_BOX, "checked", present=False)
     wait_for("the second option hidden", lambda: not screen.find("Installed app information", CHECK_BOX))
@@ -196,98 +319,106 @@ def wayland_session(world, args, serve, home):
     screen.act("Stop monitoring", BUTTON)
     screen.wait("Logging complete.", TEXT, timeout=120)
     screen.wait_state(DESCRIPTION, ENTRY, "focused")
-
     # The description gate locks "Share logs", and says so; a press then does nothing.
     screen.act("Share logs", BUTTON)
     screen.wait("Desciption is required", TEXT)
     screen.wait_state("Share logs", BUTTON, "enabled", present=False)
     check("sensitive" not in screen.states("Share logs", BUTTON), '"Share logs" is sensitive while disabled')
     screen.act("Share logs", BUTTON)
-    screen.enter(DESCRIPTION, "Crash on open")
+    for entry, text in ((DESCRIPTION, "Crash on open"), (EMAIL, "anne@example.org")):
+        screen.wait(entry, ENTRY).queryEditableText().setTextContents(text)
     screen.wait_state("Share logs", BUTTON, "enabled")
     check(screen.find("Desciption is required", TEXT) is None, "the gate message stays")
-    screen.enter(EMAIL, "anne@example.org")
-
-    # Refused: the failure panel, the form locked.
     screen.act("Share logs", BUTTON)
-    screen.wait("Error sharing logs.", TEXT, timeout=120)
-    for entry in (DESCRIPTION, EMAIL):
-        screen.wait_state(entry, ENTRY, "enabled", present=False)
-    screen.wait_state("Share logs", BUTTON, "enabled")
-
-    world.stop(server)
-    server, store = serve("server-wayland")
-    screen.act("Share logs", BUTTON)
-    screen.wait("The log files were sent successfully.", TEXT, timeout=120)
-    log_id = shown_log_id(screen)
-    name = check_received_archive(store, log_id, "Crash on open", "anne@example.org")
+    log_id = screen.sent(store, "Crash on open")
     screen.act("Close", BUTTON)
     wait_for("Tarvix to end after Close", lambda: process.poll() is not None, timeout=20)
-    world.stop(server)
-    print("wayland session: accessibility actions alone, refused then sent as %s" % name)
+    print("wayland: accessibility actions alone, sent as %s" % log_id)
+
+
+def serve_notifications(record):
+    """Records each call as a JSON line; com.norvane.TarvixTest.Invoke(id, action) plays the user's click."""
+    import dbus.mainloop.glib
+    import dbus.service
+    from gi.repository import GLib
+
+    def write(*call):
+        with open(record, "a") as out:
+            out.write(json.dumps(call) + "\n")
+
+    class Service(dbus.service.Object):
+        @dbus.service.method("org.freedesktop.Notifications", in_signature="susssasa{sv}i", out_signature="u")
+        def Notify(self, app, replaces, icon, summary, body, actions, hints, timeout):
+            write("Notify", app, summary, body, actions[:1], hints.get("desktop-entry", ""))
+            return 7
+
+        @dbus.service.method("org.freedesktop.Notifications", in_signature="u")
+        def CloseNotification(self, id):
+            write("CloseNotification", id)
+
+        @dbus.service.signal("org.freedesktop.Notifications", signature="us")
+        def ActionInvoked(self, id, action):
+            pass
+
+        @dbus.service.method("com.norvane.TarvixTest", in_signature="us")
+        def Invoke(self, id, action):
+            self.ActionInvoked(id, action)
+
+    dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
+    kept = [Service(dbus.SessionBus(), "/org/freedesktop/Notifications"),  # registered while it serves
+            dbus.service.BusName("org.freedesktop.Notifications", dbus.SessionBus())]
+    GLib.MainLoop().run()
 
 
 def main():
     parser = argparse.ArgumentParser()
-    for option in ("--tarvix", "--bin", "--pki", "--host", "--output"):
-        parser.add_argument(option, required=True)
+    for option in ("--tarvix", "--bin", "--pki", "--host", "--output", "--notifications"):
+        parser.add_argument(option, required=option != "--notifications" and "--notifications" not in sys.argv)
     args = parser.parse_args()
-    match = re.fullmatch(r"127\.0\.0\.1:(\d+)", args.host)
-    if not match:
-        print("skipped: the build's log server %s is not a 127.0.0.1 host" % args.host)
-        return SKIP
-    port = match.group(1)
-    for tool in ("Xvfb", "xdotool", "xclip", "convert", "import", "dbus-daemon", "weston"):
-        if shutil.which(tool) is None:
-            print("skipped: %s is not installed" % tool)
-            return SKIP
-    for module in ("pyatspi", "Xlib", "dbus", "gi"):
-        if importlib.util.find_spec(module) is None:
-            print("skipped: the Python module %s is not installed" % module)
-            return SKIP
+    if args.notifications:
+        return serve_notifications(args.notifications)
+    port = re.fullmatch(r"127\.0\.0\.1:(\d+)", args.host)
+    missing = [t for t in ("Xvfb", "xdotool", "xclip", "convert", "import", "dbus-daemon", "weston") if not
+               shutil.which(t)] + [m for m in ("pyatspi", "Xlib", "dbus", "gi") if not importlib.util.find_spec(m)]
+    if not port or missing:
+        print("skipped: %s" % (missing or "the build's log server %s is not a 127.0.0.1 host" % args.host))
+        return 77
+    world, servers = World(args), []
 
-    root = tempfile.mkdtemp(prefix="tarvix-e2e-")
-    world = World(root)
+    def serve(name):  # one log server at a time on the port; answers its store
+        for server in servers:
+            world.stop(server)
+        store, ready = os.path.join(world.root, name), os.path.join(world.root, name + ".ready")
+        servers.append(world.start(name, [args.bin + "/tarvix-logserver", "--pki", args.pki, "--port", port.group(1),
+                                          "--store", store, "--ready-file", ready]))
+        wait_for("the log server", lambda: os.path.exists(ready) or servers[-1].poll() is not None)
+        check(servers[-1].poll() is None, "the log server did not start")
+        return store
+
     # The offscreen tests use the same port; take the same turn they take.
-    lock = open(os.path.join(tempfile.gettempdir(), "tarvix-logserver-%s.lock" % port), "a")
+    lock = open(os.path.join(tempfile.gettempdir(), "tarvix-logserver-%s.lock" % port.group(1)), "a")
     try:
         fcntl.flock(lock, fcntl.LOCK_EX)
-        start_world(world)
-        sample_root = os.path.join(root, "sample")
-        sample_out = os.path.join(root, "sample.txt")
-        world.start("sample", [os.path.join(args.bin, "tarvix-sample-sandbox"), sample_root, "--edition", "scrivo",
-                               "--run", "scrivo"], stdout=open(sample_out, "wb"))
-        wait_for("the sample target", lambda: b"PID " in open(sample_out, "rb").read())
-        home = os.path.join(sample_root, "home")
-
-        def serve(name, *extra):
-            store, ready = os.path.join(root, name), os.path.join(root, name + ".ready")
-            server = world.start(name, [os.path.join(args.bin, "tarvix-logserver"), "--pki", args.pki, "--port", port,
-                                        "--store", store, "--ready-file", ready, *extra])
-            wait_for("the log server", lambda: os.path.exists(ready) or server.poll() is not None)
-            check(server.poll() is None, "the log server did not start")
-            return server, store
-
-        server, store = serve("server-x11")
-        ready_shot = x11_session(world, args, store, home)
-        world.stop(server)
-        hidpi(world, args, ready_shot)
-        wayland_session(world, args, serve, home)
+        world.up()
+        os.makedirs(args.output, exist_ok=True)
+        sample = os.path.join(world.root, "sample")
+        world.start("sample", [args.bin + "/tarvix-sample-sandbox", sample, "--edition", "scrivo", "--run", "scrivo"],
+                    stdout=open(sample + ".txt", "wb"))
+        wait_for("the sample target", lambda: b"PID " in open(sample + ".txt", "rb").read())
+        hidpi(world, x11_session(world, serve, sample + "/home"))
+        wayland_session(world, serve, sample + "/home")
         return 0
-    except Failure as failure:
+    except (Failure, subprocess.TimeoutExpired) as failure:
         print("FAILED: %s" % failure)
-        for name in ("tarvix-x11", "tarvix-2", "tarvix-1.5", "tarvix-wayland", "notifications", "weston"):
-            path = os.path.join(root, name + ".log")
-            if os.path.exists(path):
-                print("--- %s\n%s" % (name, open(path, errors="replace").read()[-3000:]))
+        for log in ("tarvix-x11", "tarvix-2", "tarvix-1.5", "tarvix-wayland", "notifications", "weston"):
+            log = os.path.join(world.root, log + ".log")
+            print("--- " + log, open(log, errors="replace").read()[-3000:] if os.path.exists(log) else "")
         return 1
     finally:
-        world.stop_all()
+        for process in reversed(world.processes):
+            world.stop(process)
         lock.close()
-        if os.environ.get("TARVIX_E2E_KEEP") != "1":
-            shutil.rmtree(root, ignore_errors=True)
-        else:
-            print("kept " + root)
+        shutil.rmtree(world.root, ignore_errors=True)
 
 
 if __name__ == "__main__":

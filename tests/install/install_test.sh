@@ -1,16 +1,12 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix, moves it elsewhere, starts it once offscreen (and a
-# second time, which must hand over to the running process), validates the desktop files and the
-# polkit action, and builds the Debian package to check its file list and dependencies. Another
-# account's socket at the single-instance socket's old place (/tmp/tarvix-<uid>) must not stop the start.
+# Installs the build into a temporary prefix, moves it, starts it offscreen (a second start hands
+# over to the first, whatever another account listens on at the socket's old place /tmp/tarvix-<uid>),
+# validates the desktop files and the polkit action, and checks the Debian package's files and needs.
 set -euo pipefail
 build=$1
 work=$(mktemp -d)
 pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
+cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"; }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -19,19 +15,12 @@ mv "$work/first" "$work/moved"   # a relocated install must still find its tools
 prefix=$work/moved
 
 expected_files=(
-  bin/tarvix
-  libexec/tarvix/spindump
-  libexec/tarvix/system_profiler
-  share/applications/com.norvane.Tarvix.desktop
-  share/icons/hicolor/scalable/apps/com.norvane.Tarvix.svg
-  share/metainfo/com.norvane.Tarvix.metainfo.xml
-  share/polkit-1/actions/com.norvane.Tarvix.policy
-  share/doc/tarvix/README.md
-  share/doc/tarvix/LICENSE
+  bin/tarvix libexec/tarvix/spindump libexec/tarvix/system_profiler share/doc/tarvix/README.md share/doc/tarvix/LICENSE
+  share/applications/com.norvane.Tarvix.desktop share/icons/hicolor/scalable/apps/com.norvane.Tarvix.svg
+  share/metainfo/com.norvane.Tarvix.metainfo.xml share/polkit-1/actions/com.norvane.Tarvix.policy
 )
-for f in "${expected_files[@]}"; do [ -e "$prefix/$f" ] || fail "missing $f"; done
-actual=$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)
 wanted=$(printf '%s\n' "${expected_files[@]}" | sort)
+actual=$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)
 [ "$actual" = "$wanted" ] || fail "installed files differ:"$'\n'"$(diff <(echo "$wanted") <(echo "$actual"))"
 
 desktop-file-validate "$prefix/share/applications/com.norvane.Tarvix.desktop"
@@ -53,8 +42,7 @@ check_policy "$prefix/$policy" "$work/first/libexec/tarvix/spindump"
 
 # One start-up, offscreen, in a private home and a private runtime folder.
 home=$work/home
-mkdir -p "$home" "$work/run"
-mkdir -m 0700 "$work/xdg"
+mkdir -p "$home" "$work/run" && mkdir -m 0700 "$work/xdg"
 export HOME=$home TMPDIR=$work/run XDG_RUNTIME_DIR=$work/xdg QT_QPA_PLATFORM=offscreen
 unset XDG_CACHE_HOME XDG_DATA_HOME
 
@@ -77,10 +65,7 @@ for _ in $(seq 1 50); do [ -S "$planted" ] && break; sleep 0.1; done
 "$prefix/bin/tarvix" > "$work/first.out" 2>&1 &
 pids+=($!)
 log=$home/Library/Tarvix/System/TarvixDebugOutput.log
-for _ in $(seq 1 100); do
-  grep -q 'Directory created: temp' "$log" 2>/dev/null && break
-  sleep 0.1
-done
+for _ in $(seq 1 100); do grep -q 'Directory created: temp' "$log" 2>/dev/null && break; sleep 0.1; done
 grep -q -- '----------------------------Application Started----------------------------' "$log" \
   || { cat "$work/first.out"; fail "no start banner in $log"; }
 [ -d "$home/Library/Tarvix/temp" ] || fail "workspace not created"
@@ -98,7 +83,6 @@ cpack -G DEB -B "$work/pkg" --config "$build/CPackConfig.cmake" > "$work/cpack.l
   || { cat "$work/cpack.log"; fail "cpack failed"; }
 deb=$(ls "$work"/pkg/tarvix_*.deb)
 listed=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./usr/||' | sort)
-wanted=$(printf '%s\n' "${expected_files[@]}" | sort)
 [ "$listed" = "$wanted" ] || fail "package files differ:"$'\n'"$(diff <(echo "$wanted") <(echo "$listed"))"
 dpkg-deb -x "$deb" "$work/unpacked"
 check_policy "$work/unpacked/usr/$policy" /usr/libexec/tarvix/spindump

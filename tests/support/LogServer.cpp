@@ -2,81 +2,40 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <strings.h>
 #include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
+#include <cstdio>
+#include <map>
 #include <sstream>
-#include <thread>
 
 #include "config/BuildConfig.h"
 #include "support/SampleTargetSupport.h"
+#include "support/Sandbox.h"
+
+namespace fs = std::filesystem;
 
 namespace tarvix::test {
 namespace {
 
 using namespace std::chrono_literals;
 
-std::optional<int> serverPort()
+int serverPort()
 {
-    const std::string_view host = BuildConfig::kLogServerHost, prefix = "127.0.0.1:";
-    int port = 0;
-    if (!host.starts_with(prefix)) return std::nullopt;
-    const auto [end, error] = std::from_chars(host.data() + prefix.size(), host.data() + host.size(), port);
-    if (error != std::errc() || end != host.data() + host.size() || port <= 0 || port > 65535) return std::nullopt;
+    int port = 0, length = 0;
+    const char* host = BuildConfig::kLogServerHost;
+    if (std::sscanf(host, "127.0.0.1:%5d%n", &port, &length) != 1 || host[length] != '\0' || port > 65535) return 0;
     return port;
-}
-
-/// A request folder of the server's store: request.txt, body.bin, and result.txt once complete.
-std::optional<ReceivedUpload> readRequest(const std::filesystem::path& folder)
-{
-    std::error_code ec;
-    if (!std::filesystem::exists(folder / "result.txt", ec)) return std::nullopt;  // still being received
-    ReceivedUpload upload;
-    std::istringstream head(readFile(folder / "request.txt"));
-    std::string line;
-    while (std::getline(head, line)) {
-        if (line.ends_with('\r')) line.pop_back();
-        if (upload.requestLine.empty())
-            upload.requestLine = line;
-        else if (const auto colon = line.find(": "); colon != std::string::npos)
-            upload.headers.emplace_back(line.substr(0, colon), line.substr(colon + 2));
-    }
-    upload.body = readFile(folder / "body.bin");
-    std::istringstream result(readFile(folder / "result.txt"));
-    while (std::getline(result, line)) {
-        const auto equals = line.find('=');
-        if (equals == std::string::npos) continue;
-        const std::string key = line.substr(0, equals), value = line.substr(equals + 1);
-        if (key == "answer") upload.answer = value;
-        if (key == "check") {
-            upload.wellFormed = value == "ok";
-            upload.problem = upload.wellFormed ? "" : value;
-        }
-        if (key == "boundary") upload.boundary = value;
-        if (key == "filename") upload.fileName = value;
-        if (key == "stored" && !value.empty()) upload.storedFile = folder / value;
-    }
-    return upload;
 }
 
 }  // namespace
 
-std::optional<std::string> ReceivedUpload::header(std::string_view name) const
-{
-    for (const auto& [key, value] : headers)
-        if (key.size() == name.size() && ::strncasecmp(key.data(), name.data(), name.size()) == 0) return value;
-    return std::nullopt;
-}
-
 std::string ReceivedUpload::fileContent() const { return storedFile.empty() ? std::string() : readFile(storedFile); }
 
-bool LogServer::available() { return serverPort().has_value(); }
+bool LogServer::available() { return serverPort() != 0; }
 
 std::string LogServer::skipReason()
 {
@@ -86,105 +45,54 @@ std::string LogServer::skipReason()
 
 LogServer::LogServer() : LogServer(Behaviour{}) {}
 
-LogServer::LogServer(Behaviour behaviour, std::filesystem::path storeFolder)
-    : m_behaviour(std::move(behaviour)), m_storeFolder(std::move(storeFolder)), m_port(serverPort().value_or(0))
+LogServer::LogServer(Behaviour behaviour) : m_behaviour(std::move(behaviour)), m_port(serverPort())
 {
     if (m_port == 0) return;
-    if (m_storeFolder.empty()) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tarvix-logserver-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) return;
-        m_storeFolder = pattern;
-        m_ownsStoreFolder = true;
-    }
-    std::error_code ec;
-    std::filesystem::create_directories(m_storeFolder, ec);
-
-    // Test programs run in parallel under ctest -j, but the port is the build's: take turns.
-    const auto lockPath =
-        std::filesystem::temp_directory_path() / ("tarvix-logserver-" + std::to_string(m_port) + ".lock");
-    m_lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (m_lockFd < 0) return;
-    const auto giveUp = std::chrono::steady_clock::now() + 5min;
-    while (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
-        if (std::chrono::steady_clock::now() > giveUp) {
-            ::close(m_lockFd);
-            m_lockFd = -1;
-            return;
-        }
-        std::this_thread::sleep_for(50ms);
-    }
-    start();
+    // Every build of this port and the end-to-end run serve it: take turns across processes.
+    const auto lock = fs::temp_directory_path() / ("tarvix-logserver-" + std::to_string(m_port) + ".lock");
+    m_lockFd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (m_lockFd >= 0 && ::flock(m_lockFd, LOCK_EX) == 0) start();
 }
 
 LogServer::~LogServer()
 {
     stop();
     if (m_lockFd >= 0) ::close(m_lockFd);
-    std::error_code ec;
-    if (m_ownsStoreFolder) std::filesystem::remove_all(m_storeFolder, ec);
 }
 
 bool LogServer::start()
 {
-    const std::filesystem::path readyFile = m_storeFolder / ".ready";
+    const fs::path ready = m_store.path() / ".ready";
     std::error_code ec;
-    std::filesystem::remove(readyFile, ec);
-
-    const std::string pki =
-        m_behaviour.untrustedCertificate ? (m_storeFolder / "untrusted-pki").string() : TARVIX_PKI_DIR;
-    std::vector<std::string> args = {(std::filesystem::path(TARVIX_BIN_DIR) / "tarvix-logserver").string(),
-                                     "--pki",
-                                     pki,
-                                     "--port",
-                                     std::to_string(m_port),
-                                     "--store",
-                                     m_storeFolder.string(),
-                                     "--ready-file",
-                                     readyFile.string(),
-                                     "--status",
-                                     std::to_string(m_behaviour.status),
-                                     "--body",
-                                     m_behaviour.body};
-    if (!m_behaviour.host.empty()) args.insert(args.end(), {"--host", m_behaviour.host});
-    const std::string after = std::to_string(m_behaviour.afterBytes);
-    switch (m_behaviour.mode) {
-    case Mode::Normal: break;
-    case Mode::EmptyBody: args.push_back("--empty-body"); break;
-    case Mode::NoBody: args.push_back("--no-body"); break;
-    case Mode::Stall: args.insert(args.end(), {"--stall-after", after}); break;
-    case Mode::Drop: args.insert(args.end(), {"--drop-after", after}); break;
-    }
-    std::vector<char*> argv;
-    for (auto& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const std::string logPath = (m_storeFolder / "server.log").string();
+    fs::remove(ready, ec);
+    const Behaviour& b = m_behaviour;
+    const fs::path pki = b.untrustedCertificate ? m_store.path() / "untrusted-pki" : fs::path(TARVIX_PKI_DIR);
+    std::string command = "exec " +
+                          commandLine({TARVIX_BIN_DIR "/tarvix-logserver", "--pki", pki, "--store", m_store.path(),
+                                       "--ready-file", ready, "--body", b.body}) +
+                          " --port " + std::to_string(m_port) + " --status " + std::to_string(b.status);
+    if (!b.host.empty()) command += " --host " + shellWord(b.host);
+    const std::string after = " " + std::to_string(b.afterBytes);
+    if (b.mode == Mode::EmptyBody) command += " --empty-body";
+    if (b.mode == Mode::NoBody) command += " --no-body";
+    if (b.mode == Mode::Stall) command += " --stall-after" + after;
+    if (b.mode == Mode::Drop) command += " --drop-after" + after;
+    command += " >>" + shellWord(m_store.path() / "server.log") + " 2>&1";
     const pid_t parent = ::getpid();
 
-    const pid_t pid = ::fork();
-    if (pid < 0) return false;
-    if (pid == 0) {
+    m_pid = ::fork();
+    if (m_pid < 0) return false;
+    if (m_pid == 0) {
         // Only async-signal-safe calls here. The server must not outlive a crashed test, also one
         // that held it stopped: only SIGKILL ends a stopped process.
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (::getppid() != parent) ::_exit(127);
-        if (const int log = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644); log >= 0) {
-            ::dup2(log, STDOUT_FILENO);
-            ::dup2(log, STDERR_FILENO);
-        }
-        ::execv(argv[0], argv.data());
+        if (::getppid() == parent) ::execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
         ::_exit(127);
     }
-    m_pid = pid;
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (std::filesystem::exists(readyFile, ec)) return true;
-        int status = 0;
-        if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
-            m_pid = -1;
-            return false;
-        }
-        std::this_thread::sleep_for(10ms);
-    }
+    const bool exited =
+        waitFor([&] { return fs::exists(ready, ec) || ::waitpid(m_pid, nullptr, WNOHANG) == m_pid; }, 20s);
+    if (exited && fs::exists(ready, ec)) return true;
+    if (exited) m_pid = -1;
     stop();
     return false;
 }
@@ -193,15 +101,9 @@ void LogServer::stop()
 {
     if (m_pid <= 0) return;
     ::kill(m_pid, SIGTERM);
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    int status = 0;
-    while (::waitpid(m_pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, &status, 0);
-            break;
-        }
-        std::this_thread::sleep_for(5ms);
+    if (!waitFor([this] { return ::waitpid(m_pid, nullptr, WNOHANG) != 0; }, 5s)) {
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
     }
     m_pid = -1;
 }
@@ -215,16 +117,24 @@ bool LogServer::restart(Behaviour behaviour)
 
 std::vector<ReceivedUpload> LogServer::received() const
 {
-    std::vector<std::filesystem::path> folders;
+    // A request's folder NNNN/ holds request.txt and body.bin, and result.txt once it is complete.
+    std::vector<fs::path> folders;
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(m_storeFolder, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (!name.empty() && std::all_of(name.begin(), name.end(), ::isdigit)) folders.push_back(entry.path());
-    }
+    for (const auto& entry : fs::directory_iterator(m_store.path(), ec))
+        if (fs::exists(entry.path() / "result.txt", ec)) folders.push_back(entry.path());
     std::sort(folders.begin(), folders.end());
     std::vector<ReceivedUpload> uploads;
-    for (const auto& folder : folders)
-        if (auto upload = readRequest(folder)) uploads.push_back(std::move(*upload));
+    for (const auto& folder : folders) {
+        std::map<std::string, std::string> result;
+        std::istringstream lines(readFile(folder / "result.txt"));
+        for (std::string line; std::getline(lines, line);)
+            if (const auto equals = line.find('='); equals != std::string::npos)
+                result[line.substr(0, equals)] = line.substr(equals + 1);
+        const bool ok = result["check"] == "ok";
+        uploads.push_back({readFile(folder / "request.txt"), readFile(folder / "body.bin"), result["answer"], ok,
+                           ok ? "" : result["check"], result["boundary"], result["filename"],
+                           result["stored"].empty() ? fs::path() : folder / result["stored"]});
+    }
     return uploads;
 }
 
@@ -233,6 +143,6 @@ bool LogServer::waitForRequests(std::size_t count, std::chrono::milliseconds tim
     return waitFor([&] { return received().size() >= count; }, timeout);
 }
 
-std::string LogServer::output() const { return readFile(m_storeFolder / "server.log"); }
+std::string LogServer::output() const { return readFile(m_store.path() / "server.log"); }
 
 }  // namespace tarvix::test

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 #include <thread>
 
@@ -19,21 +19,24 @@ std::string shellWord(const std::string& text)
     return out + "'";
 }
 
+std::string commandLine(const std::vector<std::string>& words)
+{
+    std::string line;
+    for (const auto& word : words) line += (line.empty() ? "" : " ") + shellWord(word);
+    return line;
+}
+
 std::string pythonPlist(const fs::path& file, const std::string& expression)
 {
     static const std::string script = "import plistlib, sys\n"
                                       "d = plistlib.load(open(sys.argv[1], 'rb'))\n"
                                       "print(repr(eval(sys.argv[2])))\n";
     int status = 0;
-    std::string out = runCommand("python3 -c " + shellWord(script) + " " + shellWord(file.string()) + " " +
-                                     shellWord(expression) + " 2>&1",
-                                 &status);
+    std::string out = runCommand(commandLine({"/usr/bin/python3", "-c", script, file, expression}) + " 2>&1", &status);
     if (status != 0) throw std::runtime_error("plistlib failed on " + file.string() + ": " + out);
-    while (!out.empty() && out.back() == '\n') out.pop_back();
+    while (out.ends_with('\n')) out.pop_back();
     return out;
 }
-
-bool isBinaryPlist(const fs::path& file) { return readFile(file).rfind("bplist00", 0) == 0; }
 
 std::vector<std::string> treeListing(const fs::path& root)
 {
@@ -43,10 +46,8 @@ std::vector<std::string> treeListing(const fs::path& root)
         const std::string relative = it->path().lexically_relative(root).string();
         if (it->is_symlink())
             entries.push_back(relative + " -> " + fs::read_symlink(it->path()).string());
-        else if (it->is_directory())
-            entries.push_back(relative + "/");
         else
-            entries.push_back(relative);
+            entries.push_back(relative + (it->is_directory() ? "/" : ""));
     }
     std::sort(entries.begin(), entries.end());
     return entries;
@@ -61,16 +62,13 @@ void writeFile(const fs::path& file, const std::string& text)
 void writeExecutable(const fs::path& file, const std::string& text)
 {
     writeFile(file, text);
-    fs::permissions(file, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                              fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(file, fs::perms(0755));
 }
 
 std::string readFile(const fs::path& file)
 {
     std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit)
@@ -81,24 +79,6 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
-}
-
-std::string RecordingTextCell::text() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_history.empty() ? std::string() : m_history.back();
-}
-
-void RecordingTextCell::setText(std::string text)
-{
-    std::lock_guard lock(m_mutex);
-    m_history.push_back(std::move(text));
-}
-
-std::vector<std::string> RecordingTextCell::history() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_history;
 }
 
 }  // namespace tarvix::test

@@ -1,12 +1,10 @@
 #include "support/Sandbox.h"
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
@@ -15,6 +13,7 @@
 #include "core/log/Logger.h"
 #include "core/log/LoggerTesting.h"
 #include "core/workspace/SharedValues.h"
+#include "support/SampleTargetSupport.h"
 
 namespace fs = std::filesystem;
 
@@ -45,15 +44,8 @@ TempDir::TempDir()
 
 TempDir::~TempDir()
 {
-    std::error_code ec;
     // Tests make folders read-only on purpose; give write access back before removing.
-    for (auto it = fs::recursive_directory_iterator(m_path, fs::directory_options::skip_permission_denied, ec);
-         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->is_directory(ec) && !it->is_symlink(ec))
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    }
-    fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(m_path, ec);
+    runCommand("chmod -R u+rwx " + shellWord(m_path) + " 2>/dev/null; rm -rf " + shellWord(m_path));
 }
 
 Sandbox::Sandbox(const fs::path& libexec)
@@ -78,27 +70,16 @@ Sandbox::~Sandbox()
 std::string Sandbox::logText() const
 {
     const auto file = Logger::logFileURL();
-    if (!file) return {};
-    std::ifstream in(*file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string stripTime(const std::string& line)
-{
-    static const std::regex timed(R"(^(INFO: |ERROR: |WARNING: |)\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \+0000: )");
-    std::smatch m;
-    if (std::regex_search(line, m, timed)) return m[1].str() + line.substr(m.length(0));
-    return line;
+    return file ? readFile(*file) : std::string();
 }
 
 std::vector<std::string> Sandbox::logMessages() const
 {
+    static const std::regex time(R"(^(INFO: |ERROR: |WARNING: |)\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \+0000: )");
     std::vector<std::string> messages;
     std::istringstream in(logText());
     for (std::string line; std::getline(in, line);)
-        if (!line.empty()) messages.push_back(stripTime(line));
+        if (!line.empty()) messages.push_back(std::regex_replace(line, time, "$1"));
     return messages;
 }
 

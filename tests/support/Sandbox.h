@@ -23,9 +23,8 @@ private:
     std::filesystem::path m_path;
 };
 
-/// One test's world: a temp root with a sandbox platform over it (headless UI) for the test to
-/// hand in, the shared values back at their launch state, and the Logger writing to
-/// root/home/.cache/Logs.
+/// One test's world: a temp root with a sandbox platform over it (headless UI), the shared
+/// values back at their launch state, and the Logger writing to root/home/.cache/Logs.
 class Sandbox {
 public:
     explicit Sandbox(const std::filesystem::path& libexec = {});
@@ -41,8 +40,7 @@ public:
 
     /// The current log file's text ("" when there is none).
     std::string logText() const;
-    /// The log's entries with the time removed: "INFO: Directory created: System", or the bare
-    /// message for entries without a severity.
+    /// The log's entries without their time: "INFO: Directory created: System".
     std::vector<std::string> logMessages() const;
 
 private:
@@ -53,9 +51,6 @@ private:
 
 /// Every shared value as a new process has it (UniqueId excepted: it is made once per process).
 void resetSharedValues();
-
-/// Removes the 25-character time (and its ": ") from one log line.
-std::string stripTime(const std::string& line);
 
 /// Runs a command line with /bin/sh and answers its standard output; exit status in `status`.
 std::string runCommand(const std::string& command, int* status = nullptr);

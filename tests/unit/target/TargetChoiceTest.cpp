@@ -1,0 +1,215 @@
+#include "core/target/TargetChoice.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "core/target/InstallationDiscovery.h"
+#include "core/target/RunningInstances.h"
+#include "core/workspace/SharedValues.h"
+#include "platform/RunningApplications.h"
+#include "support/SampleTargetSupport.h"
+#include "support/Sandbox.h"
+
+namespace fs = std::filesystem;
+using namespace tarvix;
+using sample::Edition;
+namespace UF = UtilityFunctions;
+
+TEST(TargetChoice, ARunningEditionBeatsAnInstallationTheFullEditionTheFreeAndRefusalsAlert)
+{
+    using Outcome = TargetChoice::Outcome;
+    const std::string scrivo = "com.norvane.Scrivo.Pro", glance = "com.norvane.Glance";
+    // Log lines, each ending in a line feed.
+    const std::string notFull = "WARNING: Scrivo running instance not found. BundleIdentifier: " + scrivo + "\n",
+                      notFree = "WARNING: Scrivo running instance not found. BundleIdentifier: " + glance + "\n",
+                      full = "INFO: Scrivo running instance found. BundleIdentifier: " + scrivo + "\n",
+                      free = "INFO: Scrivo running instance found. BundleIdentifier: " + glance + "\n",
+                      beta = "INFO: FlavourFromAppVersion:4.1.15 flavour: Beta\n",
+                      qx = "INFO: FlavourFromAppVersion:4.1.20 flavour: QX\n",
+                      noneRuns = "INFO: ScrivoRunningInstance.isEmpty\n",
+                      noFull = "INFO: scrivoInstalledUrls.isEmpty\n";
+    const std::string noneAlert = "No Scrivo installation detected\nNo Scrivo installation found on this device. "
+                                  "Please install Scrivo and then start troubeshooting.\nOK",
+                      severalAlert = "Multiple instances of Scrivo detected\nPlease ensure that only one Scrivo app "
+                                     "which needs troubleshooting is open, before running Tarvix.\nOK";
+    enum Runs { none, fullRuns, freeRuns, bothRun, fullRunsTwice };
+    struct Case {
+        sample::Options installed;
+        Runs runs;
+        Outcome outcome;
+        std::string found;  ///< ScrivoRunningInstance, space-separated
+        std::string edition;
+        std::string lines;       ///< but the installations' "App url" lines
+        std::string alert = {};  ///< title, message and button
+    };
+    const sample::Options nothing{.scrivo = false}, freeOnly{.scrivo = false, .glance = true},
+        both{.glance = true, .scrivoVersion = "4.1.15", .glanceVersion = "4.1.20"};
+    const std::string noneFound = notFull + notFree + noneRuns;
+    for (const Case& c : std::vector<Case>{
+             {nothing, none, Outcome::none, "", "Glance", noneFound + noFull + "INFO: glanceInstalledUrls.isEmpty\n",
+              noneAlert},
+             {both, none, Outcome::found, scrivo, "Scrivo", noneFound + "INFO: Scrivo installation found.\n" + beta},
+             {freeOnly, none, Outcome::found, glance, "Glance",
+              noneFound + noFull + "INFO: Glance installation found.\n" + qx},
+             {both, freeRuns, Outcome::found, glance, "Glance", notFull + qx + free},
+             {both, fullRuns, Outcome::found, scrivo, "Scrivo", beta + full + notFree},
+             {both, fullRunsTwice, Outcome::found, scrivo, "Scrivo", beta + full + notFree},
+             {both, bothRun, Outcome::several, scrivo + " " + glance, "Scrivo",
+              beta + full + qx + free + "INFO: Scrivo multiple running instances.\n", severalAlert}}) {
+        SCOPED_TRACE(c.lines);
+        test::Sandbox sandbox;
+        const auto layout = sample::install(sandbox.root(), c.installed);
+        std::vector<sample::RunningInstance> running;
+        if (c.runs == fullRuns || c.runs == bothRun || c.runs == fullRunsTwice)
+            running.emplace_back(layout.scrivoBundle);
+        if (c.runs == freeRuns || c.runs == bothRun) running.emplace_back(layout.glanceBundle);
+        if (c.runs == fullRunsTwice)
+            running.emplace_back(
+                sample::writeBundle(sandbox.home() / "Applications", sample::Edition::Scrivo, "4.1.15"));
+
+        const TargetChoice choice = chooseTarget(sandbox.folders(), sandbox.ui());
+        EXPECT_EQ(choice.outcome, c.outcome);
+        std::string found;
+        for (const auto& identifier : choice.runningInstance) found += (found.empty() ? "" : " ") + identifier;
+        EXPECT_EQ(found, c.found);
+        EXPECT_EQ(UF::ScrivoRunningInstance.get(), choice.runningInstance);
+        EXPECT_EQ(choice.installation.has_value(), running.empty() && c.outcome == Outcome::found);
+        // The process of the last edition matched, of the first in process order among copies.
+        pid_t pid = running.empty() ? 0 : running.back().pid();
+        if (c.runs == fullRunsTwice) pid = std::min(running[0].pid(), running[1].pid());
+        EXPECT_EQ(UF::ProcessId.get(), pid ? std::to_string(pid) : "");
+        std::string lines;
+        for (const std::string& line : sandbox.logMessages())
+            if (!line.starts_with("INFO: App url for bundle")) lines += line + "\n";
+        EXPECT_EQ(lines, c.lines);
+        sandbox.ui().drain();
+        std::string alerts;
+        for (const auto& alert : sandbox.ui().alerts())
+            alerts += alert.title + "\n" + alert.message + "\n" + alert.buttonTitle;
+        EXPECT_EQ(alerts, c.alert);
+        // The edition follows the first listed only, and its folder is made.
+        UF::SetScrivoOrGlance(choice.runningInstance, sandbox.root());
+        EXPECT_EQ(UF::scrivoOrGlance.get(), c.edition);
+        EXPECT_EQ(UF::tempOutputURL.get(), sandbox.root() / c.edition);
+        EXPECT_EQ(sandbox.logMessages().back(), "INFO: Directory created: " + (sandbox.root() / c.edition).string());
+    }
+}
+
+TEST(RunningApplications, OnlyTheUsersOwnBundleProgramsInTheSandboxRunEvenOnceTheirFileIsDeleted)
+{
+    test::Sandbox sandbox;
+    fs::permissions(sandbox.root(), fs::perms(0755));
+    const auto layout = sample::install(sandbox.root(), {.scrivoVersion = "4.1.15"});
+    sample::RunningInstance scrivo(layout.scrivoBundle);
+    // The same bundle run by another account; a copy in another sandbox.
+    std::optional<sample::RunningInstance> others;
+    if (::geteuid() == 0) others.emplace(layout.scrivoBundle, 65534);
+    test::TempDir elsewhere;
+    sample::RunningInstance foreign(sample::install(elsewhere.path()).scrivoBundle);
+    // An update that replaces the program while it runs leaves /proc/PID/exe "... (deleted)".
+    fs::remove(layout.scrivoBundle / "Contents/MacOS/Scrivo");
+
+    const auto applications = platform::runningApplications(sandbox.folders());
+    ASSERT_EQ(applications.size(), 1u);
+    EXPECT_EQ(applications[0].processIdentifier, scrivo.pid());
+    EXPECT_EQ(applications[0].bundleIdentifier, "com.norvane.Scrivo.Pro");
+    EXPECT_EQ(applications[0].bundleURL, layout.scrivoBundle);
+    platform::Folders unscoped = sandbox.folders();
+    unscoped.runningApplicationsRoot.reset();
+    EXPECT_TRUE(UF::IsProcessRunning(unscoped, std::to_string(foreign.pid())));
+
+    // The exact text of a running application's id only.
+    const std::string pid = std::to_string(scrivo.pid());
+    EXPECT_TRUE(UF::IsProcessRunning(sandbox.folders(), pid));
+    EXPECT_EQ(sandbox.logMessages().back(), "INFO: Scrivo process is running. ProcessId: " + pid);
+    for (const std::string& other : {"0" + pid, " " + pid, std::to_string(::getpid()), std::to_string(foreign.pid()),
+                                     others ? std::to_string(others->pid()) : "1"})
+        EXPECT_FALSE(UF::IsProcessRunning(sandbox.folders(), other)) << other;
+    ASSERT_TRUE(UF::IsApplicationRunning(sandbox.folders(), "com.norvane.Scrivo.Pro"));
+    scrivo.stop();
+    EXPECT_FALSE(UF::IsProcessRunning(sandbox.folders(), pid));
+    EXPECT_EQ(sandbox.logMessages().back(), "WARNING: Scrivo process is not running. ProcessId: " + pid);
+    // Process id and flavour keep the last match once it is gone.
+    EXPECT_FALSE(UF::IsApplicationRunning(sandbox.folders(), "com.norvane.Scrivo.Pro"));
+    EXPECT_EQ(UF::ProcessId.get() + " " + UF::flavour.get(), pid + " Beta");
+}
+
+TEST(InstallationDiscovery, FindsExactIdentifiersInFolderOrderThenNameOrderAndAppendsOnEveryCall)
+{
+    test::Sandbox sandbox;
+    const fs::path root = sandbox.root();
+    const auto scrivoBundle = [](const fs::path& folder, const std::string& name) {
+        fs::rename(sample::writeBundle(folder, Edition::Scrivo, "4.1.0"), folder / name);
+        return folder / name;
+    };
+    // Folders in order (home, /Applications, /opt), names within one; a folder's own bundles
+    // before those of its sub-folders.
+    const std::vector<fs::path> found = {
+        scrivoBundle(sandbox.home() / "Applications", "Scrivo.app"), scrivoBundle(root / "Applications", "A.app"),
+        scrivoBundle(root / "Applications", "B.app"), scrivoBundle(root / "opt", "Zed.app"),
+        scrivoBundle(root / "opt/Suite", "Scrivo.app")};
+    // Near misses: another edition, a different case, a deeper folder, a folder without Info.plist.
+    sample::writeBundle(root / "Applications", Edition::Glance, "4.1.0");
+    test::writeFile(scrivoBundle(root / "opt", "Upper.app") / "Contents/Info.plist",
+                    "<plist><dict><key>CFBundleIdentifier</key><string>com.norvane.scrivo.pro</string></dict></plist>");
+    scrivoBundle(root / "opt/a/b", "Deep.app");
+    fs::create_directories(root / "Applications/Empty.app");
+
+    UF::getScrivoInstalledPath(sandbox.folders());
+    UF::getScrivoInstalledPath(sandbox.folders());
+    std::vector<fs::path> twice = found;
+    twice.insert(twice.end(), found.begin(), found.end());
+    EXPECT_EQ(UF::scrivoInstalledUrls.get(), twice);
+    std::vector<std::string> lines;
+    for (const auto& url : twice)
+        lines.push_back("INFO: App url for bundle: com.norvane.Scrivo.Pro is: " + url.string());
+    EXPECT_EQ(sandbox.logMessages(), lines);
+}
+
+TEST(FlavourFromAppVersion, FirstCharacterOfTheLastComponentDecidesAndAnUnreadableVersionKeepsIt)
+{
+    test::Sandbox sandbox;
+    const fs::path bundle = sandbox.root() / "Scrivo.app", plist = bundle / "Contents/Info.plist";
+    const auto version = [&](const std::string& value) {
+        test::writeFile(plist, "<plist><dict><key>CFBundleShortVersionString</key>" + value + "</dict></plist>");
+    };
+    std::vector<std::string> lines;
+    for (const std::string row :
+         {"4.1.20 QX", "3.9.2 QX", "4.1.15 Beta", "4.2.07 Trunk", "1.0 Trunk", " Trunk", "4.6 Trunk", "5 Trunk",
+          "4.1.3 Trunk", "4.1. Trunk", "2 QX", "4.1.1b Beta", "2.1 Beta"}) {
+        const std::string text = row.substr(0, row.find(' ')), expected = row.substr(row.find(' ') + 1);
+        UF::flavour.set(expected == "QX" ? "Beta" : "QX");  // a flavour the case must overwrite
+        version("<string>" + text + "</string>");
+        UF::FlavourFromAppVersion(bundle);
+        EXPECT_EQ(UF::flavour.get(), expected) << text;
+        lines.push_back("INFO: FlavourFromAppVersion:" + text + " flavour: " + expected);
+    }
+    // Kept silently: a version that is no text, no property list, a pipe (which would block a
+    // reader for ever), no bundle at all.
+    version("<integer>4</integer>");
+    UF::FlavourFromAppVersion(bundle);
+    test::writeFile(plist, "no plist");
+    UF::FlavourFromAppVersion(bundle);
+    fs::remove(plist);
+    ASSERT_EQ(::mkfifo(plist.c_str(), 0644), 0);
+    UF::FlavourFromAppVersion(bundle);
+    UF::FlavourFromAppVersion(sandbox.root() / "missing.app");
+    EXPECT_EQ(UF::flavour.get(), "Beta");
+    EXPECT_EQ(sandbox.logMessages(), lines);
+}
+
+TEST(SetScrivoOrGlance, FailuresAreLoggedAndNeverStopTheFlow)
+{
+    test::Sandbox sandbox;
+    test::writeFile(sandbox.root() / "Glance", "a file in the way");
+    UF::SetScrivoOrGlance({"com.norvane.scrivo.pro"}, sandbox.root());
+    EXPECT_EQ(UF::scrivoOrGlance.get(), "Glance");
+    EXPECT_EQ(UF::tempOutputURL.get(), sandbox.root() / "Glance");
+    EXPECT_TRUE(sandbox.logMessages().back().starts_with(
+        "ERROR: Failed to create directory: " + (sandbox.root() / "Glance").string() + " Error: "));
+    UF::tempOutputURL.set(std::nullopt);
+    UF::SetScrivoOrGlance({}, std::nullopt);
+    EXPECT_FALSE(UF::tempOutputURL.get());
+    EXPECT_EQ(sandbox.logMessages().back(),
+              "WARNING: SetScrivoOrGlance: no output folder, the edition folder Glance was not created.");
+}

@@ -1,0 +1,269 @@
+#include "core/upload/UploadAPI.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <random>
+#include <regex>
+#include <thread>
+
+#include "core/upload/FileBodyStream.h"
+#include "core/upload/ResponseHandler.h"
+#include "core/workspace/SharedValues.h"
+#include "support/LogServer.h"
+#include "support/PrivateNamespace.h"
+#include "support/SampleTargetSupport.h"
+#include "support/Sandbox.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using tarvix::test::LogServer;
+using Mode = LogServer::Mode;
+
+using Upload = tarvix::test::LogServerTest;
+
+namespace {
+
+/// The completion of one upload: its first result, every call counted, the thread of the last.
+struct Completion {
+    struct State {
+        std::promise<UploadAPI::Result> promise;
+        std::atomic<int> calls = 0;
+        std::atomic<std::thread::id> thread;
+    };
+    std::shared_ptr<State> state = std::make_shared<State>();
+    std::future<UploadAPI::Result> future = state->promise.get_future();
+
+    UploadAPI::CompletionHandler handler()
+    {
+        return [state = state](UploadAPI::Result result) {
+            state->thread = std::this_thread::get_id();
+            if (++state->calls == 1) state->promise.set_value(std::move(result));
+        };
+    }
+    std::optional<UploadAPI::Result> wait(std::chrono::milliseconds limit = 30s)
+    {
+        return future.wait_for(limit) == std::future_status::ready ? std::optional(future.get()) : std::nullopt;
+    }
+};
+
+/// Writes `size` random bytes to `file` and answers them.
+std::string writeArchive(const fs::path& file, std::size_t size)
+{
+    std::mt19937 random(static_cast<unsigned>(size));
+    std::string bytes(size, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(random() & 0xff);
+    tarvix::test::writeFile(file, bytes);
+    return bytes;
+}
+
+/// "DOMAIN CODE" of a failure (and the description of the upload's own errors), "body TEXT" of a success.
+std::string outcome(const UploadAPI::Result& result)
+{
+    if (const auto* error = std::get_if<UploadAPI::Error>(&result))
+        return error->domain + " " + std::to_string(error->code) +
+               (error->domain == "com.tarvix.upload" ? " " + error->localizedDescription : "") +
+               (error->userInfoLocalizedDescription == error->localizedDescription ? "" : " (user info differs)");
+    const auto& body = std::get<std::vector<std::uint8_t>>(result);
+    return "body " + std::string(body.begin(), body.end());
+}
+
+/// Uploads `file` and waits for its completion, which must come on another thread.
+UploadAPI::Result uploadAndWait(const fs::path& file)
+{
+    Completion completion;
+    UploadAPI::upload(file, completion.handler());
+    auto result = completion.wait();
+    EXPECT_NE(completion.state->thread.load(), std::this_thread::get_id());
+    if (!result) ADD_FAILURE() << "no completion";
+    return result ? std::move(*result) : UploadAPI::Result(UploadAPI::Error{});
+}
+
+}  // namespace
+
+TEST_F(Upload, SendsExactFramingAndOnlyTwoHundredWithABodyIsSuccessEveryFailureHasItsErrorAndTheLogKeepsFourKiB)
+{
+    const std::string archive = "scrivoMacLog_" + UtilityFunctions::UniqueId() + "_abc.zip";
+    const std::string bytes = writeArchive(sandbox.root() / archive, (4 << 20) + 17);
+    // An empty archive whose name's UTF-8 length differs from its character count.
+    writeArchive(sandbox.root() / "Journal d’été.zip", 0);
+    fs::create_directory(sandbox.root() / "folder.zip");
+    const std::string data = "Response Data: {\"result\":\"received\"}", unknown = "Unknown error occurred.";
+    const std::string status200 = "Status Code: 200", status500 = "Status Code: 500";
+    const std::string server1 = "com.tarvix.upload 1 Internal Server Error.",
+                      server0 = "com.tarvix.upload 0 " + unknown;
+    // 5000 bytes with a two-byte character across the 4 KiB mark, and exactly 4 KiB.
+    const std::string longAnswer = std::string(4095, 'a') + "é" + std::string(903, 'b'), fourKiB(4096, 'c');
+    struct Case {
+        LogServer::Behaviour server;  ///< status 0: nobody listening
+        std::string outcome;
+        std::vector<std::string> lines = {};  ///< the log's new entries but progress
+        bool sent = true;
+        std::string file = {};  ///< empty: the archive
+    };
+    std::set<std::string> boundaries;
+    for (const Case& c :
+         std::vector<Case>{{{}, "body {\"result\":\"received\"}", {status200, data}},
+                           {{}, "body {\"result\":\"received\"}", {status200, data}, true, "Journal d’été.zip"},
+                           {{.mode = Mode::EmptyBody}, "body ", {status200, "Response Data: "}},
+                           {{.mode = Mode::NoBody}, server0, {status200, unknown}},
+                           {{.status = 201}, server0, {"Status Code: 201", data, unknown}},
+                           {{.status = 404}, server0, {"Status Code: 404", data, unknown}},
+                           {{.status = 405}, server1, {"Status Code: 405", data}},
+                           {{.status = 413}, server1, {"Status Code: 413", data}},
+                           {{.status = 500}, server1, {status500, data}},
+                           {{.status = 500, .mode = Mode::NoBody}, server0, {status500, unknown}},
+                           {{.body = "\xff\xfe"}, "body \xff\xfe", {status200, "Response Data: "}},
+                           {{.body = longAnswer},
+                            "body " + longAnswer,
+                            {status200, "Response Data: " + longAnswer.substr(0, 4095) + " … (5000 bytes)"}},
+                           {{.status = 500, .body = fourKiB}, server1, {status500, "Response Data: " + fourKiB}},
+                           {{.mode = Mode::Drop, .afterBytes = 1 << 20}, "NSURLErrorDomain -1005"},
+                           {{.mode = Mode::Drop, .afterBytes = 8 << 20}, "NSURLErrorDomain -1005"},
+                           {{.untrustedCertificate = true}, "NSURLErrorDomain -1202", {}, false},
+                           {{}, "NSCocoaErrorDomain 260", {}, false, "missing.zip"},
+                           {{}, "NSCocoaErrorDomain 256", {}, false, "folder.zip"},
+                           {{.status = 0}, "NSURLErrorDomain -1004", {}, false}}) {
+        const std::string name = c.file.empty() ? archive : c.file;
+        SCOPED_TRACE(c.outcome + " " + std::to_string(c.server.status) + " " + name);
+        LogServer server(c.server);
+        if (c.server.status == 0) server.stop();
+        auto progress = std::make_shared<tarvix::test::RecordingTextCell>();
+        UploadAPI::uploadProgress.set(progress);
+        const auto before = sandbox.logMessages().size();
+        const auto result = uploadAndWait(sandbox.root() / name);
+        UploadAPI::uploadProgress.set(nullptr);
+        EXPECT_EQ(outcome(result), c.outcome);
+
+        // Whole percentages from 1 to 99 are shown, never 0 or 100.
+        for (const auto& text : progress->history())
+            EXPECT_TRUE(std::regex_match(text, std::regex("Uploading [1-9][0-9]?%"))) << text;
+        const auto* error = std::get_if<UploadAPI::Error>(&result);
+        std::vector<std::string> lines, all = sandbox.logMessages();
+        for (auto line = all.begin() + static_cast<long>(before); line != all.end(); ++line)
+            if (!line->starts_with("INFO: Uploading ") && *line != "INFO: ") lines.push_back(line->substr(6));
+        if (c.lines.empty())  // a failure before any answer: its description last
+            EXPECT_EQ(all.back(), "INFO: " + (error ? error->localizedDescription : ""));
+        else
+            EXPECT_EQ(lines, c.lines);
+
+        const auto received = server.received();
+        ASSERT_EQ(received.size(), c.sent ? 1u : 0u);
+        if (!c.sent || c.server.mode == Mode::Drop) continue;
+        // A fresh upper-case UUID boundary; the exact framing of the file, with its exact length.
+        const auto& request = received.front();
+        const std::string& boundary = request.boundary;
+        EXPECT_TRUE(boundaries.insert(boundary).second) << boundary;
+        EXPECT_TRUE(std::regex_match(boundary, std::regex("[0-9A-F]{8}-([0-9A-F]{4}-){3}[0-9A-F]{12}"))) << boundary;
+        EXPECT_TRUE(request.head.starts_with("POST /cr-apip-7.0.0/mac/log HTTP/1.1\r\n")) << request.head;
+        for (const std::string& header : {"Content-Type: multipart/form-data; boundary=" + boundary,
+                                          "Content-Length: " + std::to_string(request.body.size())})
+            EXPECT_NE(request.head.find("\r\n" + header + "\r\n"), std::string::npos) << request.head;
+        EXPECT_EQ(request.head.find("\r\nExpect:"), std::string::npos) << request.head;
+        const std::string file = name == archive ? bytes : "";
+        EXPECT_TRUE(request.body ==
+                    "\r\n--" + boundary + "\r\nContent-Disposition: form-data; name=\"file\"; filename=\"" + name +
+                        "\"\r\nContent-Type: application/octet-stream\r\n\r\n" + file + "\r\n--" + boundary + "--\r\n")
+            << "the body differs from the framing of the file";
+        EXPECT_TRUE(request.wellFormed && request.fileContent() == file) << request.problem;
+    }
+    // Without a location nothing starts and no completion ever comes.
+    Completion none;
+    UploadAPI::uploadTask.set(nullptr);
+    EXPECT_FALSE(UploadAPI::upload(std::nullopt, none.handler()) || UploadAPI::uploadTask.get());
+    EXPECT_FALSE(none.wait(300ms));
+}
+
+TEST_F(Upload, CancelEndsOnlyItsOwnTaskAtOnceEvenWhileTheServerStalls)
+{
+    // Larger than the socket buffers, so the client is stuck sending when the server stops reading;
+    // then a small one that the server takes whole and never answers.
+    LogServer server;
+    for (const auto& [size, stallAfter] :
+         {std::pair<std::size_t, std::uint64_t>{16 << 20, 64 << 10}, {10'000, 1 << 20}}) {
+        SCOPED_TRACE(size);
+        ASSERT_TRUE(server.restart({.mode = Mode::Stall, .afterBytes = stallAfter})) << server.output();
+        const auto requestsBefore = server.received().size();
+        writeArchive(sandbox.root() / "big.zip", size);
+        Completion own, later;
+        const auto ownTask = UploadAPI::upload(sandbox.root() / "big.zip", own.handler());
+        UploadAPI::upload(sandbox.root() / "big.zip", later.handler());
+        ASSERT_TRUE(server.waitForRequests(requestsBefore + 2)) << "the server never stalled: " << server.output();
+        EXPECT_FALSE(own.wait(200ms)) << "completed without a cancel";
+
+        const auto start = std::chrono::steady_clock::now();
+        ownTask->cancel();
+        const auto result = own.wait(5s);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(outcome(*result), "NSURLErrorDomain -999");
+        EXPECT_EQ(sandbox.logMessages().back(), "INFO: The upload was cancelled.");
+        EXPECT_FALSE(later.wait(100ms)) << "the cancel reached the later upload";
+
+        // The stored task is the later upload's. A late second cancel is harmless: no second completion.
+        UploadAPI::uploadTask.get()->cancel();
+        ASSERT_TRUE(later.wait(5s));
+        ownTask->cancel();
+        std::this_thread::sleep_for(50ms);
+        EXPECT_EQ(own.state->calls + later.state->calls, 2);
+    }
+}
+
+TEST(UploadOfflineChild, NotConnectedToTheInternet)
+{
+    tarvix::test::Sandbox sandbox;
+    writeArchive(sandbox.root() / "a.zip", 1000);
+    EXPECT_EQ(outcome(uploadAndWait(sandbox.root() / "a.zip")), "NSURLErrorDomain -1009");
+    EXPECT_EQ(sandbox.logMessages().back(), "INFO: The Internet connection appears to be offline.");
+}
+
+TEST_F(Upload, OfflineInANetworkNamespaceWithoutInterfacesIsNotConnected)
+{
+    const auto run = tarvix::test::runSelfInNamespace({"-n"}, "UploadOfflineChild.NotConnectedToTheInternet");
+    if (!run.available) GTEST_SKIP() << "unshare cannot make a network namespace here";
+    EXPECT_TRUE(run.passed()) << run.output;
+}
+
+TEST(UploadTaskDelegate, ShowsOnlyOneToNinetyNinePercentAndLogsTheShownTextOtherwise)
+{
+    tarvix::test::Sandbox sandbox;
+    auto cell = std::make_shared<tarvix::test::RecordingTextCell>();
+    UploadAPI::uploadProgress.set(cell);
+    UploadAPI::UploadTaskDelegate delegate;
+    // 99.9 %, 1.0 %, 0.9 % (logs the current text), 100 % (logs it again), beyond 100 %, and no or
+    // an unknown total (nothing at all).
+    for (const auto& [sent, total] :
+         {std::pair{999, 1000}, {10, 1000}, {9, 1000}, {1000, 1000}, {2000, 1000}, {5, 0}, {5, -1}})
+        delegate.didSendBodyData(1, sent, total);
+    EXPECT_EQ(cell->history(), (std::vector<std::string>{"Uploading 99%", "Uploading 1%"}));
+    EXPECT_EQ(sandbox.logMessages(),
+              (std::vector<std::string>{"INFO: Uploading 1%", "INFO: Uploading 1%", "INFO: Uploading 1%"}));
+    // Without a binding nothing is written and the current text is empty.
+    UploadAPI::uploadProgress.set(nullptr);
+    delegate.didSendBodyData(1, 500, 1000);
+    EXPECT_EQ(sandbox.logMessages().back(), "INFO: ");
+}
+
+TEST(FileBodyStream, StraddlesHeadFileAndTailInAnyPieceRewindsAndFailsOnAShrunkFile)
+{
+    tarvix::test::Sandbox sandbox;
+    const auto framing = UploadAPI::MultipartFraming::make("B", "a.zip");
+    const std::string expected = framing.head + writeArchive(sandbox.root() / "a.zip", 100'000) + framing.tail;
+    UploadAPI::Error error;
+    auto body = UploadAPI::FileBodyStream::open(sandbox.root() / "a.zip", framing, error);
+    ASSERT_TRUE(body && body->size() == expected.size());
+    const auto readAll = [&body](std::size_t piece) {
+        std::string text, buffer(piece, '\0');
+        while (const auto n = body->read(buffer.data(), piece)) {
+            if (*n == 0) return text;
+            text.append(buffer, 0, *n);
+        }
+        return std::string("read failed");
+    };
+    EXPECT_EQ(readAll(7), expected);
+    EXPECT_TRUE(body->seek(0) && readAll(65536) == expected && !body->seek(expected.size() + 1));
+    ASSERT_TRUE(body->seek(0));
+    fs::resize_file(sandbox.root() / "a.zip", 10);
+    EXPECT_EQ(readAll(200'000), "read failed");
+}
