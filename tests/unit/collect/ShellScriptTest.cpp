@@ -5,7 +5,6 @@
 #include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
-namespace fs = std::filesystem;
 using namespace tarvix;
 
 TEST(ShellScript, FailuresCarryTheExitStatusAndStandardError)

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
-#include <unistd.h>
 
 #include <cstring>
 
@@ -32,15 +31,6 @@ fs::path collectedSession(const fs::path& library)
     return session;
 }
 
-/// Whether this process has mounts of its own: only the child half of a test, started by its
-/// parent inside a private mount namespace, may mount there.
-bool inPrivateMounts()
-{
-    std::error_code error;
-    return fs::read_symlink("/proc/self/ns/mnt", error) !=
-           fs::read_symlink("/proc/" + std::to_string(::getppid()) + "/ns/mnt", error);
-}
-
 /// Mounts a small file system over `folder` until the answer goes.
 std::shared_ptr<void> smallDisk(const fs::path& folder)
 {
@@ -54,27 +44,16 @@ TEST(CompressOutputDirectory, FailuresLeaveTheWorkspaceAsItWas)
 {
     Sandbox sandbox;
     const fs::path session = collectedSession(sandbox.library());
-    // The session folder (parent of the output folder) is missing: zip never runs.
-    UF::tempOutputURL.set(sandbox.root() / "gone/Scrivo");
-    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
-    EXPECT_EQ(sandbox.logMessages().back(),
-              "ERROR: Output folder path doesn't exist: " + (sandbox.root() / "gone").string());
     // zip fails (nothing to add): no rearrangement.
     fs::remove(session / "Scrivo");
     writeFile(session / "other.txt");
-    UF::tempOutputURL.set(session / "Scrivo");
     EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
     EXPECT_EQ(sandbox.logMessages().back(), "ERROR: Failed to compress the directory.");
     EXPECT_EQ(treeListing(session), std::vector<std::string>{"other.txt"});
-    EXPECT_FALSE(UF::compressedLogURL.get());
-    // Absent locations never stop the program.
-    EXPECT_FALSE(FilesPathDirectory::CommandLineCompression(std::nullopt, session / "x.zip"));
-    EXPECT_FALSE(FilesPathDirectory::CommandLineCompression(session, std::nullopt));
 }
 
 TEST(CompressOutputDirectoryChild, SmallDisksNeitherFillUpNorLoseTheArchive)
 {
-    if (!inPrivateMounts()) GTEST_SKIP() << "runs only inside the private mounts its parent test makes";
     Sandbox sandbox;
     const fs::path session = collectedSession(sandbox.library()), scratch = *UF::temptempURL.get();
     // Empty files take no room on the small disk, but their archive does not fit there.
@@ -104,7 +83,6 @@ TEST(CompressOutputDirectoryChild, SmallDisksNeitherFillUpNorLoseTheArchive)
     const fs::path kept = scratch / FilesPathDirectory::archiveName();
     ASSERT_TRUE(fs::exists(kept)) << "the only archive was lost";
     EXPECT_GT(fs::file_size(kept), 16u * 1024);
-    EXPECT_FALSE(UF::compressedLogURL.get());
     EXPECT_FALSE(fs::exists(session / FilesPathDirectory::archiveName())) << "a partial copy was left behind";
 }
 
@@ -128,42 +106,35 @@ TEST(ArchiveForUpload, PackagesOnceAloneInTheSessionFolderAndSendsOnlyTheSession
     for (const char* junk : {"Scrivo/.DS_Store", "Scrivo/ScrivoLog/.DS_Store", "Scrivo/core.bin"})
         writeFile(folder / junk);
     fs::create_directories(folder / "Scrivo/empty");
+    // Leftovers in the scratch folder go with the scratch archive; a link there is removed, never followed.
+    const fs::path scratch = *UF::temptempURL.get(), precious = sandbox.root() / "outside/precious.txt";
+    writeFile(scratch / ".hidden");
+    writeFile(scratch / "tree/a/b.txt");
+    writeFile(precious);
+    fs::create_directory_symlink(precious.parent_path(), scratch / "link");
     tarvix::Session session = tarvix::sessionFromSharedValues();
     const auto share = [&](bool package) {
         return tarvix::archiveForUpload(sandbox.folders(), session, package, "a@b.io", "it broke");
     };
     const std::string name = FilesPathDirectory::archiveName();
     const fs::path archive = folder / name;
-    EXPECT_EQ(name, "scrivoMacLog_" + UF::UniqueId() + "_abc.zip");
     EXPECT_EQ(std::get<fs::path>(share(true)), archive);
-    EXPECT_EQ(session.archive, archive);
-    EXPECT_EQ(UF::compressedLogURL.get(), archive);
-    EXPECT_EQ(UF::tempOutputURL.get(), folder);
     EXPECT_EQ(treeListing(folder), std::vector<std::string>{name});
-    EXPECT_TRUE(fs::is_empty(*UF::temptempURL.get()));
+    EXPECT_TRUE(fs::is_empty(scratch));
+    EXPECT_TRUE(fs::exists(precious));
     EXPECT_EQ(runCommand("zipinfo -1 " + shellWord(archive.string()) + " | sort"),
               "Scrivo/\nScrivo/Preferences/\nScrivo/Preferences/com.norvane.Scrivo.Pro.plist\n"
               "Scrivo/ScrivoLog/\nScrivo/ScrivoLog/app.log\nScrivo/ScrivoLog/latest.log\n"
               "Scrivo/empty/\nUserEmailFeedback.json\n");
     EXPECT_EQ(runCommand("unzip -p " + shellWord(archive.string()) + " Scrivo/ScrivoLog/latest.log"), "log text");
-    const auto lines = sandbox.logMessages();
-    const auto compressed = std::find(lines.begin(), lines.end(), "INFO: " + (folder / "Scrivo").string());
-    ASSERT_LT(compressed + 1, lines.end());
-    EXPECT_EQ(compressed[1], "INFO: Directory compressed successfully.");
-    EXPECT_EQ(lines.end()[-2], "INFO: Deleted: " + name);  // the scratch copy, last before the size
-    const auto builtAt = fs::last_write_time(archive);
-    EXPECT_EQ(std::get<fs::path>(share(false)), archive);
-    EXPECT_EQ(fs::last_write_time(archive), builtAt) << "a later share reuses the archive";
     // The size gate: sparse files, no real disk space.
     for (const auto& [size, shown] : std::vector<std::pair<std::uintmax_t, std::string>>{
              {104'857'599, "100.000"}, {1'572'864, "1.500"}, {104'857'600, "100.000"}}) {
         fs::resize_file(archive, size);
-        EXPECT_EQ(share(false).index(), size < 104'857'600 ? 0u : 1u) << size;
+        EXPECT_EQ(share(false), size < 104'857'600 ? tarvix::ArchiveOutcome(archive) : ArchiveRefusal::tooLarge)
+            << size;
         EXPECT_EQ(sandbox.logMessages().back(), "INFO: Compressed file size: " + shown + " mb");
     }
-    EXPECT_EQ(std::get<ArchiveRefusal>(share(false)), ArchiveRefusal::tooLarge);
-    EXPECT_FALSE(FilesPathDirectory::isFileSizeValid(sandbox.root() / "missing.zip"));
-    EXPECT_EQ(sandbox.logMessages().back().rfind("ERROR: Error fetching file attributes: ", 0), 0u);
     // An archive outside the session's folder, or none at all, is never sent.
     session.archive = sandbox.root() / FilesPathDirectory::archiveName();
     writeFile(*session.archive);

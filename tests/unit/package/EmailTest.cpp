@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,8 +24,7 @@ std::optional<bool> icuMatches(const std::string& text)
     static UParseError parseError{};
     static const std::unique_ptr<icu::RegexPattern> pattern(
         icu::RegexPattern::compile(icu::UnicodeString::fromUTF8(kPattern), 0, parseError, compiled));
-    EXPECT_TRUE(pattern && U_SUCCESS(compiled)) << "the reference pattern does not compile";
-    if (!pattern) return std::nullopt;
+    if (!pattern) return std::nullopt;  // then nothing is compared, and the test fails
     UErrorCode status = U_ZERO_ERROR;
     // The matcher keeps a reference to its input, which must outlive it.
     const icu::UnicodeString input = icu::UnicodeString::fromUTF8(text);
@@ -38,27 +36,20 @@ std::optional<bool> icuMatches(const std::string& text)
     return result;
 }
 
-/// The items of a "|"-separated list.
-std::vector<std::string> items(const std::string& list)
-{
-    std::vector<std::string> out;
-    std::istringstream in(list);
-    for (std::string item; std::getline(in, item, '|');) out.push_back(item);
-    return out;
-}
-
 /// Mostly valid addresses with a piece changed now and then, so both verdicts are common. Label
 /// pieces test each class: marks (U+0301), other digits (U+0663), connector punctuation (U+203F),
 /// joiners and a letter number (U+2160) are \w; a superscript digit, an emoji, space, line feed
 /// and "!" are not.
 std::string mutatedAddress(std::mt19937& random)
 {
-    static const std::vector<std::string> locals[] = {items("a|a.b|x+y-z_w|7|ab"), items("|a..b|.a|a.|é|a@b")};
+    static const std::vector<std::string> locals[] = {{"a", "a.b", "x+y-z_w", "7", "ab"},
+                                                      {"", "a..b", ".a", "a.", "é", "a@b"}};
     static const std::vector<std::string> labels[] = {
-        items("b|b-|b_c|bé|b\xCC\x81|b\xD9\xA3|b\xE2\x80\x8D|b\xE2\x80\x8C|b\xE2\x80\xBF|b\xE2\x85\xA0|中"),
-        items("-b|é|b!|b\xC2\xB2||b c|b\n|b\xF0\x9F\x98\x80|@")};
-    static const std::vector<std::string> finals[] = {items("io|abcdefghijklmnopq|c0m"),
-                                                      items("|d|abcdefghijklmnopqr|é|de\n|d-e")};
+        {"b", "b-", "b_c", "bé", "b\xCC\x81", "b\xD9\xA3", "b\xE2\x80\x8D", "b\xE2\x80\x8C", "b\xE2\x80\xBF",
+         "b\xE2\x85\xA0", "中"},
+        {"-b", "é", "b!", "b\xC2\xB2", "", "b c", "b\n", "b\xF0\x9F\x98\x80", "@"}};
+    static const std::vector<std::string> finals[] = {{"io", "abcdefghijklmnopq", "c0m"},
+                                                      {"", "d", "abcdefghijklmnopqr", "é", "de\n", "d-e"}};
     auto pick = [&random](const std::vector<std::string>(&choices)[2]) {
         const auto& list = choices[std::bernoulli_distribution(0.8)(random) ? 0 : 1];
         return list[std::uniform_int_distribution<std::size_t>(0, list.size() - 1)(random)];
@@ -76,8 +67,7 @@ TEST(IsValidEmail, AcceptsExactlyWhatThePatternAcceptsInIcuAndInLinearTime)
     std::mt19937 random(20261206);
     int accepted = 0, compared = 0;
     for (int i = 0; i < 60000; ++i) {
-        // First the final label one letter too long: a boundary the generators may miss.
-        const std::string text = i == 0 ? "a@b.abcdefghijklmnopqr" : mutatedAddress(random);
+        const std::string text = mutatedAddress(random);
         const auto verdict = icuMatches(text);
         if (!verdict) continue;
         ++compared;
@@ -89,12 +79,10 @@ TEST(IsValidEmail, AcceptsExactlyWhatThePatternAcceptsInIcuAndInLinearTime)
     EXPECT_GT(accepted, 5000);
 
     // "a" + "-aaa" repeated makes backtracking engines take seconds at 40 characters.
-    for (const std::size_t repeats : {10u, 25000u}) {
-        std::string local = "a", domain = "a@";
-        for (std::size_t n = 0; n < repeats; ++n) local += "-aaa", domain += "a-a_a.";
-        const auto start = std::chrono::steady_clock::now();
-        EXPECT_FALSE(isValidEmail(local) || isValidEmail(local + "@") || isValidEmail(domain)) << repeats;
-        EXPECT_TRUE(isValidEmail(domain + "io")) << repeats;
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << repeats;
-    }
+    std::string local = "a", domain = "a@";
+    for (int n = 0; n < 25000; ++n) local += "-aaa", domain += "a-a_a.";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(isValidEmail(local) || isValidEmail(local + "@") || isValidEmail(domain));
+    EXPECT_TRUE(isValidEmail(domain + "io"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
