@@ -65,7 +65,10 @@ for _ in $(seq 1 50); do [ -S "$planted" ] && break; sleep 0.1; done
 "$prefix/bin/tarvix" > "$work/first.out" 2>&1 &
 pids+=($!)
 log=$home/Library/Tarvix/System/TarvixDebugOutput.log
-for _ in $(seq 1 100); do grep -q 'Directory created: temp' "$log" 2>/dev/null && break; sleep 0.1; done
+for _ in $(seq 1 100); do
+  grep -q 'Directory created: temp' "$log" 2>/dev/null && [ -S "$XDG_RUNTIME_DIR/tarvix.socket" ] && break
+  sleep 0.1
+done
 grep -q -- '----------------------------Application Started----------------------------' "$log" \
   || { cat "$work/first.out"; fail "no start banner in $log"; }
 [ -d "$home/Library/Tarvix/temp" ] || fail "workspace not created"
