@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include "core/workspace/SharedValues.h"
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;

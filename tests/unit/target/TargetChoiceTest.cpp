@@ -7,7 +7,6 @@
 #include "core/target/RunningInstances.h"
 #include "core/workspace/SharedValues.h"
 #include "platform/RunningApplications.h"
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;

@@ -8,7 +8,6 @@
 #include <sstream>
 #include <thread>
 
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;

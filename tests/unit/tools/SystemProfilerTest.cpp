@@ -2,7 +2,6 @@
 
 #include <regex>
 
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "config/BuildConfig.h"
-#include "support/SampleTargetSupport.h"
+#include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
 using tarvix::test::LogServer;
@@ -58,7 +58,7 @@ TEST_F(LogServerSafety, RefusesBodiesBeyondTheArchiveLimitAndPrintsClientSupplie
         const std::string response = rawRequest(server, "cat " + shellWord(sandbox.root() / "request") + chunks);
         EXPECT_TRUE(response.starts_with("HTTP/1.1 " + std::string(answer))) << response << server.output();
     }
-    ASSERT_TRUE(server.waitForRequests(3)) << server.output();
+    ASSERT_TRUE(tarvix::test::waitFor([&] { return server.received().size() >= 3; })) << server.output();
     const auto received = server.received();
     for (const auto& refused : {received[0], received[1]})
         EXPECT_EQ(refused.answer + " " + std::to_string(refused.body.size()), "413 0") << "a refused body was kept";

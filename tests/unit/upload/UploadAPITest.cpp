@@ -12,8 +12,6 @@
 #include "core/upload/ResponseHandler.h"
 #include "core/workspace/SharedValues.h"
 #include "support/LogServer.h"
-#include "support/PrivateNamespace.h"
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
@@ -166,7 +164,7 @@ TEST_F(Upload, SendsExactFramingAndOnlyTwoHundredWithABodyIsSuccessEveryFailureH
                     "\r\n--" + boundary + "\r\nContent-Disposition: form-data; name=\"file\"; filename=\"" + name +
                         "\"\r\nContent-Type: application/octet-stream\r\n\r\n" + file + "\r\n--" + boundary + "--\r\n")
             << "the body differs from the framing of the file";
-        EXPECT_TRUE(request.wellFormed && request.fileContent() == file) << request.problem;
+        EXPECT_TRUE(request.check == "ok" && request.file == file) << request.check;
     }
     // Without a location nothing starts and no completion ever comes.
     Completion none;
@@ -189,7 +187,8 @@ TEST_F(Upload, CancelEndsOnlyItsOwnTaskAtOnceEvenWhileTheServerStalls)
         Completion own, later;
         const auto ownTask = UploadAPI::upload(sandbox.root() / "big.zip", own.handler());
         UploadAPI::upload(sandbox.root() / "big.zip", later.handler());
-        ASSERT_TRUE(server.waitForRequests(requestsBefore + 2)) << "the server never stalled: " << server.output();
+        ASSERT_TRUE(tarvix::test::waitFor([&] { return server.received().size() >= requestsBefore + 2; }))
+            << "the server never stalled: " << server.output();
         EXPECT_FALSE(own.wait(200ms)) << "completed without a cancel";
 
         const auto start = std::chrono::steady_clock::now();
@@ -222,7 +221,7 @@ TEST_F(Upload, OfflineInANetworkNamespaceWithoutInterfacesIsNotConnected)
 {
     const auto run = tarvix::test::runSelfInNamespace({"-n"}, "UploadOfflineChild.NotConnectedToTheInternet");
     if (!run.available) GTEST_SKIP() << "unshare cannot make a network namespace here";
-    EXPECT_TRUE(run.passed()) << run.output;
+    EXPECT_TRUE(run.passed) << run.output;
 }
 
 TEST(UploadTaskDelegate, ShowsOnlyOneToNinetyNinePercentAndLogsTheShownTextOtherwise)
