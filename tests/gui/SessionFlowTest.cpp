@@ -14,7 +14,7 @@
 #include "platform/Clock.h"
 #include "sample_target/SampleInstall.h"
 #include "support/LogServer.h"
-#include "support/SampleTargetSupport.h"
+#include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
 using tarvix::test::GuiSession;
@@ -80,7 +80,7 @@ TEST(SessionFlow, RefusedStartAndFailedPackagingLeaveTheWindowUsable)
 
 TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSession)
 {
-    if (!LogServer::available()) GTEST_SKIP() << LogServer::skipReason();
+    if (const auto why = LogServer::unavailable(); !why.empty()) GTEST_SKIP() << why;
     GuiSession session;
     const auto sample = tarvix::sample::install(session.sandbox().root(), {.glance = true});
     LogServer server;
@@ -147,5 +147,5 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
                 IsSupersetOf({"ERROR: error code:1", "ERROR: error domain:com.tarvix.upload",
                               "ERROR: Other network error: Internal Server Error.",
                               "ERROR: userInfo: Internal Server Error."}));
-    EXPECT_TRUE(server.received().back().fileContent() == archiveBytes) << "the archive is built once";
+    EXPECT_TRUE(server.received().back().file == archiveBytes) << "the archive is built once";
 }

@@ -6,7 +6,7 @@
 
 #include "core/collect/ProcessExecution.h"
 #include "core/package/Archive.h"
-#include "support/PrivateNamespace.h"
+#include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -55,7 +55,7 @@ TEST(ChildrenOfTarvix, TheirWorkEndsWithTarvix)
     for (const char* folder : {"scratch", "out"}) fs::create_directories(w / folder);
     // Like pkexec, which is set-user-id, the elevation passes no death signal on to the tool.
     // (A shell gives a background command /dev/null as input unless told otherwise.)
-    writeExecutable(w / "elevate", "#!/bin/sh\nexec 3<&0\n\"$@\" <&3 3<&- &\nwait $!\n");
+    writeFile(w / "elevate", "#!/bin/sh\nexec 3<&0\n\"$@\" <&3 3<&- &\nwait $!\n", true);
     tarvix::sample::RunningInstance target(tarvix::sample::install(w / "sample").scrivoBundle);
     const auto ended = [](const std::string& pid) {  // gone, or a zombie that nobody reaps yet
         const std::string stat = readFile("/proc/" + pid + "/stat");

@@ -7,23 +7,21 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "config/BuildConfig.h"
-#include "support/SampleTargetSupport.h"
-#include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
 
 namespace tarvix::test {
-namespace {
 
 using namespace std::chrono_literals;
 
-int serverPort()
+static int serverPort()
 {
     int port = 0, length = 0;
     const char* host = BuildConfig::kLogServerHost;
@@ -31,14 +29,9 @@ int serverPort()
     return port;
 }
 
-}  // namespace
-
-std::string ReceivedUpload::fileContent() const { return storedFile.empty() ? std::string() : readFile(storedFile); }
-
-bool LogServer::available() { return serverPort() != 0; }
-
-std::string LogServer::skipReason()
+std::string LogServer::unavailable()
 {
+    if (serverPort() != 0) return "";
     return std::string("the build's log server host is \"") + BuildConfig::kLogServerHost +
            "\", not 127.0.0.1:PORT; configure with -DTARVIX_LOG_SERVER_HOST=127.0.0.1:PORT to run this test";
 }
@@ -48,7 +41,6 @@ LogServer::LogServer() : LogServer(Behaviour{}) {}
 LogServer::LogServer(Behaviour behaviour) : m_behaviour(std::move(behaviour)), m_port(serverPort())
 {
     if (m_port == 0) return;
-    // Every build of this port and the end-to-end run serve it: take turns across processes.
     const auto lock = fs::temp_directory_path() / ("tarvix-logserver-" + std::to_string(m_port) + ".lock");
     m_lockFd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (m_lockFd >= 0 && ::flock(m_lockFd, LOCK_EX) == 0) start();
@@ -73,10 +65,8 @@ bool LogServer::start()
                           " --port " + std::to_string(m_port) + " --status " + std::to_string(b.status);
     if (!b.host.empty()) command += " --host " + shellWord(b.host);
     const std::string after = " " + std::to_string(b.afterBytes);
-    if (b.mode == Mode::EmptyBody) command += " --empty-body";
-    if (b.mode == Mode::NoBody) command += " --no-body";
-    if (b.mode == Mode::Stall) command += " --stall-after" + after;
-    if (b.mode == Mode::Drop) command += " --drop-after" + after;
+    command += std::array<std::string, 5>{"", " --empty-body", " --no-body", " --stall-after" + after,
+                                          " --drop-after" + after}[static_cast<int>(b.mode)];
     command += " >>" + shellWord(m_store.path() / "server.log") + " 2>&1";
     const pid_t parent = ::getpid();
 
@@ -118,11 +108,10 @@ bool LogServer::restart(Behaviour behaviour)
 std::vector<ReceivedUpload> LogServer::received() const
 {
     // A request's folder NNNN/ holds request.txt and body.bin, and result.txt once it is complete.
-    std::vector<fs::path> folders;
+    std::set<fs::path> folders;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(m_store.path(), ec))
-        if (fs::exists(entry.path() / "result.txt", ec)) folders.push_back(entry.path());
-    std::sort(folders.begin(), folders.end());
+        if (fs::exists(entry.path() / "result.txt", ec)) folders.insert(entry.path());
     std::vector<ReceivedUpload> uploads;
     for (const auto& folder : folders) {
         std::map<std::string, std::string> result;
@@ -130,17 +119,11 @@ std::vector<ReceivedUpload> LogServer::received() const
         for (std::string line; std::getline(lines, line);)
             if (const auto equals = line.find('='); equals != std::string::npos)
                 result[line.substr(0, equals)] = line.substr(equals + 1);
-        const bool ok = result["check"] == "ok";
-        uploads.push_back({readFile(folder / "request.txt"), readFile(folder / "body.bin"), result["answer"], ok,
-                           ok ? "" : result["check"], result["boundary"], result["filename"],
-                           result["stored"].empty() ? fs::path() : folder / result["stored"]});
+        uploads.push_back({readFile(folder / "request.txt"), readFile(folder / "body.bin"), result["answer"],
+                           result["check"], result["boundary"],
+                           result["stored"].empty() ? "" : readFile(folder / result["stored"])});
     }
     return uploads;
-}
-
-bool LogServer::waitForRequests(std::size_t count, std::chrono::milliseconds timeout) const
-{
-    return waitFor([&] { return received().size() >= count; }, timeout);
 }
 
 std::string LogServer::output() const { return readFile(m_store.path() / "server.log"); }

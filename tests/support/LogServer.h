@@ -1,13 +1,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/types.h>
 
-#include <chrono>
 #include <cstdint>
-#include <filesystem>
-#include <string>
-#include <vector>
 
 #include "support/Sandbox.h"
 
@@ -15,16 +10,12 @@ namespace tarvix::test {
 
 /// One POST the log server received, as it stored it.
 struct ReceivedUpload {
-    std::string head;                  ///< request line and headers, CR LF separated
-    std::string body;                  ///< the exact body bytes
-    std::string answer;                ///< "200" (the status sent), "stalled" or "dropped"
-    bool wellFormed = false;           ///< one file part framed exactly as the upload frames it
-    std::string problem;               ///< why not, when not well-formed
-    std::string boundary;              ///< from the Content-Type header
-    std::string fileName;              ///< the part's filename
-    std::filesystem::path storedFile;  ///< the part's bytes as a file (only when well-formed)
-
-    std::string fileContent() const;
+    std::string head;      ///< request line and headers, CR LF separated
+    std::string body;      ///< the exact body bytes
+    std::string answer;    ///< "200" (the status sent), "stalled" or "dropped"
+    std::string check;     ///< "ok" when one file part is framed exactly as the upload frames it
+    std::string boundary;  ///< from the Content-Type header
+    std::string file;      ///< the part's bytes as the server stored them
 };
 
 /// The real `tarvix-logserver` as a child process on the port of BuildConfig::kLogServerHost,
@@ -43,16 +34,13 @@ public:
         std::string host{};  ///< the address to listen on; empty: the server's default
     };
 
-    /// True when the build's log server host is 127.0.0.1:PORT, so tests can serve it.
-    static bool available();
-    /// Use as: if (!LogServer::available()) GTEST_SKIP() << LogServer::skipReason();
-    static std::string skipReason();
+    /// Why tests cannot serve the build's log server host (not 127.0.0.1:PORT); empty when they can.
+    static std::string unavailable();
 
     LogServer();
     explicit LogServer(Behaviour behaviour);
     ~LogServer();
 
-    /// Whether the process started and bound its port; `output()` tells why not.
     bool running() const { return m_pid > 0; }
     /// Stops the server and starts it again with another behaviour (same store folder).
     bool restart(Behaviour behaviour);
@@ -61,8 +49,6 @@ public:
     int port() const { return m_port; }
     /// Every completed request so far, oldest first.
     std::vector<ReceivedUpload> received() const;
-    bool waitForRequests(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
-    /// What the server printed (one line per request).
     std::string output() const;
 
 private:
@@ -80,7 +66,7 @@ class LogServerTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!LogServer::available()) GTEST_SKIP() << LogServer::skipReason();
+        if (const auto why = LogServer::unavailable(); !why.empty()) GTEST_SKIP() << why;
     }
     Sandbox sandbox;
 };

@@ -2,24 +2,28 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "core/collect/PListOperationsTesting.h"
 #include "core/log/Logger.h"
 #include "core/log/LoggerTesting.h"
 #include "core/workspace/SharedValues.h"
-#include "support/SampleTargetSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace tarvix::test {
 
-void resetSharedValues()
+/// Every shared value as a new process has it (UniqueId excepted: it is made once per process).
+static void resetSharedValues()
 {
     using namespace UtilityFunctions;
     for (auto* location : {&userLibraryURL, &userLibraryPrefURL, &tempDirURL, &tempSystemURL, &tempTimeStampedURL,
@@ -67,11 +71,7 @@ Sandbox::~Sandbox()
     Logger::forgetLogFileForTesting();
 }
 
-std::string Sandbox::logText() const
-{
-    const auto file = Logger::logFileURL();
-    return file ? readFile(*file) : std::string();
-}
+std::string Sandbox::logText() const { return readFile(Logger::logFileURL().value_or(fs::path())); }
 
 std::vector<std::string> Sandbox::logMessages() const
 {
@@ -93,6 +93,66 @@ std::string runCommand(const std::string& command, int* status)
     const int rc = ::pclose(pipe);
     if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
     return output;
+}
+
+std::string shellWord(const std::string& text)
+{
+    std::string out = "'";
+    for (const char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+std::string commandLine(const std::vector<std::string>& words)
+{
+    std::string line;
+    for (const auto& word : words) line += (line.empty() ? "" : " ") + shellWord(word);
+    return line;
+}
+
+std::string pythonPlist(const fs::path& file, const std::string& expression)
+{
+    static const std::string script =
+        "import plistlib, sys\nd = plistlib.load(open(sys.argv[1], 'rb'))\nprint(repr(eval(sys.argv[2])))\n";
+    int status = 0;
+    std::string out = runCommand(commandLine({"/usr/bin/python3", "-c", script, file, expression}) + " 2>&1", &status);
+    if (status != 0) throw std::runtime_error("plistlib failed on " + file.string() + ": " + out);
+    while (out.ends_with('\n')) out.pop_back();
+    return out;
+}
+
+std::vector<std::string> treeListing(const fs::path& root)
+{
+    std::vector<std::string> entries;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
+        const std::string relative = it->path().lexically_relative(root).string();
+        entries.push_back(relative + (it->is_symlink()     ? " -> " + fs::read_symlink(it->path()).string()
+                                      : it->is_directory() ? "/"
+                                                           : ""));
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+void writeFile(const fs::path& file, const std::string& text, bool executable)
+{
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+    if (executable) fs::permissions(file, fs::perms(0755));
+}
+
+std::string readFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (; !condition(); std::this_thread::sleep_for(std::chrono::milliseconds(5)))
+        if (std::chrono::steady_clock::now() > deadline) return false;
+    return true;
 }
 
 }  // namespace tarvix::test

@@ -13,7 +13,6 @@
 #include "core/lifecycle/SessionSteps.h"
 #include "core/workspace/SharedValues.h"
 #include "core/workspace/Workspace.h"
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
@@ -29,9 +28,10 @@ struct CaptureSandbox {
     {
         fs::create_directories(records);
         auto standIn = [&](const fs::path& program, const std::string& rest) {
-            test::writeExecutable(program, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> " +
-                                               test::shellWord((records / program.filename()).string() + ".args") +
-                                               "\n" + rest);
+            test::writeFile(program,
+                            "#!/bin/sh\nprintf '%s\\n' \"$@\" >> " +
+                                test::shellWord((records / program.filename()).string() + ".args") + "\n" + rest,
+                            true);
         };
         standIn(libexec() / "spindump", "[ \"$2\" = -file ] || exit 64\nprintf 'Process: %s\\n' \"$1\" > \"$3\"\n");
         standIn(libexec() / "system_profiler", "printf 'Applications:\\n\\n    Scrivo:\\n'\n");

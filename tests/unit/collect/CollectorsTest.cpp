@@ -5,7 +5,6 @@
 #include "core/collect/PListOperations.h"
 #include "core/workspace/SharedValues.h"
 #include "core/workspace/Workspace.h"
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;

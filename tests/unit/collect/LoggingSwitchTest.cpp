@@ -7,9 +7,7 @@
 #include "core/collect/PListOperationsTesting.h"
 #include "core/workspace/SharedValues.h"
 #include "core/workspace/Workspace.h"
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
-#include "support/Undeletable.h"
 
 namespace fs = std::filesystem;
 using namespace tarvix;
@@ -87,7 +85,7 @@ TEST(LoggingSwitch, EverySequenceOfSessionsAndFailuresEndsWithWhatTheUserAndTheT
         const auto before = inode();
         std::map<char, Session> sessions;
         for (const char* id : {"AQX", "BBeta", "CQX", "NNightly"}) sessions[id[0]] = target.in(id + 1);
-        std::unique_ptr<Undeletable> lock;
+        std::unique_ptr<test::Undeletable> lock;
         // A change to `d` by the user or the target, written back in the file's format (python3's plistlib).
         const auto write = [&](const std::string& change) {
             const std::string format = sequence.format == PlistFormat::Binary ? "FMT_BINARY" : "FMT_XML";
@@ -106,7 +104,7 @@ TEST(LoggingSwitch, EverySequenceOfSessionsAndFailuresEndsWithWhatTheUserAndTheT
             if (step == "lost") fs::remove(target.record);
             if (step == "run" || step == "reopen")
                 PListOperations::revertLeftoverLogging(UtilityFunctions::tempSystemURL.get());
-            if (step == "lock") lock = std::make_unique<Undeletable>(target.preferences.parent_path());
+            if (step == "lock") lock = std::make_unique<test::Undeletable>(target.preferences.parent_path());
             if (step == "lock" && !lock->ok()) GTEST_SKIP() << "no immutable folders on this file system";
             if (step == "unlock") lock.reset();
             if (step == "norecord") fs::create_directories(target.record / "in the way");
@@ -122,7 +120,7 @@ TEST(LoggingSwitch, EverySequenceOfSessionsAndFailuresEndsWithWhatTheUserAndTheT
         }
         PListOperations::writeMeanwhileForTesting({});
         EXPECT_EQ(test::pythonPlist(target.preferences, "d"), test::pythonPlist(expected, "d"));
-        EXPECT_EQ(test::isBinaryPlist(target.preferences), sequence.format == PlistFormat::Binary);
+        EXPECT_EQ(test::readFile(target.preferences).starts_with("bplist00"), sequence.format == PlistFormat::Binary);
         EXPECT_EQ(fs::status(target.preferences).permissions(), fs::perms(0604));
         EXPECT_EQ(test::treeListing(target.preferences.parent_path()), listing) << "no temporary file left";
         EXPECT_FALSE(fs::is_regular_file(target.record));

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 using namespace tarvix;

@@ -9,7 +9,6 @@
 #include "core/log/Logger.h"
 #include "core/log/LoggerTesting.h"
 #include "core/workspace/SharedValues.h"
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;

@@ -10,7 +10,6 @@
 
 #include "core/upload/ResponseHandler.h"
 #include "platform/Clock.h"
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;

@@ -9,8 +9,6 @@
 #include "core/package/Packaging.h"
 #include "core/package/Pruning.h"
 #include "core/workspace/SharedValues.h"
-#include "support/PrivateNamespace.h"
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
@@ -91,7 +89,7 @@ TEST(CompressOutputDirectory, SmallDisksNeitherFillUpNorLoseTheArchive)
     const auto run = runSelfInNamespace({"-m", "--propagation", "private"},
                                         "CompressOutputDirectoryChild.SmallDisksNeitherFillUpNorLoseTheArchive");
     if (!run.available) GTEST_SKIP() << "unshare cannot make a private mount namespace here";
-    EXPECT_TRUE(run.passed()) << run.output;
+    EXPECT_TRUE(run.passed) << run.output;
 }
 
 TEST(ArchiveForUpload, PackagesOnceAloneInTheSessionFolderAndSendsOnlyTheSessionsOwnArchiveBelow100MiB)

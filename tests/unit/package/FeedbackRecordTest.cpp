@@ -5,7 +5,6 @@
 
 #include "core/workspace/MachineIdentifier.h"
 #include "core/workspace/SharedValues.h"
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;

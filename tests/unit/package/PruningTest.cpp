@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/workspace/SharedValues.h"
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
-#include "support/Undeletable.h"
 
 namespace fs = std::filesystem;
 using namespace tarvix::test;

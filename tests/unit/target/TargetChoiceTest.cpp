@@ -7,7 +7,6 @@
 #include "core/target/RunningInstances.h"
 #include "core/workspace/SharedValues.h"
 #include "platform/RunningApplications.h"
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
@@ -19,44 +18,25 @@ TEST(TargetChoice, ARunningEditionBeatsAnInstallationTheFullEditionTheFreeAndRef
 {
     using Outcome = TargetChoice::Outcome;
     const std::string scrivo = "com.norvane.Scrivo.Pro", glance = "com.norvane.Glance";
-    // Log lines, each ending in a line feed.
-    const std::string notFull = "WARNING: Scrivo running instance not found. BundleIdentifier: " + scrivo + "\n",
-                      notFree = "WARNING: Scrivo running instance not found. BundleIdentifier: " + glance + "\n",
-                      full = "INFO: Scrivo running instance found. BundleIdentifier: " + scrivo + "\n",
-                      free = "INFO: Scrivo running instance found. BundleIdentifier: " + glance + "\n",
-                      beta = "INFO: FlavourFromAppVersion:4.1.15 flavour: Beta\n",
-                      qx = "INFO: FlavourFromAppVersion:4.1.20 flavour: QX\n",
-                      noneRuns = "INFO: ScrivoRunningInstance.isEmpty\n",
-                      noFull = "INFO: scrivoInstalledUrls.isEmpty\n";
-    const std::string noneAlert = "No Scrivo installation detected\nNo Scrivo installation found on this device. "
-                                  "Please install Scrivo and then start troubeshooting.\nOK",
-                      severalAlert = "Multiple instances of Scrivo detected\nPlease ensure that only one Scrivo app "
-                                     "which needs troubleshooting is open, before running Tarvix.\nOK";
     enum Runs { none, fullRuns, freeRuns, bothRun, fullRunsTwice };
     struct Case {
         sample::Options installed;
         Runs runs;
         Outcome outcome;
-        std::string found;  ///< ScrivoRunningInstance, space-separated
+        std::vector<std::string> found;  ///< ScrivoRunningInstance
+        std::string flavour;             ///< of the last edition matched (full: Beta, free: QX)
         std::string edition;
-        std::string lines;       ///< but the installations' "App url" lines
-        std::string alert = {};  ///< title, message and button
     };
     const sample::Options nothing{.scrivo = false}, freeOnly{.scrivo = false, .glance = true},
         both{.glance = true, .scrivoVersion = "4.1.15", .glanceVersion = "4.1.20"};
-    const std::string noneFound = notFull + notFree + noneRuns;
-    for (const Case& c : std::vector<Case>{
-             {nothing, none, Outcome::none, "", "Glance", noneFound + noFull + "INFO: glanceInstalledUrls.isEmpty\n",
-              noneAlert},
-             {both, none, Outcome::found, scrivo, "Scrivo", noneFound + "INFO: Scrivo installation found.\n" + beta},
-             {freeOnly, none, Outcome::found, glance, "Glance",
-              noneFound + noFull + "INFO: Glance installation found.\n" + qx},
-             {both, freeRuns, Outcome::found, glance, "Glance", notFull + qx + free},
-             {both, fullRuns, Outcome::found, scrivo, "Scrivo", beta + full + notFree},
-             {both, fullRunsTwice, Outcome::found, scrivo, "Scrivo", beta + full + notFree},
-             {both, bothRun, Outcome::several, scrivo + " " + glance, "Scrivo",
-              beta + full + qx + free + "INFO: Scrivo multiple running instances.\n", severalAlert}}) {
-        SCOPED_TRACE(c.lines);
+    for (const Case& c : std::vector<Case>{{nothing, none, Outcome::none, {}, "Trunk", "Glance"},
+                                           {both, none, Outcome::found, {scrivo}, "Beta", "Scrivo"},
+                                           {freeOnly, none, Outcome::found, {glance}, "QX", "Glance"},
+                                           {both, freeRuns, Outcome::found, {glance}, "QX", "Glance"},
+                                           {both, fullRuns, Outcome::found, {scrivo}, "Beta", "Scrivo"},
+                                           {both, fullRunsTwice, Outcome::found, {scrivo}, "Beta", "Scrivo"},
+                                           {both, bothRun, Outcome::several, {scrivo, glance}, "QX", "Scrivo"}}) {
+        SCOPED_TRACE(testing::Message() << c.runs << " " << c.flavour << " " << c.edition);
         test::Sandbox sandbox;
         const auto layout = sample::install(sandbox.root(), c.installed);
         std::vector<sample::RunningInstance> running;
@@ -69,29 +49,22 @@ TEST(TargetChoice, ARunningEditionBeatsAnInstallationTheFullEditionTheFreeAndRef
 
         const TargetChoice choice = chooseTarget(sandbox.folders(), sandbox.ui());
         EXPECT_EQ(choice.outcome, c.outcome);
-        std::string found;
-        for (const auto& identifier : choice.runningInstance) found += (found.empty() ? "" : " ") + identifier;
-        EXPECT_EQ(found, c.found);
-        EXPECT_EQ(UF::ScrivoRunningInstance.get(), choice.runningInstance);
+        EXPECT_EQ(choice.runningInstance, c.found);
+        EXPECT_EQ(UF::ScrivoRunningInstance.get(), c.found);
+        EXPECT_EQ(UF::flavour.get(), c.flavour);
         EXPECT_EQ(choice.installation.has_value(), running.empty() && c.outcome == Outcome::found);
         // The process of the last edition matched, of the first in process order among copies.
         pid_t pid = running.empty() ? 0 : running.back().pid();
         if (c.runs == fullRunsTwice) pid = std::min(running[0].pid(), running[1].pid());
         EXPECT_EQ(UF::ProcessId.get(), pid ? std::to_string(pid) : "");
-        std::string lines;
-        for (const std::string& line : sandbox.logMessages())
-            if (!line.starts_with("INFO: App url for bundle")) lines += line + "\n";
-        EXPECT_EQ(lines, c.lines);
+        // Refusals alert (their texts are checked in the window's session flow).
         sandbox.ui().drain();
-        std::string alerts;
-        for (const auto& alert : sandbox.ui().alerts())
-            alerts += alert.title + "\n" + alert.message + "\n" + alert.buttonTitle;
-        EXPECT_EQ(alerts, c.alert);
+        EXPECT_EQ(sandbox.ui().alerts().size(), c.outcome == Outcome::found ? 0u : 1u);
         // The edition follows the first listed only, and its folder is made.
         UF::SetScrivoOrGlance(choice.runningInstance, sandbox.root());
         EXPECT_EQ(UF::scrivoOrGlance.get(), c.edition);
         EXPECT_EQ(UF::tempOutputURL.get(), sandbox.root() / c.edition);
-        EXPECT_EQ(sandbox.logMessages().back(), "INFO: Directory created: " + (sandbox.root() / c.edition).string());
+        EXPECT_TRUE(fs::is_directory(sandbox.root() / c.edition));
     }
 }
 
@@ -112,7 +85,6 @@ TEST(RunningApplications, OnlyTheUsersOwnBundleProgramsInTheSandboxRunEvenOnceTh
     const auto applications = platform::runningApplications(sandbox.folders());
     ASSERT_EQ(applications.size(), 1u);
     EXPECT_EQ(applications[0].processIdentifier, scrivo.pid());
-    EXPECT_EQ(applications[0].bundleIdentifier, "com.norvane.Scrivo.Pro");
     EXPECT_EQ(applications[0].bundleURL, layout.scrivoBundle);
     platform::Folders unscoped = sandbox.folders();
     unscoped.runningApplicationsRoot.reset();
@@ -121,14 +93,11 @@ TEST(RunningApplications, OnlyTheUsersOwnBundleProgramsInTheSandboxRunEvenOnceTh
     // The exact text of a running application's id only.
     const std::string pid = std::to_string(scrivo.pid());
     EXPECT_TRUE(UF::IsProcessRunning(sandbox.folders(), pid));
-    EXPECT_EQ(sandbox.logMessages().back(), "INFO: Scrivo process is running. ProcessId: " + pid);
     for (const std::string& other : {"0" + pid, " " + pid, std::to_string(::getpid()), std::to_string(foreign.pid()),
                                      others ? std::to_string(others->pid()) : "1"})
         EXPECT_FALSE(UF::IsProcessRunning(sandbox.folders(), other)) << other;
     ASSERT_TRUE(UF::IsApplicationRunning(sandbox.folders(), "com.norvane.Scrivo.Pro"));
     scrivo.stop();
-    EXPECT_FALSE(UF::IsProcessRunning(sandbox.folders(), pid));
-    EXPECT_EQ(sandbox.logMessages().back(), "WARNING: Scrivo process is not running. ProcessId: " + pid);
     // Process id and flavour keep the last match once it is gone.
     EXPECT_FALSE(UF::IsApplicationRunning(sandbox.folders(), "com.norvane.Scrivo.Pro"));
     EXPECT_EQ(UF::ProcessId.get() + " " + UF::flavour.get(), pid + " Beta");
@@ -160,10 +129,8 @@ TEST(InstallationDiscovery, FindsExactIdentifiersInFolderOrderThenNameOrderAndAp
     std::vector<fs::path> twice = found;
     twice.insert(twice.end(), found.begin(), found.end());
     EXPECT_EQ(UF::scrivoInstalledUrls.get(), twice);
-    std::vector<std::string> lines;
-    for (const auto& url : twice)
-        lines.push_back("INFO: App url for bundle: com.norvane.Scrivo.Pro is: " + url.string());
-    EXPECT_EQ(sandbox.logMessages(), lines);
+    EXPECT_EQ(sandbox.logMessages().back(),
+              "INFO: App url for bundle: com.norvane.Scrivo.Pro is: " + twice.back().string());
 }
 
 TEST(FlavourFromAppVersion, FirstCharacterOfTheLastComponentDecidesAndAnUnreadableVersionKeepsIt)
@@ -198,18 +165,11 @@ TEST(FlavourFromAppVersion, FirstCharacterOfTheLastComponentDecidesAndAnUnreadab
     EXPECT_EQ(sandbox.logMessages(), lines);
 }
 
-TEST(SetScrivoOrGlance, FailuresAreLoggedAndNeverStopTheFlow)
+TEST(SetScrivoOrGlance, AFolderThatCannotBeMadeIsLoggedAndNeverStopsTheFlow)
 {
     test::Sandbox sandbox;
     test::writeFile(sandbox.root() / "Glance", "a file in the way");
-    UF::SetScrivoOrGlance({"com.norvane.scrivo.pro"}, sandbox.root());
-    EXPECT_EQ(UF::scrivoOrGlance.get(), "Glance");
-    EXPECT_EQ(UF::tempOutputURL.get(), sandbox.root() / "Glance");
-    EXPECT_TRUE(sandbox.logMessages().back().starts_with(
-        "ERROR: Failed to create directory: " + (sandbox.root() / "Glance").string() + " Error: "));
-    UF::tempOutputURL.set(std::nullopt);
-    UF::SetScrivoOrGlance({}, std::nullopt);
-    EXPECT_FALSE(UF::tempOutputURL.get());
-    EXPECT_EQ(sandbox.logMessages().back(),
-              "WARNING: SetScrivoOrGlance: no output folder, the edition folder Glance was not created.");
+    EXPECT_EQ(UF::SetScrivoOrGlance({"com.norvane.scrivo.pro"}, sandbox.root()), sandbox.root() / "Glance");
+    EXPECT_TRUE(sandbox.logMessages().back().starts_with("ERROR: Failed to create directory: "));
+    EXPECT_FALSE(UF::SetScrivoOrGlance({}, std::nullopt));
 }

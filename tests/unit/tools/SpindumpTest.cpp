@@ -6,14 +6,12 @@
 #include <climits>
 #include <regex>
 #include <sstream>
-#include <thread>
 
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 using namespace tarvix::test;
+namespace sample = tarvix::sample;
 
 namespace {
 
@@ -21,14 +19,8 @@ const std::string kSpindump = TARVIX_LIBEXEC_DIR "/spindump";
 /// The user for whom pkexec runs it, and the attacker: both are any program of that user's.
 constexpr uid_t kUser = 65534;
 
-/// Standard output and error of a shell command line; its exit status in `status`.
+/// Standard output and error; the exit status in `status`.
 std::string run(const std::string& command, int& status) { return runCommand("{ " + command + "; } 2>&1", &status); }
-
-/// Standard input a pipe only while the program that started it lives; /dev/null is none.
-std::string spindump(pid_t pid, const fs::path& report, const std::string& input = "</dev/null")
-{
-    return commandLine({kSpindump, std::to_string(pid), "-file", report}) + " " + input;
-}
 
 std::string asUser(const std::string& command)
 {
@@ -86,34 +78,30 @@ TEST(Spindump, ReportsWhatItSampledWhenTheProcessExitsMostFrequentCalleesFirst)
                                    status);
     ASSERT_EQ(status, 0) << output;
     const std::string text = readFile(root.path() / "report");
-    EXPECT_NE(text.find("The process exited during sampling"), std::string::npos) << text;
     const int samples = std::stoi(headerValue(text, "Samples taken"));
-    EXPECT_TRUE(samples > 0 && samples < 300) << samples;
-    EXPECT_LT(std::stoi(headerValue(text, "Sampled for")), 2900);
-    const auto headings = expectConsistentTrees(text);
-    ASSERT_FALSE(headings.empty()) << text;
-    EXPECT_TRUE(headings.front().ends_with("(main thread)    " + std::to_string(samples) + " samples")) << text;
+    EXPECT_TRUE(text.find("The process exited during sampling") != text.npos && samples > 0 && samples < 300) << text;
+    EXPECT_FALSE(expectConsistentTrees(text).empty()) << text;
 }
 
 TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirReportOfEveryThread)
 {
+    int status = -1;
     for (const std::string arguments :
          {"", "12x -file r", "-4 -file r", "0 -file r", "1 -out r", "1 -file", "1 -file r extra"}) {
-        int status = -1;
         EXPECT_NE(run(kSpindump + " " + arguments, status).find("usage: spindump PID -file PATH"), std::string::npos);
         EXPECT_EQ(status, 2) << arguments;
     }
     if (geteuid() != 0) GTEST_SKIP() << "acting for another user needs root";
     TempDir root;
     fs::permissions(root.path(), fs::perms(0755));
-    const auto layout = tarvix::sample::install(root.path());
-    tarvix::sample::RunningInstance own(layout.scrivoBundle, kUser), roots(layout.scrivoBundle),
+    const auto layout = sample::install(root.path());
+    sample::RunningInstance own(layout.scrivoBundle, kUser), roots(layout.scrivoBundle),
         anothers(layout.scrivoBundle, kUser - 1);
     // A bundle of the user's whose Info.plist nobody ever writes into.
-    const fs::path trap = tarvix::sample::writeBundle(root.path() / "trap", tarvix::sample::Edition::Scrivo, "4.1.20");
+    const fs::path trap = sample::writeBundle(root.path() / "trap", sample::Edition::Scrivo, "4.1.20");
     fs::remove(trap / "Contents/Info.plist");
     ASSERT_EQ(mkfifo((trap / "Contents/Info.plist").c_str(), 0644), 0);
-    tarvix::sample::RunningInstance trapped(trap, kUser);
+    sample::RunningInstance trapped(trap, kUser);
     const pid_t gone = fork();  // a process id just freed: a child that has exited and been reaped
     if (gone == 0) _exit(0);
     waitpid(gone, nullptr, 0);
@@ -132,7 +120,7 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
         std::string meanwhile;  ///< run as the user while spindump samples
         int status;
         std::string err;
-        std::string input = "</dev/null";
+        std::string input = "</dev/null";  ///< a pipe only while the program that started it lives
     };
     for (const Attack& attack : std::vector<Attack>{
              {"a process id just freed", gone, byRoot, "", "", 1, "spindump: no such process: " + std::to_string(gone)},
@@ -153,12 +141,14 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
         fs::remove_all(session.parent_path());
         fs::create_directories(session);
         for (const auto& folder : {session.parent_path(), session}) ASSERT_EQ(chown(folder.c_str(), kUser, kUser), 0);
-        int status = -1;
         const std::string setup = attack.byUser.empty() ? "" : run(asUser(attack.byUser), status);
         ASSERT_TRUE(attack.byUser.empty() || status == 0) << attack.what << ": " << setup;
         const std::string meanwhile = attack.meanwhile.empty() ? "" : "(" + asUser(attack.meanwhile) + ") & ";
         const std::string feed = attack.input.empty() ? "sleep 1 | " : "";
-        const std::string command = "timeout 30 " + spindump(attack.target, session / "spinReport.txt", attack.input);
+        const std::string command =
+            "timeout 30 " +
+            commandLine({kSpindump, std::to_string(attack.target), "-file", session / "spinReport.txt"}) + " " +
+            attack.input;
         const std::string output =
             run("cd " + shellWord(session.parent_path()) + " && " + meanwhile + feed +
                     (attack.runner == byRootForUser ? "PKEXEC_UID=65534 " : "") +
@@ -166,10 +156,9 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
                 status);
         EXPECT_EQ(status, attack.status) << attack.what << ": " << output;
         EXPECT_NE(output.find(attack.err), std::string::npos) << attack.what << ": " << output;
-        if (!fs::is_symlink(session)) {
-            EXPECT_EQ(fs::is_regular_file(fs::symlink_status(session / "spinReport.txt")), attack.status == 0)
-                << attack.what;
-        }
+        EXPECT_TRUE(fs::is_symlink(session) ||
+                    fs::is_regular_file(fs::symlink_status(session / "spinReport.txt")) == (attack.status == 0))
+            << attack.what;
         EXPECT_EQ(treeListing(guarded), std::vector<std::string>{"spinReport.txt"}) << attack.what;
         EXPECT_EQ(readFile(guarded / "spinReport.txt"), "keep") << attack.what;
     }
@@ -180,23 +169,20 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
     EXPECT_EQ(treeListing(session.parent_path()), (std::vector<std::string>{"session/", "session/spinReport.txt"}));
 
     const std::string text = readFile(session / "spinReport.txt"), pid = std::to_string(own.pid());
-    for (const std::string& line :
-         std::vector<std::string>{"Process: Scrivo [" + pid + "]", "Identifier: com.norvane.Scrivo.Pro",
-                                  "Executable: " + (layout.scrivoBundle / "Contents/MacOS/Scrivo").string(),
-                                  "Version: 4.1.20", "Sample interval: 10 ms", "Sample duration: 3 s"})
-        EXPECT_EQ(headerValue(text, line.substr(0, line.find(':'))), line.substr(line.find(": ") + 2)) << line;
-    EXPECT_EQ(text.find("exited during sampling"), std::string::npos);
+    EXPECT_EQ(headerValue(text, "Process") + " " + headerValue(text, "Version"), "Scrivo [" + pid + "] 4.1.20");
+    EXPECT_EQ(headerValue(text, "Executable"), (layout.scrivoBundle / "Contents/MacOS/Scrivo").string());
     const int samples = std::stoi(headerValue(text, "Samples taken"));
-    EXPECT_TRUE(samples > 30 && samples <= 300) << samples;
+    EXPECT_TRUE(samples > 30 && samples <= 300 && text.find("exited during sampling") == text.npos) << text;
     // Every thread has its section (a sanitizer build of the target adds a thread of its own), the
     // main thread's first. Both threads never leave their loops, so every sample passes through them.
     const auto headings = expectConsistentTrees(text);
     EXPECT_EQ(std::stoul(headerValue(text, "Thread count")), headings.size()) << text;
     const std::string n = std::to_string(samples), all = "    " + n + " samples";
     EXPECT_EQ(headings.front(), "Thread " + pid + " \"Scrivo\" (main thread)" + all) << text;
+    // The idle loop in the main thread only, the worker's loop in the worker's only.
     const auto worker = text.find(" \"scrivo-worker\"" + all + "\n");
-    const auto idle = text.find(" " + n + "  ScrivoSampleIdleLoop (Scrivo)\n"),
-               working = text.find(" " + n + "  ScrivoSampleWorkerLoop (Scrivo)\n");
-    EXPECT_TRUE(worker != std::string::npos && idle < worker && working != std::string::npos) << text;
-    EXPECT_GT(text.find("ScrivoSampleWorkerLoop"), worker) << "the worker's loop in the main thread: " << text;
+    EXPECT_TRUE(worker != text.npos && text.find(" " + n + "  ScrivoSampleIdleLoop (Scrivo)\n") < worker &&
+                text.find("ScrivoSampleWorkerLoop") > worker &&
+                text.find(" " + n + "  ScrivoSampleWorkerLoop (Scrivo)\n") != text.npos)
+        << text;
 }

@@ -3,14 +3,11 @@
 #include <algorithm>
 
 #include "config/BuildConfig.h"
-#include "support/SampleTargetSupport.h"
 
 namespace fs = std::filesystem;
-using tarvix::test::LogServer;
-using tarvix::test::runCommand;
-using tarvix::test::shellWord;
+using namespace tarvix::test;
 
-using LogServerSafety = tarvix::test::LogServerTest;
+using LogServerSafety = LogServerTest;
 
 namespace {
 
@@ -45,23 +42,15 @@ TEST_F(LogServerSafety, RefusesBodiesBeyondTheArchiveLimitAndPrintsClientSupplie
         "\xc2\x9b.zip\"\r\nContent-Type: application/octet-stream\r\n\r\nzip\r\n--B--\r\n";
     std::string named = kHead + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
     named.replace(named.find(" HTTP/1.1"), 0, "?\x1b[2J");
-    // Announced beyond the limit: refused before the body, which never comes. Streamed: 128 chunks
-    // of 1 MiB, of which the server takes no more than its limit. Neither body is kept.
-    for (const auto& [request, chunks, answer] :
-         {std::tuple{kHead + "Content-Length: " + std::to_string(1ULL << 40) + "\r\n\r\n", "", "413 "},
-          {kHead + "Transfer-Encoding: chunked\r\n\r\n",
-           "; for i in $(seq 128); do printf '100000\\r\\n'; head -c 1048576 /dev/zero; printf '\\r\\n'; done; "
-           "printf '0\\r\\n\\r\\n'",
-           ""},
-          {named, "", "200 "}}) {
+    // Announced beyond the limit: refused before the body, which never comes, and nothing kept.
+    for (const auto& [request, answer] :
+         {std::pair{kHead + "Content-Length: " + std::to_string(1ULL << 40) + "\r\n\r\n", "413 "}, {named, "200 "}}) {
         tarvix::test::writeFile(sandbox.root() / "request", request);
-        const std::string response = rawRequest(server, "cat " + shellWord(sandbox.root() / "request") + chunks);
+        const std::string response = rawRequest(server, "cat " + shellWord(sandbox.root() / "request"));
         EXPECT_TRUE(response.starts_with("HTTP/1.1 " + std::string(answer))) << response << server.output();
     }
-    ASSERT_TRUE(server.waitForRequests(3)) << server.output();
-    const auto received = server.received();
-    for (const auto& refused : {received[0], received[1]})
-        EXPECT_EQ(refused.answer + " " + std::to_string(refused.body.size()), "413 0") << "a refused body was kept";
+    ASSERT_TRUE(tarvix::test::waitFor([&] { return server.received().size() >= 2; })) << server.output();
+    EXPECT_EQ(server.received()[0].answer + " " + std::to_string(server.received()[0].body.size()), "413 0");
 
     const std::string output = server.output();
     EXPECT_NE(output.find("POST /cr-apip-7.0.0/mac/log?\\x1b[2J: "), std::string::npos) << output;

@@ -12,9 +12,6 @@
 #include "core/upload/ResponseHandler.h"
 #include "core/workspace/SharedValues.h"
 #include "support/LogServer.h"
-#include "support/PrivateNamespace.h"
-#include "support/SampleTargetSupport.h"
-#include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -109,7 +106,6 @@ TEST_F(Upload, SendsExactFramingAndOnlyTwoHundredWithABodyIsSuccessEveryFailureH
                            {{.mode = Mode::EmptyBody}, "body ", {status200, "Response Data: "}},
                            {{.mode = Mode::NoBody}, server0, {status200, unknown}},
                            {{.status = 201}, server0, {"Status Code: 201", data, unknown}},
-                           {{.status = 404}, server0, {"Status Code: 404", data, unknown}},
                            {{.status = 405}, server1, {"Status Code: 405", data}},
                            {{.status = 413}, server1, {"Status Code: 413", data}},
                            {{.status = 500}, server1, {status500, data}},
@@ -166,7 +162,7 @@ TEST_F(Upload, SendsExactFramingAndOnlyTwoHundredWithABodyIsSuccessEveryFailureH
                     "\r\n--" + boundary + "\r\nContent-Disposition: form-data; name=\"file\"; filename=\"" + name +
                         "\"\r\nContent-Type: application/octet-stream\r\n\r\n" + file + "\r\n--" + boundary + "--\r\n")
             << "the body differs from the framing of the file";
-        EXPECT_TRUE(request.wellFormed && request.fileContent() == file) << request.problem;
+        EXPECT_TRUE(request.check == "ok" && request.file == file) << request.check;
     }
     // Without a location nothing starts and no completion ever comes.
     Completion none;
@@ -177,37 +173,32 @@ TEST_F(Upload, SendsExactFramingAndOnlyTwoHundredWithABodyIsSuccessEveryFailureH
 
 TEST_F(Upload, CancelEndsOnlyItsOwnTaskAtOnceEvenWhileTheServerStalls)
 {
-    // Larger than the socket buffers, so the client is stuck sending when the server stops reading;
-    // then a small one that the server takes whole and never answers.
-    LogServer server;
-    for (const auto& [size, stallAfter] :
-         {std::pair<std::size_t, std::uint64_t>{16 << 20, 64 << 10}, {10'000, 1 << 20}}) {
-        SCOPED_TRACE(size);
-        ASSERT_TRUE(server.restart({.mode = Mode::Stall, .afterBytes = stallAfter})) << server.output();
-        const auto requestsBefore = server.received().size();
-        writeArchive(sandbox.root() / "big.zip", size);
-        Completion own, later;
-        const auto ownTask = UploadAPI::upload(sandbox.root() / "big.zip", own.handler());
-        UploadAPI::upload(sandbox.root() / "big.zip", later.handler());
-        ASSERT_TRUE(server.waitForRequests(requestsBefore + 2)) << "the server never stalled: " << server.output();
-        EXPECT_FALSE(own.wait(200ms)) << "completed without a cancel";
+    // Larger than the socket buffers, so the client is stuck sending when the server stops reading.
+    // (A cancel while the server holds back its answer is the window's session flow.)
+    LogServer server({.mode = Mode::Stall, .afterBytes = 64 << 10});
+    writeArchive(sandbox.root() / "big.zip", 16 << 20);
+    Completion own, later;
+    const auto ownTask = UploadAPI::upload(sandbox.root() / "big.zip", own.handler());
+    UploadAPI::upload(sandbox.root() / "big.zip", later.handler());
+    ASSERT_TRUE(tarvix::test::waitFor([&] { return server.received().size() >= 2; }))
+        << "the server never stalled: " << server.output();
+    EXPECT_FALSE(own.wait(200ms)) << "completed without a cancel";
 
-        const auto start = std::chrono::steady_clock::now();
-        ownTask->cancel();
-        const auto result = own.wait(5s);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
-        ASSERT_TRUE(result);
-        EXPECT_EQ(outcome(*result), "NSURLErrorDomain -999");
-        EXPECT_EQ(sandbox.logMessages().back(), "INFO: The upload was cancelled.");
-        EXPECT_FALSE(later.wait(100ms)) << "the cancel reached the later upload";
+    const auto start = std::chrono::steady_clock::now();
+    ownTask->cancel();
+    const auto result = own.wait(5s);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(outcome(*result), "NSURLErrorDomain -999");
+    EXPECT_EQ(sandbox.logMessages().back(), "INFO: The upload was cancelled.");
+    EXPECT_FALSE(later.wait(100ms)) << "the cancel reached the later upload";
 
-        // The stored task is the later upload's. A late second cancel is harmless: no second completion.
-        UploadAPI::uploadTask.get()->cancel();
-        ASSERT_TRUE(later.wait(5s));
-        ownTask->cancel();
-        std::this_thread::sleep_for(50ms);
-        EXPECT_EQ(own.state->calls + later.state->calls, 2);
-    }
+    // The stored task is the later upload's. A late second cancel is harmless: no second completion.
+    UploadAPI::uploadTask.get()->cancel();
+    ASSERT_TRUE(later.wait(5s));
+    ownTask->cancel();
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(own.state->calls + later.state->calls, 2);
 }
 
 TEST(UploadOfflineChild, NotConnectedToTheInternet)
@@ -222,7 +213,7 @@ TEST_F(Upload, OfflineInANetworkNamespaceWithoutInterfacesIsNotConnected)
 {
     const auto run = tarvix::test::runSelfInNamespace({"-n"}, "UploadOfflineChild.NotConnectedToTheInternet");
     if (!run.available) GTEST_SKIP() << "unshare cannot make a network namespace here";
-    EXPECT_TRUE(run.passed()) << run.output;
+    EXPECT_TRUE(run.passed) << run.output;
 }
 
 TEST(UploadTaskDelegate, ShowsOnlyOneToNinetyNinePercentAndLogsTheShownTextOtherwise)
@@ -239,10 +230,6 @@ TEST(UploadTaskDelegate, ShowsOnlyOneToNinetyNinePercentAndLogsTheShownTextOther
     EXPECT_EQ(cell->history(), (std::vector<std::string>{"Uploading 99%", "Uploading 1%"}));
     EXPECT_EQ(sandbox.logMessages(),
               (std::vector<std::string>{"INFO: Uploading 1%", "INFO: Uploading 1%", "INFO: Uploading 1%"}));
-    // Without a binding nothing is written and the current text is empty.
-    UploadAPI::uploadProgress.set(nullptr);
-    delegate.didSendBodyData(1, 500, 1000);
-    EXPECT_EQ(sandbox.logMessages().back(), "INFO: ");
 }
 
 TEST(FileBodyStream, StraddlesHeadFileAndTailInAnyPieceRewindsAndFailsOnAShrunkFile)
@@ -262,8 +249,7 @@ TEST(FileBodyStream, StraddlesHeadFileAndTailInAnyPieceRewindsAndFailsOnAShrunkF
         return std::string("read failed");
     };
     EXPECT_EQ(readAll(7), expected);
-    EXPECT_TRUE(body->seek(0) && readAll(65536) == expected && !body->seek(expected.size() + 1));
-    ASSERT_TRUE(body->seek(0));
+    ASSERT_TRUE(body->seek(0) && readAll(65536) == expected && !body->seek(expected.size() + 1) && body->seek(0));
     fs::resize_file(sandbox.root() / "a.zip", 10);
     EXPECT_EQ(readAll(200'000), "read failed");
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
@@ -15,7 +14,7 @@ TEST(CopyItem, CopiesAnOwnerOnlyTreeAndNoLinkThatCouldLeadOut)
     Sandbox sandbox;
     const fs::path source = sandbox.root() / "source", copy = sandbox.root() / "out/deep/copy";
     writeFile(source / "a.log", "alpha");
-    writeExecutable(source / "sub/deeper/run.sh", "beta");
+    writeFile(source / "sub/deeper/run.sh", "beta", true);
     writeFile(sandbox.root() / "private/key.bin", "secret");
     fs::create_symlink("a.log", source / "latest.log");  // beside its file: kept
     const std::vector<std::pair<fs::path, fs::path>> leadingOut = {

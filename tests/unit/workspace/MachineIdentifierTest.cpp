@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/Users.h"
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 using namespace tarvix::test;

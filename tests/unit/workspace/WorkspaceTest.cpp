@@ -6,7 +6,6 @@
 #include <regex>
 
 #include "core/workspace/SharedValues.h"
-#include "support/SampleTargetSupport.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
