@@ -40,6 +40,9 @@ private:
     int m_fd = -1;
 };
 
+/// One read of at most `size` bytes, retried when interrupted; 0 at the end of the file.
+tarvix::Result<std::size_t> readSome(int fd, char* buffer, std::size_t size);
+
 /// Writes all of `bytes`, through interruptions and short writes.
 tarvix::Status writeAll(int fd, std::string_view bytes);
 

@@ -42,7 +42,8 @@ using LeftOutHandler = std::function<void(const std::filesystem::path& item, Lef
 /// is owner-only (folders 0700, files 0600 or 0700, umask applied); a file keeps its
 /// modification time and is copied up to the size it had when opened. With `budget`, a file that
 /// no longer fits is left out. A failure deep in a tree does not stop the other entries; the
-/// first one is answered, in the words a log line can carry.
+/// first one is answered, in the words a log line can carry. Written by hand: std::filesystem's
+/// copy works by path, so a folder swapped for a link between its checks would be followed.
 tarvix::Status copyTree(const std::filesystem::path& from, const std::filesystem::path& to, CopyBudget* budget,
                         const LeftOutHandler& leftOut);
 

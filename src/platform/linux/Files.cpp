@@ -25,6 +25,15 @@ tarvix::Status FileDescriptor::close()
     return {};
 }
 
+tarvix::Result<std::size_t> readSome(int fd, char* buffer, std::size_t size)
+{
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, size);
+        if (got >= 0) return static_cast<std::size_t>(got);
+        if (errno != EINTR) return tarvix::systemFailure(errno);
+    }
+}
+
 tarvix::Status writeAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
@@ -128,14 +137,13 @@ tarvix::Result<std::string> readAtMost(int fd, std::size_t maxBytes)
     std::string content;
     char buffer[65536];
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return tarvix::systemFailure(errno);
-        if (got == 0) break;
+        const auto got = readSome(fd, buffer, sizeof buffer);
+        if (!got) return got.failure();
+        if (*got == 0) break;
         // The file may grow while it is read; the bound holds all the same.
-        if (content.size() + static_cast<std::size_t>(got) > maxBytes)
+        if (content.size() + *got > maxBytes)
             return tarvix::Failure{"larger than " + std::to_string(maxBytes) + " bytes"};
-        content.append(buffer, static_cast<std::size_t>(got));
+        content.append(buffer, *got);
     }
     return content;
 }
@@ -160,11 +168,10 @@ tarvix::Result<std::string> readRegularFileTail(const fs::path& file, std::size_
     tail.resize(static_cast<std::size_t>(opened->second - start));
     std::size_t filled = 0;
     while (filled < tail.size()) {
-        const ssize_t got = ::read(opened->first.get(), tail.data() + filled, tail.size() - filled);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return tarvix::systemFailure(errno);
-        if (got == 0) break;
-        filled += static_cast<std::size_t>(got);
+        const auto got = readSome(opened->first.get(), tail.data() + filled, tail.size() - filled);
+        if (!got) return got.failure();
+        if (*got == 0) break;
+        filled += *got;
     }
     tail.resize(filled);
     return tail;

@@ -100,10 +100,9 @@ std::string readToEnd(int fd)
     std::string text;
     char buffer[4096];
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return text;
-        text.append(buffer, static_cast<std::size_t>(got));
+        const auto got = readSome(fd, buffer, sizeof buffer);
+        if (!got || *got == 0) return text;
+        text.append(buffer, *got);
     }
 }
 

@@ -68,14 +68,12 @@ tarvix::Status copyBytes(int from, int to, std::uint64_t size)
 {
     std::vector<char> buffer(256 * 1024);
     while (size > 0) {
-        const ssize_t got =
-            ::read(from, buffer.data(), static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size)));
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return tarvix::systemFailure(errno);
-        if (got == 0) break;
-        if (auto written = writeAll(to, std::string_view(buffer.data(), static_cast<std::size_t>(got))); !written)
-            return written;
-        size -= static_cast<std::uint64_t>(got);
+        const auto got =
+            readSome(from, buffer.data(), static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size)));
+        if (!got) return got.status();
+        if (*got == 0) break;
+        if (auto written = writeAll(to, std::string_view(buffer.data(), *got)); !written) return written;
+        size -= *got;
     }
     return {};
 }
