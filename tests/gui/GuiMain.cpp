@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QtQml/QQmlExtensionPlugin>
+#include <cstdlib>
 
 #include "AccessibleControl.h"
+#include "support/Sandbox.h"
 
 Q_IMPORT_QML_PLUGIN(TarvixPlugin)
 
@@ -15,5 +17,9 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     tarvix::app::installAccessibleControls();
     ::testing::InitGoogleTest(&argc, argv);
+    // As in TestMain.cpp: a "...Child" suite runs only in the process a test starts for it.
+    const std::string filter = GTEST_FLAG_GET(filter);
+    const char* child = std::getenv(tarvix::test::kChildTest);
+    GTEST_FLAG_SET(filter, child ? child : filter + (filter.find('-') == filter.npos ? "-*Child.*" : ":*Child.*"));
     return RUN_ALL_TESTS();
 }

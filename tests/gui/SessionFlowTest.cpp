@@ -4,10 +4,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 
 #include "GuiSession.h"
 #include "core/workspace/SharedValues.h"
@@ -19,8 +21,12 @@
 namespace fs = std::filesystem;
 using tarvix::test::GuiSession;
 using tarvix::test::LogServer;
+using testing::AllOf;
 using testing::Contains;
+using testing::EndsWith;
+using testing::HasSubstr;
 using testing::IsSupersetOf;
+using testing::StartsWith;
 
 namespace {
 
@@ -148,4 +154,60 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
                               "ERROR: Other network error: Internal Server Error.",
                               "ERROR: userInfo: Internal Server Error."}));
     EXPECT_TRUE(server.received().back().file == archiveBytes) << "the archive is built once";
+}
+
+// The half of tests/polkit/polkit_test.sh that runs as an unprivileged account, through the real
+// pkexec and polkitd: a Stop with both options, then a share. TARVIX_TEST_ELEVATION is "granted"
+// when a rule lets this account run the tool at TARVIX_TEST_LIBEXEC, "refused" under the shipped
+// defaults with no authentication agent.
+TEST(SessionFlowChild, AdvancedStopThroughPkexecThenShare)
+{
+    const char* elevation = std::getenv("TARVIX_TEST_ELEVATION");
+    const char* libexec = std::getenv("TARVIX_TEST_LIBEXEC");
+    ASSERT_TRUE(elevation && libexec);
+    const bool granted = std::string(elevation) == "granted";
+    GuiSession session;
+    platform::Folders& folders = session.sandbox().platform().folders;
+    folders.libexec = libexec;
+    folders.elevationCommand = {"/usr/bin/pkexec"};
+    tarvix::sample::RunningInstance scrivo(tarvix::sample::install(session.sandbox().root()).scrivoBundle);
+    LogServer server;
+    ASSERT_TRUE(server.running()) << server.output();
+    session.open();
+    session.clickControl("Advanced logs");
+    ASSERT_TRUE(session.waitUntil([&] { return session.control("Installed app information"); }));
+    session.clickControl("Installed app information");
+    reachLogsReady(session);
+
+    const fs::path output = *UtilityFunctions::tempOutputURL.get();
+    const auto log = session.sandbox().logMessages();
+    EXPECT_THAT(log, Contains(StartsWith("INFO: Spindump shell script: do shell script \"spindump " +
+                                         std::to_string(scrivo.pid()) + " -file '")));
+    EXPECT_TRUE(fs::exists(output / "sysinfo.xml")) << "the run goes on after the data dump";
+    struct stat report {};
+    if (granted) {
+        EXPECT_THAT(log, Contains("INFO: nil").Times(2)) << session.sandbox().logText();
+        ASSERT_EQ(::stat((output / "spinReport.txt").c_str(), &report), 0) << session.sandbox().logText();
+        EXPECT_EQ(report.st_uid, ::getuid());
+        EXPECT_EQ(report.st_mode & 07777, 0600u);
+        const std::string text = tarvix::test::readFile(output / "spinReport.txt");
+        EXPECT_THAT(text, HasSubstr("Identifier:         com.norvane.Scrivo.Pro"));
+        EXPECT_THAT(text, HasSubstr(" [" + std::to_string(scrivo.pid()) + "]\n"));
+    } else {
+        EXPECT_FALSE(fs::exists(output / "spinReport.txt"));
+        EXPECT_THAT(
+            log, Contains(AllOf(StartsWith("INFO: {NSAppleScriptErrorMessage = \""), HasSubstr("authentication agent"),
+                                EndsWith("\"; NSAppleScriptErrorNumber = 127;}"))))
+            << session.sandbox().logText();
+    }
+
+    for (const std::string& line : log)  // for the script's record
+        if (line.starts_with("INFO: Spindump") || line.starts_with("INFO: {") || line == "INFO: nil")
+            std::cout << line << "\n";
+
+    session.item("descriptionInput")->forceActiveFocus();
+    session.type("Slow start");
+    share(session, "Close");
+    ASSERT_EQ(server.received().size(), 1u) << session.sandbox().logText();
+    EXPECT_EQ(server.received()[0].file.find("spinReport.txt") != std::string::npos, granted);
 }
