@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -57,8 +58,14 @@ struct Sampler::Stack {
 
 void Sampler::DwflDeleter::operator()(Dwfl* dwfl) const { dwfl_end(dwfl); }
 
-std::unique_ptr<Sampler> Sampler::attach(pid_t pid, AttachError& error, std::function<bool()> isTarget)
+std::unique_ptr<Sampler> Sampler::attach(pid_t pid, AttachError& error, std::function<bool()> isTarget,
+                                         CredentialsCheck mayRead)
 {
+    auto tracee = Tracee::seize(pid);
+    if (!tracee) {
+        error = {failureFor(tracee.failure().errorNumber), tracee.message()};
+        return nullptr;
+    }
     std::unique_ptr<Dwfl, DwflDeleter> dwfl(dwfl_begin(&kCallbacks));
     if (!dwfl) {
         error = {AttachFailure::Other, dwfl_errmsg(-1)};
@@ -74,19 +81,24 @@ std::unique_ptr<Sampler> Sampler::attach(pid_t pid, AttachError& error, std::fun
         error = {AttachFailure::Other, dwfl_errmsg(-1)};
         return nullptr;
     }
-    status = dwfl_linux_proc_attach(dwfl.get(), pid, false);
+    // The threads are the Tracee's to stop: libdwfl reads only those it holds stopped, through
+    // ptrace, which refuses a running thread.
+    status = dwfl_linux_proc_attach(dwfl.get(), pid, true);
     if (status != 0) {
         error = {failureFor(status > 0 ? status : 0), status > 0 ? std::strerror(status) : dwfl_errmsg(-1)};
         return nullptr;
     }
 
-    std::unique_ptr<Sampler> sampler(new Sampler(pid, std::move(dwfl), std::move(isTarget)));
-    // A trial round: a thread that cannot be stopped (another user's process, a process already
-    // being traced) fails here, before any report is written.
+    std::unique_ptr<Sampler> sampler(
+        new Sampler(pid, std::move(*tracee), std::move(dwfl), std::move(isTarget), std::move(mayRead)));
+    // A trial round: a thread that cannot be stopped or unwound fails here, before any report is
+    // written.
     SamplingResult trial;
     int lastErrno = 0;
     if (!sampler->sampleOnce(trial, &lastErrno)) {
-        if (!sampler->m_isTarget() || processState(pid) == ProcessState::Gone) {
+        if (trial.identityChanged) {
+            error = {AttachFailure::IdentityChanged, "it does not act as the user who asked"};
+        } else if (!sampler->m_isTarget() || processState(pid) == ProcessState::Gone) {
             error = {AttachFailure::NoSuchProcess, std::strerror(ESRCH)};
         } else {
             error = {failureFor(lastErrno), lastErrno ? std::strerror(lastErrno) : dwfl_errmsg(-1)};
@@ -107,6 +119,7 @@ SamplingResult Sampler::run()
         // A round that reads no thread while the process lives (all threads busy exiting, say)
         // is not a sample; the next slot tries again.
         sampleOnce(result);
+        if (result.identityChanged) break;
         if (!m_isTarget() || processState(m_pid) == ProcessState::Gone) {
             result.processExited = true;
             break;
@@ -116,20 +129,43 @@ SamplingResult Sampler::run()
         std::this_thread::sleep_until(start + slot * kSampleInterval);
     }
     result.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+    m_tracee.reset();
     return result;
 }
 
 bool Sampler::sampleOnce(SamplingResult& result, int* lastErrno)
 {
+    const Halt halt = m_tracee->stop();
+    bool read = false;
+    if (halt == Halt::Exec) {
+        result.identityChanged = true;
+    } else if (halt == Halt::Stopped) {
+        // Checked while stopped: until a thread runs again, nothing can change whom it acts as.
+        std::set<pid_t> readable;
+        for (const pid_t tid : m_tracee->stopped()) {
+            const auto credentials = threadCredentials(m_pid, tid);
+            if (credentials && !m_mayRead(*credentials)) result.identityChanged = true;
+            if (credentials) readable.insert(tid);
+        }
+        if (!result.identityChanged) read = readStacks(result, readable, lastErrno);
+    }
+    if (!result.identityChanged) m_tracee->resume();
+    return read;
+}
+
+bool Sampler::readStacks(SamplingResult& result, const std::set<pid_t>& readable, int* lastErrno)
+{
     struct Round {
+        const std::set<pid_t>& readable;
         std::vector<Stack> stacks;
         int lastErrno = 0;
-    } round;
+    } round{readable, {}, 0};
 
     auto onThread = [](Dwfl_Thread* thread, void* arg) -> int {
         auto& round = *static_cast<Round*>(arg);
         Stack stack;
         stack.tid = dwfl_thread_tid(thread);
+        if (!round.readable.count(stack.tid)) return DWARF_CB_OK;
         auto onFrame = [](Dwfl_Frame* frame, void* arg) -> int {
             auto& frames = *static_cast<std::vector<Dwarf_Addr>*>(arg);
             Dwarf_Addr pc = 0;
@@ -163,13 +199,22 @@ bool Sampler::sampleOnce(SamplingResult& result, int* lastErrno)
         auto name = threadName(m_pid, stack.tid);
         if (!name.empty()) thread.name = name;
         ++thread.samples;
-        std::vector<std::string> labels;
-        if (stack.frames.empty()) labels.push_back("??? (stack not readable: " + stack.failure + ")");
-        for (auto frame = stack.frames.rbegin(); frame != stack.frames.rend(); ++frame)
-            labels.push_back(frameLabel(*frame));
-        thread.tree.add(labels);
+        ++thread.stacks[{{stack.frames.begin(), stack.frames.end()}, stack.frames.empty() ? stack.failure : ""}];
     }
     return true;
+}
+
+void Sampler::symbolise(SamplingResult& result)
+{
+    for (auto& [tid, thread] : result.threads) {
+        for (const auto& [stack, count] : thread.stacks) {
+            std::vector<std::string> labels;
+            if (stack.first.empty()) labels.push_back("??? (stack not readable: " + stack.second + ")");
+            for (auto frame = stack.first.rbegin(); frame != stack.first.rend(); ++frame)
+                labels.push_back(frameLabel(*frame));
+            thread.tree.add(labels, count);
+        }
+    }
 }
 
 std::string Sampler::frameLabel(unsigned long address)
