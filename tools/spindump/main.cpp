@@ -154,6 +154,7 @@ int main(int argc, char** argv)
 
     const time_t sampledAt = std::time(nullptr);
     auto sampling = sampler->run();
+    sampler.reset();
     // The capability ends here: the process is let go, and what it holds (its Info.plist, its ELF
     // and DWARF) is parsed with the invoker's rights alone.
     if (*invoker) {
@@ -162,8 +163,7 @@ int main(int argc, char** argv)
     spindump::showCapabilities("reading Info.plist");
     spindump::readBundleInfo(*process);
     spindump::showCapabilities("resolving symbols");
-    sampler->symbolise(sampling);
-    sampler.reset();
+    spindump::Sampler::symbolise(*pid, sampling);
     std::ostringstream report;
     spindump::writeReport(report, *process, sampling, sampledAt);
 
