@@ -39,7 +39,7 @@ std::string readText(const std::string& path)
 }  // namespace
 
 std::unique_ptr<Sampler> Sampler::attach(pid_t pid, AttachError& error, std::function<bool()> isTarget,
-                                         CredentialsCheck mayRead)
+                                         CredentialsCheck mayRead, const std::function<void()>& whileChecked)
 {
     auto tracee = Tracee::seize(pid);
     if (!tracee) {
@@ -52,7 +52,7 @@ std::unique_ptr<Sampler> Sampler::attach(pid_t pid, AttachError& error, std::fun
     // read yet, and what the process has become is checked like any other round.
     SamplingResult trial;
     int lastErrno = 0;
-    if (!sampler->sampleOnce(trial, &lastErrno, false)) {
+    if (!sampler->sampleOnce(trial, &lastErrno, false, whileChecked)) {
         if (trial.identityChanged) {
             error = {AttachFailure::IdentityChanged, "it does not act as the user who asked"};
         } else if (!sampler->m_isTarget() || processState(pid) == ProcessState::Gone) {
@@ -88,7 +88,8 @@ SamplingResult Sampler::run()
     return result;
 }
 
-bool Sampler::sampleOnce(SamplingResult& result, int* lastErrno, bool execEnds)
+bool Sampler::sampleOnce(SamplingResult& result, int* lastErrno, bool execEnds,
+                         const std::function<void()>& whileChecked)
 {
     Halt halt = m_tracee->stop();
     if (halt == Halt::Exec && !execEnds) halt = Halt::Stopped;
@@ -104,6 +105,7 @@ bool Sampler::sampleOnce(SamplingResult& result, int* lastErrno, bool execEnds)
             if (credentials) readable.insert(tid);
         }
         if (!result.identityChanged) read = takeSnapshots(result, readable, lastErrno);
+        if (read && whileChecked) whileChecked();
     }
     if (!result.identityChanged) m_tracee->resume();
     return read;

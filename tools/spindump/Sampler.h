@@ -56,9 +56,10 @@ public:
     /// Seizes the process and checks that its threads can be stopped and read. `isTarget` says
     /// whether `pid` still names the process we mean: a round read while it did not may be
     /// another process's, and is dropped. `mayRead` is asked in every round, of every stopped
-    /// thread, before anything of it is read.
+    /// thread, before anything of it is read. `whileChecked` runs once, in the first round that
+    /// read the process, before its threads are let go.
     static std::unique_ptr<Sampler> attach(pid_t pid, AttachError& error, std::function<bool()> isTarget,
-                                           CredentialsCheck mayRead);
+                                           CredentialsCheck mayRead, const std::function<void()>& whileChecked);
 
     /// Samples every thread each kSampleInterval for kSampleDuration, until the process ends or
     /// changes identity; then lets it go.
@@ -73,8 +74,10 @@ private:
     {
     }
     /// One round: stops every thread, checks whom each acts as, takes their snapshots, lets them
-    /// go. False when no thread could be read. An exec ends the sampling when `execEnds`.
-    bool sampleOnce(SamplingResult& result, int* lastErrno = nullptr, bool execEnds = true);
+    /// go. False when no thread could be read. An exec ends the sampling when `execEnds`;
+    /// `whileChecked` runs once the threads are read, before they are let go.
+    bool sampleOnce(SamplingResult& result, int* lastErrno = nullptr, bool execEnds = true,
+                    const std::function<void()>& whileChecked = {});
     /// Snapshots of the `readable` stopped threads; false when none could be taken.
     bool takeSnapshots(SamplingResult& result, const std::set<pid_t>& readable, int* lastErrno);
     /// Registers and stack of one stopped thread; false when its registers cannot be read.

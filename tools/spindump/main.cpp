@@ -126,12 +126,16 @@ int main(int argc, char** argv)
     const bool mustBeNew = invoker->has_value();
     if (auto problem = spindump::reportPathProblem(path, mustBeNew)) return fail(cannotWrite(path, *problem));
 
+    // Only for the words of a refusal: the report's header is read while the process is stopped
+    // and checked.
     auto process = spindump::readProcessInfo(*pid);
     if (!process || !target->alive()) return fail("no such process: " + std::to_string(*pid));
 
     spindump::AttachError attachError;
     auto sampler = spindump::Sampler::attach(
-        *pid, attachError, [&target] { return target->alive(); }, credentialsCheck(*invoker));
+        *pid, attachError, [&target] { return target->alive(); }, credentialsCheck(*invoker),
+        [&process, &pid] { process = spindump::readProcessInfo(*pid); });
+    if (sampler && !process) return fail("no such process: " + std::to_string(*pid));
     if (!sampler) {
         switch (attachError.failure) {
         case spindump::AttachFailure::NoSuchProcess: std::cerr << "spindump: no such process: " << *pid << '\n'; break;
