@@ -64,6 +64,7 @@ bool LogServer::start()
                                        "--ready-file", ready, "--body", b.body}) +
                           " --port " + std::to_string(m_port) + " --status " + std::to_string(b.status);
     if (!b.host.empty()) command += " --host " + shellWord(b.host);
+    if (b.storeLimit) command += " --store-limit " + std::to_string(b.storeLimit);
     const std::string after = " " + std::to_string(b.afterBytes);
     command += std::array<std::string, 5>{"", " --empty-body", " --no-body", " --stall-after" + after,
                                           " --drop-after" + after}[static_cast<int>(b.mode)];

@@ -31,7 +31,8 @@ public:
         Mode mode = Mode::Normal;
         std::uint64_t afterBytes = 0;  ///< Stall and Drop: body bytes read first
         bool untrustedCertificate = false;
-        std::string host{};  ///< the address to listen on; empty: the server's default
+        std::string host{};            ///< the address to listen on; empty: the server's default
+        std::uint64_t storeLimit = 0;  ///< bytes the store may hold; 0: the server's default
     };
 
     /// Why tests cannot serve the build's log server host (not 127.0.0.1:PORT); empty when they can.
@@ -47,6 +48,7 @@ public:
     void stop();
 
     int port() const { return m_port; }
+    const std::filesystem::path& storeFolder() const { return m_store.path(); }
     /// Every completed request so far, oldest first.
     std::vector<ReceivedUpload> received() const;
     std::string output() const;

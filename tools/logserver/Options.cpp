@@ -23,7 +23,10 @@ stores each request and answers it.
                        127.0.0.0/8 and ::1 are allowed, no names)
   --store DIR          keep each request in DIR/NNNN/: request.txt (request line and
                        headers, the headers in name order), body.bin (the exact body bytes), result.txt (the check and
-                       the answer, key=value lines), files/NAME (the uploaded file)
+                       the answer, key=value lines), files/NAME (the uploaded file); all of it
+                       owner-only (folders 0700, files 0600)
+  --store-limit BYTES  store no request that would take the store past BYTES (default 2 GiB,
+                       2147483648): it is answered 507 and nothing of it is kept
   --ready-file FILE    write FILE once the port is bound
   --status CODE        HTTP status to answer (default 200)
   --body TEXT          response body (default {"result":"received"})
@@ -100,6 +103,8 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error)
         } else if (arg == "--store") {
             if (!value(text)) return std::nullopt;
             options.storeFolder = std::filesystem::path(text);
+        } else if (arg == "--store-limit") {
+            if (!number(options.storeLimit, UINT64_MAX)) return std::nullopt;
         } else if (arg == "--ready-file") {
             if (!value(text)) return std::nullopt;
             options.readyFile = std::filesystem::path(text);

@@ -21,6 +21,7 @@ struct Options {
     int port = 0;
     std::filesystem::path pkiFolder;
     std::optional<std::filesystem::path> storeFolder;
+    std::uint64_t storeLimit = std::uint64_t{2} << 30;  ///< bytes the store may hold
     std::optional<std::filesystem::path> readyFile;
     int status = 200;
     std::string body = "{\"result\":\"received\"}";

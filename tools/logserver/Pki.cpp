@@ -1,6 +1,7 @@
 #include "Pki.h"
 
 #include <fcntl.h>
+#include <openssl/bio.h>
 #include <openssl/bn.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
@@ -10,9 +11,11 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <memory>
+#include <string_view>
 #include <system_error>
+
+#include "platform/Files.h"
 
 namespace logserver {
 namespace {
@@ -24,10 +27,6 @@ struct Deleter {
 using KeyPtr = std::unique_ptr<EVP_PKEY, Deleter<EVP_PKEY, EVP_PKEY_free>>;
 using CertPtr = std::unique_ptr<X509, Deleter<X509, X509_free>>;
 using ExtPtr = std::unique_ptr<X509_EXTENSION, Deleter<X509_EXTENSION, X509_EXTENSION_free>>;
-
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
 
 /// Holds an exclusive flock for its lifetime, so two servers starting together make one PKI.
 class FolderLock {
@@ -94,27 +93,19 @@ CertPtr makeCertificate(EVP_PKEY* key, const char* commonName, X509* issuer, EVP
     return cert;
 }
 
-/// Written beside the target and renamed, so a reader never sees half a file. The file is
-/// created with its final mode: a key is never readable by others, not even for a moment.
+/// Written whole or not at all; created with its final mode, so a key is never readable by
+/// others, not even for a moment.
 bool writePem(const std::filesystem::path& path, X509* cert, EVP_PKEY* key)
 {
-    const std::filesystem::path partial = path.string() + ".partial";
-    ::unlink(partial.c_str());  // left by an interrupted run; the folder lock is ours
-    const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, cert ? 0644 : 0600);
-    if (fd < 0) return false;
-    {
-        std::unique_ptr<FILE, FileCloser> file(::fdopen(fd, "wb"));
-        if (!file) {
-            ::close(fd);
-            return false;
-        }
-        const bool written = cert ? PEM_write_X509(file.get(), cert) == 1
-                                  : PEM_write_PrivateKey(file.get(), key, nullptr, nullptr, 0, nullptr, nullptr) == 1;
-        if (!written) return false;
-    }
-    std::error_code ec;
-    std::filesystem::rename(partial, path, ec);
-    return !ec;
+    std::unique_ptr<BIO, Deleter<BIO, BIO_free_all>> memory(BIO_new(BIO_s_mem()));
+    if (!memory) return false;
+    const bool encoded = cert ? PEM_write_bio_X509(memory.get(), cert) == 1
+                              : PEM_write_bio_PrivateKey(memory.get(), key, nullptr, nullptr, 0, nullptr, nullptr) == 1;
+    char* data = nullptr;
+    const long size = BIO_get_mem_data(memory.get(), &data);
+    if (!encoded || size <= 0) return false;
+    return static_cast<bool>(platform::writeFileAtomically(path, std::string_view(data, static_cast<std::size_t>(size)),
+                                                           cert ? 0644 : 0600));
 }
 
 bool allPresent(const PkiFiles& files)

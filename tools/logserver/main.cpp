@@ -3,7 +3,9 @@
 #include <openssl/ssl.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -17,7 +19,9 @@
 #include "Options.h"
 #include "Pki.h"
 #include "Recorder.h"
+#include "StoreSpace.h"
 #include "TerminalText.h"
+#include "platform/Files.h"
 
 #if defined(__SANITIZE_THREAD__)
 // cpp-httplib is not instrumented: the guarded statics one connection's thread fills and another's
@@ -32,6 +36,8 @@ using namespace logserver;
 constexpr const char* kLogPath = "/cr-apip-7.0.0/mac/log";
 // The upload refuses archives of 100 MiB or more; its framing adds less than a kilobyte.
 constexpr std::uint64_t kMaxRequestBytes = 101 * 1024 * 1024;
+/// More than result.txt takes for any but an absurd file name.
+constexpr std::uint64_t kResultBytes = 4096;
 
 std::atomic<bool> g_stopping{false};
 std::mutex g_outputMutex;
@@ -53,7 +59,6 @@ std::optional<std::filesystem::path> nextRequestFolder(const Options& options)
     static std::atomic<int> counter{0};
     if (!options.storeFolder) return std::nullopt;
     std::error_code ec;
-    std::filesystem::create_directories(*options.storeFolder, ec);
     for (;;) {
         char name[16];
         std::snprintf(name, sizeof name, "%04d", ++counter);
@@ -63,12 +68,13 @@ std::optional<std::filesystem::path> nextRequestFolder(const Options& options)
     }
 }
 
-void writeRequestHead(const std::filesystem::path& folder, const httplib::Request& req)
+/// The request line and headers, as request.txt keeps them.
+std::string requestHead(const httplib::Request& req)
 {
-    std::ofstream out(folder / "request.txt", std::ios::binary);
-    out << req.method << ' ' << req.target << ' ' << req.version << "\r\n";
+    std::string head = req.method + ' ' + req.target + ' ' + req.version + "\r\n";
     for (const auto& [name, value] : req.headers)
-        if (!isBookkeepingHeader(name)) out << name << ": " << value << "\r\n";
+        if (!isBookkeepingHeader(name)) head += name + ": " + value + "\r\n";
+    return head;
 }
 
 /// Holds a connection we stopped reading until the client gives up on it (or we stop).
@@ -81,13 +87,25 @@ void holdUntilClientLeaves(int fd, int seconds)
     }
 }
 
-void handleUpload(const Options& options, const httplib::Request& req, httplib::Response& res,
+void handleUpload(const Options& options, StoreSpace* space, const httplib::Request& req, httplib::Response& res,
                   const httplib::ContentReader& reader)
 {
-    const auto folder = nextRequestFolder(options);
-    if (folder) writeRequestHead(*folder, req);
     std::optional<std::uint64_t> contentLength;
     if (req.has_header("Content-Length")) contentLength = req.get_header_value<std::uint64_t>("Content-Length");
+    const std::string head = requestHead(req);
+    // Reserved before a byte is stored: the body twice (as sent, and the file taken out of it),
+    // the head and the result.
+    const std::uint64_t reserved =
+        2 * std::min(contentLength.value_or(kMaxRequestBytes), kMaxRequestBytes) + head.size() + kResultBytes;
+    if (space && !space->reserve(reserved)) {
+        say("POST " + terminalText(req.target) + ": not stored, the store would pass " +
+            std::to_string(options.storeLimit) + " bytes; answer 507");
+        res.status = 507;
+        res.set_header("Connection", "close");
+        return;
+    }
+    const auto folder = nextRequestFolder(options);
+    if (folder) std::ofstream(*folder / "request.txt", std::ios::binary) << head;
     const std::string contentType = req.get_header_value("Content-Type");
     Recorder recorder(folder, contentType, contentLength);
     // cpp-httplib hands a multipart body only to its own part parser, never to a plain content
@@ -134,6 +152,7 @@ void handleUpload(const Options& options, const httplib::Request& req, httplib::
             << "\narchive_size=" << check.archiveSize
             << "\nstored=" << (check.ok ? "files/" + safeFileName(check.fileName) : "") << "\n";
     }
+    if (space) space->settle(reserved, folder.value_or(std::filesystem::path()));
     say("POST " + terminalText(req.target) + ": " + std::to_string(check.bodySize) + " body bytes, " +
         (check.ok ? "well-formed, file \"" + terminalText(check.fileName) + "\" of " +
                         std::to_string(check.archiveSize) + " bytes"
@@ -190,6 +209,16 @@ int main(int argc, char** argv)
         return 1;
     }
     if (options->makePkiOnly) return 0;
+    // Uploads hold user logs: whatever the server stores from here on is its own account's only.
+    ::umask(077);
+    std::optional<StoreSpace> space;
+    if (options->storeFolder) {
+        if (auto made = platform::createPrivateFolders(*options->storeFolder); !made) {
+            std::cerr << "tarvix-logserver: cannot create " << *options->storeFolder << ": " << made.message() << "\n";
+            return 1;
+        }
+        space.emplace(*options->storeFolder, options->storeLimit);
+    }
 
     // Signals are taken by one waiting thread; every other thread inherits the blocked mask.
     sigset_t signals;
@@ -208,10 +237,10 @@ int main(int argc, char** argv)
     // One request per connection: the upload makes one request anyway, and no idle keep-alive
     // connection delays a stop.
     server.set_keep_alive_max_count(1);
-    server.Post(kLogPath,
-                [&options](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
-                    handleUpload(*options, req, res, reader);
-                });
+    server.Post(kLogPath, [&options, &space](const httplib::Request& req, httplib::Response& res,
+                                             const httplib::ContentReader& reader) {
+        handleUpload(*options, space ? &*space : nullptr, req, res, reader);
+    });
     // cpp-httplib's default adds SO_REUSEPORT, which would let a second server share the port
     // with a leftover one; a clash must fail loudly instead.
     server.set_socket_options([](socket_t sock) {

@@ -1,13 +1,7 @@
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <stdexcept>
-#include <vector>
 
 #include "SamplePlist.h"
+#include "platform/TreeCopy.h"
 
 namespace fs = std::filesystem;
 
@@ -16,32 +10,16 @@ namespace {
 
 using PlistPtr = tarvix::PlistNode;
 
-void fail(const std::string& what) { throw std::runtime_error("sample: " + what + ": " + std::strerror(errno)); }
-
-// Copied by hand rather than with fs::copy_file: both descriptors must be close-on-exec, or a
-// test thread that spawns a process meanwhile keeps the copy open for writing and the later exec
-// of the copy fails with ETXTBSY.
+// Not fs::copy_file: the platform copy keeps both descriptors close-on-exec, or a test thread
+// that spawns a process meanwhile would keep the copy open for writing and the later exec of the
+// copy would fail with ETXTBSY.
 void copyExecutable(const fs::path& from, const fs::path& to)
 {
-    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) fail("cannot open " + from.string());
-    int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0755);
-    if (out < 0) {
-        ::close(in);
-        fail("cannot create " + to.string());
-    }
-    std::vector<char> buffer(1 << 16);
-    bool ok = true;
-    for (;;) {
-        ssize_t got = ::read(in, buffer.data(), buffer.size());
-        if (got == 0) break;
-        if (got < 0 || ::write(out, buffer.data(), static_cast<size_t>(got)) != got) {
-            ok = false;
-            break;
-        }
-    }
-    ::close(in);
-    if (::close(out) != 0 || !ok) fail("cannot copy to " + to.string());
+    if (auto copied = platform::copyTree(from, to, nullptr, {}); !copied)
+        throw std::runtime_error("sample: cannot copy " + from.string() + " to " + to.string() + ": " +
+                                 copied.message());
+    // Others run it too: the tests start it as another account.
+    fs::permissions(to, fs::perms(0755));
 }
 
 plist_t stringArray(std::initializer_list<const char*> items)

@@ -4,15 +4,15 @@
 
 namespace spindump {
 
-void CallTree::add(const std::vector<std::string>& frames)
+void CallTree::add(const std::vector<std::string>& frames, int count)
 {
     Node* node = &m_root;
-    ++node->count;
+    node->count += count;
     for (const auto& frame : frames) {
         auto& child = node->children[frame];
         if (!child) child = std::make_unique<Node>();
         node = child.get();
-        ++node->count;
+        node->count += count;
     }
 }
 

@@ -12,8 +12,8 @@ namespace spindump {
 /// sample that passed through it.
 class CallTree {
 public:
-    /// `frames` runs from the outermost frame (the thread's entry) to the innermost.
-    void add(const std::vector<std::string>& frames);
+    /// `frames` runs from the outermost frame (the thread's entry) to the innermost, seen `count` times.
+    void add(const std::vector<std::string>& frames, int count = 1);
     /// Samples added so far (the sum of the top-level counts).
     int samples() const { return m_root.count; }
     /// One line per node, "COUNT  FRAME", children indented by two spaces below their caller,

@@ -8,7 +8,11 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <memory>
 #include <string>
 
@@ -74,5 +78,21 @@ tarvix::Status becomeInvoker(const Invoker& invoker)
 }
 
 tarvix::Status dropCapabilities() { return keepOnly({}); }
+
+void showCapabilities(const std::string& moment)
+{
+    if (!std::getenv("SPINDUMP_SHOW_CAPABILITIES")) return;
+    unsigned long long held = 0;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it("/proc/self/task", error), end; !error && it != end;
+         it.increment(error)) {
+        std::ifstream status(it->path() / "status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("CapEff:", 0) == 0) held |= std::stoull(line.substr(7), nullptr, 16);
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%016llx", held);
+    std::cerr << "spindump: effective capabilities while " << moment << ": " << text << '\n';
+}
 
 }  // namespace spindump

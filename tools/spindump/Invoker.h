@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/base/Status.h"
@@ -25,5 +26,9 @@ tarvix::Status becomeInvoker(const Invoker& invoker);
 
 /// Gives up CAP_SYS_PTRACE too: from here on only the invoker's own rights.
 tarvix::Status dropCapabilities();
+
+/// With SPINDUMP_SHOW_CAPABILITIES set (the tests set it), says on standard error which effective
+/// capabilities any thread of ours holds as `moment` begins: the parsers must run with none.
+void showCapabilities(const std::string& moment);
 
 }  // namespace spindump

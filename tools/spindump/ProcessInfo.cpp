@@ -1,6 +1,7 @@
 #include "ProcessInfo.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -102,6 +103,28 @@ std::vector<uid_t> userIds(pid_t pid)
     return ids;
 }
 
+std::optional<Credentials> threadCredentials(pid_t pid, pid_t tid)
+{
+    const fs::path folder = procPath(pid) / "task" / std::to_string(tid);
+    struct stat owner {};
+    const auto status = readWhole(folder / "status");
+    if (!status || stat(folder.c_str(), &owner) != 0) return std::nullopt;
+    Credentials credentials;
+    credentials.owner = owner.st_uid;
+    std::istringstream uids(statusValue(*status, "Uid").value_or("")), gids(statusValue(*status, "Gid").value_or(""));
+    for (uid_t id = 0; uids >> id;) credentials.uids.push_back(id);
+    for (gid_t id = 0; gids >> id;) credentials.gids.push_back(id);
+    if (credentials.uids.size() != 4 || credentials.gids.size() != 4) return std::nullopt;
+    return credentials;
+}
+
+void readBundleInfo(ProcessInfo& info)
+{
+    if (!info.bundle) return;
+    info.bundleIdentifier = platform::bundleInfoString(*info.bundle, "CFBundleIdentifier");
+    info.bundleVersion = platform::bundleInfoString(*info.bundle, "CFBundleShortVersionString");
+}
+
 std::string threadName(pid_t pid, pid_t tid)
 {
     auto text = readWhole(procPath(pid) / "task" / std::to_string(tid) / "comm");
@@ -141,10 +164,6 @@ std::optional<ProcessInfo> readProcessInfo(pid_t pid)
         executable.resize(executable.size() - kDeleted.size());
     info.executable = executable;
     info.bundle = bundleOfExecutable(info.executable);
-    if (info.bundle) {
-        info.bundleIdentifier = platform::bundleInfoString(*info.bundle, "CFBundleIdentifier");
-        info.bundleVersion = platform::bundleInfoString(*info.bundle, "CFBundleShortVersionString");
-    }
 
     info.parentPid = static_cast<pid_t>(leadingNumber(fields[1]));
     info.parentName = firstLine(readWhole(procPath(info.parentPid) / "comm").value_or(""));

@@ -36,11 +36,28 @@ enum class ProcessState { Running, Gone };
 /// Gone when /proc has no such process or only its zombie (it has exited, not yet reaped).
 ProcessState processState(pid_t pid);
 
-/// Absent when the process does not exist (or has already exited).
+/// Absent when the process does not exist (or has already exited). Leaves the bundle's
+/// Info.plist unread.
 std::optional<ProcessInfo> readProcessInfo(pid_t pid);
 
 /// Real, effective, saved and filesystem user ids (/proc/PID/status); empty when it is gone.
 std::vector<uid_t> userIds(pid_t pid);
+
+/// Whom one thread acts as: its real, effective, saved and filesystem user and group ids, and the
+/// owner of its /proc folder, which is root once the process is no longer dumpable.
+struct Credentials {
+    std::vector<uid_t> uids;
+    std::vector<gid_t> gids;
+    uid_t owner = 0;
+    bool operator==(const Credentials&) const = default;
+};
+
+/// Absent when the thread is gone.
+std::optional<Credentials> threadCredentials(pid_t pid, pid_t tid);
+
+/// Fills in the bundle's identifier and version from its Info.plist. A parser of what the target
+/// holds: it runs only once no capability is left.
+void readBundleInfo(ProcessInfo& info);
 
 /// /proc/PID/task/TID/comm, empty when the thread is gone.
 std::string threadName(pid_t pid, pid_t tid);

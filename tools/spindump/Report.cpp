@@ -63,6 +63,9 @@ void writeReport(std::ostream& out, const ProcessInfo& process, const SamplingRe
     field(out, "Sampled for", std::to_string(sampling.elapsed.count()) + " ms");
     if (sampling.processExited)
         out << "The process exited during sampling; this report covers the samples taken before it ended.\n";
+    if (sampling.identityChanged)
+        out << "Sampling ended because the process changed identity (a new program or other credentials); this "
+               "report covers the samples taken before.\n";
     out << '\n';
 
     std::vector<pid_t> order;

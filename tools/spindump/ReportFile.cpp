@@ -16,18 +16,6 @@ namespace {
 constexpr const char* kSymbolicLink = "it is a symbolic link";
 constexpr const char* kNotRegular = "it is not a regular file";
 
-bool writeAll(int fd, const std::string& text)
-{
-    size_t written = 0;
-    while (written < text.size()) {
-        ssize_t n = write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        written += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 }  // namespace
 
 std::optional<std::string> reportPathProblem(const std::string& path, bool mustBeNew)
@@ -58,9 +46,8 @@ tarvix::Status writeReportFile(const std::string& path, const std::string& text,
     }
     struct stat info {};
     if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return tarvix::Failure{kNotRegular};
-    if (!writeAll(fd.get(), text)) return tarvix::systemFailure(errno);
-    if (close(fd.release()) != 0) return tarvix::systemFailure(errno);
-    return {};
+    if (auto written = platform::writeAll(fd.get(), text); !written) return written;
+    return fd.close();
 }
 
 }  // namespace spindump

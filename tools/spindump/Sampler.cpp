@@ -1,44 +1,25 @@
 #include "Sampler.h"
 
-#include <cxxabi.h>
-#include <elfutils/libdwfl.h>
+#include <sys/ptrace.h>
+#include <sys/uio.h>
+#include <sys/user.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cinttypes>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
 #include <vector>
-
-#include "ProcessInfo.h"
 
 namespace spindump {
 namespace {
 
-constexpr size_t kMaxFrames = 256;
-
-const Dwfl_Callbacks kCallbacks = {
-    .find_elf = dwfl_linux_proc_find_elf,
-    .find_debuginfo = dwfl_standard_find_debuginfo,
-    .section_address = nullptr,
-    .debuginfo_path = nullptr,
-};
-
-std::string demangled(const char* name)
-{
-    int status = -1;
-    std::unique_ptr<char, decltype(&std::free)> text(abi::__cxa_demangle(name, nullptr, nullptr, &status), &std::free);
-    return status == 0 && text ? std::string(text.get()) : std::string(name);
-}
-
-std::string hex(unsigned long value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "0x%lx", value);
-    return text;
-}
+/// The System V x86-64 red zone: a leaf function may keep data this far below its stack pointer.
+constexpr std::uint64_t kRedZone = 128;
+/// Deeper stacks keep their innermost part; the unwinding ends where the copy does.
+constexpr std::size_t kMaxStackBytes = 256 * 1024;
+constexpr std::uint64_t kPage = 4096;
 
 AttachFailure failureFor(int error)
 {
@@ -47,56 +28,42 @@ AttachFailure failureFor(int error)
     return AttachFailure::Other;
 }
 
+std::string readText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 }  // namespace
 
-struct Sampler::Stack {
-    pid_t tid = 0;
-    std::vector<Dwarf_Addr> frames;
-    std::string failure;
-};
-
-void Sampler::DwflDeleter::operator()(Dwfl* dwfl) const { dwfl_end(dwfl); }
-
-std::unique_ptr<Sampler> Sampler::attach(pid_t pid, AttachError& error, std::function<bool()> isTarget)
+std::unique_ptr<Sampler> Sampler::attach(pid_t pid, AttachError& error, std::function<bool()> isTarget,
+                                         CredentialsCheck mayRead, const std::function<void()>& whileChecked)
 {
-    std::unique_ptr<Dwfl, DwflDeleter> dwfl(dwfl_begin(&kCallbacks));
-    if (!dwfl) {
-        error = {AttachFailure::Other, dwfl_errmsg(-1)};
+    auto tracee = Tracee::seize(pid);
+    if (!tracee) {
+        error = {failureFor(tracee.failure().errorNumber), tracee.message()};
         return nullptr;
     }
-    dwfl_report_begin(dwfl.get());
-    int status = dwfl_linux_proc_report(dwfl.get(), pid);
-    if (status != 0) {
-        error = {failureFor(status), status > 0 ? std::strerror(status) : dwfl_errmsg(-1)};
-        return nullptr;
-    }
-    if (dwfl_report_end(dwfl.get(), nullptr, nullptr) != 0) {
-        error = {AttachFailure::Other, dwfl_errmsg(-1)};
-        return nullptr;
-    }
-    status = dwfl_linux_proc_attach(dwfl.get(), pid, false);
-    if (status != 0) {
-        error = {failureFor(status > 0 ? status : 0), status > 0 ? std::strerror(status) : dwfl_errmsg(-1)};
-        return nullptr;
-    }
-
-    std::unique_ptr<Sampler> sampler(new Sampler(pid, std::move(dwfl), std::move(isTarget)));
-    // A trial round: a thread that cannot be stopped (another user's process, a process already
-    // being traced) fails here, before any report is written.
+    std::unique_ptr<Sampler> sampler(new Sampler(pid, std::move(*tracee), std::move(isTarget), std::move(mayRead)));
+    // A trial round: a thread that cannot be stopped or read fails here, before any report is
+    // written. An exec before it (a shell just starting the program) ends nothing: nothing was
+    // read yet, and what the process has become is checked like any other round.
     SamplingResult trial;
     int lastErrno = 0;
-    if (!sampler->sampleOnce(trial, &lastErrno)) {
-        if (!sampler->m_isTarget() || processState(pid) == ProcessState::Gone) {
+    if (!sampler->sampleOnce(trial, &lastErrno, false, whileChecked)) {
+        if (trial.identityChanged) {
+            error = {AttachFailure::IdentityChanged, "it does not act as the user who asked"};
+        } else if (!sampler->m_isTarget() || processState(pid) == ProcessState::Gone) {
             error = {AttachFailure::NoSuchProcess, std::strerror(ESRCH)};
         } else {
-            error = {failureFor(lastErrno), lastErrno ? std::strerror(lastErrno) : dwfl_errmsg(-1)};
+            error = {failureFor(lastErrno), std::strerror(lastErrno ? lastErrno : EIO)};
         }
         return nullptr;
     }
     return sampler;
 }
-
-Sampler::~Sampler() = default;
 
 SamplingResult Sampler::run()
 {
@@ -107,6 +74,7 @@ SamplingResult Sampler::run()
         // A round that reads no thread while the process lives (all threads busy exiting, say)
         // is not a sample; the next slot tries again.
         sampleOnce(result);
+        if (result.identityChanged) break;
         if (!m_isTarget() || processState(m_pid) == ProcessState::Gone) {
             result.processExited = true;
             break;
@@ -116,89 +84,97 @@ SamplingResult Sampler::run()
         std::this_thread::sleep_until(start + slot * kSampleInterval);
     }
     result.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+    m_tracee.reset();
     return result;
 }
 
-bool Sampler::sampleOnce(SamplingResult& result, int* lastErrno)
+bool Sampler::sampleOnce(SamplingResult& result, int* lastErrno, bool execEnds,
+                         const std::function<void()>& whileChecked)
 {
-    struct Round {
-        std::vector<Stack> stacks;
-        int lastErrno = 0;
-    } round;
-
-    auto onThread = [](Dwfl_Thread* thread, void* arg) -> int {
-        auto& round = *static_cast<Round*>(arg);
-        Stack stack;
-        stack.tid = dwfl_thread_tid(thread);
-        auto onFrame = [](Dwfl_Frame* frame, void* arg) -> int {
-            auto& frames = *static_cast<std::vector<Dwarf_Addr>*>(arg);
-            Dwarf_Addr pc = 0;
-            bool isActivation = false;
-            if (!dwfl_frame_pc(frame, &pc, &isActivation)) return DWARF_CB_ABORT;
-            // A return address points after the call; step back into the calling instruction.
-            frames.push_back(isActivation ? pc : pc - 1);
-            return frames.size() < kMaxFrames ? DWARF_CB_OK : DWARF_CB_ABORT;
-        };
-        errno = 0;
-        if (dwfl_thread_getframes(thread, onFrame, &stack.frames) != 0 && stack.frames.empty()) {
-            int error = errno;
-            if (error == ESRCH) return DWARF_CB_OK;  // the thread ended between listing and stopping it
-            round.lastErrno = error;
-            stack.failure = dwfl_errmsg(-1);
+    Halt halt = m_tracee->stop();
+    if (halt == Halt::Exec && !execEnds) halt = Halt::Stopped;
+    bool read = false;
+    if (halt == Halt::Exec) {
+        result.identityChanged = true;
+    } else if (halt == Halt::Stopped) {
+        // Checked while stopped: until a thread runs again, nothing can change whom it acts as.
+        std::set<pid_t> readable;
+        for (const pid_t tid : m_tracee->stopped()) {
+            const auto credentials = threadCredentials(m_pid, tid);
+            if (credentials && !m_mayRead(*credentials)) result.identityChanged = true;
+            if (credentials) readable.insert(tid);
         }
-        round.stacks.push_back(std::move(stack));
-        return DWARF_CB_OK;
-    };
-    dwfl_getthreads(m_dwfl.get(), onThread, &round);
-    if (lastErrno) *lastErrno = round.lastErrno;
-    if (!m_isTarget()) return false;
+        if (!result.identityChanged) read = takeSnapshots(result, readable, lastErrno);
+        if (read && whileChecked) whileChecked();
+    }
+    if (!result.identityChanged) m_tracee->resume();
+    return read;
+}
 
-    bool anyStack = false;
-    for (const auto& stack : round.stacks) anyStack = anyStack || !stack.frames.empty();
-    if (!anyStack) return false;
+bool Sampler::takeSnapshots(SamplingResult& result, const std::set<pid_t>& readable, int* lastErrno)
+{
+    std::vector<std::pair<pid_t, StackSnapshot>> round;
+    for (const pid_t tid : readable) {
+        StackSnapshot taken;
+        if (snapshot(tid, taken, lastErrno)) round.emplace_back(tid, std::move(taken));
+    }
+    if (round.empty() || !m_isTarget()) return false;
 
     ++result.samplesTaken;
-    for (const auto& stack : round.stacks) {
-        auto& thread = result.threads[stack.tid];
-        auto name = threadName(m_pid, stack.tid);
+    for (auto& [tid, taken] : round) {
+        auto& thread = result.threads[tid];
+        auto name = threadName(m_pid, tid);
         if (!name.empty()) thread.name = name;
         ++thread.samples;
-        std::vector<std::string> labels;
-        if (stack.frames.empty()) labels.push_back("??? (stack not readable: " + stack.failure + ")");
-        for (auto frame = stack.frames.rbegin(); frame != stack.frames.rend(); ++frame)
-            labels.push_back(frameLabel(*frame));
-        thread.tree.add(labels);
+        ++thread.snapshots[std::move(taken)];
     }
+    // The modules as they are now, for the unwinding after the process is let go.
+    if (auto maps = readText("/proc/" + std::to_string(m_pid) + "/maps"); !maps.empty()) result.maps = std::move(maps);
     return true;
 }
 
-std::string Sampler::frameLabel(unsigned long address)
+bool Sampler::snapshot(pid_t tid, StackSnapshot& snapshot, int* lastErrno)
 {
-    auto cached = m_labels.find(address);
-    if (cached != m_labels.end()) return cached->second;
-
-    std::string label;
-    Dwfl_Module* module = dwfl_addrmodule(m_dwfl.get(), address);
-    if (!module) {
-        label = "??? (" + hex(address) + ")";
-    } else {
-        Dwarf_Addr moduleStart = 0;
-        const char* moduleName =
-            dwfl_module_info(module, nullptr, &moduleStart, nullptr, nullptr, nullptr, nullptr, nullptr);
-        std::string shortName = moduleName ? std::filesystem::path(moduleName).filename().string() : std::string("???");
-        GElf_Off offset = 0;
-        GElf_Sym symbol{};
-        const char* symbolName = dwfl_module_addrinfo(module, address, &offset, &symbol, nullptr, nullptr, nullptr);
-        if (symbolName && *symbolName) {
-            // "clock_nanosleep@GLIBC_2.2.5": the symbol version says nothing about the stack.
-            std::string name = symbolName;
-            name = name.substr(0, name.find('@'));
-            label = demangled(name.c_str()) + " (" + shortName + ")";
-        } else
-            label = "??? (" + shortName + " + " + hex(address - moduleStart) + ")";
+    user_regs_struct regs{};
+    if (ptrace(PTRACE_GETREGS, tid, nullptr, &regs) != 0) {
+        if (lastErrno && errno != ESRCH) *lastErrno = errno;
+        return false;
     }
-    m_labels.emplace(address, label);
-    return label;
+    snapshot.registers = {regs.rax, regs.rdx, regs.rcx, regs.rbx, regs.rsi, regs.rdi, regs.rbp, regs.rsp, regs.r8,
+                          regs.r9,  regs.r10, regs.r11, regs.r12, regs.r13, regs.r14, regs.r15, regs.rip};
+    // Page by page: process_vm_readv stops at the first page it cannot read, the end of the stack.
+    snapshot.stackStart = (regs.rsp - kRedZone) & ~std::uint64_t{7};
+    std::vector<iovec> remote;
+    for (std::uint64_t at = snapshot.stackStart, end = snapshot.stackStart + kMaxStackBytes; at < end;) {
+        const std::uint64_t next = std::min(end, (at / kPage + 1) * kPage);
+        remote.push_back({reinterpret_cast<void*>(at), static_cast<std::size_t>(next - at)});
+        at = next;
+    }
+    m_buffer.resize(kMaxStackBytes);
+    iovec local{m_buffer.data(), m_buffer.size()};
+    const ssize_t got = process_vm_readv(m_pid, &local, 1, remote.data(), remote.size(), 0);
+    // Only what was read is kept: hundreds of snapshots per thread may stay until the end.
+    snapshot.stack.assign(m_buffer.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
+    return true;
+}
+
+void Sampler::symbolise(pid_t pid, SamplingResult& result)
+{
+    Unwinder unwinder(pid, result.maps);
+    for (auto& [tid, thread] : result.threads) {
+        std::vector<const StackSnapshot*> snapshots;
+        for (const auto& entry : thread.snapshots) snapshots.push_back(&entry.first);
+        const auto unwound = unwinder.unwind(snapshots);
+        auto count = thread.snapshots.begin();
+        for (const auto& frames : unwound) {
+            std::vector<std::string> labels;
+            if (frames.addresses.empty()) labels.push_back("??? (stack not readable: " + frames.failure + ")");
+            for (auto frame = frames.addresses.rbegin(); frame != frames.addresses.rend(); ++frame)
+                labels.push_back(unwinder.frameLabel(*frame));
+            thread.tree.add(labels, (count++)->second);
+        }
+        thread.snapshots.clear();
+    }
 }
 
 }  // namespace spindump

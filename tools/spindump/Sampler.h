@@ -6,12 +6,13 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <optional>
+#include <set>
 #include <string>
 
 #include "CallTree.h"
-
-struct Dwfl;
+#include "ProcessInfo.h"
+#include "Tracee.h"
+#include "Unwinder.h"
 
 namespace spindump {
 
@@ -21,6 +22,8 @@ inline constexpr std::chrono::seconds kSampleDuration{3};
 struct ThreadSamples {
     std::string name;
     int samples = 0;
+    /// Each distinct snapshot, with how often it was seen, until symbolise() makes the tree.
+    std::map<StackSnapshot, int> snapshots;
     CallTree tree;
 };
 
@@ -28,50 +31,63 @@ struct SamplingResult {
     int samplesTaken = 0;
     /// The process ended before the sampling time was over.
     bool processExited = false;
+    /// Sampling stopped because the process ran a new program or its credentials changed.
+    bool identityChanged = false;
     std::chrono::milliseconds elapsed{0};
     std::map<pid_t, ThreadSamples> threads;
+    /// /proc/PID/maps as last read while the threads were stopped.
+    std::string maps;
 };
 
-enum class AttachFailure { NoSuchProcess, PermissionDenied, Other };
+enum class AttachFailure { NoSuchProcess, PermissionDenied, IdentityChanged, Other };
 
 struct AttachError {
     AttachFailure failure = AttachFailure::Other;
     std::string message;
 };
 
-/// Unwinds every thread of one process through libdwfl, which ptrace-attaches each thread only
-/// for the moment its stack is read.
+/// Whether credentials read from a stopped thread are those we may read it under.
+using CredentialsCheck = std::function<bool(const Credentials&)>;
+
+/// Takes snapshots of every thread of one process (registers and stack) while the Tracee holds
+/// them all stopped; symbolise() unwinds and names them later, when the process is let go.
 class Sampler {
 public:
-    /// Reads the process's modules and checks that its threads can be stopped and unwound.
-    /// `isTarget` says whether `pid` still names the process we mean: a round read while it did
-    /// not may be another process's, and is dropped.
-    static std::unique_ptr<Sampler> attach(pid_t pid, AttachError& error, std::function<bool()> isTarget);
-    ~Sampler();
-    Sampler(const Sampler&) = delete;
-    Sampler& operator=(const Sampler&) = delete;
+    /// Seizes the process and checks that its threads can be stopped and read. `isTarget` says
+    /// whether `pid` still names the process we mean: a round read while it did not may be
+    /// another process's, and is dropped. `mayRead` is asked in every round, of every stopped
+    /// thread, before anything of it is read. `whileChecked` runs once, in the first round that
+    /// read the process, before its threads are let go.
+    static std::unique_ptr<Sampler> attach(pid_t pid, AttachError& error, std::function<bool()> isTarget,
+                                           CredentialsCheck mayRead, const std::function<void()>& whileChecked);
 
-    /// Samples every thread each kSampleInterval for kSampleDuration, or until the process ends.
+    /// Samples every thread each kSampleInterval for kSampleDuration, until the process ends or
+    /// changes identity; then lets it go.
     SamplingResult run();
+    /// Turns the snapshots into call trees. Parses the target's ELF and DWARF: run it only once
+    /// no capability is left.
+    static void symbolise(pid_t pid, SamplingResult& result);
 
 private:
-    struct DwflDeleter {
-        void operator()(Dwfl* dwfl) const;
-    };
-    struct Stack;
-
-    Sampler(pid_t pid, std::unique_ptr<Dwfl, DwflDeleter> dwfl, std::function<bool()> isTarget)
-        : m_pid(pid), m_dwfl(std::move(dwfl)), m_isTarget(std::move(isTarget))
+    Sampler(pid_t pid, std::unique_ptr<Tracee> tracee, std::function<bool()> isTarget, CredentialsCheck mayRead)
+        : m_pid(pid), m_tracee(std::move(tracee)), m_isTarget(std::move(isTarget)), m_mayRead(std::move(mayRead))
     {
     }
-    /// One round over all threads; false when no thread could be read.
-    bool sampleOnce(SamplingResult& result, int* lastErrno = nullptr);
-    std::string frameLabel(unsigned long address);
+    /// One round: stops every thread, checks whom each acts as, takes their snapshots, lets them
+    /// go. False when no thread could be read. An exec ends the sampling when `execEnds`;
+    /// `whileChecked` runs once the threads are read, before they are let go.
+    bool sampleOnce(SamplingResult& result, int* lastErrno = nullptr, bool execEnds = true,
+                    const std::function<void()>& whileChecked = {});
+    /// Snapshots of the `readable` stopped threads; false when none could be taken.
+    bool takeSnapshots(SamplingResult& result, const std::set<pid_t>& readable, int* lastErrno);
+    /// Registers and stack of one stopped thread; false when its registers cannot be read.
+    bool snapshot(pid_t tid, StackSnapshot& snapshot, int* lastErrno);
 
     pid_t m_pid;
-    std::unique_ptr<Dwfl, DwflDeleter> m_dwfl;
+    std::unique_ptr<Tracee> m_tracee;
     std::function<bool()> m_isTarget;
-    std::map<unsigned long, std::string> m_labels;
+    CredentialsCheck m_mayRead;
+    std::string m_buffer;
 };
 
 }  // namespace spindump

@@ -73,6 +73,24 @@ bool belongsTo(const spindump::PidFd& target, uid_t uid)
     return all && target.alive();
 }
 
+/// With an invoker, each thread must act as the invoker in every user and group id and be
+/// dumpable; without, it must stay as it was when first stopped.
+spindump::CredentialsCheck credentialsCheck(const std::optional<spindump::Invoker>& invoker)
+{
+    if (invoker) {
+        return [uid = invoker->uid, gid = invoker->gid](const spindump::Credentials& credentials) {
+            bool all = credentials.owner == uid;
+            for (const uid_t id : credentials.uids) all = all && id == uid;
+            for (const gid_t id : credentials.gids) all = all && id == gid;
+            return all;
+        };
+    }
+    return [first = std::optional<spindump::Credentials>()](const spindump::Credentials& credentials) mutable {
+        if (!first) first = credentials;
+        return credentials == *first;
+    };
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -108,11 +126,16 @@ int main(int argc, char** argv)
     const bool mustBeNew = invoker->has_value();
     if (auto problem = spindump::reportPathProblem(path, mustBeNew)) return fail(cannotWrite(path, *problem));
 
+    // Only for the words of a refusal: the report's header is read while the process is stopped
+    // and checked.
     auto process = spindump::readProcessInfo(*pid);
     if (!process || !target->alive()) return fail("no such process: " + std::to_string(*pid));
 
     spindump::AttachError attachError;
-    auto sampler = spindump::Sampler::attach(*pid, attachError, [&target] { return target->alive(); });
+    auto sampler = spindump::Sampler::attach(
+        *pid, attachError, [&target] { return target->alive(); }, credentialsCheck(*invoker),
+        [&process, &pid] { process = spindump::readProcessInfo(*pid); });
+    if (sampler && !process) return fail("no such process: " + std::to_string(*pid));
     if (!sampler) {
         switch (attachError.failure) {
         case spindump::AttachFailure::NoSuchProcess: std::cerr << "spindump: no such process: " << *pid << '\n'; break;
@@ -120,6 +143,10 @@ int main(int argc, char** argv)
             std::cerr << "spindump: permission denied: cannot sample process " << *pid << " (" << process->name
                       << ", user " << process->userName << ") as user " << currentUserName() << "; "
                       << permissionHint(*process) << " (" << attachError.message << ")\n";
+            break;
+        case spindump::AttachFailure::IdentityChanged:
+            std::cerr << "spindump: refusing to sample process " << *pid << ": it does not belong to user "
+                      << currentUserName() << ", who asked for the report\n";
             break;
         case spindump::AttachFailure::Other:
             std::cerr << "spindump: cannot sample process " << *pid << " (" << process->name
@@ -132,9 +159,15 @@ int main(int argc, char** argv)
     const time_t sampledAt = std::time(nullptr);
     auto sampling = sampler->run();
     sampler.reset();
+    // The capability ends here: the process is let go, and what it holds (its Info.plist, its ELF
+    // and DWARF) is parsed with the invoker's rights alone.
     if (*invoker) {
         if (auto dropped = spindump::dropCapabilities(); !dropped) return fail(dropped.message());
     }
+    spindump::showCapabilities("reading Info.plist");
+    spindump::readBundleInfo(*process);
+    spindump::showCapabilities("resolving symbols");
+    spindump::Sampler::symbolise(*pid, sampling);
     std::ostringstream report;
     spindump::writeReport(report, *process, sampling, sampledAt);
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <csignal>
 #include <regex>
 #include <sstream>
 
@@ -25,6 +26,30 @@ std::string run(const std::string& command, int& status) { return runCommand("{ 
 std::string asUser(const std::string& command)
 {
     return "setpriv --reuid=65534 --regid=65534 --clear-groups sh -c " + shellWord(command);
+}
+
+/// As the user, a shell that becomes root's after 0.7 s: it runs su, which waits at its prompt
+/// on a FIFO that never brings a password.
+pid_t startChangeling(const fs::path& fifo)
+{
+    const std::string script = "exec 3<>" + shellWord(fifo) + "; exec sh -c 'sleep 0.7; exec su -c true root' <" +
+                               shellWord(fifo) + " >/dev/null 2>&1";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execlp("setpriv", "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "sh", "-c", script.c_str(),
+               nullptr);
+        _exit(127);
+    }
+    return pid;
+}
+
+/// The "effective capabilities while ..." lines spindump writes when asked, in order.
+std::vector<std::string> capabilityLines(const std::string& output)
+{
+    static const std::regex line("spindump: effective capabilities while (.*)");
+    std::vector<std::string> lines;
+    for (std::sregex_iterator it(output.begin(), output.end(), line), end; it != end; ++it) lines.push_back((*it)[1]);
+    return lines;
 }
 
 /// The value of a "Name:   value" header line, "" when missing.
@@ -102,6 +127,9 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
     fs::remove(trap / "Contents/Info.plist");
     ASSERT_EQ(mkfifo((trap / "Contents/Info.plist").c_str(), 0644), 0);
     sample::RunningInstance trapped(trap, kUser);
+    const fs::path fifo = root.path() / "prompt";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(chown(fifo.c_str(), kUser, kUser), 0);
     const pid_t gone = fork();  // a process id just freed: a child that has exited and been reaped
     if (gone == 0) _exit(0);
     waitpid(gone, nullptr, 0);
@@ -114,7 +142,7 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
     enum Runner { byRoot, byRootForUser, byUser };
     struct Attack {
         std::string what;
-        pid_t target;
+        pid_t target;  ///< 0: a process of the user's that becomes root's while it is sampled
         Runner runner;
         std::string byUser;     ///< run as the user before spindump starts
         std::string meanwhile;  ///< run as the user while spindump samples
@@ -135,6 +163,7 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
              {"another user's process", anothers.pid(), byRootForUser, "", "", 1, "refusing to sample process"},
              {"Tarvix gone before the report", own.pid(), byRootForUser, "", "", 1, "", ""},
              {"a FIFO as Info.plist", trapped.pid(), byRootForUser, "", "", 0, ""},
+             {"a process that becomes root's", 0, byRootForUser, "", "", 0, ""},
              {"the user's own process", own.pid(), byRootForUser, "", "", 0, ""}}) {
         fs::remove_all(guarded);
         writeFile(guarded / "spinReport.txt", "keep");
@@ -145,15 +174,19 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
         ASSERT_TRUE(attack.byUser.empty() || status == 0) << attack.what << ": " << setup;
         const std::string meanwhile = attack.meanwhile.empty() ? "" : "(" + asUser(attack.meanwhile) + ") & ";
         const std::string feed = attack.input.empty() ? "sleep 1 | " : "";
+        const pid_t target = attack.target ? attack.target : startChangeling(fifo);
         const std::string command =
-            "timeout 30 " +
-            commandLine({kSpindump, std::to_string(attack.target), "-file", session / "spinReport.txt"}) + " " +
-            attack.input;
+            "timeout 30 " + commandLine({kSpindump, std::to_string(target), "-file", session / "spinReport.txt"}) +
+            " " + attack.input;
         const std::string output =
             run("cd " + shellWord(session.parent_path()) + " && " + meanwhile + feed +
-                    (attack.runner == byRootForUser ? "PKEXEC_UID=65534 " : "") +
+                    (attack.runner == byRootForUser ? "PKEXEC_UID=65534 SPINDUMP_SHOW_CAPABILITIES=1 " : "") +
                     (attack.runner == byUser ? asUser(command) : command) + "; s=$?; wait; exit $s",
                 status);
+        if (!attack.target) {
+            kill(target, SIGKILL);
+            waitpid(target, nullptr, 0);
+        }
         EXPECT_EQ(status, attack.status) << attack.what << ": " << output;
         EXPECT_NE(output.find(attack.err), std::string::npos) << attack.what << ": " << output;
         EXPECT_TRUE(fs::is_symlink(session) ||
@@ -161,11 +194,24 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
             << attack.what;
         EXPECT_EQ(treeListing(guarded), std::vector<std::string>{"spinReport.txt"}) << attack.what;
         EXPECT_EQ(readFile(guarded / "spinReport.txt"), "keep") << attack.what;
+        if (attack.status != 0) continue;
+        // The report is the user's and private; what the target holds was parsed without privilege.
+        struct stat file {};
+        ASSERT_EQ(stat((session / "spinReport.txt").c_str(), &file), 0) << attack.what;
+        EXPECT_TRUE(file.st_uid == kUser && (file.st_mode & 07777) == 0600) << attack.what << " " << file.st_mode;
+        const std::string none = ": 0000000000000000";
+        EXPECT_EQ(capabilityLines(output),
+                  (std::vector<std::string>{"reading Info.plist" + none, "resolving symbols" + none}))
+            << attack.what << ": " << output;
+        if (attack.target) continue;
+        // Only what it sampled while it was the user's shell: not one sample of root's su.
+        const std::string text = readFile(session / "spinReport.txt");
+        EXPECT_TRUE(text.find("Sampling ended because the process changed identity") != text.npos &&
+                    text.find("\"su\"") == text.npos && std::stoi(headerValue(text, "Samples taken")) < 150)
+            << text;
+        for (const auto& heading : expectConsistentTrees(text)) EXPECT_NE(heading.find(" \"sh\" "), heading.npos);
     }
-    // Nothing but the report, the user's and private, neither beside it nor in the working folder.
-    struct stat file {};
-    ASSERT_EQ(stat((session / "spinReport.txt").c_str(), &file), 0);
-    EXPECT_TRUE(file.st_uid == kUser && (file.st_mode & 07777) == 0600) << file.st_uid << " " << file.st_mode;
+    // Nothing but the report, neither beside it nor in the working folder.
     EXPECT_EQ(treeListing(session.parent_path()), (std::vector<std::string>{"session/", "session/spinReport.txt"}));
 
     const std::string text = readFile(session / "spinReport.txt"), pid = std::to_string(own.pid());

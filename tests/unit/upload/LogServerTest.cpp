@@ -1,6 +1,7 @@
 #include "support/LogServer.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "config/BuildConfig.h"
 
@@ -57,6 +58,37 @@ TEST_F(LogServerSafety, RefusesBodiesBeyondTheArchiveLimitAndPrintsClientSupplie
     EXPECT_NE(output.find("file \"a\\x1b]0;x\\x07\\\"\\\\\\x7f\\xc2\\x9b.zip\""), std::string::npos) << output;
     EXPECT_TRUE(std::all_of(output.begin(), output.end(), [](char c) { return c == '\n' || (c >= 0x20 && c < 0x7f); }))
         << "raw control bytes reach the terminal";
+}
+
+TEST_F(LogServerSafety, StoresOwnerOnlyAndNothingMoreOnceItsStoreWouldPassItsLimit)
+{
+    // Each upload takes about 40 kB in the store (the body, and the file taken out of it).
+    LogServer server({.storeLimit = 60000});
+    const std::string body = "\r\n--B\r\nContent-Disposition: form-data; name=\"file\"; filename=\"a.zip\"\r\n"
+                             "Content-Type: application/octet-stream\r\n\r\n" +
+                             std::string(20000, 'z') + "\r\n--B--\r\n";
+    tarvix::test::writeFile(sandbox.root() / "request",
+                            kHead + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+    std::string answers;
+    for (int i = 0; i < 2; ++i)
+        answers += rawRequest(server, "cat " + shellWord(sandbox.root() / "request")).substr(0, 13);
+    EXPECT_EQ(answers, "HTTP/1.1 200 HTTP/1.1 507 ") << server.output();
+    EXPECT_EQ(server.received().size(), 1u) << server.output();
+
+    std::vector<std::string> modes;
+    const auto mode = [](const fs::path& item) {
+        char octal[8];
+        std::snprintf(octal, sizeof octal, "%o", static_cast<unsigned>(fs::symlink_status(item).permissions()));
+        return item.filename().string() + " " + octal;
+    };
+    for (const auto& request : fs::directory_iterator(server.storeFolder())) {
+        if (!fs::is_directory(request.symlink_status()) || request.path().filename().string().size() != 4) continue;
+        modes.push_back(mode(request.path()));
+        for (const auto& item : fs::recursive_directory_iterator(request.path())) modes.push_back(mode(item.path()));
+    }
+    std::sort(modes.begin(), modes.end());
+    EXPECT_EQ(modes, (std::vector<std::string>{"0001 700", "a.zip 600", "body.bin 600", "files 700", "request.txt 600",
+                                               "result.txt 600"}));
 }
 
 TEST(LogServerPki, PrivateKeysAreUnreadableToOtherAccounts)
