@@ -115,17 +115,17 @@
         <source>BASIC LOGS                                                         ADVANCED LOGS
 • Scrivo configuration, settings and logs        • Full Scrivo data dump
 • System configuration and settings</source>
-        <translation>السجلات الأساسية                                   السجلات المتقدمة
-• تكوين Scrivo وإعداداته وسجلاته       • تفريغ كامل لبيانات Scrivo
+        <translation>السجلات الأساسية                                السجلات المتقدمة
+• تكوين Scrivo وإعداداته وسجلاته      • تفريغ كامل لبيانات Scrivo
 • تكوين النظام وإعداداته</translation>
     </message>
     <message>
         <source>BASIC LOGS                                                         ADVANCED LOGS
 • Scrivo configuration, settings and logs        • Full Scrivo data dump
 • System configuration and settings                  • Installed app version information</source>
-        <translation>السجلات الأساسية                                   السجلات المتقدمة
-• تكوين Scrivo وإعداداته وسجلاته       • تفريغ كامل لبيانات Scrivo
-• تكوين النظام وإعداداته                      • معلومات إصدارات التطبيقات المثبتة</translation>
+        <translation>السجلات الأساسية                                السجلات المتقدمة
+• تكوين Scrivo وإعداداته وسجلاته      • تفريغ كامل لبيانات Scrivo
+• تكوين النظام وإعداداته                    • معلومات إصدارات التطبيقات المثبتة</translation>
     </message>
     <message>
         <source>Start monitoring</source>

@@ -115,17 +115,17 @@
         <source>BASIC LOGS                                                         ADVANCED LOGS
 • Scrivo configuration, settings and logs        • Full Scrivo data dump
 • System configuration and settings</source>
-        <translation>BASISPROTOKOLLE                                                                     ERWEITERTE PROTOKOLLE
-• Scrivo-Konfiguration, -Einstellungen und -Protokolle       • Vollständiges Scrivo-Datenabbild
-• Systemkonfiguration und -einstellungen</translation>
+        <translation>BASISPROTOKOLLE                                      ERWEITERTE PROTOKOLLE
+• Scrivo-Konfiguration und -Protokolle      • Vollständiges Scrivo-Datenabbild
+• Systemkonfiguration</translation>
     </message>
     <message>
         <source>BASIC LOGS                                                         ADVANCED LOGS
 • Scrivo configuration, settings and logs        • Full Scrivo data dump
 • System configuration and settings                  • Installed app version information</source>
-        <translation>BASISPROTOKOLLE                                                                     ERWEITERTE PROTOKOLLE
-• Scrivo-Konfiguration, -Einstellungen und -Protokolle       • Vollständiges Scrivo-Datenabbild
-• Systemkonfiguration und -einstellungen                                  • Versionen der installierten Apps</translation>
+        <translation>BASISPROTOKOLLE                                      ERWEITERTE PROTOKOLLE
+• Scrivo-Konfiguration und -Protokolle      • Vollständiges Scrivo-Datenabbild
+• Systemkonfiguration                                   • Versionen installierter Apps</translation>
     </message>
     <message>
         <source>Start monitoring</source>

@@ -115,17 +115,17 @@
         <source>BASIC LOGS                                                         ADVANCED LOGS
 • Scrivo configuration, settings and logs        • Full Scrivo data dump
 • System configuration and settings</source>
-        <translation>REGISTROS BÁSICOS                                               REGISTROS AVANZADOS
-• Configuración, ajustes y registros de Scrivo       • Volcado completo de datos de Scrivo
-• Configuración y ajustes del sistema</translation>
+        <translation>REGISTROS BÁSICOS                               REGISTROS AVANZADOS
+• Configuración y registros de Scrivo      • Volcado completo de Scrivo
+• Configuración del sistema</translation>
     </message>
     <message>
         <source>BASIC LOGS                                                         ADVANCED LOGS
 • Scrivo configuration, settings and logs        • Full Scrivo data dump
 • System configuration and settings                  • Installed app version information</source>
-        <translation>REGISTROS BÁSICOS                                               REGISTROS AVANZADOS
-• Configuración, ajustes y registros de Scrivo       • Volcado completo de datos de Scrivo
-• Configuración y ajustes del sistema                        • Versiones de las apps instaladas</translation>
+        <translation>REGISTROS BÁSICOS                               REGISTROS AVANZADOS
+• Configuración y registros de Scrivo      • Volcado completo de Scrivo
+• Configuración del sistema                       • Versiones de apps instaladas</translation>
     </message>
     <message>
         <source>Start monitoring</source>

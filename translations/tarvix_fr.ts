@@ -115,17 +115,17 @@
         <source>BASIC LOGS                                                         ADVANCED LOGS
 • Scrivo configuration, settings and logs        • Full Scrivo data dump
 • System configuration and settings</source>
-        <translation>JOURNAUX DE BASE                                                     JOURNAUX AVANCÉS
-• Configuration, réglages et journaux de Scrivo       • Image mémoire complète de Scrivo
-• Configuration et réglages du système</translation>
+        <translation>JOURNAUX DE BASE                                   JOURNAUX AVANCÉS
+• Configuration et journaux de Scrivo      • Image mémoire complète de Scrivo
+• Configuration du système</translation>
     </message>
     <message>
         <source>BASIC LOGS                                                         ADVANCED LOGS
 • Scrivo configuration, settings and logs        • Full Scrivo data dump
 • System configuration and settings                  • Installed app version information</source>
-        <translation>JOURNAUX DE BASE                                                     JOURNAUX AVANCÉS
-• Configuration, réglages et journaux de Scrivo       • Image mémoire complète de Scrivo
-• Configuration et réglages du système                        • Versions des applications installées</translation>
+        <translation>JOURNAUX DE BASE                                   JOURNAUX AVANCÉS
+• Configuration et journaux de Scrivo      • Image mémoire complète de Scrivo
+• Configuration du système                        • Versions des apps installées</translation>
     </message>
     <message>
         <source>Start monitoring</source>

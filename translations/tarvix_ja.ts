@@ -115,17 +115,17 @@
         <source>BASIC LOGS                                                         ADVANCED LOGS
 • Scrivo configuration, settings and logs        • Full Scrivo data dump
 • System configuration and settings</source>
-        <translation>基本ログ                                        詳細ログ
-• Scrivo の構成、設定、ログ       • Scrivo の完全なデータダンプ
+        <translation>基本ログ                                     詳細ログ
+• Scrivo の構成、設定、ログ      • Scrivo の完全なデータダンプ
 • システムの構成と設定</translation>
     </message>
     <message>
         <source>BASIC LOGS                                                         ADVANCED LOGS
 • Scrivo configuration, settings and logs        • Full Scrivo data dump
 • System configuration and settings                  • Installed app version information</source>
-        <translation>基本ログ                                        詳細ログ
-• Scrivo の構成、設定、ログ       • Scrivo の完全なデータダンプ
-• システムの構成と設定                • インストール済みアプリのバージョン情報</translation>
+        <translation>基本ログ                                     詳細ログ
+• Scrivo の構成、設定、ログ      • Scrivo の完全なデータダンプ
+• システムの構成と設定               • インストール済みアプリのバージョン情報</translation>
     </message>
     <message>
         <source>Start monitoring</source>

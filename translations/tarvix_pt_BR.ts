@@ -115,17 +115,17 @@
         <source>BASIC LOGS                                                         ADVANCED LOGS
 • Scrivo configuration, settings and logs        • Full Scrivo data dump
 • System configuration and settings</source>
-        <translation>LOGS BÁSICOS                                                 LOGS AVANÇADOS
-• Configuração, ajustes e logs do Scrivo       • Despejo completo de dados do Scrivo
-• Configuração e ajustes do sistema</translation>
+        <translation>LOGS BÁSICOS                                LOGS AVANÇADOS
+• Configuração e logs do Scrivo      • Despejo completo do Scrivo
+• Configuração do sistema</translation>
     </message>
     <message>
         <source>BASIC LOGS                                                         ADVANCED LOGS
 • Scrivo configuration, settings and logs        • Full Scrivo data dump
 • System configuration and settings                  • Installed app version information</source>
-        <translation>LOGS BÁSICOS                                                 LOGS AVANÇADOS
-• Configuração, ajustes e logs do Scrivo       • Despejo completo de dados do Scrivo
-• Configuração e ajustes do sistema                • Versões dos apps instalados</translation>
+        <translation>LOGS BÁSICOS                                LOGS AVANÇADOS
+• Configuração e logs do Scrivo      • Despejo completo do Scrivo
+• Configuração do sistema                • Versões dos apps instalados</translation>
     </message>
     <message>
         <source>Start monitoring</source>

@@ -115,17 +115,17 @@
         <source>BASIC LOGS                                                         ADVANCED LOGS
 • Scrivo configuration, settings and logs        • Full Scrivo data dump
 • System configuration and settings</source>
-        <translation>基本日志                                     高级日志
-• Scrivo 配置、设置和日志       • 完整的 Scrivo 数据转储
+        <translation>基本日志                                  高级日志
+• Scrivo 配置、设置和日志      • 完整的 Scrivo 数据转储
 • 系统配置和设置</translation>
     </message>
     <message>
         <source>BASIC LOGS                                                         ADVANCED LOGS
 • Scrivo configuration, settings and logs        • Full Scrivo data dump
 • System configuration and settings                  • Installed app version information</source>
-        <translation>基本日志                                     高级日志
-• Scrivo 配置、设置和日志       • 完整的 Scrivo 数据转储
-• 系统配置和设置                       • 已安装应用的版本信息</translation>
+        <translation>基本日志                                  高级日志
+• Scrivo 配置、设置和日志      • 完整的 Scrivo 数据转储
+• 系统配置和设置                     • 已安装应用的版本信息</translation>
     </message>
     <message>
         <source>Start monitoring</source>

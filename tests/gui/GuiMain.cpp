@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <cstdio>
 #include <QtQml/QQmlExtensionPlugin>
+#include <cstdio>
 
 #include "AccessibleControl.h"
 #include "Translations.h"

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
@@ -9,8 +12,6 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTest>
-#include <signal.h>
-#include <unistd.h>
 #include <chrono>
 #include <functional>
 #include <string>

@@ -5,6 +5,8 @@ import Tarvix
 ColumnLayout {
     id: panel
     required property ContentView view
+    // The row below moves up by one spacing, onto the reason's line when there is no reason.
+    spacing: Theme.defaultSpacing
     /// The widest a line may be before it wraps.
     property real textWidth: implicitWidth
 
