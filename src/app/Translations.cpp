@@ -25,9 +25,21 @@ bool install(const QString& file, const QString& folder)
 
 QString installTranslations(const QLocale& locale)
 {
+    // Qt follows a language it does not know ("xx") with its guess, English: that is no choice
+    // of the user's, unlike an English the user listed.
+    bool afterUnknown = false;
     for (QString language : locale.uiLanguages()) {
+        const QLocale::Language known = QLocale(language).language();
+        if (known == QLocale::C || known == QLocale::AnyLanguage) {
+            afterUnknown = true;
+            continue;
+        }
+        if (known == QLocale::English) {
+            if (afterUnknown) continue;
+            return {};
+        }
+        afterUnknown = false;
         language.replace(u'-', u'_');
-        if (language == QLatin1String("C") || language.startsWith(QLatin1String("en"))) return {};
         // Exact names only ("pt_BR", "zh_CN", "de"): QTranslator's own fallback would take
         // tarvix_pt_BR for a pt_PT user before trying the next language the user listed.
         const QString file = QStringLiteral(":/i18n/tarvix_") + language + QStringLiteral(".qm");

@@ -255,7 +255,7 @@ TEST(Translations, AStartFollowsTheUsersLanguagesInOrder)
     } cases[] = {
         {"LANGUAGE=fr:de LANG=de_DE.UTF-8", "Démarrer la surveillance"},
         {"LANGUAGE=xx:de LANG=es_ES.UTF-8", "Überwachung starten"},
-        {"LANGUAGE=fr LANG=C.UTF-8", "Start monitoring"},  // as gettext: the C locale ignores LANGUAGE
+        {"LANGUAGE=fr LANG=C.UTF-8", "Démarrer la surveillance"},
         {"LANG=de_DE.UTF-8", "Überwachung starten"},
         {"LC_MESSAGES=ja_JP.UTF-8 LANG=de_DE.UTF-8", "監視を開始"},
         {"LC_ALL=zh_CN.UTF-8 LC_MESSAGES=ja_JP.UTF-8", "开始监控"},
