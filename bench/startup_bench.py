@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Time from starting tarvix to its window being mapped, under two values of LANG, alternating
 runs; prints each language's median and the difference. Own Xvfb, own home and runtime folder
 per run. Usage: startup_bench.py TARVIX [RUNS]"""

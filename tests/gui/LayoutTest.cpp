@@ -148,6 +148,7 @@ TEST(Layout, EveryPhaseFitsAndMirrorsUnderEveryLanguage)
         {"Chinese", QStringLiteral(":/i18n/tarvix_zh_CN.qm")},
     };
     std::vector<std::string> englishLog;
+    std::string englishAlert;
     for (const Language& language : languages) {
         SCOPED_TRACE(language.name);
         QTranslator translator;
@@ -159,7 +160,6 @@ TEST(Layout, EveryPhaseFitsAndMirrorsUnderEveryLanguage)
         EXPECT_EQ(rtl, language.name == std::string("Arabic"));
         const bool pseudo = language.name == std::string("pseudo");
         GuiSession session;
-        tarvix::sample::install(session.sandbox().root());
         LogServer server;
         ASSERT_TRUE(server.running()) << server.output();
         session.open();
@@ -168,6 +168,16 @@ TEST(Layout, EveryPhaseFitsAndMirrorsUnderEveryLanguage)
             session.click(session.item("primaryButton"), title);
             ASSERT_TRUE(session.waitIdle());
         };
+        // The core's alert, in English from the core, reaches the user translated.
+        press("Start monitoring");
+        const std::string alert = session.takeAlert();
+        if (englishAlert.empty()) englishAlert = alert;
+        EXPECT_EQ(alert == englishAlert, language.catalog.isEmpty()) << alert;
+        if (pseudo) {
+            EXPECT_EQ(alert.substr(0, 1) + alert.substr(alert.find('|') + 1, 1), "[[") << alert;
+        }
+        tarvix::sample::install(session.sandbox().root());
+
         const auto check = [&](const char* phase) {
             // Layouts settle when the window is next polished for a frame.
             QTest::qWait(200);
