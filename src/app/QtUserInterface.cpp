@@ -3,14 +3,18 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "WindowText.h"
+
 namespace tarvix::app {
 
 QtUserInterface::QtUserInterface() = default;
 
 void QtUserInterface::displayAlert(const std::string& title, const std::string& message, const std::string& buttonTitle)
 {
-    postToMainThread([title = QString::fromStdString(title), message = QString::fromStdString(message),
-                      button = QString::fromStdString(buttonTitle)] {
+    // The core writes its alerts in English; the user reads them in the window's language.
+    postToMainThread([title = windowText(QString::fromStdString(title)),
+                      message = windowText(QString::fromStdString(message)),
+                      button = windowText(QString::fromStdString(buttonTitle))] {
         auto* box = new QMessageBox(QMessageBox::Warning, title, message, QMessageBox::NoButton);
         box->setInformativeText(QString());
         box->setText(title);

@@ -7,6 +7,8 @@
 #include <QVariantMap>
 #include <utility>
 
+#include "WindowText.h"
+
 namespace tarvix::app {
 
 namespace {
@@ -44,10 +46,9 @@ void StillRunningNotice::post(const QString& activity)
     const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("com.norvane.Tarvix")},
                             {QStringLiteral("resident"), true}};
     // Shown until Tarvix takes it away: it stands for work that goes on without a window.
-    notify << QStringLiteral("Tarvix") << m_id << QStringLiteral("com.norvane.Tarvix")
-           << QStringLiteral("Tarvix is still running")
-           << activity + QStringLiteral(" Start Tarvix again to bring its window back.")
-           << QStringList{kDefaultAction, QStringLiteral("Show Tarvix")} << hints << 0;
+    notify << QStringLiteral("Tarvix") << m_id << QStringLiteral("com.norvane.Tarvix") << tr("Tarvix is still running")
+           << windowText(activity) + u' ' + tr("Start Tarvix again to bring its window back.")
+           << QStringList{kDefaultAction, tr("Show Tarvix")} << hints << 0;
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(notify), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
         finished->deleteLater();

@@ -11,6 +11,7 @@
 #include "ContentView.h"
 #include "QtUserInterface.h"
 #include "SingleInstance.h"
+#include "Translations.h"
 #include "core/lifecycle/Lifecycle.h"
 
 // closing() carries a private event type; the handler never looks at it.
@@ -87,6 +88,7 @@ int TarvixApplication::run(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvix"));
     QApplication::setDesktopFileName(QStringLiteral("com.norvane.Tarvix"));
+    installTranslations();
     // The process outlives its window; a later start asks it for the window again.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <QtQml/QQmlExtensionPlugin>
+#include <cstdio>
 #include <cstdlib>
 
 #include "AccessibleControl.h"
+#include "Translations.h"
+#include "WindowText.h"
 #include "support/Sandbox.h"
 
 Q_IMPORT_QML_PLUGIN(TarvixPlugin)
@@ -14,6 +17,12 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Run by the language test with the environment it sets: the language a start would choose.
+    if (argc == 2 && qstrcmp(argv[1], "--start-button-title") == 0) {
+        tarvix::app::installTranslations();
+        std::puts(qPrintable(tarvix::app::windowText(QStringLiteral("Start monitoring"))));
+        return 0;
+    }
     QApplication::setQuitOnLastWindowClosed(false);
     tarvix::app::installAccessibleControls();
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
@@ -86,10 +89,10 @@ public:
         });
     }
     /// A real mouse click at its centre.
-    void clickControl(const QString& text)
+    void clickControl(const QString& text) { click(control(text), text); }
+    void click(QQuickItem* target, const QString& what = {})
     {
-        QQuickItem* target = control(text);
-        if (!target) qFatal("no control %s", qPrintable(text));
+        if (!target) qFatal("no control %s", qPrintable(what));
         const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
         QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
     }
@@ -136,6 +139,13 @@ private:
     QQmlEngine m_engine;
     app::TarvixApplication m_application{m_engine, m_sandbox.platform()};
     QPointer<QQuickWindow> m_window;
+};
+
+/// Holds the log server's answers back (the process stopped) for as long as it lives.
+struct HeldServer {
+    pid_t pid = std::stoi(runCommand("pgrep -P " + std::to_string(::getpid()) + " tarvix-logserv"));
+    HeldServer() { ::kill(pid, SIGSTOP); }
+    ~HeldServer() { ::kill(pid, SIGCONT); }
 };
 
 }  // namespace tarvix::test

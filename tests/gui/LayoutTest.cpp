@@ -1,15 +1,23 @@
-// What the window's states show and enable, also to assistive technologies, and the mail link.
+// What the window's states show and enable, also to assistive technologies, and the mail link;
+// every phase laid out under long and right-to-left languages.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFontInfo>
+#include <QQuickItem>
 #include <QRegularExpression>
+#include <QTranslator>
 #include <QUrl>
 
 #include "CaptureDetails.h"
 #include "GuiSession.h"
 #include "MailTo.h"
+#include "sample_target/SampleInstall.h"
+#include "support/LogServer.h"
 
 using tarvix::test::GuiSession;
+using tarvix::test::HeldServer;
+using tarvix::test::LogServer;
 
 TEST(Layout, OptionsAndLockedStatesAsTheyLookAndAsAScreenReaderHearsThem)
 {
@@ -62,4 +70,209 @@ TEST(MailTo, TheLinkCarriesTheWholeTextsEncoded)
     EXPECT_EQ(QUrl::fromPercentEncoding(fields.captured(1).toLatin1()), "Scrivo troubleshooting using Tarvix.");
     EXPECT_EQ(QUrl::fromPercentEncoding(fields.captured(2).toLatin1()),
               "Hi Team,\n\nLocal Log ID: ID\nDescription: " + description + "\nEmail address: anne+x@example.org\n");
+}
+
+namespace {
+
+QRectF sceneRect(const QQuickItem* item) { return item->mapRectToScene(QRectF(0, 0, item->width(), item->height())); }
+
+bool visible(const QQuickItem* item) { return item->isVisible() && item->opacity() > 0 && item->width() > 0; }
+
+/// What is wrong with the window's layout as it is shown: texts cut off (wider or taller than
+/// their box, past a clipping parent or the window) and visible items on top of each other.
+std::string layoutFaults(QQuickWindow& window)
+{
+    std::string faults;
+    std::vector<QQuickItem*> parts;  // texts outside controls, controls and images
+    const QRectF windowRect(0, 0, window.width(), window.height());
+    std::function<void(QQuickItem*, bool)> walk = [&](QQuickItem* item, bool inControl) {
+        if (!visible(item)) return;
+        const QString text = item->property("text").toString();
+        const QRectF rect = sceneRect(item);
+        if (item->inherits("QQuickText") && !text.trimmed().isEmpty()) {
+            if (item->property("contentWidth").toReal() > item->width() + 1 ||
+                item->property("contentHeight").toReal() > item->height() + 1 || item->property("truncated").toBool())
+                faults += QStringLiteral("cut off: %1 (%2 in %3 wide)\n")
+                              .arg(text)
+                              .arg(item->property("contentWidth").toReal())
+                              .arg(item->width())
+                              .toStdString();
+            for (QQuickItem* up = item->parentItem(); up; up = up->parentItem())
+                if (up->clip() && !sceneRect(up).adjusted(-1, -1, 1, 1).contains(rect))
+                    faults += "clipped: " + text.toStdString() + "\n";
+            if (!windowRect.adjusted(-1, -1, 1, 1).contains(rect)) faults += "outside: " + text.toStdString() + "\n";
+            if (!inControl) parts.push_back(item);
+        }
+        const bool control = item->inherits("QQuickAbstractButton");
+        if (!inControl && (control || item->inherits("QQuickImage"))) parts.push_back(item);
+        // The text inputs' boxes hold nothing but their input and the error icon inside its padding.
+        if (item->inherits("QQuickTextEdit")) return;
+        for (QQuickItem* child : item->childItems()) walk(child, inControl || control);
+    };
+    walk(window.contentItem(), false);
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        for (std::size_t j = i + 1; j < parts.size(); ++j) {
+            const QRectF overlap = sceneRect(parts[i]).intersected(sceneRect(parts[j]));
+            if (overlap.width() > 1 && overlap.height() > 1)
+                faults += QStringLiteral("overlap: %1 / %2 (%3 high)\n")
+                              .arg(parts[i]->property("text").toString(), parts[j]->property("text").toString())
+                              .arg(overlap.height())
+                              .toStdString();
+        }
+    return faults;
+}
+
+}  // namespace
+
+// Wrap, then grow: a sentence wraps at the width the window has; what cannot wrap (a title, a
+// row of a check box and a link) makes the window wider, and wrapped lines make it taller.
+TEST(Layout, EveryPhaseFitsAndMirrorsUnderEveryLanguage)
+{
+    if (const auto why = LogServer::unavailable(); !why.empty()) GTEST_SKIP() << why;
+    const struct {
+        const char* name;
+        QString catalog;
+    } languages[] = {
+        {"English", {}},
+        {"pseudo", QStringLiteral(TARVIX_PSEUDO_CATALOG)},
+        {"German", QStringLiteral(":/i18n/tarvix_de.qm")},
+        {"Arabic", QStringLiteral(":/i18n/tarvix_ar.qm")},
+        {"French", QStringLiteral(":/i18n/tarvix_fr.qm")},
+        {"Spanish", QStringLiteral(":/i18n/tarvix_es.qm")},
+        {"Portuguese", QStringLiteral(":/i18n/tarvix_pt_BR.qm")},
+        {"Japanese", QStringLiteral(":/i18n/tarvix_ja.qm")},
+        {"Chinese", QStringLiteral(":/i18n/tarvix_zh_CN.qm")},
+    };
+    std::vector<std::string> englishLog;
+    std::string englishAlert;
+    for (const auto& language : languages) {
+        SCOPED_TRACE(language.name);
+        QTranslator translator;
+        if (!language.catalog.isEmpty()) {
+            ASSERT_TRUE(translator.load(language.catalog));
+            QCoreApplication::installTranslator(&translator);
+        }
+        const bool rtl = QGuiApplication::layoutDirection() == Qt::RightToLeft;
+        EXPECT_EQ(rtl, language.name == std::string("Arabic"));
+        const bool pseudo = language.name == std::string("pseudo");
+        GuiSession session;
+        LogServer server;
+        ASSERT_TRUE(server.running()) << server.output();
+        session.open();
+        auto& view = session.view();
+        const auto press = [&](const char* title) {
+            session.click(session.item("primaryButton"), title);
+            ASSERT_TRUE(session.waitIdle());
+        };
+        // The core's alert, in English from the core, reaches the user translated.
+        press("Start monitoring");
+        const std::string alert = session.takeAlert();
+        if (englishAlert.empty()) englishAlert = alert;
+        EXPECT_EQ(alert == englishAlert, language.catalog.isEmpty()) << alert;
+        if (pseudo) {
+            EXPECT_EQ(alert.substr(0, 1) + alert.substr(alert.find('|') + 1, 1), "[[") << alert;
+        }
+        tarvix::sample::install(session.sandbox().root());
+
+        const auto check = [&](const char* phase) {
+            // Layouts settle when the window is next polished for a frame.
+            QTest::qWait(200);
+            EXPECT_EQ(layoutFaults(session.window()), "") << phase;
+            // Kept for a person to look at, as the end-to-end run keeps its screenshots.
+            QDir().mkpath(TARVIX_GUI_OUTPUT_DIR);
+            session.window().grabWindow().save(
+                QStringLiteral(TARVIX_GUI_OUTPUT_DIR "/layout-%1-%2.png")
+                    .arg(QLatin1String(language.name),
+                         QString::fromLatin1(phase).section(u',', 0, 0).replace(u' ', u'-')));
+            // Under the pseudo-language every text shown is bracketed: none escaped translation.
+            if (pseudo)
+                session.find([&](QQuickItem* item) {
+                    const QString text = item->property("text").toString().trimmed();
+                    if (item->inherits("QQuickText") && text.contains(QRegularExpression("\\w\\w")) &&
+                        !text.startsWith(u'[') && text != QLatin1String("Tarvix") && text != view.supportEmail() &&
+                        text != view.logId())
+                        ADD_FAILURE() << phase << ": not translated: " << text.toStdString();
+                    return false;
+                });
+        };
+
+        // Ready, with both options: the longest capture list, and the options' order.
+        session.click(session.find([](QQuickItem* i) { return i->inherits("QQuickCheckBox"); }), "first option");
+        ASSERT_TRUE(session.waitUntil([&] { return view.getSpinDump(); }));
+        QQuickItem* advanced = session.find([](QQuickItem* i) { return i->inherits("QQuickCheckBox"); });
+        QQuickItem* installed =
+            session.find([&](QQuickItem* i) { return i->inherits("QQuickCheckBox") && i != advanced; });
+        session.click(installed, "second option");
+        ASSERT_TRUE(session.waitUntil([&] { return view.getInstalledApps(); }));
+        check("Ready");
+        EXPECT_EQ(sceneRect(advanced).x() > sceneRect(installed).x(), rtl) << "options in reading order";
+
+        press("Start monitoring");
+        ASSERT_TRUE(session.waitForLabel("Stop monitoring"));
+        check("Monitoring");
+        press("Stop monitoring");
+        ASSERT_TRUE(session.waitForLabel("Share logs"));
+        ASSERT_TRUE(session.waitUntil([&] { return !view.primaryButtonDisabled(); }));
+        view.setEmailText("anne@");
+        check("Logs ready, invalid address");
+        view.setFeedbackText("Slow start");
+        view.setEmailText("anne@example.org");
+        check("Logs ready");
+
+        std::optional<HeldServer> held(std::in_place);
+        press("Share logs");
+        ASSERT_TRUE(session.waitForLabel("Stop upload"));
+        check("Uploading");
+        press("Stop upload");
+        ASSERT_TRUE(session.waitUntil([&] { return session.shown("failurePanel"); }));
+        check("Upload cancelled");
+        // "You can", then the link: right to left under Arabic.
+        QQuickItem* link = session.find([](QQuickItem* i) { return i->inherits("QQuickAbstractButton"); }, true,
+                                        session.item("failurePanel"));
+        ASSERT_TRUE(link);
+        const QQuickItem* lead = link->parentItem()->childItems().first();
+        EXPECT_EQ(sceneRect(link).x() < sceneRect(lead).x(), rtl);
+        held.reset();
+        press("Share logs");
+        ASSERT_TRUE(session.waitForLabel("Close"));
+        check("Sent");
+
+        // What support reads stays English: the same log, numbers and times aside.
+        std::vector<std::string> log;
+        for (const std::string& message : session.sandbox().logMessages())
+            log.push_back(QString::fromStdString(message)
+                              .replace(QString::fromStdString(session.sandbox().root().string()), "<sandbox>")
+                              .replace(QRegularExpression("\\d+"), "#")
+                              .toStdString());
+        if (englishLog.empty())
+            englishLog = log;
+        else
+            EXPECT_EQ(log, englishLog);
+        if (!language.catalog.isEmpty()) QCoreApplication::removeTranslator(&translator);
+    }
+}
+
+TEST(Translations, AStartFollowsTheUsersLanguagesInOrder)
+{
+    // Variables not named are emptied; no glibc locale needs to exist for Qt to read them.
+    const struct {
+        const char* environment;
+        const char* title;
+    } cases[] = {
+        {"LANGUAGE=fr:de LANG=de_DE.UTF-8", "Démarrer la surveillance"},
+        {"LANGUAGE=xx:de LANG=es_ES.UTF-8", "Überwachung starten"},
+        {"LANGUAGE=fr LANG=C.UTF-8", "Démarrer la surveillance"},
+        {"LC_MESSAGES=ja_JP.UTF-8 LANG=de_DE.UTF-8", "監視を開始"},
+        {"LC_ALL=zh_CN.UTF-8 LC_MESSAGES=ja_JP.UTF-8", "开始监控"},
+        {"LANG=pt_BR.UTF-8", "Iniciar monitoramento"},
+        {"LANG=xx_YY.UTF-8", "Start monitoring"},
+        {"LANGUAGE=en:de LANG=de_DE.UTF-8", "Start monitoring"},
+        {"LANG=C.UTF-8", "Start monitoring"},
+    };
+    for (const auto& c : cases) {
+        const std::string command = std::string("env -u LANGUAGE -u LC_ALL -u LC_MESSAGES -u LANG ") + c.environment +
+                                    " QT_QPA_PLATFORM=offscreen /proc/" + std::to_string(::getpid()) +
+                                    "/exe --start-button-title 2>/dev/null";
+        EXPECT_EQ(tarvix::test::runCommand(command), std::string(c.title) + "\n") << c.environment;
+    }
 }

@@ -20,6 +20,7 @@
 
 namespace fs = std::filesystem;
 using tarvix::test::GuiSession;
+using tarvix::test::HeldServer;
 using tarvix::test::LogServer;
 using testing::AllOf;
 using testing::Contains;
@@ -46,13 +47,6 @@ void share(GuiSession& session, const char* label, bool clicked = true)
     ASSERT_TRUE(session.waitForLabel(label)) << session.sandbox().logText();
     ASSERT_TRUE(session.waitIdle());
 }
-
-/// Holds the log server's answers back (the process stopped) for as long as it lives.
-struct HeldServer {
-    pid_t pid = std::stoi(tarvix::test::runCommand("pgrep -P " + std::to_string(::getpid()) + " tarvix-logserv"));
-    HeldServer() { ::kill(pid, SIGSTOP); }
-    ~HeldServer() { ::kill(pid, SIGCONT); }
-};
 
 }  // namespace
 

@@ -11,15 +11,20 @@ ColumnLayout {
         Layout.fillWidth: true
         spacing: 8
 
+        // Sentences wrap at the capture list's width; the window grows only for what cannot wrap.
         TextLine {
-            text: panel.view.captureInfoLabel
+            Layout.fillWidth: true
+            Layout.preferredWidth: Math.min(implicitWidth, 480)
+            wrapMode: Text.Wrap
+            text: WindowText.of(panel.view.captureInfoLabel)
             color: Theme.colors["SecondaryTextColor"]
         }
         Rectangle {
             Layout.fillWidth: true
             Layout.minimumWidth: 480
             Layout.preferredWidth: 480
-            Layout.preferredHeight: 64
+            // 64 high; a translated list that needs more lines makes it taller, never clipped.
+            Layout.preferredHeight: Math.max(64, details.implicitHeight)
             radius: 4
             color: "transparent"
             border.width: 1
@@ -27,12 +32,13 @@ ColumnLayout {
             clip: true
 
             TextLine {
+                id: details
                 objectName: "captureDetails"
                 anchors.left: parent.left
                 anchors.right: parent.right
                 anchors.verticalCenter: parent.verticalCenter
                 padding: 8
-                text: panel.view.captureDetails
+                text: WindowText.of(panel.view.captureDetails)
                 wrapMode: Text.Wrap
             }
         }
@@ -41,13 +47,13 @@ ColumnLayout {
         spacing: 24
 
         OptionCheckBox {
-            text: "Advanced logs"
+            text: qsTr("Advanced logs")
             checked: panel.view.getSpinDump
             enabled: !panel.view.advanceLogToggleDisabled
             onToggled: panel.view.getSpinDump = checked
         }
         OptionCheckBox {
-            text: "Installed app information"
+            text: qsTr("Installed app information")
             visible: panel.view.getSpinDump
             checked: panel.view.getInstalledApps
             enabled: !panel.view.advanceLogToggleDisabled

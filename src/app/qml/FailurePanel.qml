@@ -5,20 +5,27 @@ import Tarvix
 ColumnLayout {
     id: panel
     required property ContentView view
+    // The row below moves up by one spacing, onto the reason's line when there is no reason.
+    spacing: Theme.defaultSpacing
+    /// The widest a line may be before it wraps.
+    property real textWidth: implicitWidth
 
 
     TextLine {
         Layout.alignment: Qt.AlignHCenter
-        text: "Error sharing logs."
+        text: qsTr("Error sharing logs.")
         color: Theme.colors["error"]
     }
     TextLine {
         objectName: "failureReason"
         Layout.alignment: Qt.AlignHCenter
+        Layout.maximumWidth: panel.textWidth
+        wrapMode: Text.Wrap
+        horizontalAlignment: Text.AlignHCenter
         text: {
             switch (panel.view.isSecondaryError) {
-            case SessionTypes.SecondaryError.network: return "Please ensure you have access to the internet."
-            case SessionTypes.SecondaryError.canceled: return "Upload cancelled."
+            case SessionTypes.SecondaryError.network: return qsTr("Please ensure you have access to the internet.")
+            case SessionTypes.SecondaryError.canceled: return qsTr("Upload cancelled.")
             default: return ""
             }
         }
@@ -27,12 +34,12 @@ ColumnLayout {
         Layout.alignment: Qt.AlignHCenter
         Layout.topMargin: -8
         spacing: 4
-        TextLine { text: "You can" }
+        TextLine { text: qsTr("You can") }
         LinkButton {
-            text: "view the logs"
+            text: qsTr("view the logs")
             onClicked: panel.view.viewLogs()
         }
-        TextLine { text: "and share it with us at" }
+        TextLine { text: qsTr("and share it with us at") }
         LinkButton {
             text: panel.view.supportEmail
             onClicked: panel.view.mailToSupport()

@@ -52,7 +52,10 @@ ColumnLayout {
         spacing: 8
 
         TextLine {
-            text: form.view.feedbackLabel
+            Layout.fillWidth: true
+            Layout.preferredWidth: Math.min(implicitWidth, 480)
+            wrapMode: Text.Wrap
+            text: WindowText.of(form.view.feedbackLabel)
             enabled: !form.view.formLocked
             opacity: enabled ? 1.0 : 0.5
         }
@@ -91,12 +94,12 @@ ColumnLayout {
                     }
                     onActiveFocusChanged: if (activeFocus) form.view.feedbackFormFocus = SessionTypes.Field.feedback
                     Keys.onBacktabPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
-                    Accessible.name: form.view.feedbackLabel
+                    Accessible.name: WindowText.of(form.view.feedbackLabel)
                 }
             }
         }
         TextLine {
-            text: form.descriptionMissing ? "Desciption is required" : " "
+            text: form.descriptionMissing ? qsTr("Desciption is required") : " "
             color: Theme.colors["error"]
         }
     }
@@ -105,7 +108,12 @@ ColumnLayout {
         Layout.fillWidth: true
         spacing: 8
 
-        TextLine { text: form.view.emailLabel }
+        TextLine {
+            Layout.fillWidth: true
+            Layout.preferredWidth: Math.min(implicitWidth, 480)
+            wrapMode: Text.Wrap
+            text: WindowText.of(form.view.emailLabel)
+        }
         Rectangle {
             Layout.fillWidth: true
             Layout.preferredHeight: 32
@@ -120,10 +128,12 @@ ColumnLayout {
                 id: email
                 objectName: "emailInput"
                 anchors.fill: parent
-                leftPadding: 8
+                // The error icon sits at the trailing edge, the left one right to left.
+                readonly property bool iconLeft: Qt.application.layoutDirection === Qt.RightToLeft
+                leftPadding: !form.emailValid && iconLeft ? 32 : 8
                 topPadding: 8
                 bottomPadding: 8
-                rightPadding: form.emailValid ? 8 : 32
+                rightPadding: !form.emailValid && !iconLeft ? 32 : 8
                 wrapMode: TextEdit.NoWrap
                 background: null
                 color: Theme.textColor
@@ -139,7 +149,7 @@ ColumnLayout {
                 }
                 onActiveFocusChanged: if (activeFocus) form.view.feedbackFormFocus = SessionTypes.Field.email
                 Keys.onBacktabPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
-                Accessible.name: form.view.emailLabel
+                Accessible.name: WindowText.of(form.view.emailLabel)
             }
             Image {
                 objectName: "emailErrorIcon"
@@ -149,11 +159,11 @@ ColumnLayout {
                 visible: !form.emailValid
                 source: Theme.image(form.view.colorScheme === "dark" ? "darkerroricon" : "erroricon")
                 Accessible.role: Accessible.Graphic
-                Accessible.name: "Invalid email address"
+                Accessible.name: qsTr("Invalid email address")
             }
         }
         TextLine {
-            text: form.emailValid ? " " : "Invalid email address"
+            text: form.emailValid ? " " : qsTr("Invalid email address")
             color: Theme.colors["error"]
         }
     }

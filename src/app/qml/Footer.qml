@@ -11,7 +11,7 @@ RowLayout {
         Accessible.name: "Norvane"
     }
     TextLine {
-        text: "\u00a9 Norvane. All rights reserved."
+        text: qsTr("\u00a9 Norvane. All rights reserved.")
         font: Theme.customFont(11)
         color: Theme.colors["FooterText"]
     }

@@ -15,7 +15,7 @@ ColumnLayout {
         sourceSize: Qt.size(160, 160)
         fillMode: Image.PreserveAspectFit
         Accessible.role: Accessible.Graphic
-        Accessible.name: "Scrivo and Glance"
+        Accessible.name: qsTr("Scrivo and Glance")
     }
     TextLine {
         Layout.alignment: Qt.AlignHCenter
@@ -24,7 +24,7 @@ ColumnLayout {
     }
     TextLine {
         Layout.alignment: Qt.AlignHCenter
-        text: "Scrivo troubleshooting tool"
+        text: qsTr("Scrivo troubleshooting tool")
         font: Theme.customFont(14)
     }
 }

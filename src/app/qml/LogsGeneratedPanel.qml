@@ -10,13 +10,13 @@ ColumnLayout {
     TextLine {
         objectName: "logsGeneratedText"
         Layout.alignment: Qt.AlignHCenter
-        text: panel.view.logLabel
+        text: WindowText.of(panel.view.logLabel)
     }
     LinkButton {
         Layout.alignment: Qt.AlignHCenter
         Layout.bottomMargin: 8
         visible: !panel.view.isFeedbackEmailLayoutDisabled
-        text: "view logs"
+        text: qsTr("view logs")
         onClicked: panel.view.viewLogs()
     }
     Item {

@@ -33,6 +33,9 @@ ApplicationWindow {
         anchors.fill: parent
         anchors.margins: Theme.standardPadding
         spacing: 0
+        // The Arabic catalog turns the application right to left; the window follows it.
+        LayoutMirroring.enabled: Qt.application.layoutDirection === Qt.RightToLeft
+        LayoutMirroring.childrenInherit: true
 
         Header {
             Layout.alignment: Qt.AlignHCenter
@@ -79,6 +82,7 @@ ApplicationWindow {
             // Action area. Columns, not layouts: a layout never grows past what its children
             // can fill, which would pin the centred items to the leading edge.
             Column {
+                id: actionArea
                 Layout.fillWidth: true
                 spacing: Theme.defaultSpacing
 
@@ -91,7 +95,11 @@ ApplicationWindow {
                         anchors.horizontalCenter: parent.horizontalCenter
                         visible: window.view.isLogLabelVisible
                         padding: 8
-                        text: window.view.logLabel
+                        // A long status wraps at the window's width instead of widening it.
+                        width: Math.min(implicitWidth, actionArea.width)
+                        wrapMode: Text.Wrap
+                        horizontalAlignment: Text.AlignHCenter
+                        text: WindowText.of(window.view.logLabel)
                     }
                     LogsGeneratedPanel {
                         objectName: "logsGeneratedPanel"
@@ -104,6 +112,7 @@ ApplicationWindow {
                         anchors.horizontalCenter: parent.horizontalCenter
                         view: window.view
                         visible: window.view.isUploadFailedLayoutVisible
+                        textWidth: actionArea.width
                     }
                 }
 
@@ -112,7 +121,7 @@ ApplicationWindow {
                     anchors.horizontalCenter: parent.horizontalCenter
                     visible: !window.view.thickBorderButtonStyle
                     enabled: !window.view.primaryButtonDisabled
-                    text: window.view.startButtonLabel
+                    text: WindowText.of(window.view.startButtonLabel)
                     fillColor: Theme.colors[window.view.primaryButtonColor]
                     textColor: Theme.colors[window.view.primaryButtonTextColor]
                     onClicked: window.view.primaryButtonAction()
@@ -121,7 +130,7 @@ ApplicationWindow {
                     objectName: "closeButton"
                     anchors.horizontalCenter: parent.horizontalCenter
                     visible: window.view.thickBorderButtonStyle
-                    text: window.view.startButtonLabel
+                    text: WindowText.of(window.view.startButtonLabel)
                     fillColor: Theme.colors[window.view.thickBorderButtonColor]
                     onClicked: window.view.closeButtonAction()
                 }

@@ -14,7 +14,7 @@ CheckBox {
     indicator: Rectangle {
         implicitWidth: 16
         implicitHeight: 16
-        x: control.leftPadding
+        x: control.mirrored ? control.width - width - control.rightPadding : control.leftPadding
         y: control.topPadding + (control.availableHeight - height) / 2
         radius: 3
         color: control.checked ? Theme.colors["CheckboxColor"] : "transparent"
@@ -36,8 +36,8 @@ CheckBox {
         color: Theme.textColor
         opacity: control.enabled ? 1.0 : 0.5
         verticalAlignment: Text.AlignVCenter
-        leftPadding: control.indicator.width + 8
-        rightPadding: 8
+        leftPadding: control.mirrored ? 8 : control.indicator.width + 8
+        rightPadding: control.mirrored ? control.indicator.width + 8 : 8
     }
     Accessible.name: text
 }

@@ -14,16 +14,22 @@ Column {
             anchors.horizontalCenter: parent.horizontalCenter
             source: Theme.image("checkmarkcircle")
             Accessible.role: Accessible.Graphic
-            Accessible.name: "Sent"
+            Accessible.name: qsTr("Sent")
         }
         TextLine {
             anchors.horizontalCenter: parent.horizontalCenter
-            text: "The log files were sent successfully."
+            width: Math.min(implicitWidth, panel.width)
+            wrapMode: Text.Wrap
+            horizontalAlignment: Text.AlignHCenter
+            text: qsTr("The log files were sent successfully.")
             font: Theme.customFont(18)
         }
         TextLine {
             anchors.horizontalCenter: parent.horizontalCenter
-            text: "Use the below Log ID for your reference:"
+            width: Math.min(implicitWidth, panel.width)
+            wrapMode: Text.Wrap
+            horizontalAlignment: Text.AlignHCenter
+            text: qsTr("Use the below Log ID for your reference:")
             font: Theme.customFont(18)
         }
     }
@@ -40,7 +46,7 @@ Column {
         }
         LinkButton {
             anchors.horizontalCenter: parent.horizontalCenter
-            text: "copy"
+            text: qsTr("copy")
             font: Theme.customFont(18)
             onClicked: panel.view.copyLogId()
         }

@@ -1,0 +1,97 @@
+#!/usr/bin/env python3
+"""The catalogs against the code: up to date with every text the code marks, none unfinished or
+obsolete, placeholders kept, the English source texts the window's own, and every language also
+in the desktop entry, the AppStream data and the polkit action.
+Usage: catalogs_test.py SOURCE_DIR LUPDATE"""
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import xml.etree.ElementTree as ET
+from pathlib import Path
+
+LANGUAGES = ["ar", "de", "es", "fr", "ja", "pt_BR", "zh_CN"]
+BASIC = "BASIC LOGS\n\u2022 Scrivo configuration, settings and logs\n\u2022 System configuration and settings"
+COLUMNS = ("BASIC LOGS                                                         ADVANCED LOGS\n"
+           "\u2022 Scrivo configuration, settings and logs        \u2022 Full Scrivo data dump\n"
+           "\u2022 System configuration and settings")
+# What a person reads, as the window, its alerts and its notification say it (typos included).
+WINDOW_TEXTS = {
+    "Start monitoring", "Stop monitoring", "Share logs", "Stop upload", "Close", "Advanced logs",
+    "Installed app information", "Tarvix needs to collect the following information to address the issue",
+    BASIC, COLUMNS, COLUMNS + "                  \u2022 Installed app version information",
+    "Please reproduce the steps that led to the issue and then select Stop monitoring",
+    "Capturing Scrivo data dump.", "Capturing system configuration and settings.",
+    "Capturing Scrivo settings and logs.", "Logging complete.", "Compressing logs.", "Uploading %1%",
+    "Please tell us what led to the error", "Desciption is required",
+    "Norvane can contact me for fixes at the following email address", "Invalid email address", "view logs",
+    "Error sharing logs.", "Please ensure you have access to the internet.", "Upload cancelled.", "You can",
+    "view the logs", "and share it with us at", "Sent", "The log files were sent successfully.",
+    "Use the below Log ID for your reference:", "copy", "Scrivo and Glance", "Scrivo troubleshooting tool",
+    "\u00a9 Norvane. All rights reserved.", "No Scrivo installation detected",
+    "No Scrivo installation found on this device. Please install Scrivo and then start troubeshooting.",
+    "Multiple instances of Scrivo detected",
+    "Please ensure that only one Scrivo app which needs troubleshooting is open, before running Tarvix.", "OK",
+    "Tarvix is still running", "Start Tarvix again to bring its window back.", "Show Tarvix",
+    "Tarvix is collecting Scrivo's logs.", "Scrivo's detailed logging stays on until monitoring is stopped.",
+    "Tarvix is sending the logs to the support team.", "Tarvix is switching on Scrivo's detailed logging.",
+    "QT_LAYOUT_DIRECTION",
+}
+
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+
+
+def main(source, lupdate):
+    source = Path(source)
+    catalogs = sorted((source / "translations").glob("tarvix_*.ts"))
+    check([c.stem[len("tarvix_"):] for c in catalogs] == LANGUAGES, f"languages: {[c.name for c in catalogs]}")
+
+    # lupdate over the code changes nothing: no text missing, none left over.
+    with tempfile.TemporaryDirectory() as work:
+        copies = [Path(shutil.copy(c, work)) for c in catalogs]
+        subprocess.run([lupdate, "-silent", "-locations", "none", "-no-obsolete", str(source / "src/app"), "-ts",
+                        *map(str, copies)], check=True)
+        for original, copy in zip(catalogs, copies):
+            check(original.read_bytes() == copy.read_bytes(), f"{original.name} is not up to date (run lupdate)")
+
+    for catalog in catalogs:
+        sources = set()
+        for message in ET.parse(catalog).iter("message"):
+            text = message.find("source").text
+            translation = message.find("translation")
+            sources.add(text)
+            where = f"{catalog.name}: {text[:40]!r}"
+            check(translation.get("type") is None, f"{where} is {translation.get('type')}")
+            check(bool((translation.text or "").strip()), f"{where} has no translation")
+            check(sorted(re.findall(r"%\d+", text)) == sorted(re.findall(r"%\d+", translation.text or "")),
+                  f"{where}: placeholders differ")
+            check(text.count("&") == (translation.text or "").count("&"), f"{where}: mnemonics differ")
+        check(sources == WINDOW_TEXTS, f"{catalog.name}: texts not the window's: {sources ^ WINDOW_TEXTS}")
+
+    desktop = (source / "packaging/com.norvane.Tarvix.desktop").read_text()
+    metainfo = ET.parse(source / "packaging/com.norvane.Tarvix.metainfo.xml").getroot()
+    policy = ET.parse(source / "packaging/com.norvane.Tarvix.policy.in").getroot()
+    lang = "{http://www.w3.org/XML/1998/namespace}lang"
+    for language in LANGUAGES:
+        for key in ("Name", "GenericName", "Comment", "Keywords"):
+            check(f"\n{key}[{language}]=" in desktop, f"desktop entry: no {key}[{language}]")
+        for path in ("name", "summary", "description/p"):
+            found = [e for e in metainfo.findall(path) if e.get(lang) == language]
+            check(len(found) == len([e for e in metainfo.findall(path) if e.get(lang) is None]),
+                  f"metainfo: {path} not in {language}")
+        for path in ("action/description", "action/message"):
+            check(any(e.get(lang) == language for e in policy.findall(path)), f"policy: {path} not in {language}")
+
+    for failure in failures:
+        print("FAIL:", failure)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(*sys.argv[1:]))

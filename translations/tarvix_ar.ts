@@ -1,0 +1,242 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ar">
+<context>
+    <name>CapturePanel</name>
+    <message>
+        <source>Advanced logs</source>
+        <translation>سجلات متقدمة</translation>
+    </message>
+    <message>
+        <source>Installed app information</source>
+        <translation>معلومات التطبيقات المثبتة</translation>
+    </message>
+</context>
+<context>
+    <name>FailurePanel</name>
+    <message>
+        <source>Error sharing logs.</source>
+        <translation>حدث خطأ أثناء مشاركة السجلات.</translation>
+    </message>
+    <message>
+        <source>Please ensure you have access to the internet.</source>
+        <translation>يُرجى التأكد من اتصالك بالإنترنت.</translation>
+    </message>
+    <message>
+        <source>Upload cancelled.</source>
+        <translation>أُلغي الرفع.</translation>
+    </message>
+    <message>
+        <source>You can</source>
+        <translation>يمكنك</translation>
+    </message>
+    <message>
+        <source>view the logs</source>
+        <translation>عرض السجلات</translation>
+    </message>
+    <message>
+        <source>and share it with us at</source>
+        <translation>ومشاركتها معنا على</translation>
+    </message>
+</context>
+<context>
+    <name>FeedbackForm</name>
+    <message>
+        <source>Desciption is required</source>
+        <translation>الوصف مطلوب</translation>
+    </message>
+    <message>
+        <source>Invalid email address</source>
+        <translation>عنوان البريد الإلكتروني غير صالح</translation>
+    </message>
+</context>
+<context>
+    <name>Footer</name>
+    <message>
+        <source>© Norvane. All rights reserved.</source>
+        <translation>© Norvane. جميع الحقوق محفوظة.</translation>
+    </message>
+</context>
+<context>
+    <name>Header</name>
+    <message>
+        <source>Scrivo and Glance</source>
+        <translation>Scrivo وGlance</translation>
+    </message>
+    <message>
+        <source>Scrivo troubleshooting tool</source>
+        <translation>أداة استكشاف أخطاء Scrivo وإصلاحها</translation>
+    </message>
+</context>
+<context>
+    <name>LogsGeneratedPanel</name>
+    <message>
+        <source>view logs</source>
+        <translation>عرض السجلات</translation>
+    </message>
+</context>
+<context>
+    <name>QGuiApplication</name>
+    <message>
+        <source>QT_LAYOUT_DIRECTION</source>
+        <translation>RTL</translation>
+    </message>
+</context>
+<context>
+    <name>SentPanel</name>
+    <message>
+        <source>Sent</source>
+        <translation>تم الإرسال</translation>
+    </message>
+    <message>
+        <source>The log files were sent successfully.</source>
+        <translation>أُرسلت ملفات السجل بنجاح.</translation>
+    </message>
+    <message>
+        <source>Use the below Log ID for your reference:</source>
+        <translation>احتفظ بمعرّف السجل التالي للرجوع إليه:</translation>
+    </message>
+    <message>
+        <source>copy</source>
+        <translation>نسخ</translation>
+    </message>
+</context>
+<context>
+    <name>WindowText</name>
+    <message>
+        <source>BASIC LOGS
+• Scrivo configuration, settings and logs
+• System configuration and settings</source>
+        <translation>السجلات الأساسية
+• تكوين Scrivo وإعداداته وسجلاته
+• تكوين النظام وإعداداته</translation>
+    </message>
+    <message>
+        <source>BASIC LOGS                                                         ADVANCED LOGS
+• Scrivo configuration, settings and logs        • Full Scrivo data dump
+• System configuration and settings</source>
+        <translation>السجلات الأساسية                                السجلات المتقدمة
+• تكوين Scrivo وإعداداته وسجلاته      • تفريغ كامل لبيانات Scrivo
+• تكوين النظام وإعداداته</translation>
+    </message>
+    <message>
+        <source>BASIC LOGS                                                         ADVANCED LOGS
+• Scrivo configuration, settings and logs        • Full Scrivo data dump
+• System configuration and settings                  • Installed app version information</source>
+        <translation>السجلات الأساسية                                السجلات المتقدمة
+• تكوين Scrivo وإعداداته وسجلاته      • تفريغ كامل لبيانات Scrivo
+• تكوين النظام وإعداداته                    • معلومات إصدارات التطبيقات المثبتة</translation>
+    </message>
+    <message>
+        <source>Start monitoring</source>
+        <translation>بدء المراقبة</translation>
+    </message>
+    <message>
+        <source>Stop monitoring</source>
+        <translation>إيقاف المراقبة</translation>
+    </message>
+    <message>
+        <source>Share logs</source>
+        <translation>مشاركة السجلات</translation>
+    </message>
+    <message>
+        <source>Stop upload</source>
+        <translation>إيقاف الرفع</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>إغلاق</translation>
+    </message>
+    <message>
+        <source>Tarvix needs to collect the following information to address the issue</source>
+        <translation>يحتاج Tarvix إلى جمع المعلومات التالية لمعالجة المشكلة</translation>
+    </message>
+    <message>
+        <source>Please tell us what led to the error</source>
+        <translation>يُرجى إخبارنا بما أدى إلى الخطأ</translation>
+    </message>
+    <message>
+        <source>Norvane can contact me for fixes at the following email address</source>
+        <translation>يمكن لـ Norvane التواصل معي بشأن الإصلاحات على عنوان البريد الإلكتروني التالي</translation>
+    </message>
+    <message>
+        <source>Please reproduce the steps that led to the issue and then select Stop monitoring</source>
+        <translation>يُرجى تكرار الخطوات التي أدت إلى المشكلة ثم اختيار «إيقاف المراقبة»</translation>
+    </message>
+    <message>
+        <source>Capturing Scrivo data dump.</source>
+        <translation>جارٍ التقاط تفريغ بيانات Scrivo.</translation>
+    </message>
+    <message>
+        <source>Capturing system configuration and settings.</source>
+        <translation>جارٍ التقاط تكوين النظام وإعداداته.</translation>
+    </message>
+    <message>
+        <source>Capturing Scrivo settings and logs.</source>
+        <translation>جارٍ التقاط إعدادات Scrivo وسجلاته.</translation>
+    </message>
+    <message>
+        <source>Logging complete.</source>
+        <translation>اكتمل التسجيل.</translation>
+    </message>
+    <message>
+        <source>Compressing logs.</source>
+        <translation>جارٍ ضغط السجلات.</translation>
+    </message>
+    <message>
+        <source>No Scrivo installation detected</source>
+        <translation>لم يُعثر على تثبيت لـ Scrivo</translation>
+    </message>
+    <message>
+        <source>No Scrivo installation found on this device. Please install Scrivo and then start troubeshooting.</source>
+        <translation>لم يُعثر على Scrivo مثبتًا على هذا الجهاز. يُرجى تثبيت Scrivo ثم بدء استكشاف الأخطاء وإصلاحها.</translation>
+    </message>
+    <message>
+        <source>Multiple instances of Scrivo detected</source>
+        <translation>اكتُشفت عدة نسخ من Scrivo</translation>
+    </message>
+    <message>
+        <source>Please ensure that only one Scrivo app which needs troubleshooting is open, before running Tarvix.</source>
+        <translation>يُرجى التأكد من فتح تطبيق Scrivo واحد فقط، وهو الذي يحتاج إلى استكشاف الأخطاء، قبل تشغيل Tarvix.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>موافق</translation>
+    </message>
+    <message>
+        <source>Tarvix is collecting Scrivo&apos;s logs.</source>
+        <translation>يجمع Tarvix سجلات Scrivo.</translation>
+    </message>
+    <message>
+        <source>Scrivo&apos;s detailed logging stays on until monitoring is stopped.</source>
+        <translation>يبقى التسجيل المفصّل في Scrivo مفعّلًا حتى تُوقف المراقبة.</translation>
+    </message>
+    <message>
+        <source>Tarvix is sending the logs to the support team.</source>
+        <translation>يرسل Tarvix السجلات إلى فريق الدعم.</translation>
+    </message>
+    <message>
+        <source>Tarvix is switching on Scrivo&apos;s detailed logging.</source>
+        <translation>يفعّل Tarvix التسجيل المفصّل في Scrivo.</translation>
+    </message>
+    <message>
+        <source>Uploading %1%</source>
+        <translation>جارٍ الرفع %1%</translation>
+    </message>
+</context>
+<context>
+    <name>tarvix::app::StillRunningNotice</name>
+    <message>
+        <source>Tarvix is still running</source>
+        <translation>لا يزال Tarvix قيد التشغيل</translation>
+    </message>
+    <message>
+        <source>Start Tarvix again to bring its window back.</source>
+        <translation>شغّل Tarvix مرة أخرى لإعادة نافذته.</translation>
+    </message>
+    <message>
+        <source>Show Tarvix</source>
+        <translation>إظهار Tarvix</translation>
+    </message>
+</context>
+</TS>

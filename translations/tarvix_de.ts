@@ -1,0 +1,242 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de">
+<context>
+    <name>CapturePanel</name>
+    <message>
+        <source>Advanced logs</source>
+        <translation>Erweiterte Protokolle</translation>
+    </message>
+    <message>
+        <source>Installed app information</source>
+        <translation>Informationen zu installierten Apps</translation>
+    </message>
+</context>
+<context>
+    <name>FailurePanel</name>
+    <message>
+        <source>Error sharing logs.</source>
+        <translation>Fehler beim Teilen der Protokolle.</translation>
+    </message>
+    <message>
+        <source>Please ensure you have access to the internet.</source>
+        <translation>Bitte prüfen Sie Ihre Internetverbindung.</translation>
+    </message>
+    <message>
+        <source>Upload cancelled.</source>
+        <translation>Hochladen abgebrochen.</translation>
+    </message>
+    <message>
+        <source>You can</source>
+        <translation>Sie können</translation>
+    </message>
+    <message>
+        <source>view the logs</source>
+        <translation>die Protokolle ansehen</translation>
+    </message>
+    <message>
+        <source>and share it with us at</source>
+        <translation>und sie uns senden an</translation>
+    </message>
+</context>
+<context>
+    <name>FeedbackForm</name>
+    <message>
+        <source>Desciption is required</source>
+        <translation>Beschreibung erforderlich</translation>
+    </message>
+    <message>
+        <source>Invalid email address</source>
+        <translation>Ungültige E-Mail-Adresse</translation>
+    </message>
+</context>
+<context>
+    <name>Footer</name>
+    <message>
+        <source>© Norvane. All rights reserved.</source>
+        <translation>© Norvane. Alle Rechte vorbehalten.</translation>
+    </message>
+</context>
+<context>
+    <name>Header</name>
+    <message>
+        <source>Scrivo and Glance</source>
+        <translation>Scrivo und Glance</translation>
+    </message>
+    <message>
+        <source>Scrivo troubleshooting tool</source>
+        <translation>Scrivo-Fehlerbehebung</translation>
+    </message>
+</context>
+<context>
+    <name>LogsGeneratedPanel</name>
+    <message>
+        <source>view logs</source>
+        <translation>Protokolle ansehen</translation>
+    </message>
+</context>
+<context>
+    <name>QGuiApplication</name>
+    <message>
+        <source>QT_LAYOUT_DIRECTION</source>
+        <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>SentPanel</name>
+    <message>
+        <source>Sent</source>
+        <translation>Gesendet</translation>
+    </message>
+    <message>
+        <source>The log files were sent successfully.</source>
+        <translation>Die Protokolldateien wurden gesendet.</translation>
+    </message>
+    <message>
+        <source>Use the below Log ID for your reference:</source>
+        <translation>Ihre Log-ID für Rückfragen:</translation>
+    </message>
+    <message>
+        <source>copy</source>
+        <translation>kopieren</translation>
+    </message>
+</context>
+<context>
+    <name>WindowText</name>
+    <message>
+        <source>BASIC LOGS
+• Scrivo configuration, settings and logs
+• System configuration and settings</source>
+        <translation>BASISPROTOKOLLE
+• Scrivo-Konfiguration, -Einstellungen und -Protokolle
+• Systemkonfiguration und -einstellungen</translation>
+    </message>
+    <message>
+        <source>BASIC LOGS                                                         ADVANCED LOGS
+• Scrivo configuration, settings and logs        • Full Scrivo data dump
+• System configuration and settings</source>
+        <translation>BASISPROTOKOLLE                                      ERWEITERTE PROTOKOLLE
+• Scrivo-Konfiguration und -Protokolle      • Vollständiges Scrivo-Datenabbild
+• Systemkonfiguration</translation>
+    </message>
+    <message>
+        <source>BASIC LOGS                                                         ADVANCED LOGS
+• Scrivo configuration, settings and logs        • Full Scrivo data dump
+• System configuration and settings                  • Installed app version information</source>
+        <translation>BASISPROTOKOLLE                                      ERWEITERTE PROTOKOLLE
+• Scrivo-Konfiguration und -Protokolle      • Vollständiges Scrivo-Datenabbild
+• Systemkonfiguration                                   • Versionen installierter Apps</translation>
+    </message>
+    <message>
+        <source>Start monitoring</source>
+        <translation>Überwachung starten</translation>
+    </message>
+    <message>
+        <source>Stop monitoring</source>
+        <translation>Überwachung beenden</translation>
+    </message>
+    <message>
+        <source>Share logs</source>
+        <translation>Protokolle teilen</translation>
+    </message>
+    <message>
+        <source>Stop upload</source>
+        <translation>Hochladen abbrechen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Tarvix needs to collect the following information to address the issue</source>
+        <translation>Tarvix sammelt folgende Informationen, um das Problem zu lösen</translation>
+    </message>
+    <message>
+        <source>Please tell us what led to the error</source>
+        <translation>Bitte beschreiben Sie, was zu dem Fehler geführt hat</translation>
+    </message>
+    <message>
+        <source>Norvane can contact me for fixes at the following email address</source>
+        <translation>Norvane darf mich unter dieser E-Mail-Adresse zu Lösungen kontaktieren</translation>
+    </message>
+    <message>
+        <source>Please reproduce the steps that led to the issue and then select Stop monitoring</source>
+        <translation>Bitte wiederholen Sie die Schritte, die zum Problem geführt haben, und wählen Sie dann „Überwachung beenden“</translation>
+    </message>
+    <message>
+        <source>Capturing Scrivo data dump.</source>
+        <translation>Scrivo-Datenabbild wird erstellt.</translation>
+    </message>
+    <message>
+        <source>Capturing system configuration and settings.</source>
+        <translation>Systemkonfiguration und -einstellungen werden erfasst.</translation>
+    </message>
+    <message>
+        <source>Capturing Scrivo settings and logs.</source>
+        <translation>Scrivo-Einstellungen und -Protokolle werden erfasst.</translation>
+    </message>
+    <message>
+        <source>Logging complete.</source>
+        <translation>Protokollierung abgeschlossen.</translation>
+    </message>
+    <message>
+        <source>Compressing logs.</source>
+        <translation>Protokolle werden komprimiert.</translation>
+    </message>
+    <message>
+        <source>No Scrivo installation detected</source>
+        <translation>Keine Scrivo-Installation gefunden</translation>
+    </message>
+    <message>
+        <source>No Scrivo installation found on this device. Please install Scrivo and then start troubeshooting.</source>
+        <translation>Auf diesem Gerät ist Scrivo nicht installiert. Bitte installieren Sie Scrivo und starten Sie dann die Fehlerbehebung.</translation>
+    </message>
+    <message>
+        <source>Multiple instances of Scrivo detected</source>
+        <translation>Mehrere Scrivo-Instanzen erkannt</translation>
+    </message>
+    <message>
+        <source>Please ensure that only one Scrivo app which needs troubleshooting is open, before running Tarvix.</source>
+        <translation>Bitte öffnen Sie nur die eine Scrivo-App, bei der das Problem auftritt, bevor Sie Tarvix ausführen.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Tarvix is collecting Scrivo&apos;s logs.</source>
+        <translation>Tarvix sammelt die Protokolle von Scrivo.</translation>
+    </message>
+    <message>
+        <source>Scrivo&apos;s detailed logging stays on until monitoring is stopped.</source>
+        <translation>Die ausführliche Protokollierung von Scrivo bleibt an, bis die Überwachung beendet wird.</translation>
+    </message>
+    <message>
+        <source>Tarvix is sending the logs to the support team.</source>
+        <translation>Tarvix sendet die Protokolle an das Support-Team.</translation>
+    </message>
+    <message>
+        <source>Tarvix is switching on Scrivo&apos;s detailed logging.</source>
+        <translation>Tarvix schaltet die ausführliche Protokollierung von Scrivo ein.</translation>
+    </message>
+    <message>
+        <source>Uploading %1%</source>
+        <translation>Hochladen: %1 %</translation>
+    </message>
+</context>
+<context>
+    <name>tarvix::app::StillRunningNotice</name>
+    <message>
+        <source>Tarvix is still running</source>
+        <translation>Tarvix läuft noch</translation>
+    </message>
+    <message>
+        <source>Start Tarvix again to bring its window back.</source>
+        <translation>Starten Sie Tarvix erneut, um das Fenster wieder zu öffnen.</translation>
+    </message>
+    <message>
+        <source>Show Tarvix</source>
+        <translation>Tarvix anzeigen</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,242 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="es">
+<context>
+    <name>CapturePanel</name>
+    <message>
+        <source>Advanced logs</source>
+        <translation>Registros avanzados</translation>
+    </message>
+    <message>
+        <source>Installed app information</source>
+        <translation>Información de apps instaladas</translation>
+    </message>
+</context>
+<context>
+    <name>FailurePanel</name>
+    <message>
+        <source>Error sharing logs.</source>
+        <translation>Error al compartir los registros.</translation>
+    </message>
+    <message>
+        <source>Please ensure you have access to the internet.</source>
+        <translation>Comprueba que tienes conexión a Internet.</translation>
+    </message>
+    <message>
+        <source>Upload cancelled.</source>
+        <translation>Subida cancelada.</translation>
+    </message>
+    <message>
+        <source>You can</source>
+        <translation>Puedes</translation>
+    </message>
+    <message>
+        <source>view the logs</source>
+        <translation>ver los registros</translation>
+    </message>
+    <message>
+        <source>and share it with us at</source>
+        <translation>y enviárnoslos a</translation>
+    </message>
+</context>
+<context>
+    <name>FeedbackForm</name>
+    <message>
+        <source>Desciption is required</source>
+        <translation>La descripción es obligatoria</translation>
+    </message>
+    <message>
+        <source>Invalid email address</source>
+        <translation>Dirección de correo no válida</translation>
+    </message>
+</context>
+<context>
+    <name>Footer</name>
+    <message>
+        <source>© Norvane. All rights reserved.</source>
+        <translation>© Norvane. Todos los derechos reservados.</translation>
+    </message>
+</context>
+<context>
+    <name>Header</name>
+    <message>
+        <source>Scrivo and Glance</source>
+        <translation>Scrivo y Glance</translation>
+    </message>
+    <message>
+        <source>Scrivo troubleshooting tool</source>
+        <translation>Herramienta de solución de problemas de Scrivo</translation>
+    </message>
+</context>
+<context>
+    <name>LogsGeneratedPanel</name>
+    <message>
+        <source>view logs</source>
+        <translation>ver registros</translation>
+    </message>
+</context>
+<context>
+    <name>QGuiApplication</name>
+    <message>
+        <source>QT_LAYOUT_DIRECTION</source>
+        <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>SentPanel</name>
+    <message>
+        <source>Sent</source>
+        <translation>Enviado</translation>
+    </message>
+    <message>
+        <source>The log files were sent successfully.</source>
+        <translation>Los archivos de registro se enviaron correctamente.</translation>
+    </message>
+    <message>
+        <source>Use the below Log ID for your reference:</source>
+        <translation>Usa este ID de registro como referencia:</translation>
+    </message>
+    <message>
+        <source>copy</source>
+        <translation>copiar</translation>
+    </message>
+</context>
+<context>
+    <name>WindowText</name>
+    <message>
+        <source>BASIC LOGS
+• Scrivo configuration, settings and logs
+• System configuration and settings</source>
+        <translation>REGISTROS BÁSICOS
+• Configuración, ajustes y registros de Scrivo
+• Configuración y ajustes del sistema</translation>
+    </message>
+    <message>
+        <source>BASIC LOGS                                                         ADVANCED LOGS
+• Scrivo configuration, settings and logs        • Full Scrivo data dump
+• System configuration and settings</source>
+        <translation>REGISTROS BÁSICOS                               REGISTROS AVANZADOS
+• Configuración y registros de Scrivo      • Volcado completo de Scrivo
+• Configuración del sistema</translation>
+    </message>
+    <message>
+        <source>BASIC LOGS                                                         ADVANCED LOGS
+• Scrivo configuration, settings and logs        • Full Scrivo data dump
+• System configuration and settings                  • Installed app version information</source>
+        <translation>REGISTROS BÁSICOS                               REGISTROS AVANZADOS
+• Configuración y registros de Scrivo      • Volcado completo de Scrivo
+• Configuración del sistema                       • Versiones de apps instaladas</translation>
+    </message>
+    <message>
+        <source>Start monitoring</source>
+        <translation>Iniciar supervisión</translation>
+    </message>
+    <message>
+        <source>Stop monitoring</source>
+        <translation>Detener supervisión</translation>
+    </message>
+    <message>
+        <source>Share logs</source>
+        <translation>Compartir registros</translation>
+    </message>
+    <message>
+        <source>Stop upload</source>
+        <translation>Detener subida</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Cerrar</translation>
+    </message>
+    <message>
+        <source>Tarvix needs to collect the following information to address the issue</source>
+        <translation>Tarvix necesita recopilar la siguiente información para resolver el problema</translation>
+    </message>
+    <message>
+        <source>Please tell us what led to the error</source>
+        <translation>Cuéntanos qué provocó el error</translation>
+    </message>
+    <message>
+        <source>Norvane can contact me for fixes at the following email address</source>
+        <translation>Norvane puede contactarme sobre soluciones en este correo electrónico</translation>
+    </message>
+    <message>
+        <source>Please reproduce the steps that led to the issue and then select Stop monitoring</source>
+        <translation>Repite los pasos que causaron el problema y después selecciona «Detener supervisión»</translation>
+    </message>
+    <message>
+        <source>Capturing Scrivo data dump.</source>
+        <translation>Capturando volcado de datos de Scrivo.</translation>
+    </message>
+    <message>
+        <source>Capturing system configuration and settings.</source>
+        <translation>Capturando configuración y ajustes del sistema.</translation>
+    </message>
+    <message>
+        <source>Capturing Scrivo settings and logs.</source>
+        <translation>Capturando ajustes y registros de Scrivo.</translation>
+    </message>
+    <message>
+        <source>Logging complete.</source>
+        <translation>Registro completado.</translation>
+    </message>
+    <message>
+        <source>Compressing logs.</source>
+        <translation>Comprimiendo registros.</translation>
+    </message>
+    <message>
+        <source>No Scrivo installation detected</source>
+        <translation>No se detectó ninguna instalación de Scrivo</translation>
+    </message>
+    <message>
+        <source>No Scrivo installation found on this device. Please install Scrivo and then start troubeshooting.</source>
+        <translation>Scrivo no está instalado en este dispositivo. Instala Scrivo y luego inicia la solución de problemas.</translation>
+    </message>
+    <message>
+        <source>Multiple instances of Scrivo detected</source>
+        <translation>Se detectaron varias instancias de Scrivo</translation>
+    </message>
+    <message>
+        <source>Please ensure that only one Scrivo app which needs troubleshooting is open, before running Tarvix.</source>
+        <translation>Antes de ejecutar Tarvix, deja abierta solo la app de Scrivo que tiene el problema.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>Aceptar</translation>
+    </message>
+    <message>
+        <source>Tarvix is collecting Scrivo&apos;s logs.</source>
+        <translation>Tarvix está recopilando los registros de Scrivo.</translation>
+    </message>
+    <message>
+        <source>Scrivo&apos;s detailed logging stays on until monitoring is stopped.</source>
+        <translation>El registro detallado de Scrivo seguirá activado hasta que se detenga la supervisión.</translation>
+    </message>
+    <message>
+        <source>Tarvix is sending the logs to the support team.</source>
+        <translation>Tarvix está enviando los registros al equipo de soporte.</translation>
+    </message>
+    <message>
+        <source>Tarvix is switching on Scrivo&apos;s detailed logging.</source>
+        <translation>Tarvix está activando el registro detallado de Scrivo.</translation>
+    </message>
+    <message>
+        <source>Uploading %1%</source>
+        <translation>Subiendo %1 %</translation>
+    </message>
+</context>
+<context>
+    <name>tarvix::app::StillRunningNotice</name>
+    <message>
+        <source>Tarvix is still running</source>
+        <translation>Tarvix sigue en ejecución</translation>
+    </message>
+    <message>
+        <source>Start Tarvix again to bring its window back.</source>
+        <translation>Abre Tarvix de nuevo para recuperar su ventana.</translation>
+    </message>
+    <message>
+        <source>Show Tarvix</source>
+        <translation>Mostrar Tarvix</translation>
+    </message>
+</context>
+</TS>

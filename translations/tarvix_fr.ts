@@ -1,0 +1,242 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr">
+<context>
+    <name>CapturePanel</name>
+    <message>
+        <source>Advanced logs</source>
+        <translation>Journaux avancés</translation>
+    </message>
+    <message>
+        <source>Installed app information</source>
+        <translation>Informations sur les applications installées</translation>
+    </message>
+</context>
+<context>
+    <name>FailurePanel</name>
+    <message>
+        <source>Error sharing logs.</source>
+        <translation>Erreur lors du partage des journaux.</translation>
+    </message>
+    <message>
+        <source>Please ensure you have access to the internet.</source>
+        <translation>Vérifiez que vous avez accès à Internet.</translation>
+    </message>
+    <message>
+        <source>Upload cancelled.</source>
+        <translation>Envoi annulé.</translation>
+    </message>
+    <message>
+        <source>You can</source>
+        <translation>Vous pouvez</translation>
+    </message>
+    <message>
+        <source>view the logs</source>
+        <translation>afficher les journaux</translation>
+    </message>
+    <message>
+        <source>and share it with us at</source>
+        <translation>et nous les envoyer à</translation>
+    </message>
+</context>
+<context>
+    <name>FeedbackForm</name>
+    <message>
+        <source>Desciption is required</source>
+        <translation>La description est obligatoire</translation>
+    </message>
+    <message>
+        <source>Invalid email address</source>
+        <translation>Adresse e-mail non valide</translation>
+    </message>
+</context>
+<context>
+    <name>Footer</name>
+    <message>
+        <source>© Norvane. All rights reserved.</source>
+        <translation>© Norvane. Tous droits réservés.</translation>
+    </message>
+</context>
+<context>
+    <name>Header</name>
+    <message>
+        <source>Scrivo and Glance</source>
+        <translation>Scrivo et Glance</translation>
+    </message>
+    <message>
+        <source>Scrivo troubleshooting tool</source>
+        <translation>Outil de dépannage de Scrivo</translation>
+    </message>
+</context>
+<context>
+    <name>LogsGeneratedPanel</name>
+    <message>
+        <source>view logs</source>
+        <translation>afficher les journaux</translation>
+    </message>
+</context>
+<context>
+    <name>QGuiApplication</name>
+    <message>
+        <source>QT_LAYOUT_DIRECTION</source>
+        <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>SentPanel</name>
+    <message>
+        <source>Sent</source>
+        <translation>Envoyé</translation>
+    </message>
+    <message>
+        <source>The log files were sent successfully.</source>
+        <translation>Les fichiers journaux ont bien été envoyés.</translation>
+    </message>
+    <message>
+        <source>Use the below Log ID for your reference:</source>
+        <translation>Votre ID de journal, à rappeler au support :</translation>
+    </message>
+    <message>
+        <source>copy</source>
+        <translation>copier</translation>
+    </message>
+</context>
+<context>
+    <name>WindowText</name>
+    <message>
+        <source>BASIC LOGS
+• Scrivo configuration, settings and logs
+• System configuration and settings</source>
+        <translation>JOURNAUX DE BASE
+• Configuration, réglages et journaux de Scrivo
+• Configuration et réglages du système</translation>
+    </message>
+    <message>
+        <source>BASIC LOGS                                                         ADVANCED LOGS
+• Scrivo configuration, settings and logs        • Full Scrivo data dump
+• System configuration and settings</source>
+        <translation>JOURNAUX DE BASE                                   JOURNAUX AVANCÉS
+• Configuration et journaux de Scrivo      • Image mémoire complète de Scrivo
+• Configuration du système</translation>
+    </message>
+    <message>
+        <source>BASIC LOGS                                                         ADVANCED LOGS
+• Scrivo configuration, settings and logs        • Full Scrivo data dump
+• System configuration and settings                  • Installed app version information</source>
+        <translation>JOURNAUX DE BASE                                   JOURNAUX AVANCÉS
+• Configuration et journaux de Scrivo      • Image mémoire complète de Scrivo
+• Configuration du système                        • Versions des apps installées</translation>
+    </message>
+    <message>
+        <source>Start monitoring</source>
+        <translation>Démarrer la surveillance</translation>
+    </message>
+    <message>
+        <source>Stop monitoring</source>
+        <translation>Arrêter la surveillance</translation>
+    </message>
+    <message>
+        <source>Share logs</source>
+        <translation>Partager les journaux</translation>
+    </message>
+    <message>
+        <source>Stop upload</source>
+        <translation>Arrêter l’envoi</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
+    </message>
+    <message>
+        <source>Tarvix needs to collect the following information to address the issue</source>
+        <translation>Tarvix doit recueillir les informations suivantes pour résoudre le problème</translation>
+    </message>
+    <message>
+        <source>Please tell us what led to the error</source>
+        <translation>Décrivez ce qui a provoqué l’erreur</translation>
+    </message>
+    <message>
+        <source>Norvane can contact me for fixes at the following email address</source>
+        <translation>Norvane peut me contacter au sujet des correctifs à l’adresse e-mail suivante</translation>
+    </message>
+    <message>
+        <source>Please reproduce the steps that led to the issue and then select Stop monitoring</source>
+        <translation>Reproduisez les étapes qui ont mené au problème, puis choisissez « Arrêter la surveillance »</translation>
+    </message>
+    <message>
+        <source>Capturing Scrivo data dump.</source>
+        <translation>Capture de l’image mémoire de Scrivo.</translation>
+    </message>
+    <message>
+        <source>Capturing system configuration and settings.</source>
+        <translation>Capture de la configuration et des réglages du système.</translation>
+    </message>
+    <message>
+        <source>Capturing Scrivo settings and logs.</source>
+        <translation>Capture des réglages et des journaux de Scrivo.</translation>
+    </message>
+    <message>
+        <source>Logging complete.</source>
+        <translation>Journalisation terminée.</translation>
+    </message>
+    <message>
+        <source>Compressing logs.</source>
+        <translation>Compression des journaux.</translation>
+    </message>
+    <message>
+        <source>No Scrivo installation detected</source>
+        <translation>Aucune installation de Scrivo détectée</translation>
+    </message>
+    <message>
+        <source>No Scrivo installation found on this device. Please install Scrivo and then start troubeshooting.</source>
+        <translation>Scrivo n’est pas installé sur cet appareil. Installez Scrivo, puis lancez le dépannage.</translation>
+    </message>
+    <message>
+        <source>Multiple instances of Scrivo detected</source>
+        <translation>Plusieurs instances de Scrivo détectées</translation>
+    </message>
+    <message>
+        <source>Please ensure that only one Scrivo app which needs troubleshooting is open, before running Tarvix.</source>
+        <translation>Avant de lancer Tarvix, laissez ouverte une seule app Scrivo : celle qui pose problème.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Tarvix is collecting Scrivo&apos;s logs.</source>
+        <translation>Tarvix recueille les journaux de Scrivo.</translation>
+    </message>
+    <message>
+        <source>Scrivo&apos;s detailed logging stays on until monitoring is stopped.</source>
+        <translation>La journalisation détaillée de Scrivo reste active jusqu’à l’arrêt de la surveillance.</translation>
+    </message>
+    <message>
+        <source>Tarvix is sending the logs to the support team.</source>
+        <translation>Tarvix envoie les journaux à l’équipe d’assistance.</translation>
+    </message>
+    <message>
+        <source>Tarvix is switching on Scrivo&apos;s detailed logging.</source>
+        <translation>Tarvix active la journalisation détaillée de Scrivo.</translation>
+    </message>
+    <message>
+        <source>Uploading %1%</source>
+        <translation>Envoi : %1 %</translation>
+    </message>
+</context>
+<context>
+    <name>tarvix::app::StillRunningNotice</name>
+    <message>
+        <source>Tarvix is still running</source>
+        <translation>Tarvix est toujours en cours d’exécution</translation>
+    </message>
+    <message>
+        <source>Start Tarvix again to bring its window back.</source>
+        <translation>Relancez Tarvix pour rouvrir sa fenêtre.</translation>
+    </message>
+    <message>
+        <source>Show Tarvix</source>
+        <translation>Afficher Tarvix</translation>
+    </message>
+</context>
+</TS>

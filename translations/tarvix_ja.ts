@@ -1,0 +1,242 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja">
+<context>
+    <name>CapturePanel</name>
+    <message>
+        <source>Advanced logs</source>
+        <translation>詳細ログ</translation>
+    </message>
+    <message>
+        <source>Installed app information</source>
+        <translation>インストール済みアプリの情報</translation>
+    </message>
+</context>
+<context>
+    <name>FailurePanel</name>
+    <message>
+        <source>Error sharing logs.</source>
+        <translation>ログを共有できませんでした。</translation>
+    </message>
+    <message>
+        <source>Please ensure you have access to the internet.</source>
+        <translation>インターネットに接続できることを確認してください。</translation>
+    </message>
+    <message>
+        <source>Upload cancelled.</source>
+        <translation>アップロードをキャンセルしました。</translation>
+    </message>
+    <message>
+        <source>You can</source>
+        <translation>こちらから</translation>
+    </message>
+    <message>
+        <source>view the logs</source>
+        <translation>ログを表示</translation>
+    </message>
+    <message>
+        <source>and share it with us at</source>
+        <translation>し、次の宛先に送ってください:</translation>
+    </message>
+</context>
+<context>
+    <name>FeedbackForm</name>
+    <message>
+        <source>Desciption is required</source>
+        <translation>説明を入力してください</translation>
+    </message>
+    <message>
+        <source>Invalid email address</source>
+        <translation>メールアドレスが正しくありません</translation>
+    </message>
+</context>
+<context>
+    <name>Footer</name>
+    <message>
+        <source>© Norvane. All rights reserved.</source>
+        <translation>© Norvane. All rights reserved.</translation>
+    </message>
+</context>
+<context>
+    <name>Header</name>
+    <message>
+        <source>Scrivo and Glance</source>
+        <translation>Scrivo と Glance</translation>
+    </message>
+    <message>
+        <source>Scrivo troubleshooting tool</source>
+        <translation>Scrivo トラブルシューティングツール</translation>
+    </message>
+</context>
+<context>
+    <name>LogsGeneratedPanel</name>
+    <message>
+        <source>view logs</source>
+        <translation>ログを表示</translation>
+    </message>
+</context>
+<context>
+    <name>QGuiApplication</name>
+    <message>
+        <source>QT_LAYOUT_DIRECTION</source>
+        <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>SentPanel</name>
+    <message>
+        <source>Sent</source>
+        <translation>送信済み</translation>
+    </message>
+    <message>
+        <source>The log files were sent successfully.</source>
+        <translation>ログファイルを送信しました。</translation>
+    </message>
+    <message>
+        <source>Use the below Log ID for your reference:</source>
+        <translation>お問い合わせの際は次のログ ID をお伝えください:</translation>
+    </message>
+    <message>
+        <source>copy</source>
+        <translation>コピー</translation>
+    </message>
+</context>
+<context>
+    <name>WindowText</name>
+    <message>
+        <source>BASIC LOGS
+• Scrivo configuration, settings and logs
+• System configuration and settings</source>
+        <translation>基本ログ
+• Scrivo の構成、設定、ログ
+• システムの構成と設定</translation>
+    </message>
+    <message>
+        <source>BASIC LOGS                                                         ADVANCED LOGS
+• Scrivo configuration, settings and logs        • Full Scrivo data dump
+• System configuration and settings</source>
+        <translation>基本ログ                                     詳細ログ
+• Scrivo の構成、設定、ログ      • Scrivo の完全なデータダンプ
+• システムの構成と設定</translation>
+    </message>
+    <message>
+        <source>BASIC LOGS                                                         ADVANCED LOGS
+• Scrivo configuration, settings and logs        • Full Scrivo data dump
+• System configuration and settings                  • Installed app version information</source>
+        <translation>基本ログ                                     詳細ログ
+• Scrivo の構成、設定、ログ      • Scrivo の完全なデータダンプ
+• システムの構成と設定               • インストール済みアプリのバージョン情報</translation>
+    </message>
+    <message>
+        <source>Start monitoring</source>
+        <translation>監視を開始</translation>
+    </message>
+    <message>
+        <source>Stop monitoring</source>
+        <translation>監視を停止</translation>
+    </message>
+    <message>
+        <source>Share logs</source>
+        <translation>ログを共有</translation>
+    </message>
+    <message>
+        <source>Stop upload</source>
+        <translation>アップロードを停止</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>閉じる</translation>
+    </message>
+    <message>
+        <source>Tarvix needs to collect the following information to address the issue</source>
+        <translation>問題の解決のため、Tarvix は次の情報を収集します</translation>
+    </message>
+    <message>
+        <source>Please tell us what led to the error</source>
+        <translation>エラーが起きるまでの操作を教えてください</translation>
+    </message>
+    <message>
+        <source>Norvane can contact me for fixes at the following email address</source>
+        <translation>修正に関して Norvane から次のメールアドレスに連絡を受け取る</translation>
+    </message>
+    <message>
+        <source>Please reproduce the steps that led to the issue and then select Stop monitoring</source>
+        <translation>問題が起きたときの操作をもう一度行ってから「監視を停止」を選択してください</translation>
+    </message>
+    <message>
+        <source>Capturing Scrivo data dump.</source>
+        <translation>Scrivo のデータダンプを取得しています。</translation>
+    </message>
+    <message>
+        <source>Capturing system configuration and settings.</source>
+        <translation>システムの構成と設定を取得しています。</translation>
+    </message>
+    <message>
+        <source>Capturing Scrivo settings and logs.</source>
+        <translation>Scrivo の設定とログを取得しています。</translation>
+    </message>
+    <message>
+        <source>Logging complete.</source>
+        <translation>ログの記録が完了しました。</translation>
+    </message>
+    <message>
+        <source>Compressing logs.</source>
+        <translation>ログを圧縮しています。</translation>
+    </message>
+    <message>
+        <source>No Scrivo installation detected</source>
+        <translation>Scrivo のインストールが見つかりません</translation>
+    </message>
+    <message>
+        <source>No Scrivo installation found on this device. Please install Scrivo and then start troubeshooting.</source>
+        <translation>このデバイスに Scrivo がインストールされていません。Scrivo をインストールしてから、トラブルシューティングを開始してください。</translation>
+    </message>
+    <message>
+        <source>Multiple instances of Scrivo detected</source>
+        <translation>Scrivo が複数起動しています</translation>
+    </message>
+    <message>
+        <source>Please ensure that only one Scrivo app which needs troubleshooting is open, before running Tarvix.</source>
+        <translation>Tarvix を実行する前に、問題が起きている Scrivo アプリを 1 つだけ開いてください。</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Tarvix is collecting Scrivo&apos;s logs.</source>
+        <translation>Tarvix が Scrivo のログを収集しています。</translation>
+    </message>
+    <message>
+        <source>Scrivo&apos;s detailed logging stays on until monitoring is stopped.</source>
+        <translation>監視を停止するまで、Scrivo の詳細ログは有効のままです。</translation>
+    </message>
+    <message>
+        <source>Tarvix is sending the logs to the support team.</source>
+        <translation>Tarvix がサポートチームにログを送信しています。</translation>
+    </message>
+    <message>
+        <source>Tarvix is switching on Scrivo&apos;s detailed logging.</source>
+        <translation>Tarvix が Scrivo の詳細ログを有効にしています。</translation>
+    </message>
+    <message>
+        <source>Uploading %1%</source>
+        <translation>アップロード中 %1%</translation>
+    </message>
+</context>
+<context>
+    <name>tarvix::app::StillRunningNotice</name>
+    <message>
+        <source>Tarvix is still running</source>
+        <translation>Tarvix は実行中です</translation>
+    </message>
+    <message>
+        <source>Start Tarvix again to bring its window back.</source>
+        <translation>Tarvix をもう一度起動すると、ウィンドウが表示されます。</translation>
+    </message>
+    <message>
+        <source>Show Tarvix</source>
+        <translation>Tarvix を表示</translation>
+    </message>
+</context>
+</TS>

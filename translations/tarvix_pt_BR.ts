@@ -1,0 +1,242 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="pt_BR">
+<context>
+    <name>CapturePanel</name>
+    <message>
+        <source>Advanced logs</source>
+        <translation>Logs avançados</translation>
+    </message>
+    <message>
+        <source>Installed app information</source>
+        <translation>Informações de apps instalados</translation>
+    </message>
+</context>
+<context>
+    <name>FailurePanel</name>
+    <message>
+        <source>Error sharing logs.</source>
+        <translation>Erro ao compartilhar os logs.</translation>
+    </message>
+    <message>
+        <source>Please ensure you have access to the internet.</source>
+        <translation>Verifique se você tem acesso à internet.</translation>
+    </message>
+    <message>
+        <source>Upload cancelled.</source>
+        <translation>Envio cancelado.</translation>
+    </message>
+    <message>
+        <source>You can</source>
+        <translation>Você pode</translation>
+    </message>
+    <message>
+        <source>view the logs</source>
+        <translation>ver os logs</translation>
+    </message>
+    <message>
+        <source>and share it with us at</source>
+        <translation>e enviá-los para nós em</translation>
+    </message>
+</context>
+<context>
+    <name>FeedbackForm</name>
+    <message>
+        <source>Desciption is required</source>
+        <translation>A descrição é obrigatória</translation>
+    </message>
+    <message>
+        <source>Invalid email address</source>
+        <translation>Endereço de e-mail inválido</translation>
+    </message>
+</context>
+<context>
+    <name>Footer</name>
+    <message>
+        <source>© Norvane. All rights reserved.</source>
+        <translation>© Norvane. Todos os direitos reservados.</translation>
+    </message>
+</context>
+<context>
+    <name>Header</name>
+    <message>
+        <source>Scrivo and Glance</source>
+        <translation>Scrivo e Glance</translation>
+    </message>
+    <message>
+        <source>Scrivo troubleshooting tool</source>
+        <translation>Ferramenta de solução de problemas do Scrivo</translation>
+    </message>
+</context>
+<context>
+    <name>LogsGeneratedPanel</name>
+    <message>
+        <source>view logs</source>
+        <translation>ver logs</translation>
+    </message>
+</context>
+<context>
+    <name>QGuiApplication</name>
+    <message>
+        <source>QT_LAYOUT_DIRECTION</source>
+        <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>SentPanel</name>
+    <message>
+        <source>Sent</source>
+        <translation>Enviado</translation>
+    </message>
+    <message>
+        <source>The log files were sent successfully.</source>
+        <translation>Os arquivos de log foram enviados.</translation>
+    </message>
+    <message>
+        <source>Use the below Log ID for your reference:</source>
+        <translation>Use este ID do log como referência:</translation>
+    </message>
+    <message>
+        <source>copy</source>
+        <translation>copiar</translation>
+    </message>
+</context>
+<context>
+    <name>WindowText</name>
+    <message>
+        <source>BASIC LOGS
+• Scrivo configuration, settings and logs
+• System configuration and settings</source>
+        <translation>LOGS BÁSICOS
+• Configuração, ajustes e logs do Scrivo
+• Configuração e ajustes do sistema</translation>
+    </message>
+    <message>
+        <source>BASIC LOGS                                                         ADVANCED LOGS
+• Scrivo configuration, settings and logs        • Full Scrivo data dump
+• System configuration and settings</source>
+        <translation>LOGS BÁSICOS                                LOGS AVANÇADOS
+• Configuração e logs do Scrivo      • Despejo completo do Scrivo
+• Configuração do sistema</translation>
+    </message>
+    <message>
+        <source>BASIC LOGS                                                         ADVANCED LOGS
+• Scrivo configuration, settings and logs        • Full Scrivo data dump
+• System configuration and settings                  • Installed app version information</source>
+        <translation>LOGS BÁSICOS                                LOGS AVANÇADOS
+• Configuração e logs do Scrivo      • Despejo completo do Scrivo
+• Configuração do sistema                • Versões dos apps instalados</translation>
+    </message>
+    <message>
+        <source>Start monitoring</source>
+        <translation>Iniciar monitoramento</translation>
+    </message>
+    <message>
+        <source>Stop monitoring</source>
+        <translation>Parar monitoramento</translation>
+    </message>
+    <message>
+        <source>Share logs</source>
+        <translation>Compartilhar logs</translation>
+    </message>
+    <message>
+        <source>Stop upload</source>
+        <translation>Parar envio</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fechar</translation>
+    </message>
+    <message>
+        <source>Tarvix needs to collect the following information to address the issue</source>
+        <translation>O Tarvix precisa coletar as seguintes informações para resolver o problema</translation>
+    </message>
+    <message>
+        <source>Please tell us what led to the error</source>
+        <translation>Conte o que levou ao erro</translation>
+    </message>
+    <message>
+        <source>Norvane can contact me for fixes at the following email address</source>
+        <translation>A Norvane pode me contatar sobre correções neste endereço de e-mail</translation>
+    </message>
+    <message>
+        <source>Please reproduce the steps that led to the issue and then select Stop monitoring</source>
+        <translation>Repita os passos que levaram ao problema e depois selecione “Parar monitoramento”</translation>
+    </message>
+    <message>
+        <source>Capturing Scrivo data dump.</source>
+        <translation>Capturando o despejo de dados do Scrivo.</translation>
+    </message>
+    <message>
+        <source>Capturing system configuration and settings.</source>
+        <translation>Capturando configurações do sistema.</translation>
+    </message>
+    <message>
+        <source>Capturing Scrivo settings and logs.</source>
+        <translation>Capturando configurações e logs do Scrivo.</translation>
+    </message>
+    <message>
+        <source>Logging complete.</source>
+        <translation>Registro concluído.</translation>
+    </message>
+    <message>
+        <source>Compressing logs.</source>
+        <translation>Compactando os logs.</translation>
+    </message>
+    <message>
+        <source>No Scrivo installation detected</source>
+        <translation>Nenhuma instalação do Scrivo detectada</translation>
+    </message>
+    <message>
+        <source>No Scrivo installation found on this device. Please install Scrivo and then start troubeshooting.</source>
+        <translation>O Scrivo não está instalado neste dispositivo. Instale o Scrivo e depois inicie a solução de problemas.</translation>
+    </message>
+    <message>
+        <source>Multiple instances of Scrivo detected</source>
+        <translation>Várias instâncias do Scrivo detectadas</translation>
+    </message>
+    <message>
+        <source>Please ensure that only one Scrivo app which needs troubleshooting is open, before running Tarvix.</source>
+        <translation>Antes de executar o Tarvix, deixe aberto apenas o app Scrivo que apresenta o problema.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Tarvix is collecting Scrivo&apos;s logs.</source>
+        <translation>O Tarvix está coletando os logs do Scrivo.</translation>
+    </message>
+    <message>
+        <source>Scrivo&apos;s detailed logging stays on until monitoring is stopped.</source>
+        <translation>O log detalhado do Scrivo continua ativo até o monitoramento ser parado.</translation>
+    </message>
+    <message>
+        <source>Tarvix is sending the logs to the support team.</source>
+        <translation>O Tarvix está enviando os logs para a equipe de suporte.</translation>
+    </message>
+    <message>
+        <source>Tarvix is switching on Scrivo&apos;s detailed logging.</source>
+        <translation>O Tarvix está ativando o log detalhado do Scrivo.</translation>
+    </message>
+    <message>
+        <source>Uploading %1%</source>
+        <translation>Enviando %1%</translation>
+    </message>
+</context>
+<context>
+    <name>tarvix::app::StillRunningNotice</name>
+    <message>
+        <source>Tarvix is still running</source>
+        <translation>O Tarvix ainda está em execução</translation>
+    </message>
+    <message>
+        <source>Start Tarvix again to bring its window back.</source>
+        <translation>Abra o Tarvix novamente para trazer a janela de volta.</translation>
+    </message>
+    <message>
+        <source>Show Tarvix</source>
+        <translation>Mostrar Tarvix</translation>
+    </message>
+</context>
+</TS>

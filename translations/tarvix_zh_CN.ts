@@ -1,0 +1,242 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>CapturePanel</name>
+    <message>
+        <source>Advanced logs</source>
+        <translation>高级日志</translation>
+    </message>
+    <message>
+        <source>Installed app information</source>
+        <translation>已安装应用的信息</translation>
+    </message>
+</context>
+<context>
+    <name>FailurePanel</name>
+    <message>
+        <source>Error sharing logs.</source>
+        <translation>共享日志时出错。</translation>
+    </message>
+    <message>
+        <source>Please ensure you have access to the internet.</source>
+        <translation>请确认你可以访问互联网。</translation>
+    </message>
+    <message>
+        <source>Upload cancelled.</source>
+        <translation>上传已取消。</translation>
+    </message>
+    <message>
+        <source>You can</source>
+        <translation>你可以</translation>
+    </message>
+    <message>
+        <source>view the logs</source>
+        <translation>查看日志</translation>
+    </message>
+    <message>
+        <source>and share it with us at</source>
+        <translation>并发送到</translation>
+    </message>
+</context>
+<context>
+    <name>FeedbackForm</name>
+    <message>
+        <source>Desciption is required</source>
+        <translation>请填写描述</translation>
+    </message>
+    <message>
+        <source>Invalid email address</source>
+        <translation>电子邮件地址无效</translation>
+    </message>
+</context>
+<context>
+    <name>Footer</name>
+    <message>
+        <source>© Norvane. All rights reserved.</source>
+        <translation>© Norvane。保留所有权利。</translation>
+    </message>
+</context>
+<context>
+    <name>Header</name>
+    <message>
+        <source>Scrivo and Glance</source>
+        <translation>Scrivo 和 Glance</translation>
+    </message>
+    <message>
+        <source>Scrivo troubleshooting tool</source>
+        <translation>Scrivo 故障排除工具</translation>
+    </message>
+</context>
+<context>
+    <name>LogsGeneratedPanel</name>
+    <message>
+        <source>view logs</source>
+        <translation>查看日志</translation>
+    </message>
+</context>
+<context>
+    <name>QGuiApplication</name>
+    <message>
+        <source>QT_LAYOUT_DIRECTION</source>
+        <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>SentPanel</name>
+    <message>
+        <source>Sent</source>
+        <translation>已发送</translation>
+    </message>
+    <message>
+        <source>The log files were sent successfully.</source>
+        <translation>日志文件已成功发送。</translation>
+    </message>
+    <message>
+        <source>Use the below Log ID for your reference:</source>
+        <translation>请记下以下日志 ID 以供查询：</translation>
+    </message>
+    <message>
+        <source>copy</source>
+        <translation>复制</translation>
+    </message>
+</context>
+<context>
+    <name>WindowText</name>
+    <message>
+        <source>BASIC LOGS
+• Scrivo configuration, settings and logs
+• System configuration and settings</source>
+        <translation>基本日志
+• Scrivo 配置、设置和日志
+• 系统配置和设置</translation>
+    </message>
+    <message>
+        <source>BASIC LOGS                                                         ADVANCED LOGS
+• Scrivo configuration, settings and logs        • Full Scrivo data dump
+• System configuration and settings</source>
+        <translation>基本日志                                  高级日志
+• Scrivo 配置、设置和日志      • 完整的 Scrivo 数据转储
+• 系统配置和设置</translation>
+    </message>
+    <message>
+        <source>BASIC LOGS                                                         ADVANCED LOGS
+• Scrivo configuration, settings and logs        • Full Scrivo data dump
+• System configuration and settings                  • Installed app version information</source>
+        <translation>基本日志                                  高级日志
+• Scrivo 配置、设置和日志      • 完整的 Scrivo 数据转储
+• 系统配置和设置                     • 已安装应用的版本信息</translation>
+    </message>
+    <message>
+        <source>Start monitoring</source>
+        <translation>开始监控</translation>
+    </message>
+    <message>
+        <source>Stop monitoring</source>
+        <translation>停止监控</translation>
+    </message>
+    <message>
+        <source>Share logs</source>
+        <translation>共享日志</translation>
+    </message>
+    <message>
+        <source>Stop upload</source>
+        <translation>停止上传</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Tarvix needs to collect the following information to address the issue</source>
+        <translation>Tarvix 需要收集以下信息来解决问题</translation>
+    </message>
+    <message>
+        <source>Please tell us what led to the error</source>
+        <translation>请告诉我们出错前做了什么</translation>
+    </message>
+    <message>
+        <source>Norvane can contact me for fixes at the following email address</source>
+        <translation>Norvane 可以通过以下电子邮件地址联系我提供修复</translation>
+    </message>
+    <message>
+        <source>Please reproduce the steps that led to the issue and then select Stop monitoring</source>
+        <translation>请重复导致问题的操作步骤，然后选择“停止监控”</translation>
+    </message>
+    <message>
+        <source>Capturing Scrivo data dump.</source>
+        <translation>正在捕获 Scrivo 数据转储。</translation>
+    </message>
+    <message>
+        <source>Capturing system configuration and settings.</source>
+        <translation>正在捕获系统配置和设置。</translation>
+    </message>
+    <message>
+        <source>Capturing Scrivo settings and logs.</source>
+        <translation>正在捕获 Scrivo 设置和日志。</translation>
+    </message>
+    <message>
+        <source>Logging complete.</source>
+        <translation>日志记录完成。</translation>
+    </message>
+    <message>
+        <source>Compressing logs.</source>
+        <translation>正在压缩日志。</translation>
+    </message>
+    <message>
+        <source>No Scrivo installation detected</source>
+        <translation>未检测到 Scrivo 安装</translation>
+    </message>
+    <message>
+        <source>No Scrivo installation found on this device. Please install Scrivo and then start troubeshooting.</source>
+        <translation>此设备上未安装 Scrivo。请先安装 Scrivo，再开始故障排除。</translation>
+    </message>
+    <message>
+        <source>Multiple instances of Scrivo detected</source>
+        <translation>检测到多个 Scrivo 实例</translation>
+    </message>
+    <message>
+        <source>Please ensure that only one Scrivo app which needs troubleshooting is open, before running Tarvix.</source>
+        <translation>运行 Tarvix 前，请只打开需要排除故障的那一个 Scrivo 应用。</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Tarvix is collecting Scrivo&apos;s logs.</source>
+        <translation>Tarvix 正在收集 Scrivo 的日志。</translation>
+    </message>
+    <message>
+        <source>Scrivo&apos;s detailed logging stays on until monitoring is stopped.</source>
+        <translation>在停止监控之前，Scrivo 的详细日志将保持开启。</translation>
+    </message>
+    <message>
+        <source>Tarvix is sending the logs to the support team.</source>
+        <translation>Tarvix 正在将日志发送给支持团队。</translation>
+    </message>
+    <message>
+        <source>Tarvix is switching on Scrivo&apos;s detailed logging.</source>
+        <translation>Tarvix 正在开启 Scrivo 的详细日志。</translation>
+    </message>
+    <message>
+        <source>Uploading %1%</source>
+        <translation>正在上传 %1%</translation>
+    </message>
+</context>
+<context>
+    <name>tarvix::app::StillRunningNotice</name>
+    <message>
+        <source>Tarvix is still running</source>
+        <translation>Tarvix 仍在运行</translation>
+    </message>
+    <message>
+        <source>Start Tarvix again to bring its window back.</source>
+        <translation>再次启动 Tarvix 即可重新打开窗口。</translation>
+    </message>
+    <message>
+        <source>Show Tarvix</source>
+        <translation>显示 Tarvix</translation>
+    </message>
+</context>
+</TS>
