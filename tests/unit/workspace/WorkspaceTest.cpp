@@ -59,6 +59,7 @@ TEST(RestrictToOwner, AnotherAccountFlippingANameToALinkInASharedWorkspaceChange
     fs::permissions(outside, fs::perms(0644));
     fs::create_directories(theirs);
     ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
+    fs::permissions(theirs, fs::perms(0777));  // not the user's to close
     const auto share = [&] {
         for (const fs::path& folder : {root, shared}) {
             ASSERT_EQ(::chown(folder.c_str(), 0, 65534), 0);
@@ -100,6 +101,7 @@ print(flips))";
     other.join();
     EXPECT_EQ(failure, "") << "after " << runs << " runs";
     EXPECT_EQ(refused, "");
+    EXPECT_EQ(fs::status(theirs).permissions(), fs::perms(0777));
     EXPECT_GT(std::atoi(flips.c_str()), 1000) << "the other account could not flip: " << flips;
     EXPECT_GT(runs, 100u);
 }
