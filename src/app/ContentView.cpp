@@ -56,12 +56,9 @@ constexpr const char* kCellNames[] = {
 #undef TARVIX_CELL_NAME
 };
 
-/// Length of a trailing tab, carriage return or CR LF (a pasted line end): these move the focus.
-qsizetype focusMoveSuffix(const QString& text)
-{
-    if (text.endsWith(QLatin1String("\r\n"))) return 2;
-    return text.endsWith(u'\r') || text.endsWith(u'\t') ? 1 : 0;
-}
+/// Length of a trailing tab or carriage return: these move the focus. Only the last character
+/// counts: a pasted CR LF ends in a line feed, which is the input's own business.
+qsizetype focusMoveSuffix(const QString& text) { return text.endsWith(u'\r') || text.endsWith(u'\t') ? 1 : 0; }
 
 }  // namespace
 

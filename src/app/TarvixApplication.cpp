@@ -43,13 +43,13 @@ QQuickWindow* TarvixApplication::showWindow(const QByteArray& activationToken)
     if (!m_window) m_window = openWindow();
     if (!m_window) return nullptr;
     m_notice.withdraw();
-    // Qt's Wayland plugin takes the token from here when it activates the window; our children
-    // (captures, the archive tool) are not to see it.
-    if (!activationToken.isEmpty()) qputenv("XDG_ACTIVATION_TOKEN", activationToken);
+    // Qt 6.4 takes an activation token only from the environment, and the environment is never
+    // changed once a second thread runs (captures and libraries read it meanwhile): the launcher's
+    // token is there from the start, a later one goes unused and the compositor decides alone.
+    Q_UNUSED(activationToken);
     m_window->show();
     m_window->raise();
     m_window->requestActivate();
-    qunsetenv("XDG_ACTIVATION_TOKEN");
     return m_window;
 }
 

@@ -21,7 +21,8 @@ public:
     /// `platform` outlives every window.
     TarvixApplication(QQmlEngine& engine, const platform::Platform& platform, QObject* parent = nullptr);
     /// Raises the open window, or opens a new one with a fresh session state when none is open;
-    /// null when the window could not be built. `activationToken` (Wayland) lets it come to the front.
+    /// null when the window could not be built. `activationToken` (Wayland): a later start's token,
+    /// which Qt 6.4 could take only through the environment (see there).
     QQuickWindow* showWindow(const QByteArray& activationToken = {});
 
 private:

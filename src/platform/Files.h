@@ -62,8 +62,8 @@ tarvix::Status writeFileAtomically(const std::filesystem::path& file, std::strin
 /// that exist stay as they are.
 tarvix::Status createPrivateFolders(const std::filesystem::path& folder);
 
-/// Takes group and other access away from `item` and everything below it, never through a
-/// symbolic link. Answers how many items it changed.
+/// Takes group and other access away from `item` and everything below it that the user owns,
+/// never through a symbolic link, even one swapped in meanwhile. Answers how many items it changed.
 tarvix::Result<std::size_t> restrictToOwner(const std::filesystem::path& item);
 
 /// The content of a regular file of at most `maxBytes`. Anything else fails without being read:

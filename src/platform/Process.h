@@ -17,7 +17,7 @@ struct ProcessCommand {
     std::vector<std::string> arguments;
     /// Where it starts; our own working folder when absent.
     std::optional<std::filesystem::path> workingFolder;
-    /// Set in its environment, over what this process has.
+    /// Set in its environment, over childEnvironment().
     std::map<std::string, std::string> environment;
     /// Standard input is a pipe whose other end only this process holds, until the program has
     /// ended: a program that may outlive us without the death signal (one a setuid program
@@ -37,6 +37,11 @@ struct ProcessExit {
 
     bool succeeded() const { return status == 0; }
 };
+
+/// The environment every child starts from (ProcessCommand::environment goes over it): this
+/// process's as it was when first asked, which Platform::fromSystem does at start-up, before a
+/// second thread runs; the launcher's activation token left out. Children never see a later change.
+const std::vector<std::string>& childEnvironment();
 
 /// Starts `command` and waits for it on the calling thread, which therefore outlives it: the
 /// program gets SIGTERM when this thread ends first (Tarvix quits or dies). Standard output goes

@@ -9,6 +9,12 @@
 
 namespace platform {
 
+/// Why a copy left an item out.
+enum class LeftOut {
+    link,        ///< a symbolic link that may lead out of the copied folder
+    overBudget,  ///< a file larger than what the budget still allows
+};
+
 /// The bytes a collection may still copy, shared by every copy of one capture run.
 class CopyBudget {
 public:
@@ -20,16 +26,14 @@ public:
     std::uint64_t remaining() const { return m_remaining.load(); }
     /// Takes `bytes` when that many remain; otherwise takes nothing.
     bool take(std::uint64_t bytes);
+    /// Counts one more item of the run left out for `why`; answers how many that makes.
+    std::uint64_t countLeftOut(LeftOut why) { return ++m_leftOut[static_cast<int>(why)]; }
+    std::uint64_t leftOut(LeftOut why) const { return m_leftOut[static_cast<int>(why)].load(); }
 
 private:
     const std::uint64_t m_total;
     std::atomic<std::uint64_t> m_remaining;
-};
-
-/// Why a copy left an item out.
-enum class LeftOut {
-    link,        ///< a symbolic link that may lead out of the copied folder
-    overBudget,  ///< a file larger than what the budget still allows
+    std::atomic<std::uint64_t> m_leftOut[2]{};
 };
 
 using LeftOutHandler = std::function<void(const std::filesystem::path& item, LeftOut why)>;

@@ -48,6 +48,17 @@ void share(GuiSession& session, const char* label, bool clicked = true)
     ASSERT_TRUE(session.waitIdle());
 }
 
+/// What in the workspace group or others may reach (a link has no access of its own).
+std::vector<std::string> openToOthers(GuiSession& session)
+{
+    std::vector<std::string> open;
+    for (const auto& entry : fs::recursive_directory_iterator(session.sandbox().library() / "Tarvix"))
+        if (!entry.is_symlink() &&
+            (entry.status().permissions() & (fs::perms::group_all | fs::perms::others_all)) != fs::perms::none)
+            open.push_back(entry.path().string());
+    return open;
+}
+
 }  // namespace
 
 TEST(SessionFlow, RefusedStartAndFailedPackagingLeaveTheWindowUsable)
@@ -81,6 +92,7 @@ TEST(SessionFlow, RefusedStartAndFailedPackagingLeaveTheWindowUsable)
 TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSession)
 {
     if (const auto why = LogServer::unavailable(); !why.empty()) GTEST_SKIP() << why;
+    ::umask(022);
     GuiSession session;
     const auto sample = tarvix::sample::install(session.sandbox().root(), {.glance = true});
     LogServer server;
@@ -88,6 +100,7 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
     session.open();
     reachLogsReady(session);
     const fs::path first = *UtilityFunctions::tempTimeStampedURL.get();
+    EXPECT_THAT(openToOthers(session), testing::IsEmpty()) << "after Stop";
     // A large session, so packaging takes a while; then the server holds its upload back.
     std::ofstream(first / "Scrivo/large.log");
     fs::resize_file(first / "Scrivo/large.log", 1 << 28);
@@ -148,6 +161,7 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
                               "ERROR: Other network error: Internal Server Error.",
                               "ERROR: userInfo: Internal Server Error."}));
     EXPECT_TRUE(server.received().back().file == archiveBytes) << "the archive is built once";
+    EXPECT_THAT(openToOthers(session), testing::IsEmpty()) << "after Share";
 }
 
 // The half of tests/polkit/polkit_test.sh that runs as an unprivileged account, through the real

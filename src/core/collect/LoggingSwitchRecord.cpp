@@ -4,6 +4,7 @@
 
 #include "core/base/Format.h"
 #include "core/log/Logger.h"
+#include "platform/Files.h"
 
 namespace fs = std::filesystem;
 
@@ -33,7 +34,10 @@ bool saveRecord(const LoggingSwitchRecord& record)
     if (record.earlierEntry)
         plist_dict_set_item(raw(document.root), "EarlierEntry",
                             plist_copy(static_cast<plist_t>(record.earlierEntry.get())));
-    if (const auto written = writePlist(document, *location); !written) {
+    // Tarvix's own file: owner-only, and a link planted in its place is replaced, not followed.
+    const auto bytes = tarvix::encodePlist(document);
+    const auto written = bytes ? platform::writeFileAtomically(*location, *bytes) : bytes.status();
+    if (!written) {
         Logger::logError(tarvix::format("The logging switch record could not be written. URL: %@ Error: %@",
                                         {tarvix::pathText(*location), written.message()}));
         return false;

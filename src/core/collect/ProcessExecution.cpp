@@ -9,6 +9,7 @@
 #include "core/collect/PListOperations.h"
 #include "core/log/Logger.h"
 #include "core/target/RunningInstances.h"
+#include "core/workspace/CopyPrimitives.h"
 #include "platform/SerialQueue.h"
 
 namespace ProcessExecution {
@@ -105,6 +106,7 @@ void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivo
         UtilityFunctions::GetInstallLogs(*run, services->folders.systemLog);
         UtilityFunctions::GetIPMLogs(*run);
         PListOperations::RevertScrivoLogPList(isScrivologgingEnabled, *run);
+        UtilityFunctions::logLeftOutSummary(*run->collectionBudget);
     });
     // The queue is serial, so this runs after the three tasks: the group's notification.
     queue.async([services, completion = std::move(completion)]() mutable {

@@ -1,6 +1,7 @@
 #include "core/log/Logger.h"
 
 #include <algorithm>
+#include <atomic>
 #include <ctime>
 #include <iostream>
 #include <limits>
@@ -34,6 +35,21 @@ std::optional<fs::path>& fileLocation()
     return location;
 }
 
+/// The run's bound and journal, set at start-up; read under fileMutex().
+struct RunOutputs {
+    std::uintmax_t limit = kHistoryLimit;
+    std::shared_ptr<platform::Journal> journal = platform::systemJournal();
+};
+
+RunOutputs& runOutputs()
+{
+    static RunOutputs outputs;
+    return outputs;
+}
+
+/// The bytes this run has given the file (or would have, past its bound).
+std::atomic<std::uintmax_t> runBytes{0};
+
 std::string utcTime()
 {
     return platform::formatTime(std::time(nullptr), "%Y-%m-%d %H:%M:%S +0000", platform::TimeZone::utc);
@@ -45,18 +61,55 @@ constexpr std::size_t kTimeLength = 25;
 
 std::string fileName(const fs::path& file) { return "\"" + file.filename().string() + "\""; }
 
-/// Built text on one line: CR and LF as \r and \n.
+/// The length of the valid UTF-8 sequence at the start of `text`, 0 when it is not one.
+std::size_t utf8Length(std::string_view text)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    const std::size_t length = lead < 0x80                    ? 1
+                               : lead >= 0xc2 && lead <= 0xdf ? 2
+                               : lead >= 0xe0 && lead <= 0xef ? 3
+                               : lead >= 0xf0 && lead <= 0xf4 ? 4
+                                                              : 0;
+    if (length == 0 || length > text.size()) return 0;
+    for (std::size_t i = 1; i < length; ++i)
+        if ((byte(i) & 0xc0) != 0x80) return 0;
+    // Overlong forms, UTF-16 surrogates and code points above U+10FFFF.
+    if ((lead == 0xe0 && byte(1) < 0xa0) || (lead == 0xed && byte(1) > 0x9f) || (lead == 0xf0 && byte(1) < 0x90) ||
+        (lead == 0xf4 && byte(1) > 0x8f))
+        return 0;
+    return length;
+}
+
+/// Built text on one line and inert on a terminal: CR, LF and tab as \r, \n and \t, every other
+/// control character (C0, DEL, C1) as \xNN or \u00NN, and a byte that is not UTF-8 as \xNN.
 std::string oneLine(std::string_view message)
 {
+    static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
     out.reserve(message.size());
-    for (const char c : message) {
-        if (c == '\n')
+    while (!message.empty()) {
+        const std::size_t length = utf8Length(message);
+        const auto lead = static_cast<unsigned char>(message[0]);
+        if (length == 2 && lead == 0xc2 && static_cast<unsigned char>(message[1]) < 0xa0) {
+            const auto c1 = static_cast<unsigned char>(message[1]);
+            out += "\\u00";
+            out += kHex[c1 >> 4];
+            out += kHex[c1 & 0xf];
+        } else if (length > 1 || (length == 1 && lead >= 0x20 && lead != 0x7f)) {
+            out.append(message.substr(0, length));
+        } else if (lead == '\n') {
             out += "\\n";
-        else if (c == '\r')
+        } else if (lead == '\r') {
             out += "\\r";
-        else
-            out += c;
+        } else if (lead == '\t') {
+            out += "\\t";
+        } else {
+            out += "\\x";
+            out += kHex[lead >> 4];
+            out += kHex[lead & 0xf];
+        }
+        message.remove_prefix(std::max<std::size_t>(length, 1));
     }
     return out;
 }
@@ -65,8 +118,10 @@ void writeEntry(const char* prefix, const char* unifiedFormat, LogType type, std
 {
     const std::string escaped = kind == Text::built ? oneLine(text) : std::string();
     const std::string_view message = kind == Text::built ? std::string_view(escaped) : text;
+    std::shared_ptr<platform::Journal> journal;
     {
         std::shared_lock lock(fileMutex());
+        journal = runOutputs().journal;
         if (const auto& file = fileLocation()) {
             std::string line;
             line.reserve(message.size() + 40);
@@ -75,11 +130,18 @@ void writeEntry(const char* prefix, const char* unifiedFormat, LogType type, std
             line += ": ";
             line += message;
             line += '\n';
-            if (auto appended = platform::appendToFile(*file, line); !appended)
+            const std::uintmax_t limit = runOutputs().limit;
+            const std::uintmax_t before = runBytes.fetch_add(line.size());
+            // Exactly one entry, the one that would pass the bound, is replaced by the note.
+            if (before + line.size() > limit)
+                line = before > limit ? std::string()
+                                      : "INFO: " + utcTime() + ": This run's log passed " + std::to_string(limit) +
+                                            " bytes: its further entries go to the system journal only.\n";
+            if (auto appended = line.empty() ? tarvix::Status() : platform::appendToFile(*file, line); !appended)
                 std::cout << "Failed to write to log file: " << appended.message() << std::endl;
         }
     }
-    platform::sendToUnifiedLog(type, BuildConfig::kBundleIdentifier, kCategory, unifiedFormat, std::string(message));
+    journal->send(type, BuildConfig::kBundleIdentifier, kCategory, unifiedFormat, std::string(message));
 }
 
 /// `history` from the start of its first whole run on; empty when it holds none. Its first line
@@ -155,8 +217,13 @@ tarvix::Result<std::string> moveLocked(const fs::path& folder)
 
 }  // namespace
 
-void setupLogFile(const std::optional<fs::path>& caches)
+void setupLogFile(const std::optional<fs::path>& caches, LogOptions options)
 {
+    {
+        std::unique_lock lock(fileMutex());
+        runOutputs() = {options.runLimit, options.journal ? options.journal : platform::systemJournal()};
+        runBytes = 0;
+    }
     if (!caches) return;  // no caches folder: the journal still gets every entry
     const fs::path folder = *caches / "Logs";
     if (auto created = platform::createPrivateFolders(folder); !created) {
@@ -210,6 +277,8 @@ void forgetLogFileForTesting()
 {
     std::unique_lock lock(fileMutex());
     fileLocation().reset();
+    runOutputs() = {};
+    runBytes = 0;
 }
 
 }  // namespace Logger

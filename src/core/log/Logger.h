@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -13,7 +14,9 @@
 /// Safe to call from any thread: each line reaches the file whole, exactly once.
 ///
 /// An entry is one line: in text built at run time (it carries values: file names, versions,
-/// server replies) every CR and LF is written as \r and \n, so no value can forge an entry. A
+/// server replies) CR, LF and tab are written as \r, \n and \t, any other control character as
+/// \x1b or \u0085, and bytes that are not UTF-8 as \xNN, so no value can forge an entry or
+/// reach a terminal that shows the log. A
 /// string literal is the log's own wording and is written as it stands (the close banner ends in
 /// empty lines).
 namespace Logger {
@@ -26,9 +29,18 @@ enum class Text { built, fixed };
 /// The size the file's history is kept to across runs: whole runs, oldest dropped first.
 inline constexpr std::uintmax_t kHistoryLimit = 8 * 1024 * 1024;
 
-/// Prepares "Logs" in the user's caches folder, for the user alone; without one the journal
-/// alone gets the entries.
-void setupLogFile(const std::optional<std::filesystem::path>& caches);
+/// Where a run's entries go besides the file; a test may send them elsewhere.
+struct LogOptions {
+    /// The bytes a run writes to the file: past them one line says so and the journal alone gets
+    /// the entries that follow, so a run that logs without end cannot fill the disk.
+    std::uintmax_t runLimit = kHistoryLimit;
+    /// Null: the system journal.
+    std::shared_ptr<platform::Journal> journal{};
+};
+
+/// Starts a run's log: prepares "Logs" in the user's caches folder, for the user alone; without
+/// one the journal alone gets the entries.
+void setupLogFile(const std::optional<std::filesystem::path>& caches, LogOptions options = {});
 void logInfo(std::string_view message, Text text = Text::built);
 void logError(std::string_view message, Text text = Text::built);
 void logWarning(std::string_view message, Text text = Text::built);

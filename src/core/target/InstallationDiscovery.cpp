@@ -6,6 +6,7 @@
 #include "core/log/Logger.h"
 #include "core/workspace/SharedValues.h"
 #include "platform/Applications.h"
+#include "platform/Files.h"
 
 namespace fs = std::filesystem;
 
@@ -68,11 +69,9 @@ std::optional<fs::path> SetScrivoOrGlance(const std::vector<std::string>& runnin
     }
     const fs::path folder = *outputFolder / edition;
     tempOutputURL.set(folder);
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error)
+    if (const auto created = platform::createPrivateFolders(folder); !created)
         Logger::logError(
-            tarvix::format("Failed to create directory: %@ Error: %@", {tarvix::pathText(folder), error.message()}));
+            tarvix::format("Failed to create directory: %@ Error: %@", {tarvix::pathText(folder), created.message()}));
     else
         Logger::logInfo(tarvix::format("Directory created: %@", {tarvix::pathText(folder)}));
     return folder;

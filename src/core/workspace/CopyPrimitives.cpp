@@ -21,10 +21,12 @@ tarvix::Failure copyFailure(const std::error_code& error, const fs::path& path)
                            error.value()};
 }
 
-/// The one log line for each item a copy leaves out.
-platform::LeftOutHandler loggingLeftOut(const platform::CopyBudget* budget)
+/// The one log line for each item a copy leaves out; within one run only the first
+/// kNamedLeftOut of each kind, the run's summary counts the rest.
+platform::LeftOutHandler loggingLeftOut(platform::CopyBudget* budget)
 {
     return [budget](const fs::path& item, platform::LeftOut why) {
+        if (budget && budget->countLeftOut(why) > kNamedLeftOut) return;
         if (why == platform::LeftOut::link)
             Logger::logWarning(tarvix::format("Symbolic link not copied: %@", {tarvix::pathText(item)}));
         else
@@ -60,6 +62,16 @@ bool present(const fs::path& item)
 }
 
 }  // namespace
+
+void logLeftOutSummary(const platform::CopyBudget& budget)
+{
+    if (const auto links = budget.leftOut(platform::LeftOut::link); links > kNamedLeftOut)
+        Logger::logWarning(
+            tarvix::format("… and %@ more symbolic links not copied", {std::to_string(links - kNamedLeftOut)}));
+    if (const auto over = budget.leftOut(platform::LeftOut::overBudget); over > kNamedLeftOut)
+        Logger::logWarning(tarvix::format("… and %@ more items not copied, over the collection budget of %@ bytes",
+                                          {std::to_string(over - kNamedLeftOut), std::to_string(budget.total())}));
+}
 
 void CopyFiles(const fs::path& sourceDirectory, const fs::path& destinationDirectory, const std::string& fileName,
                platform::CopyBudget* budget)

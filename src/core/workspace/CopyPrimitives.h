@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -7,6 +8,12 @@
 #include "platform/TreeCopy.h"
 
 namespace UtilityFunctions {
+
+/// Items of one kind a run's copies name in the log, each on its own line; the rest are counted.
+inline constexpr std::uint64_t kNamedLeftOut = 100;
+
+/// Closes a run's copies: one line for each kind of item left out past the first kNamedLeftOut.
+void logLeftOutSummary(const platform::CopyBudget& budget);
 
 /// Copies sourceDirectory/fileName to destinationDirectory/fileName, creating the destination folder.
 void CopyFiles(const std::filesystem::path& sourceDirectory, const std::filesystem::path& destinationDirectory,

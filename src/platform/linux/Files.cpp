@@ -1,5 +1,6 @@
 #include "platform/Files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -93,27 +94,54 @@ tarvix::Status createPrivateFolders(const fs::path& folder)
     return {};
 }
 
+namespace {
+
+/// Closes `name` in the opened folder `parent` to group and others, and, when it is a folder,
+/// everything below it. Each item is reached through a descriptor opened relative to its parent
+/// without following a link, so a name swapped for a link meanwhile changes nothing outside; what
+/// the user does not own is left as it is (and a folder of another's is not entered).
+tarvix::Status restrictBelow(int parent, const char* name, const fs::path& path, std::size_t& changed)
+{
+    // O_PATH: no access is needed to reach an item whose mode is about to change.
+    FileDescriptor item(::openat(parent, name, O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (!item && errno == ENOENT) return {};  // gone meanwhile: nothing left to close
+    if (!item) return tarvix::systemFailure(errno, path.string());
+    struct stat status {};
+    if (::fstat(item.get(), &status) != 0) return tarvix::systemFailure(errno, path.string());
+    // A link has no access of its own; what it points to is not ours to change.
+    if (S_ISLNK(status.st_mode) || status.st_uid != ::geteuid()) return {};
+    // fchmod() refuses an O_PATH descriptor; its /proc name reaches the very item it holds.
+    const std::string self = "/proc/self/fd/" + std::to_string(item.get());
+    if ((status.st_mode & 077) != 0) {
+        if (::chmod(self.c_str(), status.st_mode & 07700) != 0) return tarvix::systemFailure(errno, path.string());
+        ++changed;
+    }
+    if (!S_ISDIR(status.st_mode)) return {};
+    // Closed first: once it is, nobody else can reach what lies below while it is walked.
+    FileDescriptor folder(::open(self.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder) return tarvix::systemFailure(errno, path.string());
+    DIR* listing = ::fdopendir(::dup(folder.get()));
+    if (!listing) return tarvix::systemFailure(errno, path.string());
+    tarvix::Status first;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view entryName(entry->d_name);
+        if (entryName == "." || entryName == "..") continue;
+        if (auto done = restrictBelow(folder.get(), entry->d_name, path / entryName, changed); !done && first)
+            first = done;
+    }
+    ::closedir(listing);
+    return first;
+}
+
+}  // namespace
+
 tarvix::Result<std::size_t> restrictToOwner(const fs::path& item)
 {
+    const fs::path parentPath = item.has_parent_path() ? item.parent_path() : fs::path(".");
+    FileDescriptor parent(::open(parentPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!parent) return tarvix::systemFailure(errno, parentPath.string());
     std::size_t changed = 0;
-    const auto restrict = [&changed](const fs::path& path) -> tarvix::Status {
-        struct stat status {};
-        if (::lstat(path.c_str(), &status) != 0) return tarvix::systemFailure(errno, path.string());
-        // A link has no access of its own; what it points to is not ours to change.
-        if (S_ISLNK(status.st_mode) || (status.st_mode & 077) == 0) return {};
-        if (::chmod(path.c_str(), status.st_mode & 07700) != 0) return tarvix::systemFailure(errno, path.string());
-        ++changed;
-        return {};
-    };
-    // The top first: once it is closed, nobody else can reach what lies below while it is walked.
-    if (auto top = restrict(item); !top) return top.failure();
-    std::error_code error;
-    if (!fs::is_directory(fs::symlink_status(item, error))) return changed;
-    tarvix::Status first;
-    for (fs::recursive_directory_iterator it(item, error), end; !error && it != end; it.increment(error))
-        if (auto done = restrict(it->path()); !done && first) first = done;
-    if (error) return tarvix::Failure{error.message() + " (" + item.string() + ")", error.value()};
-    if (!first) return first.failure();
+    if (auto done = restrictBelow(parent.get(), item.filename().c_str(), item, changed); !done) return done.failure();
     return changed;
 }
 

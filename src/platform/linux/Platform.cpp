@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "platform/HeadlessUserInterface.h"
+#include "platform/Process.h"
 #include "platform/Users.h"
 
 namespace fs = std::filesystem;
@@ -38,6 +39,8 @@ std::vector<fs::path> xdgFolders(const char* homeVariable, const fs::path& homeD
 
 Platform Platform::fromSystem(const fs::path& libexec)
 {
+    // At start-up, before a second thread: children get the environment as it is now.
+    (void)childEnvironment();
     Platform platform;
     Folders& f = platform.folders;
     f.home = homeFolder();

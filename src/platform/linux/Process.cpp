@@ -43,10 +43,8 @@ tarvix::Result<Pipe> makePipe()
 std::vector<std::string> environmentWith(const std::map<std::string, std::string>& changes)
 {
     std::vector<std::string> entries;
-    for (char** entry = environ; entry && *entry; ++entry) {
-        const std::string_view text(*entry);
-        if (!changes.contains(std::string(text.substr(0, text.find('='))))) entries.emplace_back(text);
-    }
+    for (const std::string& text : childEnvironment())
+        if (!changes.contains(text.substr(0, text.find('=')))) entries.push_back(text);
     for (const auto& [name, value] : changes) entries.push_back(name + "=" + value);
     return entries;
 }
@@ -107,6 +105,21 @@ std::string readToEnd(int fd)
 }
 
 }  // namespace
+
+const std::vector<std::string>& childEnvironment()
+{
+    // Read once: setenv() from another thread may free what a reader of `environ` holds.
+    static const std::vector<std::string> snapshot = [] {
+        std::vector<std::string> entries;
+        for (char** entry = environ; entry && *entry; ++entry) {
+            const std::string_view text(*entry);
+            // The launcher's token is for our window alone.
+            if (!text.starts_with("XDG_ACTIVATION_TOKEN=")) entries.emplace_back(text);
+        }
+        return entries;
+    }();
+    return snapshot;
+}
 
 tarvix::Result<ProcessExit> runProcess(const ProcessCommand& command)
 {

@@ -3,9 +3,9 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstdlib>
 
 #include "core/base/Format.h"
+#include "platform/Process.h"
 
 namespace fs = std::filesystem;
 
@@ -20,8 +20,9 @@ constexpr int kNotFound = 127;
 /// system_profiler before anything of the same name on the system.
 std::string capturePath(const Folders& folders)
 {
-    const char* inherited = std::getenv("PATH");
-    std::string path = inherited && *inherited ? inherited : kDefaultPath;
+    std::string path = kDefaultPath;
+    for (const std::string& entry : childEnvironment())
+        if (entry.starts_with("PATH=") && entry.size() > 5) path = entry.substr(5);
     if (!folders.libexec.empty()) path = folders.libexec.string() + ":" + path;
     return path;
 }

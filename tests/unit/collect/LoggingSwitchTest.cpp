@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <map>
 #include <sstream>
@@ -73,6 +74,7 @@ TEST(LoggingSwitch, EverySequenceOfSessionsAndFailuresEndsWithWhatTheUserAndTheT
         {"this run's own switch is no leftover", PlistFormat::Binary, true, "A+ reopen A-"},
         {"no dictionary for the flavour", PlistFormat::Binary, true, "N+ N-", true},
     };
+    ::umask(022);
     for (const Sequence& sequence : sequences) {
         SCOPED_TRACE(sequence.name);
         TargetSession target(sequence.format, sequence.usersEntry);
@@ -117,6 +119,9 @@ TEST(LoggingSwitch, EverySequenceOfSessionsAndFailuresEndsWithWhatTheUserAndTheT
             // Whether the switch is on is what the file says.
             const bool on = ours && test::pythonPlist(target.preferences, kSwitchedOn) == "True";
             EXPECT_TRUE(!ours || on == PListOperations::PListUpdated);
+            // Ours alone, whatever the umask leaves open.
+            EXPECT_TRUE(!fs::is_regular_file(target.record) ||
+                        fs::status(target.record).permissions() == fs::perms(0600));
         }
         PListOperations::writeMeanwhileForTesting({});
         EXPECT_EQ(test::pythonPlist(target.preferences, "d"), test::pythonPlist(expected, "d"));

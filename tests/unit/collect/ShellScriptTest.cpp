@@ -1,7 +1,12 @@
 #include "platform/ShellScript.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <atomic>
+#include <thread>
+
+#include "platform/Process.h"
 #include "support/Sandbox.h"
 
 using namespace tarvix;
@@ -20,4 +25,45 @@ TEST(ShellScript, FailuresCarryTheExitStatusAndStandardError)
               "nil");
     EXPECT_EQ(platform::describe(platform::doShellScript(platform, "kill -9 $$")),
               "{NSAppleScriptErrorMessage = \"\"; NSAppleScriptErrorNumber = 137;}");
+}
+
+// As the window did when raised during a capture: the environment changes while children start.
+TEST(ShellScript, ChildrenStartFromTheEnvironmentOfTheStartUpWhateverChangesItLater)
+{
+    test::Sandbox sandbox;
+    const auto& platform = sandbox.platform();
+    (void)platform::childEnvironment();  // start-up
+    std::atomic<bool> capturing = true;
+    std::string outcome;
+    std::thread capture([&] {
+        for (int started = 0; started < 40 && outcome.empty(); ++started)
+            if (const auto ran = platform::doShellScript(platform, "test -z \"$TARVIX_LATE$XDG_ACTIVATION_TOKEN\"");
+                !ran || !ran->succeeded())
+                outcome = platform::describe(ran);
+        capturing = false;
+    });
+    for (int raise = 0; capturing; ++raise) {
+        ::setenv("XDG_ACTIVATION_TOKEN", ("token" + std::to_string(raise)).c_str(), 1);
+        ::setenv(("TARVIX_LATE" + std::to_string(raise % 64)).c_str(), "1", 1);
+        ::setenv("TARVIX_LATE", "1", 1);
+        ::unsetenv("XDG_ACTIVATION_TOKEN");
+    }
+    capture.join();
+    EXPECT_EQ(outcome, "");
+    for (int late = 0; late < 64; ++late) ::unsetenv(("TARVIX_LATE" + std::to_string(late)).c_str());
+    ::unsetenv("TARVIX_LATE");
+    // The launcher's token is for the window alone, from the start.
+    int status = -1;
+    test::runCommand(
+        test::childCommand("ShellScriptChild.TheLaunchersTokenReachesNoChild", "XDG_ACTIVATION_TOKEN=launcher") +
+            " >/dev/null 2>&1",
+        &status);
+    EXPECT_EQ(status, 0);
+}
+
+TEST(ShellScriptChild, TheLaunchersTokenReachesNoChild)
+{
+    test::Sandbox sandbox;
+    EXPECT_EQ(platform::describe(platform::doShellScript(sandbox.platform(), "test -z \"$XDG_ACTIVATION_TOKEN\"")),
+              "nil");
 }

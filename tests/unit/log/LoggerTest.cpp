@@ -1,15 +1,23 @@
 #include "core/log/Logger.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 
+#include <chrono>
+#include <cstring>
+#include <map>
 #include <numeric>
 #include <regex>
 #include <sstream>
 #include <thread>
 
+#include "config/BuildConfig.h"
 #include "core/upload/ResponseHandler.h"
 #include "platform/Clock.h"
+#include "platform/Files.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
@@ -47,6 +55,22 @@ TEST(Logger, EveryEntryIsOneOwnerOnlyUtcLineAndOnlyTheLogsOwnWordingBreaksLines)
               "WARNING: T: careful\nT: banner\nINFO: T: closing \n\n\nINFO: T: Status Code: 200\n"
               "INFO: T: Response Data: {}\\nERROR: T: forged\\n\n");
     EXPECT_EQ(access(file.parent_path()), fs::perms(0700));
+
+    // What a crafted file name or reply carries is written inert; text in any script stays as it is.
+    const std::pair<std::string, std::string> values[] = {
+        {"\x1b]0;title\x07\x1b[2J", "\\x1b]0;title\\x07\\x1b[2J"},
+        {"tab\there\x7f\x01", "tab\\there\\x7f\\x01"},
+        {"next\xc2\x85line\xc2\x9b"
+         "31m",
+         "next\\u0085line\\u009b31m"},
+        {"Übersicht – 日本 🙂\xc2\xa0", "Übersicht – 日本 🙂\xc2\xa0"},
+        {"bad\xff\xc3(\xe2\x82\xed\xa0\x80\xc0\xaf\xf4\x90\x80\x80",
+         "bad\\xff\\xc3(\\xe2\\x82\\xed\\xa0\\x80\\xc0\\xaf\\xf4\\x90\\x80\\x80"},
+        {"raw C1 \x9b", "raw C1 \\x9b"}};
+    for (const auto& [value, written] : values) {
+        Logger::logInfo("Removed file: " + value);
+        EXPECT_EQ(sandbox.logMessages().back(), "INFO: Removed file: " + written);
+    }
     fs::permissions(file, fs::perms(0644));  // as an earlier version left it
     Logger::setupLogFile(sandbox.folders().caches);
     EXPECT_EQ(access(file), fs::perms(0600));
@@ -114,11 +138,112 @@ TEST(Logger, ConcurrentWritersNeverTearOrLoseALine)
     EXPECT_EQ(entries, expected);
 }
 
-TEST(UnifiedLog, AFullQueueDropsAndCountsWithoutBlocking)
+namespace {
+
+/// A journal of the test's own: a datagram socket whose entries are read in the native protocol.
+class JournalSocket {
+public:
+    JournalSocket() : m_fd(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0))
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strcpy(address.sun_path, path().c_str());
+        EXPECT_EQ(::bind(m_fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    }
+    fs::path path() const { return m_dir.path() / "journal"; }
+
+    /// The next entry's fields; empty when none comes in time.
+    std::map<std::string, std::string> next(int milliseconds = 5000)
+    {
+        pollfd ready{m_fd.get(), POLLIN, 0};
+        std::string datagram(1 << 17, '\0');
+        if (::poll(&ready, 1, milliseconds) != 1) return {};
+        datagram.resize(
+            static_cast<std::size_t>(std::max<ssize_t>(::recv(m_fd.get(), datagram.data(), datagram.size(), 0), 0)));
+        std::map<std::string, std::string> fields;
+        for (std::size_t at = 0; at < datagram.size();) {
+            const std::size_t end = datagram.find_first_of("=\n", at);
+            const std::string name = datagram.substr(at, end - at);
+            std::size_t length = 0, start = end + 1;
+            if (datagram[end] == '=') {
+                length = datagram.find('\n', start) - start;
+            } else {  // a value with line feeds: its length, 64 bits little-endian, in front
+                for (int byte = 7; byte >= 0; --byte)
+                    length = length << 8 | static_cast<unsigned char>(datagram[start + byte]);
+                start += 8;
+            }
+            fields[name] = datagram.substr(start, length);
+            at = start + length + 1;
+        }
+        return fields;
+    }
+
+private:
+    TempDir m_dir;
+    platform::FileDescriptor m_fd;
+};
+
+}  // namespace
+
+TEST(Journal, EveryEntryArrivesWithItsFieldsWhetherTheFileTakesItOrNotAndARunPastItsBoundGoesOnThereAlone)
 {
-    const auto before = platform::unifiedLogStats();
-    for (int i = 0; i < 50000; ++i) platform::sendToUnifiedLog(platform::LogType::Info, "s", "c", "INFO: %@", "x");
-    const auto after = platform::unifiedLogStats();
-    EXPECT_EQ((after.queued - before.queued) + (after.dropped - before.dropped), 50000u);
-    platform::flushUnifiedLog();
+    Sandbox sandbox;
+    JournalSocket journal;
+    Logger::setupLogFile(sandbox.folders().caches,
+                         {.runLimit = 4096, .journal = std::make_shared<platform::Journal>(journal.path())});
+    const fs::path file = *Logger::logFileURL();
+    const auto entries = [&](int count) {
+        std::vector<std::string> got;
+        for (int i = 0; i < count; ++i) {
+            auto fields = journal.next();
+            EXPECT_EQ(fields["SYSLOG_IDENTIFIER"], "tarvix");
+            EXPECT_EQ(fields["TARVIX_SUBSYSTEM"], BuildConfig::kBundleIdentifier);
+            EXPECT_EQ(fields["TARVIX_CATEGORY"], "MyApp");
+            got.push_back(fields["PRIORITY"] + " " + fields["MESSAGE"]);
+        }
+        return got;
+    };
+    Logger::logInfo("Removed file: " + std::string("a\nb"));
+    Logger::logError("Failed to create the initial directories.");
+    Logger::log("banner\n\n", Logger::LogType::Debug);
+    fs::remove(file);
+    fs::create_directory(file);  // the file can no longer be written
+    testing::internal::CaptureStdout();
+    Logger::logWarning("careful");
+    Logger::log("Closed", Logger::LogType::Default);
+    EXPECT_NE(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(entries(5), (std::vector<std::string>{"6 INFO: Removed file: a\\nb",
+                                                    "3 ERROR: Failed to create the initial directories.",
+                                                    "7 banner\n\n", "6 WARNING: careful", "5 Closed"}));
+
+    // Past the run's bound the file gets one line saying so, the journal every entry.
+    fs::remove(file);
+    for (int i = 0; i < 200; ++i) Logger::logInfo("entry " + std::to_string(i) + std::string(40, '.'));
+    const auto lines = sandbox.logMessages();
+    ASSERT_GT(lines.size(), 30u);
+    EXPECT_LT(lines.size(), 100u);
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i)
+        EXPECT_EQ(lines[i], "INFO: entry " + std::to_string(i) + std::string(40, '.'));
+    EXPECT_EQ(lines.back(),
+              "INFO: This run's log passed 4096 bytes: its further entries go to the system journal only.");
+    EXPECT_LE(fs::file_size(file), 4096u);
+    const auto journalled = entries(200);
+    EXPECT_EQ(journalled.back(), "6 INFO: entry 199" + std::string(40, '.'));
+}
+
+TEST(Journal, AFullQueueDropsAndCountsWithoutBlocking)
+{
+    JournalSocket journal;  // not read until the end: the writer waits on it
+    platform::Journal writer(journal.path(), 64);
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 20000; ++i) writer.send(platform::LogType::Info, "s", "c", "INFO: %@", std::to_string(i));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    const auto stats = writer.stats();
+    EXPECT_EQ(stats.queued + stats.dropped, 20000u);
+    EXPECT_GT(stats.dropped, 0u);
+    std::uint64_t read = 0;
+    while (!journal.next(500).empty()) ++read;
+    writer.flush();
+    EXPECT_EQ(read, writer.stats().sent);
+    EXPECT_EQ(read, stats.queued);
 }

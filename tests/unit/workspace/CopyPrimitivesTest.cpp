@@ -74,3 +74,27 @@ TEST(CopyPrimitives, NeverOverwriteKeepToTheBudgetAndLogEveryOutcome)
                                                           (sandbox.root() / name).string());
     }
 }
+
+TEST(CopyPrimitives, ARunNamesTheFirstHundredItemsLeftOutOfEachKindAndSumsUpTheRest)
+{
+    Sandbox sandbox;
+    platform::CopyBudget budget(10);
+    // One run's copies: 1,500 links in two folders, and 150 files that do not fit.
+    for (const char* folder : {"one", "two"}) fs::create_directories(sandbox.root() / folder);
+    for (int i = 0; i < 1500; ++i)
+        fs::create_symlink("/etc/passwd", sandbox.root() / (i < 1000 ? "one" : "two") / ("l" + std::to_string(i)));
+    for (int i = 0; i < 150; ++i) writeFile(sandbox.root() / "big" / ("f" + std::to_string(i)), std::string(20, 'x'));
+    for (const char* folder : {"one", "two", "big"})
+        UtilityFunctions::copyItem(sandbox.root() / folder, sandbox.root() / "out" / folder, &budget);
+    UtilityFunctions::logLeftOutSummary(budget);
+    const auto lines = sandbox.logMessages();
+    const auto starting = [&](const std::string& start) {
+        return std::count_if(lines.begin(), lines.end(), [&](const auto& line) { return line.starts_with(start); });
+    };
+    EXPECT_EQ(starting("WARNING: Symbolic link not copied: "), 100);
+    EXPECT_EQ(starting("WARNING: Not copied, over the collection budget of 10 bytes: "), 100);
+    EXPECT_EQ(
+        std::vector<std::string>(lines.end() - 2, lines.end()),
+        (std::vector<std::string>{"WARNING: … and 1400 more symbolic links not copied",
+                                  "WARNING: … and 50 more items not copied, over the collection budget of 10 bytes"}));
+}

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <regex>
+#include <thread>
 
 #include "core/workspace/SharedValues.h"
+#include "platform/Files.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
@@ -43,4 +46,62 @@ TEST(CreateOutputDirectories, MakesOwnerOnlyFoldersClosesAnEarlierWorkspaceAnnou
     EXPECT_FALSE(UF::CreateOutputDirectories(sandbox.folders()));
     EXPECT_EQ(sandbox.logMessages().back(), "ERROR: Failed to create the initial directories.");
     EXPECT_FALSE(fs::exists(root / "System"));
+}
+
+TEST(RestrictToOwner, AnotherAccountFlippingANameToALinkInASharedWorkspaceChangesNothingOutside)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as a second account";
+    TempDir dir;
+    fs::permissions(dir.path(), fs::perms(0755));
+    const fs::path root = dir.path() / "Tarvix", shared = root / "Output", theirs = shared / "theirs";
+    const fs::path outside = dir.path() / "outside.txt";
+    writeFile(outside);
+    fs::permissions(outside, fs::perms(0644));
+    fs::create_directories(theirs);
+    ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
+    fs::permissions(theirs, fs::perms(0777));  // not the user's to close
+    const auto share = [&] {
+        for (const fs::path& folder : {root, shared}) {
+            ASSERT_EQ(::chown(folder.c_str(), 0, 65534), 0);
+            fs::permissions(folder, fs::perms(0775));
+        }
+    };
+    share();
+    // The other account, in a folder of its own, swaps each name between a file open to everyone
+    // and a link to the user's file outside, as fast as it can (one renameat2 exchange a flip).
+    const std::string flipper = R"(
+import ctypes, os, sys, time
+libc = ctypes.CDLL(None, use_errno=True)
+os.chdir(sys.argv[1]); files = []
+for i in range(16):
+    files.append(os.open("n%d" % i, os.O_CREAT | os.O_RDWR, 0o600)); os.symlink(sys.argv[2], "s%d" % i)
+names = [(("n%d" % i).encode(), ("s%d" % i).encode()) for i in range(16)]
+open("ready", "w").close(); end = time.time() + 2.5; flips = 0
+while time.time() < end:
+    for (n, l), fd in zip(names, files):
+        os.fchmod(fd, 0o077); flips += libc.renameat2(-100, n, -100, l, 2) == 0
+print(flips))";
+    std::string flips;
+    std::atomic<bool> flipping = true;
+    std::thread other([&] {
+        flips = runCommand("setpriv --reuid=65534 --regid=65534 --clear-groups /usr/bin/python3 -c " +
+                           shellWord(flipper) + " " + shellWord(theirs) + " " + shellWord(outside));
+        flipping = false;
+    });
+    EXPECT_TRUE(waitFor([&] { return fs::exists(theirs / "ready"); }));
+    std::size_t runs = 0;
+    std::string failure, refused;
+    while (flipping && failure.empty()) {
+        if (const auto closed = platform::restrictToOwner(root); !closed) refused = closed.message();
+        ++runs;
+        if (const auto mode = fs::status(outside).permissions() & fs::perms::all; mode != fs::perms(0644))
+            failure = "the file outside is now " + std::to_string(static_cast<int>(mode)) + " (decimal)";
+        share();
+    }
+    other.join();
+    EXPECT_EQ(failure, "") << "after " << runs << " runs";
+    EXPECT_EQ(refused, "");
+    EXPECT_EQ(fs::status(theirs).permissions(), fs::perms(0777));
+    EXPECT_GT(std::atoi(flips.c_str()), 1000) << "the other account could not flip: " << flips;
+    EXPECT_GT(runs, 100u);
 }
