@@ -6,6 +6,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QRegularExpression>
 #include <filesystem>
 #include <fstream>
 
@@ -17,6 +19,7 @@
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
+using tarvix::app::ReviewModel;
 using tarvix::test::GuiSession;
 using tarvix::test::LogServer;
 using testing::Contains;
@@ -148,4 +151,87 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
                               "ERROR: Other network error: Internal Server Error.",
                               "ERROR: userInfo: Internal Server Error."}));
     EXPECT_TRUE(server.received().back().file == archiveBytes) << "the archive is built once";
+}
+
+TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
+{
+    if (const auto why = LogServer::unavailable(); !why.empty()) GTEST_SKIP() << why;
+    GuiSession session;
+    tarvix::sample::install(session.sandbox().root());
+    LogServer server;
+    ASSERT_TRUE(server.running()) << server.output();
+    session.open();
+    reachLogsReady(session);
+    auto& review = *session.view().review();
+    const auto path = [&](int row) { return review.data(review.index(row), ReviewModel::PathRole).toString(); };
+    // The visible button, link or check box a screen reader names so.
+    const auto named = [&](const QString& name) -> QAccessibleInterface* {
+        QQuickItem* found = session.find([&](QQuickItem* item) {
+            return item->inherits("QQuickAbstractButton") &&
+                   QAccessible::queryAccessibleInterface(item)->text(QAccessible::Name) == name;
+        });
+        return found ? QAccessible::queryAccessibleInterface(found) : nullptr;
+    };
+    const auto box = [&](int row) { return named(path(row)); };
+    const auto act = [&](const QString& name, const QString& action) {
+        named(name)->actionInterface()->doAction(action);
+    };
+    const auto openReview = [&] {
+        act("review what is sent", QAccessibleActionInterface::pressAction());
+        return session.waitUntil([&] { return !review.loading() && named(path(0)); });
+    };
+    ASSERT_TRUE(openReview());
+    EXPECT_EQ(session.regions(), "") << "the review shows in place of the window's content";
+    const int rows = review.rowCount();
+    ASSERT_GT(rows, 2);
+
+    // A screen reader clears every box: the last stays, and the review says why.
+    for (int row = 0; row < rows; ++row) act(path(row), QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(box(rows - 1)->state().checked);
+    EXPECT_TRUE(session.textShown("At least one file must be sent: the description alone does not help support."));
+    for (int row = 1; row < rows - 1; ++row) act(path(row), QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(review.fileCount(), rows - 1);
+    QDir().mkpath(TARVIX_GUI_OUTPUT_DIR);
+    session.window().grabWindow().save(TARVIX_GUI_OUTPUT_DIR "/window-review.png");
+
+    // A log opens in the viewer, where a search selects what it finds; Escape leaves the viewer,
+    // then the review, and the focus returns to the link.
+    int log = 1;
+    while (log < rows && !path(log).endsWith(".log")) ++log;
+    ASSERT_LT(log, rows);
+    act("open " + path(log), QAccessibleActionInterface::pressAction());
+    ASSERT_TRUE(session.waitUntil([&] { return review.previewPath() == path(log); }));
+    QQuickItem* text = session.item("viewerText");
+    const QString word = QRegularExpression("[A-Za-z]{4,}").match(text->property("text").toString(), 20).captured();
+    ASSERT_FALSE(word.isEmpty());
+    session.item("viewerSearch")->setProperty("text", word);
+    session.clickControl("Find next");
+    EXPECT_EQ(text->property("selectedText").toString(), word);
+    QTest::keyClick(&session.window(), Qt::Key_Escape);
+    EXPECT_TRUE(session.waitUntil([&] { return session.control("close"); }));
+    QTest::keyClick(&session.window(), Qt::Key_Escape);
+    EXPECT_TRUE(session.waitUntil([&] { return session.shown("feedbackForm"); }));
+    EXPECT_EQ(session.window().activeFocusItem(), session.item("reviewLink"));
+
+    // Packaged (its upload held back): the review shows the same choices, locked, and says so.
+    std::optional<HeldServer> held(std::in_place);
+    session.item("descriptionInput")->forceActiveFocus();
+    session.type("Left one out");
+    share(session, "Stop upload");
+    ASSERT_TRUE(openReview());
+    EXPECT_TRUE(session.textShown("The logs are packaged. These choices can no longer change."));
+    for (const int row : {0, 1}) {
+        act(path(row), QAccessibleActionInterface::toggleAction());
+        EXPECT_TRUE(box(row)->state().disabled);
+        EXPECT_EQ(box(row)->state().checked, row == 1);
+    }
+    EXPECT_TRUE(named("Hide my name and computer")->state().disabled);
+    act("close", QAccessibleActionInterface::pressAction());
+    held.reset();
+    ASSERT_TRUE(session.waitForLabel("Close"));
+    const tarvix::test::TempDir scratch;
+    tarvix::test::writeFile(scratch.path() / "received.zip", server.received().back().file);
+    const std::string names = tarvix::test::runCommand("zipinfo -1 " + (scratch.path() / "received.zip").string());
+    EXPECT_EQ(names.find(path(0).toStdString() + "\n"), std::string::npos) << names;
+    EXPECT_NE(names.find(path(1).toStdString() + "\n"), std::string::npos) << names;
 }

@@ -8,6 +8,8 @@ import "../Styles"
 ApplicationWindow {
     id: window
     required property ContentView view
+    /// The review of what is sent shows in place of the window's usual content.
+    property bool reviewOpen: false
 
     width: Theme.defaultWindowSize.width
     height: Theme.defaultWindowSize.height
@@ -33,6 +35,7 @@ ApplicationWindow {
         anchors.fill: parent
         anchors.margins: Theme.standardPadding
         spacing: 0
+        visible: !window.reviewOpen
 
         Header {
             Layout.alignment: Qt.AlignHCenter
@@ -94,10 +97,15 @@ ApplicationWindow {
                         text: window.view.logLabel
                     }
                     LogsGeneratedPanel {
+                        id: logsPanel
                         objectName: "logsGeneratedPanel"
                         anchors.horizontalCenter: parent.horizontalCenter
                         view: window.view
                         visible: window.view.isLoggingCompleteVisible
+                        onReviewRequested: {
+                            window.reviewOpen = true
+                            review.open()
+                        }
                     }
                     FailurePanel {
                         objectName: "failurePanel"
@@ -130,6 +138,19 @@ ApplicationWindow {
 
         Footer {
             Layout.alignment: Qt.AlignHCenter
+        }
+    }
+
+    ReviewPanel {
+        id: review
+        objectName: "reviewPanel"
+        anchors.fill: parent
+        anchors.margins: 2 * Theme.standardPadding
+        visible: window.reviewOpen
+        view: window.view
+        onClosed: {
+            window.reviewOpen = false
+            logsPanel.focusReviewLink()
         }
     }
 }
