@@ -12,7 +12,8 @@ namespace fs = std::filesystem;
 namespace tarvix {
 
 ArchiveOutcome archiveForUpload(const platform::Folders& folders, Session& session, bool package,
-                                const std::string& email, const std::string& feedback)
+                                const std::string& email, const std::string& feedback,
+                                [[maybe_unused]] const ShareChoices& choices)
 {
     if (package) {
         UtilityFunctions::ShareButtonPressed = true;

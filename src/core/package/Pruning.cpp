@@ -47,64 +47,74 @@ std::string couldNotRemove(const fs::path& item, const std::error_code& error)
     return "“" + item.filename().string() + "” couldn’t be removed: " + error.message() + ".";
 }
 
-/// Whether the link at `link` names, by a bare name, a regular file beside it: zip follows links,
-/// so only one whose target is in the archive anyway may stay.
-bool namesFileBeside(const fs::path& link)
-{
-    std::error_code error;
-    const fs::path target = fs::read_symlink(link, error);
-    if (error || target.empty() || target.has_parent_path() || target == "." || target == "..") return false;
-    return fs::is_regular_file(fs::symlink_status(link.parent_path() / target, error));
-}
-
 bool allowed(const std::string& name, std::span<const std::string> allowedExtensions)
 {
     const std::string key = comparisonKey(name);
     return std::find(allowedExtensions.begin(), allowedExtensions.end(), key) != allowedExtensions.end();
 }
 
+/// Whether the link at `link` names, by a bare name, a regular file beside it that pruning keeps:
+/// zip follows links, so only one whose target is in the archive anyway may stay.
+bool namesKeptFileBeside(const fs::path& link, std::span<const std::string> allowedExtensions)
+{
+    std::error_code error;
+    const fs::path target = fs::read_symlink(link, error);
+    if (error || target.empty() || target.has_parent_path() || target == "." || target == "..") return false;
+    return allowed(target.string(), allowedExtensions) &&
+           fs::is_regular_file(fs::symlink_status(link.parent_path() / target, error));
+}
+
 }  // namespace
 
 // Links are judged by their own status, never their target's, and after every other entry of
 // their folder, so a link stays only beside the file it names once that file is known to stay.
+tarvix::Result<std::vector<PruneVerdict>> pruneVerdicts(const fs::path& folder,
+                                                        std::span<const std::string> allowedExtensions)
+{
+    const auto names = listNames(folder);
+    if (!names) return names.failure();
+    std::vector<PruneVerdict> verdicts, links;
+    for (const std::string& name : *names) {
+        std::error_code statusError;
+        const fs::file_status status = fs::symlink_status(folder / name, statusError);
+        if (statusError || !fs::exists(status)) continue;
+        if (fs::is_directory(status))
+            verdicts.push_back({name, PruneVerdict::Kind::folder, true});
+        else if (fs::is_symlink(status))
+            links.push_back(
+                {name, PruneVerdict::Kind::link,
+                 allowed(name, allowedExtensions) && namesKeptFileBeside(folder / name, allowedExtensions)});
+        else
+            verdicts.push_back({name, PruneVerdict::Kind::file, allowed(name, allowedExtensions)});
+    }
+    verdicts.insert(verdicts.end(), links.begin(), links.end());
+    return verdicts;
+}
+
 void removeFilesFromDirectoryRecursively(const std::string& atPath, std::span<const std::string> allowedExtensions)
 {
-    const auto names = listNames(atPath);
-    if (!names) {
-        Logger::logError("Error accessing directory: " + atPath + " - " + names.message());
+    const auto verdicts = pruneVerdicts(atPath, allowedExtensions);
+    if (!verdicts) {
+        Logger::logError("Error accessing directory: " + atPath + " - " + verdicts.message());
         return;
     }
-    std::vector<std::string> links;
-    const auto judge = [&](const std::string& name, bool keep) {
-        const std::string fullPath = atPath + "/" + name;
-        if (keep) {
-            Logger::logInfo("whitelisted file: " + fullPath);
-            return true;
-        }
-        std::error_code removeError;
-        if (fs::remove(fullPath, removeError)) {
-            Logger::logInfo("Removed file: " + fullPath);
-            return true;
-        }
-        Logger::logError("Error accessing directory: " + atPath + " - " +
-                         (removeError ? removeError.message() : std::string("No such file or directory")));
-        return false;
-    };
-    for (const std::string& name : *names) {
-        const std::string fullPath = atPath + "/" + name;
-        std::error_code statusError;
-        const fs::file_status status = fs::symlink_status(fullPath, statusError);
-        if (statusError || !fs::exists(status)) continue;
-        if (fs::is_directory(status)) {
+    for (const PruneVerdict& verdict : *verdicts) {
+        const std::string fullPath = atPath + "/" + verdict.name;
+        if (verdict.kind == PruneVerdict::Kind::folder) {
             removeFilesFromDirectoryRecursively(fullPath, allowedExtensions);
-        } else if (fs::is_symlink(status)) {
-            links.push_back(name);
-        } else if (!judge(name, allowed(name, allowedExtensions))) {
+        } else if (verdict.keep) {
+            Logger::logInfo("whitelisted file: " + fullPath);
+        } else {
+            std::error_code removeError;
+            if (fs::remove(fullPath, removeError)) {
+                Logger::logInfo("Removed file: " + fullPath);
+                continue;
+            }
+            Logger::logError("Error accessing directory: " + atPath + " - " +
+                             (removeError ? removeError.message() : std::string("No such file or directory")));
             return;
         }
     }
-    for (const std::string& name : links)
-        if (!judge(name, allowed(name, allowedExtensions) && namesFileBeside(atPath + "/" + name))) return;
 }
 
 void deleteContentsOfDirectory(const fs::path& at)
