@@ -31,9 +31,9 @@ void runOffInterfaceThread(QObject* context, Work work, Done done)
     watcher->setFuture(QtConcurrent::run([work = std::move(work)] { return std::make_shared<Answer>(work()); }));
 }
 
-QString sizeText(std::uint64_t bytes)
+QString sizeText(std::uint64_t bytes, int precision = 1)
 {
-    return QLocale().formattedDataSize(static_cast<qint64>(bytes), 1, QLocale::DataSizeIecFormat);
+    return QLocale().formattedDataSize(static_cast<qint64>(bytes), precision, QLocale::DataSizeIecFormat);
 }
 
 }  // namespace
@@ -86,9 +86,9 @@ QString ReviewModel::estimatedSize() const { return sizeText(estimateArchiveSize
 
 bool ReviewModel::overLimit() const { return estimateArchiveSize(m_list, m_choices.leftOut) >= kArchiveLimit; }
 
-QString ReviewModel::sizeLimit() const { return sizeText(kArchiveLimit); }
+QString ReviewModel::sizeLimit() const { return sizeText(kArchiveLimit, 0); }
 
-QString ReviewModel::previewLimit() const { return sizeText(kPreviewLimit); }
+QString ReviewModel::previewLimit() const { return sizeText(kPreviewLimit, 0); }
 
 void ReviewModel::load()
 {

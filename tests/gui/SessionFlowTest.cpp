@@ -202,7 +202,7 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     act("open " + path(log), QAccessibleActionInterface::pressAction());
     ASSERT_TRUE(session.waitUntil([&] { return review.previewPath() == path(log); }));
     QQuickItem* text = session.item("viewerText");
-    const QString word = QRegularExpression("[A-Za-z]{4,}").match(text->property("text").toString(), 20).captured();
+    const QString word = QRegularExpression("[A-Za-z]{3,}").match(text->property("text").toString()).captured();
     ASSERT_FALSE(word.isEmpty());
     session.item("viewerSearch")->setProperty("text", word);
     session.clickControl("Find next");

@@ -121,7 +121,7 @@ FocusScope {
         }
         TextLine {
             objectName: "reviewSummary"
-            text: qsTr("%n file(s), %1", "", panel.review.fileCount).arg(panel.review.totalSize)
+            text: qsTr("Files sent: %1 (%2)").arg(panel.review.fileCount).arg(panel.review.totalSize)
         }
         TextLine {
             Layout.fillWidth: true
