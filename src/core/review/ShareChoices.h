@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -16,6 +17,11 @@ struct ShareChoices {
 };
 
 /// True when `choices` leave out every file of the target (only the feedback record would remain).
-bool leavesOutEverything(const ShareList& list, const ShareChoices& choices);
+inline bool leavesOutEverything(const ShareList& list, const ShareChoices& choices)
+{
+    return !list.entries.empty() && std::all_of(list.entries.begin(), list.entries.end(), [&](const ShareEntry& entry) {
+        return choices.leftOut.count(entry.path) > 0;
+    });
+}
 
 }  // namespace tarvix
