@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 
 #include "DesktopActions.h"
 #include "SessionFlows.h"
@@ -205,7 +206,12 @@ void ReviewModel::showPreview(const QString& path, const Result<FilePreview>& pr
     }
     setProblem(Problem::none);
     m_previewPath = path;
-    m_previewText = QString::fromStdString(preview.value().text);
+    m_previewLines = QString::fromStdString(preview.value().text).split(u'\n');
+    m_previewWidth = 0;
+    for (QString& line : m_previewLines) {
+        if (line.endsWith(u'\r')) line.chop(1);
+        m_previewWidth = std::max(m_previewWidth, static_cast<int>(line.size()));
+    }
     m_previewTruncated = preview.value().truncated;
     emit previewChanged();
 }
@@ -237,9 +243,22 @@ void ReviewModel::closePreview()
 {
     ++m_openGeneration;
     m_previewPath.clear();
-    m_previewText.clear();
+    m_previewLines.clear();
+    m_previewWidth = 0;
     m_previewTruncated = false;
     emit previewChanged();
+}
+
+int ReviewModel::findLine(const QString& text, int line) const
+{
+    const int count = static_cast<int>(m_previewLines.size());
+    if (text.isEmpty() || count == 0) return -1;
+    const int start = std::clamp(line, -1, count - 1);
+    for (int step = 1; step <= count; ++step) {
+        const int at = (start + step) % count;
+        if (m_previewLines[at].contains(text, Qt::CaseInsensitive)) return at;
+    }
+    return -1;
 }
 
 }  // namespace tarvix::app

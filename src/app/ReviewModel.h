@@ -4,6 +4,7 @@
 
 #include <QAbstractListModel>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 
@@ -33,9 +34,12 @@ class ReviewModel : public QAbstractListModel {
     Q_PROPERTY(QString sizeLimit READ sizeLimit CONSTANT)
     Q_PROPERTY(bool hideIdentity READ hideIdentity WRITE setHideIdentity NOTIFY choicesChanged)
     Q_PROPERTY(QString hiddenNamesFile READ hiddenNamesFile NOTIFY listChanged)
-    /// The file open in the viewer ("" when none), its text and whether only its start is shown.
+    /// The file open in the viewer ("" when none), its lines, the longest line's length and
+    /// whether only its start is shown. Lines, not one text: a list lays out only what is on screen,
+    /// where a text area would lay out all 4 MiB at once.
     Q_PROPERTY(QString previewPath READ previewPath NOTIFY previewChanged)
-    Q_PROPERTY(QString previewText READ previewText NOTIFY previewChanged)
+    Q_PROPERTY(QStringList previewLines READ previewLines NOTIFY previewChanged)
+    Q_PROPERTY(int previewWidth READ previewWidth NOTIFY previewChanged)
     Q_PROPERTY(bool previewTruncated READ previewTruncated NOTIFY previewChanged)
     Q_PROPERTY(QString previewLimit READ previewLimit CONSTANT)
 
@@ -64,7 +68,8 @@ public:
     void setHideIdentity(bool hide);
     QString hiddenNamesFile() const { return m_hiddenNamesFile; }
     QString previewPath() const { return m_previewPath; }
-    QString previewText() const { return m_previewText; }
+    QStringList previewLines() const { return m_previewLines; }
+    int previewWidth() const { return m_previewWidth; }
     bool previewTruncated() const { return m_previewTruncated; }
     QString previewLimit() const;
 
@@ -75,6 +80,9 @@ public:
     /// Text into the viewer; anything else opens as a copy with the desktop's default application.
     Q_INVOKABLE void openFile(int row);
     Q_INVOKABLE void closePreview();
+    /// The first line after `line` (from the top again past the end) that holds `text`, ignoring
+    /// case; -1 when none does.
+    Q_INVOKABLE int findLine(const QString& text, int line) const;
 
     /// Once the share has packaged, the choices are what was sent and no longer change.
     void setLocked(bool locked);
@@ -105,7 +113,8 @@ private:
     std::uint64_t m_loadGeneration = 0;
     std::uint64_t m_openGeneration = 0;
     QString m_previewPath;
-    QString m_previewText;
+    QStringList m_previewLines;
+    int m_previewWidth = 0;
     bool m_previewTruncated = false;
 };
 

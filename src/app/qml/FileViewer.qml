@@ -9,29 +9,31 @@ ColumnLayout {
     id: viewer
     required property ReviewModel review
     property bool notFound: false
+    /// The line the search found last; -1 before the first search.
+    property int foundLine: -1
     spacing: Theme.defaultSpacing
 
-    // From the selection on, case-insensitive, starting over at the top once.
+    // From the line after the current one, starting over at the top.
     function findNext() {
-        const needle = search.text.toLowerCase()
         notFound = false
-        if (needle === "") return
-        const text = content.getText(0, content.length).toLowerCase()
-        let at = text.indexOf(needle, content.selectionEnd)
-        if (at < 0) at = text.indexOf(needle)
+        if (search.text === "") return
+        const at = review.findLine(search.text, foundLine)
         if (at < 0) {
             notFound = true
             return
         }
-        content.select(at, at + needle.length)
-        const place = content.positionToRectangle(at)
-        const flick = scroll.contentItem
-        flick.contentY = Math.max(0, Math.min(place.y - flick.height / 3, flick.contentHeight - flick.height))
-        flick.contentX = Math.max(0, Math.min(place.x - flick.width / 3, flick.contentWidth - flick.width))
+        foundLine = at
+        lines.currentIndex = at
+        lines.positionViewAtIndex(at, ListView.Center)
+        const shown = lines.itemAtIndex(at)
+        const column = shown ? shown.text.toLowerCase().indexOf(search.text.toLowerCase()) : 0
+        lines.contentX = Math.max(0, Math.min(column * metrics.averageCharacterWidth - lines.width / 3,
+                                              lines.contentWidth - lines.width))
     }
 
     onVisibleChanged: {
         notFound = false
+        foundLine = -1
         if (visible) search.forceActiveFocus(Qt.OtherFocusReason)
     }
 
@@ -67,36 +69,62 @@ ColumnLayout {
         }
     }
     TextLine {
-        visible: viewer.notFound || viewer.review.previewTruncated
+        visible: viewer.review.previewTruncated
         Layout.fillWidth: true
         wrapMode: Text.Wrap
         color: Theme.colors["SecondaryTextColor"]
-        text: viewer.notFound ? qsTr("Not found.")
-                              : qsTr("Only the first %1 of this file are shown.").arg(viewer.review.previewLimit)
+        text: qsTr("Only the first %1 of this file are shown.").arg(viewer.review.previewLimit)
     }
-    ScrollView {
-        id: scroll
+    TextLine {
+        visible: viewer.notFound
+        text: qsTr("Not found.")
+        color: Theme.colors["SecondaryTextColor"]
+    }
+    FontMetrics {
+        id: metrics
+        font.family: "monospace"
+        font.pixelSize: 12
+    }
+    Rectangle {
         Layout.fillWidth: true
         Layout.fillHeight: true
+        color: "transparent"
+        border.width: 1
+        border.color: Theme.colors["Border"]
+        radius: 4
 
-        TextArea {
-            id: content
-            objectName: "viewerText"
-            readOnly: true
-            selectByMouse: true
-            selectByKeyboard: true
-            wrapMode: TextEdit.NoWrap
-            textFormat: TextEdit.PlainText
-            font.family: "monospace"
-            font.pixelSize: 12
-            color: Theme.textColor
-            text: viewer.review.previewText
-            background: Rectangle {
-                color: "transparent"
-                border.width: 1
-                border.color: Theme.colors["Border"]
-                radius: 4
+        ListView {
+            id: lines
+            objectName: "viewerLines"
+            anchors.fill: parent
+            anchors.margins: 1
+            clip: true
+            model: viewer.review.previewLines
+            contentWidth: Math.max(width, viewer.review.previewWidth * metrics.averageCharacterWidth + 16)
+            flickableDirection: Flickable.HorizontalAndVerticalFlick
+            boundsBehavior: Flickable.StopAtBounds
+            activeFocusOnTab: true
+            keyNavigationEnabled: true
+            highlightMoveDuration: 0
+            highlight: Rectangle {
+                visible: viewer.foundLine >= 0
+                width: lines.contentWidth
+                color: Theme.colors["CheckboxColor"]
+                opacity: 0.25
             }
+            ScrollBar.vertical: ScrollBar {}
+            ScrollBar.horizontal: ScrollBar {}
+            delegate: Text {
+                required property string modelData
+                x: 8
+                text: modelData
+                textFormat: Text.PlainText
+                font: metrics.font
+                color: Theme.textColor
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
+            }
+            Accessible.role: Accessible.List
             Accessible.name: viewer.review.previewPath
         }
     }
