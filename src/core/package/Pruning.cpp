@@ -25,6 +25,21 @@ tarvix::Result<std::vector<std::string>> listNames(const fs::path& folder)
     return names;
 }
 
+/// The entries of a folder with their own type (the directory's, else lstat's), taken whole.
+tarvix::Result<std::vector<std::pair<std::string, fs::file_type>>> listEntries(const fs::path& folder)
+{
+    std::error_code error;
+    std::vector<std::pair<std::string, fs::file_type>> entries;
+    fs::directory_iterator it(folder, error);
+    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
+        std::error_code statusError;
+        const fs::file_type type = it->symlink_status(statusError).type();
+        if (!statusError) entries.emplace_back(it->path().filename().string(), type);
+    }
+    if (error) return tarvix::Failure{error.message(), error.value()};
+    return entries;
+}
+
 /// "." + the lower-cased extension; "." for a name without one (".hidden" included). ASCII
 /// lower-casing is exact here: no upper-case letter outside ASCII lower-cases to a letter of
 /// an allowed extension.
@@ -71,13 +86,12 @@ bool namesKeptFileBeside(const fs::path& link, std::span<const std::string> allo
 tarvix::Result<std::vector<PruneVerdict>> pruneVerdicts(const fs::path& folder,
                                                         std::span<const std::string> allowedExtensions)
 {
-    const auto names = listNames(folder);
-    if (!names) return names.failure();
+    const auto entries = listEntries(folder);
+    if (!entries) return entries.failure();
     std::vector<PruneVerdict> verdicts, links;
-    for (const std::string& name : *names) {
-        std::error_code statusError;
-        const fs::file_status status = fs::symlink_status(folder / name, statusError);
-        if (statusError || !fs::exists(status)) continue;
+    for (const auto& [name, type] : *entries) {
+        const fs::file_status status(type);
+        if (!fs::exists(status)) continue;
         if (fs::is_directory(status))
             verdicts.push_back({name, PruneVerdict::Kind::folder, true});
         else if (fs::is_symlink(status))
