@@ -70,14 +70,15 @@ struct IdentityHider::Automaton {
         const std::string key = foldedText(value);
         std::size_t state = 0;
         for (const char c : key) {
-            auto& slot = next[state][static_cast<unsigned char>(c)];
-            if (slot == 0) {
-                slot = static_cast<std::int32_t>(next.size());
-                next.push_back({});
+            const auto byte = static_cast<unsigned char>(c);
+            if (next[state][byte] == 0) {
+                const auto added = static_cast<std::int32_t>(next.size());
+                next.push_back({});  // may move the rows: the new one is linked in after
+                next[state][byte] = added;
                 depth.push_back(depth[state] + 1);
                 outputs.emplace_back();
             }
-            state = static_cast<std::size_t>(slot);
+            state = static_cast<std::size_t>(next[state][byte]);
         }
         if (!outputs[state].empty()) return;  // the same text for two values: the first one names it
         outputs[state].push_back(static_cast<std::int32_t>(patterns.size()));
