@@ -95,10 +95,10 @@ int run(const fs::path& dir, bool hide)
     const double archiving = bench::secondsSince(start);
     const auto archive = UtilityFunctions::compressedLogURL.get();
     std::printf("tarvix%s prune %.2f s, archive %.2f s (%szip + rearrangement), total %.2f s; archive %.1f MiB; "
-                "peak RSS %.1f MiB (zip child %.1f MiB)%s\n",
+                "cpu %.2f s (user + system, zip included); peak RSS %.1f MiB (zip child %.1f MiB)%s\n",
                 hide ? " hiding" : "", pruning, archiving,
                 hide ? ("hiding " + std::to_string(hiding).substr(0, 5) + " s + ").c_str() : "", pruning + archiving,
-                archive ? static_cast<double>(fs::file_size(*archive)) / 1048576.0 : 0.0, bench::peakRssMiB(),
+                archive ? static_cast<double>(fs::file_size(*archive)) / 1048576.0 : 0.0, bench::cpuSeconds(), bench::peakRssMiB(),
                 bench::peakRssMiB(RUSAGE_CHILDREN), archived ? "" : " FAILED");
     return archived ? 0 : 1;
 }
