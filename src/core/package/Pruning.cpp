@@ -1,6 +1,10 @@
 #include "core/package/Pruning.h"
 
+#include <dirent.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <memory>
 #include <system_error>
 #include <vector>
 
@@ -25,18 +29,31 @@ tarvix::Result<std::vector<std::string>> listNames(const fs::path& folder)
     return names;
 }
 
-/// The entries of a folder with their own type (the directory's, else lstat's), taken whole.
+/// The entries of a folder with their own type, taken whole: the directory's type where the file
+/// system gives one (no lstat per entry), else lstat's.
 tarvix::Result<std::vector<std::pair<std::string, fs::file_type>>> listEntries(const fs::path& folder)
 {
-    std::error_code error;
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir) return tarvix::systemFailure(errno);
     std::vector<std::pair<std::string, fs::file_type>> entries;
-    fs::directory_iterator it(folder, error);
-    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
-        std::error_code statusError;
-        const fs::file_type type = it->symlink_status(statusError).type();
-        if (!statusError) entries.emplace_back(it->path().filename().string(), type);
+    for (;;) {
+        errno = 0;  // readdir answers null both at the end and on failure
+        const dirent* entry = ::readdir(dir.get());
+        if (!entry) break;
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        fs::file_type type = entry->d_type == DT_DIR   ? fs::file_type::directory
+                             : entry->d_type == DT_LNK ? fs::file_type::symlink
+                             : entry->d_type == DT_REG ? fs::file_type::regular
+                                                       : fs::file_type::unknown;
+        if (entry->d_type == DT_UNKNOWN || type == fs::file_type::unknown) {
+            std::error_code error;
+            type = fs::symlink_status(folder / name, error).type();
+            if (error) continue;
+        }
+        entries.emplace_back(name, type);
     }
-    if (error) return tarvix::Failure{error.message(), error.value()};
+    if (errno != 0) return tarvix::systemFailure(errno);
     return entries;
 }
 
