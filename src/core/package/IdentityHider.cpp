@@ -11,7 +11,7 @@
 namespace tarvix {
 namespace {
 
-bool isAsciiAlnum(unsigned char c)
+constexpr bool isAsciiAlnum(unsigned char c)
 {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
@@ -24,11 +24,15 @@ std::string foldedText(std::string_view text)
     for (char& c : out) c = static_cast<char>(folded(static_cast<unsigned char>(c)));
     return out;
 }
-/// A character an e-mail address may hold (its domain may hold non-ASCII letters).
-bool isAddressByte(unsigned char c)
-{
-    return isAsciiAlnum(c) || c == '+' || c == '-' || c == '_' || c == '.' || c == '@' || c >= 0x80;
-}
+/// The characters an e-mail address may hold (its domain may hold non-ASCII letters).
+constexpr std::array<bool, 256> kAddressBytes = [] {
+    std::array<bool, 256> table{};
+    for (unsigned c = 0; c < 256; ++c)
+        table[c] = isAsciiAlnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '_' || c == '.' ||
+                   c == '@' || c >= 0x80;
+    return table;
+}();
+bool isAddressByte(unsigned char c) { return kAddressBytes[c]; }
 bool isLocalByte(unsigned char c) { return isAsciiAlnum(c) || c == '+' || c == '-' || c == '_' || c == '.'; }
 
 /// A run of address characters longer than this is passed on in pieces (no real text has one).
@@ -59,20 +63,22 @@ struct IdentityHider::Automaton {
     std::vector<std::array<std::int32_t, 256>> next{std::array<std::int32_t, 256>{}};
     std::vector<std::size_t> depth{0};
     std::vector<std::vector<std::int32_t>> outputs{{}};
+    std::vector<char> hasOutput;
 
     void add(const std::string& value, const std::string& placeholder)
     {
         const std::string key = foldedText(value);
         std::size_t state = 0;
         for (const char c : key) {
-            auto& slot = next[state][static_cast<unsigned char>(c)];
-            if (slot == 0) {
-                slot = static_cast<std::int32_t>(next.size());
-                next.push_back({});
+            const auto byte = static_cast<unsigned char>(c);
+            if (next[state][byte] == 0) {
+                const auto added = static_cast<std::int32_t>(next.size());
+                next.push_back({});  // may move the rows: the new one is linked in after
+                next[state][byte] = added;
                 depth.push_back(depth[state] + 1);
                 outputs.emplace_back();
             }
-            state = static_cast<std::size_t>(slot);
+            state = static_cast<std::size_t>(next[state][byte]);
         }
         if (!outputs[state].empty()) return;  // the same text for two values: the first one names it
         outputs[state].push_back(static_cast<std::int32_t>(patterns.size()));
@@ -104,6 +110,7 @@ struct IdentityHider::Automaton {
         }
         for (auto& moves : next)
             for (unsigned c = 'A'; c <= 'Z'; ++c) moves[c] = moves[c + 32];
+        for (const auto& out : outputs) hasOutput.push_back(!out.empty());
     }
 };
 
@@ -116,13 +123,20 @@ public:
     {
         const std::size_t base = m_pending.size();
         m_pending.append(bytes);
+        const auto* next = m_a.next.data();
+        const auto* matches = m_a.hasOutput.data();
         for (std::size_t i = base; i < m_pending.size(); ++i) {
             const auto byte = static_cast<unsigned char>(m_pending[i]);
-            if (!m_candidates.empty()) resolveAwaiting(byte);
-            m_state = static_cast<std::size_t>(m_a.next[m_state][byte]);
+            m_state = static_cast<std::size_t>(next[m_state][byte]);
             ++m_position;
-            if (!m_a.outputs[m_state].empty()) addCandidates();
-            if (!m_candidates.empty()) commitReady(m_position - m_a.depth[m_state], sink);
+            // Candidates are rare: only then does a byte cost more than one move.
+            if (!m_candidates.empty() || matches[m_state]) [[unlikely]] {
+                --m_position;
+                if (!m_candidates.empty()) resolveAwaiting(byte);
+                ++m_position;
+                if (matches[m_state]) addCandidates();
+                if (!m_candidates.empty()) commitReady(m_position - m_a.depth[m_state], sink);
+            }
         }
         std::uint64_t bound = m_position - m_a.depth[m_state];
         for (const auto& c : m_candidates) bound = std::min(bound, c.start);

@@ -1,6 +1,10 @@
 #include "core/package/Pruning.h"
 
+#include <dirent.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <memory>
 #include <system_error>
 #include <vector>
 
@@ -23,6 +27,34 @@ tarvix::Result<std::vector<std::string>> listNames(const fs::path& folder)
         names.push_back(it->path().filename().string());
     if (error) return tarvix::Failure{error.message(), error.value()};
     return names;
+}
+
+/// The entries of a folder with their own type, taken whole: the directory's type where the file
+/// system gives one (no lstat per entry), else lstat's.
+tarvix::Result<std::vector<std::pair<std::string, fs::file_type>>> listEntries(const fs::path& folder)
+{
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir) return tarvix::systemFailure(errno);
+    std::vector<std::pair<std::string, fs::file_type>> entries;
+    for (;;) {
+        errno = 0;  // readdir answers null both at the end and on failure
+        const dirent* entry = ::readdir(dir.get());
+        if (!entry) break;
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        fs::file_type type = entry->d_type == DT_DIR   ? fs::file_type::directory
+                             : entry->d_type == DT_LNK ? fs::file_type::symlink
+                             : entry->d_type == DT_REG ? fs::file_type::regular
+                                                       : fs::file_type::unknown;
+        if (entry->d_type == DT_UNKNOWN || type == fs::file_type::unknown) {
+            std::error_code error;
+            type = fs::symlink_status(folder / name, error).type();
+            if (error) continue;
+        }
+        entries.emplace_back(name, type);
+    }
+    if (errno != 0) return tarvix::systemFailure(errno);
+    return entries;
 }
 
 /// "." + the lower-cased extension; "." for a name without one (".hidden" included). ASCII
@@ -71,13 +103,12 @@ bool namesKeptFileBeside(const fs::path& link, std::span<const std::string> allo
 tarvix::Result<std::vector<PruneVerdict>> pruneVerdicts(const fs::path& folder,
                                                         std::span<const std::string> allowedExtensions)
 {
-    const auto names = listNames(folder);
-    if (!names) return names.failure();
+    const auto entries = listEntries(folder);
+    if (!entries) return entries.failure();
     std::vector<PruneVerdict> verdicts, links;
-    for (const std::string& name : *names) {
-        std::error_code statusError;
-        const fs::file_status status = fs::symlink_status(folder / name, statusError);
-        if (statusError || !fs::exists(status)) continue;
+    for (const auto& [name, type] : *entries) {
+        const fs::file_status status(type);
+        if (!fs::exists(status)) continue;
         if (fs::is_directory(status))
             verdicts.push_back({name, PruneVerdict::Kind::folder, true});
         else if (fs::is_symlink(status))

@@ -34,9 +34,13 @@ platform::FileDescriptor createPrivate(const fs::path& file)
     return platform::FileDescriptor(::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
 }
 
-/// Copies or hides one open file into `to`.
+/// Copies or hides one open file into `to`. A file that is not hidden is linked when it can be:
+/// the scratch folder lies on the workspace's file system, and the copy would double the share's I/O.
 Status writeCopy(int from, const fs::path& to, tarvix::ShareEntry::Kind kind, tarvix::IdentityHider* hider)
 {
+    if (!hider && ::linkat(AT_FDCWD, ("/proc/self/fd/" + std::to_string(from)).c_str(), AT_FDCWD, to.c_str(),
+                           AT_SYMLINK_FOLLOW) == 0)
+        return {};
     platform::FileDescriptor target = createPrivate(to);
     if (!target) return tarvix::systemFailure(errno, "the copy");
     if (hider && kind == tarvix::ShareEntry::Kind::binaryPlist) {

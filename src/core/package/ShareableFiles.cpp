@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <system_error>
 
 #include "core/package/Pruning.h"
@@ -17,6 +18,19 @@ using tarvix::ShareEntry;
 
 namespace FilesPathDirectory {
 namespace {
+
+/// The kind the extension tells for sure; property lists and the rest are read.
+std::optional<ShareEntry::Kind> kindByName(const std::string& path)
+{
+    std::string extension = fs::path(path).extension().string();
+    for (char& c : extension)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (const char* text : {".log", ".txt", ".csv", ".xml", ".json", ".reg", ".bat", ".qlmlogcontrolconfig"})
+        if (extension == text) return ShareEntry::Kind::text;
+    for (const char* binary : {".zip", ".dmp", ".pml"})
+        if (extension == binary) return ShareEntry::Kind::other;
+    return std::nullopt;
+}
 
 void walk(const fs::path& root, const std::string& relative, Shareable& out)
 {
@@ -38,10 +52,10 @@ void walk(const fs::path& root, const std::string& relative, Shareable& out)
             if (error) continue;
             source = relative + "/" + target.string();
         }
-        std::error_code error;
-        const auto size = fs::file_size(root / source, error);
-        if (error || fs::is_symlink(fs::symlink_status(root / source, error))) continue;
-        out.files.push_back({ShareEntry{path, size, ShareEntry::Kind::other}, source});
+        struct stat status {};
+        if (::lstat((root / source).c_str(), &status) != 0 || !S_ISREG(status.st_mode)) continue;
+        out.files.push_back(
+            {ShareEntry{path, static_cast<std::uint64_t>(status.st_size), ShareEntry::Kind::other}, source});
     }
 }
 
@@ -55,8 +69,11 @@ tarvix::Result<Shareable> shareableFiles(const fs::path& sessionFolder)
     Shareable out;
     walk(sessionFolder, "", out);
     for (ShareableFile& file : out.files) {
-        const auto fd = openShareable(sessionFolder, file.source);
-        if (fd) file.entry.kind = kindOfFile(fd->get());
+        if (const auto known = kindByName(file.source)) {
+            file.entry.kind = *known;
+        } else if (const auto fd = openShareable(sessionFolder, file.source)) {
+            file.entry.kind = kindOfFile(fd->get());
+        }
     }
     const auto byPath = [](const ShareableFile& a, const ShareableFile& b) { return a.entry.path < b.entry.path; };
     std::sort(out.files.begin(), out.files.end(), byPath);

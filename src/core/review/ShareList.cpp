@@ -12,8 +12,8 @@ namespace fs = std::filesystem;
 namespace tarvix {
 namespace {
 
-constexpr std::size_t kSampleFiles = 64;
-constexpr std::size_t kSampleBytes = 64 * 1024;
+constexpr std::size_t kSampleFiles = 32;
+constexpr std::size_t kSampleBytes = 32 * 1024;
 /// zip's local and central headers, their extra fields (time stamps, owner) and descriptor.
 constexpr std::uint64_t kPerEntry = 128;
 constexpr std::uint64_t kEndOfArchive = 22;

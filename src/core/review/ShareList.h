@@ -21,8 +21,8 @@ struct ShareEntry {
 
 /// What a share would send, with an estimate of the archive's size.
 ///
-/// The estimate: deflate (zip's own method and level) compresses a sample of each kind: up to 64
-/// files picked by their share of the bytes, the first 64 KiB of each. The sample's ratio per kind,
+/// The estimate: deflate (zip's own method and level) compresses a sample of each kind: up to 32
+/// files picked by their share of the bytes, the first 32 KiB of each. The sample's ratio per kind,
 /// times each file's size, plus zip's headers per entry (local and central, its name twice, the
 /// extra fields) and per folder. Logs compress much alike through a file, so the estimate stays
 /// within a few per cent of the real archive for text logs.

@@ -98,6 +98,12 @@ TEST(EstimateArchiveSize, IsWithinAQuarterOfTheRealArchiveForTextLogs)
         std::get<fs::path>(tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", choices));
     const double real = static_cast<double>(fs::file_size(archive));
     EXPECT_NEAR(static_cast<double>(estimate), real, real * 0.25);
+    // The archive lacks exactly the files left out.
+    tarvix::ShareList kept = *list;
+    std::erase_if(kept.entries, [&](const tarvix::ShareEntry& e) { return half.count(e.path) > 0; });
+    EXPECT_EQ(zipFiles(archive), listed(kept));
+    for (const auto& path : half)
+        EXPECT_NE(sandbox.logText().find("Left out of the archive: " + path), std::string::npos);
     EXPECT_GT(list->estimatedArchiveSize, estimate);
 }
 
