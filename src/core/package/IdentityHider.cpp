@@ -311,10 +311,23 @@ private:
             std::size_t end = run.find('@', at + 1);
             if (end == std::string_view::npos) end = run.size();
             std::optional<std::size_t> found;
-            for (int tries = 0; tries < kDomainTries && end > at + 1; ++tries) {
+            const std::string* replacement = nullptr;
+            for (int tries = 0; tries < kDomainTries && end > at + 1 && local < at; ++tries) {
                 while (end > at + 1 && !isAsciiAlnum(static_cast<unsigned char>(run[end - 1]))) --end;
-                if (end > at + 1 && local < at && UtilityFunctions::isValidEmail(run.substr(local, end - local))) {
+                if (end == at + 1) break;
+                const std::string_view candidate = run.substr(local, end - local);
+                // A log repeats its addresses: each is checked against the pattern once.
+                if (const auto known = m_known.find(candidate); known != m_known.end()) {
                     found = end;
+                    replacement = &known->second;
+                    break;
+                }
+                if (UtilityFunctions::isValidEmail(candidate)) {
+                    found = end;
+                    const std::string hidden = foldedText(candidate) == m_kept
+                                                   ? std::string()
+                                                   : m_placeholders.of("email", std::string(candidate));
+                    replacement = &m_known.emplace(std::string(candidate), hidden).first->second;
                     break;
                 }
                 while (end > at + 1 && isAsciiAlnum(static_cast<unsigned char>(run[end - 1]))) --end;
@@ -322,10 +335,10 @@ private:
             if (!found) continue;
             const std::string_view address = run.substr(local, *found - local);
             m_names.feed(run.substr(from, local - from), sink);
-            if (foldedText(address) == m_kept)
-                m_names.feed(address, sink);
+            if (replacement->empty())
+                m_names.feed(address, sink);  // the address typed into the form stays
             else
-                m_names.feedOpaque(m_placeholders.of("email", std::string(address)), sink);
+                m_names.feedOpaque(*replacement, sink);
             from = searchFrom = *found;
         }
         m_names.feed(run.substr(from), sink);
@@ -336,6 +349,7 @@ private:
     Placeholders& m_placeholders;
     std::string m_kept;
     std::string m_run;  ///< a run of address characters holding "@", or the one still open
+    std::map<std::string, std::string, std::less<>> m_known;  ///< address → placeholder, "" to keep it
 };
 
 IdentityHider::IdentityHider(const platform::Identity& identity, std::string keptEmail, Placeholders& placeholders)
