@@ -20,6 +20,20 @@ inline double peakRssMiB(int who = RUSAGE_SELF)
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
+/// CPU time (user + system) of this process and its waited-for children: on a shared machine
+/// it varies far less than the wall clock.
+inline double cpuSeconds()
+{
+    double total = 0;
+    for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        rusage usage{};
+        getrusage(who, &usage);
+        for (const timeval& t : {usage.ru_utime, usage.ru_stime})
+            total += static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    }
+    return total;
+}
+
 inline double secondsSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

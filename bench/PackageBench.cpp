@@ -2,7 +2,9 @@
 // step. Used by run_package_bench, which times the same work done by find -delete and zip -r.
 //
 //   tarvix-bench-package generate DIR FILES MIB   a session DIR/session/{Scrivo/..., UserEmailFeedback.json}
-//   tarvix-bench-package run DIR                  prune + CompressOutputDirectory on it
+//   tarvix-bench-package run DIR [hide]           prune + CompressOutputDirectory on it; with "hide",
+//                                                 the identity hidden in a copy first (as a share does)
+//   tarvix-bench-package list DIR                 listShareable on the session
 #include <fstream>
 #include <iostream>
 #include <random>
@@ -11,6 +13,8 @@
 #include "core/package/Archive.h"
 #include "core/package/FeedbackRecord.h"
 #include "core/package/Pruning.h"
+#include "core/package/ShareStaging.h"
+#include "core/review/ShareList.h"
 #include "core/workspace/SharedValues.h"
 
 namespace fs = std::filesystem;
@@ -32,7 +36,12 @@ void writeFile(const fs::path& path, std::size_t size, bool text, std::mt19937_6
                 content += words[random() % std::size(words)];
                 content += ' ';
             }
-            content += std::to_string(random() % 100000) + "\n";
+            content += std::to_string(random() % 100000);
+            // What hiding replaces: one line in eight names the user's file, host and an address.
+            if (random() % 8 == 0)
+                content += " opened /home/mkowal/Documents/a" + std::to_string(random() % 100) +
+                           ".scriv on aurora for marta@studio.example";
+            content += "\n";
         } else {
             const std::uint64_t value = random();
             content.append(reinterpret_cast<const char*>(&value), sizeof value);
@@ -64,26 +73,51 @@ int generate(const fs::path& dir, int files, std::size_t mebibytes)
     return 0;
 }
 
-int run(const fs::path& dir)
+int run(const fs::path& dir, bool hide)
 {
     bench::logIntoSandbox(dir / "logroot");
-    const tarvix::Session session{
-        .folder = dir / "session", .scratch = dir / "temp", .output = dir / "session" / "Scrivo"};
+    fs::create_directories(dir / "System");
+    const tarvix::Session session{.system = dir / "System",
+                                  .folder = dir / "session",
+                                  .scratch = dir / "temp",
+                                  .output = dir / "session" / "Scrivo"};
 
     auto start = std::chrono::steady_clock::now();
     FilesPathDirectory::removeFilesFromDirectoryRecursively((dir / "session").string(),
                                                             UtilityFunctions::allowedExtensions);
     const double pruning = bench::secondsSince(start);
     start = std::chrono::steady_clock::now();
-    const bool archived = FilesPathDirectory::CompressOutputDirectory(session);
+    std::optional<fs::path> staged;
+    if (hide) {
+        const platform::Identity identity{"mkowal", "Marta Kowalska", "/home/mkowal", "aurora", "aurora.lab.example"};
+        auto copy = FilesPathDirectory::stageShare(session, {.leftOut = {}, .hideIdentity = true}, identity, "");
+        if (auto* done = std::get_if<FilesPathDirectory::StagedShare>(&copy)) staged = done->output;
+    }
+    const double hiding = bench::secondsSince(start);
+    const bool archived = (!hide || staged) && FilesPathDirectory::CompressOutputDirectory(session, staged);
     const double archiving = bench::secondsSince(start);
     const auto archive = UtilityFunctions::compressedLogURL.get();
-    std::printf("tarvix  prune %.2f s, archive %.2f s (zip + rearrangement), total %.2f s; archive %.1f MiB; "
-                "peak RSS %.1f MiB (zip child %.1f MiB)%s\n",
-                pruning, archiving, pruning + archiving,
-                archive ? static_cast<double>(fs::file_size(*archive)) / 1048576.0 : 0.0, bench::peakRssMiB(),
-                bench::peakRssMiB(RUSAGE_CHILDREN), archived ? "" : " FAILED");
+    std::printf("tarvix%s prune %.2f s, archive %.2f s (%szip + rearrangement), total %.2f s; archive %.1f MiB; "
+                "cpu %.2f s (user + system, zip included); peak RSS %.1f MiB (zip child %.1f MiB)%s\n",
+                hide ? " hiding" : "", pruning, archiving,
+                hide ? ("hiding " + std::to_string(hiding).substr(0, 5) + " s + ").c_str() : "", pruning + archiving,
+                archive ? static_cast<double>(fs::file_size(*archive)) / 1048576.0 : 0.0, bench::cpuSeconds(),
+                bench::peakRssMiB(), bench::peakRssMiB(RUSAGE_CHILDREN), archived ? "" : " FAILED");
     return archived ? 0 : 1;
+}
+
+/// The review's list of the session, as the window asks for it before any pruning.
+int list(const fs::path& dir)
+{
+    bench::logIntoSandbox(dir / "logroot");
+    const auto start = std::chrono::steady_clock::now();
+    const auto shareable = tarvix::listShareable(dir / "session");
+    const double seconds = bench::secondsSince(start);
+    if (!shareable) return 1;
+    std::printf("listShareable %.3f s: %zu files, %.1f MiB, estimated archive %.1f MiB\n", seconds,
+                shareable->entries.size(), static_cast<double>(shareable->totalSize) / 1048576.0,
+                static_cast<double>(shareable->estimatedArchiveSize) / 1048576.0);
+    return 0;
 }
 
 }  // namespace
@@ -92,7 +126,9 @@ int main(int argc, char** argv)
 {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "generate" && argc == 5) return generate(argv[2], std::stoi(argv[3]), std::stoul(argv[4]));
-    if (command == "run" && argc == 3) return run(argv[2]);
-    std::cerr << "usage: tarvix-bench-package generate DIR FILES MIB | run DIR\n";
+    if (command == "run" && (argc == 3 || (argc == 4 && std::string(argv[3]) == "hide")))
+        return run(argv[2], argc == 4);
+    if (command == "list" && argc == 3) return list(argv[2]);
+    std::cerr << "usage: tarvix-bench-package generate DIR FILES MIB | run DIR [hide] | list DIR\n";
     return 2;
 }

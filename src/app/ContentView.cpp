@@ -64,8 +64,10 @@ qsizetype focusMoveSuffix(const QString& text) { return text.endsWith(u'\r') || 
 
 ContentView::ContentView(const platform::Platform& platform, QObject* parent)
     : QObject(parent), m_state(std::make_shared<SessionState>()),
-      m_flows(std::make_shared<SessionFlows>(platform, m_state)), m_runner(std::make_unique<FlowRunner>())
+      m_flows(std::make_shared<SessionFlows>(platform, m_state)), m_runner(std::make_unique<FlowRunner>()),
+      m_review(new ReviewModel(m_flows, this))
 {
+    connect(this, &ContentView::formLockedChanged, m_review, [this] { m_review->setLocked(m_formLocked); });
     for (int i = 0; i < kCellCount; ++i) {
         m_gui[i] = m_state->variant(static_cast<CellId>(i));
         const int property = metaObject()->indexOfProperty(kCellNames[i]);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "ReviewModel.h"
 #include "SessionState.h"
 #include "platform/Platform.h"
 
@@ -38,6 +39,8 @@ class ContentView : public QObject {
     Q_PROPERTY(bool formLocked READ formLocked NOTIFY formLockedChanged)
     Q_PROPERTY(QString logId READ logId CONSTANT)
     Q_PROPERTY(QString supportEmail READ supportEmail CONSTANT)
+    /// What the share will send, and the user's choices about it.
+    Q_PROPERTY(tarvix::app::ReviewModel* review READ review CONSTANT)
 
 public:
     /// `platform` outlives the window.
@@ -47,6 +50,7 @@ public:
     bool formLocked() const { return m_formLocked; }
     QString logId() const;
     QString supportEmail() const;
+    ReviewModel* review() const { return m_review; }
 
     /// The primary button (or the Close button once sent). Returns at once.
     Q_INVOKABLE void primaryButtonAction();
@@ -85,6 +89,7 @@ private:
     std::shared_ptr<SessionState> m_state;
     std::shared_ptr<SessionFlows> m_flows;
     std::unique_ptr<FlowRunner> m_runner;
+    ReviewModel* m_review;
     std::array<QVariant, kCellCount> m_gui;
     std::array<std::uint64_t, kCellCount> m_shownSequence{};
     std::array<int, kCellCount> m_notifySignal{};

@@ -23,6 +23,21 @@ std::optional<Session> SessionFlows::session() const
     return m_session;
 }
 
+bool SessionFlows::setShareChoices(const ShareChoices& choices)
+{
+    std::lock_guard lock(m_sessionMutex);
+    // Checked under the lock the share reads the choices under, after it set the flag.
+    if (m_sessionPackaged) return false;
+    m_shareChoices = choices;
+    return true;
+}
+
+ShareChoices SessionFlows::shareChoices() const
+{
+    std::lock_guard lock(m_sessionMutex);
+    return m_shareChoices;
+}
+
 void SessionFlows::bindStatusText() { tarvix::bindStatusText(std::make_shared<LogLabelCell>(m_state)); }
 
 void SessionFlows::StartButtonPressed()
@@ -100,8 +115,8 @@ void SessionFlows::ShareButtonPressed()
         m_state->logLabel.set("Compressing logs.");
     }
     Session current = session().value_or(Session{});
-    const ArchiveOutcome outcome =
-        archiveForUpload(m_platform.folders, current, package, m_state->emailText.get(), m_state->feedbackText.get());
+    const ArchiveOutcome outcome = archiveForUpload(m_platform.folders, current, package, m_state->emailText.get(),
+                                                    m_state->feedbackText.get(), shareChoices());
     {
         std::lock_guard lock(m_sessionMutex);
         if (m_session) m_session->archive = current.archive;
@@ -114,6 +129,8 @@ void SessionFlows::ShareButtonPressed()
             return;
         case ArchiveRefusal::missing: Logger::logError("No compressed logs to upload."); break;
         case ArchiveRefusal::tooLarge: Logger::logError("Logs Size is large."); break;
+        // The review never lets every box be cleared; the packaging refuses it once more.
+        case ArchiveRefusal::everythingLeftOut: break;
         }
         showUploadFailed();
         return;

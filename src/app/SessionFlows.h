@@ -9,6 +9,7 @@
 
 #include "SessionState.h"
 #include "core/lifecycle/SessionSteps.h"
+#include "core/review/ShareChoices.h"
 #include "core/upload/UploadAPI.h"
 
 namespace tarvix::app {
@@ -40,6 +41,13 @@ public:
 
     SessionState& state() { return *m_state; }
 
+    /// This window's session, once its start made it.
+    std::optional<Session> currentSession() const { return session(); }
+    /// What the review chose to send; the share packages with them. Refused (false) once the
+    /// share has packaged: the archive holds the choices made until then.
+    bool setShareChoices(const ShareChoices& choices);
+    ShareChoices shareChoices() const;
+
 private:
     void uploadFinished(std::uint64_t upload, const UploadAPI::Result& result);
     void showUploadFailed();
@@ -50,6 +58,7 @@ private:
     /// This window's session, from its start on.
     mutable std::mutex m_sessionMutex;
     std::optional<Session> m_session;
+    ShareChoices m_shareChoices;
     /// This session's running upload, the one "Stop upload" cancels.
     std::shared_ptr<UploadAPI::UploadTask> m_uploadTask;
     std::atomic<bool> m_sessionPackaged{false};

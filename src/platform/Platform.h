@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Identity.h"
 #include "platform/UserInterface.h"
 
 namespace platform {
@@ -34,6 +35,8 @@ struct Folders {
     /// When set, only applications whose bundle lies below this folder count as running, so a
     /// sandbox never sees the instances of another sandbox of the same user. Unset on the real system.
     std::optional<std::filesystem::path> runningApplicationsRoot;
+    /// Whose names a share hides; unset: identityFromSystem(), asked when a share hides them.
+    std::optional<Identity> identity;
 };
 
 /// The platform services of the process: built once in main (or over a sandbox by a test) and

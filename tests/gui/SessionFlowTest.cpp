@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QRegularExpression>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -19,6 +21,7 @@
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
+using tarvix::app::ReviewModel;
 using tarvix::test::GuiSession;
 using tarvix::test::HeldServer;
 using tarvix::test::LogServer;
@@ -218,4 +221,105 @@ TEST(SessionFlowChild, AdvancedStopThroughPkexecThenShare)
     share(session, "Close");
     ASSERT_EQ(server.received().size(), 1u) << session.sandbox().logText();
     EXPECT_EQ(server.received()[0].file.find("spinReport.txt") != std::string::npos, granted);
+}
+
+TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
+{
+    if (const auto why = LogServer::unavailable(); !why.empty()) GTEST_SKIP() << why;
+    GuiSession session;
+    tarvix::sample::install(session.sandbox().root());
+    LogServer server;
+    ASSERT_TRUE(server.running()) << server.output();
+    session.open();
+    reachLogsReady(session);
+    tarvix::test::writeFile(*UtilityFunctions::tempTimeStampedURL.get() / "Scrivo/ScrivoLog/review.log",
+                            "Opened\r\nthe Needle\nand a needle\n");
+    auto& review = *session.view().review();
+    const auto path = [&](int row) { return review.data(review.index(row), ReviewModel::PathRole).toString(); };
+    // The visible button, link or check box a screen reader names so.
+    const auto named = [&](const QString& name) -> QAccessibleInterface* {
+        QQuickItem* found = session.find([&](QQuickItem* item) {
+            return item->inherits("QQuickAbstractButton") &&
+                   QAccessible::queryAccessibleInterface(item)->text(QAccessible::Name) == name;
+        });
+        return found ? QAccessible::queryAccessibleInterface(found) : nullptr;
+    };
+    // Scrolled to first: the list makes the rows out of sight only over the next frames.
+    const auto box = [&](int row) {
+        QMetaObject::invokeMethod(session.item("reviewList"), "positionViewAtIndex", Q_ARG(int, row),
+                                  Q_ARG(int, 4 /* ListView.Contain */));
+        session.waitUntil([&] { return named(path(row)); });
+        return named(path(row));
+    };
+    const auto act = [&](const QString& name, const QString& action) {
+        QAccessibleInterface* control = named(name);
+        ASSERT_TRUE(control) << name.toStdString();
+        control->actionInterface()->doAction(action);
+    };
+    const auto toggle = [&](int row) {
+        box(row)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    };
+    const auto openReview = [&] {
+        act("review what is sent", QAccessibleActionInterface::pressAction());
+        return session.waitUntil([&] { return !review.loading() && named(path(0)); });
+    };
+    ASSERT_TRUE(openReview());
+    EXPECT_EQ(session.regions(), "") << "the review shows in place of the window's content";
+    const int rows = review.rowCount();
+    ASSERT_GT(rows, 2);
+
+    // The keyboard clears the first box, a screen reader every other: the last stays, and the
+    // review says why.
+    QTest::keyClick(&session.window(), Qt::Key_Tab);
+    QTest::keyClick(&session.window(), Qt::Key_Space);
+    EXPECT_FALSE(box(0)->state().checked);
+    for (int row = 1; row < rows; ++row) toggle(row);
+    EXPECT_TRUE(box(rows - 1)->state().checked);
+    EXPECT_TRUE(session.textShown("At least one file must be sent: the description alone does not help support."));
+    for (int row = 1; row < rows - 1; ++row) toggle(row);
+    EXPECT_EQ(review.fileCount(), rows - 1);
+    QDir().mkpath(TARVIX_GUI_OUTPUT_DIR);
+    session.window().grabWindow().save(TARVIX_GUI_OUTPUT_DIR "/window-review.png");
+
+    // A log opens in the viewer, where a search finds line after line, ignoring case; Escape
+    // leaves the viewer, then the review, and the focus returns to the link.
+    int log = 0;
+    while (log < rows && path(log) != "Scrivo/ScrivoLog/review.log") ++log;
+    ASSERT_LT(log, rows);
+    box(log);
+    act("open " + path(log), QAccessibleActionInterface::pressAction());
+    ASSERT_TRUE(session.waitUntil([&] { return review.previewPath() == path(log); }));
+    EXPECT_EQ(review.previewLines(), QStringList({"Opened", "the Needle", "and a needle", ""}));
+    session.item("viewerSearch")->setProperty("text", "NEEDLE");
+    for (const int line : {1, 2, 1}) {
+        session.clickControl("Find next");
+        EXPECT_EQ(session.item("viewerLines")->property("currentIndex").toInt(), line);
+    }
+    QTest::keyClick(&session.window(), Qt::Key_Escape);
+    EXPECT_TRUE(session.waitUntil([&] { return session.control("close"); }));
+    QTest::keyClick(&session.window(), Qt::Key_Escape);
+    EXPECT_TRUE(session.waitUntil([&] { return session.shown("feedbackForm"); }));
+    EXPECT_EQ(session.window().activeFocusItem(), session.item("reviewLink"));
+
+    // Packaged (its upload held back): the review shows the same choices, locked, and says so.
+    std::optional<HeldServer> held(std::in_place);
+    session.item("descriptionInput")->forceActiveFocus();
+    session.type("Left one out");
+    share(session, "Stop upload");
+    ASSERT_TRUE(openReview());
+    EXPECT_TRUE(session.textShown("The logs are packaged. These choices can no longer change."));
+    for (const int row : {0, 1}) {
+        toggle(row);
+        EXPECT_TRUE(box(row)->state().disabled);
+        EXPECT_EQ(box(row)->state().checked, row == 1);
+    }
+    EXPECT_TRUE(named("Hide my name and computer")->state().disabled);
+    act("close", QAccessibleActionInterface::pressAction());
+    held.reset();
+    ASSERT_TRUE(session.waitForLabel("Close"));
+    const tarvix::test::TempDir scratch;
+    tarvix::test::writeFile(scratch.path() / "received.zip", server.received().back().file);
+    const std::string names = tarvix::test::runCommand("zipinfo -1 " + (scratch.path() / "received.zip").string());
+    EXPECT_EQ(names.find(path(0).toStdString() + "\n"), std::string::npos) << names;
+    EXPECT_NE(names.find(path(1).toStdString() + "\n"), std::string::npos) << names;
 }

@@ -5,6 +5,8 @@ import Tarvix
 ColumnLayout {
     id: panel
     required property ContentView view
+    signal reviewRequested()
+    function focusReviewLink() { reviewLink.forceActiveFocus(Qt.OtherFocusReason) }
     spacing: 0
 
     TextLine {
@@ -12,15 +14,21 @@ ColumnLayout {
         Layout.alignment: Qt.AlignHCenter
         text: WindowText.of(panel.view.logLabel)
     }
-    LinkButton {
+    RowLayout {
         Layout.alignment: Qt.AlignHCenter
         Layout.bottomMargin: 8
-        visible: !panel.view.isFeedbackEmailLayoutDisabled
-        text: qsTr("view logs")
-        onClicked: panel.view.viewLogs()
-    }
-    Item {
-        visible: panel.view.isFeedbackEmailLayoutDisabled
-        Layout.preferredHeight: 8
+        spacing: 16
+        LinkButton {
+            visible: !panel.view.isFeedbackEmailLayoutDisabled
+            text: qsTr("view logs")
+            onClicked: panel.view.viewLogs()
+        }
+        // Also once packaged: the review then shows, read-only, what was chosen.
+        LinkButton {
+            id: reviewLink
+            objectName: "reviewLink"
+            text: qsTr("review what is sent")
+            onClicked: panel.reviewRequested()
+        }
     }
 }

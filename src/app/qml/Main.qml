@@ -8,6 +8,8 @@ import "../Styles"
 ApplicationWindow {
     id: window
     required property ContentView view
+    /// The review of what is sent shows in place of the window's usual content.
+    property bool reviewOpen: false
 
     width: Theme.defaultWindowSize.width
     height: Theme.defaultWindowSize.height
@@ -36,6 +38,7 @@ ApplicationWindow {
         // The Arabic catalog turns the application right to left; the window follows it.
         LayoutMirroring.enabled: Qt.application.layoutDirection === Qt.RightToLeft
         LayoutMirroring.childrenInherit: true
+        visible: !window.reviewOpen
 
         Header {
             Layout.alignment: Qt.AlignHCenter
@@ -102,10 +105,15 @@ ApplicationWindow {
                         text: WindowText.of(window.view.logLabel)
                     }
                     LogsGeneratedPanel {
+                        id: logsPanel
                         objectName: "logsGeneratedPanel"
                         anchors.horizontalCenter: parent.horizontalCenter
                         view: window.view
                         visible: window.view.isLoggingCompleteVisible
+                        onReviewRequested: {
+                            window.reviewOpen = true
+                            review.open()
+                        }
                     }
                     FailurePanel {
                         objectName: "failurePanel"
@@ -139,6 +147,19 @@ ApplicationWindow {
 
         Footer {
             Layout.alignment: Qt.AlignHCenter
+        }
+    }
+
+    ReviewPanel {
+        id: review
+        objectName: "reviewPanel"
+        anchors.fill: parent
+        anchors.margins: 2 * Theme.standardPadding
+        visible: window.reviewOpen
+        view: window.view
+        onClosed: {
+            window.reviewOpen = false
+            logsPanel.focusReviewLink()
         }
     }
 }

@@ -36,6 +36,7 @@ CheckBox {
         color: Theme.textColor
         opacity: control.enabled ? 1.0 : 0.5
         verticalAlignment: Text.AlignVCenter
+        elide: Text.ElideMiddle
         leftPadding: control.mirrored ? 8 : control.indicator.width + 8
         rightPadding: control.mirrored ? control.indicator.width + 8 : 8
     }

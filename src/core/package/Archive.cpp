@@ -101,7 +101,7 @@ bool CommandLineCompression(const std::optional<fs::path>& directoryURL, const s
     return false;
 }
 
-bool CompressOutputDirectory(const tarvix::Session& session)
+bool CompressOutputDirectory(const tarvix::Session& session, const std::optional<fs::path>& staged)
 {
     const std::string name = archiveName();
     const auto& scratchFolder = session.scratch;
@@ -111,7 +111,7 @@ bool CompressOutputDirectory(const tarvix::Session& session)
     if (scratchFolder) scratchArchive = *scratchFolder / name;
 
     Logger::logInfo(outputFolder ? tarvix::pathText(*outputFolder) : std::string());
-    if (!CommandLineCompression(outputFolder, scratchArchive)) return false;
+    if (!CommandLineCompression(staged ? staged : outputFolder, scratchArchive)) return false;
     if (!sessionFolder) return false;  // the archive stays in the scratch folder
 
     deleteContentsOfDirectory(*sessionFolder);

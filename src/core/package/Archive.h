@@ -15,9 +15,11 @@ std::string archiveName();
 /// /usr/bin/zip -r -q ZIP NAME UserEmailFeedback.json -x .DS_Store, in the parent of directoryURL.
 bool CommandLineCompression(const std::optional<std::filesystem::path>& directoryURL,
                             const std::optional<std::filesystem::path>& zipFileURL);
-/// Zips the session's output folder in its scratch folder and leaves the archive alone in the
-/// session folder; sets tempOutputURL to the session folder and compressedLogURL to the archive.
-bool CompressOutputDirectory(const tarvix::Session& session);
+/// Zips the session's output folder (or `staged`, a copy of it beside its own record) in its
+/// scratch folder and leaves the archive alone in the session folder; sets tempOutputURL to the
+/// session folder and compressedLogURL to the archive.
+bool CompressOutputDirectory(const tarvix::Session& session,
+                             const std::optional<std::filesystem::path>& staged = std::nullopt);
 /// True when the file is below 100 MiB.
 bool isFileSizeValid(const std::filesystem::path& for_);
 

@@ -2,24 +2,57 @@
 
 #include <system_error>
 
+#include "core/log/Logger.h"
 #include "core/package/Archive.h"
 #include "core/package/FeedbackRecord.h"
 #include "core/package/Pruning.h"
+#include "core/package/ShareStaging.h"
+#include "core/package/ShareableFiles.h"
 #include "core/workspace/SharedValues.h"
 
 namespace fs = std::filesystem;
 
 namespace tarvix {
+namespace {
+
+/// Leaving out every file of the target is refused before anything is written or pruned.
+bool refusesEverythingLeftOut(const Session& session, const ShareChoices& choices)
+{
+    if (choices.leftOut.empty() || !session.folder) return false;
+    const auto shareable = FilesPathDirectory::shareableFiles(*session.folder);
+    if (!shareable) return false;
+    ShareList list;
+    for (const auto& file : shareable->files) list.entries.push_back(file.entry);
+    if (!leavesOutEverything(list, choices)) return false;
+    Logger::logError("Every file was left out of the archive; the share is refused.");
+    return true;
+}
+
+}  // namespace
 
 ArchiveOutcome archiveForUpload(const platform::Folders& folders, Session& session, bool package,
-                                const std::string& email, const std::string& feedback)
+                                const std::string& email, const std::string& feedback, const ShareChoices& choices)
 {
     if (package) {
+        if (refusesEverythingLeftOut(session, choices)) return ArchiveRefusal::everythingLeftOut;
         UtilityFunctions::ShareButtonPressed = true;
         UtilityFunctions::CreateUserDetailContent(folders, session, email, feedback);
         FilesPathDirectory::removeFilesFromDirectoryRecursively(
             session.folder ? session.folder->string() : std::string(), UtilityFunctions::allowedExtensions);
-        if (!FilesPathDirectory::CompressOutputDirectory(session)) return ArchiveRefusal::notBuilt;
+        std::optional<fs::path> staged;
+        if (!choices.changesNothing()) {
+            const auto identity =
+                choices.hideIdentity ? folders.identity.value_or(platform::identityFromSystem()) : platform::Identity{};
+            auto copy = FilesPathDirectory::stageShare(session, choices, identity, email);
+            if (const auto* refusal = std::get_if<FilesPathDirectory::StagingRefusal>(&copy))
+                return *refusal == FilesPathDirectory::StagingRefusal::everythingLeftOut
+                           ? ArchiveRefusal::everythingLeftOut
+                           : ArchiveRefusal::notBuilt;
+            auto& done = std::get<FilesPathDirectory::StagedShare>(copy);
+            session.couldNotHide = std::move(done.couldNotHide);
+            staged = done.output;
+        }
+        if (!FilesPathDirectory::CompressOutputDirectory(session, staged)) return ArchiveRefusal::notBuilt;
         session.archive = *session.folder / FilesPathDirectory::archiveName();
     }
     // Only an archive of this session's own folder is sent.

@@ -4,6 +4,7 @@
 #include <string>
 #include <variant>
 
+#include "core/review/ShareChoices.h"
 #include "core/workspace/Session.h"
 #include "platform/Platform.h"
 
@@ -11,9 +12,10 @@ namespace tarvix {
 
 /// Why a share has no archive to upload.
 enum class ArchiveRefusal {
-    notBuilt,  ///< this share's packaging failed
-    missing,   ///< the session has no archive of its own (its packaging failed earlier)
-    tooLarge,  ///< the archive fails the size gate
+    notBuilt,           ///< this share's packaging failed
+    missing,            ///< the session has no archive of its own (its packaging failed earlier)
+    tooLarge,           ///< the archive fails the size gate
+    everythingLeftOut,  ///< the choices leave out every file of the target
 };
 
 /// The archive to upload, or why there is none.
@@ -21,8 +23,11 @@ using ArchiveOutcome = std::variant<std::filesystem::path, ArchiveRefusal>;
 
 /// A share's packaging. With `package` (the session's first share) the feedback record, the
 /// pruning and the archive, which session.archive then names; on every share the size gate.
-/// Sets ShareButtonPressed when it packages.
+/// Sets ShareButtonPressed when it packages. `choices` (only when packaging) leave files out and
+/// hide the user's identity in copies made in the scratch folder; the session's files stay as
+/// they are until the archive replaces them, as always.
 ArchiveOutcome archiveForUpload(const platform::Folders& folders, Session& session, bool package,
-                                const std::string& email, const std::string& feedback);
+                                const std::string& email, const std::string& feedback,
+                                const ShareChoices& choices = {});
 
 }  // namespace tarvix

@@ -1,6 +1,10 @@
 #include "core/package/Pruning.h"
 
+#include <dirent.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <memory>
 #include <system_error>
 #include <vector>
 
@@ -25,6 +29,34 @@ tarvix::Result<std::vector<std::string>> listNames(const fs::path& folder)
     return names;
 }
 
+/// The entries of a folder with their own type, taken whole: the directory's type where the file
+/// system gives one (no lstat per entry), else lstat's.
+tarvix::Result<std::vector<std::pair<std::string, fs::file_type>>> listEntries(const fs::path& folder)
+{
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir) return tarvix::systemFailure(errno);
+    std::vector<std::pair<std::string, fs::file_type>> entries;
+    for (;;) {
+        errno = 0;  // readdir answers null both at the end and on failure
+        const dirent* entry = ::readdir(dir.get());
+        if (!entry) break;
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        fs::file_type type = entry->d_type == DT_DIR   ? fs::file_type::directory
+                             : entry->d_type == DT_LNK ? fs::file_type::symlink
+                             : entry->d_type == DT_REG ? fs::file_type::regular
+                                                       : fs::file_type::unknown;
+        if (entry->d_type == DT_UNKNOWN || type == fs::file_type::unknown) {
+            std::error_code error;
+            type = fs::symlink_status(folder / name, error).type();
+            if (error) continue;
+        }
+        entries.emplace_back(name, type);
+    }
+    if (errno != 0) return tarvix::systemFailure(errno);
+    return entries;
+}
+
 /// "." + the lower-cased extension; "." for a name without one (".hidden" included). ASCII
 /// lower-casing is exact here: no upper-case letter outside ASCII lower-cases to a letter of
 /// an allowed extension.
@@ -47,64 +79,73 @@ std::string couldNotRemove(const fs::path& item, const std::error_code& error)
     return "“" + item.filename().string() + "” couldn’t be removed: " + error.message() + ".";
 }
 
-/// Whether the link at `link` names, by a bare name, a regular file beside it: zip follows links,
-/// so only one whose target is in the archive anyway may stay.
-bool namesFileBeside(const fs::path& link)
-{
-    std::error_code error;
-    const fs::path target = fs::read_symlink(link, error);
-    if (error || target.empty() || target.has_parent_path() || target == "." || target == "..") return false;
-    return fs::is_regular_file(fs::symlink_status(link.parent_path() / target, error));
-}
-
 bool allowed(const std::string& name, std::span<const std::string> allowedExtensions)
 {
     const std::string key = comparisonKey(name);
     return std::find(allowedExtensions.begin(), allowedExtensions.end(), key) != allowedExtensions.end();
 }
 
+/// Whether the link at `link` names, by a bare name, a regular file beside it that pruning keeps:
+/// zip follows links, so only one whose target is in the archive anyway may stay.
+bool namesKeptFileBeside(const fs::path& link, std::span<const std::string> allowedExtensions)
+{
+    std::error_code error;
+    const fs::path target = fs::read_symlink(link, error);
+    if (error || target.empty() || target.has_parent_path() || target == "." || target == "..") return false;
+    return allowed(target.string(), allowedExtensions) &&
+           fs::is_regular_file(fs::symlink_status(link.parent_path() / target, error));
+}
+
 }  // namespace
 
 // Links are judged by their own status, never their target's, and after every other entry of
 // their folder, so a link stays only beside the file it names once that file is known to stay.
+tarvix::Result<std::vector<PruneVerdict>> pruneVerdicts(const fs::path& folder,
+                                                        std::span<const std::string> allowedExtensions)
+{
+    const auto entries = listEntries(folder);
+    if (!entries) return entries.failure();
+    std::vector<PruneVerdict> verdicts, links;
+    for (const auto& [name, type] : *entries) {
+        const fs::file_status status(type);
+        if (!fs::exists(status)) continue;
+        if (fs::is_directory(status))
+            verdicts.push_back({name, PruneVerdict::Kind::folder, true});
+        else if (fs::is_symlink(status))
+            links.push_back(
+                {name, PruneVerdict::Kind::link,
+                 allowed(name, allowedExtensions) && namesKeptFileBeside(folder / name, allowedExtensions)});
+        else
+            verdicts.push_back({name, PruneVerdict::Kind::file, allowed(name, allowedExtensions)});
+    }
+    verdicts.insert(verdicts.end(), links.begin(), links.end());
+    return verdicts;
+}
+
 void removeFilesFromDirectoryRecursively(const std::string& atPath, std::span<const std::string> allowedExtensions)
 {
-    const auto names = listNames(atPath);
-    if (!names) {
-        Logger::logError("Error accessing directory: " + atPath + " - " + names.message());
+    const auto verdicts = pruneVerdicts(atPath, allowedExtensions);
+    if (!verdicts) {
+        Logger::logError("Error accessing directory: " + atPath + " - " + verdicts.message());
         return;
     }
-    std::vector<std::string> links;
-    const auto judge = [&](const std::string& name, bool keep) {
-        const std::string fullPath = atPath + "/" + name;
-        if (keep) {
-            Logger::logInfo("whitelisted file: " + fullPath);
-            return true;
-        }
-        std::error_code removeError;
-        if (fs::remove(fullPath, removeError)) {
-            Logger::logInfo("Removed file: " + fullPath);
-            return true;
-        }
-        Logger::logError("Error accessing directory: " + atPath + " - " +
-                         (removeError ? removeError.message() : std::string("No such file or directory")));
-        return false;
-    };
-    for (const std::string& name : *names) {
-        const std::string fullPath = atPath + "/" + name;
-        std::error_code statusError;
-        const fs::file_status status = fs::symlink_status(fullPath, statusError);
-        if (statusError || !fs::exists(status)) continue;
-        if (fs::is_directory(status)) {
+    for (const PruneVerdict& verdict : *verdicts) {
+        const std::string fullPath = atPath + "/" + verdict.name;
+        if (verdict.kind == PruneVerdict::Kind::folder) {
             removeFilesFromDirectoryRecursively(fullPath, allowedExtensions);
-        } else if (fs::is_symlink(status)) {
-            links.push_back(name);
-        } else if (!judge(name, allowed(name, allowedExtensions))) {
+        } else if (verdict.keep) {
+            Logger::logInfo("whitelisted file: " + fullPath);
+        } else {
+            std::error_code removeError;
+            if (fs::remove(fullPath, removeError)) {
+                Logger::logInfo("Removed file: " + fullPath);
+                continue;
+            }
+            Logger::logError("Error accessing directory: " + atPath + " - " +
+                             (removeError ? removeError.message() : std::string("No such file or directory")));
             return;
         }
     }
-    for (const std::string& name : links)
-        if (!judge(name, allowed(name, allowedExtensions) && namesFileBeside(atPath + "/" + name))) return;
 }
 
 void deleteContentsOfDirectory(const fs::path& at)

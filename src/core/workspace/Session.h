@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/TreeCopy.h"
 
@@ -49,6 +50,10 @@ struct Session {
 
     /// What the collection may still copy; the capture run starts one when there is none.
     std::shared_ptr<platform::CopyBudget> collectionBudget{};
+
+    /// Files the packaging left out because they could not be read or hidden (paths as the
+    /// review lists them), beside those the user left out.
+    std::vector<std::string> couldNotHide{};
 };
 
 /// The session the shared values describe now (no archive yet); the start flow takes it once the

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "core/base/Status.h"
+#include "platform/Identity.h"
+
+namespace tarvix {
+
+/// The placeholders of one share: the same value always gets the same one ("user1", "host1",
+/// "email1@redacted.invalid" ...), numbered per kind in the order they are first needed.
+class Placeholders {
+public:
+    /// `kind` is "user", "name", "home", "host" or "email"; e-mail addresses compare case-blind.
+    const std::string& of(const std::string& kind, const std::string& value);
+    /// (placeholder, real value) in the order they were made.
+    const std::vector<std::pair<std::string, std::string>>& mapping() const { return m_mapping; }
+    std::size_t longest() const { return m_longest; }
+
+private:
+    std::map<std::pair<std::string, std::string>, std::string> m_byValue;
+    std::map<std::string, int> m_counts;
+    std::vector<std::pair<std::string, std::string>> m_mapping;
+    std::size_t m_longest = 0;
+};
+
+/// Replaces the user's identity in a stream of bytes: the known values (login name, real name,
+/// home folder, host names) through one Aho-Corasick automaton, leftmost and then longest match
+/// first, ASCII case-blind; e-mail addresses other than `keptEmail` through a scan of the runs of
+/// characters an address may hold, each checked against the support e-mail pattern. Values of
+/// one or two characters are replaced only as whole words (bounded by anything but ASCII letters,
+/// digits and non-ASCII bytes). Works in bounded memory: it keeps at most the longest value, or
+/// one run of address characters (capped), between calls.
+class IdentityHider {
+public:
+    IdentityHider(const platform::Identity& identity, std::string keptEmail, Placeholders& placeholders);
+    ~IdentityHider();
+    IdentityHider(const IdentityHider&) = delete;
+    IdentityHider& operator=(const IdentityHider&) = delete;
+
+    using Sink = std::function<void(std::string_view)>;
+    /// One stream at a time: feed its bytes in pieces of any size, then finish it.
+    void feed(std::string_view bytes, const Sink& sink);
+    void finish(const Sink& sink);
+    /// A whole text (a name, a property list string).
+    std::string hide(std::string_view text);
+    /// Replacements made since construction.
+    std::uint64_t replacements() const;
+
+private:
+    struct Automaton;
+    class NameStage;
+    class EmailStage;
+    std::unique_ptr<Automaton> m_automaton;
+    std::unique_ptr<NameStage> m_names;
+    std::unique_ptr<EmailStage> m_emails;
+};
+
+}  // namespace tarvix

@@ -1,0 +1,69 @@
+#include "core/package/PlistHiding.h"
+
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+#include "core/base/PlistDocument.h"
+
+namespace FilesPathDirectory {
+namespace {
+
+void hideNode(plist_t node, tarvix::IdentityHider& hider)
+{
+    switch (plist_get_node_type(node)) {
+    case PLIST_STRING: {
+        uint64_t length = 0;
+        const char* text = plist_get_string_ptr(node, &length);
+        const std::string hidden = hider.hide(std::string_view(text ? text : "", text ? length : 0));
+        plist_set_string_val(node, hidden.c_str());
+        break;
+    }
+    case PLIST_DATA: {
+        char* data = nullptr;
+        uint64_t length = 0;
+        plist_get_data_val(node, &data, &length);
+        const std::string hidden = hider.hide(std::string_view(data ? data : "", data ? length : 0));
+        std::free(data);
+        plist_set_data_val(node, hidden.data(), hidden.size());
+        break;
+    }
+    case PLIST_ARRAY:
+        for (uint32_t i = 0; i < plist_array_get_size(node); ++i) hideNode(plist_array_get_item(node, i), hider);
+        break;
+    case PLIST_DICT: {
+        std::vector<std::pair<std::string, std::string>> renames;
+        plist_dict_iter iterator = nullptr;
+        plist_dict_new_iter(node, &iterator);
+        for (;;) {
+            char* key = nullptr;
+            plist_t value = nullptr;
+            plist_dict_next_item(node, iterator, &key, &value);
+            if (!key) break;
+            hideNode(value, hider);
+            std::string hidden = hider.hide(key);
+            if (hidden != key) renames.emplace_back(key, std::move(hidden));
+            std::free(key);
+        }
+        std::free(iterator);
+        for (const auto& [from, to] : renames) {
+            plist_dict_set_item(node, to.c_str(), plist_copy(plist_dict_get_item(node, from.c_str())));
+            plist_dict_remove_item(node, from.c_str());
+        }
+        break;
+    }
+    default: break;
+    }
+}
+
+}  // namespace
+
+tarvix::Result<std::string> hidePlist(std::string_view bytes, tarvix::IdentityHider& hider)
+{
+    auto document = tarvix::parsePlist(bytes);
+    if (!document || !document->binary) return tarvix::Failure{"the binary property list does not parse"};
+    hideNode(tarvix::raw(document->root), hider);
+    return tarvix::encodePlist(*document);
+}
+
+}  // namespace FilesPathDirectory

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/base/Status.h"
+
+namespace tarvix {
+
+/// One file the archive will hold.
+struct ShareEntry {
+    enum class Kind { text, binaryPlist, other };
+    std::string path;        ///< relative to the session folder, '/'-separated, exactly as the archive names it
+    std::uint64_t size = 0;  ///< bytes on disk (a kept link: the file it names, which is what zip stores)
+    Kind kind = Kind::other;
+};
+
+/// What a share would send, with an estimate of the archive's size.
+///
+/// The estimate: deflate (zip's own method and level) compresses a sample of each kind: up to 32
+/// files picked by their share of the bytes, the first 32 KiB of each. The sample's ratio per kind,
+/// times each file's size, plus zip's headers per entry (local and central, its name twice, the
+/// extra fields) and per folder. Logs compress much alike through a file, so the estimate stays
+/// within a few per cent of the real archive for text logs.
+struct ShareList {
+    std::vector<ShareEntry> entries;  ///< sorted by path
+    std::uint64_t totalSize = 0;
+    std::uint64_t estimatedArchiveSize = 0;
+    /// Compressed bytes per input byte, by Kind, from the sample (1 when nothing was sampled).
+    std::array<double, 3> compressionRatio{1.0, 1.0, 1.0};
+    /// Folders the archive holds (zip stores one entry for each), the edition folder included.
+    std::vector<std::string> folders;
+};
+
+/// What pruning would leave in `sessionFolder` (pruning's own rules), computed without changing
+/// anything and without following a link out of the folder. Files directly in the session folder
+/// are not listed: the only one a share zips there is the feedback record it writes itself.
+Result<ShareList> listShareable(const std::filesystem::path& sessionFolder);
+
+/// Re-estimates for a subset (after boxes are cleared).
+std::uint64_t estimateArchiveSize(const ShareList& list, const std::set<std::string>& leftOut);
+
+}  // namespace tarvix

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "core/package/Archive.h"
+#include "core/package/IdentityHider.h"
+#include "core/package/Packaging.h"
+#include "core/review/FilePreview.h"
+#include "support/Sandbox.h"
+
+namespace fs = std::filesystem;
+using namespace tarvix::test;
+
+namespace {
+
+/// Checks a zip as support would: every entry parses by its kind; prints "LEAK value entry" for
+/// each value found (ASCII case-blind) in an entry's name or bytes, then the entry names.
+constexpr const char* kCheckArchive = R"(import sys, zipfile, json, plistlib, xml.dom.minidom
+z = zipfile.ZipFile(sys.argv[1])
+for i in sorted(z.infolist(), key=lambda i: i.filename):
+    data, name = z.read(i), i.filename
+    for v in sys.argv[2:]:
+        if v.lower().encode() in data.lower() or v.lower() in name.lower(): print("LEAK", v, name)
+    if name.endswith(".json"): json.loads(data)
+    if name.endswith(".xml"): xml.dom.minidom.parseString(data)
+    if name.endswith(".plist"): plistlib.loads(data)
+    print(name)
+)";
+
+std::string plistCommand(const fs::path& file, const std::string& expression)
+{
+    return "python3 -c " +
+           shellWord("import plistlib,sys; open(sys.argv[1],'wb').write(plistlib.dumps(" + expression +
+                     ", fmt=plistlib.FMT_BINARY))") +
+           " " + shellWord(file);
+}
+
+}  // namespace
+
+TEST(IdentityHider, ReplacesEveryValueAlikeWhereverTheStreamIsCut)
+{
+    const platform::Identity identity{"jo", "Alice Martin", "/home/jo", "box7", "box7.corp.example"};
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"user jo logged in; jobs ran for Jo", "user user1 logged in; jobs ran for user1"},
+        {"path /home/jo/Library/x and /home/jon", "path home1/Library/x and home1n"},
+        {"Alice Martin <alice.martin@corp.example>, cc Bob@X.io; me@keep.org",
+         "name1 <email1@redacted.invalid>, cc email2@redacted.invalid; me@keep.org"},
+        {"on box7.corp.example and BOX7 but not box77", "on host1 and host2 but not host27"},
+        {"again ALICE.MARTIN@corp.example’s and bob@x.io.",
+         "again email1@redacted.invalid’s and email2@redacted.invalid."},
+        {"not mail: a@b, x@@y.io, @corp.example jo@", "not mail: a@b, x@@y.io, @corp.example user1@"},
+    };
+    std::string input, expected;
+    for (const auto& [in, out] : cases) {
+        input += in + "\n";
+        expected += out + "\n";
+    }
+    for (const std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{5}, std::size_t{7},
+                                    std::size_t{64}, input.size()}) {
+        tarvix::Placeholders placeholders;
+        tarvix::IdentityHider hider(identity, "ME@keep.org", placeholders);
+        std::string out;
+        const tarvix::IdentityHider::Sink sink = [&](std::string_view bytes) { out.append(bytes); };
+        for (std::size_t at = 0; at < input.size(); at += piece)
+            hider.feed(std::string_view(input).substr(at, piece), sink);
+        hider.finish(sink);
+        EXPECT_EQ(out, expected) << "pieces of " << piece;
+        EXPECT_LE(out.size(), input.size() + hider.replacements() * placeholders.longest());
+        EXPECT_EQ(placeholders.mapping().at(0), (std::pair<std::string, std::string>{"home1", "/home/jo"}));
+    }
+}
+
+TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
+{
+    Sandbox sandbox;
+    const fs::path root = sandbox.library() / "Tarvix", folder = root / "Output/20261206093000", home = sandbox.home();
+    for (const fs::path& f : {folder / "Scrivo", root / "temp", root / "System"}) fs::create_directories(f);
+    tarvix::Session session{
+        .system = root / "System", .folder = folder, .scratch = root / "temp", .output = folder / "Scrivo"};
+    const platform::Identity identity{"mkowal", "Marta Kowalska", home, "aurora", "aurora.lab.example"};
+    sandbox.platform().folders.identity = identity;
+    const std::vector<std::string> secrets = {"mkowal",
+                                              "Marta Kowalska",
+                                              home.string(),
+                                              "aurora",
+                                              "aurora.lab.example",
+                                              "marta@studio.example",
+                                              "ops-team@lab.example"};
+    const std::string log = "plain line one\nuser mkowal opened " + home.string() +
+                            "/Documents/a.scriv on AURORA\n\tplain line two \xE2\x9C\x93\r\n" +
+                            std::string(300000, 'x') + "mkowal\nmail marta@studio.example, me@keep.example\n";
+    writeFile(folder / "Scrivo/ScrivoLog/mkowal-aurora.log", log);
+    writeFile(folder / "Scrivo/Users/mkowal/prefs.xml",
+              "<?xml version=\"1.0\"?><prefs owner=\"Marta Kowalska\"><path>" + home.string() + "/x</path></prefs>");
+    writeFile(folder / "Scrivo/state.json", "{\"host\": \"aurora.lab.example\", \"to\": [\"ops-team@lab.example\"]}");
+    fs::create_directories(folder / "Scrivo/Preferences");
+    runCommand(plistCommand(folder / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
+                            "{'mkowal': 'Marta Kowalska', 'paths': ['" + home.string() +
+                                "/Library'], 'blob': b'ops-team@lab.example', 'n': 3}"));
+    writeFile(folder / "Scrivo/Preferences/broken.plist", std::string("bplist00\x01\x02garbage", 17));
+    writeFile(folder / "Scrivo/left/out.log", "left out");
+
+    // Leaving out every file is refused before anything changes.
+    tarvix::ShareChoices everything{.leftOut = {"Scrivo/ScrivoLog/mkowal-aurora.log", "Scrivo/Users/mkowal/prefs.xml",
+                                                "Scrivo/state.json", "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
+                                                "Scrivo/Preferences/broken.plist", "Scrivo/left/out.log"},
+                                    .hideIdentity = true};
+    const auto before = treeListing(folder);
+    EXPECT_EQ(std::get<tarvix::ArchiveRefusal>(
+                  tarvix::archiveForUpload(sandbox.folders(), session, true, "me@keep.example", "x", everything)),
+              tarvix::ArchiveRefusal::everythingLeftOut);
+    EXPECT_EQ(treeListing(folder), before);
+
+    const tarvix::ShareChoices choices{.leftOut = {"Scrivo/left/out.log"}, .hideIdentity = true};
+    const auto archive = std::get<fs::path>(
+        tarvix::archiveForUpload(sandbox.folders(), session, true, "me@keep.example", "it broke", choices));
+    writeFile(sandbox.root() / "check.py", kCheckArchive);
+    std::vector<std::string> words = {"python3", (sandbox.root() / "check.py").string(), archive.string()};
+    words.insert(words.end(), secrets.begin(), secrets.end());
+    int status = -1;
+    EXPECT_EQ(runCommand(commandLine(words), &status),
+              "Scrivo/\nScrivo/Preferences/\nScrivo/Preferences/com.norvane.Scrivo.Pro.plist\nScrivo/ScrivoLog/\n"
+              "Scrivo/ScrivoLog/user1-host2.log\nScrivo/Users/\nScrivo/Users/user1/\nScrivo/Users/user1/prefs.xml\n"
+              "Scrivo/left/\nScrivo/state.json\nUserEmailFeedback.json\n");
+    EXPECT_EQ(status, 0) << "an entry does not parse";
+    EXPECT_EQ(session.couldNotHide, std::vector<std::string>{"Scrivo/Preferences/broken.plist"});
+
+    // Lines without a value are byte for byte as they were.
+    const std::string hidden = runCommand("unzip -p " + shellWord(archive) + " Scrivo/ScrivoLog/user1-host2.log");
+    EXPECT_TRUE(
+        hidden ==
+        "plain line one\nuser user1 opened home1/Documents/a.scriv on host2\n\tplain line two \xE2\x9C\x93\r\n" +
+            std::string(300000, 'x') + "user1\nmail email2@redacted.invalid, me@keep.example\n")
+        << hidden.substr(0, 200) << "..." << hidden.substr(hidden.size() - 60);
+    EXPECT_EQ(runCommand("python3 -c " +
+                         shellWord("import plistlib,zipfile,sys; d=zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]); "
+                                   "print(d[:8], sorted(plistlib.loads(d).items()))") +
+                         " " + shellWord(archive) + " Scrivo/Preferences/com.norvane.Scrivo.Pro.plist"),
+              "b'bplist00' [('blob', b'email1@redacted.invalid'), ('n', 3), ('paths', ['home1/Library']), "
+              "('user1', 'name1')]\n");
+
+    // The mapping stays on the machine, the user's alone, outside what the upload removes.
+    const fs::path mapping = tarvix::hiddenNamesFile(session);
+    EXPECT_EQ(mapping, root / "System/HiddenNames-20261206093000.txt");
+    struct stat info {};
+    ASSERT_EQ(::lstat(mapping.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    EXPECT_NE(readFile(mapping).find("host1\taurora.lab.example\n"), std::string::npos) << readFile(mapping);
+}
+
+TEST(ArchiveForUpload, DefaultChoicesGiveTheArchiveZipGivesTheSessionAsItWas)
+{
+    Sandbox sandbox;
+    const fs::path root = sandbox.library() / "Tarvix", folder = root / "Output/20261206093000";
+    for (const fs::path& f : {folder / "Scrivo/a/b", root / "temp"}) fs::create_directories(f);
+    tarvix::Session session{.folder = folder, .scratch = root / "temp", .output = folder / "Scrivo"};
+    writeFile(folder / "Scrivo/a/b/app.log", "jo was here on box7\n");
+    writeFile(folder / "Scrivo/a/core.bin", "junk");
+    fs::create_symlink("app.log", folder / "Scrivo/a/b/latest.log");
+    sandbox.platform().folders.identity = platform::Identity{"jo", "", "/home/jo", "box7", ""};
+    // The reference: zip over a pruned copy, as packaging ran before the review existed.
+    const fs::path reference = sandbox.root() / "reference";
+    fs::create_directories(reference);
+    const auto archive = std::get<fs::path>(tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", {}));
+    fs::remove(folder / "Scrivo/a/core.bin");
+    const std::string compare = R"(import sys, zipfile
+a, b = zipfile.ZipFile(sys.argv[1]), zipfile.ZipFile(sys.argv[2])
+print(sorted(a.namelist()) == sorted(b.namelist()) and all(a.read(n) == b.read(n) for n in a.namelist()), sorted(a.namelist()))
+)";
+    writeFile(sandbox.root() / "compare.py", compare);
+    fs::create_directories(reference / "Scrivo/a/b");
+    writeFile(reference / "Scrivo/a/b/app.log", "jo was here on box7\n");
+    fs::create_symlink("app.log", reference / "Scrivo/a/b/latest.log");
+    writeFile(reference / "UserEmailFeedback.json",
+              runCommand("unzip -p " + shellWord(archive) + " UserEmailFeedback.json"));
+    runCommand("cd " + shellWord(reference) + " && zip -r -q ref.zip Scrivo UserEmailFeedback.json -x .DS_Store");
+    EXPECT_EQ(runCommand(commandLine({"python3", (sandbox.root() / "compare.py").string(), archive.string(),
+                                      (reference / "ref.zip").string()})),
+              "True ['Scrivo/', 'Scrivo/a/', 'Scrivo/a/b/', 'Scrivo/a/b/app.log', 'Scrivo/a/b/latest.log', "
+              "'UserEmailFeedback.json']\n");
+}

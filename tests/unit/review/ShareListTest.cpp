@@ -1,0 +1,169 @@
+#include "core/review/ShareList.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "core/package/Archive.h"
+#include "core/package/Packaging.h"
+#include "core/review/FilePreview.h"
+#include "core/review/ShareChoices.h"
+#include "core/workspace/SharedValues.h"
+#include "support/Sandbox.h"
+
+namespace fs = std::filesystem;
+using namespace tarvix::test;
+namespace UF = UtilityFunctions;
+
+namespace {
+
+/// A collected session: root/Tarvix/Output/<stamp>/Scrivo plus the scratch and System folders.
+tarvix::Session collectedSession(const fs::path& library)
+{
+    const fs::path root = library / "Tarvix", folder = root / "Output/20261206093000";
+    for (const fs::path& f : {folder / "Scrivo", root / "temp", root / "System"}) fs::create_directories(f);
+    return tarvix::Session{
+        .system = root / "System", .folder = folder, .scratch = root / "temp", .output = folder / "Scrivo"};
+}
+
+/// "name size" per file entry of a zip (folders left out), sorted.
+std::string zipFiles(const fs::path& archive)
+{
+    return runCommand("python3 -c 'import sys, zipfile\nfor i in sorted(zipfile.ZipFile(sys.argv[1]).infolist(), "
+                      "key=lambda i: i.filename):\n"
+                      "    i.is_dir() or i.filename == \"UserEmailFeedback.json\" or print(i.filename, i.file_size)' " +
+                      shellWord(archive));
+}
+
+std::string listed(const tarvix::ShareList& list)
+{
+    std::string text;
+    for (const auto& entry : list.entries) text += entry.path + " " + std::to_string(entry.size) + "\n";
+    return text;
+}
+
+}  // namespace
+
+TEST(ListShareable, IsWhatTheArchiveHoldsWithoutChangingTheSession)
+{
+    Sandbox sandbox;
+    tarvix::Session session = collectedSession(sandbox.library());
+    const fs::path folder = *session.folder;
+    writeFile(folder / "Scrivo/ScrivoLog/app.log", "log text\n");
+    writeFile(folder / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "<plist/>");
+    writeFile(folder / "Scrivo/a/b/c/deep.TXT", std::string(5000, 'd'));
+    writeFile(folder / "Scrivo/core.bin", "junk");
+    writeFile(sandbox.root() / "outside/secret.log", "secret");
+    fs::create_symlink("app.log", folder / "Scrivo/ScrivoLog/latest.log");
+    fs::create_symlink("core.bin", folder / "Scrivo/junk.log");
+    fs::create_symlink(sandbox.root() / "outside/secret.log", folder / "Scrivo/out.log");
+    fs::create_directory_symlink(sandbox.root() / "outside", folder / "Scrivo/outdir");
+    const auto before = treeListing(folder);
+
+    const auto list = tarvix::listShareable(folder);
+    ASSERT_TRUE(list) << list.message();
+    EXPECT_EQ(treeListing(folder), before);
+    EXPECT_EQ(list->totalSize, 9u + 8 + 5000 + 9);
+    EXPECT_FALSE(tarvix::leavesOutEverything(*list, {}));
+    EXPECT_TRUE(tarvix::leavesOutEverything(
+        *list, {.leftOut = {"Scrivo/ScrivoLog/app.log", "Scrivo/ScrivoLog/latest.log",
+                            "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "Scrivo/a/b/c/deep.TXT"}}));
+
+    const auto archive = std::get<fs::path>(tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x"));
+    EXPECT_EQ(zipFiles(archive), listed(*list));
+}
+
+TEST(EstimateArchiveSize, IsWithinAQuarterOfTheRealArchiveForTextLogs)
+{
+    Sandbox sandbox;
+    tarvix::Session session = collectedSession(sandbox.library());
+    std::mt19937 random(7);
+    const char* const words[] = {"INFO", "ERROR", "render", "page", "font", "sync", "0x7ff8", "timeout"};
+    for (int file = 0; file < 40; ++file) {
+        std::string text;
+        const std::size_t size = 2000 + random() % 200000;
+        while (text.size() < size)
+            text += "2026-12-06 08:" + std::to_string(random() % 60) + " " + words[random() % 8] + " " +
+                    std::to_string(random()) + "\n";
+        writeFile(*session.folder / ("Scrivo/logs/f" + std::to_string(file % 7)) /
+                      ("app" + std::to_string(file) + ".log"),
+                  text);
+    }
+    const auto list = tarvix::listShareable(*session.folder);
+    ASSERT_TRUE(list);
+    const std::set<std::string> half = {list->entries[0].path, list->entries[3].path, list->entries[9].path};
+    const auto estimate = tarvix::estimateArchiveSize(*list, half);
+    tarvix::ShareChoices choices{.leftOut = half};
+    const auto archive =
+        std::get<fs::path>(tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", choices));
+    const double real = static_cast<double>(fs::file_size(archive));
+    EXPECT_NEAR(static_cast<double>(estimate), real, real * 0.25);
+    // The archive lacks exactly the files left out.
+    tarvix::ShareList kept = *list;
+    std::erase_if(kept.entries, [&](const tarvix::ShareEntry& e) { return half.count(e.path) > 0; });
+    EXPECT_EQ(zipFiles(archive), listed(kept));
+    for (const auto& path : half)
+        EXPECT_NE(sandbox.logText().find("Left out of the archive: " + path), std::string::npos);
+    EXPECT_GT(list->estimatedArchiveSize, estimate);
+}
+
+TEST(PreviewFile, ShowsTextAndPlistsBoundedAndRefusesLinksAndPathsOutOfTheSession)
+{
+    Sandbox sandbox;
+    const tarvix::Session session = collectedSession(sandbox.library());
+    const fs::path folder = *session.folder, drop = folder / "Scrivo/drop";
+    writeFile(folder / "Scrivo/app.log", "line one\n");
+    writeFile(folder / "Scrivo/big.log", std::string(tarvix::kPreviewLimit - 1, 'a') + "\xC3\xA9tail");
+    writeFile(folder / "Scrivo/blob.dmp", std::string("MDMP\0\0\x01", 7));
+    runCommand("python3 -c 'import plistlib,sys; open(sys.argv[1],\"wb\").write(plistlib.dumps({\"k\":\"v\"}, "
+               "fmt=plistlib.FMT_BINARY))' " +
+               shellWord(folder / "Scrivo/p.plist"));
+    writeFile(sandbox.root() / "outside/secret.log", "secret");
+    fs::create_symlink("app.log", folder / "Scrivo/latest.log");  // kept by pruning: shows app.log
+    // Another account plants links where it can write.
+    fs::create_directories(drop);
+    fs::permissions(drop, fs::perms::all);
+    for (fs::path up = folder; up != sandbox.root().parent_path(); up = up.parent_path())
+        fs::permissions(up, fs::perms::others_exec, fs::perm_options::add);
+    const std::string planted = (sandbox.root() / "outside").string();
+    runCommand("setpriv --reuid=65534 --regid=65534 --clear-groups sh -c " +
+               shellWord("ln -s " + planted + "/secret.log " + drop.string() + "/x.log; ln -s " + planted + " " +
+                         drop.string() + "/dir"));
+    ASSERT_TRUE(fs::is_symlink(drop / "x.log"));
+
+    struct Case {
+        std::string path, text;
+        bool ok, isText, truncated;
+    };
+    const std::vector<Case> cases = {
+        {"Scrivo/app.log", "line one\n", true, true, false},
+        {"Scrivo/latest.log", "line one\n", true, true, false},
+        {"Scrivo/blob.dmp", "", true, false, false},
+        {"Scrivo/drop/x.log", "", false, false, false},
+        {"Scrivo/drop/dir/secret.log", "", false, false, false},
+        {"Scrivo/../../../../../outside/secret.log", "", false, false, false},
+        {"../" + fs::relative(sandbox.root() / "outside/secret.log", folder).string(), "", false, false, false},
+        {(sandbox.root() / "outside/secret.log").string(), "", false, false, false},
+    };
+    for (const auto& c : cases) {
+        const auto preview = tarvix::previewFile(folder, c.path);
+        ASSERT_EQ(preview.ok(), c.ok) << c.path;
+        if (!c.ok) {
+            EXPECT_FALSE(tarvix::copyForViewing(folder, c.path, sandbox.root() / "view")) << c.path;
+            continue;
+        }
+        EXPECT_EQ(preview->text, c.text) << c.path;
+        EXPECT_EQ(preview->isText, c.isText) << c.path;
+    }
+    const auto big = tarvix::previewFile(folder, "Scrivo/big.log");
+    ASSERT_TRUE(big);
+    EXPECT_TRUE(big->truncated);
+    EXPECT_EQ(big->text.size(), tarvix::kPreviewLimit - 1) << "a split character is cut whole";
+    const auto plist = tarvix::previewFile(folder, "Scrivo/p.plist");
+    ASSERT_TRUE(plist);
+    EXPECT_NE(plist->text.find("<key>k</key>"), std::string::npos) << plist->text;
+    const auto copy = tarvix::copyForViewing(folder, "Scrivo/blob.dmp", sandbox.root() / "view");
+    ASSERT_TRUE(copy) << copy.message();
+    EXPECT_EQ(readFile(*copy), readFile(folder / "Scrivo/blob.dmp"));
+    EXPECT_EQ(fs::status(*copy).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+}
