@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 #include <optional>
 #include <set>
 
@@ -36,7 +37,15 @@ platform::FileDescriptor createPrivate(const fs::path& file)
 
 /// Copies or hides one open file into `to`. A file that is not hidden is linked when it can be:
 /// the scratch folder lies on the workspace's file system, and the copy would double the share's I/O.
-Status writeCopy(int from, const fs::path& to, tarvix::ShareEntry::Kind kind, tarvix::IdentityHider* hider)
+/// The copy's buffers, made once per share: thousands of small files would otherwise pay for
+/// clearing fresh ones each time.
+struct CopyBuffers {
+    std::unique_ptr<char[]> in{new char[kBuffer]};
+    std::string out;
+};
+
+Status writeCopy(int from, const fs::path& to, tarvix::ShareEntry::Kind kind, tarvix::IdentityHider* hider,
+                 CopyBuffers& buffers)
 {
     if (!hider && ::linkat(AT_FDCWD, ("/proc/self/fd/" + std::to_string(from)).c_str(), AT_FDCWD, to.c_str(),
                            AT_SYMLINK_FOLLOW) == 0)
@@ -45,22 +54,20 @@ Status writeCopy(int from, const fs::path& to, tarvix::ShareEntry::Kind kind, ta
     if (!target) return tarvix::systemFailure(errno, "the copy");
     if (hider && kind == tarvix::ShareEntry::Kind::binaryPlist) {
         std::string bytes;
-        std::vector<char> buffer(kBuffer);
         for (;;) {
-            const auto got = platform::readSome(from, buffer.data(), buffer.size());
+            const auto got = platform::readSome(from, buffers.in.get(), kBuffer);
             if (!got) return got.failure();
             if (*got == 0) break;
             if (bytes.size() + *got > kPlistLimit) return Failure{"the property list is too large to hide"};
-            bytes.append(buffer.data(), *got);
+            bytes.append(buffers.in.get(), *got);
         }
         const auto hidden = hidePlist(bytes, *hider);
         if (!hidden) return hidden.failure();
         if (auto written = platform::writeAll(target.get(), *hidden); !written) return written;
         return target.close();
     }
-    std::vector<char> buffer(kBuffer);
-    std::string out;
-    out.reserve(kBuffer + 1024);
+    std::string& out = buffers.out;
+    out.clear();
     Status writeStatus;
     const tarvix::IdentityHider::Sink sink = [&](std::string_view piece) {
         out.append(piece);
@@ -70,13 +77,13 @@ Status writeCopy(int from, const fs::path& to, tarvix::ShareEntry::Kind kind, ta
         }
     };
     for (;;) {
-        const auto got = platform::readSome(from, buffer.data(), buffer.size());
+        const auto got = platform::readSome(from, buffers.in.get(), kBuffer);
         if (!got) return got.failure();
         if (*got == 0) break;
         if (hider)
-            hider->feed(std::string_view(buffer.data(), *got), sink);
+            hider->feed(std::string_view(buffers.in.get(), *got), sink);
         else
-            sink(std::string_view(buffer.data(), *got));
+            sink(std::string_view(buffers.in.get(), *got));
     }
     if (hider) hider->finish(sink);
     if (writeStatus) writeStatus = platform::writeAll(target.get(), out);
@@ -154,6 +161,7 @@ std::variant<StagedShare, StagingRefusal> stageShare(const tarvix::Session& sess
     for (const std::string& folder : shareable->folders)
         if (inEdition(folder)) fs::create_directories(stagedPath(folder), error);
     std::set<fs::path> written;
+    CopyBuffers buffers;
     for (const auto& file : shareable->files) {
         const std::string& path = file.entry.path;
         if (!inEdition(path)) continue;
@@ -172,7 +180,7 @@ std::variant<StagedShare, StagingRefusal> stageShare(const tarvix::Session& sess
         else if (const auto kind = kindOfFile(from->get()); ::lseek(from->get(), 0, SEEK_SET) != 0)
             copied = tarvix::systemFailure(errno);
         else
-            copied = writeCopy(from->get(), to, kind, hider ? &*hider : nullptr);
+            copied = writeCopy(from->get(), to, kind, hider ? &*hider : nullptr, buffers);
         if (copied) continue;
         fs::remove(to, error);
         staged.couldNotHide.push_back(path);
@@ -182,7 +190,8 @@ std::variant<StagedShare, StagingRefusal> stageShare(const tarvix::Session& sess
     if (targetFiles > 0 && staged.couldNotHide.size() == kept) return StagingRefusal::everythingLeftOut;
 
     if (auto record = openShareable(sessionFolder, kRecordName)) {
-        if (auto copied = writeCopy(record->get(), stage / kRecordName, tarvix::ShareEntry::Kind::other, nullptr);
+        if (auto copied =
+                writeCopy(record->get(), stage / kRecordName, tarvix::ShareEntry::Kind::other, nullptr, buffers);
             !copied) {
             Logger::logError("The feedback record could not be copied: " + copied.message());
             return StagingRefusal::failed;
