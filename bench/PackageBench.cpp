@@ -75,13 +75,13 @@ int run(const fs::path& dir)
                                                             UtilityFunctions::allowedExtensions);
     const double pruning = bench::secondsSince(start);
     start = std::chrono::steady_clock::now();
-    const bool archived = FilesPathDirectory::CompressOutputDirectory(session);
+    const auto archive = FilesPathDirectory::CompressOutputDirectory(session);
+    const bool archived = archive.ok();
     const double archiving = bench::secondsSince(start);
-    const auto archive = UtilityFunctions::compressedLogURL.get();
     std::printf("tarvix  prune %.2f s, archive %.2f s (zip + rearrangement), total %.2f s; archive %.1f MiB; "
                 "peak RSS %.1f MiB (zip child %.1f MiB)%s\n",
                 pruning, archiving, pruning + archiving,
-                archive ? static_cast<double>(fs::file_size(*archive)) / 1048576.0 : 0.0, bench::peakRssMiB(),
+                archived ? static_cast<double>(fs::file_size(*archive)) / 1048576.0 : 0.0, bench::peakRssMiB(),
                 bench::peakRssMiB(RUSAGE_CHILDREN), archived ? "" : " FAILED");
     return archived ? 0 : 1;
 }

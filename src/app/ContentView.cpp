@@ -65,9 +65,10 @@ qsizetype focusMoveSuffix(const QString& text)
 
 }  // namespace
 
-ContentView::ContentView(const platform::Platform& platform, QObject* parent)
+ContentView::ContentView(const platform::Platform& platform, TarvixApp::WindowWorkspace workspace, QObject* parent)
     : QObject(parent), m_state(std::make_shared<SessionState>()),
-      m_flows(std::make_shared<SessionFlows>(platform, m_state)), m_runner(std::make_unique<FlowRunner>())
+      m_flows(std::make_shared<SessionFlows>(platform, m_state, std::move(workspace))),
+      m_runner(std::make_unique<FlowRunner>())
 {
     for (int i = 0; i < kCellCount; ++i) {
         m_gui[i] = m_state->variant(static_cast<CellId>(i));
@@ -200,14 +201,12 @@ void ContentView::primaryButtonAction()
         return;
     }
     if (m_state->primaryButtonDisabled.get()) return;
-    m_flows->bindStatusText();
     // A press while the previous one is still being dispatched is ignored.
     m_runner->tryRun([flows = m_flows] { flows->StartButtonPressed(); });
 }
 
 void ContentView::dispatchShare()
 {
-    m_flows->bindStatusText();
     m_runner->tryRun([flows = m_flows] { flows->ShareButtonPressed(); });
 }
 
@@ -217,9 +216,11 @@ void ContentView::feedbackFormAppeared()
     setPrimaryButtonDisabled(false);
 }
 
+std::optional<std::filesystem::path> ContentView::sessionFolder() const { return m_flows->sessionFolder(); }
+
 void ContentView::viewLogs()
 {
-    if (auto session = UtilityFunctions::tempTimeStampedURL.get()) showFolderInFileManager(*session);
+    if (const auto folder = sessionFolder()) showFolderInFileManager(*folder);
 }
 
 void ContentView::copyLogId() { copyToClipboard(logId()); }

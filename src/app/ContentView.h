@@ -7,9 +7,12 @@
 #include <QVariant>
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "SessionState.h"
+#include "core/lifecycle/Lifecycle.h"
 #include "platform/Platform.h"
 
 namespace tarvix::app {
@@ -40,8 +43,8 @@ class ContentView : public QObject {
     Q_PROPERTY(QString supportEmail READ supportEmail CONSTANT)
 
 public:
-    /// `platform` outlives the window.
-    explicit ContentView(const platform::Platform& platform, QObject* parent = nullptr);
+    /// `platform` outlives the window; `workspace` is the window's own (see TarvixApp::WindowWorkspace).
+    ContentView(const platform::Platform& platform, TarvixApp::WindowWorkspace workspace, QObject* parent = nullptr);
     ~ContentView() override;
 
     bool formLocked() const { return m_formLocked; }
@@ -70,6 +73,8 @@ public:
     /// when no session is in progress.
     QString backgroundActivity() const;
     std::shared_ptr<SessionState> state() const { return m_state; }
+    /// The folder "view logs" opens: this window's session folder, once its workspace exists.
+    std::optional<std::filesystem::path> sessionFolder() const;
 
 signals:
     void formLockedChanged();

@@ -1,7 +1,6 @@
 #include "SessionFlows.h"
 
 #include "LogLabelCell.h"
-#include "core/lifecycle/Lifecycle.h"
 #include "core/log/Logger.h"
 #include "core/upload/UrlErrors.h"
 
@@ -11,11 +10,14 @@ namespace {
 
 constexpr const char* kUserInfoFallback = "No localized description in the error's user information.";
 
-/// A closed window's start may still be running when the next window's begins: the two never
-/// interleave over the shared values they write and read.
-std::mutex startMutex;
-
 }  // namespace
+
+SessionFlows::SessionFlows(const platform::Platform& platform, std::shared_ptr<SessionState> state,
+                           TarvixApp::WindowWorkspace workspace)
+    : m_platform(platform), m_state(std::move(state)), m_statusText(std::make_shared<LogLabelCell>(m_state)),
+      m_workspace(std::move(workspace))
+{
+}
 
 std::optional<Session> SessionFlows::session() const
 {
@@ -23,13 +25,17 @@ std::optional<Session> SessionFlows::session() const
     return m_session;
 }
 
-void SessionFlows::bindStatusText() { tarvix::bindStatusText(std::make_shared<LogLabelCell>(m_state)); }
+std::optional<std::filesystem::path> SessionFlows::sessionFolder() const
+{
+    std::lock_guard lock(m_sessionMutex);
+    if (m_session) return m_session->folder;
+    if (m_workspace.workspace) return m_workspace.workspace->tempTimeStampedURL;
+    return std::nullopt;
+}
 
 void SessionFlows::StartButtonPressed()
 {
     if (m_state->startButtonLabel.get() == "Start monitoring") {
-        std::lock_guard lock(startMutex);
-        TarvixApp::recreateWorkspaceIfReopened(m_platform.folders);
         StartMonitoring();
     } else if (m_state->startButtonLabel.get() == "Stop monitoring") {
         StopMonitoring();
@@ -44,7 +50,13 @@ void SessionFlows::StartMonitoring()
 {
     Logger::logInfo(std::string("Start monitoring pressed.Advanced Log Checkbox: ") +
                     (m_state->getSpinDump.get() ? "Yes" : "No"));
-    auto started = startSession(m_platform, m_state->isScrivologgingEnabled);
+    std::optional<UtilityFunctions::Workspace> workspace;
+    {
+        std::lock_guard lock(m_sessionMutex);
+        TarvixApp::recreateWorkspaceIfReopened(m_platform.folders, m_workspace);
+        workspace = m_workspace.workspace;
+    }
+    auto started = startSession(m_platform, workspace, m_state->isScrivologgingEnabled);
     // Refused (several editions running, or none installed): the alert says why, the window stays.
     if (!started) return;
     {
@@ -65,7 +77,7 @@ void SessionFlows::StopMonitoring()
     const bool getSpinDump = m_state->getSpinDump.get();
     // "Stop monitoring" is only offered once the start made the session.
     captureSession(m_platform, session().value_or(Session{}), getInstalledApps, getSpinDump,
-                   m_state->isScrivologgingEnabled, [state = m_state] {
+                   m_state->isScrivologgingEnabled, m_statusText, [state = m_state] {
                        Logger::logInfo("Stop Monitoring Queue Completed.");
                        state->logLabel.set("Logging complete.");
                        state->startButtonLabel.set("Share logs");
@@ -136,7 +148,7 @@ void SessionFlows::startUpload()
     const std::uint64_t upload = ++m_upload;
     const auto current = session();
     auto task = UploadAPI::upload(
-        current ? current->archive : std::nullopt,
+        current ? current->archive : std::nullopt, m_statusText,
         [self = shared_from_this(), upload](UploadAPI::Result result) { self->uploadFinished(upload, result); });
     std::lock_guard lock(m_sessionMutex);
     m_uploadTask = std::move(task);

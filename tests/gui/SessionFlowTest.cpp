@@ -64,7 +64,7 @@ TEST(SessionFlow, RefusedStartAndFailedPackagingLeaveTheWindowUsable)
     tarvix::sample::install(session.sandbox().root());
     reachLogsReady(session);
     // The scratch folder the archive is built in is a plain file: zip cannot write the archive.
-    const fs::path scratch = *UtilityFunctions::temptempURL.get();
+    const fs::path scratch = session.sandbox().library() / "Tarvix/temp";
     fs::remove_all(scratch);
     tarvix::test::writeFile(scratch, "not a folder");
     session.item("descriptionInput")->forceActiveFocus();
@@ -87,7 +87,7 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
     ASSERT_TRUE(server.running()) << server.output();
     session.open();
     reachLogsReady(session);
-    const fs::path first = *UtilityFunctions::tempTimeStampedURL.get();
+    const fs::path first = session.view().sessionFolder().value();
     // A large session, so packaging takes a while; then the server holds its upload back.
     std::ofstream(first / "Scrivo/large.log");
     fs::resize_file(first / "Scrivo/large.log", 1 << 28);
@@ -113,7 +113,8 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
         ASSERT_TRUE(session.waitIdle());
     }
     reachLogsReady(session);
-    const fs::path second = *UtilityFunctions::tempTimeStampedURL.get();
+    const fs::path second = session.view().sessionFolder().value();
+    EXPECT_NE(second, first);
     EXPECT_THAT(session.sandbox().logMessages(),
                 Contains("--------------Application restarted without quitting--------------").Times(1));
     EXPECT_EQ(session.regions(), "feedbackForm logsGeneratedPanel primaryButton");
@@ -148,4 +149,67 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
                               "ERROR: Other network error: Internal Server Error.",
                               "ERROR: userInfo: Internal Server Error."}));
     EXPECT_TRUE(server.received().back().file == archiveBytes) << "the archive is built once";
+}
+
+TEST(SessionFlow, AClosedWindowsUploadAndCaptureWriteOnlyIntoTheirOwnWindow)
+{
+    if (const auto why = LogServer::unavailable(); !why.empty()) GTEST_SKIP() << why;
+    GuiSession session;
+    const auto sample = tarvix::sample::install(session.sandbox().root());
+    LogServer server;
+    ASSERT_TRUE(server.running()) << server.output();
+    const auto aNewSecond = [&] {
+        const auto now = [] { return platform::formatTime(std::time(nullptr), "%H%M%S", platform::TimeZone::local); };
+        const std::string stamp = now();
+        session.waitUntil([&] { return now() != stamp; });
+    };
+
+    // The first window closes while its upload is held back; the archive does not compress, so
+    // the upload shows its progress on the way.
+    session.open();
+    reachLogsReady(session);
+    const auto uploading = session.view().state();
+    tarvix::test::runCommand("head -c 8388608 /dev/urandom > " +
+                             tarvix::test::shellWord(session.view().sessionFolder().value() / "Scrivo/random.log"));
+    std::optional<HeldServer> held(std::in_place);
+    session.item("descriptionInput")->forceActiveFocus();
+    session.type("Uploading");
+    share(session, "Stop upload");
+    session.close();
+
+    // The second window closes while its data dump waits for a gate.
+    const fs::path gate = session.sandbox().root() / "gate", libexec = session.sandbox().root() / "libexec";
+    tarvix::test::writeFile(libexec / "spindump",
+                            "#!/bin/sh\nuntil [ -e " + tarvix::test::shellWord(gate) + " ]; do sleep 0.05; done\n",
+                            true);
+    session.sandbox().platform().folders.libexec = libexec;
+    tarvix::sample::RunningInstance scrivo(sample.scrivoBundle);
+    aNewSecond();
+    session.open();
+    session.view().setGetSpinDump(true);
+    session.clickControl("Start monitoring");
+    ASSERT_TRUE(session.waitForLabel("Stop monitoring"));
+    ASSERT_TRUE(session.waitIdle());
+    const auto capturing = session.view().state();
+    session.clickControl("Stop monitoring");
+    ASSERT_TRUE(session.waitUntil([&] { return capturing->logLabel.get() == "Capturing Scrivo data dump."; }));
+    session.close();
+
+    // The third window's status text stays its own while both finish.
+    aNewSecond();
+    session.open();
+    session.clickControl("Start monitoring");
+    ASSERT_TRUE(session.waitForLabel("Stop monitoring"));
+    ASSERT_TRUE(session.waitIdle());
+    std::vector<std::string> shown;
+    QObject::connect(&session.view(), &tarvix::app::ContentView::logLabelChanged,
+                     [&] { shown.push_back(session.view().logLabel().toStdString()); });
+    held.reset();
+    tarvix::test::writeFile(gate);
+    EXPECT_TRUE(session.waitUntil([&] {
+        return uploading->startButtonLabel.get() == "Close" && capturing->startButtonLabel.get() == "Share logs";
+    }));
+    EXPECT_EQ(shown, std::vector<std::string>{});
+    EXPECT_EQ(session.view().logLabel(),
+              "Please reproduce the steps that led to the issue and then select Stop monitoring");
 }

@@ -12,16 +12,17 @@
 /// the window.
 namespace tarvix {
 
-/// Points the capture tasks' and the upload's status text at `statusText` (the window's logLabel).
-void bindStatusText(const TextBinding& statusText);
+/// Start: chooses the target and, for a found one, creates the edition folder below the
+/// workspace's session folder and switches the target's logging on. The new session; absent when
+/// the start was refused (the user was told).
+std::optional<Session> startSession(const platform::Platform& platform,
+                                    const std::optional<UtilityFunctions::Workspace>& workspace,
+                                    bool isScrivologgingEnabled);
 
-/// Start: chooses the target and, for a found one, creates the edition folder and switches the
-/// target's logging on. The new session; absent when the start was refused (the user was told).
-std::optional<Session> startSession(const platform::Platform& platform, bool isScrivologgingEnabled);
-
-/// Stop: the session's capture run; `completion` runs on the interface thread after it.
+/// Stop: the session's capture run, naming its tasks in `statusText` (the status text of the
+/// window that started it); `completion` runs on the interface thread after it.
 void captureSession(const platform::Platform& platform, const Session& session, bool getInstalledApps, bool getSpinDump,
-                    bool isScrivologgingEnabled, std::function<void()> completion);
+                    bool isScrivologgingEnabled, TextBinding statusText, std::function<void()> completion);
 
 /// After a successful upload: removes the session's own folder with its archive.
 void removeUploadedSession(const Session& session);

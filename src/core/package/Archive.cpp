@@ -101,7 +101,7 @@ bool CommandLineCompression(const std::optional<fs::path>& directoryURL, const s
     return false;
 }
 
-bool CompressOutputDirectory(const tarvix::Session& session)
+tarvix::Result<fs::path> CompressOutputDirectory(const tarvix::Session& session)
 {
     const std::string name = archiveName();
     const auto& scratchFolder = session.scratch;
@@ -111,25 +111,24 @@ bool CompressOutputDirectory(const tarvix::Session& session)
     if (scratchFolder) scratchArchive = *scratchFolder / name;
 
     Logger::logInfo(outputFolder ? tarvix::pathText(*outputFolder) : std::string());
-    if (!CommandLineCompression(outputFolder, scratchArchive)) return false;
-    if (!sessionFolder) return false;  // the archive stays in the scratch folder
+    if (!CommandLineCompression(outputFolder, scratchArchive)) return tarvix::Failure{"The archive was not made."};
+    // The archive stays in the scratch folder.
+    if (!sessionFolder) return tarvix::Failure{"The session folder is not set."};
 
     deleteContentsOfDirectory(*sessionFolder);
-    UtilityFunctions::CopyFiles(*scratchFolder, *sessionFolder, name);
-    // CopyFiles reports nothing back. Emptying the scratch folder after a failed copy would lose
-    // the only archive, so the copy is checked first and the scratch copy kept when it failed.
+    const auto copied = UtilityFunctions::CopyFiles(*scratchFolder, *sessionFolder, name);
+    // Emptying the scratch folder after a failed copy would lose the only archive, so the copy is
+    // checked first (a short copy included) and the scratch copy kept when it failed.
     const fs::path finalArchive = *sessionFolder / name;
     const auto expectedSize = regularFileSize(*scratchArchive);
-    if (!expectedSize || regularFileSize(finalArchive) != expectedSize) {
+    if (!copied || !expectedSize || regularFileSize(finalArchive) != expectedSize) {
         std::error_code ignored;
         if (expectedSize) fs::remove(finalArchive, ignored);  // a partial copy is no archive
-        return false;
+        return tarvix::Failure{"The archive could not be moved into the session folder."};
     }
 
-    UtilityFunctions::tempOutputURL.set(sessionFolder);
     deleteContentsOfDirectory(*scratchFolder);
-    UtilityFunctions::compressedLogURL.set(finalArchive);
-    return true;
+    return finalArchive;
 }
 
 bool isFileSizeValid(const fs::path& for_)

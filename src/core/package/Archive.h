@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "core/base/Status.h"
 #include "core/workspace/Session.h"
 
 /// The session's archive and its size gate.
@@ -16,8 +17,8 @@ std::string archiveName();
 bool CommandLineCompression(const std::optional<std::filesystem::path>& directoryURL,
                             const std::optional<std::filesystem::path>& zipFileURL);
 /// Zips the session's output folder in its scratch folder and leaves the archive alone in the
-/// session folder; sets tempOutputURL to the session folder and compressedLogURL to the archive.
-bool CompressOutputDirectory(const tarvix::Session& session);
+/// session folder; answers that archive (compressedLogURL). Failures are logged here.
+tarvix::Result<std::filesystem::path> CompressOutputDirectory(const tarvix::Session& session);
 /// True when the file is below 100 MiB.
 bool isFileSizeValid(const std::filesystem::path& for_);
 

@@ -15,12 +15,12 @@ ArchiveOutcome archiveForUpload(const platform::Folders& folders, Session& sessi
                                 const std::string& email, const std::string& feedback)
 {
     if (package) {
-        UtilityFunctions::ShareButtonPressed = true;
         UtilityFunctions::CreateUserDetailContent(folders, session, email, feedback);
         FilesPathDirectory::removeFilesFromDirectoryRecursively(
             session.folder ? session.folder->string() : std::string(), UtilityFunctions::allowedExtensions);
-        if (!FilesPathDirectory::CompressOutputDirectory(session)) return ArchiveRefusal::notBuilt;
-        session.archive = *session.folder / FilesPathDirectory::archiveName();
+        auto archive = FilesPathDirectory::CompressOutputDirectory(session);
+        if (!archive) return ArchiveRefusal::notBuilt;
+        session.archive = std::move(archive).value();
     }
     // Only an archive of this session's own folder is sent.
     std::error_code error;

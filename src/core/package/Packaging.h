@@ -21,7 +21,6 @@ using ArchiveOutcome = std::variant<std::filesystem::path, ArchiveRefusal>;
 
 /// A share's packaging. With `package` (the session's first share) the feedback record, the
 /// pruning and the archive, which session.archive then names; on every share the size gate.
-/// Sets ShareButtonPressed when it packages.
 ArchiveOutcome archiveForUpload(const platform::Folders& folders, Session& session, bool package,
                                 const std::string& email, const std::string& feedback);
 
