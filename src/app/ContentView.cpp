@@ -96,18 +96,16 @@ QString ContentView::supportEmail() const { return QString::fromUtf8(BuildConfig
 
 bool ContentView::isIdle() const { return !m_runner->busy(); }
 
-// The phase, as the primary button's title and state show it.
 QString ContentView::backgroundActivity() const
 {
-    const std::string title = m_state->startButtonLabel.get();
-    if (title == "Stop monitoring")
-        return m_state->primaryButtonDisabled.get()
-                   ? QStringLiteral("Tarvix is collecting Scrivo's logs.")
-                   : QStringLiteral("Scrivo's detailed logging stays on until monitoring is stopped.");
-    if (title == "Stop upload") return QStringLiteral("Tarvix is sending the logs to the support team.");
+    const Phase phase = m_state->phase();
+    if (phase == Phase::collecting) return QStringLiteral("Tarvix is collecting Scrivo's logs.");
+    if (phase == Phase::monitoring)
+        return QStringLiteral("Scrivo's detailed logging stays on until monitoring is stopped.");
+    if (phase == Phase::uploading) return QStringLiteral("Tarvix is sending the logs to the support team.");
     if (isIdle()) return {};
-    return title == "Start monitoring" ? QStringLiteral("Tarvix is switching on Scrivo's detailed logging.")
-                                       : QStringLiteral("Tarvix is sending the logs to the support team.");
+    return phase == Phase::ready ? QStringLiteral("Tarvix is switching on Scrivo's detailed logging.")
+                                 : QStringLiteral("Tarvix is sending the logs to the support team.");
 }
 
 void ContentView::applyToWindow(CellId id, const QVariant& value, std::uint64_t sequence)
@@ -196,7 +194,7 @@ bool ContentView::isValidEmail(const QString& email) const
 
 void ContentView::primaryButtonAction()
 {
-    if (m_state->thickBorderButtonStyle.get()) {
+    if (m_state->phase() == Phase::sent) {
         closeButtonAction();
         return;
     }

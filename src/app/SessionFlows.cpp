@@ -35,14 +35,16 @@ std::optional<std::filesystem::path> SessionFlows::sessionFolder() const
 
 void SessionFlows::StartButtonPressed()
 {
-    if (m_state->startButtonLabel.get() == "Start monitoring") {
-        StartMonitoring();
-    } else if (m_state->startButtonLabel.get() == "Stop monitoring") {
-        StopMonitoring();
-    } else if (m_state->startButtonLabel.get() == "Share logs") {
-        ShareButtonPressed();
-    } else if (m_state->startButtonLabel.get() == "Stop upload") {
-        StopShareButtonPressed();
+    switch (m_state->phase()) {
+    case Phase::ready: StartMonitoring(); break;
+    case Phase::monitoring: StopMonitoring(); break;
+    case Phase::logsReady:
+    case Phase::failed: ShareButtonPressed(); break;
+    case Phase::uploading: StopShareButtonPressed(); break;
+    // The button is disabled while collecting and packaging; once sent it closes the window.
+    case Phase::collecting:
+    case Phase::packaging:
+    case Phase::sent: break;
     }
 }
 
@@ -63,16 +65,13 @@ void SessionFlows::StartMonitoring()
         std::lock_guard lock(m_sessionMutex);
         m_session = std::move(started);
     }
-    m_state->advanceLogToggleDisabled.set(true);
-    m_state->startButtonLabel.set("Stop monitoring");
+    m_state->setPhase(Phase::monitoring);
     m_state->logLabel.set("Please reproduce the steps that led to the issue and then select Stop monitoring");
-    m_state->primaryButtonColor.set("PrimaryTextColor");
-    m_state->primaryButtonTextColor.set("BackgroundColor");
 }
 
 void SessionFlows::StopMonitoring()
 {
-    m_state->primaryButtonDisabled.set(true);
+    m_state->setPhase(Phase::collecting);
     const bool getInstalledApps = m_state->getInstalledApps.get();
     const bool getSpinDump = m_state->getSpinDump.get();
     // "Stop monitoring" is only offered once the start made the session.
@@ -80,13 +79,7 @@ void SessionFlows::StopMonitoring()
                    m_state->isScrivologgingEnabled, m_statusText, [state = m_state] {
                        Logger::logInfo("Stop Monitoring Queue Completed.");
                        state->logLabel.set("Logging complete.");
-                       state->startButtonLabel.set("Share logs");
-                       state->isLogEditorVisible.set(false);
-                       state->isFeedbackLayoutVisible.set(true);
-                       state->primaryButtonColor.set("PrimaryColor");
-                       state->primaryButtonTextColor.set("white");
-                       state->isLogLabelVisible.set(false);
-                       state->isLoggingCompleteVisible.set(true);
+                       state->setPhase(Phase::logsReady);
                    });
 }
 
@@ -98,10 +91,8 @@ void SessionFlows::ShareButtonPressed()
         return;
     }
     m_state->feedbackFormFocus.set(std::nullopt);
-    m_state->primaryButtonDisabled.set(true);
+    m_state->setPhase(Phase::packaging);
     m_state->isFeedbackEmailLayoutDisabled.set(true);
-    m_state->isUploadFailedLayoutVisible.set(false);
-    m_state->isLoggingCompleteVisible.set(true);
     m_state->isSecondaryError.set(SecondaryError::none);
 
     // Once per window: a window opened again after an earlier share packages its own new
@@ -122,29 +113,22 @@ void SessionFlows::ShareButtonPressed()
         switch (*refusal) {
         case ArchiveRefusal::notBuilt:
             Logger::logError("unable to copy compressed file.");
+            m_state->setPhase(Phase::logsReady);
             m_state->primaryButtonDisabled.set(false);
             return;
         case ArchiveRefusal::missing: Logger::logError("No compressed logs to upload."); break;
         case ArchiveRefusal::tooLarge: Logger::logError("Logs Size is large."); break;
         }
-        showUploadFailed();
+        m_state->setPhase(Phase::failed);
         return;
     }
     startUpload();
 }
 
-void SessionFlows::showUploadFailed()
-{
-    m_state->isUploadFailedLayoutVisible.set(true);
-    m_state->isLoggingCompleteVisible.set(false);
-    m_state->primaryButtonDisabled.set(false);
-}
-
 void SessionFlows::startUpload()
 {
     m_state->logLabel.set("Uploading 0%");
-    m_state->primaryButtonDisabled.set(false);
-    m_state->startButtonLabel.set("Stop upload");
+    m_state->setPhase(Phase::uploading);
     const std::uint64_t upload = ++m_upload;
     const auto current = session();
     auto task = UploadAPI::upload(
@@ -163,14 +147,8 @@ void SessionFlows::uploadFinished(std::uint64_t upload, const UploadAPI::Result&
         if (!current) return;
         m_state->logLabel.set("Uploading 100%");
         removeUploadedSession(session().value_or(Session{}));
-        m_state->startButtonLabel.set("Close");
         m_state->logLabel.set("");
-        m_state->isFeedbackLayoutVisible.set(false);
-        m_state->isCloseLayoutVisible.set(true);
-        m_state->primaryButtonDisabled.set(false);
-        m_state->isUploadFailedLayoutVisible.set(false);
-        m_state->primaryButtonColor.set("clear");
-        m_state->thickBorderButtonStyle.set(true);
+        m_state->setPhase(Phase::sent);
         return;
     }
 
@@ -190,10 +168,7 @@ void SessionFlows::uploadFinished(std::uint64_t upload, const UploadAPI::Result&
     }
     if (!current) return;
     if (reason) m_state->isSecondaryError.set(*reason);
-    m_state->isUploadFailedLayoutVisible.set(true);
-    m_state->isLoggingCompleteVisible.set(false);
-    m_state->primaryButtonDisabled.set(false);
-    m_state->startButtonLabel.set("Share logs");
+    m_state->setPhase(Phase::failed);
 }
 
 void SessionFlows::StopShareButtonPressed()
@@ -206,7 +181,8 @@ void SessionFlows::StopShareButtonPressed()
     }
     // This session's own upload: the latest one started may be another window's.
     if (task) task->cancel();
-    m_state->startButtonLabel.set("Share logs");
+    // Shared again at once: the cancelled upload's completion then shows the failure.
+    m_state->setPhase(Phase::logsReady);
     m_state->primaryButtonDisabled.set(false);
 }
 

@@ -23,7 +23,7 @@ public:
     SessionFlows(const platform::Platform& platform, std::shared_ptr<SessionState> state,
                  TarvixApp::WindowWorkspace workspace);
 
-    /// Dispatch on the button title, read afresh and compared exactly.
+    /// Dispatch on the window's phase.
     void StartButtonPressed();
     void StartMonitoring();
     void StopMonitoring();
@@ -40,7 +40,6 @@ public:
 
 private:
     void uploadFinished(std::uint64_t upload, const UploadAPI::Result& result);
-    void showUploadFailed();
     std::optional<Session> session() const;
 
     const platform::Platform& m_platform;
