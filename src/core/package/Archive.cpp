@@ -73,9 +73,10 @@ bool roomToCompress(const fs::path& parent, const fs::path& name, const fs::path
 
 std::string archiveName() { return "scrivoMacLog_" + UtilityFunctions::UniqueId() + "_abc.zip"; }
 
-bool CommandLineCompression(const std::optional<fs::path>& directoryURL, const std::optional<fs::path>& zipFileURL)
+tarvix::Status CommandLineCompression(const std::optional<fs::path>& directoryURL,
+                                      const std::optional<fs::path>& zipFileURL)
 {
-    if (!directoryURL || !zipFileURL) return false;
+    if (!directoryURL || !zipFileURL) return tarvix::Failure{"No folder to compress or no archive location."};
     const fs::path directory = withoutTrailingSeparator(*directoryURL);
     const fs::path parent = directory.parent_path();
     const std::vector<std::string> arguments = {
@@ -83,9 +84,10 @@ bool CommandLineCompression(const std::optional<fs::path>& directoryURL, const s
     std::error_code error;
     if (!fs::exists(parent, error)) {
         Logger::logError("Output folder path doesn't exist: " + parent.string());
-        return false;
+        return tarvix::Failure{"The output folder's parent does not exist."};
     }
-    if (!roomToCompress(parent, directory.filename(), *zipFileURL)) return false;
+    if (!roomToCompress(parent, directory.filename(), *zipFileURL))
+        return tarvix::Failure{"Not enough free space to compress the directory."};
     // zip's own messages go where ours go, as they always have.
     platform::ProcessCommand zip;
     zip.program = kZipTool;
@@ -95,10 +97,10 @@ bool CommandLineCompression(const std::optional<fs::path>& directoryURL, const s
     const auto run = platform::runProcess(zip);
     if (run && run->succeeded()) {
         Logger::logInfo("Directory compressed successfully.");
-        return true;
+        return {};
     }
     Logger::logError("Failed to compress the directory.");
-    return false;
+    return tarvix::Failure{"zip failed."};
 }
 
 tarvix::Result<fs::path> CompressOutputDirectory(const tarvix::Session& session)
@@ -111,7 +113,8 @@ tarvix::Result<fs::path> CompressOutputDirectory(const tarvix::Session& session)
     if (scratchFolder) scratchArchive = *scratchFolder / name;
 
     Logger::logInfo(outputFolder ? tarvix::pathText(*outputFolder) : std::string());
-    if (!CommandLineCompression(outputFolder, scratchArchive)) return tarvix::Failure{"The archive was not made."};
+    if (auto compressed = CommandLineCompression(outputFolder, scratchArchive); !compressed)
+        return compressed.failure();
     // The archive stays in the scratch folder.
     if (!sessionFolder) return tarvix::Failure{"The session folder is not set."};
 

@@ -14,8 +14,9 @@ namespace FilesPathDirectory {
 std::string archiveName();
 
 /// /usr/bin/zip -r -q ZIP NAME UserEmailFeedback.json -x .DS_Store, in the parent of directoryURL.
-bool CommandLineCompression(const std::optional<std::filesystem::path>& directoryURL,
-                            const std::optional<std::filesystem::path>& zipFileURL);
+/// A failure is logged here.
+tarvix::Status CommandLineCompression(const std::optional<std::filesystem::path>& directoryURL,
+                                      const std::optional<std::filesystem::path>& zipFileURL);
 /// Zips the session's output folder in its scratch folder and leaves the archive alone in the
 /// session folder; answers that archive (compressedLogURL). Failures are logged here.
 tarvix::Result<std::filesystem::path> CompressOutputDirectory(const tarvix::Session& session);
