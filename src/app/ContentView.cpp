@@ -10,8 +10,6 @@
 #include "MailTo.h"
 #include "SessionFlows.h"
 #include "config/BuildConfig.h"
-#include "core/package/EmailPattern.h"
-#include "core/workspace/SharedValues.h"
 
 namespace tarvix::app {
 
@@ -90,7 +88,7 @@ ContentView::~ContentView()
     m_runner.reset();
 }
 
-QString ContentView::logId() const { return QString::fromStdString(UtilityFunctions::UniqueId()); }
+QString ContentView::logId() const { return QString::fromStdString(tarvix::logId()); }
 
 QString ContentView::supportEmail() const { return QString::fromUtf8(BuildConfig::kSupportEmail); }
 
@@ -187,10 +185,7 @@ void ContentView::closeButtonAction()
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
-bool ContentView::isValidEmail(const QString& email) const
-{
-    return UtilityFunctions::isValidEmail(email.toStdString());
-}
+bool ContentView::isValidEmail(const QString& email) const { return tarvix::isValidEmail(email.toStdString()); }
 
 void ContentView::primaryButtonAction()
 {

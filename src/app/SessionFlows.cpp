@@ -2,7 +2,6 @@
 
 #include "LogLabelCell.h"
 #include "core/log/Logger.h"
-#include "core/upload/UrlErrors.h"
 
 namespace tarvix::app {
 
@@ -130,9 +129,8 @@ void SessionFlows::startUpload()
     m_state->logLabel.set("Uploading 0%");
     m_state->setPhase(Phase::uploading);
     const std::uint64_t upload = ++m_upload;
-    const auto current = session();
-    auto task = UploadAPI::upload(
-        current ? current->archive : std::nullopt, m_statusText,
+    auto task = uploadSession(
+        session().value_or(Session{}), m_statusText,
         [self = shared_from_this(), upload](UploadAPI::Result result) { self->uploadFinished(upload, result); });
     std::lock_guard lock(m_sessionMutex);
     m_uploadTask = std::move(task);
@@ -156,10 +154,11 @@ void SessionFlows::uploadFinished(std::uint64_t upload, const UploadAPI::Result&
     Logger::logError("error code:" + std::to_string(error.code));
     Logger::logError("error domain:" + error.domain);
     std::optional<SecondaryError> reason;
-    if (error.code == UploadAPI::kURLErrorNotConnectedToInternet) {
+    const UploadFailure failure = uploadFailureOf(error);
+    if (failure == UploadFailure::notConnected) {
         Logger::logError("No internet connection");
         reason = SecondaryError::network;
-    } else if (error.code == UploadAPI::kURLErrorCancelled) {
+    } else if (failure == UploadFailure::cancelled) {
         Logger::logError("Upload task was canceled");
         reason = SecondaryError::canceled;
     } else {

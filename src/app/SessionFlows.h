@@ -10,7 +10,6 @@
 #include "SessionState.h"
 #include "core/lifecycle/Lifecycle.h"
 #include "core/lifecycle/SessionSteps.h"
-#include "core/upload/UploadAPI.h"
 
 namespace tarvix::app {
 

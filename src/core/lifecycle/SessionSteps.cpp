@@ -2,9 +2,12 @@
 
 #include "core/collect/PListOperations.h"
 #include "core/collect/ProcessExecution.h"
+#include "core/package/EmailPattern.h"
 #include "core/package/Pruning.h"
 #include "core/target/InstallationDiscovery.h"
 #include "core/target/TargetChoice.h"
+#include "core/upload/UrlErrors.h"
+#include "core/workspace/SharedValues.h"
 
 namespace tarvix {
 
@@ -30,6 +33,23 @@ void captureSession(const platform::Platform& platform, const Session& session, 
     ProcessExecution::runTasksConcurrently(getInstalledApps, getSpinDump, isScrivologgingEnabled, platform, session,
                                            std::move(statusText), std::move(completion));
 }
+
+std::shared_ptr<UploadAPI::UploadTask> uploadSession(const Session& session, TextBinding statusText,
+                                                     UploadAPI::CompletionHandler completion)
+{
+    return UploadAPI::upload(session.archive, std::move(statusText), std::move(completion));
+}
+
+UploadFailure uploadFailureOf(const UploadAPI::Error& error)
+{
+    if (error.code == UploadAPI::kURLErrorNotConnectedToInternet) return UploadFailure::notConnected;
+    if (error.code == UploadAPI::kURLErrorCancelled) return UploadFailure::cancelled;
+    return UploadFailure::other;
+}
+
+const std::string& logId() { return UtilityFunctions::UniqueId(); }
+
+bool isValidEmail(std::string_view email) { return UtilityFunctions::isValidEmail(email); }
 
 void removeUploadedSession(const Session& session)
 {

@@ -1,10 +1,14 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "core/base/TextBinding.h"
 #include "core/package/Packaging.h"
+#include "core/upload/UploadAPI.h"
 #include "core/workspace/Session.h"
 #include "platform/Platform.h"
 
@@ -23,6 +27,20 @@ std::optional<Session> startSession(const platform::Platform& platform,
 /// window that started it); `completion` runs on the interface thread after it.
 void captureSession(const platform::Platform& platform, const Session& session, bool getInstalledApps, bool getSpinDump,
                     bool isScrivologgingEnabled, TextBinding statusText, std::function<void()> completion);
+
+/// Share: uploads the session's archive, its progress shown in `statusText` (see UploadAPI::upload).
+/// The started upload, the one its window may cancel; null when none started.
+std::shared_ptr<UploadAPI::UploadTask> uploadSession(const Session& session, TextBinding statusText,
+                                                     UploadAPI::CompletionHandler completion);
+
+/// What the window tells of a failed upload.
+enum class UploadFailure { notConnected, cancelled, other };
+UploadFailure uploadFailureOf(const UploadAPI::Error& error);
+
+/// The run's Log ID (UniqueId), which the archive's name carries too.
+const std::string& logId();
+/// Whether the feedback record takes `email` as the user's address ("" included).
+bool isValidEmail(std::string_view email);
 
 /// After a successful upload: removes the session's own folder with its archive.
 void removeUploadedSession(const Session& session);
