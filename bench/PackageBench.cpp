@@ -94,14 +94,15 @@ int run(const fs::path& dir, bool hide)
         if (auto* done = std::get_if<FilesPathDirectory::StagedShare>(&copy)) staged = done->output;
     }
     const double hiding = bench::secondsSince(start);
-    const bool archived = (!hide || staged) && FilesPathDirectory::CompressOutputDirectory(session, staged);
+    const auto archive = (!hide || staged) ? FilesPathDirectory::CompressOutputDirectory(session, staged)
+                                           : tarvix::Result<fs::path>(tarvix::Failure{"hiding failed"});
+    const bool archived = archive.ok();
     const double archiving = bench::secondsSince(start);
-    const auto archive = UtilityFunctions::compressedLogURL.get();
     std::printf("tarvix%s prune %.2f s, archive %.2f s (%szip + rearrangement), total %.2f s; archive %.1f MiB; "
                 "cpu %.2f s (user + system, zip included); peak RSS %.1f MiB (zip child %.1f MiB)%s\n",
                 hide ? " hiding" : "", pruning, archiving,
                 hide ? ("hiding " + std::to_string(hiding).substr(0, 5) + " s + ").c_str() : "", pruning + archiving,
-                archive ? static_cast<double>(fs::file_size(*archive)) / 1048576.0 : 0.0, bench::cpuSeconds(),
+                archived ? static_cast<double>(fs::file_size(*archive)) / 1048576.0 : 0.0, bench::cpuSeconds(),
                 bench::peakRssMiB(), bench::peakRssMiB(RUSAGE_CHILDREN), archived ? "" : " FAILED");
     return archived ? 0 : 1;
 }

@@ -19,7 +19,7 @@ int main(int argc, char** argv)
 
     std::promise<UploadAPI::Result> done;
     const auto start = std::chrono::steady_clock::now();
-    UploadAPI::upload(archive, [&done](UploadAPI::Result result) { done.set_value(std::move(result)); });
+    UploadAPI::upload(archive, nullptr, [&done](UploadAPI::Result result) { done.set_value(std::move(result)); });
     const UploadAPI::Result result = done.get_future().get();
     const double seconds = bench::secondsSince(start);
 

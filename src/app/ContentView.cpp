@@ -10,8 +10,6 @@
 #include "MailTo.h"
 #include "SessionFlows.h"
 #include "config/BuildConfig.h"
-#include "core/package/EmailPattern.h"
-#include "core/workspace/SharedValues.h"
 
 namespace tarvix::app {
 
@@ -62,10 +60,10 @@ qsizetype focusMoveSuffix(const QString& text) { return text.endsWith(u'\r') || 
 
 }  // namespace
 
-ContentView::ContentView(const platform::Platform& platform, QObject* parent)
+ContentView::ContentView(const platform::Platform& platform, TarvixApp::WindowWorkspace workspace, QObject* parent)
     : QObject(parent), m_state(std::make_shared<SessionState>()),
-      m_flows(std::make_shared<SessionFlows>(platform, m_state)), m_runner(std::make_unique<FlowRunner>()),
-      m_review(new ReviewModel(m_flows, this))
+      m_flows(std::make_shared<SessionFlows>(platform, m_state, std::move(workspace))),
+      m_runner(std::make_unique<FlowRunner>()), m_review(new ReviewModel(m_flows, this))
 {
     connect(this, &ContentView::formLockedChanged, m_review, [this] { m_review->setLocked(m_formLocked); });
     for (int i = 0; i < kCellCount; ++i) {
@@ -88,24 +86,22 @@ ContentView::~ContentView()
     m_runner.reset();
 }
 
-QString ContentView::logId() const { return QString::fromStdString(UtilityFunctions::UniqueId()); }
+QString ContentView::logId() const { return QString::fromStdString(tarvix::logId()); }
 
 QString ContentView::supportEmail() const { return QString::fromUtf8(BuildConfig::kSupportEmail); }
 
 bool ContentView::isIdle() const { return !m_runner->busy(); }
 
-// The phase, as the primary button's title and state show it.
 QString ContentView::backgroundActivity() const
 {
-    const std::string title = m_state->startButtonLabel.get();
-    if (title == "Stop monitoring")
-        return m_state->primaryButtonDisabled.get()
-                   ? QStringLiteral("Tarvix is collecting Scrivo's logs.")
-                   : QStringLiteral("Scrivo's detailed logging stays on until monitoring is stopped.");
-    if (title == "Stop upload") return QStringLiteral("Tarvix is sending the logs to the support team.");
+    const Phase phase = m_state->phase();
+    if (phase == Phase::collecting) return QStringLiteral("Tarvix is collecting Scrivo's logs.");
+    if (phase == Phase::monitoring)
+        return QStringLiteral("Scrivo's detailed logging stays on until monitoring is stopped.");
+    if (phase == Phase::uploading) return QStringLiteral("Tarvix is sending the logs to the support team.");
     if (isIdle()) return {};
-    return title == "Start monitoring" ? QStringLiteral("Tarvix is switching on Scrivo's detailed logging.")
-                                       : QStringLiteral("Tarvix is sending the logs to the support team.");
+    return phase == Phase::ready ? QStringLiteral("Tarvix is switching on Scrivo's detailed logging.")
+                                 : QStringLiteral("Tarvix is sending the logs to the support team.");
 }
 
 void ContentView::applyToWindow(CellId id, const QVariant& value, std::uint64_t sequence)
@@ -187,26 +183,21 @@ void ContentView::closeButtonAction()
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
-bool ContentView::isValidEmail(const QString& email) const
-{
-    return UtilityFunctions::isValidEmail(email.toStdString());
-}
+bool ContentView::isValidEmail(const QString& email) const { return tarvix::isValidEmail(email.toStdString()); }
 
 void ContentView::primaryButtonAction()
 {
-    if (m_state->thickBorderButtonStyle.get()) {
+    if (m_state->phase() == Phase::sent) {
         closeButtonAction();
         return;
     }
     if (m_state->primaryButtonDisabled.get()) return;
-    m_flows->bindStatusText();
     // A press while the previous one is still being dispatched is ignored.
     m_runner->tryRun([flows = m_flows] { flows->StartButtonPressed(); });
 }
 
 void ContentView::dispatchShare()
 {
-    m_flows->bindStatusText();
     m_runner->tryRun([flows = m_flows] { flows->ShareButtonPressed(); });
 }
 
@@ -216,9 +207,11 @@ void ContentView::feedbackFormAppeared()
     setPrimaryButtonDisabled(false);
 }
 
+std::optional<std::filesystem::path> ContentView::sessionFolder() const { return m_flows->sessionFolder(); }
+
 void ContentView::viewLogs()
 {
-    if (auto session = UtilityFunctions::tempTimeStampedURL.get()) showFolderInFileManager(*session);
+    if (const auto folder = sessionFolder()) showFolderInFileManager(*folder);
 }
 
 void ContentView::copyLogId() { copyToClipboard(logId()); }

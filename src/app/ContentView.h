@@ -7,10 +7,13 @@
 #include <QVariant>
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "ReviewModel.h"
 #include "SessionState.h"
+#include "core/lifecycle/Lifecycle.h"
 #include "platform/Platform.h"
 
 namespace tarvix::app {
@@ -43,8 +46,8 @@ class ContentView : public QObject {
     Q_PROPERTY(tarvix::app::ReviewModel* review READ review CONSTANT)
 
 public:
-    /// `platform` outlives the window.
-    explicit ContentView(const platform::Platform& platform, QObject* parent = nullptr);
+    /// `platform` outlives the window; `workspace` is the window's own (see TarvixApp::WindowWorkspace).
+    ContentView(const platform::Platform& platform, TarvixApp::WindowWorkspace workspace, QObject* parent = nullptr);
     ~ContentView() override;
 
     bool formLocked() const { return m_formLocked; }
@@ -74,6 +77,8 @@ public:
     /// when no session is in progress.
     QString backgroundActivity() const;
     std::shared_ptr<SessionState> state() const { return m_state; }
+    /// The folder "view logs" opens: this window's session folder, once its workspace exists.
+    std::optional<std::filesystem::path> sessionFolder() const;
 
 signals:
     void formLockedChanged();

@@ -1,9 +1,7 @@
 #include "SessionFlows.h"
 
 #include "LogLabelCell.h"
-#include "core/lifecycle/Lifecycle.h"
 #include "core/log/Logger.h"
-#include "core/upload/UrlErrors.h"
 
 namespace tarvix::app {
 
@@ -11,11 +9,14 @@ namespace {
 
 constexpr const char* kUserInfoFallback = "No localized description in the error's user information.";
 
-/// A closed window's start may still be running when the next window's begins: the two never
-/// interleave over the shared values they write and read.
-std::mutex startMutex;
-
 }  // namespace
+
+SessionFlows::SessionFlows(const platform::Platform& platform, std::shared_ptr<SessionState> state,
+                           TarvixApp::WindowWorkspace workspace)
+    : m_platform(platform), m_state(std::move(state)), m_statusText(std::make_shared<LogLabelCell>(m_state)),
+      m_workspace(std::move(workspace))
+{
+}
 
 std::optional<Session> SessionFlows::session() const
 {
@@ -38,20 +39,26 @@ ShareChoices SessionFlows::shareChoices() const
     return m_shareChoices;
 }
 
-void SessionFlows::bindStatusText() { tarvix::bindStatusText(std::make_shared<LogLabelCell>(m_state)); }
+std::optional<std::filesystem::path> SessionFlows::sessionFolder() const
+{
+    std::lock_guard lock(m_sessionMutex);
+    if (m_session) return m_session->folder;
+    if (m_workspace.workspace) return m_workspace.workspace->tempTimeStampedURL;
+    return std::nullopt;
+}
 
 void SessionFlows::StartButtonPressed()
 {
-    if (m_state->startButtonLabel.get() == "Start monitoring") {
-        std::lock_guard lock(startMutex);
-        TarvixApp::recreateWorkspaceIfReopened(m_platform.folders);
-        StartMonitoring();
-    } else if (m_state->startButtonLabel.get() == "Stop monitoring") {
-        StopMonitoring();
-    } else if (m_state->startButtonLabel.get() == "Share logs") {
-        ShareButtonPressed();
-    } else if (m_state->startButtonLabel.get() == "Stop upload") {
-        StopShareButtonPressed();
+    switch (m_state->phase()) {
+    case Phase::ready: StartMonitoring(); break;
+    case Phase::monitoring: StopMonitoring(); break;
+    case Phase::logsReady:
+    case Phase::failed: ShareButtonPressed(); break;
+    case Phase::uploading: StopShareButtonPressed(); break;
+    // The button is disabled while collecting and packaging; once sent it closes the window.
+    case Phase::collecting:
+    case Phase::packaging:
+    case Phase::sent: break;
     }
 }
 
@@ -59,37 +66,34 @@ void SessionFlows::StartMonitoring()
 {
     Logger::logInfo(std::string("Start monitoring pressed.Advanced Log Checkbox: ") +
                     (m_state->getSpinDump.get() ? "Yes" : "No"));
-    auto started = startSession(m_platform, m_state->isScrivologgingEnabled);
+    std::optional<UtilityFunctions::Workspace> workspace;
+    {
+        std::lock_guard lock(m_sessionMutex);
+        TarvixApp::recreateWorkspaceIfReopened(m_platform.folders, m_workspace);
+        workspace = m_workspace.workspace;
+    }
+    auto started = startSession(m_platform, workspace, m_state->isScrivologgingEnabled);
     // Refused (several editions running, or none installed): the alert says why, the window stays.
     if (!started) return;
     {
         std::lock_guard lock(m_sessionMutex);
         m_session = std::move(started);
     }
-    m_state->advanceLogToggleDisabled.set(true);
-    m_state->startButtonLabel.set("Stop monitoring");
+    m_state->setPhase(Phase::monitoring);
     m_state->logLabel.set("Please reproduce the steps that led to the issue and then select Stop monitoring");
-    m_state->primaryButtonColor.set("PrimaryTextColor");
-    m_state->primaryButtonTextColor.set("BackgroundColor");
 }
 
 void SessionFlows::StopMonitoring()
 {
-    m_state->primaryButtonDisabled.set(true);
+    m_state->setPhase(Phase::collecting);
     const bool getInstalledApps = m_state->getInstalledApps.get();
     const bool getSpinDump = m_state->getSpinDump.get();
     // "Stop monitoring" is only offered once the start made the session.
     captureSession(m_platform, session().value_or(Session{}), getInstalledApps, getSpinDump,
-                   m_state->isScrivologgingEnabled, [state = m_state] {
+                   m_state->isScrivologgingEnabled, m_statusText, [state = m_state] {
                        Logger::logInfo("Stop Monitoring Queue Completed.");
                        state->logLabel.set("Logging complete.");
-                       state->startButtonLabel.set("Share logs");
-                       state->isLogEditorVisible.set(false);
-                       state->isFeedbackLayoutVisible.set(true);
-                       state->primaryButtonColor.set("PrimaryColor");
-                       state->primaryButtonTextColor.set("white");
-                       state->isLogLabelVisible.set(false);
-                       state->isLoggingCompleteVisible.set(true);
+                       state->setPhase(Phase::logsReady);
                    });
 }
 
@@ -101,10 +105,8 @@ void SessionFlows::ShareButtonPressed()
         return;
     }
     m_state->feedbackFormFocus.set(std::nullopt);
-    m_state->primaryButtonDisabled.set(true);
+    m_state->setPhase(Phase::packaging);
     m_state->isFeedbackEmailLayoutDisabled.set(true);
-    m_state->isUploadFailedLayoutVisible.set(false);
-    m_state->isLoggingCompleteVisible.set(true);
     m_state->isSecondaryError.set(SecondaryError::none);
 
     // Once per window: a window opened again after an earlier share packages its own new
@@ -125,6 +127,7 @@ void SessionFlows::ShareButtonPressed()
         switch (*refusal) {
         case ArchiveRefusal::notBuilt:
             Logger::logError("unable to copy compressed file.");
+            m_state->setPhase(Phase::logsReady);
             m_state->primaryButtonDisabled.set(false);
             return;
         case ArchiveRefusal::missing: Logger::logError("No compressed logs to upload."); break;
@@ -132,28 +135,19 @@ void SessionFlows::ShareButtonPressed()
         // The review never lets every box be cleared; the packaging refuses it once more.
         case ArchiveRefusal::everythingLeftOut: break;
         }
-        showUploadFailed();
+        m_state->setPhase(Phase::failed);
         return;
     }
     startUpload();
 }
 
-void SessionFlows::showUploadFailed()
-{
-    m_state->isUploadFailedLayoutVisible.set(true);
-    m_state->isLoggingCompleteVisible.set(false);
-    m_state->primaryButtonDisabled.set(false);
-}
-
 void SessionFlows::startUpload()
 {
     m_state->logLabel.set("Uploading 0%");
-    m_state->primaryButtonDisabled.set(false);
-    m_state->startButtonLabel.set("Stop upload");
+    m_state->setPhase(Phase::uploading);
     const std::uint64_t upload = ++m_upload;
-    const auto current = session();
-    auto task = UploadAPI::upload(
-        current ? current->archive : std::nullopt,
+    auto task = uploadSession(
+        session().value_or(Session{}), m_statusText,
         [self = shared_from_this(), upload](UploadAPI::Result result) { self->uploadFinished(upload, result); });
     std::lock_guard lock(m_sessionMutex);
     m_uploadTask = std::move(task);
@@ -168,14 +162,8 @@ void SessionFlows::uploadFinished(std::uint64_t upload, const UploadAPI::Result&
         if (!current) return;
         m_state->logLabel.set("Uploading 100%");
         removeUploadedSession(session().value_or(Session{}));
-        m_state->startButtonLabel.set("Close");
         m_state->logLabel.set("");
-        m_state->isFeedbackLayoutVisible.set(false);
-        m_state->isCloseLayoutVisible.set(true);
-        m_state->primaryButtonDisabled.set(false);
-        m_state->isUploadFailedLayoutVisible.set(false);
-        m_state->primaryButtonColor.set("clear");
-        m_state->thickBorderButtonStyle.set(true);
+        m_state->setPhase(Phase::sent);
         return;
     }
 
@@ -183,10 +171,11 @@ void SessionFlows::uploadFinished(std::uint64_t upload, const UploadAPI::Result&
     Logger::logError("error code:" + std::to_string(error.code));
     Logger::logError("error domain:" + error.domain);
     std::optional<SecondaryError> reason;
-    if (error.code == UploadAPI::kURLErrorNotConnectedToInternet) {
+    const UploadFailure failure = uploadFailureOf(error);
+    if (failure == UploadFailure::notConnected) {
         Logger::logError("No internet connection");
         reason = SecondaryError::network;
-    } else if (error.code == UploadAPI::kURLErrorCancelled) {
+    } else if (failure == UploadFailure::cancelled) {
         Logger::logError("Upload task was canceled");
         reason = SecondaryError::canceled;
     } else {
@@ -195,10 +184,7 @@ void SessionFlows::uploadFinished(std::uint64_t upload, const UploadAPI::Result&
     }
     if (!current) return;
     if (reason) m_state->isSecondaryError.set(*reason);
-    m_state->isUploadFailedLayoutVisible.set(true);
-    m_state->isLoggingCompleteVisible.set(false);
-    m_state->primaryButtonDisabled.set(false);
-    m_state->startButtonLabel.set("Share logs");
+    m_state->setPhase(Phase::failed);
 }
 
 void SessionFlows::StopShareButtonPressed()
@@ -211,7 +197,8 @@ void SessionFlows::StopShareButtonPressed()
     }
     // This session's own upload: the latest one started may be another window's.
     if (task) task->cancel();
-    m_state->startButtonLabel.set("Share logs");
+    // Shared again at once: the cancelled upload's completion then shows the failure.
+    m_state->setPhase(Phase::logsReady);
     m_state->primaryButtonDisabled.set(false);
 }
 

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "SessionState.h"
+#include "core/lifecycle/Lifecycle.h"
 #include "core/lifecycle/SessionSteps.h"
 #include "core/review/ShareChoices.h"
-#include "core/upload/UploadAPI.h"
 
 namespace tarvix::app {
 
@@ -20,15 +20,10 @@ namespace tarvix::app {
 class SessionFlows : public std::enable_shared_from_this<SessionFlows> {
 public:
     /// `platform` outlives every window.
-    SessionFlows(const platform::Platform& platform, std::shared_ptr<SessionState> state)
-        : m_platform(platform), m_state(std::move(state))
-    {
-    }
+    SessionFlows(const platform::Platform& platform, std::shared_ptr<SessionState> state,
+                 TarvixApp::WindowWorkspace workspace);
 
-    /// Points the capture tasks' and the upload's status text at this window's logLabel.
-    void bindStatusText();
-
-    /// Dispatch on the button title, read afresh and compared exactly.
+    /// Dispatch on the window's phase.
     void StartButtonPressed();
     void StartMonitoring();
     void StopMonitoring();
@@ -40,6 +35,8 @@ public:
     bool sessionPackaged() const { return m_sessionPackaged; }
 
     SessionState& state() { return *m_state; }
+    /// This window's session folder ("view logs"); absent before its workspace exists.
+    std::optional<std::filesystem::path> sessionFolder() const;
 
     /// This window's session, once its start made it.
     std::optional<Session> currentSession() const { return session(); }
@@ -50,13 +47,15 @@ public:
 
 private:
     void uploadFinished(std::uint64_t upload, const UploadAPI::Result& result);
-    void showUploadFailed();
     std::optional<Session> session() const;
 
     const platform::Platform& m_platform;
     std::shared_ptr<SessionState> m_state;
-    /// This window's session, from its start on.
+    /// This window's status text (logLabel), where its capture run and its uploads write.
+    const TextBinding m_statusText;
     mutable std::mutex m_sessionMutex;
+    /// This window's workspace and session, from its start on. Guarded by m_sessionMutex.
+    TarvixApp::WindowWorkspace m_workspace;
     std::optional<Session> m_session;
     ShareChoices m_shareChoices;
     /// This session's running upload, the one "Stop upload" cancels.

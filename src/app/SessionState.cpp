@@ -10,6 +10,74 @@ QVariant toVariant(const std::optional<Field>& value) { return value ? static_ca
 
 SessionState::SessionState() = default;
 
+namespace {
+
+/// What follows from one phase. The initial cell values are those of `ready`.
+struct PhaseCells {
+    const char* startButtonLabel;
+    const char* primaryButtonColor;
+    const char* primaryButtonTextColor;
+    bool monitoringPanels;  ///< the capture options and the status line, else the feedback form
+    bool isCloseLayoutVisible;
+    bool isLoggingCompleteVisible;
+    bool isUploadFailedLayoutVisible;
+    /// Set on entry; absent: the window (the form) decides.
+    std::optional<bool> primaryButtonDisabled;
+};
+
+PhaseCells cellsOf(Phase phase)
+{
+    switch (phase) {
+    case Phase::ready: return {"Start monitoring", "PrimaryColor", "white", true, false, false, false, {}};
+    case Phase::monitoring:
+        return {"Stop monitoring", "PrimaryTextColor", "BackgroundColor", true, false, false, false, {}};
+    case Phase::collecting:
+        return {"Stop monitoring", "PrimaryTextColor", "BackgroundColor", true, false, false, false, true};
+    case Phase::logsReady: return {"Share logs", "PrimaryColor", "white", false, false, true, false, {}};
+    case Phase::packaging: return {"Share logs", "PrimaryColor", "white", false, false, true, false, true};
+    case Phase::uploading: return {"Stop upload", "PrimaryColor", "white", false, false, true, false, false};
+    case Phase::sent: return {"Close", "clear", "white", false, true, true, false, false};
+    case Phase::failed: return {"Share logs", "PrimaryColor", "white", false, false, false, true, false};
+    }
+    return cellsOf(Phase::ready);
+}
+
+/// Writes only a changed value: the window sees one change per cell that changed.
+template <typename T, typename V>
+void update(StateCell<T>& cell, const V& value)
+{
+    if (cell.get() != T(value)) cell.set(T(value));
+}
+
+}  // namespace
+
+Phase SessionState::phase() const
+{
+    std::lock_guard lock(m_phaseMutex);
+    return m_phase;
+}
+
+void SessionState::setPhase(Phase phase)
+{
+    {
+        std::lock_guard lock(m_phaseMutex);
+        m_phase = phase;
+    }
+    const PhaseCells cells = cellsOf(phase);
+    update(startButtonLabel, cells.startButtonLabel);
+    update(advanceLogToggleDisabled, phase != Phase::ready);
+    update(primaryButtonColor, cells.primaryButtonColor);
+    update(primaryButtonTextColor, cells.primaryButtonTextColor);
+    update(isLogEditorVisible, cells.monitoringPanels);
+    update(isLogLabelVisible, cells.monitoringPanels);
+    update(isFeedbackLayoutVisible, !cells.monitoringPanels && phase != Phase::sent);
+    update(isCloseLayoutVisible, cells.isCloseLayoutVisible);
+    update(isLoggingCompleteVisible, cells.isLoggingCompleteVisible);
+    update(isUploadFailedLayoutVisible, cells.isUploadFailedLayoutVisible);
+    update(thickBorderButtonStyle, phase == Phase::sent);
+    if (cells.primaryButtonDisabled) primaryButtonDisabled.set(*cells.primaryButtonDisabled);
+}
+
 QVariant SessionState::variant(CellId id) const
 {
     switch (id) {

@@ -73,6 +73,12 @@ public:
     /// Passed to the logging switch and the capture tasks; never changes.
     const bool isScrivologgingEnabled = true;
 
+    Phase phase() const;
+    /// Enters `phase` and sets every cell that follows from it: the primary button's title,
+    /// colours and style, which panels show, whether the capture options may change, and, where
+    /// the phase decides it, whether the primary button is disabled.
+    void setPhase(Phase phase);
+
     /// The value of every cell, in declaration order (the window's first copy).
     QVariant variant(CellId id) const;
 
@@ -84,6 +90,8 @@ public:
     void publish(CellId id, QVariant value, std::uint64_t sequence);
 
 private:
+    mutable std::mutex m_phaseMutex;
+    Phase m_phase = Phase::ready;
     std::atomic<std::uint64_t> m_sequence{0};
     std::mutex m_publisherMutex;
     QThread* m_guiThread = nullptr;

@@ -22,6 +22,9 @@ Q_ENUM_NS(Field)
 
 }  // namespace SessionTypes
 
+/// Where the window's session stands; the primary button and the panels follow from it.
+enum class Phase { ready, monitoring, collecting, logsReady, packaging, uploading, sent, failed };
+
 using SessionTypes::Field;
 using SessionTypes::SecondaryError;
 

@@ -32,8 +32,9 @@ std::filesystem::path libexecFolder()
 
 }  // namespace
 
-TarvixApplication::TarvixApplication(QQmlEngine& engine, const platform::Platform& platform, QObject* parent)
-    : QObject(parent), m_engine(engine), m_platform(platform)
+TarvixApplication::TarvixApplication(QQmlEngine& engine, const platform::Platform& platform,
+                                     TarvixApp::WindowWorkspace firstWindow, QObject* parent)
+    : QObject(parent), m_engine(engine), m_platform(platform), m_nextWindow(std::move(firstWindow))
 {
     connect(&m_notice, &StillRunningNotice::activated, this, &TarvixApplication::showWindow);
 }
@@ -56,7 +57,7 @@ QQuickWindow* TarvixApplication::showWindow(const QByteArray& activationToken)
 QQuickWindow* TarvixApplication::openWindow()
 {
     QQmlComponent component(&m_engine, kMainQml);
-    auto* view = new ContentView(m_platform);
+    auto* view = new ContentView(m_platform, std::exchange(m_nextWindow, {}));
     QObject* root = component.createWithInitialProperties({{QStringLiteral("view"), QVariant::fromValue(view)}});
     auto* window = qobject_cast<QQuickWindow*>(root);
     if (!window) {
@@ -99,11 +100,11 @@ int TarvixApplication::run(int argc, char* argv[])
     platform::Platform system = platform::Platform::fromSystem(libexecFolder());
     system.ui = std::make_shared<QtUserInterface>();
 
-    TarvixApp::startUp(system.folders);
+    auto firstWindow = TarvixApp::startUp(system.folders);
     installAccessibleControls();
 
     QQmlEngine engine;
-    TarvixApplication tarvix(engine, system);
+    TarvixApplication tarvix(engine, system, std::move(firstWindow));
     if (!instance.listen()) qWarning("Another start of Tarvix will not find this one: no local socket.");
     connect(&instance, &SingleInstance::windowRequested, &tarvix, &TarvixApplication::showWindow);
     if (!tarvix.showWindow(qgetenv("XDG_ACTIVATION_TOKEN"))) return 1;

@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include "StillRunningNotice.h"
+#include "core/lifecycle/Lifecycle.h"
 #include "platform/Platform.h"
 
 class QQmlEngine;
@@ -18,8 +19,9 @@ public:
     /// The whole program: answers the exit status.
     static int run(int argc, char* argv[]);
 
-    /// `platform` outlives every window.
-    TarvixApplication(QQmlEngine& engine, const platform::Platform& platform, QObject* parent = nullptr);
+    /// `platform` outlives every window; `firstWindow` is what start-up made for the first one.
+    TarvixApplication(QQmlEngine& engine, const platform::Platform& platform, TarvixApp::WindowWorkspace firstWindow,
+                      QObject* parent = nullptr);
     /// Raises the open window, or opens a new one with a fresh session state when none is open;
     /// null when the window could not be built. `activationToken` (Wayland): a later start's token,
     /// which Qt 6.4 could take only through the environment (see there).
@@ -32,6 +34,8 @@ private:
     QQmlEngine& m_engine;
     const platform::Platform& m_platform;
     QPointer<QQuickWindow> m_window;
+    /// The workspace the next window opened gets: start-up's, then none (it makes its own).
+    TarvixApp::WindowWorkspace m_nextWindow;
     StillRunningNotice m_notice;
 };
 

@@ -28,11 +28,7 @@ namespace tarvix::test {
 /// closed through the application, alerts and main-thread work run on the Qt event loop.
 class GuiSession {
 public:
-    GuiSession()
-    {
-        m_sandbox.platform().ui = std::make_shared<app::QtUserInterface>();
-        TarvixApp::startUp(m_sandbox.folders());
-    }
+    GuiSession() = default;
     ~GuiSession() { delete m_window; }  // the view is the window's child
 
     Sandbox& sandbox() { return m_sandbox; }
@@ -135,9 +131,15 @@ public:
     }
 
 private:
+    TarvixApp::WindowWorkspace startedUp()
+    {
+        m_sandbox.platform().ui = std::make_shared<app::QtUserInterface>();
+        return TarvixApp::startUp(m_sandbox.folders());
+    }
+
     Sandbox m_sandbox{TARVIX_LIBEXEC_DIR};
     QQmlEngine m_engine;
-    app::TarvixApplication m_application{m_engine, m_sandbox.platform()};
+    app::TarvixApplication m_application{m_engine, m_sandbox.platform(), startedUp()};
     QPointer<QQuickWindow> m_window;
 };
 

@@ -78,7 +78,7 @@ TEST(SessionFlow, RefusedStartAndFailedPackagingLeaveTheWindowUsable)
     tarvix::sample::install(session.sandbox().root());
     reachLogsReady(session);
     // The scratch folder the archive is built in is a plain file: zip cannot write the archive.
-    const fs::path scratch = *UtilityFunctions::temptempURL.get();
+    const fs::path scratch = session.sandbox().library() / "Tarvix/temp";
     fs::remove_all(scratch);
     tarvix::test::writeFile(scratch, "not a folder");
     session.item("descriptionInput")->forceActiveFocus();
@@ -102,7 +102,7 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
     ASSERT_TRUE(server.running()) << server.output();
     session.open();
     reachLogsReady(session);
-    const fs::path first = *UtilityFunctions::tempTimeStampedURL.get();
+    const fs::path first = session.view().sessionFolder().value();
     EXPECT_THAT(openToOthers(session), testing::IsEmpty()) << "after Stop";
     // A large session, so packaging takes a while; then the server holds its upload back.
     std::ofstream(first / "Scrivo/large.log");
@@ -129,7 +129,8 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
         ASSERT_TRUE(session.waitIdle());
     }
     reachLogsReady(session);
-    const fs::path second = *UtilityFunctions::tempTimeStampedURL.get();
+    const fs::path second = session.view().sessionFolder().value();
+    EXPECT_NE(second, first);
     EXPECT_THAT(session.sandbox().logMessages(),
                 Contains("--------------Application restarted without quitting--------------").Times(1));
     EXPECT_EQ(session.regions(), "feedbackForm logsGeneratedPanel primaryButton");
@@ -190,7 +191,7 @@ TEST(SessionFlowChild, AdvancedStopThroughPkexecThenShare)
     session.clickControl("Installed app information");
     reachLogsReady(session);
 
-    const fs::path output = *UtilityFunctions::tempOutputURL.get();
+    const fs::path output = session.view().sessionFolder().value() / "Scrivo";
     const auto log = session.sandbox().logMessages();
     EXPECT_THAT(log, Contains(StartsWith("INFO: Spindump shell script: do shell script \"spindump " +
                                          std::to_string(scrivo.pid()) + " -file '")));
@@ -232,7 +233,7 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     ASSERT_TRUE(server.running()) << server.output();
     session.open();
     reachLogsReady(session);
-    tarvix::test::writeFile(*UtilityFunctions::tempTimeStampedURL.get() / "Scrivo/ScrivoLog/review.log",
+    tarvix::test::writeFile(session.view().sessionFolder().value() / "Scrivo/ScrivoLog/review.log",
                             "Opened\r\nthe Needle\nand a needle\n");
     auto& review = *session.view().review();
     const auto path = [&](int row) { return review.data(review.index(row), ReviewModel::PathRole).toString(); };
@@ -322,4 +323,67 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     const std::string names = tarvix::test::runCommand("zipinfo -1 " + (scratch.path() / "received.zip").string());
     EXPECT_EQ(names.find(path(0).toStdString() + "\n"), std::string::npos) << names;
     EXPECT_NE(names.find(path(1).toStdString() + "\n"), std::string::npos) << names;
+}
+
+TEST(SessionFlow, AClosedWindowsUploadAndCaptureWriteOnlyIntoTheirOwnWindow)
+{
+    if (const auto why = LogServer::unavailable(); !why.empty()) GTEST_SKIP() << why;
+    GuiSession session;
+    const auto sample = tarvix::sample::install(session.sandbox().root());
+    LogServer server;
+    ASSERT_TRUE(server.running()) << server.output();
+    const auto aNewSecond = [&] {
+        const auto now = [] { return platform::formatTime(std::time(nullptr), "%H%M%S", platform::TimeZone::local); };
+        const std::string stamp = now();
+        session.waitUntil([&] { return now() != stamp; });
+    };
+
+    // The first window closes while its upload is held back; the archive does not compress, so
+    // the upload shows its progress on the way.
+    session.open();
+    reachLogsReady(session);
+    const auto uploading = session.view().state();
+    tarvix::test::runCommand("head -c 8388608 /dev/urandom > " +
+                             tarvix::test::shellWord(session.view().sessionFolder().value() / "Scrivo/random.log"));
+    std::optional<HeldServer> held(std::in_place);
+    session.item("descriptionInput")->forceActiveFocus();
+    session.type("Uploading");
+    share(session, "Stop upload");
+    session.close();
+
+    // The second window closes while its data dump waits for a gate.
+    const fs::path gate = session.sandbox().root() / "gate", libexec = session.sandbox().root() / "libexec";
+    tarvix::test::writeFile(libexec / "spindump",
+                            "#!/bin/sh\nuntil [ -e " + tarvix::test::shellWord(gate) + " ]; do sleep 0.05; done\n",
+                            true);
+    session.sandbox().platform().folders.libexec = libexec;
+    tarvix::sample::RunningInstance scrivo(sample.scrivoBundle);
+    aNewSecond();
+    session.open();
+    session.view().setGetSpinDump(true);
+    session.clickControl("Start monitoring");
+    ASSERT_TRUE(session.waitForLabel("Stop monitoring"));
+    ASSERT_TRUE(session.waitIdle());
+    const auto capturing = session.view().state();
+    session.clickControl("Stop monitoring");
+    ASSERT_TRUE(session.waitUntil([&] { return capturing->logLabel.get() == "Capturing Scrivo data dump."; }));
+    session.close();
+
+    // The third window's status text stays its own while both finish.
+    aNewSecond();
+    session.open();
+    session.clickControl("Start monitoring");
+    ASSERT_TRUE(session.waitForLabel("Stop monitoring"));
+    ASSERT_TRUE(session.waitIdle());
+    std::vector<std::string> shown;
+    QObject::connect(&session.view(), &tarvix::app::ContentView::logLabelChanged,
+                     [&] { shown.push_back(session.view().logLabel().toStdString()); });
+    held.reset();
+    tarvix::test::writeFile(gate);
+    EXPECT_TRUE(session.waitUntil([&] {
+        return uploading->startButtonLabel.get() == "Close" && capturing->startButtonLabel.get() == "Share logs";
+    }));
+    EXPECT_EQ(shown, std::vector<std::string>{});
+    EXPECT_EQ(session.view().logLabel(),
+              "Please reproduce the steps that led to the issue and then select Stop monitoring");
 }

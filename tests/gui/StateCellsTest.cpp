@@ -14,7 +14,7 @@
 TEST(StateCells, EveryWriteReachesTheWindowInOrderAndNoneUndoesAWindowWrite)
 {
     tarvix::test::Sandbox sandbox;
-    tarvix::app::ContentView view(sandbox.platform());
+    tarvix::app::ContentView view(sandbox.platform(), {});
     const auto state = view.state();
     std::vector<QString> seen, written;
     QObject::connect(&view, &tarvix::app::ContentView::logLabelChanged, [&] { seen.push_back(view.logLabel()); });

@@ -20,7 +20,7 @@ TEST(CaptureTools, StopWithBothOptionsCollectsDataDumpAndApplicationsReport)
     std::promise<void> finished;
     ProcessExecution::runTasksConcurrently(true, true, false, sandbox.platform(),
                                            {.output = sandbox.root(), .processId = std::to_string(scrivo.pid())},
-                                           [&finished] { finished.set_value(); });
+                                           nullptr, [&finished] { finished.set_value(); });
     ASSERT_EQ(finished.get_future().wait_for(60s), std::future_status::ready);
 
     const std::string spinReport = readFile(sandbox.root() / "spinReport.txt");

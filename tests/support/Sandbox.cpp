@@ -16,28 +16,10 @@
 #include "core/collect/PListOperationsTesting.h"
 #include "core/log/Logger.h"
 #include "core/log/LoggerTesting.h"
-#include "core/workspace/SharedValues.h"
 
 namespace fs = std::filesystem;
 
 namespace tarvix::test {
-
-/// Every shared value as a new process has it (UniqueId excepted: it is made once per process).
-static void resetSharedValues()
-{
-    using namespace UtilityFunctions;
-    for (auto* location : {&userLibraryURL, &userLibraryPrefURL, &tempDirURL, &tempSystemURL, &tempTimeStampedURL,
-                           &tempOutputURL, &temptempURL, &compressedLogURL})
-        location->set(std::nullopt);
-    ProcessId.set("");
-    flavour.set("Trunk");
-    scrivoOrGlance.set(std::nullopt);
-    ScrivoRunningInstance.set({});
-    scrivoInstalledUrls.set({});
-    glanceInstalledUrls.set({});
-    ShareButtonPressed = false;
-    isOutputDirectoryCreated = false;
-}
 
 TempDir::TempDir()
 {
@@ -59,7 +41,6 @@ Sandbox::Sandbox(const fs::path& libexec)
     m_platform.ui = m_ui;
     fs::create_directories(library() / "Preferences");
     fs::create_directories(root() / "var/log");
-    resetSharedValues();
     PListOperations::forgetStateForTesting();
     Logger::forgetLogFileForTesting();
     Logger::setupLogFile(m_platform.folders.caches);

@@ -30,8 +30,8 @@ private:
     std::filesystem::path m_path;
 };
 
-/// One test's world: a temp root with a sandbox platform over it (headless UI), the shared
-/// values back at their launch state, and the Logger writing to root/home/.cache/Logs.
+/// One test's world: a temp root with a sandbox platform over it (headless UI), no logging switch
+/// on record, and the Logger writing to root/home/.cache/Logs.
 class Sandbox {
 public:
     explicit Sandbox(const std::filesystem::path& libexec = {});

@@ -7,10 +7,12 @@
 #include <utility>
 #include <variant>
 
-// How our functions report failure. A function that writes its own log line for a failure (the
-// system's named operations) answers [[nodiscard]] bool, or std::optional for a value, as those
-// operations are defined. Every other function that can fail answers Status or Result<T> and
-// leaves the log line to its caller, which knows the words the log uses there.
+// How our functions report failure: every function that can fail (Qt slots aside) answers Status,
+// or Result<T> for a value, and its caller uses the answer. The system's named operations
+// (CreateOutputDirectories, CompressOutputDirectory, CopyFiles ...) write their own log line for a
+// failure, in the words the log has always used; lower-level functions (platform, parsing) leave
+// the line to their caller. bool and std::optional answer questions that cannot fail: a predicate,
+// or a lookup that may find nothing.
 namespace tarvix {
 
 /// Why an operation failed, in words a log line can carry.

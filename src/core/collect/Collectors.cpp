@@ -23,54 +23,59 @@ Location joined(const Location& base, const fs::path& relative)
     return *base / relative;
 }
 
-/// Creates a collector's folder; a failure is logged and the collector goes on.
-void createFolder(const Location& folder, const char* collector)
+/// Creates a collector's folder; a failure is logged and the collector goes on (its copies then
+/// fail one by one, and say so).
+tarvix::Status createFolder(const Location& folder, const char* collector)
 {
     if (!folder) {
         Logger::logWarning(std::string(collector) + ": no output folder, nothing will be copied.");
-        return;
+        return {};
     }
-    if (auto created = platform::createPrivateFolders(*folder); !created)
+    auto created = platform::createPrivateFolders(*folder);
+    if (!created)
         Logger::logError("Error: " + std::generic_category().message(created.failure().errorNumber) + " (" +
                          tarvix::pathText(*folder) + ")");
+    return created;
 }
 
 }  // namespace
 
-bool GetPropertyList(const tarvix::Session& session)
+tarvix::Status GetPropertyList(const tarvix::Session& session)
 {
     const Location destination = joined(session.output, "PropertyList");
-    if (!session.bundleIdentifier) return false;
+    if (!session.bundleIdentifier) return tarvix::Failure{"No target was chosen."};
     const Location& preferences = session.preferences;
     if (!preferences || !destination) {
         Logger::logWarning("GetPropertyList: preferences or output folder not set, preference files not copied.");
-        return true;
+        return {};
     }
-    CopyFiles(*preferences, *destination, *session.bundleIdentifier + ".plist", session.collectionBudget.get());
-    CopyFiles(*preferences, *destination, "com.norvane.crashreporter.plist", session.collectionBudget.get());
-    return true;
+    auto target =
+        CopyFiles(*preferences, *destination, *session.bundleIdentifier + ".plist", session.collectionBudget.get());
+    auto crashReporter =
+        CopyFiles(*preferences, *destination, "com.norvane.crashreporter.plist", session.collectionBudget.get());
+    return target ? crashReporter : target;
 }
 
-bool GetLicensingLogs(const tarvix::Session& session)
+tarvix::Status GetLicensingLogs(const tarvix::Session& session)
 {
     const Location logs = joined(session.library, "Logs");
     const Location destination = joined(session.output, "LicensingLogs");
-    createFolder(destination, "GetLicensingLogs");
+    auto created = createFolder(destination, "GetLicensingLogs");
     for (const char* item : {"scrivoQLMLog.txt", kSecondLicensingLog, "QLM", "scrivocef_low"})
         copyItem(joined(logs, item), joined(destination, item), session.collectionBudget.get());
-    return true;
+    return created;
 }
 
-bool GetInstallLogs(const tarvix::Session& session, const fs::path& systemLogFolder)
+tarvix::Status GetInstallLogs(const tarvix::Session& session, const fs::path& systemLogFolder)
 {
     const Location updaterLogs = joined(session.library, fs::path("Logs") / "Norvane");
     const Location destination = joined(session.output, "InstallLogs");
-    createFolder(destination, "GetInstallLogs");
+    auto created = createFolder(destination, "GetInstallLogs");
     for (const char* item : {"Scrivo Update Helper QX.log", "Scrivo Updater QX.log"})
         copyItem(joined(updaterLogs, item), joined(destination, item), session.collectionBudget.get());
     copyItem(systemLogFolder / "scrivoUpdaterTools.log", joined(destination, "scrivoUpdaterTools.log"),
              session.collectionBudget.get());
-    return true;
+    return created;
 }
 
 void GetIPMLogs(const tarvix::Session& session)

@@ -2,16 +2,22 @@
 
 #include <filesystem>
 
+#include "core/base/Status.h"
 #include "core/workspace/Session.h"
 
 /// The collectors of the settings-and-logs task: each copies one group of the target's files
-/// into the session's output folder.
+/// into the session's output folder. Each logs what it could not copy; a missing item of the
+/// target's material is no failure of the collector, a group it could not collect at all is.
 namespace UtilityFunctions {
 
-bool GetPropertyList(const tarvix::Session& session);
-bool GetLicensingLogs(const tarvix::Session& session);
-/// Also copies the updater tools' log of `systemLogFolder` ("/var/log").
-bool GetInstallLogs(const tarvix::Session& session, const std::filesystem::path& systemLogFolder);
+/// Fails without a target chosen or when a preference file could not be copied.
+tarvix::Status GetPropertyList(const tarvix::Session& session);
+/// Fails when its folder could not be made.
+tarvix::Status GetLicensingLogs(const tarvix::Session& session);
+/// Also copies the updater tools' log of `systemLogFolder` ("/var/log"). Fails when its folder
+/// could not be made.
+tarvix::Status GetInstallLogs(const tarvix::Session& session, const std::filesystem::path& systemLogFolder);
+/// One optional item: what it could not copy is logged, nothing more.
 void GetIPMLogs(const tarvix::Session& session);
 
 }  // namespace UtilityFunctions

@@ -21,12 +21,12 @@ Location recordLocation(const Location& systemFolder)
     return *systemFolder / kRecordName;
 }
 
-bool saveRecord(const LoggingSwitchRecord& record)
+tarvix::Status saveRecord(const LoggingSwitchRecord& record)
 {
     const auto location = recordLocation(record.systemFolder);
     if (!location) {
         Logger::logWarning("The logging switch record could not be kept: no workspace.");
-        return false;
+        return tarvix::Failure{"No workspace."};
     }
     PlistDocument document{PlistNode(plist_new_dict()), false};
     plist_dict_set_item(raw(document.root), "PreferenceFile", plist_new_string(record.preferenceFile.c_str()));
@@ -40,9 +40,9 @@ bool saveRecord(const LoggingSwitchRecord& record)
     if (!written) {
         Logger::logError(tarvix::format("The logging switch record could not be written. URL: %@ Error: %@",
                                         {tarvix::pathText(*location), written.message()}));
-        return false;
+        return written;
     }
-    return true;
+    return {};
 }
 
 std::optional<LoggingSwitchRecord> loadRecord(const fs::path& location)

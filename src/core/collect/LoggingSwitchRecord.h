@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "core/base/Status.h"
 #include "core/collect/PreferenceFile.h"
 
 namespace PListOperations {
@@ -28,8 +29,8 @@ using Location = std::optional<std::filesystem::path>;
 
 /// Where the record lives in the workspace's "System" folder; absent without a workspace.
 Location recordLocation(const Location& systemFolder);
-/// Writes the record into its systemFolder; logs and answers false on failure.
-bool saveRecord(const LoggingSwitchRecord& record);
+/// Writes the record into its systemFolder; a failure is logged here.
+tarvix::Status saveRecord(const LoggingSwitchRecord& record);
 std::optional<LoggingSwitchRecord> loadRecord(const std::filesystem::path& location);
 void removeRecord(const Location& systemFolder);
 

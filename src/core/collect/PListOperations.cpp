@@ -13,9 +13,6 @@ namespace fs = std::filesystem;
 
 namespace PListOperations {
 
-tarvix::Guarded<std::optional<fs::path>> PListURL;
-std::atomic<bool> PListUpdated{false};
-
 namespace {
 
 using namespace detail;
@@ -25,7 +22,9 @@ using Switch = std::shared_ptr<const LoggingSwitchRecord>;
 /// revert while a new window's start switches.
 std::mutex switchMutex;
 /// The switch that is on, as the session that turned it on holds it: its file, its flavour and
-/// the entry revert writes back. Null while none is on. Guarded by switchMutex.
+/// the entry revert writes back. Null while none is on. Guarded by switchMutex. Process-wide
+/// because the preference file is: a session whose window closed while monitoring still holds
+/// its switch, and the next session's start must revert it before switching its own on.
 Switch ExistingScrivoLogPlist;
 
 constexpr const char* kLoggingKey = "ScrivoLogging";
@@ -72,7 +71,6 @@ bool revertExisting(const char* operation)
     if (!done(restore(*ExistingScrivoLogPlist, false, operation))) return false;
     removeRecord(ExistingScrivoLogPlist->systemFolder);
     ExistingScrivoLogPlist = nullptr;
-    PListUpdated = false;
     return true;
 }
 
@@ -156,7 +154,6 @@ void addToPlist(tarvix::Session& session, const fs::path& file, const Switch& ke
     Logger::logInfo(existed ? "Scrivologging dictionary updated" : "Scrivologging dictionary created");
     ExistingScrivoLogPlist = turnedOn;
     session.loggingSwitch = std::move(turnedOn);
-    PListUpdated = true;
 }
 
 }  // namespace
@@ -170,7 +167,6 @@ void EnableScrivoLogging(bool isScrivologgingEnabled, tarvix::Session& session)
 
     const fs::path file = *preferences / (*session.bundleIdentifier + ".plist");
     Logger::logInfo(tarvix::format("%@ URL: %@", {"PropertyList", tarvix::pathText(file)}));
-    PListURL.set(file);
     std::lock_guard lock(switchMutex);
     Switch kept;
     if (ExistingScrivoLogPlist) {
@@ -223,11 +219,15 @@ void revertLeftoverLogging(const std::optional<fs::path>& systemFolder)
     revertLeftover(systemFolder);
 }
 
+bool switchedOnForTesting()
+{
+    std::lock_guard lock(switchMutex);
+    return ExistingScrivoLogPlist != nullptr;
+}
+
 void forgetStateForTesting()
 {
     std::lock_guard lock(switchMutex);
-    PListURL.set(std::nullopt);
-    PListUpdated = false;
     ExistingScrivoLogPlist = nullptr;
 }
 

@@ -1,10 +1,8 @@
 #pragma once
 
-#include <atomic>
 #include <filesystem>
 #include <optional>
 
-#include "core/base/Guarded.h"
 #include "core/workspace/Session.h"
 
 /// The target's verbose-logging switch in its preference file.
@@ -23,10 +21,5 @@ void RevertScrivoLogPList(bool isScrivologgingEnabled, const tarvix::Session& se
 /// At start-up, after the workspace exists: reverts a switch that an earlier run left on
 /// (it ended without reverting) from the record kept in the workspace's "System" folder.
 void revertLeftoverLogging(const std::optional<std::filesystem::path>& systemFolder);
-
-/// The preference file the switch was written to; set by EnableScrivoLogging.
-extern tarvix::Guarded<std::optional<std::filesystem::path>> PListURL;
-/// True once the entry was written, false again after a successful revert.
-extern std::atomic<bool> PListUpdated;
 
 }  // namespace PListOperations

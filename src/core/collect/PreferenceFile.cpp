@@ -12,6 +12,7 @@ namespace fs = std::filesystem;
 namespace PListOperations {
 namespace {
 
+// Process-wide only as a test hook (writeMeanwhileForTesting): empty in the product.
 tarvix::Guarded<std::function<void(const fs::path&)>> writeMeanwhile;
 
 }  // namespace

@@ -14,15 +14,13 @@
 
 namespace ProcessExecution {
 
-tarvix::Guarded<tarvix::TextBinding> labelTextBinding;
-
 namespace {
 
 using namespace detail;
 
-void setStatus(const std::string& text)
+void setStatus(const tarvix::TextBinding& binding, const std::string& text)
 {
-    if (const tarvix::TextBinding binding = labelTextBinding.get()) binding->setText(text);
+    if (binding) binding->setText(text);
 }
 
 /// The output folder as it may stand in a command line, or why it may not (logged here).
@@ -77,7 +75,7 @@ tarvix::Result<platform::ProcessExit> runSystemProfiler(const platform::Platform
 
 void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivologgingEnabled,
                           const platform::Platform& platform, const tarvix::Session& session,
-                          std::function<void()> completion)
+                          tarvix::TextBinding labelTextBinding, std::function<void()> completion)
 {
     platform::SerialQueue queue("MonitoringQueue");
     Logger::logInfo("Monitoring Queue initiated.");
@@ -87,24 +85,30 @@ void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivo
     if (!own->collectionBudget) own->collectionBudget = std::make_shared<platform::CopyBudget>(kCollectionBudget);
     const std::shared_ptr<const tarvix::Session> run = std::move(own);
 
-    queue.async([getSpinDump, services, run] {
+    const auto status = std::move(labelTextBinding);
+    queue.async([getSpinDump, services, run, status] {
         if (!getSpinDump) return;
         if (!UtilityFunctions::IsProcessRunning(services->folders, run->processId)) return;
-        setStatus("Capturing Scrivo data dump.");
+        setStatus(status, "Capturing Scrivo data dump.");
         Logger::logInfo(platform::describe(runSpinDump(*services, *run)));
     });
-    queue.async([getInstalledApps, getSpinDump, services, run] {
+    queue.async([getInstalledApps, getSpinDump, services, run, status] {
         if (!getInstalledApps || !getSpinDump) return;
-        setStatus("Capturing system configuration and settings.");
+        setStatus(status, "Capturing system configuration and settings.");
         Logger::logInfo(platform::describe(runSystemProfiler(*services, *run)));
     });
-    queue.async([isScrivologgingEnabled, services, run] {
-        setStatus("Capturing Scrivo settings and logs.");
+    queue.async([isScrivologgingEnabled, services, run, status] {
+        setStatus(status, "Capturing Scrivo settings and logs.");
         PListOperations::GetScrivoLogs(isScrivologgingEnabled, *run);
-        UtilityFunctions::GetPropertyList(*run);
-        UtilityFunctions::GetLicensingLogs(*run);
-        UtilityFunctions::GetInstallLogs(*run, services->folders.systemLog);
+        const std::pair<const char*, tarvix::Status> groups[] = {
+            {"GetPropertyList", UtilityFunctions::GetPropertyList(*run)},
+            {"GetLicensingLogs", UtilityFunctions::GetLicensingLogs(*run)},
+            {"GetInstallLogs", UtilityFunctions::GetInstallLogs(*run, services->folders.systemLog)}};
         UtilityFunctions::GetIPMLogs(*run);
+        // Support reads from the archive alone which groups are missing: one line names each.
+        for (const auto& [collector, collected] : groups)
+            if (!collected)
+                Logger::logWarning(std::string(collector) + " did not collect everything: " + collected.message());
         PListOperations::RevertScrivoLogPList(isScrivologgingEnabled, *run);
         UtilityFunctions::logLeftOutSummary(*run->collectionBudget);
     });

@@ -2,47 +2,40 @@
 
 #include "core/collect/PListOperations.h"
 #include "core/log/Logger.h"
-#include "core/workspace/SharedValues.h"
-#include "core/workspace/Workspace.h"
 
 namespace TarvixApp {
 namespace {
 
 /// Steps shared by start-up and the reopened-window start: workspace, then the log follows it.
-void createWorkspace(const platform::Folders& folders)
+WindowWorkspace createWorkspace(const platform::Folders& folders)
 {
-    if (UtilityFunctions::CreateOutputDirectories(folders)) {
-        const auto system = UtilityFunctions::tempSystemURL.get();
-        if (system) Logger::changeLogFileLocation(*system);
-        PListOperations::revertLeftoverLogging(system);
-    } else {
+    auto created = UtilityFunctions::CreateOutputDirectories(folders);
+    if (!created) {
         Logger::logError("Application terminated");
+        return {true, std::nullopt};
     }
+    Logger::changeLogFileLocation(created->tempSystemURL);
+    PListOperations::revertLeftoverLogging(created->tempSystemURL);
+    return {true, std::move(created).value()};
 }
 
 }  // namespace
 
-void startUp(const platform::Folders& folders)
+WindowWorkspace startUp(const platform::Folders& folders)
 {
     Logger::setupLogFile(folders.caches);
     Logger::log("----------------------------Application Started----------------------------", Logger::LogType::Debug);
-    createWorkspace(folders);
-    UtilityFunctions::isOutputDirectoryCreated = true;
+    return createWorkspace(folders);
 }
 
-void windowClosed()
-{
-    Logger::logInfo("--------------onDisappear triggered, application closed-------------- \n\n");
-    UtilityFunctions::isOutputDirectoryCreated = false;
-}
+void windowClosed() { Logger::logInfo("--------------onDisappear triggered, application closed-------------- \n\n"); }
 
-void recreateWorkspaceIfReopened(const platform::Folders& folders)
+void recreateWorkspaceIfReopened(const platform::Folders& folders, WindowWorkspace& window)
 {
-    if (UtilityFunctions::isOutputDirectoryCreated) return;
+    if (window.isOutputDirectoryCreated) return;
     Logger::log("--------------Application restarted without quitting--------------", Logger::LogType::Debug);
-    createWorkspace(folders);
     // Once per window: a later Start of the same window (a retry after a refusal) keeps its folder.
-    UtilityFunctions::isOutputDirectoryCreated = true;
+    window = createWorkspace(folders);
 }
 
 }  // namespace TarvixApp

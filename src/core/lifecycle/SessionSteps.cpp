@@ -2,40 +2,54 @@
 
 #include "core/collect/PListOperations.h"
 #include "core/collect/ProcessExecution.h"
+#include "core/package/EmailPattern.h"
 #include "core/package/Pruning.h"
 #include "core/target/InstallationDiscovery.h"
 #include "core/target/TargetChoice.h"
-#include "core/upload/UploadAPI.h"
+#include "core/upload/UrlErrors.h"
 #include "core/workspace/SharedValues.h"
 
 namespace tarvix {
 
-void bindStatusText(const TextBinding& statusText)
-{
-    ProcessExecution::labelTextBinding.set(statusText);
-    UploadAPI::uploadProgress.set(statusText);
-}
-
-std::optional<Session> startSession(const platform::Platform& platform, bool isScrivologgingEnabled)
+std::optional<Session> startSession(const platform::Platform& platform,
+                                    const std::optional<UtilityFunctions::Workspace>& workspace,
+                                    bool isScrivologgingEnabled)
 {
     const TargetChoice target = chooseTarget(platform.folders, *platform.ui);
     if (target.outcome != TargetChoice::Outcome::found) return std::nullopt;
-    // Below the session folder the workspace step made, not tempOutputURL: an earlier session's
-    // flow still running (its window closed) may move that one.
-    const auto output =
-        UtilityFunctions::SetScrivoOrGlance(target.runningInstance, UtilityFunctions::tempTimeStampedURL.get());
-    Session session = sessionFromSharedValues();
-    session.output = output;
+    Session session = workspace ? sessionIn(*workspace) : Session{};
+    session.output = UtilityFunctions::SetScrivoOrGlance(target.runningInstance, session.folder);
+    if (!target.runningInstance.empty()) session.bundleIdentifier = target.runningInstance.front();
+    session.edition = target.edition;
+    session.flavour = target.flavour;
+    session.processId = target.processId;
     PListOperations::EnableScrivoLogging(isScrivologgingEnabled, session);
     return session;
 }
 
 void captureSession(const platform::Platform& platform, const Session& session, bool getInstalledApps, bool getSpinDump,
-                    bool isScrivologgingEnabled, std::function<void()> completion)
+                    bool isScrivologgingEnabled, TextBinding statusText, std::function<void()> completion)
 {
     ProcessExecution::runTasksConcurrently(getInstalledApps, getSpinDump, isScrivologgingEnabled, platform, session,
-                                           std::move(completion));
+                                           std::move(statusText), std::move(completion));
 }
+
+std::shared_ptr<UploadAPI::UploadTask> uploadSession(const Session& session, TextBinding statusText,
+                                                     UploadAPI::CompletionHandler completion)
+{
+    return UploadAPI::upload(session.archive, std::move(statusText), std::move(completion));
+}
+
+UploadFailure uploadFailureOf(const UploadAPI::Error& error)
+{
+    if (error.code == UploadAPI::kURLErrorNotConnectedToInternet) return UploadFailure::notConnected;
+    if (error.code == UploadAPI::kURLErrorCancelled) return UploadFailure::cancelled;
+    return UploadFailure::other;
+}
+
+const std::string& logId() { return UtilityFunctions::UniqueId(); }
+
+bool isValidEmail(std::string_view email) { return UtilityFunctions::isValidEmail(email); }
 
 void removeUploadedSession(const Session& session)
 {

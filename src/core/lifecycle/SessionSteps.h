@@ -1,10 +1,14 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "core/base/TextBinding.h"
 #include "core/package/Packaging.h"
+#include "core/upload/UploadAPI.h"
 #include "core/workspace/Session.h"
 #include "platform/Platform.h"
 
@@ -12,16 +16,31 @@
 /// the window.
 namespace tarvix {
 
-/// Points the capture tasks' and the upload's status text at `statusText` (the window's logLabel).
-void bindStatusText(const TextBinding& statusText);
+/// Start: chooses the target and, for a found one, creates the edition folder below the
+/// workspace's session folder and switches the target's logging on. The new session; absent when
+/// the start was refused (the user was told).
+std::optional<Session> startSession(const platform::Platform& platform,
+                                    const std::optional<UtilityFunctions::Workspace>& workspace,
+                                    bool isScrivologgingEnabled);
 
-/// Start: chooses the target and, for a found one, creates the edition folder and switches the
-/// target's logging on. The new session; absent when the start was refused (the user was told).
-std::optional<Session> startSession(const platform::Platform& platform, bool isScrivologgingEnabled);
-
-/// Stop: the session's capture run; `completion` runs on the interface thread after it.
+/// Stop: the session's capture run, naming its tasks in `statusText` (the status text of the
+/// window that started it); `completion` runs on the interface thread after it.
 void captureSession(const platform::Platform& platform, const Session& session, bool getInstalledApps, bool getSpinDump,
-                    bool isScrivologgingEnabled, std::function<void()> completion);
+                    bool isScrivologgingEnabled, TextBinding statusText, std::function<void()> completion);
+
+/// Share: uploads the session's archive, its progress shown in `statusText` (see UploadAPI::upload).
+/// The started upload, the one its window may cancel; null when none started.
+std::shared_ptr<UploadAPI::UploadTask> uploadSession(const Session& session, TextBinding statusText,
+                                                     UploadAPI::CompletionHandler completion);
+
+/// What the window tells of a failed upload.
+enum class UploadFailure { notConnected, cancelled, other };
+UploadFailure uploadFailureOf(const UploadAPI::Error& error);
+
+/// The run's Log ID (UniqueId), which the archive's name carries too.
+const std::string& logId();
+/// Whether the feedback record takes `email` as the user's address ("" included).
+bool isValidEmail(std::string_view email);
 
 /// After a successful upload: removes the session's own folder with its archive.
 void removeUploadedSession(const Session& session);

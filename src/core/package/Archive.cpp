@@ -73,9 +73,10 @@ bool roomToCompress(const fs::path& parent, const fs::path& name, const fs::path
 
 std::string archiveName() { return "scrivoMacLog_" + UtilityFunctions::UniqueId() + "_abc.zip"; }
 
-bool CommandLineCompression(const std::optional<fs::path>& directoryURL, const std::optional<fs::path>& zipFileURL)
+tarvix::Status CommandLineCompression(const std::optional<fs::path>& directoryURL,
+                                      const std::optional<fs::path>& zipFileURL)
 {
-    if (!directoryURL || !zipFileURL) return false;
+    if (!directoryURL || !zipFileURL) return tarvix::Failure{"No folder to compress or no archive location."};
     const fs::path directory = withoutTrailingSeparator(*directoryURL);
     const fs::path parent = directory.parent_path();
     const std::vector<std::string> arguments = {
@@ -83,9 +84,10 @@ bool CommandLineCompression(const std::optional<fs::path>& directoryURL, const s
     std::error_code error;
     if (!fs::exists(parent, error)) {
         Logger::logError("Output folder path doesn't exist: " + parent.string());
-        return false;
+        return tarvix::Failure{"The output folder's parent does not exist."};
     }
-    if (!roomToCompress(parent, directory.filename(), *zipFileURL)) return false;
+    if (!roomToCompress(parent, directory.filename(), *zipFileURL))
+        return tarvix::Failure{"Not enough free space to compress the directory."};
     // zip's own messages go where ours go, as they always have.
     platform::ProcessCommand zip;
     zip.program = kZipTool;
@@ -95,13 +97,13 @@ bool CommandLineCompression(const std::optional<fs::path>& directoryURL, const s
     const auto run = platform::runProcess(zip);
     if (run && run->succeeded()) {
         Logger::logInfo("Directory compressed successfully.");
-        return true;
+        return {};
     }
     Logger::logError("Failed to compress the directory.");
-    return false;
+    return tarvix::Failure{"zip failed."};
 }
 
-bool CompressOutputDirectory(const tarvix::Session& session, const std::optional<fs::path>& staged)
+tarvix::Result<fs::path> CompressOutputDirectory(const tarvix::Session& session, const std::optional<fs::path>& staged)
 {
     const std::string name = archiveName();
     const auto& scratchFolder = session.scratch;
@@ -111,25 +113,25 @@ bool CompressOutputDirectory(const tarvix::Session& session, const std::optional
     if (scratchFolder) scratchArchive = *scratchFolder / name;
 
     Logger::logInfo(outputFolder ? tarvix::pathText(*outputFolder) : std::string());
-    if (!CommandLineCompression(staged ? staged : outputFolder, scratchArchive)) return false;
-    if (!sessionFolder) return false;  // the archive stays in the scratch folder
+    if (auto compressed = CommandLineCompression(staged ? staged : outputFolder, scratchArchive); !compressed)
+        return compressed.failure();
+    // The archive stays in the scratch folder.
+    if (!sessionFolder) return tarvix::Failure{"The session folder is not set."};
 
     deleteContentsOfDirectory(*sessionFolder);
-    UtilityFunctions::CopyFiles(*scratchFolder, *sessionFolder, name);
-    // CopyFiles reports nothing back. Emptying the scratch folder after a failed copy would lose
-    // the only archive, so the copy is checked first and the scratch copy kept when it failed.
+    const auto copied = UtilityFunctions::CopyFiles(*scratchFolder, *sessionFolder, name);
+    // Emptying the scratch folder after a failed copy would lose the only archive, so the copy is
+    // checked first (a short copy included) and the scratch copy kept when it failed.
     const fs::path finalArchive = *sessionFolder / name;
     const auto expectedSize = regularFileSize(*scratchArchive);
-    if (!expectedSize || regularFileSize(finalArchive) != expectedSize) {
+    if (!copied || !expectedSize || regularFileSize(finalArchive) != expectedSize) {
         std::error_code ignored;
         if (expectedSize) fs::remove(finalArchive, ignored);  // a partial copy is no archive
-        return false;
+        return tarvix::Failure{"The archive could not be moved into the session folder."};
     }
 
-    UtilityFunctions::tempOutputURL.set(sessionFolder);
     deleteContentsOfDirectory(*scratchFolder);
-    UtilityFunctions::compressedLogURL.set(finalArchive);
-    return true;
+    return finalArchive;
 }
 
 bool isFileSizeValid(const fs::path& for_)

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "core/base/Status.h"
 #include "core/workspace/Session.h"
 
 /// The session's archive and its size gate.
@@ -13,13 +14,14 @@ namespace FilesPathDirectory {
 std::string archiveName();
 
 /// /usr/bin/zip -r -q ZIP NAME UserEmailFeedback.json -x .DS_Store, in the parent of directoryURL.
-bool CommandLineCompression(const std::optional<std::filesystem::path>& directoryURL,
-                            const std::optional<std::filesystem::path>& zipFileURL);
+/// A failure is logged here.
+tarvix::Status CommandLineCompression(const std::optional<std::filesystem::path>& directoryURL,
+                                      const std::optional<std::filesystem::path>& zipFileURL);
 /// Zips the session's output folder (or `staged`, a copy of it beside its own record) in its
-/// scratch folder and leaves the archive alone in the session folder; sets tempOutputURL to the
-/// session folder and compressedLogURL to the archive.
-bool CompressOutputDirectory(const tarvix::Session& session,
-                             const std::optional<std::filesystem::path>& staged = std::nullopt);
+/// scratch folder and leaves the archive alone in the session folder; answers that archive
+/// (compressedLogURL). Failures are logged here.
+tarvix::Result<std::filesystem::path> CompressOutputDirectory(
+    const tarvix::Session& session, const std::optional<std::filesystem::path>& staged = std::nullopt);
 /// True when the file is below 100 MiB.
 bool isFileSizeValid(const std::filesystem::path& for_);
 

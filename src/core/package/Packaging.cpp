@@ -35,7 +35,6 @@ ArchiveOutcome archiveForUpload(const platform::Folders& folders, Session& sessi
 {
     if (package) {
         if (refusesEverythingLeftOut(session, choices)) return ArchiveRefusal::everythingLeftOut;
-        UtilityFunctions::ShareButtonPressed = true;
         UtilityFunctions::CreateUserDetailContent(folders, session, email, feedback);
         FilesPathDirectory::removeFilesFromDirectoryRecursively(
             session.folder ? session.folder->string() : std::string(), UtilityFunctions::allowedExtensions);
@@ -52,8 +51,9 @@ ArchiveOutcome archiveForUpload(const platform::Folders& folders, Session& sessi
             session.couldNotHide = std::move(done.couldNotHide);
             staged = done.output;
         }
-        if (!FilesPathDirectory::CompressOutputDirectory(session, staged)) return ArchiveRefusal::notBuilt;
-        session.archive = *session.folder / FilesPathDirectory::archiveName();
+        auto archive = FilesPathDirectory::CompressOutputDirectory(session, staged);
+        if (!archive) return ArchiveRefusal::notBuilt;
+        session.archive = std::move(archive).value();
     }
     // Only an archive of this session's own folder is sent.
     std::error_code error;

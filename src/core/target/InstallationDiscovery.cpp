@@ -13,13 +13,12 @@ namespace fs = std::filesystem;
 namespace UtilityFunctions {
 namespace {
 
-void appendInstalled(const platform::Folders& folders, const std::string& bundleIdentifier,
-                     tarvix::Guarded<std::vector<fs::path>>& list)
+std::vector<fs::path> installed(const platform::Folders& folders, const std::string& bundleIdentifier)
 {
-    for (const fs::path& url : platform::applicationsWithBundleIdentifier(folders, bundleIdentifier)) {
+    std::vector<fs::path> urls = platform::applicationsWithBundleIdentifier(folders, bundleIdentifier);
+    for (const fs::path& url : urls)
         Logger::logInfo("App url for bundle: " + bundleIdentifier + " is: " + tarvix::pathText(url));
-        list.update([&](std::vector<fs::path>& urls) { urls.push_back(url); });
-    }
+    return urls;
 }
 
 /// Only the first character of the last dot-separated component counts.
@@ -37,38 +36,40 @@ std::string flavourOf(const std::string& version)
 
 }  // namespace
 
-void getScrivoInstalledPath(const platform::Folders& folders)
+std::vector<fs::path> getScrivoInstalledPath(const platform::Folders& folders)
 {
-    appendInstalled(folders, ScrivoBundleIndentifiers[0], scrivoInstalledUrls);
+    return installed(folders, ScrivoBundleIndentifiers[0]);
 }
 
-void getGlanceInstalledPath(const platform::Folders& folders)
+std::vector<fs::path> getGlanceInstalledPath(const platform::Folders& folders)
 {
-    appendInstalled(folders, ScrivoBundleIndentifiers[1], glanceInstalledUrls);
+    return installed(folders, ScrivoBundleIndentifiers[1]);
 }
 
-void FlavourFromAppVersion(const fs::path& url)
+std::optional<std::string> FlavourFromAppVersion(const fs::path& url)
 {
     const auto version = platform::bundleInfoString(url, "CFBundleShortVersionString");
-    if (!version) return;
+    if (!version) return std::nullopt;
     const std::string result = flavourOf(*version);
-    flavour.set(result);
     Logger::logInfo(tarvix::format("FlavourFromAppVersion:%@ flavour: %@", {*version, result}));
+    return result;
+}
+
+std::string scrivoOrGlance(const std::vector<std::string>& runningInstance)
+{
+    return !runningInstance.empty() && runningInstance.front() == ScrivoBundleIndentifiers[0] ? "Scrivo" : "Glance";
 }
 
 std::optional<fs::path> SetScrivoOrGlance(const std::vector<std::string>& runningInstance,
                                           const std::optional<fs::path>& outputFolder)
 {
-    const std::string edition =
-        !runningInstance.empty() && runningInstance.front() == ScrivoBundleIndentifiers[0] ? "Scrivo" : "Glance";
-    scrivoOrGlance.set(edition);
+    const std::string edition = scrivoOrGlance(runningInstance);
 
     if (!outputFolder) {
         Logger::logWarning("SetScrivoOrGlance: no output folder, the edition folder " + edition + " was not created.");
         return std::nullopt;
     }
     const fs::path folder = *outputFolder / edition;
-    tempOutputURL.set(folder);
     if (const auto created = platform::createPrivateFolders(folder); !created)
         Logger::logError(
             tarvix::format("Failed to create directory: %@ Error: %@", {tarvix::pathText(folder), created.message()}));

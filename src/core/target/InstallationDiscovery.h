@@ -9,15 +9,17 @@
 
 namespace UtilityFunctions {
 
-/// Appends the installed full-edition bundles to scrivoInstalledUrls (never emptied first).
-void getScrivoInstalledPath(const platform::Folders& folders);
-/// Appends the installed free-edition bundles to glanceInstalledUrls (never emptied first).
-void getGlanceInstalledPath(const platform::Folders& folders);
-/// Sets flavour from the bundle's CFBundleShortVersionString; unchanged when unreadable.
-void FlavourFromAppVersion(const std::filesystem::path& url);
-/// Sets scrivoOrGlance from the editions found (`runningInstance`, ScrivoRunningInstance's
-/// value) and tempOutputURL to its folder below `outputFolder`, which it creates. Answers that
-/// folder (absent without `outputFolder`).
+/// The installed full-edition bundles (scrivoInstalledUrls).
+std::vector<std::filesystem::path> getScrivoInstalledPath(const platform::Folders& folders);
+/// The installed free-edition bundles (glanceInstalledUrls).
+std::vector<std::filesystem::path> getGlanceInstalledPath(const platform::Folders& folders);
+/// The flavour the bundle's CFBundleShortVersionString names; absent when unreadable.
+std::optional<std::string> FlavourFromAppVersion(const std::filesystem::path& url);
+/// "Scrivo" or "Glance" (scrivoOrGlance) for the editions found (ScrivoRunningInstance): only the
+/// first one listed counts.
+std::string scrivoOrGlance(const std::vector<std::string>& runningInstance);
+/// Creates the edition's folder (tempOutputURL) below `outputFolder`; answers it (absent without
+/// `outputFolder`), also when it could not be made (logged).
 std::optional<std::filesystem::path> SetScrivoOrGlance(const std::vector<std::string>& runningInstance,
                                                        const std::optional<std::filesystem::path>& outputFolder);
 

@@ -3,26 +3,26 @@
 #include "core/base/Format.h"
 #include "core/log/Logger.h"
 #include "core/target/InstallationDiscovery.h"
-#include "core/workspace/SharedValues.h"
 #include "platform/RunningApplications.h"
 
 namespace UtilityFunctions {
 
-bool IsApplicationRunning(const platform::Folders& folders, const std::string& bundleIdentifier)
+std::optional<RunningTarget> IsApplicationRunning(const platform::Folders& folders, const std::string& bundleIdentifier,
+                                                  const std::string& flavour)
 {
     for (const platform::RunningApplication& application : platform::runningApplications(folders)) {
         if (application.bundleIdentifier != bundleIdentifier) continue;
-        ProcessId.set(std::to_string(application.processIdentifier));
+        RunningTarget found{std::to_string(application.processIdentifier), std::nullopt};
         if (application.bundleURL)
-            FlavourFromAppVersion(*application.bundleURL);
+            found.flavour = FlavourFromAppVersion(*application.bundleURL);
         else
             Logger::logWarning(
-                tarvix::format("Scrivo running instance has no bundle location, flavour kept: %@", {flavour.get()}));
+                tarvix::format("Scrivo running instance has no bundle location, flavour kept: %@", {flavour}));
         Logger::logInfo(tarvix::format("Scrivo running instance found. BundleIdentifier: %@", {bundleIdentifier}));
-        return true;
+        return found;
     }
     Logger::logWarning(tarvix::format("Scrivo running instance not found. BundleIdentifier: %@", {bundleIdentifier}));
-    return false;
+    return std::nullopt;
 }
 
 bool IsProcessRunning(const platform::Folders& folders, const std::string& processId)

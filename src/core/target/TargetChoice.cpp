@@ -15,11 +15,7 @@ using namespace UtilityFunctions;
 /// The first installed copy of one edition, after its lookup.
 std::optional<fs::path> firstInstalled(const platform::Folders& folders, bool fullEdition)
 {
-    if (fullEdition)
-        getScrivoInstalledPath(folders);
-    else
-        getGlanceInstalledPath(folders);
-    const auto urls = (fullEdition ? scrivoInstalledUrls : glanceInstalledUrls).get();
+    const auto urls = fullEdition ? getScrivoInstalledPath(folders) : getGlanceInstalledPath(folders);
     if (urls.empty()) return std::nullopt;
     return urls.front();
 }
@@ -29,14 +25,14 @@ std::optional<fs::path> firstInstalled(const platform::Folders& folders, bool fu
 TargetChoice chooseTarget(const platform::Folders& folders, platform::UserInterface& ui)
 {
     TargetChoice choice;
-    ScrivoRunningInstance.set({});
-    // An earlier session's pid may belong to another process by now: only this start's match counts.
-    ProcessId.set("");
     for (const auto& identifier : ScrivoBundleIndentifiers) {
-        if (!IsApplicationRunning(folders, identifier)) continue;
+        const auto running = IsApplicationRunning(folders, identifier, choice.flavour);
+        if (!running) continue;
         choice.runningInstance.push_back(identifier);
-        ScrivoRunningInstance.set(choice.runningInstance);
+        choice.processId = running->processId;
+        if (running->flavour) choice.flavour = *running->flavour;
     }
+    choice.edition = scrivoOrGlance(choice.runningInstance);
     if (IsMultipleInstance(choice.runningInstance, ui)) {
         Logger::logInfo("Scrivo multiple running instances.");
         choice.outcome = TargetChoice::Outcome::several;
@@ -61,8 +57,8 @@ TargetChoice chooseTarget(const platform::Folders& folders, platform::UserInterf
                 return choice;
             }
         }
-        ScrivoRunningInstance.set(choice.runningInstance);
-        FlavourFromAppVersion(*choice.installation);
+        choice.edition = scrivoOrGlance(choice.runningInstance);
+        if (const auto flavour = FlavourFromAppVersion(*choice.installation)) choice.flavour = *flavour;
     }
     choice.outcome = TargetChoice::Outcome::found;
     return choice;

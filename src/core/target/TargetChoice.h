@@ -17,16 +17,21 @@ struct TargetChoice {
         none,     ///< nothing runs and nothing is installed: the user was told
     };
     Outcome outcome = Outcome::none;
-    /// The editions' bundle identifiers as ScrivoRunningInstance holds them: those running, or
-    /// the installed edition chosen when none runs.
+    /// The editions' bundle identifiers (ScrivoRunningInstance): those running, or the installed
+    /// edition chosen when none runs.
     std::vector<std::string> runningInstance;
     /// The installed bundle the flavour was read from, when none runs.
     std::optional<std::filesystem::path> installation;
+    /// Decimal process id of the last edition matched running (ProcessId); empty when none runs.
+    std::string processId;
+    /// "Trunk", "Beta" or "QX" (flavour), of the last edition matched or the installation.
+    std::string flavour = "Trunk";
+    /// "Scrivo" or "Glance" (scrivoOrGlance), after the first of runningInstance.
+    std::string edition = "Glance";
 };
 
-/// A running edition wins over an installation, the full edition over the free one. Leaves the
-/// shared values and the log as the start flow does (ScrivoRunningInstance, ProcessId, flavour,
-/// the installed lists) and shows the alert of a refusal. ProcessId is empty when nothing runs.
+/// A running edition wins over an installation, the full edition over the free one. Logs as the
+/// start flow does and shows the alert of a refusal.
 TargetChoice chooseTarget(const platform::Folders& folders, platform::UserInterface& ui);
 
 }  // namespace tarvix

@@ -68,7 +68,7 @@ void UploadTaskDelegate::didSendBodyData(std::int64_t, std::int64_t totalBytesSe
     if (totalBytesExpectedToSend <= 0) return;
     const double percentage =
         static_cast<double>(totalBytesSent) / static_cast<double>(totalBytesExpectedToSend) * 100.0;
-    const tarvix::TextBinding binding = uploadProgress.get();
+    const tarvix::TextBinding& binding = uploadProgress;
     if (percentage >= 1.0 && percentage < 100.0 && binding) {
         binding->setText("Uploading " + std::to_string(static_cast<int>(percentage)) + "%");
         return;

@@ -20,11 +20,12 @@ struct TransferOutcome {
 /// Only 200 with a body is success; 405, 413 and 500 with a body are refusals (code 1).
 Result handleResponse(TransferOutcome outcome);
 
-/// Body progress of one task. Writes "Uploading N%" through UploadAPI::uploadProgress while N
-/// is 1 to 99; otherwise logs the binding's current text. A zero or unknown total writes nothing.
-class UploadTaskDelegate {
-public:
+/// Body progress of one task. Writes "Uploading N%" through `uploadProgress` (its window's status
+/// text) while N is 1 to 99; otherwise logs that text. A zero or unknown total writes nothing.
+struct UploadTaskDelegate {
     void didSendBodyData(std::int64_t bytesSent, std::int64_t totalBytesSent, std::int64_t totalBytesExpectedToSend);
+
+    tarvix::TextBinding uploadProgress;
 };
 
 }  // namespace UploadAPI

@@ -25,9 +25,10 @@ std::optional<FileBodyStream> openBody(const std::filesystem::path& file, const 
 }  // namespace
 
 Transfer::Transfer(std::string url, const std::filesystem::path& file, const std::string& boundary,
-                   CompletionHandler completion, std::function<void()> wake)
+                   tarvix::TextBinding progress, CompletionHandler completion, std::function<void()> wake)
     : m_url(std::move(url)), m_contentType(MultipartFraming::contentType(boundary)), m_file(file),
-      m_body(openBody(file, boundary, m_openError)), m_completion(std::move(completion)), m_wake(std::move(wake))
+      m_body(openBody(file, boundary, m_openError)), m_completion(std::move(completion)),
+      m_wake(std::move(wake)), m_delegate{std::move(progress)}
 {
 }
 

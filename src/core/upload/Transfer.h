@@ -21,9 +21,10 @@ namespace UploadAPI {
 /// mapping of how it ended to the result. Everything except cancel() runs on the session thread.
 class Transfer final : public UploadTask {
 public:
-    /// `wake` tells the session thread that a cancel is waiting.
+    /// `wake` tells the session thread that a cancel is waiting; `progress` is the status text
+    /// of the window that started the upload.
     Transfer(std::string url, const std::filesystem::path& file, const std::string& boundary,
-             CompletionHandler completion, std::function<void()> wake);
+             tarvix::TextBinding progress, CompletionHandler completion, std::function<void()> wake);
 
     void cancel() override;
     bool cancelled() const { return m_cancelled; }

@@ -38,10 +38,11 @@ void TransferSession::wake()
 }
 
 std::shared_ptr<UploadTask> TransferSession::start(std::string url, const std::filesystem::path& file,
-                                                   const std::string& boundary, CompletionHandler completion)
+                                                   const std::string& boundary, tarvix::TextBinding progress,
+                                                   CompletionHandler completion)
 {
-    auto transfer =
-        std::make_shared<Transfer>(std::move(url), file, boundary, std::move(completion), [this] { wake(); });
+    auto transfer = std::make_shared<Transfer>(std::move(url), file, boundary, std::move(progress),
+                                               std::move(completion), [this] { wake(); });
     {
         std::lock_guard lock(m_mutex);
         m_incoming.push_back(transfer);

@@ -28,7 +28,7 @@ public:
     /// Starts sending `file` as the multipart body with `boundary` to `url`. When the file cannot
     /// be opened nothing is sent and the completion gets the read error.
     std::shared_ptr<UploadTask> start(std::string url, const std::filesystem::path& file, const std::string& boundary,
-                                      CompletionHandler completion);
+                                      tarvix::TextBinding progress, CompletionHandler completion);
 
     /// Wakes the session thread (new work, or a cancel).
     void wake();

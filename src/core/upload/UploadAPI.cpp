@@ -8,9 +8,6 @@
 
 namespace UploadAPI {
 
-tarvix::Guarded<tarvix::TextBinding> uploadProgress;
-tarvix::Guarded<std::shared_ptr<UploadTask>> uploadTask;
-
 namespace {
 
 constexpr const char* kLogPath = "/cr-apip-7.0.0/mac/log";
@@ -35,16 +32,15 @@ std::optional<std::string> endpoint()
 }  // namespace
 
 std::shared_ptr<UploadTask> upload(const std::optional<std::filesystem::path>& fileURL,
-                                   CompletionHandler completionHandler)
+                                   tarvix::TextBinding uploadProgress, CompletionHandler completionHandler)
 {
     if (!fileURL) return nullptr;
     const auto url = endpoint();
     if (!url) return nullptr;
     // A fresh boundary per upload, in the upper-case form of a UUID's text.
     const std::string boundary = tarvix::makeUuid();
-    auto task = TransferSession::shared().start(*url, *fileURL, boundary, std::move(completionHandler));
-    uploadTask.set(task);
-    return task;
+    return TransferSession::shared().start(*url, *fileURL, boundary, std::move(uploadProgress),
+                                           std::move(completionHandler));
 }
 
 }  // namespace UploadAPI

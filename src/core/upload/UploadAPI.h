@@ -9,7 +9,6 @@
 #include <variant>
 #include <vector>
 
-#include "core/base/Guarded.h"
 #include "core/base/TextBinding.h"
 
 /// The multipart HTTPS upload of the session archive.
@@ -35,14 +34,12 @@ public:
     virtual void cancel() = 0;
 };
 
-extern tarvix::Guarded<tarvix::TextBinding> uploadProgress;
-extern tarvix::Guarded<std::shared_ptr<UploadTask>> uploadTask;
-
 /// Returns at once; `completionHandler` is called once, on the transfer's own thread. Nothing
-/// happens (and no completion) when fileURL is absent or the endpoint cannot be formed.
-/// Answers the started task, also stored in `uploadTask`, so its starter can cancel just this
-/// upload; null when nothing started.
+/// happens (and no completion) when fileURL is absent or the endpoint cannot be formed. The body's
+/// progress goes to `uploadProgress`, the status text of the window that started the upload.
+/// Answers the started task (uploadTask), so its starter can cancel just this upload; null when
+/// nothing started.
 std::shared_ptr<UploadTask> upload(const std::optional<std::filesystem::path>& fileURL,
-                                   CompletionHandler completionHandler);
+                                   tarvix::TextBinding uploadProgress, CompletionHandler completionHandler);
 
 }  // namespace UploadAPI

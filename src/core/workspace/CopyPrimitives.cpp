@@ -73,15 +73,17 @@ void logLeftOutSummary(const platform::CopyBudget& budget)
                                           {std::to_string(over - kNamedLeftOut), std::to_string(budget.total())}));
 }
 
-void CopyFiles(const fs::path& sourceDirectory, const fs::path& destinationDirectory, const std::string& fileName,
-               platform::CopyBudget* budget)
+tarvix::Status CopyFiles(const fs::path& sourceDirectory, const fs::path& destinationDirectory,
+                         const std::string& fileName, platform::CopyBudget* budget)
 {
-    if (!platform::createPrivateFolders(destinationDirectory)) return;
+    if (auto created = platform::createPrivateFolders(destinationDirectory); !created) return created;
     const fs::path destination = destinationDirectory / fileName;
-    if (const auto copied = copyChecked(sourceDirectory / fileName, destination, budget); !copied)
+    auto copied = copyChecked(sourceDirectory / fileName, destination, budget);
+    if (!copied)
         Logger::logError("Error while copying file: " + copied.message());
     else if (present(destination))  // else it was left out, and said so
         Logger::logInfo("File copied successfully.");
+    return copied;
 }
 
 bool copyItem(const std::optional<fs::path>& at, const std::optional<fs::path>& to, platform::CopyBudget* budget)

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "core/base/Status.h"
 #include "platform/TreeCopy.h"
 
 namespace UtilityFunctions {
@@ -15,9 +16,11 @@ inline constexpr std::uint64_t kNamedLeftOut = 100;
 /// Closes a run's copies: one line for each kind of item left out past the first kNamedLeftOut.
 void logLeftOutSummary(const platform::CopyBudget& budget);
 
-/// Copies sourceDirectory/fileName to destinationDirectory/fileName, creating the destination folder.
-void CopyFiles(const std::filesystem::path& sourceDirectory, const std::filesystem::path& destinationDirectory,
-               const std::string& fileName, platform::CopyBudget* budget = nullptr);
+/// Copies sourceDirectory/fileName to destinationDirectory/fileName, creating the destination
+/// folder. Failures are logged here; a file the budget leaves out is no failure.
+tarvix::Status CopyFiles(const std::filesystem::path& sourceDirectory,
+                         const std::filesystem::path& destinationDirectory, const std::string& fileName,
+                         platform::CopyBudget* budget = nullptr);
 /// Copies a file or a whole tree to exactly `to`; never overwrites, never follows a symbolic link
 /// (platform::copyTree), and with `budget` leaves out what no longer fits. Each item left out is
 /// named in one log line.

@@ -1,23 +1,16 @@
 #include "core/workspace/Session.h"
 
-#include "core/workspace/SharedValues.h"
-
 namespace tarvix {
 
-Session sessionFromSharedValues()
+Session sessionIn(const UtilityFunctions::Workspace& workspace)
 {
-    using namespace UtilityFunctions;
     Session session;
-    session.library = userLibraryURL.get();
-    session.preferences = userLibraryPrefURL.get();
-    session.system = tempSystemURL.get();
-    session.folder = tempTimeStampedURL.get();
-    session.scratch = temptempURL.get();
-    session.output = tempOutputURL.get();
-    if (const auto running = ScrivoRunningInstance.get(); !running.empty()) session.bundleIdentifier = running.front();
-    session.edition = scrivoOrGlance.get();
-    session.flavour = flavour.get();
-    session.processId = ProcessId.get();
+    session.library = workspace.userLibraryURL;
+    session.preferences = workspace.userLibraryPrefURL;
+    session.system = workspace.tempSystemURL;
+    session.folder = workspace.tempTimeStampedURL;
+    session.scratch = workspace.temptempURL;
+    session.output = workspace.tempTimeStampedURL;
     return session;
 }
 

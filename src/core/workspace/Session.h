@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/workspace/Workspace.h"
 #include "platform/TreeCopy.h"
 
 namespace PListOperations {
@@ -15,9 +16,8 @@ struct LoggingSwitchRecord;
 namespace tarvix {
 
 /// One monitoring session as its start left it: where its material goes and what it targets.
-/// Made by the start flow from the shared values, held by the window's flows and handed to the
-/// capture, packaging and upload steps, so that none of them reads a process-wide value that a
-/// later session may have changed.
+/// Made by the start flow from what the workspace step and the target choice answered, held by
+/// the window's flows and handed to the capture, packaging and upload steps.
 struct Session {
     using Location = std::optional<std::filesystem::path>;
 
@@ -56,8 +56,7 @@ struct Session {
     std::vector<std::string> couldNotHide{};
 };
 
-/// The session the shared values describe now (no archive yet); the start flow takes it once the
-/// edition is chosen.
-Session sessionFromSharedValues();
+/// A session in `workspace`'s folders, its target not chosen yet.
+Session sessionIn(const UtilityFunctions::Workspace& workspace);
 
 }  // namespace tarvix

@@ -7,25 +7,6 @@
 
 namespace UtilityFunctions {
 
-tarvix::Guarded<Location> userLibraryURL;
-tarvix::Guarded<Location> userLibraryPrefURL;
-tarvix::Guarded<Location> tempDirURL;
-tarvix::Guarded<Location> tempSystemURL;
-tarvix::Guarded<Location> tempTimeStampedURL;
-tarvix::Guarded<Location> tempOutputURL;
-tarvix::Guarded<Location> temptempURL;
-tarvix::Guarded<Location> compressedLogURL;
-
-tarvix::Guarded<std::string> ProcessId;
-tarvix::Guarded<std::string> flavour{"Trunk"};
-tarvix::Guarded<std::optional<std::string>> scrivoOrGlance;
-tarvix::Guarded<std::vector<std::string>> ScrivoRunningInstance;
-tarvix::Guarded<std::vector<std::filesystem::path>> scrivoInstalledUrls;
-tarvix::Guarded<std::vector<std::filesystem::path>> glanceInstalledUrls;
-
-std::atomic<bool> ShareButtonPressed{false};
-std::atomic<bool> isOutputDirectoryCreated{false};
-
 const std::string& UniqueId()
 {
     static const std::string id = [] {

@@ -5,7 +5,6 @@
 
 #include "core/base/Format.h"
 #include "core/log/Logger.h"
-#include "core/workspace/SharedValues.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 
@@ -22,23 +21,16 @@ bool present(const fs::path& path)
 
 }  // namespace
 
-bool CreateOutputDirectories(const platform::Folders& folders)
+tarvix::Result<Workspace> CreateOutputDirectories(const platform::Folders& folders)
 {
     const auto& library = folders.library;
-    if (!library) return false;
+    if (!library) return tarvix::Failure{"The user's Library folder is not known."};
 
     const std::string stamp = platform::formatTime(std::time(nullptr), "%Y%m%d%H%M%S", platform::TimeZone::local);
-    userLibraryURL.set(*library);
-    userLibraryPrefURL.set(*library / "Preferences");
     const fs::path root = *library / "Tarvix";
-    tempDirURL.set(root);
     Logger::logInfo(tarvix::format("Tarvix Directory: %@", {root.string()}));
-
     const fs::path session = root / "Output" / stamp;
-    tempSystemURL.set(root / "System");
-    tempTimeStampedURL.set(session);
-    tempOutputURL.set(session);
-    temptempURL.set(root / "temp");
+    const Workspace workspace{*library, *library / "Preferences", root / "System", session, root / "temp"};
 
     // A root open to others was made by an earlier version: it and all it holds are closed first.
     std::error_code ec;
@@ -51,13 +43,13 @@ bool CreateOutputDirectories(const platform::Folders& folders)
         {session, session.string()}, {root / "System", "System"}, {root / "temp", "temp"}};
     for (const auto& [folder, name] : created) {
         if (present(folder)) continue;
-        if (!platform::createPrivateFolders(folder)) {
+        if (const auto created = platform::createPrivateFolders(folder); !created) {
             Logger::logError("Failed to create the initial directories.");
-            return false;
+            return created.failure();
         }
         Logger::logInfo(tarvix::format("Directory created: %@", {name}));
     }
-    return true;
+    return workspace;
 }
 
 }  // namespace UtilityFunctions

@@ -1,11 +1,27 @@
 #pragma once
 
+#include <filesystem>
+
+#include "core/base/Status.h"
 #include "platform/Platform.h"
 
 namespace UtilityFunctions {
 
-/// Fills the workspace locations and creates a new session folder, "System" and "temp" below
-/// the user's Library folder.
-bool CreateOutputDirectories(const platform::Folders& folders);
+/// The folders one window's sessions use, as CreateOutputDirectories made them.
+struct Workspace {
+    /// The user's Library folder and its "Preferences".
+    std::filesystem::path userLibraryURL;
+    std::filesystem::path userLibraryPrefURL;
+    /// "System": the log and the logging switch's record.
+    std::filesystem::path tempSystemURL;
+    /// The new session folder, "Output/<yyyyMMddHHmmss>".
+    std::filesystem::path tempTimeStampedURL;
+    /// "temp": the scratch folder the archive is built in.
+    std::filesystem::path temptempURL;
+};
+
+/// Creates a new session folder, "System" and "temp" below the user's Library folder; answers
+/// their locations. A folder that cannot be made is logged here.
+tarvix::Result<Workspace> CreateOutputDirectories(const platform::Folders& folders);
 
 }  // namespace UtilityFunctions

@@ -38,13 +38,8 @@ struct CaptureSandbox {
         standIn(sandbox.root() / "bin" / "elevate", elevation);
         sandbox.platform().folders.libexec = libexec();
         sandbox.platform().folders.elevationCommand = {(sandbox.root() / "bin" / "elevate").string()};
-        ProcessExecution::labelTextBinding.set(status);
     }
-    ~CaptureSandbox()
-    {
-        ProcessExecution::labelTextBinding.set(nullptr);
-        PListOperations::forgetStateForTesting();
-    }
+    ~CaptureSandbox() { PListOperations::forgetStateForTesting(); }
 
     fs::path libexec() const { return sandbox.root() / "libexec"; }
     std::string record(const std::string& name) const { return test::readFile(records / (name + ".args")); }
@@ -54,8 +49,8 @@ struct CaptureSandbox {
     {
         layout = sample::install(sandbox.root());
         instance.emplace(layout.scrivoBundle);
-        TarvixApp::startUp(sandbox.folders());
-        session = *tarvix::startSession(sandbox.platform(), true);
+        const auto window = TarvixApp::startUp(sandbox.folders());
+        session = *tarvix::startSession(sandbox.platform(), window.workspace, true);
         output = *session.output;
     }
 
@@ -64,7 +59,7 @@ struct CaptureSandbox {
     {
         std::mutex mutex;
         std::thread::id completedOn;
-        ProcessExecution::runTasksConcurrently(installedApps, spinDump, true, sandbox.platform(), session, [&] {
+        ProcessExecution::runTasksConcurrently(installedApps, spinDump, true, sandbox.platform(), session, status, [&] {
             std::lock_guard lock(mutex);
             completedOn = std::this_thread::get_id();
             ++completions;
@@ -197,8 +192,9 @@ TEST(Captures, TheOutputPathAndTheProcessIdNeverReachTheShell)
 
     platform::Folders changed = run.sandbox.folders();
     changed.library = run.sandbox.root() / "line\nbreak" / "Library";
-    ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories(changed));
-    session.output = UtilityFunctions::tempOutputURL.get();
+    auto workspace = UtilityFunctions::CreateOutputDirectories(changed);
+    ASSERT_TRUE(workspace.ok());
+    session.output = workspace->tempTimeStampedURL;
     EXPECT_FALSE(ProcessExecution::runSpinDump(services, session));
     EXPECT_TRUE(run.logHas("ERROR: Spindump skipped: the output folder's path contains a line break."));
     session.processId = "1; touch pwned";
@@ -207,8 +203,9 @@ TEST(Captures, TheOutputPathAndTheProcessIdNeverReachTheShell)
 
     // Quotes stay literal: the files land in the folder of that exact name.
     changed.library = run.sandbox.root() / "it's \"q\" $(touch pwned)" / "Library";
-    ASSERT_TRUE(UtilityFunctions::CreateOutputDirectories(changed));
-    session = {.output = UtilityFunctions::tempOutputURL.get(), .processId = "4242"};
+    workspace = UtilityFunctions::CreateOutputDirectories(changed);
+    ASSERT_TRUE(workspace.ok());
+    session = {.output = workspace->tempTimeStampedURL, .processId = "4242"};
     EXPECT_EQ(platform::describe(ProcessExecution::runSpinDump(services, session)), "nil");
     EXPECT_EQ(platform::describe(ProcessExecution::runSystemProfiler(services, session)), "nil");
     EXPECT_EQ(test::readFile(*session.output / "spinReport.txt"), "Process: 4242\n");

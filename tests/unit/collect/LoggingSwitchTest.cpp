@@ -25,18 +25,21 @@ struct TargetSession {
     explicit TargetSession(PlistFormat format, bool userLoggingEntry = true)
     {
         sample::install(sandbox.root(), {.preferencesFormat = format, .userLoggingEntry = userLoggingEntry});
-        EXPECT_TRUE(UtilityFunctions::CreateOutputDirectories(sandbox.folders()));
-        UtilityFunctions::ScrivoRunningInstance.set({"com.norvane.Scrivo.Pro"});
-        UtilityFunctions::scrivoOrGlance.set("Scrivo");
+        auto made = UtilityFunctions::CreateOutputDirectories(sandbox.folders());
+        EXPECT_TRUE(made.ok());
+        workspace = *made;
     }
     Session in(const char* flavour) const
     {
-        Session session = sessionFromSharedValues();
+        Session session = sessionIn(workspace);
+        session.bundleIdentifier = "com.norvane.Scrivo.Pro";
+        session.edition = "Scrivo";
         session.flavour = flavour;
         return session;
     }
 
     test::Sandbox sandbox;
+    UtilityFunctions::Workspace workspace;
     fs::path preferences = sandbox.library() / "Preferences" / "com.norvane.Scrivo.Pro.plist";
     fs::path record = sandbox.library() / "Tarvix" / "System" / "ScrivoLoggingSwitch.plist";
 };
@@ -105,7 +108,7 @@ TEST(LoggingSwitch, EverySequenceOfSessionsAndFailuresEndsWithWhatTheUserAndTheT
             if (step == "run" || step == "lost") PListOperations::forgetStateForTesting();
             if (step == "lost") fs::remove(target.record);
             if (step == "run" || step == "reopen")
-                PListOperations::revertLeftoverLogging(UtilityFunctions::tempSystemURL.get());
+                PListOperations::revertLeftoverLogging(target.workspace.tempSystemURL);
             if (step == "lock") lock = std::make_unique<test::Undeletable>(target.preferences.parent_path());
             if (step == "lock" && !lock->ok()) GTEST_SKIP() << "no immutable folders on this file system";
             if (step == "unlock") lock.reset();
@@ -118,7 +121,7 @@ TEST(LoggingSwitch, EverySequenceOfSessionsAndFailuresEndsWithWhatTheUserAndTheT
                 });
             // Whether the switch is on is what the file says.
             const bool on = ours && test::pythonPlist(target.preferences, kSwitchedOn) == "True";
-            EXPECT_TRUE(!ours || on == PListOperations::PListUpdated);
+            EXPECT_TRUE(!ours || on == PListOperations::switchedOnForTesting());
             // Ours alone, whatever the umask leaves open.
             EXPECT_TRUE(!fs::is_regular_file(target.record) ||
                         fs::status(target.record).permissions() == fs::perms(0600));

@@ -8,12 +8,10 @@
 #include "core/lifecycle/SessionSteps.h"
 #include "core/log/Logger.h"
 #include "core/log/LoggerTesting.h"
-#include "core/workspace/SharedValues.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
 using tarvix::test::Sandbox;
-namespace UF = UtilityFunctions;
 
 TEST(Lifecycle, OneLogAcrossRunsAndWindowsAndOneWorkspacePerWindow)
 {
@@ -22,7 +20,8 @@ TEST(Lifecycle, OneLogAcrossRunsAndWindowsAndOneWorkspacePerWindow)
     const fs::path log = sandbox.library() / "Tarvix/System/TarvixDebugOutput.log";
     tarvix::test::writeFile(log, "INFO: 2020-01-01 00:00:00 +0000: earlier run\n");
 
-    TarvixApp::startUp(sandbox.folders());
+    const auto first = TarvixApp::startUp(sandbox.folders());
+    ASSERT_TRUE(first.isOutputDirectoryCreated && first.workspace);
     EXPECT_EQ(Logger::logFileURL(), log);
     auto lines = sandbox.logMessages();
     const std::string directory = "INFO: Tarvix Directory: " + (sandbox.library() / "Tarvix").string();
@@ -30,14 +29,16 @@ TEST(Lifecycle, OneLogAcrossRunsAndWindowsAndOneWorkspacePerWindow)
     EXPECT_EQ(lines,
               (std::vector<std::string>{
                   "INFO: earlier run", "----------------------------Application Started----------------------------",
-                  directory, "INFO: Directory created: " + UF::tempTimeStampedURL.get()->string()}));
+                  directory, "INFO: Directory created: " + first.workspace->tempTimeStampedURL.string()}));
     EXPECT_NE(tarvix::test::readFile(log).find("earlier run\n\n"), std::string::npos) << "one empty line between runs";
 
     TarvixApp::windowClosed();
-    EXPECT_FALSE(UF::isOutputDirectoryCreated);
     const std::string closing = "--------------onDisappear triggered, application closed-------------- \n\n\n";
     EXPECT_TRUE(tarvix::test::readFile(log).ends_with(closing)) << "the close banner leaves two empty lines";
-    for (int press = 0; press < 2; ++press) TarvixApp::recreateWorkspaceIfReopened(sandbox.folders());  // a retry
+    TarvixApp::WindowWorkspace reopened;
+    for (int press = 0; press < 2; ++press)
+        TarvixApp::recreateWorkspaceIfReopened(sandbox.folders(), reopened);  // a retry
+    EXPECT_TRUE(reopened.workspace);
     lines = sandbox.logMessages();
     const std::string restarted = "--------------Application restarted without quitting--------------";
     EXPECT_EQ(std::count(lines.begin(), lines.end(), restarted), 1) << "one workspace per window";
@@ -50,8 +51,9 @@ TEST(Lifecycle, FailedWorkspaceKeepsTheLogInCachesAndStillStarts)
     Logger::forgetLogFileForTesting();
     tarvix::test::writeFile(sandbox.library() / "Tarvix/Output", "in the way");
 
-    TarvixApp::startUp(sandbox.folders());
-    EXPECT_TRUE(UF::isOutputDirectoryCreated);
+    const auto window = TarvixApp::startUp(sandbox.folders());
+    EXPECT_TRUE(window.isOutputDirectoryCreated) << "the first window makes no second workspace";
+    EXPECT_FALSE(window.workspace);
     EXPECT_EQ(Logger::logFileURL(), sandbox.home() / ".cache/Logs/TarvixDebugOutput.log");
     const auto lines = sandbox.logMessages();
     EXPECT_EQ(std::vector(lines.begin() + 2, lines.end()),
@@ -62,12 +64,13 @@ TEST(Lifecycle, FailedWorkspaceKeepsTheLogInCachesAndStillStarts)
 TEST(StartSession, TheSessionHoldsWhatItsStepsNeedAndNothingOfAnEarlierOne)
 {
     Sandbox sandbox;
-    EXPECT_FALSE(tarvix::startSession(sandbox.platform(), true)) << "nothing installed";
+    EXPECT_FALSE(tarvix::startSession(sandbox.platform(), std::nullopt, true)) << "nothing installed";
     const auto layout = tarvix::sample::install(sandbox.root(), {.scrivoVersion = "4.1.15"});
-    TarvixApp::startUp(sandbox.folders());
-    const fs::path folder = *UF::tempTimeStampedURL.get();
+    const auto workspace = TarvixApp::startUp(sandbox.folders()).workspace;
+    ASSERT_TRUE(workspace);
+    const fs::path folder = workspace->tempTimeStampedURL;
     tarvix::sample::RunningInstance scrivo(layout.scrivoBundle);
-    const auto first = tarvix::startSession(sandbox.platform(), true);
+    const auto first = tarvix::startSession(sandbox.platform(), workspace, true);
     ASSERT_TRUE(first);
     EXPECT_EQ(first->processId, std::to_string(scrivo.pid()));
     EXPECT_EQ(first->output, folder / "Scrivo");
@@ -76,7 +79,7 @@ TEST(StartSession, TheSessionHoldsWhatItsStepsNeedAndNothingOfAnEarlierOne)
 
     // The next start, nothing running: no pid of the earlier one, no folder below its folder.
     scrivo.stop();
-    const auto next = tarvix::startSession(sandbox.platform(), true);
+    const auto next = tarvix::startSession(sandbox.platform(), workspace, true);
     ASSERT_TRUE(next);
     EXPECT_EQ(next->processId, "");
     EXPECT_EQ(next->output, folder / "Scrivo");

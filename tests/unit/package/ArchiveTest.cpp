@@ -18,15 +18,12 @@ namespace UF = UtilityFunctions;
 namespace {
 
 /// A workspace whose session holds the edition folder "Scrivo", as after collection.
-fs::path collectedSession(const fs::path& library)
+tarvix::Session collectedSession(const fs::path& library)
 {
     const fs::path root = library / "Tarvix", session = root / "Output/20261206093000";
     fs::create_directories(session / "Scrivo");
     fs::create_directories(root / "temp");
-    UF::tempTimeStampedURL.set(session);
-    UF::tempOutputURL.set(session / "Scrivo");
-    UF::temptempURL.set(root / "temp");
-    return session;
+    return {.folder = session, .scratch = root / "temp", .output = session / "Scrivo"};
 }
 
 /// Mounts a small file system over `folder` until the answer goes.
@@ -41,11 +38,12 @@ std::shared_ptr<void> smallDisk(const fs::path& folder)
 TEST(CompressOutputDirectory, FailuresLeaveTheWorkspaceAsItWas)
 {
     Sandbox sandbox;
-    const fs::path session = collectedSession(sandbox.library());
+    const tarvix::Session collected = collectedSession(sandbox.library());
+    const fs::path session = *collected.folder;
     // zip fails (nothing to add): no rearrangement.
     fs::remove(session / "Scrivo");
     writeFile(session / "other.txt");
-    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
+    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(collected).ok());
     EXPECT_EQ(sandbox.logMessages().back(), "ERROR: Failed to compress the directory.");
     EXPECT_EQ(treeListing(session), std::vector<std::string>{"other.txt"});
 }
@@ -53,19 +51,20 @@ TEST(CompressOutputDirectory, FailuresLeaveTheWorkspaceAsItWas)
 TEST(CompressOutputDirectoryChild, SmallDisksNeitherFillUpNorLoseTheArchive)
 {
     Sandbox sandbox;
-    const fs::path session = collectedSession(sandbox.library()), scratch = *UF::temptempURL.get();
+    const tarvix::Session collected = collectedSession(sandbox.library());
+    const fs::path session = *collected.folder, scratch = *collected.scratch;
     // Empty files take no room on the small disk, but their archive does not fit there.
     const auto fill = [&](std::size_t bigLog) {
         for (int i = 0; i < 600; ++i)
             writeFile(session / "Scrivo" / ("empty-log-file-" + std::to_string(i) + ".log"), "");
         if (bigLog) writeFile(session / "Scrivo/big.log", std::string(bigLog, 'x'));
-        UF::CreateUserDetailContent(sandbox.folders(), tarvix::sessionFromSharedValues(), "", "disk full");
+        UF::CreateUserDetailContent(sandbox.folders(), collected, "", "disk full");
     };
     {
         // Too little room to zip: refused before zip runs.
         fill(64 * 1024);
         const auto disk = smallDisk(scratch);
-        EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
+        EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(collected).ok());
         EXPECT_EQ(sandbox.logMessages().back().rfind("ERROR: Not enough free space to compress the directory: ", 0),
                   0u);
         EXPECT_TRUE(fs::is_empty(scratch));
@@ -77,7 +76,7 @@ TEST(CompressOutputDirectoryChild, SmallDisksNeitherFillUpNorLoseTheArchive)
     const auto disk = smallDisk(session);
     fs::create_directories(session / "Scrivo");
     fill(0);
-    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(tarvix::sessionFromSharedValues()));
+    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(collected).ok());
     const fs::path kept = scratch / FilesPathDirectory::archiveName();
     ASSERT_TRUE(fs::exists(kept)) << "the only archive was lost";
     EXPECT_GT(fs::file_size(kept), 16u * 1024);
@@ -97,7 +96,8 @@ TEST(ArchiveForUpload, PackagesOnceAloneInTheSessionFolderAndSendsOnlyTheSession
     using tarvix::ArchiveRefusal;
     Sandbox sandbox;
     // Spaces in the path need no quoting: the arguments go to zip one by one.
-    const fs::path folder = collectedSession(sandbox.library() / "with space");
+    tarvix::Session session = collectedSession(sandbox.library() / "with space");
+    const fs::path folder = *session.folder;
     writeFile(folder / "Scrivo/ScrivoLog/app.log", "log text");
     writeFile(folder / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "<plist/>");
     fs::create_symlink("app.log", folder / "Scrivo/ScrivoLog/latest.log");
@@ -105,12 +105,11 @@ TEST(ArchiveForUpload, PackagesOnceAloneInTheSessionFolderAndSendsOnlyTheSession
         writeFile(folder / junk);
     fs::create_directories(folder / "Scrivo/empty");
     // Leftovers in the scratch folder go with the scratch archive; a link there is removed, never followed.
-    const fs::path scratch = *UF::temptempURL.get(), precious = sandbox.root() / "outside/precious.txt";
+    const fs::path scratch = *session.scratch, precious = sandbox.root() / "outside/precious.txt";
     writeFile(scratch / ".hidden");
     writeFile(scratch / "tree/a/b.txt");
     writeFile(precious);
     fs::create_directory_symlink(precious.parent_path(), scratch / "link");
-    tarvix::Session session = tarvix::sessionFromSharedValues();
     const auto share = [&](bool package) {
         return tarvix::archiveForUpload(sandbox.folders(), session, package, "a@b.io", "it broke");
     };

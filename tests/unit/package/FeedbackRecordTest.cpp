@@ -17,16 +17,16 @@ TEST(CreateUserDetailContent, WritesOneOwnerOnlyLineWithMembersInOrderAndEscapes
     Sandbox sandbox;
     const fs::path session = sandbox.root() / "Output/20261206080000", record = session / "UserEmailFeedback.json";
     fs::create_directories(session / "Scrivo");
-    UF::tempOutputURL.set(session / "Scrivo");
     const std::string feedback = "He said \"crash\"\nthen C:\\path\t\x01 — ünïcødé";
     const std::string machine = "{\"machineid\":\"" + UF::getMachineHash(sandbox.folders());
 
-    UF::CreateUserDetailContent(sandbox.folders(), tarvix::sessionFromSharedValues(), "jane.doe@example.com", feedback);
+    const tarvix::Session collected{.output = session / "Scrivo"};
+    UF::CreateUserDetailContent(sandbox.folders(), collected, "jane.doe@example.com", feedback);
     EXPECT_EQ(readFile(record), machine + "\",\"email\":\"jane.doe@example.com\",\"problemdesc\":\"He said "
                                           "\\\"crash\\\"\\nthen C:\\\\path\\t\\u0001 — ünïcødé\"}");
     // An invalid address is stored as "", an empty description still makes a record, and the
     // second record replaces the first, for the user alone and with no temporary file left.
-    UF::CreateUserDetailContent(sandbox.folders(), tarvix::sessionFromSharedValues(), "not an address@", "");
+    UF::CreateUserDetailContent(sandbox.folders(), collected, "not an address@", "");
     EXPECT_EQ(readFile(record), machine + "\",\"email\":\"\",\"problemdesc\":\"\"}");
     EXPECT_EQ(fs::status(record).permissions() & fs::perms::all, fs::perms(0600));
     EXPECT_EQ(treeListing(session), (std::vector<std::string>{"Scrivo/", "UserEmailFeedback.json"}));

@@ -5,7 +5,6 @@
 
 #include "core/target/InstallationDiscovery.h"
 #include "core/target/RunningInstances.h"
-#include "core/workspace/SharedValues.h"
 #include "platform/RunningApplications.h"
 #include "support/Sandbox.h"
 
@@ -50,20 +49,18 @@ TEST(TargetChoice, ARunningEditionBeatsAnInstallationTheFullEditionTheFreeAndRef
         const TargetChoice choice = chooseTarget(sandbox.folders(), sandbox.ui());
         EXPECT_EQ(choice.outcome, c.outcome);
         EXPECT_EQ(choice.runningInstance, c.found);
-        EXPECT_EQ(UF::ScrivoRunningInstance.get(), c.found);
-        EXPECT_EQ(UF::flavour.get(), c.flavour);
+        EXPECT_EQ(choice.flavour, c.flavour);
         EXPECT_EQ(choice.installation.has_value(), running.empty() && c.outcome == Outcome::found);
         // The process of the last edition matched, of the first in process order among copies.
         pid_t pid = running.empty() ? 0 : running.back().pid();
         if (c.runs == fullRunsTwice) pid = std::min(running[0].pid(), running[1].pid());
-        EXPECT_EQ(UF::ProcessId.get(), pid ? std::to_string(pid) : "");
+        EXPECT_EQ(choice.processId, pid ? std::to_string(pid) : "");
         // Refusals alert (their texts are checked in the window's session flow).
         sandbox.ui().drain();
         EXPECT_EQ(sandbox.ui().alerts().size(), c.outcome == Outcome::found ? 0u : 1u);
         // The edition follows the first listed only, and its folder is made.
-        UF::SetScrivoOrGlance(choice.runningInstance, sandbox.root());
-        EXPECT_EQ(UF::scrivoOrGlance.get(), c.edition);
-        EXPECT_EQ(UF::tempOutputURL.get(), sandbox.root() / c.edition);
+        EXPECT_EQ(choice.edition, c.edition);
+        EXPECT_EQ(UF::SetScrivoOrGlance(choice.runningInstance, sandbox.root()), sandbox.root() / c.edition);
         EXPECT_TRUE(fs::is_directory(sandbox.root() / c.edition));
     }
 }
@@ -96,14 +93,14 @@ TEST(RunningApplications, OnlyTheUsersOwnBundleProgramsInTheSandboxRunEvenOnceTh
     for (const std::string& other : {"0" + pid, " " + pid, std::to_string(::getpid()), std::to_string(foreign.pid()),
                                      others ? std::to_string(others->pid()) : "1"})
         EXPECT_FALSE(UF::IsProcessRunning(sandbox.folders(), other)) << other;
-    ASSERT_TRUE(UF::IsApplicationRunning(sandbox.folders(), "com.norvane.Scrivo.Pro"));
+    const auto found = UF::IsApplicationRunning(sandbox.folders(), "com.norvane.Scrivo.Pro", "Trunk");
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->processId + " " + found->flavour.value_or("none"), pid + " Beta");
     scrivo.stop();
-    // Process id and flavour keep the last match once it is gone.
-    EXPECT_FALSE(UF::IsApplicationRunning(sandbox.folders(), "com.norvane.Scrivo.Pro"));
-    EXPECT_EQ(UF::ProcessId.get() + " " + UF::flavour.get(), pid + " Beta");
+    EXPECT_FALSE(UF::IsApplicationRunning(sandbox.folders(), "com.norvane.Scrivo.Pro", "Trunk"));
 }
 
-TEST(InstallationDiscovery, FindsExactIdentifiersInFolderOrderThenNameOrderAndAppendsOnEveryCall)
+TEST(InstallationDiscovery, FindsExactIdentifiersInFolderOrderThenNameOrder)
 {
     test::Sandbox sandbox;
     const fs::path root = sandbox.root();
@@ -124,16 +121,12 @@ TEST(InstallationDiscovery, FindsExactIdentifiersInFolderOrderThenNameOrderAndAp
     scrivoBundle(root / "opt/a/b", "Deep.app");
     fs::create_directories(root / "Applications/Empty.app");
 
-    UF::getScrivoInstalledPath(sandbox.folders());
-    UF::getScrivoInstalledPath(sandbox.folders());
-    std::vector<fs::path> twice = found;
-    twice.insert(twice.end(), found.begin(), found.end());
-    EXPECT_EQ(UF::scrivoInstalledUrls.get(), twice);
+    EXPECT_EQ(UF::getScrivoInstalledPath(sandbox.folders()), found);
     EXPECT_EQ(sandbox.logMessages().back(),
-              "INFO: App url for bundle: com.norvane.Scrivo.Pro is: " + twice.back().string());
+              "INFO: App url for bundle: com.norvane.Scrivo.Pro is: " + found.back().string());
 }
 
-TEST(FlavourFromAppVersion, FirstCharacterOfTheLastComponentDecidesAndAnUnreadableVersionKeepsIt)
+TEST(FlavourFromAppVersion, FirstCharacterOfTheLastComponentDecidesAndAnUnreadableVersionGivesNone)
 {
     test::Sandbox sandbox;
     const fs::path bundle = sandbox.root() / "Scrivo.app", plist = bundle / "Contents/Info.plist";
@@ -145,23 +138,20 @@ TEST(FlavourFromAppVersion, FirstCharacterOfTheLastComponentDecidesAndAnUnreadab
          {"4.1.20 QX", "3.9.2 QX", "4.1.15 Beta", "4.2.07 Trunk", "1.0 Trunk", " Trunk", "4.6 Trunk", "5 Trunk",
           "4.1.3 Trunk", "4.1. Trunk", "2 QX", "4.1.1b Beta", "2.1 Beta"}) {
         const std::string text = row.substr(0, row.find(' ')), expected = row.substr(row.find(' ') + 1);
-        UF::flavour.set(expected == "QX" ? "Beta" : "QX");  // a flavour the case must overwrite
         version("<string>" + text + "</string>");
-        UF::FlavourFromAppVersion(bundle);
-        EXPECT_EQ(UF::flavour.get(), expected) << text;
+        EXPECT_EQ(UF::FlavourFromAppVersion(bundle), expected) << text;
         lines.push_back("INFO: FlavourFromAppVersion:" + text + " flavour: " + expected);
     }
-    // Kept silently: a version that is no text, no property list, a pipe (which would block a
+    // None, silently: a version that is no text, no property list, a pipe (which would block a
     // reader for ever), no bundle at all.
     version("<integer>4</integer>");
-    UF::FlavourFromAppVersion(bundle);
+    EXPECT_FALSE(UF::FlavourFromAppVersion(bundle));
     test::writeFile(plist, "no plist");
-    UF::FlavourFromAppVersion(bundle);
+    EXPECT_FALSE(UF::FlavourFromAppVersion(bundle));
     fs::remove(plist);
     ASSERT_EQ(::mkfifo(plist.c_str(), 0644), 0);
-    UF::FlavourFromAppVersion(bundle);
-    UF::FlavourFromAppVersion(sandbox.root() / "missing.app");
-    EXPECT_EQ(UF::flavour.get(), "Beta");
+    EXPECT_FALSE(UF::FlavourFromAppVersion(bundle));
+    EXPECT_FALSE(UF::FlavourFromAppVersion(sandbox.root() / "missing.app"));
     EXPECT_EQ(sandbox.logMessages(), lines);
 }
 

@@ -67,10 +67,10 @@ std::string outcome(const UploadAPI::Result& result)
 }
 
 /// Uploads `file` and waits for its completion, which must come on another thread.
-UploadAPI::Result uploadAndWait(const fs::path& file)
+UploadAPI::Result uploadAndWait(const fs::path& file, tarvix::TextBinding progress = nullptr)
 {
     Completion completion;
-    UploadAPI::upload(file, completion.handler());
+    UploadAPI::upload(file, std::move(progress), completion.handler());
     auto result = completion.wait();
     EXPECT_NE(completion.state->thread.load(), std::this_thread::get_id());
     if (!result) ADD_FAILURE() << "no completion";
@@ -126,10 +126,8 @@ TEST_F(Upload, SendsExactFramingAndOnlyTwoHundredWithABodyIsSuccessEveryFailureH
         LogServer server(c.server);
         if (c.server.status == 0) server.stop();
         auto progress = std::make_shared<tarvix::test::RecordingTextCell>();
-        UploadAPI::uploadProgress.set(progress);
         const auto before = sandbox.logMessages().size();
-        const auto result = uploadAndWait(sandbox.root() / name);
-        UploadAPI::uploadProgress.set(nullptr);
+        const auto result = uploadAndWait(sandbox.root() / name, progress);
         EXPECT_EQ(outcome(result), c.outcome);
 
         // Whole percentages from 1 to 99 are shown, never 0 or 100.
@@ -166,8 +164,7 @@ TEST_F(Upload, SendsExactFramingAndOnlyTwoHundredWithABodyIsSuccessEveryFailureH
     }
     // Without a location nothing starts and no completion ever comes.
     Completion none;
-    UploadAPI::uploadTask.set(nullptr);
-    EXPECT_FALSE(UploadAPI::upload(std::nullopt, none.handler()) || UploadAPI::uploadTask.get());
+    EXPECT_FALSE(UploadAPI::upload(std::nullopt, nullptr, none.handler()));
     EXPECT_FALSE(none.wait(300ms));
 }
 
@@ -178,8 +175,8 @@ TEST_F(Upload, CancelEndsOnlyItsOwnTaskAtOnceEvenWhileTheServerStalls)
     LogServer server({.mode = Mode::Stall, .afterBytes = 64 << 10});
     writeArchive(sandbox.root() / "big.zip", 16 << 20);
     Completion own, later;
-    const auto ownTask = UploadAPI::upload(sandbox.root() / "big.zip", own.handler());
-    UploadAPI::upload(sandbox.root() / "big.zip", later.handler());
+    const auto ownTask = UploadAPI::upload(sandbox.root() / "big.zip", nullptr, own.handler());
+    const auto laterTask = UploadAPI::upload(sandbox.root() / "big.zip", nullptr, later.handler());
     ASSERT_TRUE(tarvix::test::waitFor([&] { return server.received().size() >= 2; }))
         << "the server never stalled: " << server.output();
     EXPECT_FALSE(own.wait(200ms)) << "completed without a cancel";
@@ -193,8 +190,8 @@ TEST_F(Upload, CancelEndsOnlyItsOwnTaskAtOnceEvenWhileTheServerStalls)
     EXPECT_EQ(sandbox.logMessages().back(), "INFO: The upload was cancelled.");
     EXPECT_FALSE(later.wait(100ms)) << "the cancel reached the later upload";
 
-    // The stored task is the later upload's. A late second cancel is harmless: no second completion.
-    UploadAPI::uploadTask.get()->cancel();
+    // A late second cancel is harmless: no second completion.
+    laterTask->cancel();
     ASSERT_TRUE(later.wait(5s));
     ownTask->cancel();
     std::this_thread::sleep_for(50ms);
@@ -220,8 +217,7 @@ TEST(UploadTaskDelegate, ShowsOnlyOneToNinetyNinePercentAndLogsTheShownTextOther
 {
     tarvix::test::Sandbox sandbox;
     auto cell = std::make_shared<tarvix::test::RecordingTextCell>();
-    UploadAPI::uploadProgress.set(cell);
-    UploadAPI::UploadTaskDelegate delegate;
+    UploadAPI::UploadTaskDelegate delegate{cell};
     // 99.9 %, 1.0 %, 0.9 % (logs the current text), 100 % (logs it again), beyond 100 %, and no or
     // an unknown total (nothing at all).
     for (const auto& [sent, total] :

@@ -25,8 +25,12 @@ TEST(CreateOutputDirectories, MakesOwnerOnlyFoldersClosesAnEarlierWorkspaceAnnou
     writeFile(sandbox.root() / "outside.txt");
     fs::create_symlink(sandbox.root() / "outside.txt", root / "Output/link");
 
-    ASSERT_TRUE(UF::CreateOutputDirectories(sandbox.folders()));
-    const fs::path session = *UF::tempTimeStampedURL.get();
+    const auto workspace = UF::CreateOutputDirectories(sandbox.folders());
+    ASSERT_TRUE(workspace.ok());
+    const fs::path session = workspace->tempTimeStampedURL;
+    EXPECT_EQ(workspace->tempSystemURL, root / "System");
+    EXPECT_EQ(workspace->temptempURL, root / "temp");
+    EXPECT_EQ(workspace->userLibraryPrefURL, sandbox.library() / "Preferences");
     EXPECT_TRUE(std::regex_match(session.string(), std::regex(root.string() + R"(/Output/\d{14})")));
     EXPECT_EQ(sandbox.logMessages(),
               (std::vector<std::string>{"INFO: Tarvix Directory: " + root.string(),
@@ -43,7 +47,7 @@ TEST(CreateOutputDirectories, MakesOwnerOnlyFoldersClosesAnEarlierWorkspaceAnnou
 
     fs::remove_all(root);  // a plain file where "Output" belongs stops even root
     writeFile(root / "Output", "in the way");
-    EXPECT_FALSE(UF::CreateOutputDirectories(sandbox.folders()));
+    EXPECT_FALSE(UF::CreateOutputDirectories(sandbox.folders()).ok());
     EXPECT_EQ(sandbox.logMessages().back(), "ERROR: Failed to create the initial directories.");
     EXPECT_FALSE(fs::exists(root / "System"));
 }
