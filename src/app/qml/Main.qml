@@ -160,10 +160,15 @@ ApplicationWindow {
         anchors.margins: 2 * Theme.standardPadding
         visible: window.reviewOpen
         view: window.view
+        LayoutMirroring.enabled: root.LayoutMirroring.enabled
+        LayoutMirroring.childrenInherit: true
         onClosed: {
             window.reviewOpen = false
             // Back to the link that opened it: after a failed upload that is the failure panel's.
-            (failurePanel.visible ? failurePanel : logsPanel).focusReviewLink()
+            if (failurePanel.visible)
+                failurePanel.focusReviewLink()
+            else
+                logsPanel.focusReviewLink()
         }
     }
 }
