@@ -38,6 +38,10 @@
         <source>and share it with us at</source>
         <translation>ومشاركتها معنا على</translation>
     </message>
+    <message>
+        <source>review what is sent</source>
+        <translation>مراجعة ما سيُرسل</translation>
+    </message>
 </context>
 <context>
     <name>FeedbackForm</name>
@@ -48,6 +52,29 @@
     <message>
         <source>Invalid email address</source>
         <translation>عنوان البريد الإلكتروني غير صالح</translation>
+    </message>
+</context>
+<context>
+    <name>FileViewer</name>
+    <message>
+        <source>back to the list</source>
+        <translation>العودة إلى القائمة</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>بحث</translation>
+    </message>
+    <message>
+        <source>Find next</source>
+        <translation>البحث عن التالي</translation>
+    </message>
+    <message>
+        <source>Only the first %1 of this file are shown.</source>
+        <translation>يُعرض أول %1 فقط من هذا الملف.</translation>
+    </message>
+    <message>
+        <source>Not found.</source>
+        <translation>لم يُعثر عليه.</translation>
     </message>
 </context>
 <context>
@@ -74,12 +101,75 @@
         <source>view logs</source>
         <translation>عرض السجلات</translation>
     </message>
+    <message>
+        <source>review what is sent</source>
+        <translation>مراجعة ما سيُرسل</translation>
+    </message>
 </context>
 <context>
     <name>QGuiApplication</name>
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>RTL</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewPanel</name>
+    <message>
+        <source>What is sent</source>
+        <translation>ما سيُرسل</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>إغلاق</translation>
+    </message>
+    <message>
+        <source>The logs are packaged. These choices can no longer change.</source>
+        <translation>حُزمت السجلات. لم يعد بالإمكان تغيير هذه الخيارات.</translation>
+    </message>
+    <message>
+        <source>open</source>
+        <translation>فتح</translation>
+    </message>
+    <message>
+        <source>open %1</source>
+        <translation>فتح %1</translation>
+    </message>
+    <message>
+        <source>Listing the files…</source>
+        <translation>جارٍ سرد الملفات…</translation>
+    </message>
+    <message>
+        <source>Files sent: %1 (%2)</source>
+        <translation>الملفات المُرسلة: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Archive about %1 of the %2 limit (estimated by compressing a sample of each kind of file).</source>
+        <translation>حجم الأرشيف نحو %1 من حد %2 (يُقدَّر بضغط عينة من كل نوع من الملفات).</translation>
+    </message>
+    <message>
+        <source>At least one file must be sent: the description alone does not help support.</source>
+        <translation>يجب إرسال ملف واحد على الأقل: الوصف وحده لا يساعد فريق الدعم.</translation>
+    </message>
+    <message>
+        <source>The files could not be listed.</source>
+        <translation>تعذّر سرد الملفات.</translation>
+    </message>
+    <message>
+        <source>The file could not be opened.</source>
+        <translation>تعذّر فتح الملف.</translation>
+    </message>
+    <message>
+        <source>Hide my name and computer</source>
+        <translation>إخفاء اسمي واسم جهازي</translation>
+    </message>
+    <message>
+        <source>Your login and real name, home folder, computer name and other e-mail addresses are replaced in every file sent (names of one or two letters only as whole words).</source>
+        <translation>يُستبدل اسم الدخول واسمك الحقيقي ومجلد المنزل واسم الجهاز وعناوين البريد الإلكتروني الأخرى في كل ملف يُرسل (الأسماء المكوّنة من حرف أو حرفين فقط ككلمات كاملة).</translation>
+    </message>
+    <message>
+        <source>The list of replacements stays on this computer: %1</source>
+        <translation>تبقى قائمة الاستبدالات على هذا الجهاز: %1</translation>
     </message>
 </context>
 <context>

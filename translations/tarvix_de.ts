@@ -38,6 +38,10 @@
         <source>and share it with us at</source>
         <translation>und sie uns senden an</translation>
     </message>
+    <message>
+        <source>review what is sent</source>
+        <translation>prüfen, was gesendet wird</translation>
+    </message>
 </context>
 <context>
     <name>FeedbackForm</name>
@@ -48,6 +52,29 @@
     <message>
         <source>Invalid email address</source>
         <translation>Ungültige E-Mail-Adresse</translation>
+    </message>
+</context>
+<context>
+    <name>FileViewer</name>
+    <message>
+        <source>back to the list</source>
+        <translation>zurück zur Liste</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Find next</source>
+        <translation>Weitersuchen</translation>
+    </message>
+    <message>
+        <source>Only the first %1 of this file are shown.</source>
+        <translation>Nur die ersten %1 dieser Datei werden angezeigt.</translation>
+    </message>
+    <message>
+        <source>Not found.</source>
+        <translation>Nicht gefunden.</translation>
     </message>
 </context>
 <context>
@@ -74,12 +101,75 @@
         <source>view logs</source>
         <translation>Protokolle ansehen</translation>
     </message>
+    <message>
+        <source>review what is sent</source>
+        <translation>prüfen, was gesendet wird</translation>
+    </message>
 </context>
 <context>
     <name>QGuiApplication</name>
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewPanel</name>
+    <message>
+        <source>What is sent</source>
+        <translation>Was gesendet wird</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>schließen</translation>
+    </message>
+    <message>
+        <source>The logs are packaged. These choices can no longer change.</source>
+        <translation>Die Protokolle sind verpackt. Diese Auswahl lässt sich nicht mehr ändern.</translation>
+    </message>
+    <message>
+        <source>open</source>
+        <translation>öffnen</translation>
+    </message>
+    <message>
+        <source>open %1</source>
+        <translation>%1 öffnen</translation>
+    </message>
+    <message>
+        <source>Listing the files…</source>
+        <translation>Dateien werden aufgelistet…</translation>
+    </message>
+    <message>
+        <source>Files sent: %1 (%2)</source>
+        <translation>Gesendete Dateien: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Archive about %1 of the %2 limit (estimated by compressing a sample of each kind of file).</source>
+        <translation>Archiv etwa %1 von höchstens %2 (geschätzt durch Komprimieren einer Stichprobe jeder Dateiart).</translation>
+    </message>
+    <message>
+        <source>At least one file must be sent: the description alone does not help support.</source>
+        <translation>Mindestens eine Datei muss gesendet werden: Die Beschreibung allein hilft dem Support nicht.</translation>
+    </message>
+    <message>
+        <source>The files could not be listed.</source>
+        <translation>Die Dateien konnten nicht aufgelistet werden.</translation>
+    </message>
+    <message>
+        <source>The file could not be opened.</source>
+        <translation>Die Datei konnte nicht geöffnet werden.</translation>
+    </message>
+    <message>
+        <source>Hide my name and computer</source>
+        <translation>Meinen Namen und Computer verbergen</translation>
+    </message>
+    <message>
+        <source>Your login and real name, home folder, computer name and other e-mail addresses are replaced in every file sent (names of one or two letters only as whole words).</source>
+        <translation>Ihr Anmelde- und Ihr echter Name, Ihr persönlicher Ordner, der Computername und andere E-Mail-Adressen werden in jeder gesendeten Datei ersetzt (Namen aus ein oder zwei Buchstaben nur als ganze Wörter).</translation>
+    </message>
+    <message>
+        <source>The list of replacements stays on this computer: %1</source>
+        <translation>Die Liste der Ersetzungen bleibt auf diesem Computer: %1</translation>
     </message>
 </context>
 <context>

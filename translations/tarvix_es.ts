@@ -38,6 +38,10 @@
         <source>and share it with us at</source>
         <translation>y enviárnoslos a</translation>
     </message>
+    <message>
+        <source>review what is sent</source>
+        <translation>revisar lo que se envía</translation>
+    </message>
 </context>
 <context>
     <name>FeedbackForm</name>
@@ -48,6 +52,29 @@
     <message>
         <source>Invalid email address</source>
         <translation>Dirección de correo no válida</translation>
+    </message>
+</context>
+<context>
+    <name>FileViewer</name>
+    <message>
+        <source>back to the list</source>
+        <translation>volver a la lista</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Buscar</translation>
+    </message>
+    <message>
+        <source>Find next</source>
+        <translation>Buscar siguiente</translation>
+    </message>
+    <message>
+        <source>Only the first %1 of this file are shown.</source>
+        <translation>Solo se muestran los primeros %1 de este archivo.</translation>
+    </message>
+    <message>
+        <source>Not found.</source>
+        <translation>No se encontró.</translation>
     </message>
 </context>
 <context>
@@ -74,12 +101,75 @@
         <source>view logs</source>
         <translation>ver registros</translation>
     </message>
+    <message>
+        <source>review what is sent</source>
+        <translation>revisar lo que se envía</translation>
+    </message>
 </context>
 <context>
     <name>QGuiApplication</name>
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewPanel</name>
+    <message>
+        <source>What is sent</source>
+        <translation>Lo que se envía</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>cerrar</translation>
+    </message>
+    <message>
+        <source>The logs are packaged. These choices can no longer change.</source>
+        <translation>Los registros ya están empaquetados. Estas opciones ya no se pueden cambiar.</translation>
+    </message>
+    <message>
+        <source>open</source>
+        <translation>abrir</translation>
+    </message>
+    <message>
+        <source>open %1</source>
+        <translation>abrir %1</translation>
+    </message>
+    <message>
+        <source>Listing the files…</source>
+        <translation>Listando los archivos…</translation>
+    </message>
+    <message>
+        <source>Files sent: %1 (%2)</source>
+        <translation>Archivos enviados: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Archive about %1 of the %2 limit (estimated by compressing a sample of each kind of file).</source>
+        <translation>Archivo comprimido de unos %1 de un máximo de %2 (estimado comprimiendo una muestra de cada tipo de archivo).</translation>
+    </message>
+    <message>
+        <source>At least one file must be sent: the description alone does not help support.</source>
+        <translation>Hay que enviar al menos un archivo: la descripción sola no ayuda al soporte.</translation>
+    </message>
+    <message>
+        <source>The files could not be listed.</source>
+        <translation>No se pudieron listar los archivos.</translation>
+    </message>
+    <message>
+        <source>The file could not be opened.</source>
+        <translation>No se pudo abrir el archivo.</translation>
+    </message>
+    <message>
+        <source>Hide my name and computer</source>
+        <translation>Ocultar mi nombre y mi equipo</translation>
+    </message>
+    <message>
+        <source>Your login and real name, home folder, computer name and other e-mail addresses are replaced in every file sent (names of one or two letters only as whole words).</source>
+        <translation>Tu nombre de usuario y tu nombre real, tu carpeta personal, el nombre del equipo y otras direcciones de correo se sustituyen en cada archivo enviado (los nombres de una o dos letras, solo como palabras completas).</translation>
+    </message>
+    <message>
+        <source>The list of replacements stays on this computer: %1</source>
+        <translation>La lista de sustituciones se queda en este equipo: %1</translation>
     </message>
 </context>
 <context>

@@ -38,6 +38,10 @@
         <source>and share it with us at</source>
         <translation>et nous les envoyer à</translation>
     </message>
+    <message>
+        <source>review what is sent</source>
+        <translation>vérifier ce qui est envoyé</translation>
+    </message>
 </context>
 <context>
     <name>FeedbackForm</name>
@@ -48,6 +52,29 @@
     <message>
         <source>Invalid email address</source>
         <translation>Adresse e-mail non valide</translation>
+    </message>
+</context>
+<context>
+    <name>FileViewer</name>
+    <message>
+        <source>back to the list</source>
+        <translation>retour à la liste</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Rechercher</translation>
+    </message>
+    <message>
+        <source>Find next</source>
+        <translation>Suivant</translation>
+    </message>
+    <message>
+        <source>Only the first %1 of this file are shown.</source>
+        <translation>Seuls les premiers %1 de ce fichier sont affichés.</translation>
+    </message>
+    <message>
+        <source>Not found.</source>
+        <translation>Introuvable.</translation>
     </message>
 </context>
 <context>
@@ -74,12 +101,75 @@
         <source>view logs</source>
         <translation>afficher les journaux</translation>
     </message>
+    <message>
+        <source>review what is sent</source>
+        <translation>vérifier ce qui est envoyé</translation>
+    </message>
 </context>
 <context>
     <name>QGuiApplication</name>
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewPanel</name>
+    <message>
+        <source>What is sent</source>
+        <translation>Ce qui est envoyé</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>fermer</translation>
+    </message>
+    <message>
+        <source>The logs are packaged. These choices can no longer change.</source>
+        <translation>Les journaux sont empaquetés. Ces choix ne peuvent plus être modifiés.</translation>
+    </message>
+    <message>
+        <source>open</source>
+        <translation>ouvrir</translation>
+    </message>
+    <message>
+        <source>open %1</source>
+        <translation>ouvrir %1</translation>
+    </message>
+    <message>
+        <source>Listing the files…</source>
+        <translation>Liste des fichiers en cours…</translation>
+    </message>
+    <message>
+        <source>Files sent: %1 (%2)</source>
+        <translation>Fichiers envoyés : %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Archive about %1 of the %2 limit (estimated by compressing a sample of each kind of file).</source>
+        <translation>Archive d’environ %1 sur %2 autorisés (estimation par compression d’un échantillon de chaque type de fichier).</translation>
+    </message>
+    <message>
+        <source>At least one file must be sent: the description alone does not help support.</source>
+        <translation>Au moins un fichier doit être envoyé : la description seule n’aide pas l’assistance.</translation>
+    </message>
+    <message>
+        <source>The files could not be listed.</source>
+        <translation>Impossible de lister les fichiers.</translation>
+    </message>
+    <message>
+        <source>The file could not be opened.</source>
+        <translation>Impossible d’ouvrir le fichier.</translation>
+    </message>
+    <message>
+        <source>Hide my name and computer</source>
+        <translation>Masquer mon nom et mon ordinateur</translation>
+    </message>
+    <message>
+        <source>Your login and real name, home folder, computer name and other e-mail addresses are replaced in every file sent (names of one or two letters only as whole words).</source>
+        <translation>Votre identifiant et votre vrai nom, votre dossier personnel, le nom de l’ordinateur et les autres adresses e-mail sont remplacés dans chaque fichier envoyé (les noms d’une ou deux lettres seulement comme mots entiers).</translation>
+    </message>
+    <message>
+        <source>The list of replacements stays on this computer: %1</source>
+        <translation>La liste des remplacements reste sur cet ordinateur : %1</translation>
     </message>
 </context>
 <context>

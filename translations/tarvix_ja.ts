@@ -38,6 +38,10 @@
         <source>and share it with us at</source>
         <translation>し、次の宛先に送ってください:</translation>
     </message>
+    <message>
+        <source>review what is sent</source>
+        <translation>送信内容を確認</translation>
+    </message>
 </context>
 <context>
     <name>FeedbackForm</name>
@@ -48,6 +52,29 @@
     <message>
         <source>Invalid email address</source>
         <translation>メールアドレスが正しくありません</translation>
+    </message>
+</context>
+<context>
+    <name>FileViewer</name>
+    <message>
+        <source>back to the list</source>
+        <translation>一覧に戻る</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>検索</translation>
+    </message>
+    <message>
+        <source>Find next</source>
+        <translation>次を検索</translation>
+    </message>
+    <message>
+        <source>Only the first %1 of this file are shown.</source>
+        <translation>このファイルの先頭 %1 のみ表示しています。</translation>
+    </message>
+    <message>
+        <source>Not found.</source>
+        <translation>見つかりません。</translation>
     </message>
 </context>
 <context>
@@ -74,12 +101,75 @@
         <source>view logs</source>
         <translation>ログを表示</translation>
     </message>
+    <message>
+        <source>review what is sent</source>
+        <translation>送信内容を確認</translation>
+    </message>
 </context>
 <context>
     <name>QGuiApplication</name>
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewPanel</name>
+    <message>
+        <source>What is sent</source>
+        <translation>送信される内容</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>閉じる</translation>
+    </message>
+    <message>
+        <source>The logs are packaged. These choices can no longer change.</source>
+        <translation>ログはパッケージ化済みです。この選択はもう変更できません。</translation>
+    </message>
+    <message>
+        <source>open</source>
+        <translation>開く</translation>
+    </message>
+    <message>
+        <source>open %1</source>
+        <translation>%1 を開く</translation>
+    </message>
+    <message>
+        <source>Listing the files…</source>
+        <translation>ファイルを一覧にしています…</translation>
+    </message>
+    <message>
+        <source>Files sent: %1 (%2)</source>
+        <translation>送信するファイル: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Archive about %1 of the %2 limit (estimated by compressing a sample of each kind of file).</source>
+        <translation>アーカイブは約 %1（上限 %2）。各種類のファイルの一部を圧縮して見積もっています。</translation>
+    </message>
+    <message>
+        <source>At least one file must be sent: the description alone does not help support.</source>
+        <translation>少なくとも 1 つのファイルを送信してください。説明だけではサポートの役に立ちません。</translation>
+    </message>
+    <message>
+        <source>The files could not be listed.</source>
+        <translation>ファイルを一覧にできませんでした。</translation>
+    </message>
+    <message>
+        <source>The file could not be opened.</source>
+        <translation>ファイルを開けませんでした。</translation>
+    </message>
+    <message>
+        <source>Hide my name and computer</source>
+        <translation>名前とコンピューター名を隠す</translation>
+    </message>
+    <message>
+        <source>Your login and real name, home folder, computer name and other e-mail addresses are replaced in every file sent (names of one or two letters only as whole words).</source>
+        <translation>ログイン名と本名、ホームフォルダー、コンピューター名、その他のメールアドレスは、送信するすべてのファイルで置き換えられます（1～2 文字の名前は単語全体の場合のみ）。</translation>
+    </message>
+    <message>
+        <source>The list of replacements stays on this computer: %1</source>
+        <translation>置き換えの一覧はこのコンピューターに残ります: %1</translation>
     </message>
 </context>
 <context>

@@ -38,6 +38,10 @@
         <source>and share it with us at</source>
         <translation>e enviá-los para nós em</translation>
     </message>
+    <message>
+        <source>review what is sent</source>
+        <translation>revisar o que é enviado</translation>
+    </message>
 </context>
 <context>
     <name>FeedbackForm</name>
@@ -48,6 +52,29 @@
     <message>
         <source>Invalid email address</source>
         <translation>Endereço de e-mail inválido</translation>
+    </message>
+</context>
+<context>
+    <name>FileViewer</name>
+    <message>
+        <source>back to the list</source>
+        <translation>voltar à lista</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Pesquisar</translation>
+    </message>
+    <message>
+        <source>Find next</source>
+        <translation>Localizar próxima</translation>
+    </message>
+    <message>
+        <source>Only the first %1 of this file are shown.</source>
+        <translation>Apenas os primeiros %1 deste arquivo são exibidos.</translation>
+    </message>
+    <message>
+        <source>Not found.</source>
+        <translation>Não encontrado.</translation>
     </message>
 </context>
 <context>
@@ -74,12 +101,75 @@
         <source>view logs</source>
         <translation>ver logs</translation>
     </message>
+    <message>
+        <source>review what is sent</source>
+        <translation>revisar o que é enviado</translation>
+    </message>
 </context>
 <context>
     <name>QGuiApplication</name>
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewPanel</name>
+    <message>
+        <source>What is sent</source>
+        <translation>O que é enviado</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>fechar</translation>
+    </message>
+    <message>
+        <source>The logs are packaged. These choices can no longer change.</source>
+        <translation>Os logs já foram empacotados. Estas escolhas não podem mais ser alteradas.</translation>
+    </message>
+    <message>
+        <source>open</source>
+        <translation>abrir</translation>
+    </message>
+    <message>
+        <source>open %1</source>
+        <translation>abrir %1</translation>
+    </message>
+    <message>
+        <source>Listing the files…</source>
+        <translation>Listando os arquivos…</translation>
+    </message>
+    <message>
+        <source>Files sent: %1 (%2)</source>
+        <translation>Arquivos enviados: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Archive about %1 of the %2 limit (estimated by compressing a sample of each kind of file).</source>
+        <translation>Arquivo compactado de cerca de %1 do limite de %2 (estimado compactando uma amostra de cada tipo de arquivo).</translation>
+    </message>
+    <message>
+        <source>At least one file must be sent: the description alone does not help support.</source>
+        <translation>Envie pelo menos um arquivo: só a descrição não ajuda o suporte.</translation>
+    </message>
+    <message>
+        <source>The files could not be listed.</source>
+        <translation>Não foi possível listar os arquivos.</translation>
+    </message>
+    <message>
+        <source>The file could not be opened.</source>
+        <translation>Não foi possível abrir o arquivo.</translation>
+    </message>
+    <message>
+        <source>Hide my name and computer</source>
+        <translation>Ocultar meu nome e computador</translation>
+    </message>
+    <message>
+        <source>Your login and real name, home folder, computer name and other e-mail addresses are replaced in every file sent (names of one or two letters only as whole words).</source>
+        <translation>Seu nome de usuário e nome real, sua pasta pessoal, o nome do computador e outros endereços de e-mail são substituídos em todos os arquivos enviados (nomes de uma ou duas letras só como palavras inteiras).</translation>
+    </message>
+    <message>
+        <source>The list of replacements stays on this computer: %1</source>
+        <translation>A lista de substituições fica neste computador: %1</translation>
     </message>
 </context>
 <context>

@@ -38,6 +38,10 @@
         <source>and share it with us at</source>
         <translation>并发送到</translation>
     </message>
+    <message>
+        <source>review what is sent</source>
+        <translation>查看发送内容</translation>
+    </message>
 </context>
 <context>
     <name>FeedbackForm</name>
@@ -48,6 +52,29 @@
     <message>
         <source>Invalid email address</source>
         <translation>电子邮件地址无效</translation>
+    </message>
+</context>
+<context>
+    <name>FileViewer</name>
+    <message>
+        <source>back to the list</source>
+        <translation>返回列表</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>搜索</translation>
+    </message>
+    <message>
+        <source>Find next</source>
+        <translation>查找下一个</translation>
+    </message>
+    <message>
+        <source>Only the first %1 of this file are shown.</source>
+        <translation>仅显示此文件的前 %1。</translation>
+    </message>
+    <message>
+        <source>Not found.</source>
+        <translation>未找到。</translation>
     </message>
 </context>
 <context>
@@ -74,12 +101,75 @@
         <source>view logs</source>
         <translation>查看日志</translation>
     </message>
+    <message>
+        <source>review what is sent</source>
+        <translation>查看发送内容</translation>
+    </message>
 </context>
 <context>
     <name>QGuiApplication</name>
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewPanel</name>
+    <message>
+        <source>What is sent</source>
+        <translation>发送的内容</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>The logs are packaged. These choices can no longer change.</source>
+        <translation>日志已打包，这些选择无法再更改。</translation>
+    </message>
+    <message>
+        <source>open</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>open %1</source>
+        <translation>打开 %1</translation>
+    </message>
+    <message>
+        <source>Listing the files…</source>
+        <translation>正在列出文件…</translation>
+    </message>
+    <message>
+        <source>Files sent: %1 (%2)</source>
+        <translation>发送的文件：%1（%2）</translation>
+    </message>
+    <message>
+        <source>Archive about %1 of the %2 limit (estimated by compressing a sample of each kind of file).</source>
+        <translation>压缩包约 %1，上限 %2（通过压缩每类文件的样本估算）。</translation>
+    </message>
+    <message>
+        <source>At least one file must be sent: the description alone does not help support.</source>
+        <translation>至少要发送一个文件：仅有描述无法帮助技术支持。</translation>
+    </message>
+    <message>
+        <source>The files could not be listed.</source>
+        <translation>无法列出文件。</translation>
+    </message>
+    <message>
+        <source>The file could not be opened.</source>
+        <translation>无法打开文件。</translation>
+    </message>
+    <message>
+        <source>Hide my name and computer</source>
+        <translation>隐藏我的姓名和计算机</translation>
+    </message>
+    <message>
+        <source>Your login and real name, home folder, computer name and other e-mail addresses are replaced in every file sent (names of one or two letters only as whole words).</source>
+        <translation>所有发送的文件中，你的登录名和真实姓名、主文件夹、计算机名及其他电子邮件地址都会被替换（一到两个字母的名称仅在作为完整单词时替换）。</translation>
+    </message>
+    <message>
+        <source>The list of replacements stays on this computer: %1</source>
+        <translation>替换列表保留在本机：%1</translation>
     </message>
 </context>
 <context>

@@ -302,11 +302,14 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     EXPECT_TRUE(session.waitUntil([&] { return session.shown("feedbackForm"); }));
     EXPECT_EQ(session.window().activeFocusItem(), session.item("reviewLink"));
 
-    // Packaged (its upload held back): the review shows the same choices, locked, and says so.
+    // Packaged, its upload cancelled: the failure panel's link shows the same choices, locked,
+    // and says so.
     std::optional<HeldServer> held(std::in_place);
     session.item("descriptionInput")->forceActiveFocus();
     session.type("Left one out");
     share(session, "Stop upload");
+    session.clickControl("Stop upload");
+    ASSERT_TRUE(session.waitUntil([&] { return session.shown("failurePanel"); }));
     ASSERT_TRUE(openReview());
     EXPECT_TRUE(session.textShown("The logs are packaged. These choices can no longer change."));
     for (const int row : {0, 1}) {
@@ -316,8 +319,10 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     }
     EXPECT_TRUE(named("Hide my name and computer")->state().disabled);
     act("close", QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(
+        session.waitUntil([&] { return session.window().activeFocusItem() == session.item("failureReviewLink"); }));
     held.reset();
-    ASSERT_TRUE(session.waitForLabel("Close"));
+    share(session, "Close");
     const tarvix::test::TempDir scratch;
     tarvix::test::writeFile(scratch.path() / "received.zip", server.received().back().file);
     const std::string names = tarvix::test::runCommand("zipinfo -1 " + (scratch.path() / "received.zip").string());

@@ -37,6 +37,16 @@ WINDOW_TEXTS = {
     "Tarvix is collecting Scrivo's logs.", "Scrivo's detailed logging stays on until monitoring is stopped.",
     "Tarvix is sending the logs to the support team.", "Tarvix is switching on Scrivo's detailed logging.",
     "QT_LAYOUT_DIRECTION",
+    # The review of what is sent, and its file viewer.
+    "review what is sent", "What is sent", "close", "The logs are packaged. These choices can no longer change.",
+    "open", "open %1", "Listing the files\u2026", "Files sent: %1 (%2)",
+    "Archive about %1 of the %2 limit (estimated by compressing a sample of each kind of file).",
+    "At least one file must be sent: the description alone does not help support.",
+    "The files could not be listed.", "The file could not be opened.", "Hide my name and computer",
+    "Your login and real name, home folder, computer name and other e-mail addresses are replaced in every file "
+    "sent (names of one or two letters only as whole words).",
+    "The list of replacements stays on this computer: %1", "back to the list", "Search", "Find next",
+    "Only the first %1 of this file are shown.", "Not found.",
 }
 
 failures = []

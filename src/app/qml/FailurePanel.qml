@@ -5,11 +5,12 @@ import Tarvix
 ColumnLayout {
     id: panel
     required property ContentView view
+    signal reviewRequested()
+    function focusReviewLink() { reviewLink.forceActiveFocus(Qt.OtherFocusReason) }
     // The row below moves up by one spacing, onto the reason's line when there is no reason.
     spacing: Theme.defaultSpacing
     /// The widest a line may be before it wraps.
     property real textWidth: implicitWidth
-
 
     TextLine {
         Layout.alignment: Qt.AlignHCenter
@@ -44,5 +45,13 @@ ColumnLayout {
             text: panel.view.supportEmail
             onClicked: panel.view.mailToSupport()
         }
+    }
+    // Read-only by now: the retry sends the archive already built.
+    LinkButton {
+        id: reviewLink
+        objectName: "failureReviewLink"
+        Layout.alignment: Qt.AlignHCenter
+        text: qsTr("review what is sent")
+        onClicked: panel.reviewRequested()
     }
 }

@@ -41,7 +41,7 @@ ColumnLayout {
         Layout.fillWidth: true
         TextLine {
             Layout.fillWidth: true
-            elide: Text.ElideMiddle
+            wrapMode: Text.WrapAtWordBoundaryOrAnywhere
             text: viewer.review.previewPath
             font: Theme.customFont(14)
         }

@@ -10,6 +10,10 @@ ApplicationWindow {
     required property ContentView view
     /// The review of what is sent shows in place of the window's usual content.
     property bool reviewOpen: false
+    function openReview() {
+        reviewOpen = true
+        review.open()
+    }
 
     width: Theme.defaultWindowSize.width
     height: Theme.defaultWindowSize.height
@@ -110,17 +114,16 @@ ApplicationWindow {
                         anchors.horizontalCenter: parent.horizontalCenter
                         view: window.view
                         visible: window.view.isLoggingCompleteVisible
-                        onReviewRequested: {
-                            window.reviewOpen = true
-                            review.open()
-                        }
+                        onReviewRequested: window.openReview()
                     }
                     FailurePanel {
+                        id: failurePanel
                         objectName: "failurePanel"
                         anchors.horizontalCenter: parent.horizontalCenter
                         view: window.view
                         visible: window.view.isUploadFailedLayoutVisible
                         textWidth: actionArea.width
+                        onReviewRequested: window.openReview()
                     }
                 }
 
@@ -157,9 +160,15 @@ ApplicationWindow {
         anchors.margins: 2 * Theme.standardPadding
         visible: window.reviewOpen
         view: window.view
+        LayoutMirroring.enabled: root.LayoutMirroring.enabled
+        LayoutMirroring.childrenInherit: true
         onClosed: {
             window.reviewOpen = false
-            logsPanel.focusReviewLink()
+            // Back to the link that opened it: after a failed upload that is the failure panel's.
+            if (failurePanel.visible)
+                failurePanel.focusReviewLink()
+            else
+                logsPanel.focusReviewLink()
         }
     }
 }

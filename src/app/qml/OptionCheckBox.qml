@@ -5,6 +5,8 @@ import Tarvix
 // A capture option: check box with its label, ticked in "CheckboxColor".
 CheckBox {
     id: control
+    /// A file path in the review wraps anywhere rather than being cut: every text shows whole.
+    property int wrapMode: Text.NoWrap
 
     font: Theme.customFont(14)
     topPadding: Theme.standardPadding
@@ -36,7 +38,9 @@ CheckBox {
         color: Theme.textColor
         opacity: control.enabled ? 1.0 : 0.5
         verticalAlignment: Text.AlignVCenter
-        elide: Text.ElideMiddle
+        // Set, so that it mirrors: a path beside its box also under a right-to-left language.
+        horizontalAlignment: Text.AlignLeft
+        wrapMode: control.wrapMode
         leftPadding: control.mirrored ? 8 : control.indicator.width + 8
         rightPadding: control.mirrored ? control.indicator.width + 8 : 8
     }

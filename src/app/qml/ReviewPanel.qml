@@ -91,6 +91,7 @@ FocusScope {
                         topPadding: 4
                         bottomPadding: 4
                         font: Theme.customFont(12)
+                        wrapMode: Text.WrapAtWordBoundaryOrAnywhere
                         text: row.path
                         checked: row.included
                         enabled: !panel.review.locked
