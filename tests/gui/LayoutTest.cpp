@@ -241,7 +241,7 @@ TEST(Layout, EveryPhaseFitsAndMirrorsUnderEveryLanguage)
         // The review in place of the window's content, a path too long for a line among its
         // rows, and that log in the viewer.
         const QString longPath = "Scrivo/ScrivoLog/" + QString(90, u'n') + ".log";
-        tarvix::test::writeFile(*UtilityFunctions::tempTimeStampedURL.get() / longPath.toStdString(), "Opened\n");
+        tarvix::test::writeFile(view.sessionFolder().value() / longPath.toStdString(), "Opened\n");
         auto& review = *view.review();
         session.click(session.item("reviewLink"), "review what is sent");
         ASSERT_TRUE(session.waitUntil([&] { return !review.loading() && review.rowCount() > 0; }));
