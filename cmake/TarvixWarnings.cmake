@@ -7,7 +7,7 @@ function(tarvix_warnings target)
 endfunction()
 
 # One static library per subsystem folder: every .cpp of the folder.
-function(tarvix_core_library name)
+function(tarvix_library name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources)

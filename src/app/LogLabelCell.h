@@ -4,7 +4,7 @@
 #include <string>
 
 #include "SessionState.h"
-#include "core/base/TextBinding.h"
+#include "base/TextBinding.h"
 
 namespace tarvix::app {
 

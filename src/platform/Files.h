@@ -10,7 +10,7 @@
 #include <string_view>
 #include <utility>
 
-#include "core/base/Status.h"
+#include "base/Status.h"
 
 namespace platform {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "core/base/Status.h"
+#include "base/Status.h"
 #include "platform/Files.h"
 
 namespace platform {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "core/base/PlistDocument.h"
+#include "base/PlistDocument.h"
 
 namespace platform {
 

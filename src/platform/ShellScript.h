@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/base/Status.h"
+#include "base/Status.h"
 #include "platform/Platform.h"
 #include "platform/Process.h"
 

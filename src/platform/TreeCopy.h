@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "core/base/Status.h"
+#include "base/Status.h"
 
 namespace platform {
 

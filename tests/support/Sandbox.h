@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/base/Guarded.h"
-#include "core/base/TextBinding.h"
+#include "base/Guarded.h"
+#include "base/TextBinding.h"
 #include "platform/HeadlessUserInterface.h"
 #include "platform/Platform.h"
 #include "sample_target/SampleInstall.h"

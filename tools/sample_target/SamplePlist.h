@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/base/PlistDocument.h"
+#include "base/PlistDocument.h"
 #include "sample_target/SampleInstall.h"
 
 namespace tarvix::sample::detail {

@@ -2,7 +2,7 @@
 
 #include <sys/types.h>
 
-#include "core/base/Status.h"
+#include "base/Status.h"
 #include "platform/Files.h"
 
 namespace spindump {

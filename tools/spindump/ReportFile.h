@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "core/base/Status.h"
+#include "base/Status.h"
 
 namespace spindump {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/base/Status.h"
+#include "base/Status.h"
 
 namespace spindump {
 

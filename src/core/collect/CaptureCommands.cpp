@@ -1,6 +1,6 @@
 #include "core/collect/CaptureCommands.h"
 
-#include "core/base/Format.h"
+#include "base/Format.h"
 
 namespace ProcessExecution::detail {
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "core/base/Status.h"
+#include "base/Status.h"
 #include "core/workspace/Session.h"
 
 /// The collectors of the settings-and-logs task: each copies one group of the target's files

@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "core/base/Format.h"
+#include "base/Format.h"
 #include "core/log/Logger.h"
 #include "platform/Files.h"
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "core/base/Status.h"
+#include "base/Status.h"
 #include "core/collect/PreferenceFile.h"
 
 namespace PListOperations {

@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "core/base/Format.h"
+#include "base/Format.h"
 #include "core/collect/LoggingSwitchRecord.h"
 #include "core/collect/PListOperationsTesting.h"
 #include "core/log/Logger.h"

@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "core/base/Guarded.h"
+#include "base/Guarded.h"
 #include "core/collect/PListOperationsTesting.h"
 #include "platform/Files.h"
 #include "platform/PlistFile.h"

@@ -4,8 +4,8 @@
 #include <functional>
 #include <optional>
 
-#include "core/base/PlistDocument.h"
-#include "core/base/Status.h"
+#include "base/PlistDocument.h"
+#include "base/Status.h"
 
 /// The target's preference file as the logging switch reads and writes it.
 namespace PListOperations::detail {

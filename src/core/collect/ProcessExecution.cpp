@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "core/base/Status.h"
+#include "base/Status.h"
 #include "core/collect/CaptureCommands.h"
 #include "core/collect/Collectors.h"
 #include "core/collect/PListOperations.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "core/base/TextBinding.h"
+#include "base/TextBinding.h"
 #include "core/workspace/Session.h"
 #include "platform/Platform.h"
 #include "platform/ShellScript.h"

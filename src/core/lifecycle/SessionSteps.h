@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/base/TextBinding.h"
+#include "base/TextBinding.h"
 #include "core/package/Packaging.h"
 #include "core/upload/UploadAPI.h"
 #include "core/workspace/Session.h"

@@ -6,7 +6,7 @@
 #include <system_error>
 #include <vector>
 
-#include "core/base/Format.h"
+#include "base/Format.h"
 #include "core/log/Logger.h"
 #include "core/package/Pruning.h"
 #include "core/workspace/CopyPrimitives.h"

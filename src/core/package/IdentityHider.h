@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/base/Status.h"
+#include "base/Status.h"
 #include "platform/Identity.h"
 
 namespace tarvix {

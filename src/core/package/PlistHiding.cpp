@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/base/PlistDocument.h"
+#include "base/PlistDocument.h"
 
 namespace FilesPathDirectory {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/base/Status.h"
+#include "base/Status.h"
 #include "core/package/IdentityHider.h"
 
 namespace FilesPathDirectory {

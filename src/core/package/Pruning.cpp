@@ -8,8 +8,8 @@
 #include <system_error>
 #include <vector>
 
-#include "core/base/Format.h"
-#include "core/base/Status.h"
+#include "base/Format.h"
+#include "base/Status.h"
 #include "core/log/Logger.h"
 
 namespace fs = std::filesystem;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/base/Status.h"
+#include "base/Status.h"
 
 /// Pruning and cleanup of the workspace's folders.
 namespace FilesPathDirectory {

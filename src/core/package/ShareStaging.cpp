@@ -9,7 +9,7 @@
 #include <optional>
 #include <set>
 
-#include "core/base/Format.h"
+#include "base/Format.h"
 #include "core/log/Logger.h"
 #include "core/package/IdentityHider.h"
 #include "core/package/PlistHiding.h"

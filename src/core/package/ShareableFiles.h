@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/base/Status.h"
+#include "base/Status.h"
 #include "core/review/ShareList.h"
 #include "platform/Files.h"
 

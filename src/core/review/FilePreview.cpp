@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "core/base/PlistDocument.h"
+#include "base/PlistDocument.h"
 #include "core/package/ShareableFiles.h"
 #include "platform/Files.h"
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/base/Status.h"
+#include "base/Status.h"
 #include "core/workspace/Session.h"
 
 namespace tarvix {

@@ -1,6 +1,6 @@
 #include "core/target/RunningInstances.h"
 
-#include "core/base/Format.h"
+#include "base/Format.h"
 #include "core/log/Logger.h"
 #include "core/target/InstallationDiscovery.h"
 #include "platform/RunningApplications.h"

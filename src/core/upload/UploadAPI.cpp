@@ -3,7 +3,7 @@
 #include <curl/curl.h>
 
 #include "config/BuildConfig.h"
-#include "core/base/Uuid.h"
+#include "base/Uuid.h"
 #include "core/upload/TransferSession.h"
 
 namespace UploadAPI {

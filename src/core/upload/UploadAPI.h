@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-#include "core/base/TextBinding.h"
+#include "base/TextBinding.h"
 
 /// The multipart HTTPS upload of the session archive.
 namespace UploadAPI {

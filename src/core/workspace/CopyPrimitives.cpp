@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <system_error>
 
-#include "core/base/Format.h"
-#include "core/base/Status.h"
+#include "base/Format.h"
+#include "base/Status.h"
 #include "core/log/Logger.h"
 #include "platform/Files.h"
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "core/base/Status.h"
+#include "base/Status.h"
 #include "platform/TreeCopy.h"
 
 namespace UtilityFunctions {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "core/base/Uuid.h"
+#include "base/Uuid.h"
 
 namespace UtilityFunctions {
 

@@ -3,7 +3,7 @@
 #include <ctime>
 #include <system_error>
 
-#include "core/base/Format.h"
+#include "base/Format.h"
 #include "core/log/Logger.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"

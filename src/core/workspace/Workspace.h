@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "core/base/Status.h"
+#include "base/Status.h"
 #include "platform/Platform.h"
 
 namespace UtilityFunctions {

@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "core/base/Uuid.h"
+#include "base/Uuid.h"
 
 namespace fs = std::filesystem;
 

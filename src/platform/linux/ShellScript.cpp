@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "core/base/Format.h"
+#include "base/Format.h"
 #include "platform/Process.h"
 
 namespace fs = std::filesystem;

@@ -1,4 +1,4 @@
-#include "core/base/Uuid.h"
+#include "base/Uuid.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "core/base/Format.h"
+#include "base/Format.h"
 
 namespace tarvix {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/base/Status.h"
+#include "base/Status.h"
 
 namespace tarvix {
 

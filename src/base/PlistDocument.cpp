@@ -1,4 +1,4 @@
-#include "core/base/PlistDocument.h"
+#include "base/PlistDocument.h"
 
 #include <cstdint>
 #include <limits>
