@@ -40,10 +40,10 @@ inline double secondsSince(std::chrono::steady_clock::time_point start)
 }
 
 /// The diagnostic log goes into `root`/home/.cache, as in a real run, not to the user's files.
-inline platform::Platform logIntoSandbox(const std::filesystem::path& root)
+inline tarvix::platform::Platform logIntoSandbox(const std::filesystem::path& root)
 {
-    auto sandbox = platform::Platform::sandbox(root);
-    Logger::setupLogFile(sandbox.folders.caches);
+    auto sandbox = tarvix::platform::Platform::sandbox(root);
+    tarvix::Logger::setupLogFile(sandbox.folders.caches);
     return sandbox;
 }
 

@@ -83,18 +83,18 @@ int run(const fs::path& dir, bool hide)
                                   .output = dir / "session" / "Scrivo"};
 
     auto start = std::chrono::steady_clock::now();
-    FilesPathDirectory::removeFilesFromDirectoryRecursively((dir / "session").string(),
-                                                            UtilityFunctions::allowedExtensions);
+    tarvix::FilesPathDirectory::removeFilesFromDirectoryRecursively((dir / "session").string(),
+                                                            tarvix::UtilityFunctions::allowedExtensions);
     const double pruning = bench::secondsSince(start);
     start = std::chrono::steady_clock::now();
     std::optional<fs::path> staged;
     if (hide) {
-        const platform::Identity identity{"mkowal", "Marta Kowalska", "/home/mkowal", "aurora", "aurora.lab.example"};
-        auto copy = FilesPathDirectory::stageShare(session, {.leftOut = {}, .hideIdentity = true}, identity, "");
-        if (auto* done = std::get_if<FilesPathDirectory::StagedShare>(&copy)) staged = done->output;
+        const tarvix::platform::Identity identity{"mkowal", "Marta Kowalska", "/home/mkowal", "aurora", "aurora.lab.example"};
+        auto copy = tarvix::FilesPathDirectory::stageShare(session, {.leftOut = {}, .hideIdentity = true}, identity, "");
+        if (auto* done = std::get_if<tarvix::FilesPathDirectory::StagedShare>(&copy)) staged = done->output;
     }
     const double hiding = bench::secondsSince(start);
-    const auto archive = (!hide || staged) ? FilesPathDirectory::CompressOutputDirectory(session, staged)
+    const auto archive = (!hide || staged) ? tarvix::FilesPathDirectory::CompressOutputDirectory(session, staged)
                                            : tarvix::Result<fs::path>(tarvix::Failure{"hiding failed"});
     const bool archived = archive.ok();
     const double archiving = bench::secondsSince(start);

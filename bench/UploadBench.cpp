@@ -17,15 +17,15 @@ int main(int argc, char** argv)
     bench::logIntoSandbox(argv[2]);
     const double size = static_cast<double>(std::filesystem::file_size(archive)) / (1024.0 * 1024.0);
 
-    std::promise<UploadAPI::Result> done;
+    std::promise<tarvix::UploadAPI::Result> done;
     const auto start = std::chrono::steady_clock::now();
-    UploadAPI::upload(archive, nullptr, [&done](UploadAPI::Result result) { done.set_value(std::move(result)); });
-    const UploadAPI::Result result = done.get_future().get();
+    tarvix::UploadAPI::upload(archive, nullptr, [&done](tarvix::UploadAPI::Result result) { done.set_value(std::move(result)); });
+    const tarvix::UploadAPI::Result result = done.get_future().get();
     const double seconds = bench::secondsSince(start);
 
-    const auto* error = std::get_if<UploadAPI::Error>(&result);
+    const auto* error = std::get_if<tarvix::UploadAPI::Error>(&result);
     std::printf("tarvix  upload to %s: %.1f MiB in %.2f s = %.0f MiB/s, peak RSS %.1f MiB, %s\n",
-                BuildConfig::kLogServerHost, size, seconds, size / seconds, bench::peakRssMiB(),
+                tarvix::BuildConfig::kLogServerHost, size, seconds, size / seconds, bench::peakRssMiB(),
                 error ? ("failed: " + error->domain + " " + std::to_string(error->code)).c_str() : "success");
     return error ? 1 : 0;
 }

@@ -7,7 +7,7 @@
 
 #include "platform/Platform.h"
 
-namespace platform {
+namespace tarvix::platform {
 
 /// A value of the bundle's Contents/Info.plist; absent when the bundle or the key is unreadable,
 /// or the value is not a string.
@@ -21,4 +21,4 @@ std::vector<std::filesystem::path> applicationBundles(const std::vector<std::fil
 std::vector<std::filesystem::path> applicationsWithBundleIdentifier(const Folders& folders,
                                                                     const std::string& bundleIdentifier);
 
-}  // namespace platform
+}  // namespace tarvix::platform

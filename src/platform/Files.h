@@ -12,7 +12,7 @@
 
 #include "base/Status.h"
 
-namespace platform {
+namespace tarvix::platform {
 
 /// One open file descriptor, closed once.
 class FileDescriptor {
@@ -73,4 +73,4 @@ tarvix::Result<std::string> readRegularFile(const std::filesystem::path& file, s
 /// The last `maxBytes` of a regular file, all of it when it is smaller.
 tarvix::Result<std::string> readRegularFileTail(const std::filesystem::path& file, std::size_t maxBytes);
 
-}  // namespace platform
+}  // namespace tarvix::platform

@@ -6,11 +6,11 @@
 #include "base/Status.h"
 #include "platform/Files.h"
 
-namespace platform {
+namespace tarvix::platform {
 
 /// Opens the regular file at `relativePath` ('/'-separated) below `folder` read-only, one component
 /// at a time, never through a symbolic link and never above `folder` (absolute paths, "." and ".."
 /// are refused).
 tarvix::Result<FileDescriptor> openFileInside(const std::filesystem::path& folder, std::string_view relativePath);
 
-}  // namespace platform
+}  // namespace tarvix::platform

@@ -6,7 +6,7 @@
 
 #include "platform/UserInterface.h"
 
-namespace platform {
+namespace tarvix::platform {
 
 /// No window: alerts are recorded (and printed to standard error); posted work runs on one
 /// private thread, in order.
@@ -31,4 +31,4 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
-}  // namespace platform
+}  // namespace tarvix::platform

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-namespace platform {
+namespace tarvix::platform {
 
 /// Who and where the user is, as the account database and the host name tell: the values hiding
 /// replaces before a share. Tests build one over sandbox values.
@@ -19,4 +19,4 @@ struct Identity {
 /// from /etc/hosts, never from a name server.
 Identity identityFromSystem();
 
-}  // namespace platform
+}  // namespace tarvix::platform

@@ -6,10 +6,10 @@
 
 #include "platform/Platform.h"
 
-namespace platform {
+namespace tarvix::platform {
 
 /// Hardware addresses of the interfaces that have one, in interface-index order, as `ip link`
 /// prints them. Absent when the interfaces cannot be listed at all.
 std::optional<std::vector<std::string>> hardwareAddresses(const Folders& folders);
 
-}  // namespace platform
+}  // namespace tarvix::platform

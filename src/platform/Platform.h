@@ -9,7 +9,7 @@
 #include "platform/Identity.h"
 #include "platform/UserInterface.h"
 
-namespace platform {
+namespace tarvix::platform {
 
 /// Where the system keeps things. Built from the real machine in main, or over a
 /// sandbox folder in tests; the code that reads it does not know which.
@@ -54,4 +54,4 @@ struct Platform {
     static Platform sandbox(const std::filesystem::path& root, const std::filesystem::path& libexec = {});
 };
 
-}  // namespace platform
+}  // namespace tarvix::platform

@@ -6,7 +6,7 @@
 
 #include "base/PlistDocument.h"
 
-namespace platform {
+namespace tarvix::platform {
 
 /// Far above any preference file or Info.plist; a larger "plist" is not read at all.
 inline constexpr std::size_t kPlistFileLimit = 32 * 1024 * 1024;
@@ -15,4 +15,4 @@ inline constexpr std::size_t kPlistFileLimit = 32 * 1024 * 1024;
 /// is missing, unreadable, of another kind or size, or holds no property list.
 std::optional<tarvix::PlistDocument> readPlistFile(const std::filesystem::path& file);
 
-}  // namespace platform
+}  // namespace tarvix::platform

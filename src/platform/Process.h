@@ -8,7 +8,7 @@
 
 #include "base/Status.h"
 
-namespace platform {
+namespace tarvix::platform {
 
 /// One program to run, by absolute path: nothing is looked up on PATH.
 struct ProcessCommand {
@@ -49,4 +49,4 @@ const std::vector<std::string>& childEnvironment();
 /// not start (the errno of the exec) or be waited for.
 tarvix::Result<ProcessExit> runProcess(const ProcessCommand& command);
 
-}  // namespace platform
+}  // namespace tarvix::platform

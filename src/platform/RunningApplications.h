@@ -9,7 +9,7 @@
 
 #include "platform/Platform.h"
 
-namespace platform {
+namespace tarvix::platform {
 
 /// One running application as the desktop sees it.
 struct RunningApplication {
@@ -22,4 +22,4 @@ struct RunningApplication {
 /// folders.runningApplicationsRoot when it is set).
 std::vector<RunningApplication> runningApplications(const Folders& folders);
 
-}  // namespace platform
+}  // namespace tarvix::platform

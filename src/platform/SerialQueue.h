@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-namespace platform {
+namespace tarvix::platform {
 
 /// A serial queue served by one named thread: work items run one after another, in submission
 /// order. Destroying the handle accepts no more work; what is queued still runs and the thread
@@ -30,4 +30,4 @@ private:
     std::shared_ptr<State> m_state;
 };
 
-}  // namespace platform
+}  // namespace tarvix::platform

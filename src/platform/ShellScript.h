@@ -8,7 +8,7 @@
 #include "platform/Platform.h"
 #include "platform/Process.h"
 
-namespace platform {
+namespace tarvix::platform {
 
 /// Runs `/bin/sh -c command` with folders.libexec first on PATH, unelevated. Blocks until it ends.
 tarvix::Result<ProcessExit> doShellScript(const Platform& platform, const std::string& command);
@@ -28,4 +28,4 @@ tarvix::Result<ProcessExit> runTool(const Platform& platform, const std::filesys
 /// signal when one ended it; -1 when it could not run) and standard error.
 std::string describe(const tarvix::Result<ProcessExit>& run);
 
-}  // namespace platform
+}  // namespace tarvix::platform

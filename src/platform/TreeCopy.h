@@ -7,7 +7,7 @@
 
 #include "base/Status.h"
 
-namespace platform {
+namespace tarvix::platform {
 
 /// Why a copy left an item out.
 enum class LeftOut {
@@ -51,4 +51,4 @@ using LeftOutHandler = std::function<void(const std::filesystem::path& item, Lef
 tarvix::Status copyTree(const std::filesystem::path& from, const std::filesystem::path& to, CopyBudget* budget,
                         const LeftOutHandler& leftOut);
 
-}  // namespace platform
+}  // namespace tarvix::platform

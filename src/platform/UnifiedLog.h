@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-namespace platform {
+namespace tarvix::platform {
 
 enum class LogType { Default, Info, Debug, Error, Fault };
 
@@ -45,4 +45,4 @@ private:
 /// while the process exits).
 const std::shared_ptr<Journal>& systemJournal();
 
-}  // namespace platform
+}  // namespace tarvix::platform

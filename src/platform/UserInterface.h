@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-namespace platform {
+namespace tarvix::platform {
 
 /// What the core needs from whatever shows the window. Implemented by the app; a headless
 /// implementation serves tests and tools.
@@ -16,4 +16,4 @@ public:
     virtual void postToMainThread(std::function<void()> work) = 0;
 };
 
-}  // namespace platform
+}  // namespace tarvix::platform

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace platform {
+namespace tarvix::platform {
 
 /// An account as the password database has it.
 struct PasswordEntry {
@@ -21,4 +21,4 @@ std::optional<PasswordEntry> passwordEntry(uid_t uid);
 /// Login name of the effective user; its number when the database has no entry.
 std::string userName();
 
-}  // namespace platform
+}  // namespace tarvix::platform

@@ -131,10 +131,10 @@ public:
     }
 
 private:
-    TarvixApp::WindowWorkspace startedUp()
+    tarvix::TarvixApp::WindowWorkspace startedUp()
     {
         m_sandbox.platform().ui = std::make_shared<app::QtUserInterface>();
-        return TarvixApp::startUp(m_sandbox.folders());
+        return tarvix::TarvixApp::startUp(m_sandbox.folders());
     }
 
     Sandbox m_sandbox{TARVIX_LIBEXEC_DIR};

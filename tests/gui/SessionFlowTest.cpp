@@ -119,7 +119,7 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
 
     // The next window, its first start refused: the retry makes the one new session folder.
     session.waitUntil([&] {
-        return platform::formatTime(std::time(nullptr), "%Y%m%d%H%M%S", platform::TimeZone::local) != first.filename();
+        return tarvix::platform::formatTime(std::time(nullptr), "%Y%m%d%H%M%S", tarvix::platform::TimeZone::local) != first.filename();
     });
     session.open();
     {
@@ -151,7 +151,7 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
     held.reset();
     ASSERT_TRUE(session.waitUntil([&] { return closed->startButtonLabel.get() == "Close"; }));
     EXPECT_FALSE(fs::exists(first));
-    const fs::path archive = second / ("scrivoMacLog_" + UtilityFunctions::UniqueId() + "_abc.zip");
+    const fs::path archive = second / ("scrivoMacLog_" + tarvix::UtilityFunctions::UniqueId() + "_abc.zip");
     const std::string archiveBytes = tarvix::test::readFile(archive);
     EXPECT_FALSE(archiveBytes.empty()) << "the second session keeps its archive";
 
@@ -179,7 +179,7 @@ TEST(SessionFlowChild, AdvancedStopThroughPkexecThenShare)
     ASSERT_TRUE(elevation && libexec);
     const bool granted = std::string(elevation) == "granted";
     GuiSession session;
-    platform::Folders& folders = session.sandbox().platform().folders;
+    tarvix::platform::Folders& folders = session.sandbox().platform().folders;
     folders.libexec = libexec;
     folders.elevationCommand = {"/usr/bin/pkexec"};
     tarvix::sample::RunningInstance scrivo(tarvix::sample::install(session.sandbox().root()).scrivoBundle);
@@ -338,7 +338,7 @@ TEST(SessionFlow, AClosedWindowsUploadAndCaptureWriteOnlyIntoTheirOwnWindow)
     LogServer server;
     ASSERT_TRUE(server.running()) << server.output();
     const auto aNewSecond = [&] {
-        const auto now = [] { return platform::formatTime(std::time(nullptr), "%H%M%S", platform::TimeZone::local); };
+        const auto now = [] { return tarvix::platform::formatTime(std::time(nullptr), "%H%M%S", tarvix::platform::TimeZone::local); };
         const std::string stamp = now();
         session.waitUntil([&] { return now() != stamp; });
     };

@@ -24,7 +24,7 @@ using namespace std::chrono_literals;
 static int serverPort()
 {
     int port = 0, length = 0;
-    const char* host = BuildConfig::kLogServerHost;
+    const char* host = tarvix::BuildConfig::kLogServerHost;
     if (std::sscanf(host, "127.0.0.1:%5d%n", &port, &length) != 1 || host[length] != '\0' || port > 65535) return 0;
     return port;
 }
@@ -32,7 +32,7 @@ static int serverPort()
 std::string LogServer::unavailable()
 {
     if (serverPort() != 0) return "";
-    return std::string("the build's log server host is \"") + BuildConfig::kLogServerHost +
+    return std::string("the build's log server host is \"") + tarvix::BuildConfig::kLogServerHost +
            "\", not 127.0.0.1:PORT; configure with -DTARVIX_LOG_SERVER_HOST=127.0.0.1:PORT to run this test";
 }
 

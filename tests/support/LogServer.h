@@ -18,7 +18,7 @@ struct ReceivedUpload {
     std::string file;      ///< the part's bytes as the server stored them
 };
 
-/// The real `tarvix-logserver` as a child process on the port of BuildConfig::kLogServerHost,
+/// The real `tarvix-logserver` as a child process on the port of tarvix::BuildConfig::kLogServerHost,
 /// with the certificates of TARVIX_PKI_DIR (whose ca.pem the build pins). The port is the
 /// build's, so its users take turns across processes: construction waits for a lock file.
 /// The server ends with the thread that started it, so construct it on the test's own thread.

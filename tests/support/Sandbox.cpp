@@ -35,24 +35,24 @@ TempDir::~TempDir()
 }
 
 Sandbox::Sandbox(const fs::path& libexec)
-    : m_ui(std::make_shared<platform::HeadlessUserInterface>()),
-      m_platform(platform::Platform::sandbox(m_dir.path(), libexec))
+    : m_ui(std::make_shared<tarvix::platform::HeadlessUserInterface>()),
+      m_platform(tarvix::platform::Platform::sandbox(m_dir.path(), libexec))
 {
     m_platform.ui = m_ui;
     fs::create_directories(library() / "Preferences");
     fs::create_directories(root() / "var/log");
-    PListOperations::forgetStateForTesting();
-    Logger::forgetLogFileForTesting();
-    Logger::setupLogFile(m_platform.folders.caches);
+    tarvix::PListOperations::forgetStateForTesting();
+    tarvix::Logger::forgetLogFileForTesting();
+    tarvix::Logger::setupLogFile(m_platform.folders.caches);
 }
 
 Sandbox::~Sandbox()
 {
     m_ui->drain();
-    Logger::forgetLogFileForTesting();
+    tarvix::Logger::forgetLogFileForTesting();
 }
 
-std::string Sandbox::logText() const { return readFile(Logger::logFileURL().value_or(fs::path())); }
+std::string Sandbox::logText() const { return readFile(tarvix::Logger::logFileURL().value_or(fs::path())); }
 
 std::vector<std::string> Sandbox::logMessages() const
 {

@@ -40,10 +40,10 @@ public:
     const std::filesystem::path& root() const { return m_dir.path(); }
     std::filesystem::path home() const { return root() / "home"; }
     std::filesystem::path library() const { return home() / "Library"; }
-    platform::HeadlessUserInterface& ui() const { return *m_ui; }
+    tarvix::platform::HeadlessUserInterface& ui() const { return *m_ui; }
     /// A test may change its folders; the UI stays the headless one above.
-    platform::Platform& platform() { return m_platform; }
-    const platform::Folders& folders() const { return m_platform.folders; }
+    tarvix::platform::Platform& platform() { return m_platform; }
+    const tarvix::platform::Folders& folders() const { return m_platform.folders; }
 
     /// The current log file's text ("" when there is none).
     std::string logText() const;
@@ -52,8 +52,8 @@ public:
 
 private:
     TempDir m_dir;
-    std::shared_ptr<platform::HeadlessUserInterface> m_ui;
-    platform::Platform m_platform;
+    std::shared_ptr<tarvix::platform::HeadlessUserInterface> m_ui;
+    tarvix::platform::Platform m_platform;
 };
 
 /// Runs a command line with /bin/sh and answers its standard output; exit status in `status`.

@@ -6,7 +6,7 @@
 #include <charconv>
 #include <string_view>
 
-namespace logserver {
+namespace tarvix::logserver {
 
 const char* const kUsage = R"(Usage: tarvix-logserver --pki DIR --port PORT [options]
 
@@ -148,4 +148,4 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error)
     return options;
 }
 
-}  // namespace logserver
+}  // namespace tarvix::logserver

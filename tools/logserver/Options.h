@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace logserver {
+namespace tarvix::logserver {
 
 /// How the server answers each upload.
 enum class Answer {
@@ -36,4 +36,4 @@ extern const char* const kUsage;
 /// Parses the command line; on failure `error` says why (empty when --help was asked).
 std::optional<Options> parseOptions(int argc, char** argv, std::string& error);
 
-}  // namespace logserver
+}  // namespace tarvix::logserver

@@ -17,7 +17,7 @@
 
 #include "platform/Files.h"
 
-namespace logserver {
+namespace tarvix::logserver {
 namespace {
 
 template <typename T, void (*Free)(T*)>
@@ -104,7 +104,7 @@ bool writePem(const std::filesystem::path& path, X509* cert, EVP_PKEY* key)
     char* data = nullptr;
     const long size = BIO_get_mem_data(memory.get(), &data);
     if (!encoded || size <= 0) return false;
-    return static_cast<bool>(platform::writeFileAtomically(path, std::string_view(data, static_cast<std::size_t>(size)),
+    return static_cast<bool>(tarvix::platform::writeFileAtomically(path, std::string_view(data, static_cast<std::size_t>(size)),
                                                            cert ? 0644 : 0600));
 }
 
@@ -161,4 +161,4 @@ bool ensurePki(const std::filesystem::path& folder, std::string& error)
     return true;
 }
 
-}  // namespace logserver
+}  // namespace tarvix::logserver

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-namespace logserver {
+namespace tarvix::logserver {
 
 /// Files of one test PKI folder: a CA and a server certificate for 127.0.0.1 and localhost.
 struct PkiFiles {
@@ -18,4 +18,4 @@ PkiFiles pkiFiles(const std::filesystem::path& folder);
 /// Safe against a second process doing the same at the same time. False (with `error`) on failure.
 bool ensurePki(const std::filesystem::path& folder, std::string& error);
 
-}  // namespace logserver
+}  // namespace tarvix::logserver

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace logserver {
+namespace tarvix::logserver {
 namespace {
 
 constexpr std::size_t kHeadLimit = 64 * 1024;
@@ -113,4 +113,4 @@ void Recorder::discard()
     if (m_folder) std::filesystem::remove(*m_folder / "body.bin", ec);
 }
 
-}  // namespace logserver
+}  // namespace tarvix::logserver

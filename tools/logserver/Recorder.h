@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace logserver {
+namespace tarvix::logserver {
 
 /// What the server concluded about one request body.
 struct BodyCheck {
@@ -46,4 +46,4 @@ private:
 /// Keeps only a plain last name; anything else becomes "archive.bin".
 std::string safeFileName(const std::string& name);
 
-}  // namespace logserver
+}  // namespace tarvix::logserver

@@ -1,6 +1,6 @@
 #include "StoreSpace.h"
 
-namespace logserver {
+namespace tarvix::logserver {
 
 StoreSpace::StoreSpace(const std::filesystem::path& store, std::uint64_t limit)
     : m_used(storedBytes(store)), m_limit(limit)
@@ -35,4 +35,4 @@ std::uint64_t storedBytes(const std::filesystem::path& folder)
     return total;
 }
 
-}  // namespace logserver
+}  // namespace tarvix::logserver

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <mutex>
 
-namespace logserver {
+namespace tarvix::logserver {
 
 /// What the store may still take: counted from what it holds at start, reserved by each request
 /// before it stores a byte, and settled to what the request's folder really holds once written.
@@ -26,4 +26,4 @@ private:
 /// The sizes of the regular files in and below `folder`, links not followed.
 std::uint64_t storedBytes(const std::filesystem::path& folder);
 
-}  // namespace logserver
+}  // namespace tarvix::logserver

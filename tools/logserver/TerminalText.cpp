@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace logserver {
+namespace tarvix::logserver {
 
 // Written here: nothing the server links escapes byte by byte for a terminal.
 std::string terminalText(std::string_view text)
@@ -25,4 +25,4 @@ std::string terminalText(std::string_view text)
     return printable;
 }
 
-}  // namespace logserver
+}  // namespace tarvix::logserver

@@ -213,7 +213,7 @@ int main(int argc, char** argv)
     ::umask(077);
     std::optional<StoreSpace> space;
     if (options->storeFolder) {
-        if (auto made = platform::createPrivateFolders(*options->storeFolder); !made) {
+        if (auto made = tarvix::platform::createPrivateFolders(*options->storeFolder); !made) {
             std::cerr << "tarvix-logserver: cannot create " << *options->storeFolder << ": " << made.message() << "\n";
             return 1;
         }

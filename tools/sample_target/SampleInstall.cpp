@@ -15,7 +15,7 @@ using PlistPtr = tarvix::PlistNode;
 // copy would fail with ETXTBSY.
 void copyExecutable(const fs::path& from, const fs::path& to)
 {
-    if (auto copied = platform::copyTree(from, to, nullptr, {}); !copied)
+    if (auto copied = tarvix::platform::copyTree(from, to, nullptr, {}); !copied)
         throw std::runtime_error("sample: cannot copy " + from.string() + " to " + to.string() + ": " +
                                  copied.message());
     // Others run it too: the tests start it as another account.

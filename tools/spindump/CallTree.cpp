@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace spindump {
+namespace tarvix::spindump {
 
 void CallTree::add(const std::vector<std::string>& frames, int count)
 {
@@ -31,4 +31,4 @@ void CallTree::printChildren(std::ostream& out, const Node& node, int indent)
     }
 }
 
-}  // namespace spindump
+}  // namespace tarvix::spindump

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace spindump {
+namespace tarvix::spindump {
 
 /// Sampled stacks of one thread merged into a tree: each node is a frame, counted once per
 /// sample that passed through it.
@@ -30,4 +30,4 @@ private:
     Node m_root;
 };
 
-}  // namespace spindump
+}  // namespace tarvix::spindump

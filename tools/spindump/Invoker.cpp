@@ -18,7 +18,7 @@
 
 #include "platform/Users.h"
 
-namespace spindump {
+namespace tarvix::spindump {
 namespace {
 
 struct CapFree {
@@ -51,7 +51,7 @@ tarvix::Result<std::optional<Invoker>> invokerFromEnvironment()
     if (error != std::errc() || end != value.data() + value.size())
         return tarvix::Failure{"PKEXEC_UID is not a user id: '" + value + "'"};
 
-    const auto entry = platform::passwordEntry(uid);
+    const auto entry = tarvix::platform::passwordEntry(uid);
     if (!entry) return tarvix::Failure{"PKEXEC_UID names no user: " + value};
     Invoker invoker{uid, entry->gid, std::vector<gid_t>(32)};
     int count = static_cast<int>(invoker.groups.size());
@@ -95,4 +95,4 @@ void showCapabilities(const std::string& moment)
     std::cerr << "spindump: effective capabilities while " << moment << ": " << text << '\n';
 }
 
-}  // namespace spindump
+}  // namespace tarvix::spindump

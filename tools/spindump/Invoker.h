@@ -8,7 +8,7 @@
 
 #include "base/Status.h"
 
-namespace spindump {
+namespace tarvix::spindump {
 
 /// The user who asked for the report through pkexec, while we run as root for them.
 struct Invoker {
@@ -31,4 +31,4 @@ tarvix::Status dropCapabilities();
 /// capabilities any thread of ours holds as `moment` begins: the parsers must run with none.
 void showCapabilities(const std::string& moment);
 
-}  // namespace spindump
+}  // namespace tarvix::spindump

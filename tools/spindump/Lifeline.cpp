@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <thread>
 
-namespace spindump::lifeline {
+namespace tarvix::spindump::lifeline {
 namespace {
 
 constexpr int kGone = 1;
@@ -56,4 +56,4 @@ std::unique_lock<std::mutex> hold() { return std::unique_lock(writing()); }
 
 bool broken() { return isPipe() && breaksWithin(0); }
 
-}  // namespace spindump::lifeline
+}  // namespace tarvix::spindump::lifeline

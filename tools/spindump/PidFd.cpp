@@ -5,14 +5,14 @@
 
 #include <cerrno>
 
-namespace spindump {
+namespace tarvix::spindump {
 
 // Raw system calls: this glibc has no wrappers for them yet.
 tarvix::Result<PidFd> PidFd::open(pid_t pid)
 {
     const int fd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
     if (fd < 0) return tarvix::systemFailure(errno, "pidfd_open");
-    return PidFd(pid, platform::FileDescriptor(fd));
+    return PidFd(pid, tarvix::platform::FileDescriptor(fd));
 }
 
 bool PidFd::alive() const
@@ -21,4 +21,4 @@ bool PidFd::alive() const
     return syscall(SYS_pidfd_send_signal, m_fd.get(), 0, nullptr, 0) == 0 || errno == EPERM;
 }
 
-}  // namespace spindump
+}  // namespace tarvix::spindump

@@ -5,7 +5,7 @@
 #include "base/Status.h"
 #include "platform/Files.h"
 
-namespace spindump {
+namespace tarvix::spindump {
 
 /// A hold on one process. While alive() answers true, its pid names no other process, so what
 /// was read under that pid before the call was the held process's own.
@@ -18,10 +18,10 @@ public:
     bool alive() const;
 
 private:
-    PidFd(pid_t pid, platform::FileDescriptor fd) : m_pid(pid), m_fd(std::move(fd)) {}
+    PidFd(pid_t pid, tarvix::platform::FileDescriptor fd) : m_pid(pid), m_fd(std::move(fd)) {}
 
     pid_t m_pid;
-    platform::FileDescriptor m_fd;
+    tarvix::platform::FileDescriptor m_fd;
 };
 
-}  // namespace spindump
+}  // namespace tarvix::spindump

@@ -15,7 +15,7 @@
 
 namespace fs = std::filesystem;
 
-namespace spindump {
+namespace tarvix::spindump {
 namespace {
 
 fs::path procPath(pid_t pid) { return fs::path("/proc") / std::to_string(pid); }
@@ -79,7 +79,7 @@ std::optional<time_t> bootTime()
 
 std::string userNameOf(uid_t uid)
 {
-    const auto entry = platform::passwordEntry(uid);
+    const auto entry = tarvix::platform::passwordEntry(uid);
     return entry ? entry->name : "unknown";
 }
 
@@ -121,8 +121,8 @@ std::optional<Credentials> threadCredentials(pid_t pid, pid_t tid)
 void readBundleInfo(ProcessInfo& info)
 {
     if (!info.bundle) return;
-    info.bundleIdentifier = platform::bundleInfoString(*info.bundle, "CFBundleIdentifier");
-    info.bundleVersion = platform::bundleInfoString(*info.bundle, "CFBundleShortVersionString");
+    info.bundleIdentifier = tarvix::platform::bundleInfoString(*info.bundle, "CFBundleIdentifier");
+    info.bundleVersion = tarvix::platform::bundleInfoString(*info.bundle, "CFBundleShortVersionString");
 }
 
 std::string threadName(pid_t pid, pid_t tid)
@@ -181,4 +181,4 @@ std::optional<ProcessInfo> readProcessInfo(pid_t pid)
     return info;
 }
 
-}  // namespace spindump
+}  // namespace tarvix::spindump

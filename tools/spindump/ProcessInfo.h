@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace spindump {
+namespace tarvix::spindump {
 
 /// What /proc says about a process when sampling starts: the report's header.
 struct ProcessInfo {
@@ -65,4 +65,4 @@ std::string threadName(pid_t pid, pid_t tid);
 /// The bundle whose Contents/MacOS/ holds `executable`, if any.
 std::optional<std::filesystem::path> bundleOfExecutable(const std::filesystem::path& executable);
 
-}  // namespace spindump
+}  // namespace tarvix::spindump

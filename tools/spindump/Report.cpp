@@ -7,12 +7,12 @@
 
 #include "platform/Clock.h"
 
-namespace spindump {
+namespace tarvix::spindump {
 namespace {
 
 std::string localTime(time_t when)
 {
-    return platform::formatTime(when, "%Y-%m-%d %H:%M:%S %z", platform::TimeZone::local);
+    return tarvix::platform::formatTime(when, "%Y-%m-%d %H:%M:%S %z", tarvix::platform::TimeZone::local);
 }
 
 std::string seconds(double value)
@@ -82,4 +82,4 @@ void writeReport(std::ostream& out, const ProcessInfo& process, const SamplingRe
     }
 }
 
-}  // namespace spindump
+}  // namespace tarvix::spindump

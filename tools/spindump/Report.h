@@ -6,10 +6,10 @@
 #include "ProcessInfo.h"
 #include "Sampler.h"
 
-namespace spindump {
+namespace tarvix::spindump {
 
 /// The text report: the process header, the sampling facts, then one call tree per thread
 /// (the main thread first, the others by thread id).
 void writeReport(std::ostream& out, const ProcessInfo& process, const SamplingResult& sampling, time_t sampledAt);
 
-}  // namespace spindump
+}  // namespace tarvix::spindump

@@ -10,7 +10,7 @@
 
 #include "platform/Files.h"
 
-namespace spindump {
+namespace tarvix::spindump {
 namespace {
 
 constexpr const char* kSymbolicLink = "it is a symbolic link";
@@ -37,7 +37,7 @@ tarvix::Status writeReportFile(const std::string& path, const std::string& text,
     // O_NOFOLLOW: a link planted at PATH must not redirect the write. O_NONBLOCK: a FIFO at PATH
     // must not hold the capture until someone reads it.
     const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (mustBeNew ? O_EXCL : O_TRUNC);
-    platform::FileDescriptor fd(open(path.c_str(), flags, 0600));
+    tarvix::platform::FileDescriptor fd(open(path.c_str(), flags, 0600));
     if (!fd) {
         const int error = errno;
         if (error == ELOOP) return tarvix::Failure{kSymbolicLink, error};
@@ -46,8 +46,8 @@ tarvix::Status writeReportFile(const std::string& path, const std::string& text,
     }
     struct stat info {};
     if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return tarvix::Failure{kNotRegular};
-    if (auto written = platform::writeAll(fd.get(), text); !written) return written;
+    if (auto written = tarvix::platform::writeAll(fd.get(), text); !written) return written;
     return fd.close();
 }
 
-}  // namespace spindump
+}  // namespace tarvix::spindump

@@ -5,7 +5,7 @@
 
 #include "base/Status.h"
 
-namespace spindump {
+namespace tarvix::spindump {
 
 /// Why the report could not go to `path`, found before sampling so a bad path fails at once;
 /// absent when it may. Advisory: writeReportFile() decides.
@@ -15,4 +15,4 @@ std::optional<std::string> reportPathProblem(const std::string& path, bool mustB
 /// `mustBeNew` never over anything that already exists there.
 tarvix::Status writeReportFile(const std::string& path, const std::string& text, bool mustBeNew);
 
-}  // namespace spindump
+}  // namespace tarvix::spindump

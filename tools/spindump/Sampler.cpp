@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-namespace spindump {
+namespace tarvix::spindump {
 namespace {
 
 /// The System V x86-64 red zone: a leaf function may keep data this far below its stack pointer.
@@ -177,4 +177,4 @@ void Sampler::symbolise(pid_t pid, SamplingResult& result)
     }
 }
 
-}  // namespace spindump
+}  // namespace tarvix::spindump

@@ -14,7 +14,7 @@
 #include "Tracee.h"
 #include "Unwinder.h"
 
-namespace spindump {
+namespace tarvix::spindump {
 
 inline constexpr std::chrono::milliseconds kSampleInterval{10};
 inline constexpr std::chrono::seconds kSampleDuration{3};
@@ -90,4 +90,4 @@ private:
     std::string m_buffer;
 };
 
-}  // namespace spindump
+}  // namespace tarvix::spindump

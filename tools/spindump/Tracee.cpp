@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-namespace spindump {
+namespace tarvix::spindump {
 namespace {
 
 constexpr std::chrono::seconds kStopWait{1};
@@ -137,4 +137,4 @@ std::vector<pid_t> Tracee::stopped() const
     return threads;
 }
 
-}  // namespace spindump
+}  // namespace tarvix::spindump

@@ -8,7 +8,7 @@
 
 #include "base/Status.h"
 
-namespace spindump {
+namespace tarvix::spindump {
 
 /// How stopping every thread went.
 enum class Halt {
@@ -54,4 +54,4 @@ private:
     std::map<pid_t, Thread> m_threads;
 };
 
-}  // namespace spindump
+}  // namespace tarvix::spindump

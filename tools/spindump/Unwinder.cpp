@@ -13,7 +13,7 @@
 #error "the snapshots hold x86-64 registers"
 #endif
 
-namespace spindump {
+namespace tarvix::spindump {
 
 /// The snapshots handed to libdwfl as threads, one after another, and the one being unwound.
 struct Unwinder::Replay {
@@ -165,4 +165,4 @@ std::string Unwinder::frameLabel(std::uint64_t address)
     return label;
 }
 
-}  // namespace spindump
+}  // namespace tarvix::spindump

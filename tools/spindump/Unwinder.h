@@ -12,7 +12,7 @@
 
 struct Dwfl;
 
-namespace spindump {
+namespace tarvix::spindump {
 
 /// What a stopped thread showed: its registers in DWARF order (x86-64: rax, rdx, rcx, rbx, rsi,
 /// rdi, rbp, rsp, r8 ... r15, then rip) and the stack from just below its stack pointer up.
@@ -59,4 +59,4 @@ private:
     std::map<std::uint64_t, std::string> m_labels;
 };
 
-}  // namespace spindump
+}  // namespace tarvix::spindump

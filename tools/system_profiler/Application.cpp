@@ -3,7 +3,7 @@
 #include <chrono>
 #include <system_error>
 
-namespace system_profiler {
+namespace tarvix::system_profiler {
 
 std::optional<time_t> modificationTime(const std::filesystem::path& path)
 {
@@ -15,4 +15,4 @@ std::optional<time_t> modificationTime(const std::filesystem::path& path)
         std::chrono::time_point_cast<std::chrono::system_clock::duration>(system));
 }
 
-}  // namespace system_profiler
+}  // namespace tarvix::system_profiler

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace system_profiler {
+namespace tarvix::system_profiler {
 
 /// A Debian package and its installed version.
 struct Package {
@@ -31,4 +31,4 @@ struct Application {
 /// The file's last modification time; absent when it cannot be read.
 std::optional<time_t> modificationTime(const std::filesystem::path& path);
 
-}  // namespace system_profiler
+}  // namespace tarvix::system_profiler

@@ -5,9 +5,9 @@
 
 #include "Application.h"
 
-namespace system_profiler {
+namespace tarvix::system_profiler {
 
 /// The NAME.app bundles of each folder and of its direct sub-folders.
 std::vector<Application> findApplicationBundles(const std::vector<std::filesystem::path>& folders);
 
-}  // namespace system_profiler
+}  // namespace tarvix::system_profiler

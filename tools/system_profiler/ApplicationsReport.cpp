@@ -6,7 +6,7 @@
 
 #include "platform/Clock.h"
 
-namespace system_profiler {
+namespace tarvix::system_profiler {
 namespace {
 
 /// Keeps every value on its one line: the layout is read back by indentation.
@@ -25,7 +25,7 @@ std::string lowered(const std::string& text)
     return result;
 }
 
-std::string dateTime(time_t when) { return platform::formatTime(when, "%Y-%m-%d %H:%M", platform::TimeZone::local); }
+std::string dateTime(time_t when) { return tarvix::platform::formatTime(when, "%Y-%m-%d %H:%M", tarvix::platform::TimeZone::local); }
 
 void field(std::ostream& out, const char* name, const std::string& value)
 {
@@ -61,4 +61,4 @@ void printApplications(std::ostream& out, std::vector<Application> applications)
     }
 }
 
-}  // namespace system_profiler
+}  // namespace tarvix::system_profiler

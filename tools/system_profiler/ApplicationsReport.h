@@ -5,7 +5,7 @@
 
 #include "Application.h"
 
-namespace system_profiler {
+namespace tarvix::system_profiler {
 
 /// "Applications:", then one indented block per application, sorted by name:
 ///
@@ -15,4 +15,4 @@ namespace system_profiler {
 ///       Obtained from: ...
 void printApplications(std::ostream& out, std::vector<Application> applications);
 
-}  // namespace system_profiler
+}  // namespace tarvix::system_profiler

@@ -7,7 +7,7 @@
 
 namespace fs = std::filesystem;
 
-namespace system_profiler {
+namespace tarvix::system_profiler {
 namespace {
 
 fs::path adminFolder()
@@ -86,4 +86,4 @@ std::map<std::string, Package> owningPackages(const std::set<std::string>& files
     return packages;
 }
 
-}  // namespace system_profiler
+}  // namespace tarvix::system_profiler

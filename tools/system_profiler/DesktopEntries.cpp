@@ -7,7 +7,7 @@
 
 namespace fs = std::filesystem;
 
-namespace system_profiler {
+namespace tarvix::system_profiler {
 namespace {
 
 std::string trimmed(const std::string& text)
@@ -111,4 +111,4 @@ std::vector<Application> findDesktopEntries(const std::vector<fs::path>& folders
     return applications;
 }
 
-}  // namespace system_profiler
+}  // namespace tarvix::system_profiler

@@ -8,7 +8,7 @@
 
 #include "Application.h"
 
-namespace system_profiler {
+namespace tarvix::system_profiler {
 
 /// The keys of a desktop entry file's [Desktop Entry] group, escapes decoded, localised keys
 /// left out. Absent when the file cannot be read or has no such group.
@@ -19,4 +19,4 @@ std::optional<std::map<std::string, std::string>> readDesktopEntry(const std::fi
 /// already had, or hid with Hidden=true, is left out.
 std::vector<Application> findDesktopEntries(const std::vector<std::filesystem::path>& folders);
 
-}  // namespace system_profiler
+}  // namespace tarvix::system_profiler

@@ -28,20 +28,20 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    const auto folders = platform::Platform::fromSystem({}).folders;
-    auto applications = system_profiler::findApplicationBundles(folders.applicationFolders);
-    auto entries = system_profiler::findDesktopEntries(folders.desktopEntryFolders);
+    const auto folders = tarvix::platform::Platform::fromSystem({}).folders;
+    auto applications = tarvix::system_profiler::findApplicationBundles(folders.applicationFolders);
+    auto entries = tarvix::system_profiler::findDesktopEntries(folders.desktopEntryFolders);
     applications.insert(applications.end(), entries.begin(), entries.end());
 
     std::set<std::string> locations;
     for (const auto& application : applications) locations.insert(application.location.string());
-    auto packages = system_profiler::owningPackages(locations);
+    auto packages = tarvix::system_profiler::owningPackages(locations);
     for (auto& application : applications) {
         auto owner = packages.find(application.location.string());
         if (owner != packages.end()) application.package = owner->second;
     }
 
-    system_profiler::printApplications(std::cout, std::move(applications));
+    tarvix::system_profiler::printApplications(std::cout, std::move(applications));
     std::cout.flush();
     return std::cout ? 0 : 1;
 }

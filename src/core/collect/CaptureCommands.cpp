@@ -2,7 +2,7 @@
 
 #include "base/Format.h"
 
-namespace ProcessExecution::detail {
+namespace tarvix::ProcessExecution::detail {
 
 std::optional<std::string> shellQuotable(const std::filesystem::path& path)
 {
@@ -34,4 +34,4 @@ std::string doShellScriptSource(const std::string& commandLine, bool withAdminis
     return source;
 }
 
-}  // namespace ProcessExecution::detail
+}  // namespace tarvix::ProcessExecution::detail

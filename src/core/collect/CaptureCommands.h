@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-namespace ProcessExecution::detail {
+namespace tarvix::ProcessExecution::detail {
 
 /// The path as it may stand between the single quotes of a shell command line: each ' becomes
 /// '\'' so nothing of it is read by the shell. Absent for a path with a line break, which is
@@ -18,4 +18,4 @@ std::string systemProfilerCommandLine(const std::string& quotableOutput);
 /// do shell script "COMMAND"[ with administrator privileges]
 std::string doShellScriptSource(const std::string& commandLine, bool withAdministratorPrivileges);
 
-}  // namespace ProcessExecution::detail
+}  // namespace tarvix::ProcessExecution::detail

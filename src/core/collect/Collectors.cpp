@@ -9,7 +9,7 @@
 
 namespace fs = std::filesystem;
 
-namespace UtilityFunctions {
+namespace tarvix::UtilityFunctions {
 namespace {
 
 using Location = std::optional<fs::path>;
@@ -86,4 +86,4 @@ void GetIPMLogs(const tarvix::Session& session)
              session.collectionBudget.get());
 }
 
-}  // namespace UtilityFunctions
+}  // namespace tarvix::UtilityFunctions

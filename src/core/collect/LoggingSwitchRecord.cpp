@@ -8,7 +8,7 @@
 
 namespace fs = std::filesystem;
 
-namespace PListOperations::detail {
+namespace tarvix::PListOperations::detail {
 namespace {
 
 constexpr const char* kRecordName = "ScrivoLoggingSwitch.plist";
@@ -64,4 +64,4 @@ void removeRecord(const Location& systemFolder)
     }
 }
 
-}  // namespace PListOperations::detail
+}  // namespace tarvix::PListOperations::detail

@@ -7,7 +7,7 @@
 #include "base/Status.h"
 #include "core/collect/PreferenceFile.h"
 
-namespace PListOperations {
+namespace tarvix::PListOperations {
 
 /// One logging switch that is on: where, for which flavour, and what it replaced. While it is on,
 /// the workspace keeps it as "System"/"ScrivoLoggingSwitch.plist", so a run that ends without
@@ -21,9 +21,9 @@ struct LoggingSwitchRecord {
     std::optional<std::filesystem::path> systemFolder;
 };
 
-}  // namespace PListOperations
+}  // namespace tarvix::PListOperations
 
-namespace PListOperations::detail {
+namespace tarvix::PListOperations::detail {
 
 using Location = std::optional<std::filesystem::path>;
 
@@ -34,4 +34,4 @@ tarvix::Status saveRecord(const LoggingSwitchRecord& record);
 std::optional<LoggingSwitchRecord> loadRecord(const std::filesystem::path& location);
 void removeRecord(const Location& systemFolder);
 
-}  // namespace PListOperations::detail
+}  // namespace tarvix::PListOperations::detail

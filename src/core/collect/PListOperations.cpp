@@ -11,7 +11,7 @@
 
 namespace fs = std::filesystem;
 
-namespace PListOperations {
+namespace tarvix::PListOperations {
 
 namespace {
 
@@ -231,4 +231,4 @@ void forgetStateForTesting()
     ExistingScrivoLogPlist = nullptr;
 }
 
-}  // namespace PListOperations
+}  // namespace tarvix::PListOperations

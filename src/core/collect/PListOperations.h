@@ -6,7 +6,7 @@
 #include "core/workspace/Session.h"
 
 /// The target's verbose-logging switch in its preference file.
-namespace PListOperations {
+namespace tarvix::PListOperations {
 
 /// Writes the verbose-logging entry into the preference file of the session's target; the
 /// session then holds the switch (session.loggingSwitch). A switch an earlier session still holds
@@ -22,4 +22,4 @@ void RevertScrivoLogPList(bool isScrivologgingEnabled, const tarvix::Session& se
 /// (it ended without reverting) from the record kept in the workspace's "System" folder.
 void revertLeftoverLogging(const std::optional<std::filesystem::path>& systemFolder);
 
-}  // namespace PListOperations
+}  // namespace tarvix::PListOperations

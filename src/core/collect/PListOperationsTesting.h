@@ -4,7 +4,7 @@
 #include <functional>
 
 /// For tests only.
-namespace PListOperations {
+namespace tarvix::PListOperations {
 
 /// Forgets the switch's in-memory state, as a new process would.
 void forgetStateForTesting();
@@ -14,4 +14,4 @@ bool switchedOnForTesting();
 /// target writing the file at that moment would; empty: nothing runs.
 void writeMeanwhileForTesting(std::function<void(const std::filesystem::path&)> write);
 
-}  // namespace PListOperations
+}  // namespace tarvix::PListOperations

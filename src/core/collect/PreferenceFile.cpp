@@ -9,7 +9,7 @@
 
 namespace fs = std::filesystem;
 
-namespace PListOperations {
+namespace tarvix::PListOperations {
 namespace {
 
 // Process-wide only as a test hook (writeMeanwhileForTesting): empty in the product.
@@ -19,9 +19,9 @@ tarvix::Guarded<std::function<void(const fs::path&)>> writeMeanwhile;
 
 void writeMeanwhileForTesting(std::function<void(const fs::path&)> write) { writeMeanwhile.set(std::move(write)); }
 
-}  // namespace PListOperations
+}  // namespace tarvix::PListOperations
 
-namespace PListOperations::detail {
+namespace tarvix::PListOperations::detail {
 namespace {
 
 /// The file a write replaces (a link is followed) and the mode it keeps.
@@ -122,4 +122,4 @@ bool samePlist(plist_t a, plist_t b)
     return xmlText(a) == xmlText(b);
 }
 
-}  // namespace PListOperations::detail
+}  // namespace tarvix::PListOperations::detail

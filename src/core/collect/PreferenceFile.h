@@ -8,7 +8,7 @@
 #include "base/Status.h"
 
 /// The target's preference file as the logging switch reads and writes it.
-namespace PListOperations::detail {
+namespace tarvix::PListOperations::detail {
 
 using tarvix::PlistDocument;
 using tarvix::PlistNode;
@@ -38,4 +38,4 @@ bool isVerboseLoggingEntry(plist_t node);
 /// Whether both are absent or hold the same value.
 bool samePlist(plist_t a, plist_t b);
 
-}  // namespace PListOperations::detail
+}  // namespace tarvix::PListOperations::detail

@@ -12,7 +12,7 @@
 #include "core/workspace/CopyPrimitives.h"
 #include "platform/SerialQueue.h"
 
-namespace ProcessExecution {
+namespace tarvix::ProcessExecution {
 
 namespace {
 
@@ -118,4 +118,4 @@ void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivo
     });
 }
 
-}  // namespace ProcessExecution
+}  // namespace tarvix::ProcessExecution

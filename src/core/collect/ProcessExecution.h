@@ -9,7 +9,7 @@
 #include "platform/ShellScript.h"
 
 /// The capture run started by "Stop monitoring".
-namespace ProcessExecution {
+namespace tarvix::ProcessExecution {
 
 /// The raw bytes one capture run may copy (1 GiB). Text logs shrink about ninefold in the
 /// archive, so more would rarely pass the 100 MiB upload limit; it also bounds the disk a
@@ -32,4 +32,4 @@ tarvix::Result<platform::ProcessExit> runSpinDump(const platform::Platform& plat
 tarvix::Result<platform::ProcessExit> runSystemProfiler(const platform::Platform& platform,
                                                         const tarvix::Session& session);
 
-}  // namespace ProcessExecution
+}  // namespace tarvix::ProcessExecution

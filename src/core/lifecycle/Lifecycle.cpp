@@ -3,7 +3,7 @@
 #include "core/collect/PListOperations.h"
 #include "core/log/Logger.h"
 
-namespace TarvixApp {
+namespace tarvix::TarvixApp {
 namespace {
 
 /// Steps shared by start-up and the reopened-window start: workspace, then the log follows it.
@@ -38,4 +38,4 @@ void recreateWorkspaceIfReopened(const platform::Folders& folders, WindowWorkspa
     window = createWorkspace(folders);
 }
 
-}  // namespace TarvixApp
+}  // namespace tarvix::TarvixApp

@@ -7,7 +7,7 @@
 
 /// The Qt-free part of the application shell: what happens before the first window, when a
 /// window closes, and when a reopened window starts a session.
-namespace TarvixApp {
+namespace tarvix::TarvixApp {
 
 /// The workspace one window's sessions use. The first window gets start-up's; a window opened
 /// again without quitting makes its own at its first start.
@@ -27,4 +27,4 @@ void windowClosed();
 /// workspace (and session folder) and moves the log there, once per window.
 void recreateWorkspaceIfReopened(const platform::Folders& folders, WindowWorkspace& window);
 
-}  // namespace TarvixApp
+}  // namespace tarvix::TarvixApp

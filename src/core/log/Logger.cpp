@@ -15,7 +15,7 @@
 
 namespace fs = std::filesystem;
 
-namespace Logger {
+namespace tarvix::Logger {
 namespace {
 
 constexpr const char* kFileName = "TarvixDebugOutput.log";
@@ -281,4 +281,4 @@ void forgetLogFileForTesting()
     runBytes = 0;
 }
 
-}  // namespace Logger
+}  // namespace tarvix::Logger

@@ -19,7 +19,7 @@
 /// reach a terminal that shows the log. A
 /// string literal is the log's own wording and is written as it stands (the close banner ends in
 /// empty lines).
-namespace Logger {
+namespace tarvix::Logger {
 
 using LogType = platform::LogType;
 
@@ -75,4 +75,4 @@ void changeLogFileLocation(const std::filesystem::path& folder);
 /// The current file, if any.
 std::optional<std::filesystem::path> logFileURL();
 
-}  // namespace Logger
+}  // namespace tarvix::Logger

@@ -1,8 +1,8 @@
 #pragma once
 
 /// For tests only: a test starts each case with no log file, as a fresh process does.
-namespace Logger {
+namespace tarvix::Logger {
 
 void forgetLogFileForTesting();
 
-}  // namespace Logger
+}  // namespace tarvix::Logger

@@ -15,7 +15,7 @@
 
 namespace fs = std::filesystem;
 
-namespace FilesPathDirectory {
+namespace tarvix::FilesPathDirectory {
 namespace {
 
 constexpr const char* kZipTool = "/usr/bin/zip";
@@ -155,4 +155,4 @@ bool isFileSizeValid(const fs::path& for_)
     return megabytes < kLimitMegabytes;
 }
 
-}  // namespace FilesPathDirectory
+}  // namespace tarvix::FilesPathDirectory

@@ -8,7 +8,7 @@
 #include "core/workspace/Session.h"
 
 /// The session's archive and its size gate.
-namespace FilesPathDirectory {
+namespace tarvix::FilesPathDirectory {
 
 /// "scrivoMacLog_" + UniqueId + "_abc.zip": every session of a run gives its archive this name.
 std::string archiveName();
@@ -25,4 +25,4 @@ tarvix::Result<std::filesystem::path> CompressOutputDirectory(
 /// True when the file is below 100 MiB.
 bool isFileSizeValid(const std::filesystem::path& for_);
 
-}  // namespace FilesPathDirectory
+}  // namespace tarvix::FilesPathDirectory

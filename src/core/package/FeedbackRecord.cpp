@@ -12,7 +12,7 @@
 
 namespace fs = std::filesystem;
 
-namespace UtilityFunctions {
+namespace tarvix::UtilityFunctions {
 namespace {
 
 constexpr const char* kRecordName = "UserEmailFeedback.json";
@@ -52,4 +52,4 @@ void CreateUserDetailContent(const platform::Folders& folders, const tarvix::Ses
     CreateFile(location, text);
 }
 
-}  // namespace UtilityFunctions
+}  // namespace tarvix::UtilityFunctions

@@ -7,7 +7,7 @@
 #include "core/workspace/Session.h"
 #include "platform/Platform.h"
 
-namespace UtilityFunctions {
+namespace tarvix::UtilityFunctions {
 
 /// Writes a text file whole; nothing for an absent location or an empty text.
 void CreateFile(const std::optional<std::filesystem::path>& fileURL, const std::string& fileContent);
@@ -16,4 +16,4 @@ void CreateFile(const std::optional<std::filesystem::path>& fileURL, const std::
 void CreateUserDetailContent(const platform::Folders& folders, const tarvix::Session& session, const std::string& email,
                              const std::string& feedback);
 
-}  // namespace UtilityFunctions
+}  // namespace tarvix::UtilityFunctions

@@ -6,7 +6,7 @@
 
 #include "base/PlistDocument.h"
 
-namespace FilesPathDirectory {
+namespace tarvix::FilesPathDirectory {
 namespace {
 
 void hideNode(plist_t node, tarvix::IdentityHider& hider)
@@ -66,4 +66,4 @@ tarvix::Result<std::string> hidePlist(std::string_view bytes, tarvix::IdentityHi
     return tarvix::encodePlist(*document);
 }
 
-}  // namespace FilesPathDirectory
+}  // namespace tarvix::FilesPathDirectory

@@ -6,10 +6,10 @@
 #include "base/Status.h"
 #include "core/package/IdentityHider.h"
 
-namespace FilesPathDirectory {
+namespace tarvix::FilesPathDirectory {
 
 /// A binary property list with the identity hidden in every string, key and data value, written
 /// back as a binary property list. Fails for bytes that do not parse as one.
 tarvix::Result<std::string> hidePlist(std::string_view bytes, tarvix::IdentityHider& hider);
 
-}  // namespace FilesPathDirectory
+}  // namespace tarvix::FilesPathDirectory

@@ -14,7 +14,7 @@
 
 namespace fs = std::filesystem;
 
-namespace FilesPathDirectory {
+namespace tarvix::FilesPathDirectory {
 namespace {
 
 /// The entry names of a folder, hidden ones included, taken whole before anything is removed.
@@ -181,4 +181,4 @@ void deleteDirectory(const fs::path& at)
         Logger::logInfo(tarvix::format("Directory deleted successfully. Path: %@", {tarvix::pathText(at)}));
 }
 
-}  // namespace FilesPathDirectory
+}  // namespace tarvix::FilesPathDirectory

@@ -8,7 +8,7 @@
 #include "base/Status.h"
 
 /// Pruning and cleanup of the workspace's folders.
-namespace FilesPathDirectory {
+namespace tarvix::FilesPathDirectory {
 
 /// Pruning's verdict on one entry of a folder.
 struct PruneVerdict {
@@ -30,4 +30,4 @@ void removeFilesFromDirectoryRecursively(const std::string& atPath, std::span<co
 void deleteContentsOfDirectory(const std::filesystem::path& at);
 void deleteDirectory(const std::filesystem::path& at);
 
-}  // namespace FilesPathDirectory
+}  // namespace tarvix::FilesPathDirectory

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 using tarvix::Failure;
 using tarvix::Status;
 
-namespace FilesPathDirectory {
+namespace tarvix::FilesPathDirectory {
 namespace {
 
 constexpr const char* kRecordName = "UserEmailFeedback.json";
@@ -209,4 +209,4 @@ std::variant<StagedShare, StagingRefusal> stageShare(const tarvix::Session& sess
     return staged;
 }
 
-}  // namespace FilesPathDirectory
+}  // namespace tarvix::FilesPathDirectory

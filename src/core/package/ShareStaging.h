@@ -9,7 +9,7 @@
 #include "core/workspace/Session.h"
 #include "platform/Identity.h"
 
-namespace FilesPathDirectory {
+namespace tarvix::FilesPathDirectory {
 
 /// The copy of the session a share zips when the user changed something in the review.
 struct StagedShare {
@@ -28,4 +28,4 @@ std::variant<StagedShare, StagingRefusal> stageShare(const tarvix::Session& sess
                                                      const tarvix::ShareChoices& choices,
                                                      const platform::Identity& identity, const std::string& keptEmail);
 
-}  // namespace FilesPathDirectory
+}  // namespace tarvix::FilesPathDirectory

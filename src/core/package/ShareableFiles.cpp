@@ -16,7 +16,7 @@
 namespace fs = std::filesystem;
 using tarvix::ShareEntry;
 
-namespace FilesPathDirectory {
+namespace tarvix::FilesPathDirectory {
 namespace {
 
 /// The kind the extension tells for sure; property lists and the rest are read.
@@ -116,4 +116,4 @@ ShareEntry::Kind kindOfFile(int fd)
     return kindOf(std::string_view(head, got > 0 ? static_cast<std::size_t>(got) : 0));
 }
 
-}  // namespace FilesPathDirectory
+}  // namespace tarvix::FilesPathDirectory

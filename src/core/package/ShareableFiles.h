@@ -9,7 +9,7 @@
 #include "core/review/ShareList.h"
 #include "platform/Files.h"
 
-namespace FilesPathDirectory {
+namespace tarvix::FilesPathDirectory {
 
 /// A file a share would send: its entry, and the entry path whose bytes the archive holds (itself,
 /// or for a link pruning keeps, the file beside it that the link names).
@@ -37,4 +37,4 @@ tarvix::ShareEntry::Kind kindOf(std::string_view head);
 /// Reads the first bytes of `fd` (up to 512) and answers its kind; the offset moves.
 tarvix::ShareEntry::Kind kindOfFile(int fd);
 
-}  // namespace FilesPathDirectory
+}  // namespace tarvix::FilesPathDirectory

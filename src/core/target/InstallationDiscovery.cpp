@@ -10,7 +10,7 @@
 
 namespace fs = std::filesystem;
 
-namespace UtilityFunctions {
+namespace tarvix::UtilityFunctions {
 namespace {
 
 std::vector<fs::path> installed(const platform::Folders& folders, const std::string& bundleIdentifier)
@@ -78,4 +78,4 @@ std::optional<fs::path> SetScrivoOrGlance(const std::vector<std::string>& runnin
     return folder;
 }
 
-}  // namespace UtilityFunctions
+}  // namespace tarvix::UtilityFunctions

@@ -7,7 +7,7 @@
 
 #include "platform/Platform.h"
 
-namespace UtilityFunctions {
+namespace tarvix::UtilityFunctions {
 
 /// The installed full-edition bundles (scrivoInstalledUrls).
 std::vector<std::filesystem::path> getScrivoInstalledPath(const platform::Folders& folders);
@@ -23,4 +23,4 @@ std::string scrivoOrGlance(const std::vector<std::string>& runningInstance);
 std::optional<std::filesystem::path> SetScrivoOrGlance(const std::vector<std::string>& runningInstance,
                                                        const std::optional<std::filesystem::path>& outputFolder);
 
-}  // namespace UtilityFunctions
+}  // namespace tarvix::UtilityFunctions

@@ -11,7 +11,7 @@
 
 #include "core/upload/UrlErrors.h"
 
-namespace UploadAPI {
+namespace tarvix::UploadAPI {
 
 std::optional<FileBodyStream> FileBodyStream::open(const std::filesystem::path& file, MultipartFraming framing,
                                                    Error& error)
@@ -81,4 +81,4 @@ bool FileBodyStream::seek(std::uint64_t position)
     return true;
 }
 
-}  // namespace UploadAPI
+}  // namespace tarvix::UploadAPI

@@ -8,7 +8,7 @@
 #include "core/upload/MultipartFraming.h"
 #include "core/upload/UploadAPI.h"
 
-namespace UploadAPI {
+namespace tarvix::UploadAPI {
 
 /// The body of one upload as the transfer reads it: the framing's head, every byte of the
 /// archive, its tail. The archive is read piece by piece, never held whole in memory.
@@ -38,4 +38,4 @@ private:
     std::uint64_t m_position = 0;
 };
 
-}  // namespace UploadAPI
+}  // namespace tarvix::UploadAPI

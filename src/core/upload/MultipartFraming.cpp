@@ -1,6 +1,6 @@
 #include "core/upload/MultipartFraming.h"
 
-namespace UploadAPI {
+namespace tarvix::UploadAPI {
 
 MultipartFraming MultipartFraming::make(std::string_view boundary, std::string_view fileName)
 {
@@ -21,4 +21,4 @@ std::string MultipartFraming::contentType(std::string_view boundary)
     return "multipart/form-data; boundary=" + std::string(boundary);
 }
 
-}  // namespace UploadAPI
+}  // namespace tarvix::UploadAPI

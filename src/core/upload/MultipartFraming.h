@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace UploadAPI {
+namespace tarvix::UploadAPI {
 
 /// The multipart/form-data framing around the one file part of an upload; no I/O.
 struct MultipartFraming {
@@ -19,4 +19,4 @@ struct MultipartFraming {
     std::uint64_t bodySize(std::uint64_t fileSize) const { return head.size() + fileSize + tail.size(); }
 };
 
-}  // namespace UploadAPI
+}  // namespace tarvix::UploadAPI

@@ -8,7 +8,7 @@
 #include "core/log/Logger.h"
 #include "core/upload/UrlErrors.h"
 
-namespace UploadAPI {
+namespace tarvix::UploadAPI {
 namespace {
 
 constexpr std::int32_t kLoggedResponseLimit = 4096;
@@ -76,4 +76,4 @@ void UploadTaskDelegate::didSendBodyData(std::int64_t, std::int64_t totalBytesSe
     Logger::logInfo(binding ? binding->text() : std::string());
 }
 
-}  // namespace UploadAPI
+}  // namespace tarvix::UploadAPI

@@ -6,7 +6,7 @@
 
 #include "core/upload/UploadAPI.h"
 
-namespace UploadAPI {
+namespace tarvix::UploadAPI {
 
 /// What one finished transfer produced.
 struct TransferOutcome {
@@ -28,4 +28,4 @@ struct UploadTaskDelegate {
     tarvix::TextBinding uploadProgress;
 };
 
-}  // namespace UploadAPI
+}  // namespace tarvix::UploadAPI

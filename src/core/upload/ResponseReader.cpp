@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-namespace UploadAPI {
+namespace tarvix::UploadAPI {
 namespace {
 
 constexpr std::size_t kResponseLimit = 16 * 1024 * 1024;
@@ -55,4 +55,4 @@ std::optional<std::vector<std::uint8_t>> ResponseReader::takeBody()
     return std::move(m_bytes);
 }
 
-}  // namespace UploadAPI
+}  // namespace tarvix::UploadAPI

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-namespace UploadAPI {
+namespace tarvix::UploadAPI {
 
 /// What arrives of the server's answer: its body bytes, bounded, and whether its framing
 /// announces a body at all. Fed by libcurl's header and write callbacks.
@@ -25,4 +25,4 @@ private:
     std::vector<std::uint8_t> m_bytes;
 };
 
-}  // namespace UploadAPI
+}  // namespace tarvix::UploadAPI

@@ -7,7 +7,7 @@
 #include "core/log/Logger.h"
 #include "core/upload/UrlErrors.h"
 
-namespace UploadAPI {
+namespace tarvix::UploadAPI {
 namespace {
 
 constexpr long kTimeoutSeconds = 60;  // a minute without progress is a time-out, also while connecting
@@ -188,4 +188,4 @@ int Transfer::progress(void* data, curl_off_t, curl_off_t, curl_off_t uploadTota
     return 0;
 }
 
-}  // namespace UploadAPI
+}  // namespace tarvix::UploadAPI

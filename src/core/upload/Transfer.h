@@ -15,7 +15,7 @@
 #include "core/upload/ResponseReader.h"
 #include "core/upload/UploadAPI.h"
 
-namespace UploadAPI {
+namespace tarvix::UploadAPI {
 
 /// One upload on one libcurl easy handle: its options, its body and answer callbacks, and the
 /// mapping of how it ended to the result. Everything except cancel() runs on the session thread.
@@ -70,4 +70,4 @@ private:
     ResponseReader m_response;
 };
 
-}  // namespace UploadAPI
+}  // namespace tarvix::UploadAPI

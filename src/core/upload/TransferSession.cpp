@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace UploadAPI {
+namespace tarvix::UploadAPI {
 
 TransferSession& TransferSession::shared()
 {
@@ -102,4 +102,4 @@ void TransferSession::run()
     for (auto& transfer : active) transfer->abandon(multi);
 }
 
-}  // namespace UploadAPI
+}  // namespace tarvix::UploadAPI

@@ -14,7 +14,7 @@
 #include "core/upload/Transfer.h"
 #include "core/upload/UploadAPI.h"
 
-namespace UploadAPI {
+namespace tarvix::UploadAPI {
 
 /// The process-wide upload session: one thread driving a libcurl multi handle. Completions and
 /// progress callbacks run on that thread, one at a time.
@@ -53,4 +53,4 @@ private:
     std::thread m_thread;
 };
 
-}  // namespace UploadAPI
+}  // namespace tarvix::UploadAPI

@@ -6,7 +6,7 @@
 #include "base/Uuid.h"
 #include "core/upload/TransferSession.h"
 
-namespace UploadAPI {
+namespace tarvix::UploadAPI {
 
 namespace {
 
@@ -43,4 +43,4 @@ std::shared_ptr<UploadTask> upload(const std::optional<std::filesystem::path>& f
                                            std::move(completionHandler));
 }
 
-}  // namespace UploadAPI
+}  // namespace tarvix::UploadAPI

@@ -12,7 +12,7 @@
 #include "base/TextBinding.h"
 
 /// The multipart HTTPS upload of the session archive.
-namespace UploadAPI {
+namespace tarvix::UploadAPI {
 
 struct Error {
     std::string domain;  ///< "com.tarvix.upload" or "NSURLErrorDomain"
@@ -42,4 +42,4 @@ public:
 std::shared_ptr<UploadTask> upload(const std::optional<std::filesystem::path>& fileURL,
                                    tarvix::TextBinding uploadProgress, CompletionHandler completionHandler);
 
-}  // namespace UploadAPI
+}  // namespace tarvix::UploadAPI

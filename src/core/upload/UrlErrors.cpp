@@ -6,7 +6,7 @@
 
 #include "config/BuildConfig.h"
 
-namespace UploadAPI {
+namespace tarvix::UploadAPI {
 namespace {
 
 Error makeError(std::string domain, long code, std::string description)
@@ -86,4 +86,4 @@ Error fileReadError(const std::filesystem::path& file, int errnum)
     }
 }
 
-}  // namespace UploadAPI
+}  // namespace tarvix::UploadAPI

@@ -4,7 +4,7 @@
 
 #include "core/upload/UploadAPI.h"
 
-namespace UploadAPI {
+namespace tarvix::UploadAPI {
 
 inline constexpr const char* kUploadErrorDomain = "com.tarvix.upload";
 inline constexpr const char* kURLErrorDomain = "NSURLErrorDomain";
@@ -27,4 +27,4 @@ Error transportError(int curlCode, long osErrno);
 /// The error of an archive that cannot be read, as reading a file reports it (NSCocoaErrorDomain).
 Error fileReadError(const std::filesystem::path& file, int errnum);
 
-}  // namespace UploadAPI
+}  // namespace tarvix::UploadAPI

@@ -10,7 +10,7 @@
 
 namespace fs = std::filesystem;
 
-namespace UtilityFunctions {
+namespace tarvix::UtilityFunctions {
 namespace {
 
 /// A copy's failure as the log tells it: which item, why, and where.
@@ -114,4 +114,4 @@ bool copyItem(const std::optional<fs::path>& at, const std::optional<fs::path>& 
     return true;
 }
 
-}  // namespace UtilityFunctions
+}  // namespace tarvix::UtilityFunctions

@@ -8,7 +8,7 @@
 #include "base/Status.h"
 #include "platform/TreeCopy.h"
 
-namespace UtilityFunctions {
+namespace tarvix::UtilityFunctions {
 
 /// Items of one kind a run's copies name in the log, each on its own line; the rest are counted.
 inline constexpr std::uint64_t kNamedLeftOut = 100;
@@ -27,4 +27,4 @@ tarvix::Status CopyFiles(const std::filesystem::path& sourceDirectory,
 bool copyItem(const std::optional<std::filesystem::path>& at, const std::optional<std::filesystem::path>& to,
               platform::CopyBudget* budget = nullptr);
 
-}  // namespace UtilityFunctions
+}  // namespace tarvix::UtilityFunctions

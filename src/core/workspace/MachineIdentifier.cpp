@@ -7,7 +7,7 @@
 #include "platform/Network.h"
 #include "platform/Users.h"
 
-namespace UtilityFunctions {
+namespace tarvix::UtilityFunctions {
 
 std::optional<std::string> getUnitMachineString(const platform::Folders& folders)
 {
@@ -38,4 +38,4 @@ std::string getMachineHash(const platform::Folders& folders)
     return hex;
 }
 
-}  // namespace UtilityFunctions
+}  // namespace tarvix::UtilityFunctions

@@ -5,11 +5,11 @@
 
 #include "platform/Platform.h"
 
-namespace UtilityFunctions {
+namespace tarvix::UtilityFunctions {
 
 /// First hardware address + "_" + login name; absent when interfaces cannot be listed.
 std::optional<std::string> getUnitMachineString(const platform::Folders& folders);
 /// SHA-512 of the machine text, 128 lower-case hex digits.
 std::string getMachineHash(const platform::Folders& folders);
 
-}  // namespace UtilityFunctions
+}  // namespace tarvix::UtilityFunctions

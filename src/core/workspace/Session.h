@@ -9,7 +9,7 @@
 #include "core/workspace/Workspace.h"
 #include "platform/TreeCopy.h"
 
-namespace PListOperations {
+namespace tarvix::PListOperations {
 struct LoggingSwitchRecord;
 }
 

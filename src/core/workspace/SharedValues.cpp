@@ -5,7 +5,7 @@
 
 #include "base/Uuid.h"
 
-namespace UtilityFunctions {
+namespace tarvix::UtilityFunctions {
 
 const std::string& UniqueId()
 {
@@ -17,4 +17,4 @@ const std::string& UniqueId()
     return id;
 }
 
-}  // namespace UtilityFunctions
+}  // namespace tarvix::UtilityFunctions

@@ -5,7 +5,7 @@
 
 /// The process-wide constants of the system: the run identifier and the fixed lists. Everything a
 /// session finds out travels with the session instead (Workspace, TargetChoice, Session).
-namespace UtilityFunctions {
+namespace tarvix::UtilityFunctions {
 
 /// This run's identifier: a random UUID in lower case, made on first use, never changed.
 const std::string& UniqueId();
@@ -16,4 +16,4 @@ inline const std::array<std::string, 14> allowedExtensions = {
     ".pml", ".dmp", ".zip", ".log", ".csv", ".plist", ".xml", ".reg", ".qlmlogcontrolconfig",
     ".txt", ".bat", ".lic", ".tmp", ".json"};
 
-}  // namespace UtilityFunctions
+}  // namespace tarvix::UtilityFunctions

@@ -10,7 +10,7 @@
 
 namespace fs = std::filesystem;
 
-namespace UtilityFunctions {
+namespace tarvix::UtilityFunctions {
 namespace {
 
 bool present(const fs::path& path)
@@ -52,4 +52,4 @@ tarvix::Result<Workspace> CreateOutputDirectories(const platform::Folders& folde
     return workspace;
 }
 
-}  // namespace UtilityFunctions
+}  // namespace tarvix::UtilityFunctions

@@ -5,7 +5,7 @@
 #include "base/Status.h"
 #include "platform/Platform.h"
 
-namespace UtilityFunctions {
+namespace tarvix::UtilityFunctions {
 
 /// The folders one window's sessions use, as CreateOutputDirectories made them.
 struct Workspace {
@@ -24,4 +24,4 @@ struct Workspace {
 /// their locations. A folder that cannot be made is logged here.
 tarvix::Result<Workspace> CreateOutputDirectories(const platform::Folders& folders);
 
-}  // namespace UtilityFunctions
+}  // namespace tarvix::UtilityFunctions

@@ -6,7 +6,7 @@
 
 namespace fs = std::filesystem;
 
-namespace platform {
+namespace tarvix::platform {
 namespace {
 
 bool isBundleName(const fs::path& name) { return name.extension() == ".app"; }
@@ -70,4 +70,4 @@ std::vector<fs::path> applicationsWithBundleIdentifier(const Folders& folders, c
     return matches;
 }
 
-}  // namespace platform
+}  // namespace tarvix::platform

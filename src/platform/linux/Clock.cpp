@@ -1,6 +1,6 @@
 #include "platform/Clock.h"
 
-namespace platform {
+namespace tarvix::platform {
 
 std::string formatTime(std::time_t when, const char* format, TimeZone zone)
 {
@@ -14,4 +14,4 @@ std::string formatTime(std::time_t when, const char* format, TimeZone zone)
     return std::string(text, length);
 }
 
-}  // namespace platform
+}  // namespace tarvix::platform

@@ -11,7 +11,7 @@
 
 namespace fs = std::filesystem;
 
-namespace platform {
+namespace tarvix::platform {
 
 void FileDescriptor::reset(int fd)
 {
@@ -205,4 +205,4 @@ tarvix::Result<std::string> readRegularFileTail(const fs::path& file, std::size_
     return tail;
 }
 
-}  // namespace platform
+}  // namespace tarvix::platform

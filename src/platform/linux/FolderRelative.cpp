@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <string>
 
-namespace platform {
+namespace tarvix::platform {
 
 tarvix::Result<FileDescriptor> openFileInside(const std::filesystem::path& folder, std::string_view relativePath)
 {
@@ -34,4 +34,4 @@ tarvix::Result<FileDescriptor> openFileInside(const std::filesystem::path& folde
     return current;
 }
 
-}  // namespace platform
+}  // namespace tarvix::platform

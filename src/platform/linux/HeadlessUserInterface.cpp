@@ -5,7 +5,7 @@
 
 #include "platform/SerialQueue.h"
 
-namespace platform {
+namespace tarvix::platform {
 
 struct HeadlessUserInterface::Impl {
     mutable std::mutex mutex;
@@ -35,4 +35,4 @@ std::vector<HeadlessUserInterface::Alert> HeadlessUserInterface::alerts() const
 
 void HeadlessUserInterface::drain() { m_impl->mainThread.waitUntilIdle(); }
 
-}  // namespace platform
+}  // namespace tarvix::platform

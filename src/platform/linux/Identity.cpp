@@ -8,7 +8,7 @@
 #include <sstream>
 #include <vector>
 
-namespace platform {
+namespace tarvix::platform {
 namespace {
 
 std::string shortName(const std::string& name) { return name.substr(0, name.find('.')); }
@@ -57,4 +57,4 @@ Identity identityFromSystem()
     return identity;
 }
 
-}  // namespace platform
+}  // namespace tarvix::platform

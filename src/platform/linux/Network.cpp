@@ -6,7 +6,7 @@
 
 namespace fs = std::filesystem;
 
-namespace platform {
+namespace tarvix::platform {
 namespace {
 
 std::string firstLine(const fs::path& file)
@@ -58,4 +58,4 @@ std::optional<std::vector<std::string>> hardwareAddresses(const Folders& folders
     return addresses;
 }
 
-}  // namespace platform
+}  // namespace tarvix::platform

@@ -11,7 +11,7 @@
 
 namespace fs = std::filesystem;
 
-namespace platform {
+namespace tarvix::platform {
 namespace {
 
 fs::path homeFolder()
@@ -76,4 +76,4 @@ Platform Platform::sandbox(const fs::path& root, const fs::path& libexec)
     return platform;
 }
 
-}  // namespace platform
+}  // namespace tarvix::platform

@@ -2,7 +2,7 @@
 
 #include "platform/Files.h"
 
-namespace platform {
+namespace tarvix::platform {
 
 std::optional<tarvix::PlistDocument> readPlistFile(const std::filesystem::path& file)
 {
@@ -11,4 +11,4 @@ std::optional<tarvix::PlistDocument> readPlistFile(const std::filesystem::path& 
     return tarvix::parsePlist(*bytes);
 }
 
-}  // namespace platform
+}  // namespace tarvix::platform

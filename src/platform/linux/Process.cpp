@@ -14,7 +14,7 @@
 
 extern char** environ;
 
-namespace platform {
+namespace tarvix::platform {
 namespace {
 
 /// Close-on-exec and above the standard streams, so putting it on 0, 1 or 2 in the child never
@@ -178,4 +178,4 @@ tarvix::Result<ProcessExit> runProcess(const ProcessCommand& command)
     return exit;
 }
 
-}  // namespace platform
+}  // namespace tarvix::platform

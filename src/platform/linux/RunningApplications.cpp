@@ -11,7 +11,7 @@
 
 namespace fs = std::filesystem;
 
-namespace platform {
+namespace tarvix::platform {
 namespace {
 
 std::optional<pid_t> parsePid(const std::string& name)
@@ -89,4 +89,4 @@ std::vector<RunningApplication> runningApplications(const Folders& folders)
     return applications;
 }
 
-}  // namespace platform
+}  // namespace tarvix::platform

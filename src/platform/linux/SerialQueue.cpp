@@ -7,7 +7,7 @@
 
 #include "platform/SerialQueue.h"
 
-namespace platform {
+namespace tarvix::platform {
 
 struct SerialQueue::State {
     std::mutex mutex;
@@ -73,4 +73,4 @@ bool SerialQueue::waitUntilIdle(std::chrono::milliseconds timeout)
     return m_state->idle.wait_for(lock, timeout, [&] { return m_state->items.empty() && !m_state->running; });
 }
 
-}  // namespace platform
+}  // namespace tarvix::platform

@@ -9,7 +9,7 @@
 
 namespace fs = std::filesystem;
 
-namespace platform {
+namespace tarvix::platform {
 namespace {
 
 constexpr const char* kDefaultPath = "/usr/local/bin:/usr/bin:/bin";
@@ -92,4 +92,4 @@ std::string describe(const tarvix::Result<ProcessExit>& run)
            "\"; NSAppleScriptErrorNumber = " + std::to_string(number) + ";}";
 }
 
-}  // namespace platform
+}  // namespace tarvix::platform

@@ -18,7 +18,7 @@
 
 namespace fs = std::filesystem;
 
-namespace platform {
+namespace tarvix::platform {
 
 bool CopyBudget::take(std::uint64_t bytes)
 {
@@ -197,4 +197,4 @@ tarvix::Status copyTree(const fs::path& from, const fs::path& to, CopyBudget* bu
                        {targetFolder.get(), target.filename().string(), target}, false);
 }
 
-}  // namespace platform
+}  // namespace tarvix::platform

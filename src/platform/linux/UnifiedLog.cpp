@@ -14,7 +14,7 @@
 #include "platform/Files.h"
 #include "platform/SerialQueue.h"
 
-namespace platform {
+namespace tarvix::platform {
 namespace {
 
 int priorityOf(LogType type)
@@ -132,4 +132,4 @@ const std::shared_ptr<Journal>& systemJournal()
     return *instance;
 }
 
-}  // namespace platform
+}  // namespace tarvix::platform

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace platform {
+namespace tarvix::platform {
 
 std::optional<PasswordEntry> passwordEntry(uid_t uid)
 {
@@ -23,4 +23,4 @@ std::string userName()
     return std::to_string(geteuid());
 }
 
-}  // namespace platform
+}  // namespace tarvix::platform

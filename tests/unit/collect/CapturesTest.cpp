@@ -39,7 +39,7 @@ struct CaptureSandbox {
         sandbox.platform().folders.libexec = libexec();
         sandbox.platform().folders.elevationCommand = {(sandbox.root() / "bin" / "elevate").string()};
     }
-    ~CaptureSandbox() { PListOperations::forgetStateForTesting(); }
+    ~CaptureSandbox() { tarvix::PListOperations::forgetStateForTesting(); }
 
     fs::path libexec() const { return sandbox.root() / "libexec"; }
     std::string record(const std::string& name) const { return test::readFile(records / (name + ".args")); }
@@ -49,7 +49,7 @@ struct CaptureSandbox {
     {
         layout = sample::install(sandbox.root());
         instance.emplace(layout.scrivoBundle);
-        const auto window = TarvixApp::startUp(sandbox.folders());
+        const auto window = tarvix::TarvixApp::startUp(sandbox.folders());
         session = *tarvix::startSession(sandbox.platform(), window.workspace, true);
         output = *session.output;
     }
@@ -59,7 +59,7 @@ struct CaptureSandbox {
     {
         std::mutex mutex;
         std::thread::id completedOn;
-        ProcessExecution::runTasksConcurrently(installedApps, spinDump, true, sandbox.platform(), session, status, [&] {
+        tarvix::ProcessExecution::runTasksConcurrently(installedApps, spinDump, true, sandbox.platform(), session, status, [&] {
             std::lock_guard lock(mutex);
             completedOn = std::this_thread::get_id();
             ++completions;
@@ -111,7 +111,7 @@ TEST(Captures, AFullStopRunsTheToolsInOrderAndOnlyTheTargetsOwnFilesReachTheArch
         {up / key.relative_path(), logs / "relative.txt"},
         {up / key.parent_path().relative_path(), logs / "up.txt"}};
     std::string plant =
-        "truncate -s " + std::to_string(ProcessExecution::kCollectionBudget + 1) + " " + test::shellWord(huge);
+        "truncate -s " + std::to_string(tarvix::ProcessExecution::kCollectionBudget + 1) + " " + test::shellWord(huge);
     for (const auto& [target, link] : links)
         plant += " && ln -s " + test::shellWord(target) + " " + test::shellWord(link);
     int status = -1;
@@ -187,27 +187,27 @@ TEST(Captures, TheOutputPathAndTheProcessIdNeverReachTheShell)
     const auto& services = run.sandbox.platform();
     // No workspace: the command lines would name the root folder, so nothing runs.
     Session session{.processId = "4242"};
-    EXPECT_FALSE(ProcessExecution::runSpinDump(services, session));
-    EXPECT_FALSE(ProcessExecution::runSystemProfiler(services, session));
+    EXPECT_FALSE(tarvix::ProcessExecution::runSpinDump(services, session));
+    EXPECT_FALSE(tarvix::ProcessExecution::runSystemProfiler(services, session));
 
-    platform::Folders changed = run.sandbox.folders();
+    tarvix::platform::Folders changed = run.sandbox.folders();
     changed.library = run.sandbox.root() / "line\nbreak" / "Library";
-    auto workspace = UtilityFunctions::CreateOutputDirectories(changed);
+    auto workspace = tarvix::UtilityFunctions::CreateOutputDirectories(changed);
     ASSERT_TRUE(workspace.ok());
     session.output = workspace->tempTimeStampedURL;
-    EXPECT_FALSE(ProcessExecution::runSpinDump(services, session));
+    EXPECT_FALSE(tarvix::ProcessExecution::runSpinDump(services, session));
     EXPECT_TRUE(run.logHas("ERROR: Spindump skipped: the output folder's path contains a line break."));
     session.processId = "1; touch pwned";
-    EXPECT_FALSE(ProcessExecution::runSpinDump(services, session));
+    EXPECT_FALSE(tarvix::ProcessExecution::runSpinDump(services, session));
     EXPECT_TRUE(fs::is_empty(run.records)) << "a tool ran";
 
     // Quotes stay literal: the files land in the folder of that exact name.
     changed.library = run.sandbox.root() / "it's \"q\" $(touch pwned)" / "Library";
-    workspace = UtilityFunctions::CreateOutputDirectories(changed);
+    workspace = tarvix::UtilityFunctions::CreateOutputDirectories(changed);
     ASSERT_TRUE(workspace.ok());
     session = {.output = workspace->tempTimeStampedURL, .processId = "4242"};
-    EXPECT_EQ(platform::describe(ProcessExecution::runSpinDump(services, session)), "nil");
-    EXPECT_EQ(platform::describe(ProcessExecution::runSystemProfiler(services, session)), "nil");
+    EXPECT_EQ(tarvix::platform::describe(tarvix::ProcessExecution::runSpinDump(services, session)), "nil");
+    EXPECT_EQ(tarvix::platform::describe(tarvix::ProcessExecution::runSystemProfiler(services, session)), "nil");
     EXPECT_EQ(test::readFile(*session.output / "spinReport.txt"), "Process: 4242\n");
     EXPECT_EQ(test::readFile(*session.output / "sysinfo.xml"), "Applications:\n\n    Scrivo:\n");
     EXPECT_FALSE(fs::exists(run.sandbox.root() / "pwned"));
@@ -231,13 +231,13 @@ TEST(Captures, ToolsThatOthersCanChangeNeverRunElevated)
         if (weakness == 2) fs::permissions(tool, fs::perms::group_write, fs::perm_options::add);
         if (weakness == 3) fs::remove(tool);
         fs::create_directories(output);
-        const auto result = ProcessExecution::runSpinDump(run.sandbox.platform(), {.output = output, .processId = "1"});
+        const auto result = tarvix::ProcessExecution::runSpinDump(run.sandbox.platform(), {.output = output, .processId = "1"});
         EXPECT_FALSE(fs::exists(run.records / "elevate.args")) << weakness;
         EXPECT_TRUE(run.logHas("WARNING: Spindump runs without administrator privileges: " +
                                expected[weakness].first.string() + expected[weakness].second))
             << weakness;
         // Unelevated, it still samples what the user may sample; a missing tool ends as in a shell.
-        EXPECT_EQ(platform::describe(result), weakness < 3 ? "nil"
+        EXPECT_EQ(tarvix::platform::describe(result), weakness < 3 ? "nil"
                                                            : "{NSAppleScriptErrorMessage = \"" + tool.string() +
                                                                  missing + "\"; NSAppleScriptErrorNumber = 127;}")
             << weakness;

@@ -14,23 +14,23 @@ TEST(Collectors, AbsentValuesOrMaterialOnlyLog)
 {
     test::Sandbox sandbox;
     const Session bare{.bundleIdentifier = "com.norvane.Glance"};
-    EXPECT_TRUE(UtilityFunctions::GetPropertyList(bare).ok());
-    EXPECT_TRUE(UtilityFunctions::GetLicensingLogs(bare).ok());
-    EXPECT_TRUE(UtilityFunctions::GetInstallLogs(bare, sandbox.folders().systemLog).ok());
-    UtilityFunctions::GetIPMLogs(bare);
-    PListOperations::GetScrivoLogs(true, bare);
-    PListOperations::RevertScrivoLogPList(true, bare);
+    EXPECT_TRUE(tarvix::UtilityFunctions::GetPropertyList(bare).ok());
+    EXPECT_TRUE(tarvix::UtilityFunctions::GetLicensingLogs(bare).ok());
+    EXPECT_TRUE(tarvix::UtilityFunctions::GetInstallLogs(bare, sandbox.folders().systemLog).ok());
+    tarvix::UtilityFunctions::GetIPMLogs(bare);
+    tarvix::PListOperations::GetScrivoLogs(true, bare);
+    tarvix::PListOperations::RevertScrivoLogPList(true, bare);
     for (const auto& line : sandbox.logMessages()) EXPECT_TRUE(line.starts_with("WARNING: ")) << line;
 
     // A machine without the target's material: every missing item is one error line.
-    const auto workspace = UtilityFunctions::CreateOutputDirectories(sandbox.folders());
+    const auto workspace = tarvix::UtilityFunctions::CreateOutputDirectories(sandbox.folders());
     ASSERT_TRUE(workspace.ok());
     Session session = sessionIn(*workspace);
     session.edition = "Glance";
-    EXPECT_FALSE(UtilityFunctions::GetPropertyList(session).ok());
-    EXPECT_TRUE(UtilityFunctions::GetLicensingLogs(session).ok());
-    EXPECT_TRUE(UtilityFunctions::GetInstallLogs(session, sandbox.folders().systemLog).ok());
-    UtilityFunctions::GetIPMLogs(session);
+    EXPECT_FALSE(tarvix::UtilityFunctions::GetPropertyList(session).ok());
+    EXPECT_TRUE(tarvix::UtilityFunctions::GetLicensingLogs(session).ok());
+    EXPECT_TRUE(tarvix::UtilityFunctions::GetInstallLogs(session, sandbox.folders().systemLog).ok());
+    tarvix::UtilityFunctions::GetIPMLogs(session);
     EXPECT_EQ(test::treeListing(*session.output), (std::vector<std::string>{"InstallLogs/", "LicensingLogs/"}));
     const auto lines = sandbox.logMessages();
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),

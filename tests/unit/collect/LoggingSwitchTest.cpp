@@ -25,7 +25,7 @@ struct TargetSession {
     explicit TargetSession(PlistFormat format, bool userLoggingEntry = true)
     {
         sample::install(sandbox.root(), {.preferencesFormat = format, .userLoggingEntry = userLoggingEntry});
-        auto made = UtilityFunctions::CreateOutputDirectories(sandbox.folders());
+        auto made = tarvix::UtilityFunctions::CreateOutputDirectories(sandbox.folders());
         EXPECT_TRUE(made.ok());
         workspace = *made;
     }
@@ -39,7 +39,7 @@ struct TargetSession {
     }
 
     test::Sandbox sandbox;
-    UtilityFunctions::Workspace workspace;
+    tarvix::UtilityFunctions::Workspace workspace;
     fs::path preferences = sandbox.library() / "Preferences" / "com.norvane.Scrivo.Pro.plist";
     fs::path record = sandbox.library() / "Tarvix" / "System" / "ScrivoLoggingSwitch.plist";
 };
@@ -103,30 +103,30 @@ TEST(LoggingSwitch, EverySequenceOfSessionsAndFailuresEndsWithWhatTheUserAndTheT
         for (std::string step; steps >> step;) {
             SCOPED_TRACE(step);
             const bool ours = step.size() == 2 || step == "run" || step == "reopen";
-            if (step.size() == 2 && step[1] == '+') PListOperations::EnableScrivoLogging(true, sessions[step[0]]);
-            if (step.size() == 2 && step[1] == '-') PListOperations::RevertScrivoLogPList(true, sessions[step[0]]);
-            if (step == "run" || step == "lost") PListOperations::forgetStateForTesting();
+            if (step.size() == 2 && step[1] == '+') tarvix::PListOperations::EnableScrivoLogging(true, sessions[step[0]]);
+            if (step.size() == 2 && step[1] == '-') tarvix::PListOperations::RevertScrivoLogPList(true, sessions[step[0]]);
+            if (step == "run" || step == "lost") tarvix::PListOperations::forgetStateForTesting();
             if (step == "lost") fs::remove(target.record);
             if (step == "run" || step == "reopen")
-                PListOperations::revertLeftoverLogging(target.workspace.tempSystemURL);
+                tarvix::PListOperations::revertLeftoverLogging(target.workspace.tempSystemURL);
             if (step == "lock") lock = std::make_unique<test::Undeletable>(target.preferences.parent_path());
             if (step == "lock" && !lock->ok()) GTEST_SKIP() << "no immutable folders on this file system";
             if (step == "unlock") lock.reset();
             if (step == "norecord") fs::create_directories(target.record / "in the way");
             if (step == "user") write("d['QX'].update(ScrivoLogging={'EnableScrivoLogging': [1, 1]})");
             if (step == "target")
-                PListOperations::writeMeanwhileForTesting([&](const fs::path&) {
-                    PListOperations::writeMeanwhileForTesting({});
+                tarvix::PListOperations::writeMeanwhileForTesting([&](const fs::path&) {
+                    tarvix::PListOperations::writeMeanwhileForTesting({});
                     write("d.update(TargetWrites=d.get('TargetWrites', 0) + 1)");
                 });
             // Whether the switch is on is what the file says.
             const bool on = ours && test::pythonPlist(target.preferences, kSwitchedOn) == "True";
-            EXPECT_TRUE(!ours || on == PListOperations::switchedOnForTesting());
+            EXPECT_TRUE(!ours || on == tarvix::PListOperations::switchedOnForTesting());
             // Ours alone, whatever the umask leaves open.
             EXPECT_TRUE(!fs::is_regular_file(target.record) ||
                         fs::status(target.record).permissions() == fs::perms(0600));
         }
-        PListOperations::writeMeanwhileForTesting({});
+        tarvix::PListOperations::writeMeanwhileForTesting({});
         EXPECT_EQ(test::pythonPlist(target.preferences, "d"), test::pythonPlist(expected, "d"));
         EXPECT_EQ(test::readFile(target.preferences).starts_with("bplist00"), sequence.format == PlistFormat::Binary);
         EXPECT_EQ(fs::status(target.preferences).permissions(), fs::perms(0604));
@@ -141,17 +141,17 @@ TEST(LoggingSwitch, OffOrAnUnreadableFileLeavesThePreferencesByteForByte)
     TargetSession target(PlistFormat::Binary, false);
     Session session = target.in("QX");
     const std::string bytes = test::readFile(target.preferences);
-    PListOperations::EnableScrivoLogging(false, session);
-    PListOperations::GetScrivoLogs(false, session);
-    PListOperations::RevertScrivoLogPList(false, session);
+    tarvix::PListOperations::EnableScrivoLogging(false, session);
+    tarvix::PListOperations::GetScrivoLogs(false, session);
+    tarvix::PListOperations::RevertScrivoLogPList(false, session);
     EXPECT_EQ(test::readFile(target.preferences), bytes);
     EXPECT_FALSE(fs::exists(*session.output / "ScrivoLog"));
 
     const std::string garbage = "bplist00 truncated";
     test::writeFile(target.preferences, garbage);
-    PListOperations::EnableScrivoLogging(true, session);
+    tarvix::PListOperations::EnableScrivoLogging(true, session);
     EXPECT_FALSE(session.loggingSwitch);
-    PListOperations::RevertScrivoLogPList(true, session);
+    tarvix::PListOperations::RevertScrivoLogPList(true, session);
     EXPECT_EQ(test::readFile(target.preferences), garbage);
     EXPECT_FALSE(fs::exists(target.record));
 }

@@ -16,14 +16,14 @@ TEST(ShellScript, FailuresCarryTheExitStatusAndStandardError)
     test::Sandbox sandbox;
     const auto& platform = sandbox.platform();
 
-    EXPECT_EQ(platform::describe(platform::doShellScript(
+    EXPECT_EQ(tarvix::platform::describe(tarvix::platform::doShellScript(
                   platform, "echo partial; echo 'first line' >&2; echo 'sec\"ond' >&2; exit 3")),
               "{NSAppleScriptErrorMessage = \"first line\\nsec\\\"ond\"; NSAppleScriptErrorNumber = 3;}");
     // Much output on both streams never stalls the command.
-    EXPECT_EQ(platform::describe(
-                  platform::doShellScript(platform, "head -c 3000000 /dev/zero; head -c 3000000 /dev/zero >&2")),
+    EXPECT_EQ(tarvix::platform::describe(
+                  tarvix::platform::doShellScript(platform, "head -c 3000000 /dev/zero; head -c 3000000 /dev/zero >&2")),
               "nil");
-    EXPECT_EQ(platform::describe(platform::doShellScript(platform, "kill -9 $$")),
+    EXPECT_EQ(tarvix::platform::describe(tarvix::platform::doShellScript(platform, "kill -9 $$")),
               "{NSAppleScriptErrorMessage = \"\"; NSAppleScriptErrorNumber = 137;}");
 }
 
@@ -32,14 +32,14 @@ TEST(ShellScript, ChildrenStartFromTheEnvironmentOfTheStartUpWhateverChangesItLa
 {
     test::Sandbox sandbox;
     const auto& platform = sandbox.platform();
-    (void)platform::childEnvironment();  // start-up
+    (void)tarvix::platform::childEnvironment();  // start-up
     std::atomic<bool> capturing = true;
     std::string outcome;
     std::thread capture([&] {
         for (int started = 0; started < 40 && outcome.empty(); ++started)
-            if (const auto ran = platform::doShellScript(platform, "test -z \"$TARVIX_LATE$XDG_ACTIVATION_TOKEN\"");
+            if (const auto ran = tarvix::platform::doShellScript(platform, "test -z \"$TARVIX_LATE$XDG_ACTIVATION_TOKEN\"");
                 !ran || !ran->succeeded())
-                outcome = platform::describe(ran);
+                outcome = tarvix::platform::describe(ran);
         capturing = false;
     });
     for (int raise = 0; capturing; ++raise) {
@@ -64,6 +64,6 @@ TEST(ShellScript, ChildrenStartFromTheEnvironmentOfTheStartUpWhateverChangesItLa
 TEST(ShellScriptChild, TheLaunchersTokenReachesNoChild)
 {
     test::Sandbox sandbox;
-    EXPECT_EQ(platform::describe(platform::doShellScript(sandbox.platform(), "test -z \"$XDG_ACTIVATION_TOKEN\"")),
+    EXPECT_EQ(tarvix::platform::describe(tarvix::platform::doShellScript(sandbox.platform(), "test -z \"$XDG_ACTIVATION_TOKEN\"")),
               "nil");
 }

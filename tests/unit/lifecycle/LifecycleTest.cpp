@@ -16,13 +16,13 @@ using tarvix::test::Sandbox;
 TEST(Lifecycle, OneLogAcrossRunsAndWindowsAndOneWorkspacePerWindow)
 {
     Sandbox sandbox;
-    Logger::forgetLogFileForTesting();
+    tarvix::Logger::forgetLogFileForTesting();
     const fs::path log = sandbox.library() / "Tarvix/System/TarvixDebugOutput.log";
     tarvix::test::writeFile(log, "INFO: 2020-01-01 00:00:00 +0000: earlier run\n");
 
-    const auto first = TarvixApp::startUp(sandbox.folders());
+    const auto first = tarvix::TarvixApp::startUp(sandbox.folders());
     ASSERT_TRUE(first.isOutputDirectoryCreated && first.workspace);
-    EXPECT_EQ(Logger::logFileURL(), log);
+    EXPECT_EQ(tarvix::Logger::logFileURL(), log);
     auto lines = sandbox.logMessages();
     const std::string directory = "INFO: Tarvix Directory: " + (sandbox.library() / "Tarvix").string();
     lines.resize(4);
@@ -32,12 +32,12 @@ TEST(Lifecycle, OneLogAcrossRunsAndWindowsAndOneWorkspacePerWindow)
                   directory, "INFO: Directory created: " + first.workspace->tempTimeStampedURL.string()}));
     EXPECT_NE(tarvix::test::readFile(log).find("earlier run\n\n"), std::string::npos) << "one empty line between runs";
 
-    TarvixApp::windowClosed();
+    tarvix::TarvixApp::windowClosed();
     const std::string closing = "--------------onDisappear triggered, application closed-------------- \n\n\n";
     EXPECT_TRUE(tarvix::test::readFile(log).ends_with(closing)) << "the close banner leaves two empty lines";
-    TarvixApp::WindowWorkspace reopened;
+    tarvix::TarvixApp::WindowWorkspace reopened;
     for (int press = 0; press < 2; ++press)
-        TarvixApp::recreateWorkspaceIfReopened(sandbox.folders(), reopened);  // a retry
+        tarvix::TarvixApp::recreateWorkspaceIfReopened(sandbox.folders(), reopened);  // a retry
     EXPECT_TRUE(reopened.workspace);
     lines = sandbox.logMessages();
     const std::string restarted = "--------------Application restarted without quitting--------------";
@@ -48,13 +48,13 @@ TEST(Lifecycle, OneLogAcrossRunsAndWindowsAndOneWorkspacePerWindow)
 TEST(Lifecycle, FailedWorkspaceKeepsTheLogInCachesAndStillStarts)
 {
     Sandbox sandbox;
-    Logger::forgetLogFileForTesting();
+    tarvix::Logger::forgetLogFileForTesting();
     tarvix::test::writeFile(sandbox.library() / "Tarvix/Output", "in the way");
 
-    const auto window = TarvixApp::startUp(sandbox.folders());
+    const auto window = tarvix::TarvixApp::startUp(sandbox.folders());
     EXPECT_TRUE(window.isOutputDirectoryCreated) << "the first window makes no second workspace";
     EXPECT_FALSE(window.workspace);
-    EXPECT_EQ(Logger::logFileURL(), sandbox.home() / ".cache/Logs/TarvixDebugOutput.log");
+    EXPECT_EQ(tarvix::Logger::logFileURL(), sandbox.home() / ".cache/Logs/TarvixDebugOutput.log");
     const auto lines = sandbox.logMessages();
     EXPECT_EQ(std::vector(lines.begin() + 2, lines.end()),
               (std::vector<std::string>{"ERROR: Failed to create the initial directories.",
@@ -66,7 +66,7 @@ TEST(StartSession, TheSessionHoldsWhatItsStepsNeedAndNothingOfAnEarlierOne)
     Sandbox sandbox;
     EXPECT_FALSE(tarvix::startSession(sandbox.platform(), std::nullopt, true)) << "nothing installed";
     const auto layout = tarvix::sample::install(sandbox.root(), {.scrivoVersion = "4.1.15"});
-    const auto workspace = TarvixApp::startUp(sandbox.folders()).workspace;
+    const auto workspace = tarvix::TarvixApp::startUp(sandbox.folders()).workspace;
     ASSERT_TRUE(workspace);
     const fs::path folder = workspace->tempTimeStampedURL;
     tarvix::sample::RunningInstance scrivo(layout.scrivoBundle);
@@ -84,8 +84,8 @@ TEST(StartSession, TheSessionHoldsWhatItsStepsNeedAndNothingOfAnEarlierOne)
     EXPECT_EQ(next->processId, "");
     EXPECT_EQ(next->output, folder / "Scrivo");
     // The run is killed with the switch on: the next run's start-up reverts it.
-    PListOperations::forgetStateForTesting();
-    TarvixApp::startUp(sandbox.folders());
+    tarvix::PListOperations::forgetStateForTesting();
+    tarvix::TarvixApp::startUp(sandbox.folders());
     EXPECT_EQ(tarvix::test::pythonPlist(layout.preferences / "com.norvane.Scrivo.Pro.plist",
                                         "d['Beta'].get('ScrivoLogging')"),
               "None");

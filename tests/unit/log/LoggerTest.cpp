@@ -39,17 +39,17 @@ TEST(Logger, EveryEntryIsOneOwnerOnlyUtcLineAndOnlyTheLogsOwnWordingBreaksLines)
     ::setenv("TZ", "XST-5:30", 1);  // local time far from UTC
     Sandbox sandbox;
     const std::time_t now = std::time(nullptr);
-    Logger::logInfo("Directory created: System");
-    Logger::logError("Removed file: " + std::string("a\nINFO: forged\r\n"));
-    Logger::logWarning("careful");
-    Logger::log("banner", Logger::LogType::Debug);
-    Logger::logInfo("closing \n\n");
+    tarvix::Logger::logInfo("Directory created: System");
+    tarvix::Logger::logError("Removed file: " + std::string("a\nINFO: forged\r\n"));
+    tarvix::Logger::logWarning("careful");
+    tarvix::Logger::log("banner", tarvix::Logger::LogType::Debug);
+    tarvix::Logger::logInfo("closing \n\n");
     const std::string reply = "{}\nERROR: 2024-03-05 14:07:09 +0000: forged\n";
-    (void)UploadAPI::handleResponse({200, std::vector<std::uint8_t>(reply.begin(), reply.end()), std::nullopt});
+    (void)tarvix::UploadAPI::handleResponse({200, std::vector<std::uint8_t>(reply.begin(), reply.end()), std::nullopt});
 
     const fs::path file = sandbox.home() / ".cache/Logs/TarvixDebugOutput.log";
     const std::string text = readFile(file);
-    EXPECT_EQ(text.substr(6, 16), platform::formatTime(now, "%Y-%m-%d %H:%M", platform::TimeZone::utc)) << text;
+    EXPECT_EQ(text.substr(6, 16), tarvix::platform::formatTime(now, "%Y-%m-%d %H:%M", tarvix::platform::TimeZone::utc)) << text;
     EXPECT_EQ(std::regex_replace(text, kTime, "T"),
               "INFO: T: Directory created: System\nERROR: T: Removed file: a\\nINFO: forged\\r\\n\n"
               "WARNING: T: careful\nT: banner\nINFO: T: closing \n\n\nINFO: T: Status Code: 200\n"
@@ -68,11 +68,11 @@ TEST(Logger, EveryEntryIsOneOwnerOnlyUtcLineAndOnlyTheLogsOwnWordingBreaksLines)
          "bad\\xff\\xc3(\\xe2\\x82\\xed\\xa0\\x80\\xc0\\xaf\\xf4\\x90\\x80\\x80"},
         {"raw C1 \x9b", "raw C1 \\x9b"}};
     for (const auto& [value, written] : values) {
-        Logger::logInfo("Removed file: " + value);
+        tarvix::Logger::logInfo("Removed file: " + value);
         EXPECT_EQ(sandbox.logMessages().back(), "INFO: Removed file: " + written);
     }
     fs::permissions(file, fs::perms(0644));  // as an earlier version left it
-    Logger::setupLogFile(sandbox.folders().caches);
+    tarvix::Logger::setupLogFile(sandbox.folders().caches);
     EXPECT_EQ(access(file), fs::perms(0600));
     ::unsetenv("TZ");
 }
@@ -82,41 +82,41 @@ TEST(Logger, MovesMergeRunsKeepOnlyTheNewestWholeRunsWithinTheLimitAndFailuresGo
     Sandbox sandbox;
     const fs::path system = sandbox.root() / "System", log = system / "TarvixDebugOutput.log";
     writeFile(log, "INFO: earlier run\n");
-    Logger::logInfo("this run");
-    const fs::path caches = *Logger::logFileURL();
+    tarvix::Logger::logInfo("this run");
+    const fs::path caches = *tarvix::Logger::logFileURL();
     const std::string current = readFile(caches);
     testing::internal::CaptureStdout();
-    Logger::changeLogFileLocation(system);
-    Logger::changeLogFileLocation(system);  // already there: nothing happens
-    Logger::changeLogFileLocation(sandbox.root() / "missing");
+    tarvix::Logger::changeLogFileLocation(system);
+    tarvix::Logger::changeLogFileLocation(system);  // already there: nothing happens
+    tarvix::Logger::changeLogFileLocation(sandbox.root() / "missing");
     EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("Failed to change log file location: ", 0), 0u);
     EXPECT_FALSE(fs::exists(caches));
-    EXPECT_EQ(Logger::logFileURL(), log);
+    EXPECT_EQ(tarvix::Logger::logFileURL(), log);
     EXPECT_EQ(readFile(log), "INFO: earlier run\n\n" + current);
 
     // Past the limit the oldest runs go whole, and one entry says so.
     std::string history;
     for (int run = 0; run < 20; ++run) history += kRunStart + "INFO: " + std::string(1 << 20, 'x') + "\n\n";
     writeFile(log, history);
-    Logger::setupLogFile(sandbox.folders().caches);
-    Logger::logInfo("this run");
-    const std::string run = readFile(*Logger::logFileURL());
-    Logger::changeLogFileLocation(system);
+    tarvix::Logger::setupLogFile(sandbox.folders().caches);
+    tarvix::Logger::logInfo("this run");
+    const std::string run = readFile(*tarvix::Logger::logFileURL());
+    tarvix::Logger::changeLogFileLocation(system);
     const std::size_t runSize = history.size() / 20,
-                      kept = (Logger::kHistoryLimit - 1 - run.size()) / runSize * runSize;
+                      kept = (tarvix::Logger::kHistoryLimit - 1 - run.size()) / runSize * runSize;
     const std::string merged = readFile(log);
     EXPECT_EQ(merged.substr(0, kept + 1 + run.size()), history.substr(history.size() - kept) + "\n" + run);
     EXPECT_EQ(std::regex_replace(merged.substr(kept + 1 + run.size()), kTime, "T"),
               "INFO: T: Log history trimmed to its newest runs: " + std::to_string(history.size() - kept) +
-                  " bytes of older runs removed to keep it under " + std::to_string(Logger::kHistoryLimit) +
+                  " bytes of older runs removed to keep it under " + std::to_string(tarvix::Logger::kHistoryLimit) +
                   " bytes.\n");
     EXPECT_EQ(access(log), fs::perms(0600));
 
     // A log that cannot be appended to says so on standard output.
     fs::create_directories(sandbox.home() / ".cache/Logs/TarvixDebugOutput.log");
-    Logger::setupLogFile(sandbox.folders().caches);
+    tarvix::Logger::setupLogFile(sandbox.folders().caches);
     testing::internal::CaptureStdout();
-    Logger::logInfo("lost line");
+    tarvix::Logger::logInfo("lost line");
     EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("Failed to write to log file: ", 0), 0u);
 }
 
@@ -126,7 +126,7 @@ TEST(Logger, ConcurrentWritersNeverTearOrLoseALine)
     std::vector<std::thread> writers;
     for (int t = 0; t < 8; ++t)
         writers.emplace_back([t] {
-            for (int i = t; i < 40000; i += 8) Logger::logInfo("entry " + std::to_string(i));
+            for (int i = t; i < 40000; i += 8) tarvix::Logger::logInfo("entry " + std::to_string(i));
         });
     for (auto& w : writers) w.join();
     std::vector<int> entries, expected(40000);
@@ -180,7 +180,7 @@ public:
 
 private:
     TempDir m_dir;
-    platform::FileDescriptor m_fd;
+    tarvix::platform::FileDescriptor m_fd;
 };
 
 }  // namespace
@@ -189,28 +189,28 @@ TEST(Journal, EveryEntryArrivesWithItsFieldsWhetherTheFileTakesItOrNotAndARunPas
 {
     Sandbox sandbox;
     JournalSocket journal;
-    Logger::setupLogFile(sandbox.folders().caches,
-                         {.runLimit = 4096, .journal = std::make_shared<platform::Journal>(journal.path())});
-    const fs::path file = *Logger::logFileURL();
+    tarvix::Logger::setupLogFile(sandbox.folders().caches,
+                         {.runLimit = 4096, .journal = std::make_shared<tarvix::platform::Journal>(journal.path())});
+    const fs::path file = *tarvix::Logger::logFileURL();
     const auto entries = [&](int count) {
         std::vector<std::string> got;
         for (int i = 0; i < count; ++i) {
             auto fields = journal.next();
             EXPECT_EQ(fields["SYSLOG_IDENTIFIER"], "tarvix");
-            EXPECT_EQ(fields["TARVIX_SUBSYSTEM"], BuildConfig::kBundleIdentifier);
+            EXPECT_EQ(fields["TARVIX_SUBSYSTEM"], tarvix::BuildConfig::kBundleIdentifier);
             EXPECT_EQ(fields["TARVIX_CATEGORY"], "MyApp");
             got.push_back(fields["PRIORITY"] + " " + fields["MESSAGE"]);
         }
         return got;
     };
-    Logger::logInfo("Removed file: " + std::string("a\nb"));
-    Logger::logError("Failed to create the initial directories.");
-    Logger::log("banner\n\n", Logger::LogType::Debug);
+    tarvix::Logger::logInfo("Removed file: " + std::string("a\nb"));
+    tarvix::Logger::logError("Failed to create the initial directories.");
+    tarvix::Logger::log("banner\n\n", tarvix::Logger::LogType::Debug);
     fs::remove(file);
     fs::create_directory(file);  // the file can no longer be written
     testing::internal::CaptureStdout();
-    Logger::logWarning("careful");
-    Logger::log("Closed", Logger::LogType::Default);
+    tarvix::Logger::logWarning("careful");
+    tarvix::Logger::log("Closed", tarvix::Logger::LogType::Default);
     EXPECT_NE(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(entries(5), (std::vector<std::string>{"6 INFO: Removed file: a\\nb",
                                                     "3 ERROR: Failed to create the initial directories.",
@@ -218,7 +218,7 @@ TEST(Journal, EveryEntryArrivesWithItsFieldsWhetherTheFileTakesItOrNotAndARunPas
 
     // Past the run's bound the file gets one line saying so, the journal every entry.
     fs::remove(file);
-    for (int i = 0; i < 200; ++i) Logger::logInfo("entry " + std::to_string(i) + std::string(40, '.'));
+    for (int i = 0; i < 200; ++i) tarvix::Logger::logInfo("entry " + std::to_string(i) + std::string(40, '.'));
     const auto lines = sandbox.logMessages();
     ASSERT_GT(lines.size(), 30u);
     EXPECT_LT(lines.size(), 100u);
@@ -234,9 +234,9 @@ TEST(Journal, EveryEntryArrivesWithItsFieldsWhetherTheFileTakesItOrNotAndARunPas
 TEST(Journal, AFullQueueDropsAndCountsWithoutBlocking)
 {
     JournalSocket journal;  // not read until the end: the writer waits on it
-    platform::Journal writer(journal.path(), 64);
+    tarvix::platform::Journal writer(journal.path(), 64);
     const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < 20000; ++i) writer.send(platform::LogType::Info, "s", "c", "INFO: %@", std::to_string(i));
+    for (int i = 0; i < 20000; ++i) writer.send(tarvix::platform::LogType::Info, "s", "c", "INFO: %@", std::to_string(i));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     const auto stats = writer.stats();
     EXPECT_EQ(stats.queued + stats.dropped, 20000u);

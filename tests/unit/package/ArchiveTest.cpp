@@ -13,7 +13,7 @@
 
 namespace fs = std::filesystem;
 using namespace tarvix::test;
-namespace UF = UtilityFunctions;
+namespace UF = tarvix::UtilityFunctions;
 
 namespace {
 
@@ -43,7 +43,7 @@ TEST(CompressOutputDirectory, FailuresLeaveTheWorkspaceAsItWas)
     // zip fails (nothing to add): no rearrangement.
     fs::remove(session / "Scrivo");
     writeFile(session / "other.txt");
-    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(collected).ok());
+    EXPECT_FALSE(tarvix::FilesPathDirectory::CompressOutputDirectory(collected).ok());
     EXPECT_EQ(sandbox.logMessages().back(), "ERROR: Failed to compress the directory.");
     EXPECT_EQ(treeListing(session), std::vector<std::string>{"other.txt"});
 }
@@ -64,7 +64,7 @@ TEST(CompressOutputDirectoryChild, SmallDisksNeitherFillUpNorLoseTheArchive)
         // Too little room to zip: refused before zip runs.
         fill(64 * 1024);
         const auto disk = smallDisk(scratch);
-        EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(collected).ok());
+        EXPECT_FALSE(tarvix::FilesPathDirectory::CompressOutputDirectory(collected).ok());
         EXPECT_EQ(sandbox.logMessages().back().rfind("ERROR: Not enough free space to compress the directory: ", 0),
                   0u);
         EXPECT_TRUE(fs::is_empty(scratch));
@@ -76,11 +76,11 @@ TEST(CompressOutputDirectoryChild, SmallDisksNeitherFillUpNorLoseTheArchive)
     const auto disk = smallDisk(session);
     fs::create_directories(session / "Scrivo");
     fill(0);
-    EXPECT_FALSE(FilesPathDirectory::CompressOutputDirectory(collected).ok());
-    const fs::path kept = scratch / FilesPathDirectory::archiveName();
+    EXPECT_FALSE(tarvix::FilesPathDirectory::CompressOutputDirectory(collected).ok());
+    const fs::path kept = scratch / tarvix::FilesPathDirectory::archiveName();
     ASSERT_TRUE(fs::exists(kept)) << "the only archive was lost";
     EXPECT_GT(fs::file_size(kept), 16u * 1024);
-    EXPECT_FALSE(fs::exists(session / FilesPathDirectory::archiveName())) << "a partial copy was left behind";
+    EXPECT_FALSE(fs::exists(session / tarvix::FilesPathDirectory::archiveName())) << "a partial copy was left behind";
 }
 
 TEST(CompressOutputDirectory, SmallDisksNeitherFillUpNorLoseTheArchive)
@@ -113,7 +113,7 @@ TEST(ArchiveForUpload, PackagesOnceAloneInTheSessionFolderAndSendsOnlyTheSession
     const auto share = [&](bool package) {
         return tarvix::archiveForUpload(sandbox.folders(), session, package, "a@b.io", "it broke");
     };
-    const std::string name = FilesPathDirectory::archiveName();
+    const std::string name = tarvix::FilesPathDirectory::archiveName();
     const fs::path archive = folder / name;
     EXPECT_EQ(std::get<fs::path>(share(true)), archive);
     EXPECT_EQ(treeListing(folder), std::vector<std::string>{name});
@@ -133,7 +133,7 @@ TEST(ArchiveForUpload, PackagesOnceAloneInTheSessionFolderAndSendsOnlyTheSession
         EXPECT_EQ(sandbox.logMessages().back(), "INFO: Compressed file size: " + shown + " mb");
     }
     // An archive outside the session's folder, or none at all, is never sent.
-    session.archive = sandbox.root() / FilesPathDirectory::archiveName();
+    session.archive = sandbox.root() / tarvix::FilesPathDirectory::archiveName();
     writeFile(*session.archive);
     EXPECT_EQ(std::get<ArchiveRefusal>(share(false)), ArchiveRefusal::missing);
     session.archive.reset();

@@ -9,7 +9,7 @@
 
 #include "core/package/EmailPattern.h"
 
-using UtilityFunctions::isValidEmail;
+using tarvix::UtilityFunctions::isValidEmail;
 
 namespace {
 

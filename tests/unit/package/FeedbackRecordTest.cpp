@@ -9,7 +9,7 @@
 
 namespace fs = std::filesystem;
 using namespace tarvix::test;
-namespace UF = UtilityFunctions;
+namespace UF = tarvix::UtilityFunctions;
 
 TEST(CreateUserDetailContent, WritesOneOwnerOnlyLineWithMembersInOrderAndEscapes)
 {

@@ -38,7 +38,7 @@ std::string plistCommand(const fs::path& file, const std::string& expression)
 
 TEST(IdentityHider, ReplacesEveryValueAlikeWhereverTheStreamIsCut)
 {
-    const platform::Identity identity{"jo", "Alice Martin", "/home/jo", "box7", "box7.corp.example"};
+    const tarvix::platform::Identity identity{"jo", "Alice Martin", "/home/jo", "box7", "box7.corp.example"};
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"user jo logged in; jobs ran for Jo", "user user1 logged in; jobs ran for user1"},
         {"path /home/jo/Library/x and /home/jon", "path home1/Library/x and home1n"},
@@ -76,7 +76,7 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
     for (const fs::path& f : {folder / "Scrivo", root / "temp", root / "System"}) fs::create_directories(f);
     tarvix::Session session{
         .system = root / "System", .folder = folder, .scratch = root / "temp", .output = folder / "Scrivo"};
-    const platform::Identity identity{"mkowal", "Marta Kowalska", home, "aurora", "aurora.lab.example"};
+    const tarvix::platform::Identity identity{"mkowal", "Marta Kowalska", home, "aurora", "aurora.lab.example"};
     sandbox.platform().folders.identity = identity;
     const std::vector<std::string> secrets = {"mkowal",
                                               "Marta Kowalska",
@@ -156,7 +156,7 @@ TEST(ArchiveForUpload, DefaultChoicesGiveTheArchiveZipGivesTheSessionAsItWas)
     writeFile(folder / "Scrivo/a/b/app.log", "jo was here on box7\n");
     writeFile(folder / "Scrivo/a/core.bin", "junk");
     fs::create_symlink("app.log", folder / "Scrivo/a/b/latest.log");
-    sandbox.platform().folders.identity = platform::Identity{"jo", "", "/home/jo", "box7", ""};
+    sandbox.platform().folders.identity = tarvix::platform::Identity{"jo", "", "/home/jo", "box7", ""};
     // The reference: zip over a pruned copy, as packaging ran before the review existed.
     const fs::path reference = sandbox.root() / "reference";
     fs::create_directories(reference);

@@ -13,7 +13,7 @@
 
 namespace fs = std::filesystem;
 using namespace tarvix::test;
-namespace UF = UtilityFunctions;
+namespace UF = tarvix::UtilityFunctions;
 
 namespace {
 

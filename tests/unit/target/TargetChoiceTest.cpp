@@ -11,7 +11,7 @@
 namespace fs = std::filesystem;
 using namespace tarvix;
 using sample::Edition;
-namespace UF = UtilityFunctions;
+namespace UF = tarvix::UtilityFunctions;
 
 TEST(TargetChoice, ARunningEditionBeatsAnInstallationTheFullEditionTheFreeAndRefusalsAlert)
 {
@@ -79,11 +79,11 @@ TEST(RunningApplications, OnlyTheUsersOwnBundleProgramsInTheSandboxRunEvenOnceTh
     // An update that replaces the program while it runs leaves /proc/PID/exe "... (deleted)".
     fs::remove(layout.scrivoBundle / "Contents/MacOS/Scrivo");
 
-    const auto applications = platform::runningApplications(sandbox.folders());
+    const auto applications = tarvix::platform::runningApplications(sandbox.folders());
     ASSERT_EQ(applications.size(), 1u);
     EXPECT_EQ(applications[0].processIdentifier, scrivo.pid());
     EXPECT_EQ(applications[0].bundleURL, layout.scrivoBundle);
-    platform::Folders unscoped = sandbox.folders();
+    tarvix::platform::Folders unscoped = sandbox.folders();
     unscoped.runningApplicationsRoot.reset();
     EXPECT_TRUE(UF::IsProcessRunning(unscoped, std::to_string(foreign.pid())));
 

@@ -21,7 +21,7 @@ std::string rawRequest(const LogServer& server, const std::string& writer)
 {
     return runCommand("{ " + writer +
                       "; } | timeout 20 openssl s_client -quiet -connect 127.0.0.1:" + std::to_string(server.port()) +
-                      " -CAfile " + shellWord(BuildConfig::kLogServerCaFile) + " 2>/dev/null");
+                      " -CAfile " + shellWord(tarvix::BuildConfig::kLogServerCaFile) + " 2>/dev/null");
 }
 
 }  // namespace

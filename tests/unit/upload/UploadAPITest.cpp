@@ -25,21 +25,21 @@ namespace {
 /// The completion of one upload: its first result, every call counted, the thread of the last.
 struct Completion {
     struct State {
-        std::promise<UploadAPI::Result> promise;
+        std::promise<tarvix::UploadAPI::Result> promise;
         std::atomic<int> calls = 0;
         std::atomic<std::thread::id> thread;
     };
     std::shared_ptr<State> state = std::make_shared<State>();
-    std::future<UploadAPI::Result> future = state->promise.get_future();
+    std::future<tarvix::UploadAPI::Result> future = state->promise.get_future();
 
-    UploadAPI::CompletionHandler handler()
+    tarvix::UploadAPI::CompletionHandler handler()
     {
-        return [state = state](UploadAPI::Result result) {
+        return [state = state](tarvix::UploadAPI::Result result) {
             state->thread = std::this_thread::get_id();
             if (++state->calls == 1) state->promise.set_value(std::move(result));
         };
     }
-    std::optional<UploadAPI::Result> wait(std::chrono::milliseconds limit = 30s)
+    std::optional<tarvix::UploadAPI::Result> wait(std::chrono::milliseconds limit = 30s)
     {
         return future.wait_for(limit) == std::future_status::ready ? std::optional(future.get()) : std::nullopt;
     }
@@ -56,9 +56,9 @@ std::string writeArchive(const fs::path& file, std::size_t size)
 }
 
 /// "DOMAIN CODE" of a failure (and the description of the upload's own errors), "body TEXT" of a success.
-std::string outcome(const UploadAPI::Result& result)
+std::string outcome(const tarvix::UploadAPI::Result& result)
 {
-    if (const auto* error = std::get_if<UploadAPI::Error>(&result))
+    if (const auto* error = std::get_if<tarvix::UploadAPI::Error>(&result))
         return error->domain + " " + std::to_string(error->code) +
                (error->domain == "com.tarvix.upload" ? " " + error->localizedDescription : "") +
                (error->userInfoLocalizedDescription == error->localizedDescription ? "" : " (user info differs)");
@@ -67,21 +67,21 @@ std::string outcome(const UploadAPI::Result& result)
 }
 
 /// Uploads `file` and waits for its completion, which must come on another thread.
-UploadAPI::Result uploadAndWait(const fs::path& file, tarvix::TextBinding progress = nullptr)
+tarvix::UploadAPI::Result uploadAndWait(const fs::path& file, tarvix::TextBinding progress = nullptr)
 {
     Completion completion;
-    UploadAPI::upload(file, std::move(progress), completion.handler());
+    tarvix::UploadAPI::upload(file, std::move(progress), completion.handler());
     auto result = completion.wait();
     EXPECT_NE(completion.state->thread.load(), std::this_thread::get_id());
     if (!result) ADD_FAILURE() << "no completion";
-    return result ? std::move(*result) : UploadAPI::Result(UploadAPI::Error{});
+    return result ? std::move(*result) : tarvix::UploadAPI::Result(tarvix::UploadAPI::Error{});
 }
 
 }  // namespace
 
 TEST_F(Upload, SendsExactFramingAndOnlyTwoHundredWithABodyIsSuccessEveryFailureHasItsErrorAndTheLogKeepsFourKiB)
 {
-    const std::string archive = "scrivoMacLog_" + UtilityFunctions::UniqueId() + "_abc.zip";
+    const std::string archive = "scrivoMacLog_" + tarvix::UtilityFunctions::UniqueId() + "_abc.zip";
     const std::string bytes = writeArchive(sandbox.root() / archive, (4 << 20) + 17);
     // An empty archive whose name's UTF-8 length differs from its character count.
     writeArchive(sandbox.root() / "Journal d’été.zip", 0);
@@ -133,7 +133,7 @@ TEST_F(Upload, SendsExactFramingAndOnlyTwoHundredWithABodyIsSuccessEveryFailureH
         // Whole percentages from 1 to 99 are shown, never 0 or 100.
         for (const auto& text : progress->history())
             EXPECT_TRUE(std::regex_match(text, std::regex("Uploading [1-9][0-9]?%"))) << text;
-        const auto* error = std::get_if<UploadAPI::Error>(&result);
+        const auto* error = std::get_if<tarvix::UploadAPI::Error>(&result);
         std::vector<std::string> lines, all = sandbox.logMessages();
         for (auto line = all.begin() + static_cast<long>(before); line != all.end(); ++line)
             if (!line->starts_with("INFO: Uploading ") && *line != "INFO: ") lines.push_back(line->substr(6));
@@ -164,7 +164,7 @@ TEST_F(Upload, SendsExactFramingAndOnlyTwoHundredWithABodyIsSuccessEveryFailureH
     }
     // Without a location nothing starts and no completion ever comes.
     Completion none;
-    EXPECT_FALSE(UploadAPI::upload(std::nullopt, nullptr, none.handler()));
+    EXPECT_FALSE(tarvix::UploadAPI::upload(std::nullopt, nullptr, none.handler()));
     EXPECT_FALSE(none.wait(300ms));
 }
 
@@ -175,8 +175,8 @@ TEST_F(Upload, CancelEndsOnlyItsOwnTaskAtOnceEvenWhileTheServerStalls)
     LogServer server({.mode = Mode::Stall, .afterBytes = 64 << 10});
     writeArchive(sandbox.root() / "big.zip", 16 << 20);
     Completion own, later;
-    const auto ownTask = UploadAPI::upload(sandbox.root() / "big.zip", nullptr, own.handler());
-    const auto laterTask = UploadAPI::upload(sandbox.root() / "big.zip", nullptr, later.handler());
+    const auto ownTask = tarvix::UploadAPI::upload(sandbox.root() / "big.zip", nullptr, own.handler());
+    const auto laterTask = tarvix::UploadAPI::upload(sandbox.root() / "big.zip", nullptr, later.handler());
     ASSERT_TRUE(tarvix::test::waitFor([&] { return server.received().size() >= 2; }))
         << "the server never stalled: " << server.output();
     EXPECT_FALSE(own.wait(200ms)) << "completed without a cancel";
@@ -217,7 +217,7 @@ TEST(UploadTaskDelegate, ShowsOnlyOneToNinetyNinePercentAndLogsTheShownTextOther
 {
     tarvix::test::Sandbox sandbox;
     auto cell = std::make_shared<tarvix::test::RecordingTextCell>();
-    UploadAPI::UploadTaskDelegate delegate{cell};
+    tarvix::UploadAPI::UploadTaskDelegate delegate{cell};
     // 99.9 %, 1.0 %, 0.9 % (logs the current text), 100 % (logs it again), beyond 100 %, and no or
     // an unknown total (nothing at all).
     for (const auto& [sent, total] :
@@ -231,10 +231,10 @@ TEST(UploadTaskDelegate, ShowsOnlyOneToNinetyNinePercentAndLogsTheShownTextOther
 TEST(FileBodyStream, StraddlesHeadFileAndTailInAnyPieceRewindsAndFailsOnAShrunkFile)
 {
     tarvix::test::Sandbox sandbox;
-    const auto framing = UploadAPI::MultipartFraming::make("B", "a.zip");
+    const auto framing = tarvix::UploadAPI::MultipartFraming::make("B", "a.zip");
     const std::string expected = framing.head + writeArchive(sandbox.root() / "a.zip", 100'000) + framing.tail;
-    UploadAPI::Error error;
-    auto body = UploadAPI::FileBodyStream::open(sandbox.root() / "a.zip", framing, error);
+    tarvix::UploadAPI::Error error;
+    auto body = tarvix::UploadAPI::FileBodyStream::open(sandbox.root() / "a.zip", framing, error);
     ASSERT_TRUE(body && body->size() == expected.size());
     const auto readAll = [&body](std::size_t piece) {
         std::string text, buffer(piece, '\0');

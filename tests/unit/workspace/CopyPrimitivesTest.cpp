@@ -27,7 +27,7 @@ TEST(CopyItem, CopiesAnOwnerOnlyTreeAndNoLinkThatCouldLeadOut)
     for (const auto& [link, target] : leadingOut) fs::create_symlink(target, link);
     ASSERT_EQ(::mkfifo((source / "pipe").c_str(), 0644), 0);  // a reader would block for ever
 
-    ASSERT_TRUE(UtilityFunctions::copyItem(source, copy));
+    ASSERT_TRUE(tarvix::UtilityFunctions::copyItem(source, copy));
     EXPECT_EQ(treeListing(copy),
               (std::vector<std::string>{"a.log", "latest.log -> a.log", "sub/", "sub/deeper/", "sub/deeper/run.sh"}));
     EXPECT_EQ(fs::last_write_time(copy / "a.log"), fs::last_write_time(source / "a.log"));
@@ -37,7 +37,7 @@ TEST(CopyItem, CopiesAnOwnerOnlyTreeAndNoLinkThatCouldLeadOut)
     const auto lines = sandbox.logMessages();
     for (const auto& [link, target] : leadingOut)
         EXPECT_EQ(std::count(lines.begin(), lines.end(), "WARNING: Symbolic link not copied: " + link.string()), 1);
-    EXPECT_FALSE(UtilityFunctions::copyItem(source / "latest.log", sandbox.root() / "link"));
+    EXPECT_FALSE(tarvix::UtilityFunctions::copyItem(source / "latest.log", sandbox.root() / "link"));
     EXPECT_FALSE(fs::exists(fs::symlink_status(sandbox.root() / "link")));
     EXPECT_EQ(sandbox.logMessages().back(), "WARNING: Symbolic link not copied: " + (source / "latest.log").string());
 }
@@ -52,7 +52,7 @@ TEST(CopyPrimitives, NeverOverwriteKeepToTheBudgetAndLogEveryOutcome)
     const auto fails = [&](bool copied, const std::string& line = "ERROR: Error copying item: The item “") {
         return !copied && sandbox.logMessages().back().rfind(line, 0) == 0;
     };
-    using UtilityFunctions::copyItem;
+    using tarvix::UtilityFunctions::copyItem;
     EXPECT_TRUE(fails(copyItem(source, taken)));
     EXPECT_TRUE(fails(copyItem(source / "a.log", sandbox.root() / "dangling")));
     EXPECT_TRUE(fails(copyItem(source, source / "inside")));
@@ -62,7 +62,7 @@ TEST(CopyPrimitives, NeverOverwriteKeepToTheBudgetAndLogEveryOutcome)
     for (const char* absent : {"x", "source/inside"}) EXPECT_FALSE(fs::exists(sandbox.root() / absent));
 
     // A file that no longer fits is left out; a smaller one after it still fits.
-    platform::CopyBudget budget(10);
+    tarvix::platform::CopyBudget budget(10);
     for (const auto& [name, size, copied] : std::vector<std::tuple<std::string, std::size_t, bool>>{
              {"first.log", 8, true}, {"large.log", 3, false}, {"small.log", 2, true}, {"one.log", 1, false}}) {
         writeFile(sandbox.root() / name, std::string(size, 'x'));
@@ -78,15 +78,15 @@ TEST(CopyPrimitives, NeverOverwriteKeepToTheBudgetAndLogEveryOutcome)
 TEST(CopyPrimitives, ARunNamesTheFirstHundredItemsLeftOutOfEachKindAndSumsUpTheRest)
 {
     Sandbox sandbox;
-    platform::CopyBudget budget(10);
+    tarvix::platform::CopyBudget budget(10);
     // One run's copies: 1,500 links in two folders, and 150 files that do not fit.
     for (const char* folder : {"one", "two"}) fs::create_directories(sandbox.root() / folder);
     for (int i = 0; i < 1500; ++i)
         fs::create_symlink("/etc/passwd", sandbox.root() / (i < 1000 ? "one" : "two") / ("l" + std::to_string(i)));
     for (int i = 0; i < 150; ++i) writeFile(sandbox.root() / "big" / ("f" + std::to_string(i)), std::string(20, 'x'));
     for (const char* folder : {"one", "two", "big"})
-        UtilityFunctions::copyItem(sandbox.root() / folder, sandbox.root() / "out" / folder, &budget);
-    UtilityFunctions::logLeftOutSummary(budget);
+        tarvix::UtilityFunctions::copyItem(sandbox.root() / folder, sandbox.root() / "out" / folder, &budget);
+    tarvix::UtilityFunctions::logLeftOutSummary(budget);
     const auto lines = sandbox.logMessages();
     const auto starting = [&](const std::string& start) {
         return std::count_if(lines.begin(), lines.end(), [&](const auto& line) { return line.starts_with(start); });

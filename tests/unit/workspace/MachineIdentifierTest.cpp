@@ -6,7 +6,7 @@
 #include "support/Sandbox.h"
 
 using namespace tarvix::test;
-namespace UF = UtilityFunctions;
+namespace UF = tarvix::UtilityFunctions;
 
 TEST(MachineIdentifier, DigestsTheFirstAddressInIndexOrderInLowerCaseWithTheLoginName)
 {
@@ -23,7 +23,7 @@ TEST(MachineIdentifier, DigestsTheFirstAddressInIndexOrderInLowerCaseWithTheLogi
     const auto sha512sum = [](const std::string& text) {  // an independent digest of the exact bytes
         return runCommand("printf '%s' " + shellWord(text) + " | sha512sum").substr(0, 128);
     };
-    const std::string user = "_" + platform::userName();
+    const std::string user = "_" + tarvix::platform::userName();
     EXPECT_EQ(UF::getUnitMachineString(folders), "52:54:00:ab:cd:56" + user);
     EXPECT_EQ(UF::getMachineHash(folders), sha512sum("52:54:00:ab:cd:56" + user));
     folders.networkInterfaces = sandbox.root() / "none";  // still names the user

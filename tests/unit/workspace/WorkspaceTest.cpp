@@ -13,7 +13,7 @@
 
 namespace fs = std::filesystem;
 using namespace tarvix::test;
-namespace UF = UtilityFunctions;
+namespace UF = tarvix::UtilityFunctions;
 
 TEST(CreateOutputDirectories, MakesOwnerOnlyFoldersClosesAnEarlierWorkspaceAnnouncesEachFolderAndStopsAtAFailure)
 {
@@ -96,7 +96,7 @@ print(flips))";
     std::size_t runs = 0;
     std::string failure, refused;
     while (flipping && failure.empty()) {
-        if (const auto closed = platform::restrictToOwner(root); !closed) refused = closed.message();
+        if (const auto closed = tarvix::platform::restrictToOwner(root); !closed) refused = closed.message();
         ++runs;
         if (const auto mode = fs::status(outside).permissions() & fs::perms::all; mode != fs::perms(0644))
             failure = "the file outside is now " + std::to_string(static_cast<int>(mode)) + " (decimal)";
