@@ -195,10 +195,12 @@ void SessionFlows::StopShareButtonPressed()
         std::lock_guard lock(m_sessionMutex);
         task = m_uploadTask;
     }
+    // Shared again at once, before the cancel: its completion, which may come on the transfer's
+    // thread before cancel() returns, then shows the failure. An upload that ended meanwhile
+    // keeps the phase it reached.
+    m_state->setPhaseIf(Phase::uploading, Phase::logsReady);
     // This session's own upload: the latest one started may be another window's.
     if (task) task->cancel();
-    // Shared again at once: the cancelled upload's completion then shows the failure.
-    m_state->setPhase(Phase::logsReady);
     m_state->primaryButtonDisabled.set(false);
 }
 

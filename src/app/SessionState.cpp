@@ -59,6 +59,20 @@ Phase SessionState::phase() const
 
 void SessionState::setPhase(Phase phase)
 {
+    std::lock_guard lock(m_changeMutex);
+    enterPhase(phase);
+}
+
+bool SessionState::setPhaseIf(Phase expected, Phase phase)
+{
+    std::lock_guard lock(m_changeMutex);
+    if (this->phase() != expected) return false;
+    enterPhase(phase);
+    return true;
+}
+
+void SessionState::enterPhase(Phase phase)
+{
     {
         std::lock_guard lock(m_phaseMutex);
         m_phase = phase;

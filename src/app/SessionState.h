@@ -78,6 +78,8 @@ public:
     /// colours and style, which panels show, whether the capture options may change, and, where
     /// the phase decides it, whether the primary button is disabled.
     void setPhase(Phase phase);
+    /// setPhase(phase) only while the window is still in `expected`; false when it has moved on.
+    bool setPhaseIf(Phase expected, Phase phase);
 
     /// The value of every cell, in declaration order (the window's first copy).
     QVariant variant(CellId id) const;
@@ -90,6 +92,10 @@ public:
     void publish(CellId id, QVariant value, std::uint64_t sequence);
 
 private:
+    void enterPhase(Phase phase);
+    /// Held across a whole phase change, so two threads' changes never interleave their cells;
+    /// reading the phase takes only m_phaseMutex.
+    std::mutex m_changeMutex;
     mutable std::mutex m_phaseMutex;
     Phase m_phase = Phase::ready;
     std::atomic<std::uint64_t> m_sequence{0};
