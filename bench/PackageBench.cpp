@@ -84,13 +84,15 @@ int run(const fs::path& dir, bool hide)
 
     auto start = std::chrono::steady_clock::now();
     tarvix::FilesPathDirectory::removeFilesFromDirectoryRecursively((dir / "session").string(),
-                                                            tarvix::UtilityFunctions::allowedExtensions);
+                                                                    tarvix::UtilityFunctions::allowedExtensions);
     const double pruning = bench::secondsSince(start);
     start = std::chrono::steady_clock::now();
     std::optional<fs::path> staged;
     if (hide) {
-        const tarvix::platform::Identity identity{"mkowal", "Marta Kowalska", "/home/mkowal", "aurora", "aurora.lab.example"};
-        auto copy = tarvix::FilesPathDirectory::stageShare(session, {.leftOut = {}, .hideIdentity = true}, identity, "");
+        const tarvix::platform::Identity identity{"mkowal", "Marta Kowalska", "/home/mkowal", "aurora",
+                                                  "aurora.lab.example"};
+        auto copy =
+            tarvix::FilesPathDirectory::stageShare(session, {.leftOut = {}, .hideIdentity = true}, identity, "");
         if (auto* done = std::get_if<tarvix::FilesPathDirectory::StagedShare>(&copy)) staged = done->output;
     }
     const double hiding = bench::secondsSince(start);

@@ -19,7 +19,8 @@ int main(int argc, char** argv)
 
     std::promise<tarvix::UploadAPI::Result> done;
     const auto start = std::chrono::steady_clock::now();
-    tarvix::UploadAPI::upload(archive, nullptr, [&done](tarvix::UploadAPI::Result result) { done.set_value(std::move(result)); });
+    tarvix::UploadAPI::upload(archive, nullptr,
+                              [&done](tarvix::UploadAPI::Result result) { done.set_value(std::move(result)); });
     const tarvix::UploadAPI::Result result = done.get_future().get();
     const double seconds = bench::secondsSince(start);
 

@@ -8,7 +8,7 @@ namespace tarvix::app {
 
 /// The session's enums, seen by QML scoped (SessionTypes.Field.email): QML reaches an unscoped
 /// enum key only when it starts with a capital letter, and these keep their lower-case names.
-namespace tarvix::SessionTypes {
+namespace SessionTypes {
 Q_NAMESPACE
 QML_ELEMENT
 
@@ -20,7 +20,7 @@ Q_ENUM_NS(SecondaryError)
 enum class Field { feedback, email };
 Q_ENUM_NS(Field)
 
-}  // namespace tarvix::SessionTypes
+}  // namespace SessionTypes
 
 /// Where the window's session stands; the primary button and the panels follow from it.
 enum class Phase { ready, monitoring, collecting, logsReady, packaging, uploading, sent, failed };

@@ -119,7 +119,8 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
 
     // The next window, its first start refused: the retry makes the one new session folder.
     session.waitUntil([&] {
-        return tarvix::platform::formatTime(std::time(nullptr), "%Y%m%d%H%M%S", tarvix::platform::TimeZone::local) != first.filename();
+        return tarvix::platform::formatTime(std::time(nullptr), "%Y%m%d%H%M%S", tarvix::platform::TimeZone::local) !=
+               first.filename();
     });
     session.open();
     {
@@ -338,7 +339,9 @@ TEST(SessionFlow, AClosedWindowsUploadAndCaptureWriteOnlyIntoTheirOwnWindow)
     LogServer server;
     ASSERT_TRUE(server.running()) << server.output();
     const auto aNewSecond = [&] {
-        const auto now = [] { return tarvix::platform::formatTime(std::time(nullptr), "%H%M%S", tarvix::platform::TimeZone::local); };
+        const auto now = [] {
+            return tarvix::platform::formatTime(std::time(nullptr), "%H%M%S", tarvix::platform::TimeZone::local);
+        };
         const std::string stamp = now();
         session.waitUntil([&] { return now() != stamp; });
     };

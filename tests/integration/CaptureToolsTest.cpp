@@ -18,9 +18,9 @@ TEST(CaptureTools, StopWithBothOptionsCollectsDataDumpAndApplicationsReport)
     Sandbox sandbox(TARVIX_LIBEXEC_DIR);
     tarvix::sample::RunningInstance scrivo(tarvix::sample::install(sandbox.root()).scrivoBundle);
     std::promise<void> finished;
-    tarvix::ProcessExecution::runTasksConcurrently(true, true, false, sandbox.platform(),
-                                           {.output = sandbox.root(), .processId = std::to_string(scrivo.pid())},
-                                           nullptr, [&finished] { finished.set_value(); });
+    tarvix::ProcessExecution::runTasksConcurrently(
+        true, true, false, sandbox.platform(), {.output = sandbox.root(), .processId = std::to_string(scrivo.pid())},
+        nullptr, [&finished] { finished.set_value(); });
     ASSERT_EQ(finished.get_future().wait_for(60s), std::future_status::ready);
 
     const std::string spinReport = readFile(sandbox.root() / "spinReport.txt");
@@ -38,9 +38,11 @@ TEST(ChildrenOfTarvixChild, Tarvix)
     if (const char* pid = std::getenv("TARVIX_TEST_PID")) {
         sandbox.platform().folders.elevationCommand = {(work / "elevate").string()};
         const tarvix::Session session{.output = work / "out", .processId = pid};
-        EXPECT_EQ(tarvix::platform::describe(tarvix::ProcessExecution::runSpinDump(sandbox.platform(), session)), "nil");
+        EXPECT_EQ(tarvix::platform::describe(tarvix::ProcessExecution::runSpinDump(sandbox.platform(), session)),
+                  "nil");
     } else {
-        EXPECT_TRUE(tarvix::FilesPathDirectory::CommandLineCompression(work / "session/Scrivo", work / "scratch/logs.zip"));
+        EXPECT_TRUE(
+            tarvix::FilesPathDirectory::CommandLineCompression(work / "session/Scrivo", work / "scratch/logs.zip"));
     }
 }
 

@@ -104,8 +104,8 @@ bool writePem(const std::filesystem::path& path, X509* cert, EVP_PKEY* key)
     char* data = nullptr;
     const long size = BIO_get_mem_data(memory.get(), &data);
     if (!encoded || size <= 0) return false;
-    return static_cast<bool>(tarvix::platform::writeFileAtomically(path, std::string_view(data, static_cast<std::size_t>(size)),
-                                                           cert ? 0644 : 0600));
+    return static_cast<bool>(tarvix::platform::writeFileAtomically(
+        path, std::string_view(data, static_cast<std::size_t>(size)), cert ? 0644 : 0600));
 }
 
 bool allPresent(const PkiFiles& files)

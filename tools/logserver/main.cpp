@@ -31,7 +31,7 @@ extern "C" const char* __tsan_default_suppressions() { return "called_from_lib:l
 
 namespace {
 
-using namespace logserver;
+using namespace tarvix::logserver;
 
 constexpr const char* kLogPath = "/cr-apip-7.0.0/mac/log";
 // The upload refuses archives of 100 MiB or more; its framing adds less than a kilobyte.

@@ -85,7 +85,8 @@ tarvix::spindump::CredentialsCheck credentialsCheck(const std::optional<tarvix::
             return all;
         };
     }
-    return [first = std::optional<tarvix::spindump::Credentials>()](const tarvix::spindump::Credentials& credentials) mutable {
+    return [first = std::optional<tarvix::spindump::Credentials>()](
+               const tarvix::spindump::Credentials& credentials) mutable {
         if (!first) first = credentials;
         return credentials == *first;
     };
@@ -138,7 +139,9 @@ int main(int argc, char** argv)
     if (sampler && !process) return fail("no such process: " + std::to_string(*pid));
     if (!sampler) {
         switch (attachError.failure) {
-        case tarvix::spindump::AttachFailure::NoSuchProcess: std::cerr << "spindump: no such process: " << *pid << '\n'; break;
+        case tarvix::spindump::AttachFailure::NoSuchProcess:
+            std::cerr << "spindump: no such process: " << *pid << '\n';
+            break;
         case tarvix::spindump::AttachFailure::PermissionDenied:
             std::cerr << "spindump: permission denied: cannot sample process " << *pid << " (" << process->name
                       << ", user " << process->userName << ") as user " << currentUserName() << "; "

@@ -28,7 +28,8 @@ Application describeBundle(const fs::path& bundle)
 std::vector<Application> findApplicationBundles(const std::vector<fs::path>& folders)
 {
     std::vector<Application> applications;
-    for (const fs::path& bundle : tarvix::platform::applicationBundles(folders)) applications.push_back(describeBundle(bundle));
+    for (const fs::path& bundle : tarvix::platform::applicationBundles(folders))
+        applications.push_back(describeBundle(bundle));
     return applications;
 }
 

@@ -25,7 +25,10 @@ std::string lowered(const std::string& text)
     return result;
 }
 
-std::string dateTime(time_t when) { return tarvix::platform::formatTime(when, "%Y-%m-%d %H:%M", tarvix::platform::TimeZone::local); }
+std::string dateTime(time_t when)
+{
+    return tarvix::platform::formatTime(when, "%Y-%m-%d %H:%M", tarvix::platform::TimeZone::local);
+}
 
 void field(std::ostream& out, const char* name, const std::string& value)
 {

@@ -20,8 +20,9 @@ tarvix::Status CommandLineCompression(const std::optional<std::filesystem::path>
 /// Zips the session's output folder (or `staged`, a copy of it beside its own record) in its
 /// scratch folder and leaves the archive alone in the session folder; answers that archive
 /// (compressedLogURL). Failures are logged here.
-tarvix::Result<std::filesystem::path> CompressOutputDirectory(
-    const tarvix::Session& session, const std::optional<std::filesystem::path>& staged = std::nullopt);
+tarvix::Result<std::filesystem::path>
+CompressOutputDirectory(const tarvix::Session& session,
+                        const std::optional<std::filesystem::path>& staged = std::nullopt);
 /// True when the file is below 100 MiB.
 bool isFileSizeValid(const std::filesystem::path& for_);
 

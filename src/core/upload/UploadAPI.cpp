@@ -2,8 +2,8 @@
 
 #include <curl/curl.h>
 
-#include "config/BuildConfig.h"
 #include "base/Uuid.h"
+#include "config/BuildConfig.h"
 #include "core/upload/TransferSession.h"
 
 namespace tarvix::UploadAPI {

@@ -1,11 +1,11 @@
+#include "platform/SerialQueue.h"
+
 #include <pthread.h>
 
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <thread>
-
-#include "platform/SerialQueue.h"
 
 namespace tarvix::platform {
 

@@ -59,11 +59,12 @@ struct CaptureSandbox {
     {
         std::mutex mutex;
         std::thread::id completedOn;
-        tarvix::ProcessExecution::runTasksConcurrently(installedApps, spinDump, true, sandbox.platform(), session, status, [&] {
-            std::lock_guard lock(mutex);
-            completedOn = std::this_thread::get_id();
-            ++completions;
-        });
+        tarvix::ProcessExecution::runTasksConcurrently(installedApps, spinDump, true, sandbox.platform(), session,
+                                                       status, [&] {
+                                                           std::lock_guard lock(mutex);
+                                                           completedOn = std::this_thread::get_id();
+                                                           ++completions;
+                                                       });
         EXPECT_TRUE(test::waitFor([&] { return completions > 0; }, 60s));
         std::this_thread::sleep_for(100ms);  // room for a wrong second completion
         std::thread::id interfaceThread;
@@ -231,15 +232,17 @@ TEST(Captures, ToolsThatOthersCanChangeNeverRunElevated)
         if (weakness == 2) fs::permissions(tool, fs::perms::group_write, fs::perm_options::add);
         if (weakness == 3) fs::remove(tool);
         fs::create_directories(output);
-        const auto result = tarvix::ProcessExecution::runSpinDump(run.sandbox.platform(), {.output = output, .processId = "1"});
+        const auto result =
+            tarvix::ProcessExecution::runSpinDump(run.sandbox.platform(), {.output = output, .processId = "1"});
         EXPECT_FALSE(fs::exists(run.records / "elevate.args")) << weakness;
         EXPECT_TRUE(run.logHas("WARNING: Spindump runs without administrator privileges: " +
                                expected[weakness].first.string() + expected[weakness].second))
             << weakness;
         // Unelevated, it still samples what the user may sample; a missing tool ends as in a shell.
-        EXPECT_EQ(tarvix::platform::describe(result), weakness < 3 ? "nil"
-                                                           : "{NSAppleScriptErrorMessage = \"" + tool.string() +
-                                                                 missing + "\"; NSAppleScriptErrorNumber = 127;}")
+        EXPECT_EQ(tarvix::platform::describe(result), weakness < 3
+                                                          ? "nil"
+                                                          : "{NSAppleScriptErrorMessage = \"" + tool.string() +
+                                                                missing + "\"; NSAppleScriptErrorNumber = 127;}")
             << weakness;
     }
 }

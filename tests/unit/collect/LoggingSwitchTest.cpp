@@ -103,8 +103,10 @@ TEST(LoggingSwitch, EverySequenceOfSessionsAndFailuresEndsWithWhatTheUserAndTheT
         for (std::string step; steps >> step;) {
             SCOPED_TRACE(step);
             const bool ours = step.size() == 2 || step == "run" || step == "reopen";
-            if (step.size() == 2 && step[1] == '+') tarvix::PListOperations::EnableScrivoLogging(true, sessions[step[0]]);
-            if (step.size() == 2 && step[1] == '-') tarvix::PListOperations::RevertScrivoLogPList(true, sessions[step[0]]);
+            if (step.size() == 2 && step[1] == '+')
+                tarvix::PListOperations::EnableScrivoLogging(true, sessions[step[0]]);
+            if (step.size() == 2 && step[1] == '-')
+                tarvix::PListOperations::RevertScrivoLogPList(true, sessions[step[0]]);
             if (step == "run" || step == "lost") tarvix::PListOperations::forgetStateForTesting();
             if (step == "lost") fs::remove(target.record);
             if (step == "run" || step == "reopen")

@@ -20,8 +20,8 @@ TEST(ShellScript, FailuresCarryTheExitStatusAndStandardError)
                   platform, "echo partial; echo 'first line' >&2; echo 'sec\"ond' >&2; exit 3")),
               "{NSAppleScriptErrorMessage = \"first line\\nsec\\\"ond\"; NSAppleScriptErrorNumber = 3;}");
     // Much output on both streams never stalls the command.
-    EXPECT_EQ(tarvix::platform::describe(
-                  tarvix::platform::doShellScript(platform, "head -c 3000000 /dev/zero; head -c 3000000 /dev/zero >&2")),
+    EXPECT_EQ(tarvix::platform::describe(tarvix::platform::doShellScript(
+                  platform, "head -c 3000000 /dev/zero; head -c 3000000 /dev/zero >&2")),
               "nil");
     EXPECT_EQ(tarvix::platform::describe(tarvix::platform::doShellScript(platform, "kill -9 $$")),
               "{NSAppleScriptErrorMessage = \"\"; NSAppleScriptErrorNumber = 137;}");
@@ -37,7 +37,8 @@ TEST(ShellScript, ChildrenStartFromTheEnvironmentOfTheStartUpWhateverChangesItLa
     std::string outcome;
     std::thread capture([&] {
         for (int started = 0; started < 40 && outcome.empty(); ++started)
-            if (const auto ran = tarvix::platform::doShellScript(platform, "test -z \"$TARVIX_LATE$XDG_ACTIVATION_TOKEN\"");
+            if (const auto ran =
+                    tarvix::platform::doShellScript(platform, "test -z \"$TARVIX_LATE$XDG_ACTIVATION_TOKEN\"");
                 !ran || !ran->succeeded())
                 outcome = tarvix::platform::describe(ran);
         capturing = false;
@@ -64,6 +65,7 @@ TEST(ShellScript, ChildrenStartFromTheEnvironmentOfTheStartUpWhateverChangesItLa
 TEST(ShellScriptChild, TheLaunchersTokenReachesNoChild)
 {
     test::Sandbox sandbox;
-    EXPECT_EQ(tarvix::platform::describe(tarvix::platform::doShellScript(sandbox.platform(), "test -z \"$XDG_ACTIVATION_TOKEN\"")),
+    EXPECT_EQ(tarvix::platform::describe(
+                  tarvix::platform::doShellScript(sandbox.platform(), "test -z \"$XDG_ACTIVATION_TOKEN\"")),
               "nil");
 }

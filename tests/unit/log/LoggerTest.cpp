@@ -49,7 +49,8 @@ TEST(Logger, EveryEntryIsOneOwnerOnlyUtcLineAndOnlyTheLogsOwnWordingBreaksLines)
 
     const fs::path file = sandbox.home() / ".cache/Logs/TarvixDebugOutput.log";
     const std::string text = readFile(file);
-    EXPECT_EQ(text.substr(6, 16), tarvix::platform::formatTime(now, "%Y-%m-%d %H:%M", tarvix::platform::TimeZone::utc)) << text;
+    EXPECT_EQ(text.substr(6, 16), tarvix::platform::formatTime(now, "%Y-%m-%d %H:%M", tarvix::platform::TimeZone::utc))
+        << text;
     EXPECT_EQ(std::regex_replace(text, kTime, "T"),
               "INFO: T: Directory created: System\nERROR: T: Removed file: a\\nINFO: forged\\r\\n\n"
               "WARNING: T: careful\nT: banner\nINFO: T: closing \n\n\nINFO: T: Status Code: 200\n"
@@ -189,8 +190,9 @@ TEST(Journal, EveryEntryArrivesWithItsFieldsWhetherTheFileTakesItOrNotAndARunPas
 {
     Sandbox sandbox;
     JournalSocket journal;
-    tarvix::Logger::setupLogFile(sandbox.folders().caches,
-                         {.runLimit = 4096, .journal = std::make_shared<tarvix::platform::Journal>(journal.path())});
+    tarvix::Logger::setupLogFile(
+        sandbox.folders().caches,
+        {.runLimit = 4096, .journal = std::make_shared<tarvix::platform::Journal>(journal.path())});
     const fs::path file = *tarvix::Logger::logFileURL();
     const auto entries = [&](int count) {
         std::vector<std::string> got;
@@ -236,7 +238,8 @@ TEST(Journal, AFullQueueDropsAndCountsWithoutBlocking)
     JournalSocket journal;  // not read until the end: the writer waits on it
     tarvix::platform::Journal writer(journal.path(), 64);
     const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < 20000; ++i) writer.send(tarvix::platform::LogType::Info, "s", "c", "INFO: %@", std::to_string(i));
+    for (int i = 0; i < 20000; ++i)
+        writer.send(tarvix::platform::LogType::Info, "s", "c", "INFO: %@", std::to_string(i));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     const auto stats = writer.stats();
     EXPECT_EQ(stats.queued + stats.dropped, 20000u);

@@ -12,7 +12,7 @@
 
 namespace fs = std::filesystem;
 using namespace tarvix::test;
-namespace tarvix::sample = tarvix::sample;
+namespace sample = tarvix::sample;
 
 namespace {
 
