@@ -13,8 +13,8 @@
 #include "core/package/Archive.h"
 #include "core/package/FeedbackRecord.h"
 #include "core/package/Pruning.h"
+#include "core/package/ShareList.h"
 #include "core/package/ShareStaging.h"
-#include "core/review/ShareList.h"
 #include "core/workspace/SharedValues.h"
 
 namespace fs = std::filesystem;

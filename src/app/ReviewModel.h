@@ -8,9 +8,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/review/FilePreview.h"
-#include "core/review/ShareChoices.h"
-#include "core/review/ShareList.h"
+#include "core/package/FilePreview.h"
+#include "core/package/ShareList.h"
 
 namespace tarvix::app {
 

@@ -10,7 +10,7 @@
 #include "SessionState.h"
 #include "core/lifecycle/Lifecycle.h"
 #include "core/lifecycle/SessionSteps.h"
-#include "core/review/ShareChoices.h"
+#include "core/package/ShareList.h"
 
 namespace tarvix::app {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <variant>
 
-#include "core/review/ShareChoices.h"
+#include "core/package/ShareList.h"
 #include "core/workspace/Session.h"
 #include "platform/Platform.h"
 

@@ -11,11 +11,11 @@
 
 #include "base/Format.h"
 #include "core/log/Logger.h"
+#include "core/package/FilePreview.h"
 #include "core/package/IdentityHider.h"
 #include "core/package/PlistHiding.h"
 #include "core/package/Pruning.h"
 #include "core/package/ShareableFiles.h"
-#include "core/review/FilePreview.h"
 #include "platform/Files.h"
 
 namespace fs = std::filesystem;

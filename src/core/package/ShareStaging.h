@@ -5,7 +5,7 @@
 #include <variant>
 #include <vector>
 
-#include "core/review/ShareChoices.h"
+#include "core/package/ShareList.h"
 #include "core/workspace/Session.h"
 #include "platform/Identity.h"
 

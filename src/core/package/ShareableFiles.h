@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/Status.h"
-#include "core/review/ShareList.h"
+#include "core/package/ShareList.h"
 #include "platform/Files.h"
 
 namespace tarvix::FilesPathDirectory {

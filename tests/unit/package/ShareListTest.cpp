@@ -1,13 +1,13 @@
-#include "core/review/ShareList.h"
+#include "core/package/ShareList.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "core/package/Archive.h"
+#include "core/package/FilePreview.h"
 #include "core/package/Packaging.h"
-#include "core/review/FilePreview.h"
-#include "core/review/ShareChoices.h"
+#include "core/package/ShareList.h"
 #include "core/workspace/SharedValues.h"
 #include "support/Sandbox.h"
 

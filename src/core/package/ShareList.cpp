@@ -1,4 +1,4 @@
-#include "core/review/ShareList.h"
+#include "core/package/ShareList.h"
 
 #include <zlib.h>
 

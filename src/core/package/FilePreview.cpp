@@ -1,4 +1,4 @@
-#include "core/review/FilePreview.h"
+#include "core/package/FilePreview.h"
 
 #include <fcntl.h>
 #include <unistd.h>

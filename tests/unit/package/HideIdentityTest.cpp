@@ -2,9 +2,9 @@
 #include <sys/stat.h>
 
 #include "core/package/Archive.h"
+#include "core/package/FilePreview.h"
 #include "core/package/IdentityHider.h"
 #include "core/package/Packaging.h"
-#include "core/review/FilePreview.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
