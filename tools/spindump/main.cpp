@@ -22,6 +22,9 @@
 #include "Sampler.h"
 #include "platform/Users.h"
 
+namespace spindump = tarvix::spindump;
+namespace platform = tarvix::platform;
+
 namespace {
 
 constexpr int kFailure = 1;
@@ -41,9 +44,9 @@ std::optional<pid_t> parsePid(const std::string& text)
     return pid;
 }
 
-std::string currentUserName() { return tarvix::platform::userName(); }
+std::string currentUserName() { return platform::userName(); }
 
-std::string permissionHint(const tarvix::spindump::ProcessInfo& process)
+std::string permissionHint(const spindump::ProcessInfo& process)
 {
     if (process.tracerPid != 0) return "it is already being traced by process " + std::to_string(process.tracerPid);
     if (geteuid() == 0) return "the system does not allow tracing it";
@@ -65,9 +68,9 @@ std::string cannotWrite(const std::string& path, const std::string& reason)
 
 /// Only a process that is the invoker's in every user id: not root's, not another user's, not a
 /// set-user-id program the invoker started.
-bool belongsTo(const tarvix::spindump::PidFd& target, uid_t uid)
+bool belongsTo(const spindump::PidFd& target, uid_t uid)
 {
-    const auto ids = tarvix::spindump::userIds(target.pid());
+    const auto ids = spindump::userIds(target.pid());
     bool all = !ids.empty();
     for (const uid_t id : ids) all = all && id == uid;
     return all && target.alive();
@@ -75,18 +78,17 @@ bool belongsTo(const tarvix::spindump::PidFd& target, uid_t uid)
 
 /// With an invoker, each thread must act as the invoker in every user and group id and be
 /// dumpable; without, it must stay as it was when first stopped.
-tarvix::spindump::CredentialsCheck credentialsCheck(const std::optional<tarvix::spindump::Invoker>& invoker)
+spindump::CredentialsCheck credentialsCheck(const std::optional<spindump::Invoker>& invoker)
 {
     if (invoker) {
-        return [uid = invoker->uid, gid = invoker->gid](const tarvix::spindump::Credentials& credentials) {
+        return [uid = invoker->uid, gid = invoker->gid](const spindump::Credentials& credentials) {
             bool all = credentials.owner == uid;
             for (const uid_t id : credentials.uids) all = all && id == uid;
             for (const gid_t id : credentials.gids) all = all && id == gid;
             return all;
         };
     }
-    return [first = std::optional<tarvix::spindump::Credentials>()](
-               const tarvix::spindump::Credentials& credentials) mutable {
+    return [first = std::optional<spindump::Credentials>()](const spindump::Credentials& credentials) mutable {
         if (!first) first = credentials;
         return credentials == *first;
     };
@@ -108,50 +110,48 @@ int main(int argc, char** argv)
 
     // Before the change of user, which takes every capability from the watching thread: only
     // this one keeps CAP_SYS_PTRACE (capabilities belong to a thread, the user ids to all).
-    tarvix::spindump::lifeline::watch();
-    auto invoker = tarvix::spindump::invokerFromEnvironment();
+    spindump::lifeline::watch();
+    auto invoker = spindump::invokerFromEnvironment();
     if (!invoker) return fail(invoker.message());
-    auto target = tarvix::spindump::PidFd::open(*pid);
+    auto target = spindump::PidFd::open(*pid);
     if (!target)
         return fail(target.failure().errorNumber == ESRCH ? "no such process: " + std::to_string(*pid)
                                                           : target.message());
     // Before anything of the target is read: what it holds (its files, ELF and DWARF) is read
     // with its owner's rights, never root's.
     if (*invoker) {
-        if (auto became = tarvix::spindump::becomeInvoker(**invoker); !became)
+        if (auto became = spindump::becomeInvoker(**invoker); !became)
             return fail("cannot act as user " + std::to_string((*invoker)->uid) + ": " + became.message());
         if (!belongsTo(*target, (*invoker)->uid))
             return fail("refusing to sample process " + std::to_string(*pid) + ": it does not belong to user " +
                         currentUserName() + ", who asked for the report");
     }
     const bool mustBeNew = invoker->has_value();
-    if (auto problem = tarvix::spindump::reportPathProblem(path, mustBeNew)) return fail(cannotWrite(path, *problem));
+    if (auto problem = spindump::reportPathProblem(path, mustBeNew)) return fail(cannotWrite(path, *problem));
 
     // Only for the words of a refusal: the report's header is read while the process is stopped
     // and checked.
-    auto process = tarvix::spindump::readProcessInfo(*pid);
+    auto process = spindump::readProcessInfo(*pid);
     if (!process || !target->alive()) return fail("no such process: " + std::to_string(*pid));
 
-    tarvix::spindump::AttachError attachError;
-    auto sampler = tarvix::spindump::Sampler::attach(
+    spindump::AttachError attachError;
+    auto sampler = spindump::Sampler::attach(
         *pid, attachError, [&target] { return target->alive(); }, credentialsCheck(*invoker),
-        [&process, &pid] { process = tarvix::spindump::readProcessInfo(*pid); });
+        [&process, &pid] { process = spindump::readProcessInfo(*pid); });
     if (sampler && !process) return fail("no such process: " + std::to_string(*pid));
     if (!sampler) {
         switch (attachError.failure) {
-        case tarvix::spindump::AttachFailure::NoSuchProcess:
-            std::cerr << "spindump: no such process: " << *pid << '\n';
-            break;
-        case tarvix::spindump::AttachFailure::PermissionDenied:
+        case spindump::AttachFailure::NoSuchProcess: std::cerr << "spindump: no such process: " << *pid << '\n'; break;
+        case spindump::AttachFailure::PermissionDenied:
             std::cerr << "spindump: permission denied: cannot sample process " << *pid << " (" << process->name
                       << ", user " << process->userName << ") as user " << currentUserName() << "; "
                       << permissionHint(*process) << " (" << attachError.message << ")\n";
             break;
-        case tarvix::spindump::AttachFailure::IdentityChanged:
+        case spindump::AttachFailure::IdentityChanged:
             std::cerr << "spindump: refusing to sample process " << *pid << ": it does not belong to user "
                       << currentUserName() << ", who asked for the report\n";
             break;
-        case tarvix::spindump::AttachFailure::Other:
+        case spindump::AttachFailure::Other:
             std::cerr << "spindump: cannot sample process " << *pid << " (" << process->name
                       << "): " << attachError.message << '\n';
             break;
@@ -165,18 +165,18 @@ int main(int argc, char** argv)
     // The capability ends here: the process is let go, and what it holds (its Info.plist, its ELF
     // and DWARF) is parsed with the invoker's rights alone.
     if (*invoker) {
-        if (auto dropped = tarvix::spindump::dropCapabilities(); !dropped) return fail(dropped.message());
+        if (auto dropped = spindump::dropCapabilities(); !dropped) return fail(dropped.message());
     }
-    tarvix::spindump::showCapabilities("reading Info.plist");
-    tarvix::spindump::readBundleInfo(*process);
-    tarvix::spindump::showCapabilities("resolving symbols");
-    tarvix::spindump::Sampler::symbolise(*pid, sampling);
+    spindump::showCapabilities("reading Info.plist");
+    spindump::readBundleInfo(*process);
+    spindump::showCapabilities("resolving symbols");
+    spindump::Sampler::symbolise(*pid, sampling);
     std::ostringstream report;
-    tarvix::spindump::writeReport(report, *process, sampling, sampledAt);
+    spindump::writeReport(report, *process, sampling, sampledAt);
 
-    const auto holding = tarvix::spindump::lifeline::hold();
-    if (tarvix::spindump::lifeline::broken()) return fail("not written: the program that asked for it has ended");
-    if (auto written = tarvix::spindump::writeReportFile(path, report.str(), mustBeNew); !written)
+    const auto holding = spindump::lifeline::hold();
+    if (spindump::lifeline::broken()) return fail("not written: the program that asked for it has ended");
+    if (auto written = spindump::writeReportFile(path, report.str(), mustBeNew); !written)
         return fail(cannotWrite(path, written.message()));
     return 0;
 }
