@@ -3,18 +3,19 @@
 //
 //   tarvix-bench-package generate DIR FILES MIB   a session DIR/session/{Scrivo/..., UserEmailFeedback.json}
 //   tarvix-bench-package run DIR [hide]           prune + CompressOutputDirectory on it; with "hide",
-//                                                 the identity hidden in a copy first (as a share does)
+//                                                 the identity hidden on the way into the archive
 //   tarvix-bench-package list DIR                 listShareable on the session
 #include <fstream>
 #include <iostream>
 #include <random>
 
 #include "BenchSupport.h"
+#include "base/Format.h"
 #include "core/package/Archive.h"
 #include "core/package/FeedbackRecord.h"
 #include "core/package/Pruning.h"
+#include "core/package/ShareArchive.h"
 #include "core/package/ShareList.h"
-#include "core/package/ShareStaging.h"
 #include "core/workspace/SharedValues.h"
 
 namespace fs = std::filesystem;
@@ -87,23 +88,25 @@ int run(const fs::path& dir, bool hide)
                                                                     tarvix::UtilityFunctions::allowedExtensions);
     const double pruning = bench::secondsSince(start);
     start = std::chrono::steady_clock::now();
-    std::optional<fs::path> staged;
-    if (hide) {
-        const tarvix::platform::Identity identity{"mkowal", "Marta Kowalska", "/home/mkowal", "aurora",
-                                                  "aurora.lab.example"};
-        auto copy =
-            tarvix::FilesPathDirectory::stageShare(session, {.leftOut = {}, .hideIdentity = true}, identity, "");
-        if (auto* done = std::get_if<tarvix::FilesPathDirectory::StagedShare>(&copy)) staged = done->output;
-    }
-    const double hiding = bench::secondsSince(start);
-    const auto archive = (!hide || staged) ? tarvix::FilesPathDirectory::CompressOutputDirectory(session, staged)
-                                           : tarvix::Result<fs::path>(tarvix::Failure{"hiding failed"});
+    double hiding = 0;
+    tarvix::FilesPathDirectory::ArchiveWriting write;
+    if (hide)
+        write = [&](const fs::path& to) -> tarvix::Status {
+            const tarvix::platform::Identity identity{"mkowal", "Marta Kowalska", "/home/mkowal", "aurora",
+                                                      "aurora.lab.example"};
+            const auto written = tarvix::FilesPathDirectory::writeShareArchive(
+                session, {.leftOut = {}, .hideIdentity = true}, identity, "", to);
+            hiding = bench::secondsSince(start);
+            return written.status();
+        };
+    const auto archive = tarvix::FilesPathDirectory::CompressOutputDirectory(session, write);
     const bool archived = archive.ok();
     const double archiving = bench::secondsSince(start);
-    std::printf("tarvix%s prune %.2f s, archive %.2f s (%szip + rearrangement), total %.2f s; archive %.1f MiB; "
+    const std::string made =
+        hide ? tarvix::format("hiding and deflating %@ s", {std::to_string(hiding).substr(0, 5)}) : std::string("zip");
+    std::printf("tarvix%s prune %.2f s, archive %.2f s (%s + rearrangement), total %.2f s; archive %.1f MiB; "
                 "cpu %.2f s (user + system, zip included); peak RSS %.1f MiB (zip child %.1f MiB)%s\n",
-                hide ? " hiding" : "", pruning, archiving,
-                hide ? ("hiding " + std::to_string(hiding).substr(0, 5) + " s + ").c_str() : "", pruning + archiving,
+                hide ? " hiding" : "", pruning, archiving, made.c_str(), pruning + archiving,
                 archived ? static_cast<double>(fs::file_size(*archive)) / 1048576.0 : 0.0, bench::cpuSeconds(),
                 bench::peakRssMiB(), bench::peakRssMiB(RUSAGE_CHILDREN), archived ? "" : " FAILED");
     return archived ? 0 : 1;

@@ -103,7 +103,7 @@ tarvix::Status CommandLineCompression(const std::optional<fs::path>& directoryUR
     return tarvix::Failure{"zip failed."};
 }
 
-tarvix::Result<fs::path> CompressOutputDirectory(const tarvix::Session& session, const std::optional<fs::path>& staged)
+tarvix::Result<fs::path> CompressOutputDirectory(const tarvix::Session& session, const ArchiveWriting& write)
 {
     const std::string name = archiveName();
     const auto& scratchFolder = session.scratch;
@@ -113,8 +113,24 @@ tarvix::Result<fs::path> CompressOutputDirectory(const tarvix::Session& session,
     if (scratchFolder) scratchArchive = *scratchFolder / name;
 
     Logger::logInfo(outputFolder ? tarvix::pathText(*outputFolder) : std::string());
-    if (auto compressed = CommandLineCompression(staged ? staged : outputFolder, scratchArchive); !compressed)
-        return compressed.failure();
+    if (!write) {
+        if (auto compressed = CommandLineCompression(outputFolder, scratchArchive); !compressed)
+            return compressed.failure();
+    } else if (!scratchArchive || !outputFolder) {
+        return tarvix::Failure{"No folder to compress or no archive location."};
+    } else {
+        const fs::path output = withoutTrailingSeparator(*outputFolder);
+        if (!roomToCompress(output.parent_path(), output.filename(), *scratchArchive))
+            return tarvix::Failure{"Not enough free space to compress the directory."};
+        std::error_code ignored;
+        fs::remove(*scratchArchive, ignored);  // an earlier, failed attempt
+        if (auto written = write(*scratchArchive); !written) {
+            fs::remove(*scratchArchive, ignored);
+            Logger::logError("Failed to compress the directory. " + written.message());
+            return written.failure();
+        }
+        Logger::logInfo("Directory compressed successfully.");
+    }
     // The archive stays in the scratch folder.
     if (!sessionFolder) return tarvix::Failure{"The session folder is not set."};
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -17,12 +18,13 @@ std::string archiveName();
 /// A failure is logged here.
 tarvix::Status CommandLineCompression(const std::optional<std::filesystem::path>& directoryURL,
                                       const std::optional<std::filesystem::path>& zipFileURL);
-/// Zips the session's output folder (or `staged`, a copy of it beside its own record) in its
-/// scratch folder and leaves the archive alone in the session folder; answers that archive
+/// Writes an archive at the location it is given (which does not exist yet).
+using ArchiveWriting = std::function<tarvix::Status(const std::filesystem::path& archive)>;
+/// Zips the session's output folder and record in its scratch folder (or has `write` make the
+/// archive there) and leaves the archive alone in the session folder; answers that archive
 /// (compressedLogURL). Failures are logged here.
-tarvix::Result<std::filesystem::path>
-CompressOutputDirectory(const tarvix::Session& session,
-                        const std::optional<std::filesystem::path>& staged = std::nullopt);
+tarvix::Result<std::filesystem::path> CompressOutputDirectory(const tarvix::Session& session,
+                                                              const ArchiveWriting& write = {});
 /// True when the file is below 100 MiB.
 bool isFileSizeValid(const std::filesystem::path& for_);
 

@@ -6,7 +6,7 @@
 #include "core/package/Archive.h"
 #include "core/package/FeedbackRecord.h"
 #include "core/package/Pruning.h"
-#include "core/package/ShareStaging.h"
+#include "core/package/ShareArchive.h"
 #include "core/package/ShareableFiles.h"
 #include "core/workspace/SharedValues.h"
 
@@ -38,20 +38,22 @@ ArchiveOutcome archiveForUpload(const platform::Folders& folders, Session& sessi
         UtilityFunctions::CreateUserDetailContent(folders, session, email, feedback);
         FilesPathDirectory::removeFilesFromDirectoryRecursively(
             session.folder ? session.folder->string() : std::string(), UtilityFunctions::allowedExtensions);
-        std::optional<fs::path> staged;
-        if (!choices.changesNothing()) {
-            const auto identity =
-                choices.hideIdentity ? folders.identity.value_or(platform::identityFromSystem()) : platform::Identity{};
-            auto copy = FilesPathDirectory::stageShare(session, choices, identity, email);
-            if (const auto* refusal = std::get_if<FilesPathDirectory::StagingRefusal>(&copy))
-                return *refusal == FilesPathDirectory::StagingRefusal::everythingLeftOut
-                           ? ArchiveRefusal::everythingLeftOut
-                           : ArchiveRefusal::notBuilt;
-            auto& done = std::get<FilesPathDirectory::StagedShare>(copy);
-            session.couldNotHide = std::move(done.couldNotHide);
-            staged = done.output;
-        }
-        auto archive = FilesPathDirectory::CompressOutputDirectory(session, staged);
+        FilesPathDirectory::ArchiveWriting write;  // zip over the session, unless the user chose otherwise
+        bool nothingSent = false;
+        if (!choices.changesNothing())
+            write = [&](const fs::path& archive) -> Status {
+                const auto identity = choices.hideIdentity ? folders.identity.value_or(platform::identityFromSystem())
+                                                           : platform::Identity{};
+                auto content = FilesPathDirectory::writeShareArchive(session, choices, identity, email, archive);
+                if (!content) return content.status();
+                session.couldNotHide = std::move(content->couldNotHide);
+                nothingSent = content->targetFiles > 0 && content->sentFiles == 0;
+                if (!nothingSent) return {};
+                Logger::logError("Every file was left out of the archive; the share is refused.");
+                return Failure{"Every file was left out."};
+            };
+        auto archive = FilesPathDirectory::CompressOutputDirectory(session, write);
+        if (!archive && nothingSent) return ArchiveRefusal::everythingLeftOut;
         if (!archive) return ArchiveRefusal::notBuilt;
         session.archive = std::move(archive).value();
     }

@@ -23,8 +23,8 @@ using ArchiveOutcome = std::variant<std::filesystem::path, ArchiveRefusal>;
 
 /// A share's packaging. With `package` (the session's first share) the feedback record, the
 /// pruning and the archive, which session.archive then names; on every share the size gate.
-/// `choices` (only when packaging) leave files out and hide the user's identity in copies made in
-/// the scratch folder; the session's files stay as they are until the archive replaces them.
+/// `choices` (only when packaging) leave files out and hide the user's identity on the way into
+/// the archive; the session's files stay as they are until the archive replaces them.
 ArchiveOutcome archiveForUpload(const platform::Folders& folders, Session& session, bool package,
                                 const std::string& email, const std::string& feedback,
                                 const ShareChoices& choices = {});

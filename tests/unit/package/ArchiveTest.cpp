@@ -46,6 +46,16 @@ TEST(CompressOutputDirectory, FailuresLeaveTheWorkspaceAsItWas)
     EXPECT_FALSE(tarvix::FilesPathDirectory::CompressOutputDirectory(collected).ok());
     EXPECT_EQ(sandbox.logMessages().back(), "ERROR: Failed to compress the directory.");
     EXPECT_EQ(treeListing(session), std::vector<std::string>{"other.txt"});
+    // A writer that fails halfway leaves no partial archive behind.
+    fs::create_directories(session / "Scrivo");
+    const auto halfway = [](const fs::path& archive) -> tarvix::Status {
+        writeFile(archive, "PK\x03\x04 partial");
+        return tarvix::Failure{"No space left on device"};
+    };
+    EXPECT_FALSE(tarvix::FilesPathDirectory::CompressOutputDirectory(collected, halfway).ok());
+    EXPECT_EQ(sandbox.logMessages().back(), "ERROR: Failed to compress the directory. No space left on device");
+    EXPECT_TRUE(fs::is_empty(*collected.scratch));
+    EXPECT_EQ(treeListing(session), (std::vector<std::string>{"Scrivo/", "other.txt"}));
 }
 
 TEST(CompressOutputDirectoryChild, SmallDisksNeitherFillUpNorLoseTheArchive)

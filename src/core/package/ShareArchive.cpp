@@ -1,0 +1,258 @@
+#include "core/package/ShareArchive.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+#include <optional>
+#include <set>
+
+#include "base/Format.h"
+#include "core/log/Logger.h"
+#include "core/package/FilePreview.h"
+#include "core/package/IdentityHider.h"
+#include "core/package/PlistHiding.h"
+#include "core/package/ShareableFiles.h"
+#include "core/package/ZipWriter.h"
+#include "platform/Files.h"
+
+namespace fs = std::filesystem;
+using tarvix::Failure;
+using tarvix::Status;
+
+namespace tarvix::FilesPathDirectory {
+namespace {
+
+constexpr const char* kRecordName = "UserEmailFeedback.json";
+constexpr std::size_t kBuffer = 256 * 1024;
+/// A binary property list is hidden in memory; a larger one is left out.
+constexpr std::size_t kPlistLimit = 64u << 20;
+/// An entry cannot be taken back, so a file that fails halfway restarts the archive without it.
+constexpr int kMostRestarts = 3;
+
+/// The buffers of one share, made once: thousands of small files would otherwise pay for clearing
+/// fresh ones each time.
+struct Buffers {
+    std::unique_ptr<char[]> in{new char[kBuffer]};
+    std::string out;
+};
+
+/// Whose fault a failed entry is: the file's before its entry began (it is left out), the file's
+/// after (the archive restarts without it), or the archive's (the share fails).
+enum class Fault { none, file, fileHalfway, archive };
+struct Added {
+    Fault fault = Fault::none;
+    Failure failure;
+};
+
+Added addPlist(ZipWriter& zip, int from, const std::string& name, const struct stat& info, tarvix::IdentityHider& hider,
+               Buffers& buffers)
+{
+    std::string bytes;
+    for (;;) {
+        const auto got = platform::readSome(from, buffers.in.get(), kBuffer);
+        if (!got) return {Fault::file, got.failure()};
+        if (*got == 0) break;
+        if (bytes.size() + *got > kPlistLimit) return {Fault::file, Failure{"the property list is too large to hide"}};
+        bytes.append(buffers.in.get(), *got);
+    }
+    const auto hidden = hidePlist(bytes, hider);
+    if (!hidden) return {Fault::file, hidden.failure()};
+    Status written = zip.beginFile(name, info);
+    if (written) written = zip.write(*hidden);
+    if (written) written = zip.endFile();
+    if (!written) return {Fault::archive, written.failure()};
+    return {};
+}
+
+/// Streams one open file into the archive as `name`, through `hider` when there is one.
+Added addFile(ZipWriter& zip, int from, const std::string& name, tarvix::ShareEntry::Kind kind,
+              tarvix::IdentityHider* hider, Buffers& buffers)
+{
+    struct stat info {};
+    if (::fstat(from, &info) != 0) return {Fault::file, tarvix::systemFailure(errno)};
+    if (hider && kind == tarvix::ShareEntry::Kind::binaryPlist) return addPlist(zip, from, name, info, *hider, buffers);
+    if (auto begun = zip.beginFile(name, info); !begun) return {Fault::archive, begun.failure()};
+    std::string& out = buffers.out;
+    out.clear();
+    Status written;
+    // Replacements come in small pieces; deflate is fed whole buffers.
+    const tarvix::IdentityHider::Sink sink = [&](std::string_view piece) {
+        out.append(piece);
+        if (out.size() >= kBuffer && written) {
+            written = zip.write(out);
+            out.clear();
+        }
+    };
+    for (;;) {
+        const auto got = platform::readSome(from, buffers.in.get(), kBuffer);
+        if (!got) {
+            if (hider) hider->finish([](std::string_view) {});
+            return {Fault::fileHalfway, got.failure()};
+        }
+        if (*got == 0) break;
+        if (hider)
+            hider->feed(std::string_view(buffers.in.get(), *got), sink);
+        else
+            sink(std::string_view(buffers.in.get(), *got));
+    }
+    if (hider) hider->finish(sink);
+    if (written) written = zip.write(out);
+    if (written) written = zip.endFile();
+    if (!written) return {Fault::archive, written.failure()};
+    return {};
+}
+
+/// The entry path with every component hidden.
+std::string hiddenPath(const std::string& path, tarvix::IdentityHider& hider)
+{
+    std::string out;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t slash = path.find('/', start);
+        out += hider.hide(std::string_view(path).substr(start, slash - start));
+        if (slash == std::string::npos) return out;
+        out += '/';
+        start = slash + 1;
+    }
+}
+
+bool isZip(const std::string& path)
+{
+    return path.size() >= 4 &&
+           (path.compare(path.size() - 4, 4, ".zip") == 0 || path.compare(path.size() - 4, 4, ".ZIP") == 0);
+}
+
+Status writeMapping(const fs::path& file, const tarvix::Placeholders& placeholders)
+{
+    std::string text;
+    for (const auto& [placeholder, value] : placeholders.mapping()) text += placeholder + "\t" + value + "\n";
+    return platform::writeFileAtomically(file, text, 0600);
+}
+
+/// One attempt at the archive: files in `skip` failed halfway in an earlier one.
+struct Attempt {
+    const fs::path& sessionFolder;
+    const std::string& edition;
+    const Shareable& shareable;
+    const tarvix::ShareChoices& choices;
+    tarvix::IdentityHider* hider;
+    Buffers buffers;
+
+    std::string entryName(const std::string& path) const { return hider ? hiddenPath(path, *hider) : path; }
+    bool inEdition(const std::string& path) const { return path.rfind(edition + "/", 0) == 0; }
+
+    Status addFolders(ZipWriter& zip, std::set<std::string>& names) const
+    {
+        for (const std::string& folder : shareable.folders) {
+            if (folder != edition && !inEdition(folder)) continue;
+            struct stat info {};
+            if (::lstat((sessionFolder / folder).c_str(), &info) != 0 || !names.insert(entryName(folder)).second)
+                continue;
+            if (auto added = zip.addFolder(entryName(folder), info); !added) return added;
+        }
+        return {};
+    }
+
+    /// Every file; answers a file that failed halfway in `halfway`.
+    Status addFiles(ZipWriter& zip, std::set<std::string>& names, SharedContent& content, bool logLeftOut,
+                    const std::set<std::string>& skip, std::optional<std::string>& halfway)
+    {
+        for (const auto& file : shareable.files) {
+            const std::string& path = file.entry.path;
+            if (!inEdition(path) || skip.count(path)) continue;
+            if (choices.leftOut.count(path)) {
+                if (logLeftOut) Logger::logInfo("Left out of the archive: " + path);
+                continue;
+            }
+            Added added;
+            if (hider && isZip(path))
+                added = {Fault::file, Failure{"a compressed archive cannot be searched for names"}};
+            else if (!names.insert(entryName(path)).second)
+                added = {Fault::file, Failure{"its hidden name is another file's"}};
+            else if (auto from = openShareable(sessionFolder, file.source); !from)
+                added = {Fault::file, from.failure()};
+            else if (const auto kind = kindOfFile(from->get()); ::lseek(from->get(), 0, SEEK_SET) != 0)
+                added = {Fault::file, tarvix::systemFailure(errno)};
+            else
+                added = addFile(zip, from->get(), entryName(path), kind, hider, buffers);
+            if (added.fault == Fault::none) {
+                ++content.sentFiles;
+                continue;
+            }
+            if (added.fault == Fault::archive) return added.failure;
+            content.couldNotHide.push_back(path);
+            Logger::logError("Left out of the archive, it could not be " + std::string(hider ? "hidden" : "read") +
+                             ": " + path + " - " + added.failure.message);
+            if (added.fault == Fault::fileHalfway) {
+                halfway = path;
+                return {};
+            }
+        }
+        return {};
+    }
+};
+
+}  // namespace
+
+tarvix::Result<SharedContent> writeShareArchive(const tarvix::Session& session, const tarvix::ShareChoices& choices,
+                                                const platform::Identity& identity, const std::string& keptEmail,
+                                                const fs::path& archive)
+{
+    if (!session.folder || !session.output) return Failure{"The session has no output folder."};
+    const fs::path sessionFolder = *session.folder;
+    const fs::path outputFolder = session.output->has_filename() ? *session.output : session.output->parent_path();
+    const std::string edition = outputFolder.filename().string();
+    const auto shareable = shareableFiles(sessionFolder);
+    if (!shareable) {
+        Logger::logError("Error accessing directory: " + sessionFolder.string() + " - " + shareable.message());
+        return shareable.failure();
+    }
+    tarvix::Placeholders placeholders;
+    std::optional<tarvix::IdentityHider> hider;
+    if (choices.hideIdentity) hider.emplace(identity, keptEmail, placeholders);
+    Attempt attempt{sessionFolder, edition, *shareable, choices, hider ? &*hider : nullptr, {}};
+
+    SharedContent content;
+    for (const auto& file : shareable->files) content.targetFiles += attempt.inEdition(file.entry.path) ? 1 : 0;
+    std::set<std::string> skip;
+    for (int restarts = 0;; ++restarts) {
+        auto zip = ZipWriter::create(archive);
+        if (!zip) return zip.failure();
+        content.sentFiles = 0;
+        std::set<std::string> names;
+        std::optional<std::string> halfway;
+        if (auto added = attempt.addFolders(*zip, names); !added) return added.failure();
+        if (auto added = attempt.addFiles(*zip, names, content, restarts == 0, skip, halfway); !added)
+            return added.failure();
+        if (halfway) {
+            if (restarts == kMostRestarts) return Failure{"Too many files failed while they were read."};
+            skip.insert(*halfway);
+            continue;  // the unfinished archive goes with its writer
+        }
+        if (auto record = openShareable(sessionFolder, kRecordName)) {
+            const Added added =
+                addFile(*zip, record->get(), kRecordName, tarvix::ShareEntry::Kind::other, nullptr, attempt.buffers);
+            if (added.fault != Fault::none) {
+                Logger::logError("The feedback record could not be added: " + added.failure.message);
+                return added.failure;
+            }
+        }
+        if (auto closed = zip->close(); !closed) return closed.failure();
+        break;
+    }
+    if (hider) {
+        const fs::path mapping = tarvix::hiddenNamesFile(session);
+        if (auto saved = mapping.empty() ? Status(Failure{"no System folder"}) : writeMapping(mapping, placeholders);
+            !saved)
+            Logger::logError("The hidden names could not be kept: " + saved.message());
+        else
+            Logger::logInfo(tarvix::format("Names hidden: %@ replacements; the placeholders are kept in %@",
+                                           {std::to_string(hider->replacements()), mapping.filename().string()}));
+    }
+    return content;
+}
+
+}  // namespace tarvix::FilesPathDirectory
