@@ -95,7 +95,13 @@ void ReviewModel::load()
 {
     // Once packaged, the list shown is the one the choices were made on: the folder has been
     // pruned and holds the archive since.
-    if (m_locked && m_loaded) return;
+    if (m_locked && m_loaded) {
+        // The packaging may have left out more: the files it could not hide.
+        m_choices = m_flows->shareChoices();
+        if (rowCount() > 0) emit dataChanged(index(0), index(rowCount() - 1), {IncludedRole});
+        emit choicesChanged();
+        return;
+    }
     const auto session = m_flows->currentSession();
     if (!session || !session->folder) {
         setProblem(Problem::listFailed);

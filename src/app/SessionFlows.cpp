@@ -122,6 +122,8 @@ void SessionFlows::ShareButtonPressed()
     {
         std::lock_guard lock(m_sessionMutex);
         if (m_session) m_session->archive = current.archive;
+        // What could not be hidden was left out: the review shows it so.
+        m_shareChoices.leftOut.insert(current.couldNotHide.begin(), current.couldNotHide.end());
     }
     if (const auto* refusal = std::get_if<ArchiveRefusal>(&outcome)) {
         switch (*refusal) {

@@ -236,6 +236,10 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     reachLogsReady(session);
     tarvix::test::writeFile(session.view().sessionFolder().value() / "Scrivo/ScrivoLog/review.log",
                             "Opened\r\nthe Needle\nand a needle\n");
+    // Sorted last; with names hidden it cannot be (it does not parse), so it is left out.
+    tarvix::test::writeFile(session.view().sessionFolder().value() / "Scrivo/zz-broken.plist", "bplist00 torn");
+    session.sandbox().platform().folders.identity =
+        tarvix::platform::Identity{"qzxuser", "", "/qz/home", "qzxhost", ""};
     auto& review = *session.view().review();
     const auto path = [&](int row) { return review.data(review.index(row), ReviewModel::PathRole).toString(); };
     // The visible button, link or check box a screen reader names so.
@@ -280,6 +284,8 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     EXPECT_TRUE(session.textShown("At least one file must be sent: the description alone does not help support."));
     for (int row = 1; row < rows - 1; ++row) toggle(row);
     EXPECT_EQ(review.fileCount(), rows - 1);
+    act("Hide my name and computer", QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(review.hideIdentity());
     QDir().mkpath(TARVIX_GUI_OUTPUT_DIR);
     session.window().grabWindow().save(TARVIX_GUI_OUTPUT_DIR "/window-review.png");
 
@@ -319,6 +325,7 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
         EXPECT_EQ(box(row)->state().checked, row == 1);
     }
     EXPECT_TRUE(named("Hide my name and computer")->state().disabled);
+    EXPECT_FALSE(box(rows - 1)->state().checked) << "a file that could not be hidden shows as left out";
     act("close", QAccessibleActionInterface::pressAction());
     EXPECT_TRUE(
         session.waitUntil([&] { return session.window().activeFocusItem() == session.item("failureReviewLink"); }));
