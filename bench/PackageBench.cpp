@@ -84,8 +84,9 @@ int run(const fs::path& dir, bool hide)
                                   .output = dir / "session" / "Scrivo"};
 
     auto start = std::chrono::steady_clock::now();
-    tarvix::FilesPathDirectory::removeFilesFromDirectoryRecursively((dir / "session").string(),
-                                                                    tarvix::UtilityFunctions::allowedExtensions);
+    if (!tarvix::FilesPathDirectory::removeFilesFromDirectoryRecursively((dir / "session").string(),
+                                                                         tarvix::UtilityFunctions::allowedExtensions))
+        return 1;
     const double pruning = bench::secondsSince(start);
     start = std::chrono::steady_clock::now();
     double hiding = 0;

@@ -24,7 +24,7 @@ int main(int argc, char** argv)
     const tarvix::UploadAPI::Result result = done.get_future().get();
     const double seconds = bench::secondsSince(start);
 
-    const auto* error = std::get_if<tarvix::UploadAPI::Error>(&result);
+    const auto* error = result ? nullptr : &result.error();
     std::printf("tarvix  upload to %s: %.1f MiB in %.2f s = %.0f MiB/s, peak RSS %.1f MiB, %s\n",
                 tarvix::BuildConfig::kLogServerHost, size, seconds, size / seconds, bench::peakRssMiB(),
                 error ? ("failed: " + error->domain + " " + std::to_string(error->code)).c_str() : "success");

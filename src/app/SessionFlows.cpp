@@ -125,8 +125,8 @@ void SessionFlows::ShareButtonPressed()
         // What could not be hidden was left out: the review shows it so.
         m_shareChoices.leftOut.insert(current.couldNotHide.begin(), current.couldNotHide.end());
     }
-    if (const auto* refusal = std::get_if<ArchiveRefusal>(&outcome)) {
-        switch (*refusal) {
+    if (!outcome) {
+        switch (outcome.error()) {
         case ArchiveRefusal::notBuilt:
             Logger::logError("unable to copy compressed file.");
             m_state->setPhase(Phase::logsReady);
@@ -160,16 +160,17 @@ void SessionFlows::uploadFinished(std::uint64_t upload, const UploadAPI::Result&
     // A cancelled upload can complete after the user already shared again; its result must not
     // overwrite the window of the upload that is running now.
     const bool current = upload == m_upload;
-    if (std::holds_alternative<std::vector<std::uint8_t>>(result)) {
+    if (result) {
         if (!current) return;
         m_state->logLabel.set("Uploading 100%");
-        removeUploadedSession(session().value_or(Session{}));
+        // A folder that stays holds only what was sent; the next start makes its own.
+        removeUploadedSession(session().value_or(Session{})).absorb();
         m_state->logLabel.set("");
         m_state->setPhase(Phase::sent);
         return;
     }
 
-    const auto& error = std::get<UploadAPI::Error>(result);
+    const UploadAPI::Error& error = result.error();
     Logger::logError("error code:" + std::to_string(error.code));
     Logger::logError("error domain:" + error.domain);
     std::optional<SecondaryError> reason;

@@ -1,5 +1,6 @@
 #include "base/PlistDocument.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <limits>
 
@@ -11,13 +12,14 @@ SharedPlistNode share(plist_t node)
     return SharedPlistNode(plist_copy(node), PlistFree{});
 }
 
-std::optional<PlistDocument> parsePlist(std::string_view bytes)
+Result<PlistDocument> parsePlist(std::string_view bytes)
 {
-    if (bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max()) return std::nullopt;
+    const Failure none{"Not a property list.", EINVAL};
+    if (bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max()) return none;
     const auto length = static_cast<uint32_t>(bytes.size());
     plist_t root = nullptr;
     plist_from_memory(bytes.data(), length, &root);
-    if (!root) return std::nullopt;
+    if (!root) return none;
     return PlistDocument{PlistNode(root), plist_is_binary(bytes.data(), length) != 0};
 }
 

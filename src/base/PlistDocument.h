@@ -29,8 +29,8 @@ struct PlistDocument {
     bool binary = false;
 };
 
-/// The property list in `bytes`, XML or binary; absent when they hold none.
-std::optional<PlistDocument> parsePlist(std::string_view bytes);
+/// The property list in `bytes`, XML or binary; fails when they hold none.
+Result<PlistDocument> parsePlist(std::string_view bytes);
 /// The document's bytes in its own format.
 Result<std::string> encodePlist(const PlistDocument& document);
 /// The text under `key` of a dictionary; absent when missing or not a string.

@@ -4,11 +4,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <variant>
 
 // How our functions report failure: every function that can fail (Qt slots aside) answers Status,
-// or Result<T> for a value, and its caller uses the answer. The system's named operations
+// or Result<T> for a value, and its caller uses the answer, or says with absorb() that it goes on
+// either way. The system's named operations
 // (CreateOutputDirectories, CompressOutputDirectory, CopyFiles ...) write their own log line for a
 // failure, in the words the log has always used; lower-level functions (platform, parsing) leave
 // the line to their caller. bool and std::optional answer questions that cannot fail: a predicate,
@@ -41,17 +43,20 @@ public:
     /// Only when !ok().
     const Failure& failure() const { return *m_failure; }
     const std::string& message() const { return m_failure->message; }
+    /// For a caller that goes on either way: the failure was logged where it happened.
+    void absorb() const {}
 
 private:
     std::optional<Failure> m_failure;
 };
 
-/// A value, or the Failure that prevented it.
-template <typename T>
+/// A value, or the error that prevented it: a Failure, or an operation's own reasons (E) where
+/// its caller decides by the reason rather than by a text.
+template <typename T, typename E = Failure>
 class [[nodiscard]] Result {
 public:
     Result(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
-    Result(Failure failure) : m_state(std::in_place_index<1>, std::move(failure)) {}
+    Result(E error) : m_state(std::in_place_index<1>, std::move(error)) {}
 
     bool ok() const { return m_state.index() == 0; }
     explicit operator bool() const { return ok(); }
@@ -66,12 +71,13 @@ public:
     const T& operator*() const& { return value(); }
 
     /// Only when !ok().
-    const Failure& failure() const { return std::get<1>(m_state); }
-    const std::string& message() const { return failure().message; }
-    Status status() const { return ok() ? Status() : Status(failure()); }
+    const E& error() const { return std::get<1>(m_state); }
+    const Failure& failure() const requires std::is_same_v<E, Failure> { return error(); }
+    const std::string& message() const requires std::is_same_v<E, Failure> { return error().message; }
+    Status status() const requires std::is_same_v<E, Failure> { return ok() ? Status() : Status(error()); }
 
 private:
-    std::variant<T, Failure> m_state;
+    std::variant<T, E> m_state;
 };
 
 }  // namespace tarvix

@@ -4,12 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "base/Status.h"
 #include "platform/Platform.h"
 
 namespace tarvix::platform {
 
 /// Hardware addresses of the interfaces that have one, in interface-index order, as `ip link`
-/// prints them. Absent when the interfaces cannot be listed at all.
-std::optional<std::vector<std::string>> hardwareAddresses(const Folders& folders);
+/// prints them. Fails when the interfaces cannot be listed at all.
+tarvix::Result<std::vector<std::string>> hardwareAddresses(const Folders& folders);
 
 }  // namespace tarvix::platform

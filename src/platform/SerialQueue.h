@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "base/Status.h"
+
 namespace tarvix::platform {
 
 /// A serial queue served by one named thread: work items run one after another, in submission
@@ -14,16 +16,18 @@ namespace tarvix::platform {
 /// an item that waits on the user (a password prompt).
 class SerialQueue {
 public:
-    /// `capacity` 0: unbounded; otherwise async() drops work while that many items wait.
+    /// `capacity` 0: unbounded; otherwise offer() drops work while that many items wait.
     explicit SerialQueue(const std::string& label, std::size_t capacity = 0);
     ~SerialQueue();
     SerialQueue(const SerialQueue&) = delete;
     SerialQueue& operator=(const SerialQueue&) = delete;
 
-    /// Never blocks. False when the queue is full and `work` was dropped.
-    bool async(std::function<void()> work);
-    /// Waits until every item queued so far has run; false on time-out.
-    bool waitUntilIdle(std::chrono::milliseconds timeout = std::chrono::hours(24));
+    /// Never blocks, never drops: work that must run.
+    void async(std::function<void()> work);
+    /// Never blocks. Fails, dropping `work`, while the queue holds `capacity` items.
+    tarvix::Status offer(std::function<void()> work);
+    /// Waits until every item queued so far has run; fails on time-out.
+    tarvix::Status waitUntilIdle(std::chrono::milliseconds timeout = std::chrono::hours(24));
 
 private:
     struct State;

@@ -38,6 +38,13 @@ tarvix::Status createFolder(const Location& folder, const char* collector)
     return created;
 }
 
+/// Folds one item's copy into its group's outcome: the first real failure stands; an item the
+/// target does not have is none.
+void fold(tarvix::Status& group, tarvix::Status item)
+{
+    if (group && !item && !isMissingSource(item)) group = std::move(item);
+}
+
 }  // namespace
 
 tarvix::Status GetPropertyList(const tarvix::Session& session)
@@ -62,7 +69,7 @@ tarvix::Status GetLicensingLogs(const tarvix::Session& session)
     const Location destination = joined(session.output, "LicensingLogs");
     auto created = createFolder(destination, "GetLicensingLogs");
     for (const char* item : {"scrivoQLMLog.txt", kSecondLicensingLog, "QLM", "scrivocef_low"})
-        copyItem(joined(logs, item), joined(destination, item), session.collectionBudget.get());
+        fold(created, copyItem(joined(logs, item), joined(destination, item), session.collectionBudget.get()));
     return created;
 }
 
@@ -72,18 +79,21 @@ tarvix::Status GetInstallLogs(const tarvix::Session& session, const fs::path& sy
     const Location destination = joined(session.output, "InstallLogs");
     auto created = createFolder(destination, "GetInstallLogs");
     for (const char* item : {"Scrivo Update Helper QX.log", "Scrivo Updater QX.log"})
-        copyItem(joined(updaterLogs, item), joined(destination, item), session.collectionBudget.get());
-    copyItem(systemLogFolder / "scrivoUpdaterTools.log", joined(destination, "scrivoUpdaterTools.log"),
-             session.collectionBudget.get());
+        fold(created, copyItem(joined(updaterLogs, item), joined(destination, item), session.collectionBudget.get()));
+    fold(created, copyItem(systemLogFolder / "scrivoUpdaterTools.log", joined(destination, "scrivoUpdaterTools.log"),
+                           session.collectionBudget.get()));
     return created;
 }
 
-void GetIPMLogs(const tarvix::Session& session)
+tarvix::Status GetIPMLogs(const tarvix::Session& session)
 {
     const std::string name = session.edition == "Scrivo" ? "Bastion-ProMessages" : "GlanceMessages";
     const std::string relative = tarvix::format("Application Support/Norvane/Scrivo/%@/%@", {session.flavour, name});
-    copyItem(joined(session.library, relative), joined(session.output, fs::path("IPMLogs") / (name + ".lic")),
-             session.collectionBudget.get());
+    tarvix::Status collected;
+    fold(collected,
+         copyItem(joined(session.library, relative), joined(session.output, fs::path("IPMLogs") / (name + ".lic")),
+                  session.collectionBudget.get()));
+    return collected;
 }
 
 }  // namespace tarvix::UtilityFunctions

@@ -12,12 +12,12 @@ namespace tarvix::UtilityFunctions {
 
 /// Fails without a target chosen or when a preference file could not be copied.
 tarvix::Status GetPropertyList(const tarvix::Session& session);
-/// Fails when its folder could not be made.
+/// Fails when its folder could not be made or an item it found could not be copied.
 tarvix::Status GetLicensingLogs(const tarvix::Session& session);
-/// Also copies the updater tools' log of `systemLogFolder` ("/var/log"). Fails when its folder
-/// could not be made.
+/// Also copies the updater tools' log of `systemLogFolder` ("/var/log"). Fails as
+/// GetLicensingLogs does.
 tarvix::Status GetInstallLogs(const tarvix::Session& session, const std::filesystem::path& systemLogFolder);
-/// One optional item: what it could not copy is logged, nothing more.
-void GetIPMLogs(const tarvix::Session& session);
+/// One optional item: fails only when it is there and could not be copied.
+tarvix::Status GetIPMLogs(const tarvix::Session& session);
 
 }  // namespace tarvix::UtilityFunctions

@@ -1,5 +1,6 @@
 #include "core/collect/LoggingSwitchRecord.h"
 
+#include <cerrno>
 #include <system_error>
 
 #include "base/Format.h"
@@ -45,23 +46,26 @@ tarvix::Status saveRecord(const LoggingSwitchRecord& record)
     return {};
 }
 
-std::optional<LoggingSwitchRecord> loadRecord(const fs::path& location)
+tarvix::Result<LoggingSwitchRecord> loadRecord(const fs::path& location)
 {
     const auto document = readDictionaryPlist(location);
-    if (!document) return std::nullopt;
+    if (!document) return document.failure();
     const auto file = tarvix::stringValue(raw(document->root), "PreferenceFile");
     const auto flavour = tarvix::stringValue(raw(document->root), "Flavour");
-    if (!file || file->empty() || !flavour) return std::nullopt;
+    if (!file || file->empty() || !flavour) return tarvix::Failure{"The record names no file or flavour.", EINVAL};
     return LoggingSwitchRecord{*file, *flavour, share(plist_dict_get_item(raw(document->root), "EarlierEntry")),
                                location.parent_path()};
 }
 
-void removeRecord(const Location& systemFolder)
+tarvix::Status removeRecord(const Location& systemFolder)
 {
-    if (const auto location = recordLocation(systemFolder)) {
-        std::error_code ignored;
-        fs::remove(*location, ignored);
-    }
+    const auto location = recordLocation(systemFolder);
+    if (!location) return {};
+    std::error_code error;
+    if (fs::remove(*location, error) || !error) return {};
+    Logger::logWarning(tarvix::format("The logging switch record could not be removed. URL: %@ Error: %@",
+                                      {tarvix::pathText(*location), error.message()}));
+    return tarvix::Failure{error.message(), error.value()};
 }
 
 }  // namespace tarvix::PListOperations::detail

@@ -31,7 +31,9 @@ using Location = std::optional<std::filesystem::path>;
 Location recordLocation(const Location& systemFolder);
 /// Writes the record into its systemFolder; a failure is logged here.
 tarvix::Status saveRecord(const LoggingSwitchRecord& record);
-std::optional<LoggingSwitchRecord> loadRecord(const std::filesystem::path& location);
-void removeRecord(const Location& systemFolder);
+/// Fails when the record cannot be read or lacks its file or flavour.
+tarvix::Result<LoggingSwitchRecord> loadRecord(const std::filesystem::path& location);
+/// A record that cannot be removed is logged here.
+tarvix::Status removeRecord(const Location& systemFolder);
 
 }  // namespace tarvix::PListOperations::detail

@@ -65,13 +65,20 @@ Edit restore(const LoggingSwitchRecord& record, bool onlyOurs, const char* opera
 
 bool done(Edit outcome) { return outcome == Edit::written || outcome == Edit::unchanged; }
 
-/// Reverts the switch that is on. On failure it stays on, and on record for the next start-up.
-bool revertExisting(const char* operation)
+tarvix::Failure stillOn(const fs::path& file)
 {
-    if (!done(restore(*ExistingScrivoLogPlist, false, operation))) return false;
-    removeRecord(ExistingScrivoLogPlist->systemFolder);
+    return tarvix::Failure{"The logging switch could not be reverted: " + tarvix::pathText(file)};
+}
+
+/// Reverts the switch that is on. On failure it stays on, and on record for the next start-up.
+tarvix::Status revertExisting(const char* operation)
+{
+    if (!done(restore(*ExistingScrivoLogPlist, false, operation)))
+        return stillOn(ExistingScrivoLogPlist->preferenceFile);
+    // A record that stays is reverted again at the next start-up: it finds nothing of ours.
+    removeRecord(ExistingScrivoLogPlist->systemFolder).absorb();
     ExistingScrivoLogPlist = nullptr;
-    return true;
+    return {};
 }
 
 /// A record of a run that ended without reverting: reverted when the file still holds our entry.
@@ -85,7 +92,7 @@ Switch revertLeftover(const std::optional<fs::path>& systemFolder)
     if (!record) {
         Logger::logWarning(
             tarvix::format("Unreadable logging switch record removed: %@", {tarvix::pathText(*location)}));
-        removeRecord(systemFolder);
+        removeRecord(systemFolder).absorb();
         return nullptr;
     }
     const Edit outcome = restore(*record, true, "revertLeftoverLogging");
@@ -94,13 +101,13 @@ Switch revertLeftover(const std::optional<fs::path>& systemFolder)
         outcome == Edit::written ? "Reverted the logging switch left on by an earlier run. URL: %@"
                                  : "Logging switch left by an earlier run is no longer on, nothing reverted. URL: %@",
         {tarvix::pathText(record->preferenceFile)}));
-    removeRecord(systemFolder);
+    removeRecord(systemFolder).absorb();
     return nullptr;
 }
 
 /// Switches the session's target on. `kept`: an earlier switch whose revert failed; the entry it
 /// replaced is still the user's.
-void addToPlist(tarvix::Session& session, const fs::path& file, const Switch& kept)
+tarvix::Status addToPlist(tarvix::Session& session, const fs::path& file, const Switch& kept)
 {
     const std::string& flavour = session.flavour;
     const bool sameSwitch = kept && kept->preferenceFile == file && kept->flavour == flavour;
@@ -109,7 +116,7 @@ void addToPlist(tarvix::Session& session, const fs::path& file, const Switch& ke
         Logger::logError(tarvix::format(
             "addToPlist: an earlier logging switch could not be reverted, logging not switched on. URL: %@",
             {tarvix::pathText(kept->preferenceFile)}));
-        return;
+        return stillOn(kept->preferenceFile);
     }
     Switch turnedOn;
     bool existed = false;
@@ -143,27 +150,30 @@ void addToPlist(tarvix::Session& session, const fs::path& file, const Switch& ke
         Logger::logError(
             tarvix::format("addToPlist: no record of the switch could be kept, logging not switched on. URL: %@",
                            {tarvix::pathText(file)}));
-        return;
+        return tarvix::Failure{"No record of the switch could be kept."};
     }
     if (!turnedOn || !done(outcome)) {
         if (turnedOn) failedToUpdate("addToPlist", file);
         // The kept switch's record (the same one) stays; a new one goes.
-        if (recorded && !kept) removeRecord(session.system);
-        return;
+        if (recorded && !kept) removeRecord(session.system).absorb();
+        if (!turnedOn && outcome == Edit::unchanged)
+            Logger::logWarning(tarvix::format("addToPlist: no dictionary for %@, logging not switched on. URL: %@",
+                                              {flavour, tarvix::pathText(file)}));
+        return tarvix::Failure{"Logging not switched on: " + tarvix::pathText(file)};
     }
     Logger::logInfo(existed ? "Scrivologging dictionary updated" : "Scrivologging dictionary created");
     ExistingScrivoLogPlist = turnedOn;
     session.loggingSwitch = std::move(turnedOn);
+    return {};
 }
 
 }  // namespace
 
-void EnableScrivoLogging(bool isScrivologgingEnabled, tarvix::Session& session)
+tarvix::Status EnableScrivoLogging(bool isScrivologgingEnabled, tarvix::Session& session)
 {
-    if (!isScrivologgingEnabled) return;
-    if (!session.bundleIdentifier) return;
+    if (!isScrivologgingEnabled) return {};
     const auto& preferences = session.preferences;
-    if (!preferences) return;
+    if (!session.bundleIdentifier || !preferences) return tarvix::Failure{"No target was chosen."};
 
     const fs::path file = *preferences / (*session.bundleIdentifier + ".plist");
     Logger::logInfo(tarvix::format("%@ URL: %@", {"PropertyList", tarvix::pathText(file)}));
@@ -177,46 +187,47 @@ void EnableScrivoLogging(bool isScrivologgingEnabled, tarvix::Session& session)
     } else {
         kept = revertLeftover(session.system);
     }
-    addToPlist(session, file, kept);
+    return addToPlist(session, file, kept);
 }
 
-void RevertScrivoLogPList(bool isScrivologgingEnabled, const tarvix::Session& session)
+tarvix::Status RevertScrivoLogPList(bool isScrivologgingEnabled, const tarvix::Session& session)
 {
-    if (!isScrivologgingEnabled) return;
+    if (!isScrivologgingEnabled) return {};
     if (!session.loggingSwitch) {
         Logger::logWarning("RevertScrivoLogPList: logging was never switched on, nothing to revert.");
-        return;
+        return {};
     }
     std::lock_guard lock(switchMutex);
     if (ExistingScrivoLogPlist != session.loggingSwitch) {
         Logger::logInfo("RevertScrivoLogPList: a later session's start already reverted this session's switch.");
-        return;
+        return {};
     }
-    revertExisting("RevertScrivoLogPList");
+    return revertExisting("RevertScrivoLogPList");
 }
 
-void GetScrivoLogs(bool isScrivologgingEnabled, const tarvix::Session& session)
+tarvix::Status GetScrivoLogs(bool isScrivologgingEnabled, const tarvix::Session& session)
 {
-    if (!isScrivologgingEnabled) return;
+    if (!isScrivologgingEnabled) return {};
     const auto& edition = session.edition;
     if (!edition) {
         Logger::logWarning("GetScrivoLogs: no edition chosen, the target's log folder was not copied.");
-        return;
+        return tarvix::Failure{"No edition was chosen."};
     }
     std::optional<fs::path> source;
     if (session.library)
         source = *session.library / tarvix::format(ConstantsFolder::ScrivologPath, {session.flavour, *edition});
     std::optional<fs::path> destination;
     if (session.output) destination = *session.output / "ScrivoLog";
-    UtilityFunctions::copyItem(source, destination, session.collectionBudget.get());
+    return UtilityFunctions::copyItem(source, destination, session.collectionBudget.get());
 }
 
-void revertLeftoverLogging(const std::optional<fs::path>& systemFolder)
+tarvix::Status revertLeftoverLogging(const std::optional<fs::path>& systemFolder)
 {
     std::lock_guard lock(switchMutex);
     // The record of this run's own switch, still on: not a leftover.
-    if (ExistingScrivoLogPlist) return;
-    revertLeftover(systemFolder);
+    if (ExistingScrivoLogPlist) return {};
+    if (const Switch standing = revertLeftover(systemFolder)) return stillOn(standing->preferenceFile);
+    return {};
 }
 
 bool switchedOnForTesting()

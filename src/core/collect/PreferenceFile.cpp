@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include "base/Guarded.h"
 #include "core/collect/PListOperationsTesting.h"
 #include "platform/Files.h"
@@ -51,10 +53,10 @@ std::string xmlText(plist_t node)
 
 }  // namespace
 
-std::optional<PlistDocument> readDictionaryPlist(const fs::path& file)
+tarvix::Result<PlistDocument> readDictionaryPlist(const fs::path& file)
 {
     auto document = platform::readPlistFile(file);
-    if (!document || !PLIST_IS_DICT(raw(document->root))) return std::nullopt;
+    if (document && !PLIST_IS_DICT(raw(document->root))) return tarvix::Failure{"Not a dictionary.", EINVAL};
     return document;
 }
 

@@ -16,8 +16,8 @@ using tarvix::raw;
 using tarvix::share;
 using tarvix::SharedPlistNode;
 
-/// Absent when the file is missing, unreadable, not a property list, or not a dictionary.
-std::optional<PlistDocument> readDictionaryPlist(const std::filesystem::path& file);
+/// Fails when the file is missing, unreadable, not a property list, or not a dictionary.
+tarvix::Result<PlistDocument> readDictionaryPlist(const std::filesystem::path& file);
 
 /// Writes the document in its own format through a temporary file and a rename, keeping the
 /// file's mode (a link is followed: the file it names is replaced).

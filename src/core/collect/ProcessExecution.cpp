@@ -99,17 +99,19 @@ void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivo
     });
     queue.async([isScrivologgingEnabled, services, run, status] {
         setStatus(status, "Capturing Scrivo settings and logs.");
-        PListOperations::GetScrivoLogs(isScrivologgingEnabled, *run);
+        // In this order (a braced list is evaluated left to right).
         const std::pair<const char*, tarvix::Status> groups[] = {
+            {"GetScrivoLogs", PListOperations::GetScrivoLogs(isScrivologgingEnabled, *run)},
             {"GetPropertyList", UtilityFunctions::GetPropertyList(*run)},
             {"GetLicensingLogs", UtilityFunctions::GetLicensingLogs(*run)},
-            {"GetInstallLogs", UtilityFunctions::GetInstallLogs(*run, services->folders.systemLog)}};
-        UtilityFunctions::GetIPMLogs(*run);
+            {"GetInstallLogs", UtilityFunctions::GetInstallLogs(*run, services->folders.systemLog)},
+            {"GetIPMLogs", UtilityFunctions::GetIPMLogs(*run)}};
         // Support reads from the archive alone which groups are missing: one line names each.
         for (const auto& [collector, collected] : groups)
             if (!collected)
                 Logger::logWarning(std::string(collector) + " did not collect everything: " + collected.message());
-        PListOperations::RevertScrivoLogPList(isScrivologgingEnabled, *run);
+        // A switch that stays on stays on record: the next start-up reverts it.
+        PListOperations::RevertScrivoLogPList(isScrivologgingEnabled, *run).absorb();
         UtilityFunctions::logLeftOutSummary(*run->collectionBudget);
     });
     // The queue is serial, so this runs after the three tasks: the group's notification.

@@ -15,7 +15,8 @@ WindowWorkspace createWorkspace(const platform::Folders& folders)
         return {true, std::nullopt};
     }
     Logger::changeLogFileLocation(created->tempSystemURL);
-    PListOperations::revertLeftoverLogging(created->tempSystemURL);
+    // A record that stands is tried again by the next session's start.
+    PListOperations::revertLeftoverLogging(created->tempSystemURL).absorb();
     return {true, std::move(created).value()};
 }
 

@@ -23,7 +23,8 @@ std::optional<Session> startSession(const platform::Platform& platform,
     session.edition = target.edition;
     session.flavour = target.flavour;
     session.processId = target.processId;
-    PListOperations::EnableScrivoLogging(isScrivologgingEnabled, session);
+    // Without verbose logging the session still collects the target's ordinary logs.
+    PListOperations::EnableScrivoLogging(isScrivologgingEnabled, session).absorb();
     return session;
 }
 
@@ -51,9 +52,10 @@ const std::string& logId() { return UtilityFunctions::UniqueId(); }
 
 bool isValidEmail(std::string_view email) { return UtilityFunctions::isValidEmail(email); }
 
-void removeUploadedSession(const Session& session)
+Status removeUploadedSession(const Session& session)
 {
-    if (session.folder) FilesPathDirectory::deleteDirectory(*session.folder);
+    if (!session.folder) return Failure{"The session has no folder."};
+    return FilesPathDirectory::deleteDirectory(*session.folder);
 }
 
 }  // namespace tarvix

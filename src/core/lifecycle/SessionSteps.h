@@ -43,6 +43,6 @@ const std::string& logId();
 bool isValidEmail(std::string_view email);
 
 /// After a successful upload: removes the session's own folder with its archive.
-void removeUploadedSession(const Session& session);
+Status removeUploadedSession(const Session& session);
 
 }  // namespace tarvix

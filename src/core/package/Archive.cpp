@@ -134,7 +134,8 @@ tarvix::Result<fs::path> CompressOutputDirectory(const tarvix::Session& session,
     // The archive stays in the scratch folder.
     if (!sessionFolder) return tarvix::Failure{"The session folder is not set."};
 
-    deleteContentsOfDirectory(*sessionFolder);
+    // What stays beside the archive is removed with the session folder after the upload.
+    deleteContentsOfDirectory(*sessionFolder).absorb();
     const auto copied = UtilityFunctions::CopyFiles(*scratchFolder, *sessionFolder, name);
     // Emptying the scratch folder after a failed copy would lose the only archive, so the copy is
     // checked first (a short copy included) and the scratch copy kept when it failed.
@@ -146,7 +147,8 @@ tarvix::Result<fs::path> CompressOutputDirectory(const tarvix::Session& session,
         return tarvix::Failure{"The archive could not be moved into the session folder."};
     }
 
-    deleteContentsOfDirectory(*scratchFolder);
+    // A scratch copy that stays is replaced by the next packaging.
+    deleteContentsOfDirectory(*scratchFolder).absorb();
     return finalArchive;
 }
 

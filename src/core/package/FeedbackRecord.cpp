@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <nlohmann/json.hpp>
 
+#include "base/Format.h"
 #include "core/log/Logger.h"
 #include "core/package/EmailPattern.h"
 #include "core/workspace/MachineIdentifier.h"
@@ -19,23 +20,26 @@ constexpr const char* kRecordName = "UserEmailFeedback.json";
 
 }  // namespace
 
-void CreateFile(const std::optional<fs::path>& fileURL, const std::string& fileContent)
+tarvix::Status CreateFile(const std::optional<fs::path>& fileURL, const std::string& fileContent)
 {
-    if (!fileURL || fileContent.empty()) return;
+    if (!fileURL || fileContent.empty()) return tarvix::Failure{"No file or no content.", EINVAL};
     if (!platform::FileDescriptor(
             ::open(fileURL->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600))) {
+        const int error = errno;
         Logger::logError("Failed to create the file.");
-        return;
+        return tarvix::systemFailure(error, tarvix::pathText(*fileURL));
     }
     // Written whole or not at all, and for the user alone: it holds their address and words.
-    if (const auto written = platform::writeFileAtomically(*fileURL, fileContent); !written)
+    auto written = platform::writeFileAtomically(*fileURL, fileContent);
+    if (!written)
         Logger::logWarning("Error writing to file: " + written.message());
     else
         Logger::logInfo("File created and content written successfully.");
+    return written;
 }
 
-void CreateUserDetailContent(const platform::Folders& folders, const tarvix::Session& session, const std::string& email,
-                             const std::string& feedback)
+tarvix::Status CreateUserDetailContent(const platform::Folders& folders, const tarvix::Session& session,
+                                       const std::string& email, const std::string& feedback)
 {
     nlohmann::ordered_json record;
     record["machineid"] = getMachineHash(folders);
@@ -49,7 +53,7 @@ void CreateUserDetailContent(const platform::Folders& folders, const tarvix::Ses
         const fs::path folder = output->has_filename() ? *output : output->parent_path();
         location = folder.parent_path() / kRecordName;
     }
-    CreateFile(location, text);
+    return CreateFile(location, text);
 }
 
 }  // namespace tarvix::UtilityFunctions

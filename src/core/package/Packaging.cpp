@@ -35,9 +35,12 @@ ArchiveOutcome archiveForUpload(const platform::Folders& folders, Session& sessi
 {
     if (package) {
         if (refusesEverythingLeftOut(session, choices)) return ArchiveRefusal::everythingLeftOut;
-        UtilityFunctions::CreateUserDetailContent(folders, session, email, feedback);
-        FilesPathDirectory::removeFilesFromDirectoryRecursively(
-            session.folder ? session.folder->string() : std::string(), UtilityFunctions::allowedExtensions);
+        // Without its record the archive still carries the logs support asked for.
+        UtilityFunctions::CreateUserDetailContent(folders, session, email, feedback).absorb();
+        // Files pruning could not remove would be sent although they are not of an allowed kind.
+        if (!FilesPathDirectory::removeFilesFromDirectoryRecursively(
+                session.folder ? session.folder->string() : std::string(), UtilityFunctions::allowedExtensions))
+            return ArchiveRefusal::notBuilt;
         FilesPathDirectory::ArchiveWriting write;  // zip over the session, unless the user chose otherwise
         bool nothingSent = false;
         if (!choices.changesNothing())

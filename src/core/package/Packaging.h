@@ -2,8 +2,8 @@
 
 #include <filesystem>
 #include <string>
-#include <variant>
 
+#include "base/Status.h"
 #include "core/package/ShareList.h"
 #include "core/workspace/Session.h"
 #include "platform/Platform.h"
@@ -19,7 +19,7 @@ enum class ArchiveRefusal {
 };
 
 /// The archive to upload, or why there is none.
-using ArchiveOutcome = std::variant<std::filesystem::path, ArchiveRefusal>;
+using ArchiveOutcome = Result<std::filesystem::path, ArchiveRefusal>;
 
 /// A share's packaging. With `package` (the session's first share) the feedback record, the
 /// pruning and the archive, which session.archive then names; on every share the size gate.

@@ -122,17 +122,21 @@ tarvix::Result<std::vector<PruneVerdict>> pruneVerdicts(const fs::path& folder,
     return verdicts;
 }
 
-void removeFilesFromDirectoryRecursively(const std::string& atPath, std::span<const std::string> allowedExtensions)
+tarvix::Status removeFilesFromDirectoryRecursively(const std::string& atPath,
+                                                   std::span<const std::string> allowedExtensions)
 {
     const auto verdicts = pruneVerdicts(atPath, allowedExtensions);
     if (!verdicts) {
         Logger::logError("Error accessing directory: " + atPath + " - " + verdicts.message());
-        return;
+        return verdicts.failure();
     }
+    tarvix::Status pruned;
     for (const PruneVerdict& verdict : *verdicts) {
         const std::string fullPath = atPath + "/" + verdict.name;
         if (verdict.kind == PruneVerdict::Kind::folder) {
-            removeFilesFromDirectoryRecursively(fullPath, allowedExtensions);
+            // A folder that fails stops only itself: its siblings are pruned still.
+            if (auto inner = removeFilesFromDirectoryRecursively(fullPath, allowedExtensions); pruned && !inner)
+                pruned = std::move(inner);
         } else if (verdict.keep) {
             Logger::logInfo("whitelisted file: " + fullPath);
         } else {
@@ -141,20 +145,21 @@ void removeFilesFromDirectoryRecursively(const std::string& atPath, std::span<co
                 Logger::logInfo("Removed file: " + fullPath);
                 continue;
             }
-            Logger::logError("Error accessing directory: " + atPath + " - " +
-                             (removeError ? removeError.message() : std::string("No such file or directory")));
-            return;
+            const auto reason = removeError ? removeError : std::make_error_code(std::errc::no_such_file_or_directory);
+            Logger::logError("Error accessing directory: " + atPath + " - " + reason.message());
+            return tarvix::Failure{reason.message(), reason.value()};
         }
     }
+    return pruned;
 }
 
-void deleteContentsOfDirectory(const fs::path& at)
+tarvix::Status deleteContentsOfDirectory(const fs::path& at)
 {
     const auto names = listNames(at);
     if (!names) {
         Logger::logError(
             tarvix::format("Error while deleting contents of directory: %@", {couldNotOpen(at, names.message())}));
-        return;
+        return names.failure();
     }
     std::error_code error;
     for (const std::string& name : *names) {
@@ -163,22 +168,25 @@ void deleteContentsOfDirectory(const fs::path& at)
         if (error) {
             Logger::logError(
                 tarvix::format("Error while deleting contents of directory: %@", {couldNotRemove(at / name, error)}));
-            return;
+            return tarvix::Failure{error.message(), error.value()};
         }
         Logger::logInfo("Deleted: " + name);
     }
+    return {};
 }
 
-void deleteDirectory(const fs::path& at)
+tarvix::Status deleteDirectory(const fs::path& at)
 {
     std::error_code error;
     if (!fs::exists(fs::symlink_status(at, error)) && !error)
         error = std::make_error_code(std::errc::no_such_file_or_directory);
     if (!error) fs::remove_all(at, error);
-    if (error)
+    if (error) {
         Logger::logInfo(tarvix::format("Error deleting directory: %@", {couldNotRemove(at, error)}));
-    else
-        Logger::logInfo(tarvix::format("Directory deleted successfully. Path: %@", {tarvix::pathText(at)}));
+        return tarvix::Failure{error.message(), error.value()};
+    }
+    Logger::logInfo(tarvix::format("Directory deleted successfully. Path: %@", {tarvix::pathText(at)}));
+    return {};
 }
 
 }  // namespace tarvix::FilesPathDirectory

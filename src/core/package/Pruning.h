@@ -25,9 +25,10 @@ tarvix::Result<std::vector<PruneVerdict>> pruneVerdicts(const std::filesystem::p
                                                         std::span<const std::string> allowedExtensions);
 
 /// Deletes every file whose extension is not allowed, and every symbolic link but one of an allowed
-/// name to a file that stays beside it; never follows a link.
-void removeFilesFromDirectoryRecursively(const std::string& atPath, std::span<const std::string> allowedExtensions);
-void deleteContentsOfDirectory(const std::filesystem::path& at);
-void deleteDirectory(const std::filesystem::path& at);
+/// name to a file that stays beside it; never follows a link. Each of these logs its failure.
+tarvix::Status removeFilesFromDirectoryRecursively(const std::string& atPath,
+                                                   std::span<const std::string> allowedExtensions);
+tarvix::Status deleteContentsOfDirectory(const std::filesystem::path& at);
+tarvix::Status deleteDirectory(const std::filesystem::path& at);
 
 }  // namespace tarvix::FilesPathDirectory

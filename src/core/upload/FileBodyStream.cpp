@@ -13,16 +13,14 @@
 
 namespace tarvix::UploadAPI {
 
-std::optional<FileBodyStream> FileBodyStream::open(const std::filesystem::path& file, MultipartFraming framing,
-                                                   Error& error)
+tarvix::Result<FileBodyStream, Error> FileBodyStream::open(const std::filesystem::path& file, MultipartFraming framing)
 {
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat status {};
     if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         const int code = fd < 0 ? errno : (S_ISDIR(status.st_mode) ? EISDIR : errno);
         if (fd >= 0) ::close(fd);
-        error = fileReadError(file, code);
-        return std::nullopt;
+        return fileReadError(file, code);
     }
     return FileBodyStream(fd, static_cast<std::uint64_t>(status.st_size), std::move(framing));
 }
@@ -43,7 +41,7 @@ FileBodyStream::~FileBodyStream()
     if (m_fd >= 0) ::close(m_fd);
 }
 
-std::optional<std::size_t> FileBodyStream::read(char* buffer, std::size_t capacity)
+tarvix::Result<std::size_t> FileBodyStream::read(char* buffer, std::size_t capacity)
 {
     const std::string& head = m_framing.head;
     const std::string& tail = m_framing.tail;
@@ -60,7 +58,8 @@ std::optional<std::size_t> FileBodyStream::read(char* buffer, std::size_t capaci
             const std::size_t want = std::min<std::uint64_t>(room, fileEnd - m_position);
             const ssize_t n = ::pread(m_fd, buffer + done, want, static_cast<off_t>(m_position - head.size()));
             if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return std::nullopt;  // unreadable, or shorter than when it was opened
+            if (n < 0) return tarvix::systemFailure(errno);
+            if (n == 0) return tarvix::Failure{"The archive is shorter than when it was opened.", EIO};
             done += static_cast<std::size_t>(n);
             m_position += static_cast<std::uint64_t>(n);
         } else {
@@ -74,11 +73,11 @@ std::optional<std::size_t> FileBodyStream::read(char* buffer, std::size_t capaci
     return done;
 }
 
-bool FileBodyStream::seek(std::uint64_t position)
+tarvix::Status FileBodyStream::seek(std::uint64_t position)
 {
-    if (position > size()) return false;
+    if (position > size()) return tarvix::Failure{"Past the end of the body.", EINVAL};
     m_position = position;
-    return true;
+    return {};
 }
 
 }  // namespace tarvix::UploadAPI

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 
+#include "base/Status.h"
 #include "core/upload/MultipartFraming.h"
 #include "core/upload/UploadAPI.h"
 
@@ -14,20 +14,19 @@ namespace tarvix::UploadAPI {
 /// archive, its tail. The archive is read piece by piece, never held whole in memory.
 class FileBodyStream {
 public:
-    /// Opens the archive. On failure `error` tells why, as reading the file would report it.
-    static std::optional<FileBodyStream> open(const std::filesystem::path& file, MultipartFraming framing,
-                                              Error& error);
+    /// Opens the archive; a failure tells why as reading the file would report it.
+    static tarvix::Result<FileBodyStream, Error> open(const std::filesystem::path& file, MultipartFraming framing);
     FileBodyStream(FileBodyStream&& other) noexcept;
     FileBodyStream& operator=(FileBodyStream&&) = delete;
     FileBodyStream(const FileBodyStream&) = delete;
     ~FileBodyStream();
 
     std::uint64_t size() const { return m_framing.bodySize(m_fileSize); }
-    /// Copies up to `capacity` bytes from the current position; 0 at the end, nothing when the
+    /// Copies up to `capacity` bytes from the current position; 0 at the end. Fails when the
     /// file can no longer be read (or has shrunk).
-    std::optional<std::size_t> read(char* buffer, std::size_t capacity);
-    /// Moves to an absolute position (the transfer rewinds to resend).
-    bool seek(std::uint64_t position);
+    tarvix::Result<std::size_t> read(char* buffer, std::size_t capacity);
+    /// Moves to an absolute position (the transfer rewinds to resend); fails past the end.
+    tarvix::Status seek(std::uint64_t position);
 
 private:
     FileBodyStream(int fd, std::uint64_t fileSize, MultipartFraming framing);

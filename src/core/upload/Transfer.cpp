@@ -16,10 +16,12 @@ constexpr long kUploadBufferSize = 512 * 1024;
 std::optional<FileBodyStream> openBody(const std::filesystem::path& file, const std::string& boundary,
                                        std::optional<Error>& failure)
 {
-    Error error;
-    auto body = FileBodyStream::open(file, MultipartFraming::make(boundary, file.filename().string()), error);
-    if (!body) failure = std::move(error);
-    return body;
+    auto body = FileBodyStream::open(file, MultipartFraming::make(boundary, file.filename().string()));
+    if (!body) {
+        failure = body.error();
+        return std::nullopt;
+    }
+    return std::move(body).value();
 }
 
 }  // namespace
@@ -38,7 +40,7 @@ void Transfer::cancel()
     m_wake();
 }
 
-bool Transfer::begin(CURLM* multi)
+tarvix::Status Transfer::begin(CURLM* multi)
 {
     std::optional<Error> early;
     if (m_openError) {
@@ -52,9 +54,10 @@ bool Transfer::begin(CURLM* multi)
             early = urlError(kURLErrorUnknown);
         }
     }
-    if (!early) return true;
+    if (!early) return {};
+    tarvix::Failure failure{early->localizedDescription};
     complete(handleResponse({std::nullopt, std::nullopt, std::move(early)}));
-    return false;
+    return failure;
 }
 
 void Transfer::abandon(CURLM* multi)
@@ -92,7 +95,7 @@ void Transfer::finish(CURLM* multi, CURLcode code)
     complete(handleResponse(std::move(outcome)));
 }
 
-bool Transfer::configure()
+tarvix::Status Transfer::configure()
 {
     CURL* easy = m_easy.get();
     // The body follows the headers at once: a server that never answers a 100-continue costs no wait.
@@ -101,7 +104,7 @@ bool Transfer::configure()
         curl_slist* longer = curl_slist_append(headers, line.c_str());
         if (!longer) {
             curl_slist_free_all(headers);
-            return false;
+            return tarvix::Failure{"The request's headers could not be made.", ENOMEM};
         }
         headers = longer;
     }
@@ -142,7 +145,8 @@ bool Transfer::configure()
     set(curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kTimeoutSeconds));
     set(curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L));
     set(curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, kTimeoutSeconds));
-    return ok;
+    if (!ok) return tarvix::Failure{"libcurl refused an option of the transfer."};
+    return {};
 }
 
 void Transfer::complete(Result result)
@@ -163,7 +167,7 @@ std::size_t Transfer::readBody(char* buffer, std::size_t size, std::size_t count
     auto* self = static_cast<Transfer*>(data);
     const auto n = self->m_body->read(buffer, size * count);
     if (!n) {
-        self->m_readFailed = true;
+        self->m_readFailed = true;  // its error is the archive's, told when the transfer finishes
         return CURL_READFUNC_ABORT;
     }
     return *n;

@@ -29,8 +29,9 @@ public:
     void cancel() override;
     bool cancelled() const { return m_cancelled; }
 
-    /// Adds the transfer to `multi`; false when it completed at once (unreadable file, cancel, setup failure).
-    bool begin(CURLM* multi);
+    /// Adds the transfer to `multi`; fails when it completed at once (unreadable file, cancel,
+    /// setup failure).
+    tarvix::Status begin(CURLM* multi);
     /// Leaves `multi` without a completion (the session is ending).
     void abandon(CURLM* multi);
     /// Leaves `multi` and completes as cancelled, whatever the server is doing.
@@ -46,7 +47,7 @@ private:
         void operator()(curl_slist* list) const { curl_slist_free_all(list); }
     };
 
-    bool configure();
+    tarvix::Status configure();
     void complete(Result result);
 
     static std::size_t readBody(char* buffer, std::size_t size, std::size_t count, void* data);

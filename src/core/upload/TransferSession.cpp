@@ -62,7 +62,7 @@ void TransferSession::run()
             incoming.swap(m_incoming);
         }
         for (auto& transfer : incoming)
-            if (transfer->begin(multi)) active.push_back(std::move(transfer));
+            if (transfer->begin(multi).ok()) active.push_back(std::move(transfer));
 
         // Removing a cancelled transfer at once answers the cancel even when the server stalls.
         for (auto it = active.begin(); it != active.end();) {

@@ -6,9 +6,9 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
+#include "base/Status.h"
 #include "base/TextBinding.h"
 
 /// The multipart HTTPS upload of the session archive.
@@ -23,7 +23,7 @@ struct Error {
 };
 
 /// Success carries the response body.
-using Result = std::variant<std::vector<std::uint8_t>, Error>;
+using Result = tarvix::Result<std::vector<std::uint8_t>, Error>;
 using CompletionHandler = std::function<void(Result)>;
 
 /// A running transfer. cancel() may be called from any thread; the completion then follows promptly

@@ -1,6 +1,7 @@
 #include "core/workspace/CopyPrimitives.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <system_error>
 
 #include "base/Format.h"
@@ -86,32 +87,30 @@ tarvix::Status CopyFiles(const fs::path& sourceDirectory, const fs::path& destin
     return copied;
 }
 
-bool copyItem(const std::optional<fs::path>& at, const std::optional<fs::path>& to, platform::CopyBudget* budget)
+tarvix::Status copyItem(const std::optional<fs::path>& at, const std::optional<fs::path>& to,
+                        platform::CopyBudget* budget)
 {
     if (!at || !to) {
         Logger::logWarning("Invalid source or destination URL");
-        return false;
+        return tarvix::Failure{"Invalid source or destination URL", ENOENT};  // nothing there to copy
     }
+    const auto failed = [](tarvix::Failure failure) -> tarvix::Status {
+        Logger::logError("Error copying item: " + failure.message);
+        return failure;
+    };
     std::error_code error;
     // A missing source leaves no empty folder behind for it.
-    if (!fs::exists(fs::symlink_status(*at, error))) {
-        Logger::logError(
-            "Error copying item: " +
-            copyFailure(error ? error : std::make_error_code(std::errc::no_such_file_or_directory), *at).message);
-        return false;
-    }
+    if (!fs::exists(fs::symlink_status(*at, error)))
+        return failed(copyFailure(error ? error : std::make_error_code(std::errc::no_such_file_or_directory), *at));
     if (auto created = platform::createPrivateFolders(to->parent_path()); !created) {
         const std::error_code reason(created.failure().errorNumber, std::generic_category());
-        Logger::logError("Error copying item: " + copyFailure(reason, to->parent_path()).message);
-        return false;
+        return failed(copyFailure(reason, to->parent_path()));
     }
-    if (const auto copied = copyChecked(*at, *to, budget); !copied) {
-        Logger::logError("Error copying item: " + copied.message());
-        return false;
-    }
-    if (!present(*to)) return false;  // left out, and said so
-    Logger::logInfo("Item copied successfully!");
-    return true;
+    if (auto copied = copyChecked(*at, *to, budget); !copied) return failed(copied.failure());
+    if (present(*to)) Logger::logInfo("Item copied successfully!");  // else left out, and said so
+    return {};
 }
+
+bool isMissingSource(const tarvix::Status& copied) { return !copied && copied.failure().errorNumber == ENOENT; }
 
 }  // namespace tarvix::UtilityFunctions

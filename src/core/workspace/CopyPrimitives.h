@@ -23,8 +23,12 @@ tarvix::Status CopyFiles(const std::filesystem::path& sourceDirectory,
                          platform::CopyBudget* budget = nullptr);
 /// Copies a file or a whole tree to exactly `to`; never overwrites, never follows a symbolic link
 /// (platform::copyTree), and with `budget` leaves out what no longer fits. Each item left out is
-/// named in one log line.
-bool copyItem(const std::optional<std::filesystem::path>& at, const std::optional<std::filesystem::path>& to,
-              platform::CopyBudget* budget = nullptr);
+/// named in one log line, and is no failure.
+tarvix::Status copyItem(const std::optional<std::filesystem::path>& at, const std::optional<std::filesystem::path>& to,
+                        platform::CopyBudget* budget = nullptr);
+
+/// Whether a copy failed only because its source is missing: for an optional item of the
+/// target's material, no failure of its collector.
+bool isMissingSource(const tarvix::Status& copied);
 
 }  // namespace tarvix::UtilityFunctions

@@ -9,10 +9,10 @@
 
 namespace tarvix::UtilityFunctions {
 
-std::optional<std::string> getUnitMachineString(const platform::Folders& folders)
+tarvix::Result<std::string> getUnitMachineString(const platform::Folders& folders)
 {
     const auto addresses = platform::hardwareAddresses(folders);
-    if (!addresses) return std::nullopt;
+    if (!addresses) return addresses.failure();
     std::string text;
     if (!addresses->empty()) text += addresses->front();
     text += "_";
@@ -24,7 +24,8 @@ std::string getMachineHash(const platform::Folders& folders)
 {
     // Without any interface list the identifier still has to name the user: digest the text a
     // machine without hardware addresses would give.
-    const std::string text = getUnitMachineString(folders).value_or("_" + platform::userName());
+    const auto machine = getUnitMachineString(folders);
+    const std::string text = machine ? *machine : "_" + platform::userName();
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
     if (EVP_Digest(text.data(), text.size(), digest, &length, EVP_sha512(), nullptr) != 1) return {};

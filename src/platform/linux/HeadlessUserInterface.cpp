@@ -33,6 +33,6 @@ std::vector<HeadlessUserInterface::Alert> HeadlessUserInterface::alerts() const
     return m_impl->alerts;
 }
 
-void HeadlessUserInterface::drain() { m_impl->mainThread.waitUntilIdle(); }
+void HeadlessUserInterface::drain() { m_impl->mainThread.waitUntilIdle().absorb(); }  // a day: never in practice
 
 }  // namespace tarvix::platform

@@ -24,11 +24,11 @@ bool allZeros(const std::string& address)
 
 }  // namespace
 
-std::optional<std::vector<std::string>> hardwareAddresses(const Folders& folders)
+tarvix::Result<std::vector<std::string>> hardwareAddresses(const Folders& folders)
 {
     std::error_code ec;
     fs::directory_iterator it(folders.networkInterfaces, ec);
-    if (ec) return std::nullopt;
+    if (ec) return tarvix::Failure{ec.message(), ec.value()};
 
     struct Interface {
         long index;
@@ -36,7 +36,7 @@ std::optional<std::vector<std::string>> hardwareAddresses(const Folders& folders
     };
     std::vector<Interface> interfaces;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec) return std::nullopt;
+        if (ec) return tarvix::Failure{ec.message(), ec.value()};
         const fs::path dir = it->path();
         const std::string indexText = firstLine(dir / "ifindex");
         long index = 0;

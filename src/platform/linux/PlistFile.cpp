@@ -4,10 +4,10 @@
 
 namespace tarvix::platform {
 
-std::optional<tarvix::PlistDocument> readPlistFile(const std::filesystem::path& file)
+tarvix::Result<tarvix::PlistDocument> readPlistFile(const std::filesystem::path& file)
 {
     const auto bytes = readRegularFile(file, kPlistFileLimit);
-    if (!bytes) return std::nullopt;
+    if (!bytes) return bytes.failure();
     return tarvix::parsePlist(*bytes);
 }
 

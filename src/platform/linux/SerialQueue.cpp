@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <cerrno>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -56,21 +57,32 @@ SerialQueue::~SerialQueue()
     m_state->wake.notify_all();
 }
 
-bool SerialQueue::async(std::function<void()> work)
+void SerialQueue::async(std::function<void()> work)
 {
     {
         std::lock_guard lock(m_state->mutex);
-        if (m_state->capacity != 0 && m_state->items.size() >= m_state->capacity) return false;
         m_state->items.push_back(std::move(work));
     }
     m_state->wake.notify_one();
-    return true;
 }
 
-bool SerialQueue::waitUntilIdle(std::chrono::milliseconds timeout)
+tarvix::Status SerialQueue::offer(std::function<void()> work)
+{
+    {
+        std::lock_guard lock(m_state->mutex);
+        if (m_state->capacity != 0 && m_state->items.size() >= m_state->capacity)
+            return tarvix::Failure{"The queue is full.", EAGAIN};
+        m_state->items.push_back(std::move(work));
+    }
+    m_state->wake.notify_one();
+    return {};
+}
+
+tarvix::Status SerialQueue::waitUntilIdle(std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(m_state->mutex);
-    return m_state->idle.wait_for(lock, timeout, [&] { return m_state->items.empty() && !m_state->running; });
+    if (m_state->idle.wait_for(lock, timeout, [&] { return m_state->items.empty() && !m_state->running; })) return {};
+    return tarvix::Failure{"The queue is still busy.", ETIMEDOUT};
 }
 
 }  // namespace tarvix::platform

@@ -112,9 +112,11 @@ void Journal::send(LogType type, const std::string& subsystem, const std::string
     addField(datagram, "SYSLOG_IDENTIFIER", "tarvix");
     addField(datagram, "TARVIX_SUBSYSTEM", subsystem);
     addField(datagram, "TARVIX_CATEGORY", category);
-    const bool queued = m_state->queue.async([state = m_state, datagram = std::move(datagram)] {
-        if (state->send(datagram)) state->sent.fetch_add(1, std::memory_order_relaxed);
-    });
+    const bool queued = m_state->queue
+                            .offer([state = m_state, datagram = std::move(datagram)] {
+                                if (state->send(datagram)) state->sent.fetch_add(1, std::memory_order_relaxed);
+                            })
+                            .ok();
     (queued ? m_state->queued : m_state->dropped).fetch_add(1, std::memory_order_relaxed);
 }
 
@@ -124,7 +126,8 @@ UnifiedLogStats Journal::stats() const
             m_state->dropped.load(std::memory_order_relaxed)};
 }
 
-void Journal::flush() { m_state->queue.waitUntilIdle(std::chrono::seconds(5)); }
+// A journal that does not take the datagrams in time is not waited for longer: the log file has them.
+void Journal::flush() { m_state->queue.waitUntilIdle(std::chrono::seconds(5)).absorb(); }
 
 const std::shared_ptr<Journal>& systemJournal()
 {

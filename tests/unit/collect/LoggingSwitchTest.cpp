@@ -103,14 +103,18 @@ TEST(LoggingSwitch, EverySequenceOfSessionsAndFailuresEndsWithWhatTheUserAndTheT
         for (std::string step; steps >> step;) {
             SCOPED_TRACE(step);
             const bool ours = step.size() == 2 || step == "run" || step == "reopen";
-            if (step.size() == 2 && step[1] == '+')
-                tarvix::PListOperations::EnableScrivoLogging(true, sessions[step[0]]);
+            // Enable answers whether it switched; revert fails exactly when the switch stays on.
+            if (step.size() == 2 && step[1] == '+') {
+                const bool enabled = tarvix::PListOperations::EnableScrivoLogging(true, sessions[step[0]]).ok();
+                EXPECT_EQ(enabled, sessions[step[0]].loggingSwitch != nullptr);
+            }
+            tarvix::Status reverted;
             if (step.size() == 2 && step[1] == '-')
-                tarvix::PListOperations::RevertScrivoLogPList(true, sessions[step[0]]);
+                reverted = tarvix::PListOperations::RevertScrivoLogPList(true, sessions[step[0]]);
             if (step == "run" || step == "lost") tarvix::PListOperations::forgetStateForTesting();
             if (step == "lost") fs::remove(target.record);
             if (step == "run" || step == "reopen")
-                tarvix::PListOperations::revertLeftoverLogging(target.workspace.tempSystemURL);
+                reverted = tarvix::PListOperations::revertLeftoverLogging(target.workspace.tempSystemURL);
             if (step == "lock") lock = std::make_unique<test::Undeletable>(target.preferences.parent_path());
             if (step == "lock" && !lock->ok()) GTEST_SKIP() << "no immutable folders on this file system";
             if (step == "unlock") lock.reset();
@@ -124,6 +128,7 @@ TEST(LoggingSwitch, EverySequenceOfSessionsAndFailuresEndsWithWhatTheUserAndTheT
             // Whether the switch is on is what the file says.
             const bool on = ours && test::pythonPlist(target.preferences, kSwitchedOn) == "True";
             EXPECT_TRUE(!ours || on == tarvix::PListOperations::switchedOnForTesting());
+            EXPECT_TRUE(reverted || fs::is_regular_file(target.record)) << "a failed revert keeps its record";
             // Ours alone, whatever the umask leaves open.
             EXPECT_TRUE(!fs::is_regular_file(target.record) ||
                         fs::status(target.record).permissions() == fs::perms(0600));
@@ -143,17 +148,17 @@ TEST(LoggingSwitch, OffOrAnUnreadableFileLeavesThePreferencesByteForByte)
     TargetSession target(PlistFormat::Binary, false);
     Session session = target.in("QX");
     const std::string bytes = test::readFile(target.preferences);
-    tarvix::PListOperations::EnableScrivoLogging(false, session);
-    tarvix::PListOperations::GetScrivoLogs(false, session);
-    tarvix::PListOperations::RevertScrivoLogPList(false, session);
+    EXPECT_TRUE(tarvix::PListOperations::EnableScrivoLogging(false, session).ok());
+    EXPECT_TRUE(tarvix::PListOperations::GetScrivoLogs(false, session).ok());
+    EXPECT_TRUE(tarvix::PListOperations::RevertScrivoLogPList(false, session).ok());
     EXPECT_EQ(test::readFile(target.preferences), bytes);
     EXPECT_FALSE(fs::exists(*session.output / "ScrivoLog"));
 
     const std::string garbage = "bplist00 truncated";
     test::writeFile(target.preferences, garbage);
-    tarvix::PListOperations::EnableScrivoLogging(true, session);
+    EXPECT_FALSE(tarvix::PListOperations::EnableScrivoLogging(true, session).ok());
     EXPECT_FALSE(session.loggingSwitch);
-    tarvix::PListOperations::RevertScrivoLogPList(true, session);
+    EXPECT_TRUE(tarvix::PListOperations::RevertScrivoLogPList(true, session).ok());
     EXPECT_EQ(test::readFile(target.preferences), garbage);
     EXPECT_FALSE(fs::exists(target.record));
 }

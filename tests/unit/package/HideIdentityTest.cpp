@@ -105,14 +105,13 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
                                                 "Scrivo/Preferences/broken.plist", "Scrivo/left/out.log"},
                                     .hideIdentity = true};
     const auto before = treeListing(folder);
-    EXPECT_EQ(std::get<tarvix::ArchiveRefusal>(
-                  tarvix::archiveForUpload(sandbox.folders(), session, true, "me@keep.example", "x", everything)),
+    EXPECT_EQ(tarvix::archiveForUpload(sandbox.folders(), session, true, "me@keep.example", "x", everything).error(),
               tarvix::ArchiveRefusal::everythingLeftOut);
     EXPECT_EQ(treeListing(folder), before);
 
     const tarvix::ShareChoices choices{.leftOut = {"Scrivo/left/out.log"}, .hideIdentity = true};
-    const auto archive = std::get<fs::path>(
-        tarvix::archiveForUpload(sandbox.folders(), session, true, "me@keep.example", "it broke", choices));
+    const auto archive =
+        tarvix::archiveForUpload(sandbox.folders(), session, true, "me@keep.example", "it broke", choices).value();
     writeFile(sandbox.root() / "check.py", kCheckArchive);
     std::vector<std::string> words = {"python3", (sandbox.root() / "check.py").string(), archive.string()};
     words.insert(words.end(), secrets.begin(), secrets.end());
@@ -160,7 +159,7 @@ TEST(ArchiveForUpload, DefaultChoicesGiveTheArchiveZipGivesTheSessionAsItWas)
     // The reference: zip over a pruned copy, as packaging ran before the review existed.
     const fs::path reference = sandbox.root() / "reference";
     fs::create_directories(reference);
-    const auto archive = std::get<fs::path>(tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", {}));
+    const auto archive = tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", {}).value();
     fs::remove(folder / "Scrivo/a/core.bin");
     const std::string compare = R"(import sys, zipfile
 a, b = zipfile.ZipFile(sys.argv[1]), zipfile.ZipFile(sys.argv[2])

@@ -27,8 +27,8 @@ TEST(RemoveFilesFromDirectoryRecursively, KeepsAllowedExtensionsInAnyCaseAndOnly
         {"S/dangling.log", "gone.log"}};
     for (const auto& [name, target] : removedLinks) fs::create_symlink(target, session / name);
 
-    tarvix::FilesPathDirectory::removeFilesFromDirectoryRecursively(session.string(),
-                                                                    tarvix::UtilityFunctions::allowedExtensions);
+    EXPECT_TRUE(tarvix::FilesPathDirectory::removeFilesFromDirectoryRecursively(
+        session.string(), tarvix::UtilityFunctions::allowedExtensions));
 
     for (const auto& name : kept) EXPECT_TRUE(fs::exists(session / name)) << name;
     for (const auto& name : removed) EXPECT_FALSE(fs::exists(fs::symlink_status(session / name))) << name;
@@ -49,8 +49,8 @@ TEST(RemoveFilesFromDirectoryRecursively, AFailedRemovalStopsOnlyItsOwnFolder)
     const Undeletable stuck(session / "stuck");
     if (!stuck.ok()) GTEST_SKIP() << "cannot make a folder undeletable on this file system";
 
-    tarvix::FilesPathDirectory::removeFilesFromDirectoryRecursively(session.string(),
-                                                                    tarvix::UtilityFunctions::allowedExtensions);
+    EXPECT_FALSE(tarvix::FilesPathDirectory::removeFilesFromDirectoryRecursively(
+        session.string(), tarvix::UtilityFunctions::allowedExtensions));
     // Whatever the listing order, the first failed removal ends "stuck" with one line.
     EXPECT_TRUE(fs::exists(session / "stuck/junk.bin"));
     EXPECT_FALSE(fs::exists(session / "parent-junk.bin"));

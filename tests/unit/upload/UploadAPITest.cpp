@@ -58,11 +58,13 @@ std::string writeArchive(const fs::path& file, std::size_t size)
 /// "DOMAIN CODE" of a failure (and the description of the upload's own errors), "body TEXT" of a success.
 std::string outcome(const tarvix::UploadAPI::Result& result)
 {
-    if (const auto* error = std::get_if<tarvix::UploadAPI::Error>(&result))
-        return error->domain + " " + std::to_string(error->code) +
-               (error->domain == "com.tarvix.upload" ? " " + error->localizedDescription : "") +
-               (error->userInfoLocalizedDescription == error->localizedDescription ? "" : " (user info differs)");
-    const auto& body = std::get<std::vector<std::uint8_t>>(result);
+    if (!result) {
+        const auto& error = result.error();
+        return error.domain + " " + std::to_string(error.code) +
+               (error.domain == "com.tarvix.upload" ? " " + error.localizedDescription : "") +
+               (error.userInfoLocalizedDescription == error.localizedDescription ? "" : " (user info differs)");
+    }
+    const auto& body = *result;
     return "body " + std::string(body.begin(), body.end());
 }
 
@@ -133,7 +135,7 @@ TEST_F(Upload, SendsExactFramingAndOnlyTwoHundredWithABodyIsSuccessEveryFailureH
         // Whole percentages from 1 to 99 are shown, never 0 or 100.
         for (const auto& text : progress->history())
             EXPECT_TRUE(std::regex_match(text, std::regex("Uploading [1-9][0-9]?%"))) << text;
-        const auto* error = std::get_if<tarvix::UploadAPI::Error>(&result);
+        const auto* error = result ? nullptr : &result.error();
         std::vector<std::string> lines, all = sandbox.logMessages();
         for (auto line = all.begin() + static_cast<long>(before); line != all.end(); ++line)
             if (!line->starts_with("INFO: Uploading ") && *line != "INFO: ") lines.push_back(line->substr(6));
@@ -233,12 +235,11 @@ TEST(FileBodyStream, StraddlesHeadFileAndTailInAnyPieceRewindsAndFailsOnAShrunkF
     tarvix::test::Sandbox sandbox;
     const auto framing = tarvix::UploadAPI::MultipartFraming::make("B", "a.zip");
     const std::string expected = framing.head + writeArchive(sandbox.root() / "a.zip", 100'000) + framing.tail;
-    tarvix::UploadAPI::Error error;
-    auto body = tarvix::UploadAPI::FileBodyStream::open(sandbox.root() / "a.zip", framing, error);
+    auto body = tarvix::UploadAPI::FileBodyStream::open(sandbox.root() / "a.zip", framing);
     ASSERT_TRUE(body && body->size() == expected.size());
     const auto readAll = [&body](std::size_t piece) {
         std::string text, buffer(piece, '\0');
-        while (const auto n = body->read(buffer.data(), piece)) {
+        for (auto n = body->read(buffer.data(), piece); n; n = body->read(buffer.data(), piece)) {
             if (*n == 0) return text;
             text.append(buffer, 0, *n);
         }
