@@ -160,12 +160,13 @@ void ReviewModel::setHideIdentity(bool hide)
     if (!applyChoices(choices)) emit choicesChanged();
 }
 
-bool ReviewModel::applyChoices(const ShareChoices& choices)
+Status ReviewModel::applyChoices(const ShareChoices& choices)
 {
-    if (!m_flows->setShareChoices(choices)) return false;
+    auto applied = m_flows->setShareChoices(choices);
+    if (!applied) return applied;
     m_choices = choices;
     emit choicesChanged();
-    return true;
+    return {};
 }
 
 void ReviewModel::setProblem(Problem problem)

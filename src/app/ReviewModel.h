@@ -95,7 +95,7 @@ signals:
 
 private:
     void listLoaded(std::uint64_t generation, const Result<ShareList>& list);
-    bool applyChoices(const ShareChoices& choices);
+    Status applyChoices(const ShareChoices& choices);
     void setProblem(Problem problem);
     void showPreview(const QString& path, const Result<FilePreview>& preview);
     void openCopy(const std::string& path);

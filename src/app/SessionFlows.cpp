@@ -24,13 +24,13 @@ std::optional<Session> SessionFlows::session() const
     return m_session;
 }
 
-bool SessionFlows::setShareChoices(const ShareChoices& choices)
+Status SessionFlows::setShareChoices(const ShareChoices& choices)
 {
     std::lock_guard lock(m_sessionMutex);
     // Checked under the lock the share reads the choices under, after it set the flag.
-    if (m_sessionPackaged) return false;
+    if (m_sessionPackaged) return Failure{"The archive is built: its choices hold."};
     m_shareChoices = choices;
-    return true;
+    return {};
 }
 
 ShareChoices SessionFlows::shareChoices() const
@@ -77,7 +77,7 @@ void SessionFlows::StartMonitoring()
     if (!started) return;
     {
         std::lock_guard lock(m_sessionMutex);
-        m_session = std::move(started);
+        m_session = std::move(started).value();
     }
     m_state->setPhase(Phase::monitoring);
     m_state->logLabel.set("Please reproduce the steps that led to the issue and then select Stop monitoring");

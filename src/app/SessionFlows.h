@@ -40,9 +40,9 @@ public:
 
     /// This window's session, once its start made it.
     std::optional<Session> currentSession() const { return session(); }
-    /// What the review chose to send; the share packages with them. Refused (false) once the
-    /// share has packaged: the archive holds the choices made until then.
-    bool setShareChoices(const ShareChoices& choices);
+    /// What the review chose to send; the share packages with them. Refused once the share has
+    /// packaged: the archive holds the choices made until then.
+    Status setShareChoices(const ShareChoices& choices);
     ShareChoices shareChoices() const;
 
 private:

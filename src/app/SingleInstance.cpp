@@ -109,14 +109,15 @@ bool SingleInstance::forwardToRunningInstance(const QByteArray& activationToken)
     return socket.waitForReadyRead(kConnectTimeoutMs * 5) && socket.readLine() == "ok\n";
 }
 
-bool SingleInstance::listen()
+Status SingleInstance::listen()
 {
-    if (m_path.isEmpty()) return false;
+    if (m_path.isEmpty()) return Failure{"No private folder for the socket."};
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    if (m_server.listen(m_path)) return true;
+    if (m_server.listen(m_path)) return {};
     // A socket nobody answered (left by a process that died): the folder is ours, so remove it.
     QLocalServer::removeServer(m_path);
-    return m_server.listen(m_path);
+    if (m_server.listen(m_path)) return {};
+    return Failure{m_server.errorString().toStdString()};
 }
 
 }  // namespace tarvix::app

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QString>
 
+#include "base/Status.h"
+
 namespace tarvix::app {
 
 /// One Tarvix process per user: a later start asks the running one for its window and ends.
@@ -17,8 +19,8 @@ public:
     /// True when a running Tarvix of this user took the request; this process should then end.
     /// `activationToken` (from the launcher) lets the running one bring its window to the front.
     bool forwardToRunningInstance(const QByteArray& activationToken = {});
-    /// Starts listening for later starts. False when the socket cannot be made.
-    bool listen();
+    /// Starts listening for later starts. Fails when the socket cannot be made.
+    Status listen();
 
     /// "tarvix.socket" in $XDG_RUNTIME_DIR, else in a folder of our own in the temporary
     /// folder; empty when neither is a folder that only this user can enter.

@@ -105,7 +105,8 @@ int TarvixApplication::run(int argc, char* argv[])
 
     QQmlEngine engine;
     TarvixApplication tarvix(engine, system, std::move(firstWindow));
-    if (!instance.listen()) qWarning("Another start of Tarvix will not find this one: no local socket.");
+    if (const auto listening = instance.listen(); !listening)
+        qWarning("Another start of Tarvix will not find this one: %s", listening.message().c_str());
     connect(&instance, &SingleInstance::windowRequested, &tarvix, &TarvixApplication::showWindow);
     if (!tarvix.showWindow(qgetenv("XDG_ACTIVATION_TOKEN"))) return 1;
     return app.exec();

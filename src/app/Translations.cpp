@@ -13,12 +13,12 @@ namespace {
 // Arabic catalog answers "RTL", so the window mirrors.
 [[maybe_unused]] constexpr const char* kLayoutDirection = QT_TRANSLATE_NOOP("QGuiApplication", "QT_LAYOUT_DIRECTION");
 
-bool install(const QString& file, const QString& folder)
+Status install(const QString& file, const QString& folder)
 {
     auto* translator = new QTranslator(QCoreApplication::instance());
-    if (translator->load(file, folder)) return QCoreApplication::installTranslator(translator);
+    if (translator->load(file, folder) && QCoreApplication::installTranslator(translator)) return {};
     delete translator;
-    return false;
+    return Failure{"The catalog " + file.toStdString() + " could not be loaded."};
 }
 
 }  // namespace
@@ -45,12 +45,13 @@ QString installTranslations(const QLocale& locale)
         const QString file = QStringLiteral(":/i18n/tarvix_") + language + QStringLiteral(".qm");
         if (!QFile::exists(file)) continue;
         if (!installCatalog(file)) continue;
-        install(QStringLiteral("qtbase_") + language, QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+        // Without Qt's own catalog only Qt's few built-in texts stay English.
+        install(QStringLiteral("qtbase_") + language, QLibraryInfo::path(QLibraryInfo::TranslationsPath)).absorb();
         return language;
     }
     return {};
 }
 
-bool installCatalog(const QString& qmFile) { return install(qmFile, {}); }
+Status installCatalog(const QString& qmFile) { return install(qmFile, {}); }
 
 }  // namespace tarvix::app

@@ -74,7 +74,7 @@ TEST(SingleInstance, ALaterStartHandsOverOnlyAPlainActivationToken)
     tarvix::test::TempDir dir;
     const QString socket = QString::fromStdString((dir.path() / "tarvix.socket").string());
     SingleInstance running(socket);
-    ASSERT_TRUE(running.listen());
+    ASSERT_TRUE(running.listen().ok());
     std::vector<QByteArray> tokens;
     QObject::connect(&running, &SingleInstance::windowRequested,
                      [&](const QByteArray& token) { tokens.push_back(token); });

@@ -11,12 +11,12 @@
 
 namespace tarvix {
 
-std::optional<Session> startSession(const platform::Platform& platform,
-                                    const std::optional<UtilityFunctions::Workspace>& workspace,
-                                    bool isScrivologgingEnabled)
+Result<Session, TargetChoice::Outcome> startSession(const platform::Platform& platform,
+                                                    const std::optional<UtilityFunctions::Workspace>& workspace,
+                                                    bool isScrivologgingEnabled)
 {
     const TargetChoice target = chooseTarget(platform.folders, *platform.ui);
-    if (target.outcome != TargetChoice::Outcome::found) return std::nullopt;
+    if (target.outcome != TargetChoice::Outcome::found) return target.outcome;
     Session session = workspace ? sessionIn(*workspace) : Session{};
     session.output = UtilityFunctions::SetScrivoOrGlance(target.runningInstance, session.folder);
     if (!target.runningInstance.empty()) session.bundleIdentifier = target.runningInstance.front();

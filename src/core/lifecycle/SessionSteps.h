@@ -8,6 +8,7 @@
 
 #include "base/TextBinding.h"
 #include "core/package/Packaging.h"
+#include "core/target/TargetChoice.h"
 #include "core/upload/UploadAPI.h"
 #include "core/workspace/Session.h"
 #include "platform/Platform.h"
@@ -17,11 +18,11 @@
 namespace tarvix {
 
 /// Start: chooses the target and, for a found one, creates the edition folder below the
-/// workspace's session folder and switches the target's logging on. The new session; absent when
-/// the start was refused (the user was told).
-std::optional<Session> startSession(const platform::Platform& platform,
-                                    const std::optional<UtilityFunctions::Workspace>& workspace,
-                                    bool isScrivologgingEnabled);
+/// workspace's session folder and switches the target's logging on. The new session, or why the
+/// start was refused (the user was told).
+Result<Session, TargetChoice::Outcome> startSession(const platform::Platform& platform,
+                                                    const std::optional<UtilityFunctions::Workspace>& workspace,
+                                                    bool isScrivologgingEnabled);
 
 /// Stop: the session's capture run, naming its tasks in `statusText` (the status text of the
 /// window that started it); `completion` runs on the interface thread after it.

@@ -64,14 +64,15 @@ TEST(Lifecycle, FailedWorkspaceKeepsTheLogInCachesAndStillStarts)
 TEST(StartSession, TheSessionHoldsWhatItsStepsNeedAndNothingOfAnEarlierOne)
 {
     Sandbox sandbox;
-    EXPECT_FALSE(tarvix::startSession(sandbox.platform(), std::nullopt, true)) << "nothing installed";
+    EXPECT_EQ(tarvix::startSession(sandbox.platform(), std::nullopt, true).error(),
+              tarvix::TargetChoice::Outcome::none);
     const auto layout = tarvix::sample::install(sandbox.root(), {.scrivoVersion = "4.1.15"});
     const auto workspace = tarvix::TarvixApp::startUp(sandbox.folders()).workspace;
     ASSERT_TRUE(workspace);
     const fs::path folder = workspace->tempTimeStampedURL;
     tarvix::sample::RunningInstance scrivo(layout.scrivoBundle);
     const auto first = tarvix::startSession(sandbox.platform(), workspace, true);
-    ASSERT_TRUE(first);
+    ASSERT_TRUE(first.ok());
     EXPECT_EQ(first->processId, std::to_string(scrivo.pid()));
     EXPECT_EQ(first->output, folder / "Scrivo");
     EXPECT_EQ(first->flavour, "Beta");
@@ -80,7 +81,7 @@ TEST(StartSession, TheSessionHoldsWhatItsStepsNeedAndNothingOfAnEarlierOne)
     // The next start, nothing running: no pid of the earlier one, no folder below its folder.
     scrivo.stop();
     const auto next = tarvix::startSession(sandbox.platform(), workspace, true);
-    ASSERT_TRUE(next);
+    ASSERT_TRUE(next.ok());
     EXPECT_EQ(next->processId, "");
     EXPECT_EQ(next->output, folder / "Scrivo");
     // The run is killed with the switch on: the next run's start-up reverts it.
