@@ -10,6 +10,7 @@
 #include "MailTo.h"
 #include "SessionFlows.h"
 #include "config/BuildConfig.h"
+#include "core/log/Logger.h"
 
 namespace tarvix::app {
 
@@ -224,7 +225,10 @@ void ContentView::mailToTrigger(const QString& email)
 {
     const auto url = mailToURL(email, logId(), QString::fromStdString(m_state->feedbackText.get()),
                                QString::fromStdString(m_state->emailText.get()));
-    if (url) openWithDefaultHandler(*url);
+    if (url)
+        openWithDefaultHandler(*url);
+    else
+        Logger::logError("The prepared e-mail could not be formed: " + url.message());
 }
 
 }  // namespace tarvix::app

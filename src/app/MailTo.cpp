@@ -9,8 +9,8 @@ QByteArray percentEncodeForQuery(const QString& text)
     return QUrl::toPercentEncoding(text);
 }
 
-std::optional<QUrl> mailToURL(const QString& email, const QString& logId, const QString& feedbackText,
-                              const QString& emailText)
+Result<QUrl> mailToURL(const QString& email, const QString& logId, const QString& feedbackText,
+                       const QString& emailText)
 {
     const QString body = QStringLiteral("Hi Team,\n\nLocal Log ID: ") + logId + QStringLiteral("\nDescription: ") +
                          feedbackText + QStringLiteral("\nEmail address: ") + emailText + QStringLiteral("\n");
@@ -18,7 +18,7 @@ std::optional<QUrl> mailToURL(const QString& email, const QString& logId, const 
     const QByteArray text = "mailto:" + email.toUtf8() + "?subject=" + percentEncodeForQuery(subject) +
                             "&body=" + percentEncodeForQuery(body);
     QUrl url = QUrl::fromEncoded(text, QUrl::StrictMode);
-    if (!url.isValid()) return std::nullopt;
+    if (!url.isValid()) return Failure{url.errorString().toStdString()};
     return url;
 }
 

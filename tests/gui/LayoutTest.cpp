@@ -65,7 +65,7 @@ TEST(MailTo, TheLinkCarriesTheWholeTextsEncoded)
     // Query delimiters, Thai and emoji in the description survive the link whole.
     const QString description = QString::fromUtf8("a&b=c+d#e%f ?/:@ \u0E01\u0E33 \U0001F468\u200D\U0001F469\nend");
     const auto url = tarvix::app::mailToURL("help@example.org", "ID", description, "anne+x@example.org");
-    ASSERT_TRUE(url);
+    ASSERT_TRUE(url.ok());
     // Nothing but unreserved characters and escapes in either field.
     const QString link = QString::fromLatin1(url->toEncoded());
     const auto fields =
