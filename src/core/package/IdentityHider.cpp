@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "core/package/EmailPattern.h"
+#include "core/package/EscapedForms.h"
 
 // The automaton is written here because Debian packages no maintained C or C++ multi-pattern
 // matcher that streams with leftmost-longest replacement; the one regular-expression engine that
@@ -65,7 +66,8 @@ struct IdentityHider::Automaton {
     std::vector<std::vector<std::int32_t>> outputs{{}};
     std::vector<char> hasOutput;
 
-    void add(const std::string& value, const std::string& placeholder)
+    /// `wholeWord`: matched only between non-alphanumeric bytes (a value of one or two bytes).
+    void add(const std::string& value, const std::string& placeholder, bool wholeWord)
     {
         const std::string key = foldedText(value);
         std::size_t state = 0;
@@ -82,7 +84,7 @@ struct IdentityHider::Automaton {
         }
         if (!outputs[state].empty()) return;  // the same text for two values: the first one names it
         outputs[state].push_back(static_cast<std::int32_t>(patterns.size()));
-        patterns.push_back({key.size(), placeholder, key.size() <= 2});
+        patterns.push_back({key.size(), placeholder, wholeWord});
     }
 
     /// Turns the trie into the automaton: every state gets a move for every byte, and the
@@ -355,8 +357,13 @@ private:
 IdentityHider::IdentityHider(const platform::Identity& identity, std::string keptEmail, Placeholders& placeholders)
     : m_automaton(std::make_unique<Automaton>())
 {
+    // A value is also found where a file escaped it (JSON, XML, a URL): the same placeholder.
     const auto add = [&](const std::string& kind, const std::string& value) {
-        if (!value.empty()) m_automaton->add(value, placeholders.of(kind, value));
+        if (value.empty()) return;
+        const std::string& placeholder = placeholders.of(kind, value);
+        const bool wholeWord = value.size() <= 2;
+        m_automaton->add(value, placeholder, wholeWord);
+        for (const std::string& form : escapedForms(value)) m_automaton->add(form, placeholder, wholeWord);
     };
     std::string home = identity.home.string();
     while (home.size() > 1 && home.back() == '/') home.pop_back();

@@ -67,6 +67,12 @@ TEST(IdentityHider, ReplacesEveryValueAlikeWhereverTheStreamIsCut)
         EXPECT_LE(out.size(), input.size() + hider.replacements() * placeholders.longest());
         EXPECT_EQ(placeholders.mapping().at(0), (std::pair<std::string, std::string>{"home1", "/home/jo"}));
     }
+    // Where a file escaped a value (JSON, XML, a URL) it is hidden alike.
+    tarvix::Placeholders escaped;
+    tarvix::IdentityHider hider({"zoe", "Zo\u00eb D'Arcy & Co", "/home/zoe", "box7", "box7.corp.example"}, "", escaped);
+    EXPECT_EQ(hider.hide(R"({"n": "Zo\u00EB D'Arcy & Co", "p": "\/home\/zoe\/x"} <o a="Zoë D&apos;Arcy &amp; Co"/> )"
+                         "file:///home/zoe/Zo%C3%AB%20D%27Arcy%20%26%20Co.scriv"),
+              R"({"n": "name1", "p": "home1\/x"} <o a="name1"/> file://home1/name1.scriv)");
 }
 
 TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
