@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+
+#include <algorithm>
 
 #include "core/package/Archive.h"
 #include "core/package/FilePreview.h"
 #include "core/package/IdentityHider.h"
 #include "core/package/Packaging.h"
+#include "core/package/ShareArchive.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
@@ -182,4 +186,44 @@ print(sorted(a.namelist()) == sorted(b.namelist()) and all(a.read(n) == b.read(n
                                       (reference / "ref.zip").string()})),
               "True ['Scrivo/', 'Scrivo/a/', 'Scrivo/a/b/', 'Scrivo/a/b/app.log', 'Scrivo/a/b/latest.log', "
               "'UserEmailFeedback.json']\n");
+}
+
+// Runs in a private mount namespace: files that fail only while they are read.
+TEST(ShareArchiveChild, FilesThatFailHalfwayRestartTheArchiveWithoutThem)
+{
+    Sandbox sandbox;
+    const fs::path folder = sandbox.library() / "Tarvix/Output/20261206093000", archive = sandbox.root() / "out.zip";
+    const tarvix::Session session{.folder = folder, .output = folder / "Scrivo"};
+    writeFile(folder / "Scrivo/a.log", "mkowal was here\n");
+    writeFile(folder / "Scrivo/z.log", "and here\n");
+    // Our own memory at address 0 opens as a regular file and fails with EIO at the first read.
+    for (const char* name : {"Scrivo/m1.log", "Scrivo/sub/m2.log"}) {
+        writeFile(folder / name);
+        ASSERT_EQ(::mount("/proc/self/mem", (folder / name).c_str(), nullptr, MS_BIND, nullptr), 0) << name;
+    }
+    const tarvix::platform::Identity identity{"mkowal", "", "/home/mkowal", "aurora", ""};
+    const auto content = tarvix::FilesPathDirectory::writeShareArchive(session, {.leftOut = {}, .hideIdentity = true},
+                                                                       identity, "", archive);
+    ASSERT_TRUE(content.ok()) << content.message();
+    EXPECT_EQ(content->targetFiles, 4u);
+    EXPECT_EQ(content->sentFiles, 2u);
+    EXPECT_EQ(content->couldNotHide, (std::vector<std::string>{"Scrivo/m1.log", "Scrivo/sub/m2.log"}));
+    EXPECT_EQ(runCommand("python3 -c " +
+                         shellWord("import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); "
+                                   "print(z.testzip(), sorted(n for n in z.namelist() if not n.endswith('/')), "
+                                   "z.read('Scrivo/a.log'))") +
+                         " " + shellWord(archive)),
+              "None ['Scrivo/a.log', 'Scrivo/z.log'] b'user1 was here\\n'\n");
+    const auto lines = sandbox.logMessages();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.starts_with("ERROR: Left out of the archive"); }),
+              2);
+}
+
+TEST(ShareArchive, FilesThatFailHalfwayRestartTheArchiveWithoutThem)
+{
+    const auto run = runSelfInNamespace({"-m", "--propagation", "private"},
+                                        "ShareArchiveChild.FilesThatFailHalfwayRestartTheArchiveWithoutThem");
+    if (!run.available) GTEST_SKIP() << "unshare cannot make a private mount namespace here";
+    EXPECT_TRUE(run.passed) << run.output;
 }
