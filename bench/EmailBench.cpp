@@ -40,7 +40,7 @@ int main()
             const int rounds = length > 10000 ? 100 : 10000;
             bool verdict = true;
             const auto start = std::chrono::steady_clock::now();
-            for (int i = 0; i < rounds; ++i) verdict &= tarvix::UtilityFunctions::isValidEmail(text);
+            for (int i = 0; i < rounds; ++i) verdict &= tarvix::isValidEmail(text);
             const double perCall = bench::secondsSince(start) / rounds;
             std::printf("isValidEmail, %6zu characters (%s): %10.3f us per call (%s)\n", text.size(), family,
                         perCall * 1e6, verdict ? "accepted" : "rejected");

@@ -8,7 +8,7 @@
 /// The collectors of the settings-and-logs task: each copies one group of the target's files
 /// into the session's output folder. Each logs what it could not copy; a missing item of the
 /// target's material is no failure of the collector, a group it could not collect at all is.
-namespace tarvix::UtilityFunctions {
+namespace tarvix {
 
 /// Fails without a target chosen or when a preference file could not be copied.
 tarvix::Status GetPropertyList(const tarvix::Session& session);
@@ -20,4 +20,4 @@ tarvix::Status GetInstallLogs(const tarvix::Session& session, const std::filesys
 /// One optional item: fails only when it is there and could not be copied.
 tarvix::Status GetIPMLogs(const tarvix::Session& session);
 
-}  // namespace tarvix::UtilityFunctions
+}  // namespace tarvix

@@ -88,7 +88,7 @@ void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivo
     const auto status = std::move(labelTextBinding);
     queue.async([getSpinDump, services, run, status] {
         if (!getSpinDump) return;
-        if (!UtilityFunctions::IsProcessRunning(services->folders, run->processId)) return;
+        if (!tarvix::IsProcessRunning(services->folders, run->processId)) return;
         setStatus(status, "Capturing Scrivo data dump.");
         Logger::logInfo(platform::describe(runSpinDump(*services, *run)));
     });
@@ -102,10 +102,10 @@ void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivo
         // In this order (a braced list is evaluated left to right).
         const std::pair<const char*, tarvix::Status> groups[] = {
             {"GetScrivoLogs", PListOperations::GetScrivoLogs(isScrivologgingEnabled, *run)},
-            {"GetPropertyList", UtilityFunctions::GetPropertyList(*run)},
-            {"GetLicensingLogs", UtilityFunctions::GetLicensingLogs(*run)},
-            {"GetInstallLogs", UtilityFunctions::GetInstallLogs(*run, services->folders.systemLog)},
-            {"GetIPMLogs", UtilityFunctions::GetIPMLogs(*run)}};
+            {"GetPropertyList", tarvix::GetPropertyList(*run)},
+            {"GetLicensingLogs", tarvix::GetLicensingLogs(*run)},
+            {"GetInstallLogs", tarvix::GetInstallLogs(*run, services->folders.systemLog)},
+            {"GetIPMLogs", tarvix::GetIPMLogs(*run)}};
         // Support reads from the archive alone which groups are missing: one line names each.
         for (const auto& [collector, collected] : groups)
             if (!collected)

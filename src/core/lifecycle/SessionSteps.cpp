@@ -18,7 +18,7 @@ Result<Session, TargetChoice::Outcome> startSession(const platform::Platform& pl
     const TargetChoice target = chooseTarget(platform.folders, *platform.ui);
     if (target.outcome != TargetChoice::Outcome::found) return target.outcome;
     Session session = workspace ? sessionIn(*workspace) : Session{};
-    session.output = UtilityFunctions::SetScrivoOrGlance(target.runningInstance, session.folder);
+    session.output = tarvix::SetScrivoOrGlance(target.runningInstance, session.folder);
     if (!target.runningInstance.empty()) session.bundleIdentifier = target.runningInstance.front();
     session.edition = target.edition;
     session.flavour = target.flavour;
@@ -49,8 +49,6 @@ UploadFailure uploadFailureOf(const UploadAPI::Error& error)
 }
 
 const std::string& logId() { return UtilityFunctions::UniqueId(); }
-
-bool isValidEmail(std::string_view email) { return UtilityFunctions::isValidEmail(email); }
 
 Status removeUploadedSession(const Session& session)
 {

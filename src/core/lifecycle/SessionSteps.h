@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/TextBinding.h"
+#include "core/package/EmailPattern.h"
 #include "core/package/Packaging.h"
 #include "core/target/TargetChoice.h"
 #include "core/upload/UploadAPI.h"
@@ -40,8 +41,6 @@ UploadFailure uploadFailureOf(const UploadAPI::Error& error);
 
 /// The run's Log ID (UniqueId), which the archive's name carries too.
 const std::string& logId();
-/// Whether the feedback record takes `email` as the user's address ("" included).
-bool isValidEmail(std::string_view email);
 
 /// After a successful upload: removes the session's own folder with its archive.
 Status removeUploadedSession(const Session& session);

@@ -15,7 +15,7 @@
 //                                              dot adds nothing, since A is inside \w)
 // Neither part can hold "@", and W holds no ".", so the text splits at its only "@" and the
 // domain's labels at its dots, and each piece is judged on its own.
-namespace tarvix::UtilityFunctions {
+namespace tarvix {
 namespace {
 
 bool isAsciiAlnum(UChar32 c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -93,4 +93,4 @@ bool isValidEmail(std::string_view email)
     return true;
 }
 
-}  // namespace tarvix::UtilityFunctions
+}  // namespace tarvix

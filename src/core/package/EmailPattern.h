@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-namespace tarvix::UtilityFunctions {
+namespace tarvix {
 
 /// True for "" and for exactly the addresses the support e-mail pattern accepts; linear time.
 bool isValidEmail(std::string_view email);
 
-}  // namespace tarvix::UtilityFunctions
+}  // namespace tarvix

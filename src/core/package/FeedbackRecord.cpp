@@ -13,7 +13,7 @@
 
 namespace fs = std::filesystem;
 
-namespace tarvix::UtilityFunctions {
+namespace tarvix {
 namespace {
 
 constexpr const char* kRecordName = "UserEmailFeedback.json";
@@ -42,7 +42,7 @@ tarvix::Status CreateUserDetailContent(const platform::Folders& folders, const t
                                        const std::string& email, const std::string& feedback)
 {
     nlohmann::ordered_json record;
-    record["machineid"] = getMachineHash(folders);
+    record["machineid"] = UtilityFunctions::getMachineHash(folders);
     record["email"] = isValidEmail(email) ? email : std::string();
     record["problemdesc"] = feedback;
     // Replacing malformed UTF-8 keeps dump() from throwing; the window only hands over valid text.
@@ -56,4 +56,4 @@ tarvix::Status CreateUserDetailContent(const platform::Folders& folders, const t
     return CreateFile(location, text);
 }
 
-}  // namespace tarvix::UtilityFunctions
+}  // namespace tarvix

@@ -8,7 +8,7 @@
 #include "core/workspace/Session.h"
 #include "platform/Platform.h"
 
-namespace tarvix::UtilityFunctions {
+namespace tarvix {
 
 /// Writes a text file whole, or logs why not; fails (nothing written) for an absent location or an
 /// empty text.
@@ -18,4 +18,4 @@ tarvix::Status CreateFile(const std::optional<std::filesystem::path>& fileURL, c
 tarvix::Status CreateUserDetailContent(const platform::Folders& folders, const tarvix::Session& session,
                                        const std::string& email, const std::string& feedback);
 
-}  // namespace tarvix::UtilityFunctions
+}  // namespace tarvix

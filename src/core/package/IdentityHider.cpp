@@ -324,7 +324,7 @@ private:
                     replacement = &known->second;
                     break;
                 }
-                if (UtilityFunctions::isValidEmail(candidate)) {
+                if (tarvix::isValidEmail(candidate)) {
                     found = end;
                     const std::string hidden = foldedText(candidate) == m_kept
                                                    ? std::string()

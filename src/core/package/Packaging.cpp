@@ -36,7 +36,7 @@ ArchiveOutcome archiveForUpload(const platform::Folders& folders, Session& sessi
     if (package) {
         if (refusesEverythingLeftOut(session, choices)) return ArchiveRefusal::everythingLeftOut;
         // Without its record the archive still carries the logs support asked for.
-        UtilityFunctions::CreateUserDetailContent(folders, session, email, feedback).absorb();
+        tarvix::CreateUserDetailContent(folders, session, email, feedback).absorb();
         // Files pruning could not remove would be sent although they are not of an allowed kind.
         if (!FilesPathDirectory::removeFilesFromDirectoryRecursively(
                 session.folder ? session.folder->string() : std::string(), UtilityFunctions::allowedExtensions))

@@ -10,7 +10,7 @@
 
 namespace fs = std::filesystem;
 
-namespace tarvix::UtilityFunctions {
+namespace tarvix {
 namespace {
 
 std::vector<fs::path> installed(const platform::Folders& folders, const std::string& bundleIdentifier)
@@ -38,12 +38,12 @@ std::string flavourOf(const std::string& version)
 
 std::vector<fs::path> getScrivoInstalledPath(const platform::Folders& folders)
 {
-    return installed(folders, ScrivoBundleIndentifiers[0]);
+    return installed(folders, UtilityFunctions::ScrivoBundleIndentifiers[0]);
 }
 
 std::vector<fs::path> getGlanceInstalledPath(const platform::Folders& folders)
 {
-    return installed(folders, ScrivoBundleIndentifiers[1]);
+    return installed(folders, UtilityFunctions::ScrivoBundleIndentifiers[1]);
 }
 
 std::optional<std::string> FlavourFromAppVersion(const fs::path& url)
@@ -57,7 +57,9 @@ std::optional<std::string> FlavourFromAppVersion(const fs::path& url)
 
 std::string scrivoOrGlance(const std::vector<std::string>& runningInstance)
 {
-    return !runningInstance.empty() && runningInstance.front() == ScrivoBundleIndentifiers[0] ? "Scrivo" : "Glance";
+    return !runningInstance.empty() && runningInstance.front() == UtilityFunctions::ScrivoBundleIndentifiers[0]
+               ? "Scrivo"
+               : "Glance";
 }
 
 std::optional<fs::path> SetScrivoOrGlance(const std::vector<std::string>& runningInstance,
@@ -78,4 +80,4 @@ std::optional<fs::path> SetScrivoOrGlance(const std::vector<std::string>& runnin
     return folder;
 }
 
-}  // namespace tarvix::UtilityFunctions
+}  // namespace tarvix

@@ -7,7 +7,7 @@
 
 #include "platform/Platform.h"
 
-namespace tarvix::UtilityFunctions {
+namespace tarvix {
 
 /// The installed full-edition bundles (scrivoInstalledUrls).
 std::vector<std::filesystem::path> getScrivoInstalledPath(const platform::Folders& folders);
@@ -23,4 +23,4 @@ std::string scrivoOrGlance(const std::vector<std::string>& runningInstance);
 std::optional<std::filesystem::path> SetScrivoOrGlance(const std::vector<std::string>& runningInstance,
                                                        const std::optional<std::filesystem::path>& outputFolder);
 
-}  // namespace tarvix::UtilityFunctions
+}  // namespace tarvix

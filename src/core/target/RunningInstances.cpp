@@ -5,7 +5,7 @@
 #include "core/target/InstallationDiscovery.h"
 #include "platform/RunningApplications.h"
 
-namespace tarvix::UtilityFunctions {
+namespace tarvix {
 
 std::optional<RunningTarget> IsApplicationRunning(const platform::Folders& folders, const std::string& bundleIdentifier,
                                                   const std::string& flavour)
@@ -53,4 +53,4 @@ void displayAlert(platform::UserInterface& ui, const std::string& title, const s
     ui.displayAlert(title, message, buttonTitle);
 }
 
-}  // namespace tarvix::UtilityFunctions
+}  // namespace tarvix

@@ -6,7 +6,7 @@
 
 #include "platform/Platform.h"
 
-namespace tarvix::UtilityFunctions {
+namespace tarvix {
 
 /// What a running edition tells about itself.
 struct RunningTarget {
@@ -29,4 +29,4 @@ bool IsMultipleInstance(const std::vector<std::string>& runningInstance, platfor
 void displayAlert(platform::UserInterface& ui, const std::string& title, const std::string& message,
                   const std::string& buttonTitle);
 
-}  // namespace tarvix::UtilityFunctions
+}  // namespace tarvix

@@ -14,10 +14,10 @@ TEST(Collectors, AbsentValuesOrMaterialOnlyLog)
 {
     test::Sandbox sandbox;
     const Session bare{.bundleIdentifier = "com.norvane.Glance"};
-    EXPECT_TRUE(tarvix::UtilityFunctions::GetPropertyList(bare).ok());
-    EXPECT_TRUE(tarvix::UtilityFunctions::GetLicensingLogs(bare).ok());
-    EXPECT_TRUE(tarvix::UtilityFunctions::GetInstallLogs(bare, sandbox.folders().systemLog).ok());
-    EXPECT_TRUE(tarvix::UtilityFunctions::GetIPMLogs(bare).ok());
+    EXPECT_TRUE(tarvix::GetPropertyList(bare).ok());
+    EXPECT_TRUE(tarvix::GetLicensingLogs(bare).ok());
+    EXPECT_TRUE(tarvix::GetInstallLogs(bare, sandbox.folders().systemLog).ok());
+    EXPECT_TRUE(tarvix::GetIPMLogs(bare).ok());
     EXPECT_FALSE(tarvix::PListOperations::GetScrivoLogs(true, bare).ok());
     EXPECT_TRUE(tarvix::PListOperations::RevertScrivoLogPList(true, bare).ok());
     for (const auto& line : sandbox.logMessages()) EXPECT_TRUE(line.starts_with("WARNING: ")) << line;
@@ -28,10 +28,10 @@ TEST(Collectors, AbsentValuesOrMaterialOnlyLog)
     ASSERT_TRUE(workspace.ok());
     Session session = sessionIn(*workspace);
     session.edition = "Glance";
-    EXPECT_FALSE(tarvix::UtilityFunctions::GetPropertyList(session).ok());
-    EXPECT_TRUE(tarvix::UtilityFunctions::GetLicensingLogs(session).ok());
-    EXPECT_TRUE(tarvix::UtilityFunctions::GetInstallLogs(session, sandbox.folders().systemLog).ok());
-    EXPECT_TRUE(tarvix::UtilityFunctions::GetIPMLogs(session).ok());
+    EXPECT_FALSE(tarvix::GetPropertyList(session).ok());
+    EXPECT_TRUE(tarvix::GetLicensingLogs(session).ok());
+    EXPECT_TRUE(tarvix::GetInstallLogs(session, sandbox.folders().systemLog).ok());
+    EXPECT_TRUE(tarvix::GetIPMLogs(session).ok());
     EXPECT_EQ(test::treeListing(*session.output), (std::vector<std::string>{"InstallLogs/", "LicensingLogs/"}));
     const auto lines = sandbox.logMessages();
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),

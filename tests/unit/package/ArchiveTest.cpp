@@ -68,7 +68,7 @@ TEST(CompressOutputDirectoryChild, SmallDisksNeitherFillUpNorLoseTheArchive)
         for (int i = 0; i < 600; ++i)
             writeFile(session / "Scrivo" / ("empty-log-file-" + std::to_string(i) + ".log"), "");
         if (bigLog) writeFile(session / "Scrivo/big.log", std::string(bigLog, 'x'));
-        EXPECT_TRUE(UF::CreateUserDetailContent(sandbox.folders(), collected, "", "disk full").ok());
+        EXPECT_TRUE(tarvix::CreateUserDetailContent(sandbox.folders(), collected, "", "disk full").ok());
     };
     {
         // Too little room to zip: refused before zip runs.

@@ -9,7 +9,7 @@
 
 #include "core/package/EmailPattern.h"
 
-using tarvix::UtilityFunctions::isValidEmail;
+using tarvix::isValidEmail;
 
 namespace {
 

@@ -11,7 +11,6 @@
 namespace fs = std::filesystem;
 using namespace tarvix;
 using sample::Edition;
-namespace UF = tarvix::UtilityFunctions;
 
 TEST(TargetChoice, ARunningEditionBeatsAnInstallationTheFullEditionTheFreeAndRefusalsAlert)
 {
@@ -60,7 +59,7 @@ TEST(TargetChoice, ARunningEditionBeatsAnInstallationTheFullEditionTheFreeAndRef
         EXPECT_EQ(sandbox.ui().alerts().size(), c.outcome == Outcome::found ? 0u : 1u);
         // The edition follows the first listed only, and its folder is made.
         EXPECT_EQ(choice.edition, c.edition);
-        EXPECT_EQ(UF::SetScrivoOrGlance(choice.runningInstance, sandbox.root()), sandbox.root() / c.edition);
+        EXPECT_EQ(tarvix::SetScrivoOrGlance(choice.runningInstance, sandbox.root()), sandbox.root() / c.edition);
         EXPECT_TRUE(fs::is_directory(sandbox.root() / c.edition));
     }
 }
@@ -85,19 +84,19 @@ TEST(RunningApplications, OnlyTheUsersOwnBundleProgramsInTheSandboxRunEvenOnceTh
     EXPECT_EQ(applications[0].bundleURL, layout.scrivoBundle);
     tarvix::platform::Folders unscoped = sandbox.folders();
     unscoped.runningApplicationsRoot.reset();
-    EXPECT_TRUE(UF::IsProcessRunning(unscoped, std::to_string(foreign.pid())));
+    EXPECT_TRUE(tarvix::IsProcessRunning(unscoped, std::to_string(foreign.pid())));
 
     // The exact text of a running application's id only.
     const std::string pid = std::to_string(scrivo.pid());
-    EXPECT_TRUE(UF::IsProcessRunning(sandbox.folders(), pid));
+    EXPECT_TRUE(tarvix::IsProcessRunning(sandbox.folders(), pid));
     for (const std::string& other : {"0" + pid, " " + pid, std::to_string(::getpid()), std::to_string(foreign.pid()),
                                      others ? std::to_string(others->pid()) : "1"})
-        EXPECT_FALSE(UF::IsProcessRunning(sandbox.folders(), other)) << other;
-    const auto found = UF::IsApplicationRunning(sandbox.folders(), "com.norvane.Scrivo.Pro", "Trunk");
+        EXPECT_FALSE(tarvix::IsProcessRunning(sandbox.folders(), other)) << other;
+    const auto found = tarvix::IsApplicationRunning(sandbox.folders(), "com.norvane.Scrivo.Pro", "Trunk");
     ASSERT_TRUE(found);
     EXPECT_EQ(found->processId + " " + found->flavour.value_or("none"), pid + " Beta");
     scrivo.stop();
-    EXPECT_FALSE(UF::IsApplicationRunning(sandbox.folders(), "com.norvane.Scrivo.Pro", "Trunk"));
+    EXPECT_FALSE(tarvix::IsApplicationRunning(sandbox.folders(), "com.norvane.Scrivo.Pro", "Trunk"));
 }
 
 TEST(InstallationDiscovery, FindsExactIdentifiersInFolderOrderThenNameOrder)
@@ -121,7 +120,7 @@ TEST(InstallationDiscovery, FindsExactIdentifiersInFolderOrderThenNameOrder)
     scrivoBundle(root / "opt/a/b", "Deep.app");
     fs::create_directories(root / "Applications/Empty.app");
 
-    EXPECT_EQ(UF::getScrivoInstalledPath(sandbox.folders()), found);
+    EXPECT_EQ(tarvix::getScrivoInstalledPath(sandbox.folders()), found);
     EXPECT_EQ(sandbox.logMessages().back(),
               "INFO: App url for bundle: com.norvane.Scrivo.Pro is: " + found.back().string());
 }
@@ -139,19 +138,19 @@ TEST(FlavourFromAppVersion, FirstCharacterOfTheLastComponentDecidesAndAnUnreadab
           "4.1.3 Trunk", "4.1. Trunk", "2 QX", "4.1.1b Beta", "2.1 Beta"}) {
         const std::string text = row.substr(0, row.find(' ')), expected = row.substr(row.find(' ') + 1);
         version("<string>" + text + "</string>");
-        EXPECT_EQ(UF::FlavourFromAppVersion(bundle), expected) << text;
+        EXPECT_EQ(tarvix::FlavourFromAppVersion(bundle), expected) << text;
         lines.push_back("INFO: FlavourFromAppVersion:" + text + " flavour: " + expected);
     }
     // None, silently: a version that is no text, no property list, a pipe (which would block a
     // reader for ever), no bundle at all.
     version("<integer>4</integer>");
-    EXPECT_FALSE(UF::FlavourFromAppVersion(bundle));
+    EXPECT_FALSE(tarvix::FlavourFromAppVersion(bundle));
     test::writeFile(plist, "no plist");
-    EXPECT_FALSE(UF::FlavourFromAppVersion(bundle));
+    EXPECT_FALSE(tarvix::FlavourFromAppVersion(bundle));
     fs::remove(plist);
     ASSERT_EQ(::mkfifo(plist.c_str(), 0644), 0);
-    EXPECT_FALSE(UF::FlavourFromAppVersion(bundle));
-    EXPECT_FALSE(UF::FlavourFromAppVersion(sandbox.root() / "missing.app"));
+    EXPECT_FALSE(tarvix::FlavourFromAppVersion(bundle));
+    EXPECT_FALSE(tarvix::FlavourFromAppVersion(sandbox.root() / "missing.app"));
     EXPECT_EQ(sandbox.logMessages(), lines);
 }
 
@@ -159,7 +158,7 @@ TEST(SetScrivoOrGlance, AFolderThatCannotBeMadeIsLoggedAndNeverStopsTheFlow)
 {
     test::Sandbox sandbox;
     test::writeFile(sandbox.root() / "Glance", "a file in the way");
-    EXPECT_EQ(UF::SetScrivoOrGlance({"com.norvane.scrivo.pro"}, sandbox.root()), sandbox.root() / "Glance");
+    EXPECT_EQ(tarvix::SetScrivoOrGlance({"com.norvane.scrivo.pro"}, sandbox.root()), sandbox.root() / "Glance");
     EXPECT_TRUE(sandbox.logMessages().back().starts_with("ERROR: Failed to create directory: "));
-    EXPECT_FALSE(UF::SetScrivoOrGlance({}, std::nullopt));
+    EXPECT_FALSE(tarvix::SetScrivoOrGlance({}, std::nullopt));
 }

@@ -28,11 +28,12 @@ std::string asUser(const std::string& command)
     return "setpriv --reuid=65534 --regid=65534 --clear-groups sh -c " + shellWord(command);
 }
 
-/// As the user, a shell that becomes root's after 0.7 s: it runs su, which waits at its prompt
+/// As the user, a shell that becomes root's after 1.5 s (well inside the 3 s of sampling, and after a
+/// loaded machine has started spindump): it runs su, which waits at its prompt
 /// on a FIFO that never brings a password.
 pid_t startChangeling(const fs::path& fifo)
 {
-    const std::string script = "exec 3<>" + shellWord(fifo) + "; exec sh -c 'sleep 0.7; exec su -c true root' <" +
+    const std::string script = "exec 3<>" + shellWord(fifo) + "; exec sh -c 'sleep 1.5; exec su -c true root' <" +
                                shellWord(fifo) + " >/dev/null 2>&1";
     const pid_t pid = fork();
     if (pid == 0) {
