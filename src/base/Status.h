@@ -10,11 +10,10 @@
 
 // How our functions report failure: every function that can fail (Qt slots aside) answers Status,
 // or Result<T> for a value, and its caller uses the answer, or says with absorb() that it goes on
-// either way. The system's named operations
-// (CreateOutputDirectories, CompressOutputDirectory, CopyFiles ...) write their own log line for a
-// failure, in the words the log has always used; lower-level functions (platform, parsing) leave
-// the line to their caller. bool and std::optional answer questions that cannot fail: a predicate,
-// or a lookup that may find nothing.
+// either way. The system's named operations (CreateOutputDirectories, CompressOutputDirectory,
+// CopyFiles ...) write their own log line for a failure, in the words the log has always used;
+// lower-level functions (platform, parsing) leave the line to their caller. bool and std::optional
+// answer questions that cannot fail: a predicate, or a lookup that may find nothing.
 namespace tarvix {
 
 /// Why an operation failed, in words a log line can carry.
