@@ -62,9 +62,10 @@ bool isLoopback(const std::string& host)
 
 }  // namespace
 
-std::optional<Options> parseOptions(int argc, char** argv, std::string& error)
+tarvix::Result<Options> parseOptions(int argc, char** argv)
 {
     Options options;
+    std::string error;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         auto value = [&](std::string_view& out) {
@@ -87,63 +88,58 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error)
         std::string_view text;
         std::uint64_t n = 0;
         if (arg == "--help" || arg == "-h") {
-            error.clear();
-            return std::nullopt;
+            options.helpAsked = true;
+            return options;
         } else if (arg == "--pki") {
-            if (!value(text)) return std::nullopt;
+            if (!value(text)) return tarvix::Failure{error};
             options.pkiFolder = text;
         } else if (arg == "--make-pki") {
             options.makePkiOnly = true;
         } else if (arg == "--port") {
-            if (!number(n, 65535)) return std::nullopt;
+            if (!number(n, 65535)) return tarvix::Failure{error};
             options.port = static_cast<int>(n);
         } else if (arg == "--host") {
-            if (!value(text)) return std::nullopt;
+            if (!value(text)) return tarvix::Failure{error};
             options.host = text;
         } else if (arg == "--store") {
-            if (!value(text)) return std::nullopt;
+            if (!value(text)) return tarvix::Failure{error};
             options.storeFolder = std::filesystem::path(text);
         } else if (arg == "--store-limit") {
-            if (!number(options.storeLimit, UINT64_MAX)) return std::nullopt;
+            if (!number(options.storeLimit, UINT64_MAX)) return tarvix::Failure{error};
         } else if (arg == "--ready-file") {
-            if (!value(text)) return std::nullopt;
+            if (!value(text)) return tarvix::Failure{error};
             options.readyFile = std::filesystem::path(text);
         } else if (arg == "--status") {
             if (!number(n, 999) || n < 100) {
-                error = "--status needs a code from 100 to 999";
-                return std::nullopt;
+                return tarvix::Failure{"--status needs a code from 100 to 999"};
             }
             options.status = static_cast<int>(n);
         } else if (arg == "--body") {
-            if (!value(text)) return std::nullopt;
+            if (!value(text)) return tarvix::Failure{error};
             options.body = text;
         } else if (arg == "--empty-body") {
             options.answer = Answer::EmptyBody;
         } else if (arg == "--no-body") {
             options.answer = Answer::NoBody;
         } else if (arg == "--stall-after" || arg == "--drop-after") {
-            if (!number(n, UINT64_MAX)) return std::nullopt;
+            if (!number(n, UINT64_MAX)) return tarvix::Failure{error};
             options.answer = arg == "--stall-after" ? Answer::Stall : Answer::Drop;
             options.afterBytes = n;
         } else if (arg == "--stall-seconds") {
-            if (!number(n, 86400)) return std::nullopt;
+            if (!number(n, 86400)) return tarvix::Failure{error};
             options.stallSeconds = static_cast<int>(n);
         } else {
-            error = "unknown argument: " + std::string(arg);
-            return std::nullopt;
+            return tarvix::Failure{"unknown argument: " + std::string(arg)};
         }
     }
     if (options.pkiFolder.empty()) {
-        error = "--pki DIR is required";
-        return std::nullopt;
+        return tarvix::Failure{"--pki DIR is required"};
     }
     if (!options.makePkiOnly && options.port == 0) {
-        error = "--port PORT is required";
-        return std::nullopt;
+        return tarvix::Failure{"--port PORT is required"};
     }
     if (!isLoopback(options.host)) {
-        error = "refusing to listen on a non-loopback address: " + options.host;
-        return std::nullopt;
+        return tarvix::Failure{"refusing to listen on a non-loopback address: " + options.host};
     }
     return options;
 }

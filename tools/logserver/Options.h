@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "base/Status.h"
+
 namespace tarvix::logserver {
 
 /// How the server answers each upload.
@@ -29,11 +31,12 @@ struct Options {
     std::uint64_t afterBytes = 0;  ///< for Stall and Drop
     int stallSeconds = 300;
     bool makePkiOnly = false;
+    bool helpAsked = false;  ///< --help: the usage, nothing else
 };
 
 extern const char* const kUsage;
 
-/// Parses the command line; on failure `error` says why (empty when --help was asked).
-std::optional<Options> parseOptions(int argc, char** argv, std::string& error);
+/// Parses the command line; the failure says why.
+tarvix::Result<Options> parseOptions(int argc, char** argv);
 
 }  // namespace tarvix::logserver

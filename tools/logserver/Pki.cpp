@@ -122,43 +122,38 @@ PkiFiles pkiFiles(const std::filesystem::path& folder)
     return {folder / "ca.pem", folder / "server.pem", folder / "server-key.pem"};
 }
 
-bool ensurePki(const std::filesystem::path& folder, std::string& error)
+tarvix::Status ensurePki(const std::filesystem::path& folder)
 {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec) {
-        error = "cannot create " + folder.string() + ": " + ec.message();
-        return false;
+        return tarvix::Failure{"cannot create " + folder.string() + ": " + ec.message()};
     }
     FolderLock lock(folder / ".lock");
     if (!lock.locked()) {
-        error = "cannot lock " + folder.string();
-        return false;
+        return tarvix::Failure{"cannot lock " + folder.string()};
     }
     const PkiFiles files = pkiFiles(folder);
-    if (allPresent(files)) return true;
+    if (allPresent(files)) return {};
 
     KeyPtr caKey = makeKey();
     KeyPtr serverKey = makeKey();
     if (!caKey || !serverKey) {
-        error = "key generation failed";
-        return false;
+        return tarvix::Failure{"key generation failed"};
     }
     CertPtr ca = makeCertificate(caKey.get(), "Tarvix test CA", nullptr, nullptr, true);
     CertPtr server = ca ? makeCertificate(serverKey.get(), "127.0.0.1", ca.get(), caKey.get(), false) : nullptr;
     if (!ca || !server) {
-        error = "certificate generation failed";
-        return false;
+        return tarvix::Failure{"certificate generation failed"};
     }
     // The CA file last: its presence is what tells a client the folder is ready.
     if (!writePem(folder / "ca-key.pem", nullptr, caKey.get()) ||
         !writePem(files.serverKey, nullptr, serverKey.get()) ||
         !writePem(files.serverCertificate, server.get(), nullptr) ||
         !writePem(files.caCertificate, ca.get(), nullptr)) {
-        error = "cannot write certificates into " + folder.string();
-        return false;
+        return tarvix::Failure{"cannot write certificates into " + folder.string()};
     }
-    return true;
+    return {};
 }
 
 }  // namespace tarvix::logserver

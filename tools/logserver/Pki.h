@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <string>
 
+#include "base/Status.h"
+
 namespace tarvix::logserver {
 
 /// Files of one test PKI folder: a CA and a server certificate for 127.0.0.1 and localhost.
@@ -15,7 +17,7 @@ struct PkiFiles {
 PkiFiles pkiFiles(const std::filesystem::path& folder);
 
 /// Makes the CA and the server certificate in `folder` unless all files are there already.
-/// Safe against a second process doing the same at the same time. False (with `error`) on failure.
-bool ensurePki(const std::filesystem::path& folder, std::string& error);
+/// Safe against a second process doing the same at the same time.
+tarvix::Status ensurePki(const std::filesystem::path& folder);
 
 }  // namespace tarvix::logserver

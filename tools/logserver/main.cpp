@@ -197,15 +197,17 @@ void handleUpload(const Options& options, StoreSpace* space, const httplib::Requ
 
 int main(int argc, char** argv)
 {
-    std::string error;
-    const auto options = parseOptions(argc, argv, error);
+    const auto options = parseOptions(argc, argv);
     if (!options) {
-        (error.empty() ? std::cout : std::cerr)
-            << (error.empty() ? "" : "tarvix-logserver: " + error + "\n\n") << kUsage;
-        return error.empty() ? 0 : 2;
+        std::cerr << "tarvix-logserver: " << options.message() << "\n\n" << kUsage;
+        return 2;
     }
-    if (!ensurePki(options->pkiFolder, error)) {
-        std::cerr << "tarvix-logserver: " << error << "\n";
+    if (options->helpAsked) {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (const auto pki = ensurePki(options->pkiFolder); !pki) {
+        std::cerr << "tarvix-logserver: " << pki.message() << "\n";
         return 1;
     }
     if (options->makePkiOnly) return 0;
