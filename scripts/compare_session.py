@@ -3,14 +3,11 @@
 end-to-end helpers; keeps Tarvix's log and the archive the log server received in --output.
 Exit status 0 done, 1 failed, 77 skipped."""
 import argparse
-import fcntl
 import glob
 import importlib.util
 import os
-import re
 import shutil
 import sys
-import tempfile
 
 sys.dont_write_bytecode = True  # nothing left in the source tree
 
@@ -21,16 +18,9 @@ spec.loader.exec_module(e2e)
 
 
 def session(world, port, out):
-    store, ready = os.path.join(world.root, "server"), os.path.join(world.root, "server.ready")
-    server = world.start("server", [world.args.bin + "/tarvix-logserver", "--pki", world.args.pki, "--port", port,
-                                    "--store", store, "--ready-file", ready])
-    e2e.wait_for("the log server", lambda: os.path.exists(ready) or server.poll() is not None)
-    e2e.check(server.poll() is None, "the log server did not start")
-    sample = os.path.join(world.root, "sample")
-    world.start("sample", [world.args.bin + "/tarvix-sample-sandbox", sample, "--edition", "scrivo", "--run", "scrivo"],
-                stdout=open(sample + ".txt", "wb"))
-    pid = e2e.wait_for("the sample target", lambda: re.search(rb"PID (\d+)", open(sample + ".txt", "rb").read()))
-    process = world.tarvix(sample + "/home", "tarvix")
+    _, store = e2e.start_server(world, port, "server")
+    home, sample_pid = e2e.start_sample(world)
+    process = world.tarvix(home, "tarvix")
     screen = e2e.Screen(world, process, "compare-")
     screen.wait("Tarvix", e2e.TEXT)
     screen.click("Start monitoring", e2e.BUTTON)
@@ -51,8 +41,8 @@ def session(world, port, out):
     shutil.copy(os.path.join(store, "0001/files/scrivoMacLog_%s_abc.zip" % log_id), os.path.join(out, "archive.zip"))
     # What the masking needs to know about this run.
     with open(os.path.join(out, "run.txt"), "w") as facts:
-        facts.write("log_id=%s\nsample_pid=%s\ntarvix_pid=%d\nroot=%s\nlog=%s\n" % (
-            log_id, pid.group(1).decode(), process.pid, world.root, os.path.relpath(logs[0], world.root)))
+        facts.write("log_id=%s\nsample_pid=%d\ntarvix_pid=%d\nroot=%s\nlog=%s\n" % (
+            log_id, sample_pid, process.pid, world.root, os.path.relpath(logs[0], world.root)))
     print("sent as %s; kept in %s" % (log_id, out))
 
 
@@ -61,32 +51,10 @@ def main():
     for option in ("--tarvix", "--bin", "--pki", "--host", "--output"):
         parser.add_argument(option, required=True)
     args = parser.parse_args()
-    port = re.fullmatch(r"127\.0\.0\.1:(\d+)", args.host)
-    missing = [t for t in ("Xvfb", "xdotool", "dbus-daemon", "weston") if not shutil.which(t)] + [
-        m for m in ("pyatspi", "Xlib", "dbus", "gi") if not importlib.util.find_spec(m)]
-    if not port or missing:  # pyatspi and dbus are Debian's: run with /usr/bin/python3
-        print("skipped: %s" % (missing or "the build's log server %s is not a 127.0.0.1 host" % args.host))
-        return 77
     os.makedirs(args.output, exist_ok=True)
-    world = e2e.World(args)
-    # The same turn on the port that the other users of it take.
-    lock = open(os.path.join(tempfile.gettempdir(), "tarvix-logserver-%s.lock" % port.group(1)), "a")
-    try:
-        fcntl.flock(lock, fcntl.LOCK_EX)
-        world.up()
-        session(world, port.group(1), args.output)
-        return 0
-    except (e2e.Failure, OSError, e2e.subprocess.TimeoutExpired) as failure:
-        print("FAILED: %s" % failure)
-        for log in ("tarvix", "server", "sample"):
-            log = os.path.join(world.root, log + ".log")
-            print("--- " + log, open(log, errors="replace").read()[-3000:] if os.path.exists(log) else "")
-        return 1
-    finally:
-        for process in reversed(world.processes):
-            world.stop(process)
-        lock.close()
-        shutil.rmtree(world.root, ignore_errors=True)
+    # pyatspi and dbus are Debian's: run with /usr/bin/python3
+    return e2e.run_world(args, ("Xvfb", "xdotool", "dbus-daemon", "weston"), ("tarvix", "server", "sample"),
+                         lambda world, port: session(world, port, args.output))
 
 
 if __name__ == "__main__":

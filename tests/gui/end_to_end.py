@@ -390,47 +390,45 @@ def serve_notifications(record):
     GLib.MainLoop().run()
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    for option in ("--tarvix", "--bin", "--pki", "--host", "--output", "--notifications"):
-        parser.add_argument(option, required=option != "--notifications" and "--notifications" not in sys.argv)
-    args = parser.parse_args()
-    if args.notifications:
-        return serve_notifications(args.notifications)
+def start_server(world, port, name):
+    """The local log server on the build's port, storing into its own folder: the process and the store."""
+    store, ready = os.path.join(world.root, name), os.path.join(world.root, name + ".ready")
+    server = world.start(name, [world.args.bin + "/tarvix-logserver", "--pki", world.args.pki, "--port", port,
+                                "--store", store, "--ready-file", ready])
+    wait_for("the log server", lambda: os.path.exists(ready) or server.poll() is not None)
+    check(server.poll() is None, "the log server did not start")
+    return server, store
+
+
+def start_sample(world):
+    """The sample target installed and running in a sandbox home: the home and the target's pid."""
+    sample = os.path.join(world.root, "sample")
+    world.start("sample", [world.args.bin + "/tarvix-sample-sandbox", sample, "--edition", "scrivo", "--run", "scrivo"],
+                stdout=open(sample + ".txt", "wb"))
+    pid = wait_for("the sample target", lambda: re.search(rb"PID (\d+)", open(sample + ".txt", "rb").read()))
+    return sample + "/home", int(pid.group(1))
+
+
+def run_world(args, tools, logs, body):
+    """Runs body(world, port) in a world of its own, in the port's turn; on failure prints the named logs.
+    Exit status 0 passed, 1 failed, 77 skipped (a tool or module missing, or no loopback log server)."""
     port = re.fullmatch(r"127\.0\.0\.1:(\d+)", args.host)
-    missing = [t for t in ("Xvfb", "xdotool", "xclip", "convert", "import", "dbus-daemon", "weston") if not
-               shutil.which(t)] + [m for m in ("pyatspi", "Xlib", "dbus", "gi") if not importlib.util.find_spec(m)]
+    missing = [t for t in tools if not shutil.which(t)] + [
+        m for m in ("pyatspi", "Xlib", "dbus", "gi") if not importlib.util.find_spec(m)]
     if not port or missing:
         print("skipped: %s" % (missing or "the build's log server %s is not a 127.0.0.1 host" % args.host))
         return 77
-    world, servers = World(args), []
-
-    def serve(name):  # one log server at a time on the port; answers its store
-        for server in servers:
-            world.stop(server)
-        store, ready = os.path.join(world.root, name), os.path.join(world.root, name + ".ready")
-        servers.append(world.start(name, [args.bin + "/tarvix-logserver", "--pki", args.pki, "--port", port.group(1),
-                                          "--store", store, "--ready-file", ready]))
-        wait_for("the log server", lambda: os.path.exists(ready) or servers[-1].poll() is not None)
-        check(servers[-1].poll() is None, "the log server did not start")
-        return store
-
+    world = World(args)
     # The offscreen tests use the same port; take the same turn they take.
     lock = open(os.path.join(tempfile.gettempdir(), "tarvix-logserver-%s.lock" % port.group(1)), "a")
     try:
         fcntl.flock(lock, fcntl.LOCK_EX)
         world.up()
-        os.makedirs(args.output, exist_ok=True)
-        sample = os.path.join(world.root, "sample")
-        world.start("sample", [args.bin + "/tarvix-sample-sandbox", sample, "--edition", "scrivo", "--run", "scrivo"],
-                    stdout=open(sample + ".txt", "wb"))
-        wait_for("the sample target", lambda: b"PID " in open(sample + ".txt", "rb").read())
-        hidpi(world, x11_session(world, serve, sample + "/home"))
-        wayland_session(world, serve, sample + "/home")
+        body(world, port.group(1))
         return 0
-    except (Failure, subprocess.TimeoutExpired) as failure:
+    except (Failure, OSError, subprocess.TimeoutExpired) as failure:
         print("FAILED: %s" % failure)
-        for log in ("tarvix-x11", "tarvix-2", "tarvix-1.5", "tarvix-wayland", "notifications", "weston"):
+        for log in logs:
             log = os.path.join(world.root, log + ".log")
             print("--- " + log, open(log, errors="replace").read()[-3000:] if os.path.exists(log) else "")
         return 1
@@ -439,6 +437,33 @@ def main():
             world.stop(process)
         lock.close()
         shutil.rmtree(world.root, ignore_errors=True)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    for option in ("--tarvix", "--bin", "--pki", "--host", "--output", "--notifications"):
+        parser.add_argument(option, required=option != "--notifications" and "--notifications" not in sys.argv)
+    args = parser.parse_args()
+    if args.notifications:
+        return serve_notifications(args.notifications)
+
+    def sessions(world, port):
+        servers = []
+
+        def serve(name):  # one log server at a time on the port; answers its store
+            for server in servers:
+                world.stop(server)
+            server, store = start_server(world, port, name)
+            servers.append(server)
+            return store
+
+        os.makedirs(args.output, exist_ok=True)
+        home, _ = start_sample(world)
+        hidpi(world, x11_session(world, serve, home))
+        wayland_session(world, serve, home)
+
+    return run_world(args, ("Xvfb", "xdotool", "xclip", "convert", "import", "dbus-daemon", "weston"),
+                     ("tarvix-x11", "tarvix-2", "tarvix-1.5", "tarvix-wayland", "notifications", "weston"), sessions)
 
 
 if __name__ == "__main__":
