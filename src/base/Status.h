@@ -68,6 +68,8 @@ public:
     const T* operator->() const { return &value(); }
     T& operator*() & { return value(); }
     const T& operator*() const& { return value(); }
+    /// The value, or `fallback` when there is none.
+    T value_or(T fallback) const& { return ok() ? value() : std::move(fallback); }
 
     /// Only when !ok().
     const E& error() const { return std::get<1>(m_state); }

@@ -13,6 +13,9 @@ namespace tarvix {
 namespace {
 
 using Location = std::optional<fs::path>;
+using UtilityFunctions::CopyFiles;
+using UtilityFunctions::copyItem;
+using UtilityFunctions::isMissingSource;
 
 /// The licensing library's second log, next to "scrivoQLMLog.txt".
 constexpr const char* kSecondLicensingLog = "scrivoQLMLicenseLog.txt";
@@ -42,7 +45,7 @@ tarvix::Status createFolder(const Location& folder, const char* collector)
 /// target does not have is none.
 void fold(tarvix::Status& group, tarvix::Status item)
 {
-    if (group && !item && !UtilityFunctions::isMissingSource(item)) group = std::move(item);
+    if (group && !item && !isMissingSource(item)) group = std::move(item);
 }
 
 }  // namespace
@@ -56,10 +59,10 @@ tarvix::Status GetPropertyList(const tarvix::Session& session)
         Logger::logWarning("GetPropertyList: preferences or output folder not set, preference files not copied.");
         return {};
     }
-    auto target = UtilityFunctions::CopyFiles(*preferences, *destination, *session.bundleIdentifier + ".plist",
-                                              session.collectionBudget.get());
-    auto crashReporter = UtilityFunctions::CopyFiles(*preferences, *destination, "com.norvane.crashreporter.plist",
-                                                     session.collectionBudget.get());
+    auto target =
+        CopyFiles(*preferences, *destination, *session.bundleIdentifier + ".plist", session.collectionBudget.get());
+    auto crashReporter =
+        CopyFiles(*preferences, *destination, "com.norvane.crashreporter.plist", session.collectionBudget.get());
     return target ? crashReporter : target;
 }
 
@@ -69,8 +72,7 @@ tarvix::Status GetLicensingLogs(const tarvix::Session& session)
     const Location destination = joined(session.output, "LicensingLogs");
     auto created = createFolder(destination, "GetLicensingLogs");
     for (const char* item : {"scrivoQLMLog.txt", kSecondLicensingLog, "QLM", "scrivocef_low"})
-        fold(created,
-             UtilityFunctions::copyItem(joined(logs, item), joined(destination, item), session.collectionBudget.get()));
+        fold(created, copyItem(joined(logs, item), joined(destination, item), session.collectionBudget.get()));
     return created;
 }
 
@@ -80,11 +82,9 @@ tarvix::Status GetInstallLogs(const tarvix::Session& session, const fs::path& sy
     const Location destination = joined(session.output, "InstallLogs");
     auto created = createFolder(destination, "GetInstallLogs");
     for (const char* item : {"Scrivo Update Helper QX.log", "Scrivo Updater QX.log"})
-        fold(created, UtilityFunctions::copyItem(joined(updaterLogs, item), joined(destination, item),
-                                                 session.collectionBudget.get()));
-    fold(created,
-         UtilityFunctions::copyItem(systemLogFolder / "scrivoUpdaterTools.log",
-                                    joined(destination, "scrivoUpdaterTools.log"), session.collectionBudget.get()));
+        fold(created, copyItem(joined(updaterLogs, item), joined(destination, item), session.collectionBudget.get()));
+    fold(created, copyItem(systemLogFolder / "scrivoUpdaterTools.log", joined(destination, "scrivoUpdaterTools.log"),
+                           session.collectionBudget.get()));
     return created;
 }
 
@@ -92,11 +92,10 @@ tarvix::Status GetIPMLogs(const tarvix::Session& session)
 {
     const std::string name = session.edition == "Scrivo" ? "Bastion-ProMessages" : "GlanceMessages";
     const std::string relative = tarvix::format("Application Support/Norvane/Scrivo/%@/%@", {session.flavour, name});
-    tarvix::Status collected;
-    fold(collected, UtilityFunctions::copyItem(joined(session.library, relative),
-                                               joined(session.output, fs::path("IPMLogs") / (name + ".lic")),
-                                               session.collectionBudget.get()));
-    return collected;
+    auto copied =
+        copyItem(joined(session.library, relative), joined(session.output, fs::path("IPMLogs") / (name + ".lic")),
+                 session.collectionBudget.get());
+    return isMissingSource(copied) ? tarvix::Status() : copied;
 }
 
 }  // namespace tarvix

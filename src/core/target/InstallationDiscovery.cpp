@@ -13,6 +13,8 @@ namespace fs = std::filesystem;
 namespace tarvix {
 namespace {
 
+using UtilityFunctions::ScrivoBundleIndentifiers;
+
 std::vector<fs::path> installed(const platform::Folders& folders, const std::string& bundleIdentifier)
 {
     std::vector<fs::path> urls = platform::applicationsWithBundleIdentifier(folders, bundleIdentifier);
@@ -38,12 +40,12 @@ std::string flavourOf(const std::string& version)
 
 std::vector<fs::path> getScrivoInstalledPath(const platform::Folders& folders)
 {
-    return installed(folders, UtilityFunctions::ScrivoBundleIndentifiers[0]);
+    return installed(folders, ScrivoBundleIndentifiers[0]);
 }
 
 std::vector<fs::path> getGlanceInstalledPath(const platform::Folders& folders)
 {
-    return installed(folders, UtilityFunctions::ScrivoBundleIndentifiers[1]);
+    return installed(folders, ScrivoBundleIndentifiers[1]);
 }
 
 std::optional<std::string> FlavourFromAppVersion(const fs::path& url)
@@ -57,9 +59,7 @@ std::optional<std::string> FlavourFromAppVersion(const fs::path& url)
 
 std::string scrivoOrGlance(const std::vector<std::string>& runningInstance)
 {
-    return !runningInstance.empty() && runningInstance.front() == UtilityFunctions::ScrivoBundleIndentifiers[0]
-               ? "Scrivo"
-               : "Glance";
+    return !runningInstance.empty() && runningInstance.front() == ScrivoBundleIndentifiers[0] ? "Scrivo" : "Glance";
 }
 
 std::optional<fs::path> SetScrivoOrGlance(const std::vector<std::string>& runningInstance,

@@ -24,8 +24,7 @@ std::string getMachineHash(const platform::Folders& folders)
 {
     // Without any interface list the identifier still has to name the user: digest the text a
     // machine without hardware addresses would give.
-    const auto machine = getUnitMachineString(folders);
-    const std::string text = machine ? *machine : "_" + platform::userName();
+    const std::string text = getUnitMachineString(folders).value_or("_" + platform::userName());
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
     if (EVP_Digest(text.data(), text.size(), digest, &length, EVP_sha512(), nullptr) != 1) return {};
