@@ -1,46 +1,26 @@
 #include "core/package/EscapedForms.h"
 
-#include <unicode/utf8.h>
-
 #include <algorithm>
-#include <cstdint>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <optional>
 
 namespace tarvix {
 namespace {
 
-void appendHex(std::string& out, const char* prefix, unsigned value, int digits)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%0*x", digits, value);
-    out += prefix;
-    out += text;
-}
-
 /// As JSON writers that keep to ASCII write it; absent for bytes that are not UTF-8.
 std::optional<std::string> jsonForm(std::string_view value, bool escapeSlash)
 {
+    std::string quoted;
+    try {
+        quoted = nlohmann::json(std::string(value)).dump(-1, ' ', true);
+    } catch (const nlohmann::json::type_error&) {
+        return std::nullopt;
+    }
     std::string out;
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(value.data());
-    const auto length = static_cast<std::int32_t>(value.size());
-    for (std::int32_t at = 0; at < length;) {
-        UChar32 c = 0;
-        U8_NEXT(bytes, at, length, c);
-        if (c < 0) return std::nullopt;
-        if (c == '"' || c == '\\' || (c == '/' && escapeSlash)) {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x80) {
-            if (c > 0xFFFF) {  // a pair of surrogates
-                appendHex(out, "\\u", static_cast<unsigned>(U16_LEAD(c)), 4);
-                appendHex(out, "\\u", static_cast<unsigned>(U16_TRAIL(c)), 4);
-            } else {
-                appendHex(out, "\\u", static_cast<unsigned>(c), 4);
-            }
-        } else {
-            out += static_cast<char>(c);
-        }
+    for (const char c : std::string_view(quoted).substr(1, quoted.size() - 2)) {
+        if (c == '/' && escapeSlash) out += '\\';
+        out += c;
     }
     return out;
 }
@@ -65,10 +45,13 @@ std::string percentForm(std::string_view value)
     for (const char c : value) {
         const auto byte = static_cast<unsigned char>(c);
         if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9') || c == '-' ||
-            c == '.' || c == '_' || c == '~' || c == '/')
+            c == '.' || c == '_' || c == '~' || c == '/') {
             out += c;
-        else
-            appendHex(out, "%", byte, 2);
+            continue;
+        }
+        char escaped[4];
+        std::snprintf(escaped, sizeof escaped, "%%%02x", byte);
+        out += escaped;
     }
     return out;
 }
