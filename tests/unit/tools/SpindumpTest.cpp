@@ -96,16 +96,29 @@ std::vector<std::string> expectConsistentTrees(const std::string& report)
 TEST(Spindump, ReportsWhatItSampledWhenTheProcessExitsMostFrequentCalleesFirst)
 {
     TempDir root;
-    // Busy for a second, so that its stacks branch, then gone.
+    const fs::path gate = root.path() / "gate", report = root.path() / "report";
+    ASSERT_EQ(mkfifo(gate.c_str(), 0600), 0);
+    // A shell that, once traced, runs a program busy for a second (so that its stacks branch) and
+    // then gone: the same user with the same rights, sampled on across the exec.
     const std::string busy = "import time\nend = time.time() + 1\nwhile time.time() < end: pass";
+    const std::string child = "read go <" + shellWord(gate) + "; exec /usr/bin/python3 -c " + shellWord(busy);
     int status = -1;
-    const std::string output = run("/usr/bin/python3 -c " + shellWord(busy) + " & " + kSpindump + " $! -file " +
-                                       shellWord(root.path() / "report") + " </dev/null",
+    const std::string output = run("sh -c " + shellWord(child) + " & child=$!; " + kSpindump + " $child -file " +
+                                       shellWord(report) + " </dev/null & sampler=$!; " +
+                                       "until grep -q '^TracerPid:[[:space:]]*[1-9]' /proc/$child/status || ! kill -0 "
+                                       "$sampler; do sleep 0.01; done; echo go >" +
+                                       shellWord(gate) + "; wait $sampler",
                                    status);
     ASSERT_EQ(status, 0) << output;
-    const std::string text = readFile(root.path() / "report");
+    const std::string text = readFile(report), python = fs::canonical("/usr/bin/python3");
     const int samples = std::stoi(headerValue(text, "Samples taken"));
-    EXPECT_TRUE(text.find("The process exited during sampling") != text.npos && samples > 0 && samples < 300) << text;
+    std::smatch then;
+    const std::string ran = headerValue(text, "Then ran");
+    ASSERT_TRUE(std::regex_match(ran, then, std::regex(python + R"( \(from sample (\d+)\))"))) << text;
+    EXPECT_EQ(headerValue(text, "Executable"), fs::canonical("/bin/sh").string()) << text;
+    EXPECT_TRUE(text.find("The process exited during sampling") != text.npos && std::stoi(then[1]) <= samples &&
+                samples < 300 && text.find(" (" + fs::path(python).filename().string() + ")\n") != text.npos)
+        << text;
     EXPECT_FALSE(expectConsistentTrees(text).empty()) << text;
 }
 
@@ -134,6 +147,24 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
     const pid_t gone = fork();  // a process id just freed: a child that has exited and been reaped
     if (gone == 0) _exit(0);
     waitpid(gone, nullptr, 0);
+    // The user's run of a program with a capability the user lacks: dumpable, and theirs in every id.
+    const fs::path capped = root.path() / "capped/sleep";
+    fs::create_directories(capped.parent_path());
+    fs::copy_file("/usr/bin/sleep", capped);
+    runCommand("setcap cap_net_raw+ep " + shellWord(capped), &status);
+    ASSERT_EQ(status, 0) << "setcap (libcap2-bin) is needed";
+    const pid_t holder = fork();
+    if (holder == 0) {
+        execl("/usr/bin/setpriv", "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", capped.c_str(), "600",
+              nullptr);
+        _exit(127);
+    }
+    const std::unique_ptr<const pid_t, void (*)(const pid_t*)> reaped(&holder, [](const pid_t* pid) {
+        kill(*pid, SIGKILL);
+        waitpid(*pid, nullptr, 0);
+    });
+    std::error_code error;
+    ASSERT_TRUE(waitFor([&] { return fs::read_symlink("/proc/" + std::to_string(holder) + "/exe", error) == capped; }));
 
     // The session folder is the user's; "guarded" is root's, and the attacker plants links into it.
     const fs::path session = root.path() / "home/session", guarded = root.path() / "guarded";
@@ -162,6 +193,10 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
              {"the session swapped for root's folder", own.pid(), byRootForUser, swapSession, "", 1, "cannot write"},
              {"root's process", roots.pid(), byRootForUser, "", "", 1, "refusing to sample process"},
              {"another user's process", anothers.pid(), byRootForUser, "", "", 1, "refusing to sample process"},
+             {"the user's program holding a capability", holder, byRootForUser, "", "", 1,
+              "it holds capabilities that user nobody, who asked for the report, does not have"},
+             {"that program, by the user", holder, byUser, "", "", 1,
+              "; it holds capabilities that user nobody does not have ("},
              {"Tarvix gone before the report", own.pid(), byRootForUser, "", "", 1, "", ""},
              {"a FIFO as Info.plist", trapped.pid(), byRootForUser, "", "", 0, ""},
              {"a process that becomes root's", 0, byRootForUser, "", "", 0, ""},
