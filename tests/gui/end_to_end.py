@@ -409,6 +409,26 @@ def start_sample(world):
     return sample + "/home", int(pid.group(1))
 
 
+def take_turn(port):
+    """The port's turn lock, held: the offscreen tests' own (tests/support/LogServer.cpp), in a folder
+    only we can write, so that no other account can hold the turn or plant a link where root creates it."""
+    runtime = "/run" if os.geteuid() == 0 else os.environ.get("XDG_RUNTIME_DIR") or "/run/user/%d" % os.geteuid()
+    folder = os.path.join(runtime, "tarvix-test-locks")
+    try:
+        os.mkdir(folder, 0o700)
+    except FileExistsError:
+        pass
+    fd = os.open(folder, os.O_RDONLY | os.O_DIRECTORY | os.O_NOFOLLOW)
+    try:
+        owner = os.fstat(fd)
+        check(owner.st_uid == os.geteuid() and owner.st_mode & 0o077 == 0, "%s is not a private folder of ours" % folder)
+        lock = os.open("logserver-%s.lock" % port, os.O_RDWR | os.O_CREAT | os.O_NOFOLLOW, 0o600, dir_fd=fd)
+    finally:
+        os.close(fd)
+    fcntl.flock(lock, fcntl.LOCK_EX)
+    return lock
+
+
 def run_world(args, tools, logs, body):
     """Runs body(world, port) in a world of its own, in the port's turn; on failure prints the named logs.
     Exit status 0 passed, 1 failed, 77 skipped (a tool or module missing, or no loopback log server)."""
@@ -418,11 +438,9 @@ def run_world(args, tools, logs, body):
     if not port or missing:
         print("skipped: %s" % (missing or "the build's log server %s is not a 127.0.0.1 host" % args.host))
         return 77
-    world = World(args)
-    # The offscreen tests use the same port; take the same turn they take.
-    lock = open(os.path.join(tempfile.gettempdir(), "tarvix-logserver-%s.lock" % port.group(1)), "a")
+    world, lock = World(args), None
     try:
-        fcntl.flock(lock, fcntl.LOCK_EX)
+        lock = take_turn(port.group(1))  # the offscreen tests use the same port
         world.up()
         body(world, port.group(1))
         return 0
@@ -435,7 +453,8 @@ def run_world(args, tools, logs, body):
     finally:
         for process in reversed(world.processes):
             world.stop(process)
-        lock.close()
+        if lock is not None:
+            os.close(lock)
         shutil.rmtree(world.root, ignore_errors=True)
 
 
