@@ -104,7 +104,7 @@ bool LogServer::start()
         ::_exit(127);
     }
     const bool exited =
-        waitFor([&] { return fs::exists(ready, ec) || ::waitpid(m_pid, nullptr, WNOHANG) == m_pid; }, 20s);
+        waitFor([&] { return fs::exists(ready, ec) || ::waitpid(m_pid, nullptr, WNOHANG) == m_pid; }, 60s);
     if (exited && fs::exists(ready, ec)) return true;
     if (exited) m_pid = -1;
     stop();
