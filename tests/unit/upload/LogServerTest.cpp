@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #include "config/BuildConfig.h"
 
@@ -119,42 +120,34 @@ TEST(LogServerTurnChild, StartsInItsTurn)
 
 TEST(LogServerTurn, AnotherAccountNeitherHoldsNorRedirectsTheTurn)
 {
-    if (const auto why = LogServer::unavailable(); !why.empty()) GTEST_SKIP() << why;
-    if (::geteuid() != 0) GTEST_SKIP() << "acting as another account needs root";
+    if (const auto why = LogServer::unavailable(); !why.empty() || ::geteuid() != 0) GTEST_SKIP() << why << " root";
     tarvix::test::TempDir dir;
     fs::permissions(dir.path(), fs::perms(0755));
     const std::string host = tarvix::BuildConfig::kLogServerHost, port = host.substr(host.rfind(':') + 1);
-    // Where every account could create the lock before it moved to a folder of root's.
-    const fs::path shared = fs::temp_directory_path() / ("tarvix-logserver-" + port + ".lock");
-    const fs::path victim = dir.path() / "created-by-root";
-    const std::string lock = shellWord(shared);
-    // Each plants, says "PID ready" and stays until killed.
-    for (const std::string& plant : {"[ -e " + lock + " ] || : >" + lock + "; exec 9<" + lock + "; flock -x 9",
-                                     "ln -s " + shellWord(victim) + " " + lock}) {
+    // The lock's old place, where any account could make it; and where a link there would point.
+    const fs::path shared = fs::temp_directory_path() / ("tarvix-logserver-" + port + ".lock"),
+                   victim = dir.path() / "victim";
+    const std::string lock = shellWord(shared), python = "import sys; sys.path.insert(0, '" TARVIX_SOURCE_DIR
+                                                         "/tests/gui'); import end_to_end; end_to_end.take_turn('" +
+                                                         port + "'); print('turn')";
+    for (const std::string& plant :
+         {": >>" + lock + "; exec 9<" + lock + "; flock 9", "ln -s " + shellWord(victim) + " " + lock}) {
         fs::remove(shared);
+        // The attacker plants, says its pid and stays.
         FILE* attacker = ::popen(("setpriv --reuid=65534 --regid=65534 --clear-groups sh -c " +
-                                  shellWord(plant + " && echo $$ ready && exec sleep 600"))
+                                  shellWord(plant + " && echo $$ && exec sleep 600"))
                                      .c_str(),
                                  "r");
-        ASSERT_NE(attacker, nullptr);
-        char line[64] = {};
-        const bool planted = std::fgets(line, sizeof line, attacker) && std::string(line).ends_with(" ready\n");
-        EXPECT_TRUE(planted) << plant;
-        // Both users of the turn: the offscreen tests' server and the window tests' script.
-        int status = -1;
-        const std::string server =
-            runCommand("timeout 90 " + childCommand("LogServerTurnChild.StartsInItsTurn") + " 2>&1");
-        EXPECT_NE(server.find("[  PASSED  ] 1 test."), std::string::npos) << plant << "\n" << server;
-        const std::string script = runCommand("timeout 90 /usr/bin/python3 -c " +
-                                                  shellWord("import sys; sys.path.insert(0, '" TARVIX_SOURCE_DIR
-                                                            "/tests/gui'); import end_to_end; "
-                                                            "end_to_end.take_turn('" +
-                                                            port + "'); print('turn')") +
-                                                  " 2>&1",
-                                              &status);
-        EXPECT_EQ(script, "turn\n") << plant;
+        char pid[32] = {};
+        ASSERT_TRUE(attacker && std::fgets(pid, sizeof pid, attacker)) << plant;
+        // Both users of the turn get it: the offscreen tests' server and the window tests' script.
+        EXPECT_EQ(runCommand("timeout 90 " + childCommand("LogServerTurnChild.StartsInItsTurn") +
+                             " | grep -c '^\\[  PASSED  \\] 1 test\\.'; timeout 90 /usr/bin/python3 -c " +
+                             shellWord(python)),
+                  "1\nturn\n")
+            << plant;
         EXPECT_FALSE(fs::exists(fs::symlink_status(victim))) << plant;
-        if (planted) ::kill(std::stoi(line), SIGKILL);
+        ::kill(std::atoi(pid), SIGKILL);
         ::pclose(attacker);
         fs::remove(shared);
         fs::remove(victim);
