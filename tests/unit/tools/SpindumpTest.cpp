@@ -28,13 +28,12 @@ std::string asUser(const std::string& command)
     return "setpriv --reuid=65534 --regid=65534 --clear-groups sh -c " + shellWord(command);
 }
 
-/// As the user, a shell that becomes root's after 1.5 s (well inside the 3 s of sampling, and after a
-/// loaded machine has started spindump): it runs su, which waits at its prompt
-/// on a FIFO that never brings a password.
-pid_t startChangeling(const fs::path& fifo)
+/// As the user, a shell that becomes root's once `gate` lets it: it runs su, which waits at its
+/// prompt on `prompt`, a FIFO that never brings a password.
+pid_t startChangeling(const fs::path& prompt, const fs::path& gate)
 {
-    const std::string script = "exec 3<>" + shellWord(fifo) + "; exec sh -c 'sleep 1.5; exec su -c true root' <" +
-                               shellWord(fifo) + " >/dev/null 2>&1";
+    const std::string script = "exec 3<>" + shellWord(prompt) + "; read go <" + shellWord(gate) +
+                               "; exec su -c true root <" + shellWord(prompt) + " >/dev/null 2>&1";
     const pid_t pid = fork();
     if (pid == 0) {
         execlp("setpriv", "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "sh", "-c", script.c_str(),
@@ -43,6 +42,16 @@ pid_t startChangeling(const fs::path& fifo)
     }
     return pid;
 }
+
+/// Opens the gate once process PID has been stopped by its tracer and let go again: the tool's
+/// trial round is over, and what follows happens while it samples.
+const std::string kOpenAfterFirstStop = R"(import sys
+status, stopped = "/proc/%s/status" % sys.argv[1], False
+while True:
+    text = open(status).read()
+    if "\nState:\tt" in text: stopped = True
+    elif stopped: break
+open(sys.argv[2], "w").write("go\n"))";
 
 /// The "effective capabilities while ..." lines spindump writes when asked, in order.
 std::vector<std::string> capabilityLines(const std::string& output)
@@ -141,9 +150,11 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
     fs::remove(trap / "Contents/Info.plist");
     ASSERT_EQ(mkfifo((trap / "Contents/Info.plist").c_str(), 0644), 0);
     sample::RunningInstance trapped(trap, kUser);
-    const fs::path fifo = root.path() / "prompt";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    ASSERT_EQ(chown(fifo.c_str(), kUser, kUser), 0);
+    const fs::path fifo = root.path() / "prompt", gate = root.path() / "gate";
+    for (const auto& made : {fifo, gate}) {
+        ASSERT_EQ(mkfifo(made.c_str(), 0600), 0);
+        ASSERT_EQ(chown(made.c_str(), kUser, kUser), 0);
+    }
     const pid_t gone = fork();  // a process id just freed: a child that has exited and been reaped
     if (gone == 0) _exit(0);
     waitpid(gone, nullptr, 0);
@@ -208,9 +219,12 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
         for (const auto& folder : {session.parent_path(), session}) ASSERT_EQ(chown(folder.c_str(), kUser, kUser), 0);
         const std::string setup = attack.byUser.empty() ? "" : run(asUser(attack.byUser), status);
         ASSERT_TRUE(attack.byUser.empty() || status == 0) << attack.what << ": " << setup;
-        const std::string meanwhile = attack.meanwhile.empty() ? "" : "(" + asUser(attack.meanwhile) + ") & ";
         const std::string feed = attack.input.empty() ? "sleep 1 | " : "";
-        const pid_t target = attack.target ? attack.target : startChangeling(fifo);
+        const pid_t target = attack.target ? attack.target : startChangeling(fifo, gate);
+        const std::string watch = attack.target ? attack.meanwhile
+                                                : "timeout 60 python3 -c " + shellWord(kOpenAfterFirstStop) + " " +
+                                                      std::to_string(target) + " " + shellWord(gate);
+        const std::string meanwhile = watch.empty() ? "" : "(" + asUser(watch) + ") & ";
         const std::string command =
             "timeout 30 " + commandLine({kSpindump, std::to_string(target), "-file", session / "spinReport.txt"}) +
             " " + attack.input;
