@@ -15,6 +15,7 @@ unset DBUS_SYSTEM_BUS_ADDRESS  # pkexec, being set-user-id, ignores it: every cl
 # the cleanup.
 in_namespace() {
   local work=$1 test_gui=$2 pki=$3 account=65534
+  exec 8>&-  # the turn stays the runner's: no process of the account's may hold it
   tool=$work/prefix/libexec/tarvix/spindump
   pids=()
   cleanup() { for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done; wait; }
