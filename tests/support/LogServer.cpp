@@ -32,7 +32,9 @@ static int serverPort()
     return port;
 }
 
-int openTurnLock(const std::string& name)
+/// An open lock file `name` in the machine's private folder of test turns (root's /run, else the
+/// user's runtime folder); -1, and a test failure, when the folder is not ours alone.
+static int openTurnLock(const std::string& name)
 {
     // Machine-wide, so that build folders sharing a port take turns; in a folder only we can
     // write, so that no other account can hold a turn or plant a link where root creates it.

@@ -18,10 +18,6 @@ struct ReceivedUpload {
     std::string file;      ///< the part's bytes as the server stored them
 };
 
-/// An open lock file `name` in the machine's private folder of test turns (root's /run, else the
-/// user's runtime folder), for flock(); -1 (and a test failure) when the folder is not ours alone.
-int openTurnLock(const std::string& name);
-
 /// The real `tarvix-logserver` as a child process on the port of tarvix::BuildConfig::kLogServerHost,
 /// with the certificates of TARVIX_PKI_DIR (whose ca.pem the build pins). The port is the
 /// build's, so its users take turns across processes and build folders: construction waits
