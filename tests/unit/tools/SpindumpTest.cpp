@@ -28,12 +28,9 @@ std::string asUser(const std::string& command)
     return "setpriv --reuid=65534 --regid=65534 --clear-groups sh -c " + shellWord(command);
 }
 
-/// As the user, a shell that becomes root's once `gate` lets it: it runs su, which waits at its
-/// prompt on `prompt`, a FIFO that never brings a password.
-pid_t startChangeling(const fs::path& prompt, const fs::path& gate)
+/// `script` run by /bin/sh as the user, a child of ours.
+pid_t startAsUser(const std::string& script)
 {
-    const std::string script = "exec 3<>" + shellWord(prompt) + "; read go <" + shellWord(gate) +
-                               "; exec su -c true root <" + shellWord(prompt) + " >/dev/null 2>&1";
     const pid_t pid = fork();
     if (pid == 0) {
         execlp("setpriv", "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "sh", "-c", script.c_str(),
@@ -41,6 +38,14 @@ pid_t startChangeling(const fs::path& prompt, const fs::path& gate)
         _exit(127);
     }
     return pid;
+}
+
+/// As the user, a shell that becomes root's once `gate` lets it: it runs su, which waits at its
+/// prompt on `prompt`, a FIFO that never brings a password.
+pid_t startChangeling(const fs::path& prompt, const fs::path& gate)
+{
+    return startAsUser("exec 3<>" + shellWord(prompt) + "; read go <" + shellWord(gate) + "; exec su -c true root <" +
+                       shellWord(prompt) + " >/dev/null 2>&1");
 }
 
 /// Opens the gate once process PID has been stopped by its tracer and let go again: the tool's
@@ -164,12 +169,7 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
     fs::copy_file("/usr/bin/sleep", capped);
     runCommand("setcap cap_net_raw+ep " + shellWord(capped), &status);
     ASSERT_EQ(status, 0) << "setcap (libcap2-bin) is needed";
-    const pid_t holder = fork();
-    if (holder == 0) {
-        execl("/usr/bin/setpriv", "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", capped.c_str(), "600",
-              nullptr);
-        _exit(127);
-    }
+    const pid_t holder = startAsUser("exec " + shellWord(capped) + " 600");
     const std::unique_ptr<const pid_t, void (*)(const pid_t*)> reaped(&holder, [](const pid_t* pid) {
         kill(*pid, SIGKILL);
         waitpid(*pid, nullptr, 0);
