@@ -6,6 +6,7 @@
 #include <QFontInfo>
 #include <QQuickItem>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTranslator>
 #include <QUrl>
 
@@ -193,8 +194,12 @@ TEST(Layout, EveryPhaseFitsAndMirrorsUnderEveryLanguage)
         tarvix::sample::install(session.sandbox().root());
 
         const auto check = [&](const char* phase) {
-            // Layouts settle when the window is next polished for a frame.
-            QTest::qWait(200);
+            // Layouts settle as the window is polished for its next frames; waited for, not timed.
+            for (int frame = 0; frame < 2; ++frame) {
+                QSignalSpy swapped(&session.window(), &QQuickWindow::frameSwapped);
+                session.window().update();
+                ASSERT_TRUE(swapped.wait(60000)) << phase << ": no frame drawn";
+            }
             EXPECT_EQ(layoutFaults(session.window()), "") << phase;
             // Kept for a person to look at, as the end-to-end run keeps its screenshots.
             QDir().mkpath(TARVIX_GUI_OUTPUT_DIR);

@@ -63,7 +63,7 @@ TEST(SingleInstance, ASocketAnsweredByAnotherAccountIsNotTrusted)
                                         "while True:\n"
                                         "    c, _ = s.accept(); c.recv(64); c.sendall(b'ok\\n'); c.close()\n",
                                         QString::fromStdString(socket.string())});
-    ASSERT_TRUE(attacker.waitForReadyRead(10000)) << attacker.readAllStandardError().toStdString();
+    ASSERT_TRUE(attacker.waitForReadyRead(60000)) << attacker.readAllStandardError().toStdString();
     EXPECT_FALSE(SingleInstance(QString::fromStdString(socket.string())).forwardToRunningInstance());
     attacker.kill();
     attacker.waitForFinished();

@@ -31,10 +31,13 @@ def check(condition, message):
         raise Failure(message)
 
 
-def wait_for(what, condition, timeout=30.0):
+def wait_for(what, condition, timeout=60.0, shown=None):
+    """Polls for what a person waits for, as long as they would (a loaded machine draws slowly);
+    `shown` says on failure what there was instead."""
     deadline = time.monotonic() + timeout
     while not (value := condition()):
-        check(time.monotonic() < deadline, "timed out waiting for " + what)
+        if time.monotonic() >= deadline:
+            raise Failure("timed out waiting for %s%s" % (what, "; on screen: " + shown() if shown else ""))
         time.sleep(0.1)
     return value
 
@@ -114,7 +117,7 @@ class World:
             env.pop("DISPLAY")
         if name:
             return self.start(name, [self.args.tarvix], env=env)
-        result = subprocess.run([self.args.tarvix], env=env, capture_output=True, timeout=20)
+        result = subprocess.run([self.args.tarvix], env=env, capture_output=True, timeout=60)
         check(result.returncode == 0, "a later start failed: %s" % result.stderr[-2000:])
 
 
@@ -155,17 +158,37 @@ class Screen:
     def find(self, name, roles):
         return next((node for found, role, node in self.nodes() if found == name and role in roles), None)
 
-    def wait(self, name, roles, timeout=30):
-        return wait_for('"%s" on screen' % name, lambda: self.find(name, roles), timeout)
+    def shown(self):
+        """The texts on screen, for a failure."""
+        return "; ".join("%s %r" % (role, name) for name, role, _ in self.nodes() if name.strip()) or "nothing"
+
+    def wait_for(self, what, condition, timeout=60):
+        return wait_for(what, condition, timeout, self.shown)
+
+    def wait(self, name, roles, timeout=60):
+        return self.wait_for('"%s" on screen' % name, lambda: self.find(name, roles), timeout)
 
     def states(self, name, roles):
         return {self.pyatspi.stateToString(s) for s in self.wait(name, roles).getState().getStates()}
 
     def wait_state(self, name, roles, state, present=True):
-        wait_for('"%s" %s %s' % (name, state, present), lambda: (state in self.states(name, roles)) == present)
+        self.wait_for('"%s" %s %s' % (name, state, present), lambda: (state in self.states(name, roles)) == present)
+
+    def drawn(self, name, roles):
+        """The control's box once it lies inside the mapped window: a click before lands nowhere."""
+        def box():
+            found = self.find(name, roles)
+            extents = found.queryComponent().getExtents(self.pyatspi.DESKTOP_COORDS) if found else None
+            area = dict(line.split("=") for line in self.world.run(
+                "xdotool", "getwindowgeometry", "--shell", self.window).split())
+            x, y, width, height = (int(area.get(k, -1)) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+            inside = extents and extents.width > 0 and extents.height > 0 and extents.x >= x and extents.y >= y and \
+                extents.x + extents.width <= x + width and extents.y + extents.height <= y + height
+            return extents if inside else None
+        return self.wait_for('"%s" drawn in the window' % name, box)
 
     def click(self, name, roles):
-        box = self.wait(name, roles).queryComponent().getExtents(self.pyatspi.DESKTOP_COORDS)
+        box = self.drawn(name, roles)
         x, y = box.x + box.width // 2, box.y + box.height // 2
         # "mousemove --sync" waits for a move, so it hangs when the pointer is there already.
         if "X=%d\nY=%d\n" % (x, y) not in self.world.run("xdotool", "getmouselocation", "--shell"):
@@ -196,7 +219,7 @@ class Screen:
     def sent(self, store, description):  # the Log ID shown, which names the archive received
         self.wait("The log files were sent successfully.", TEXT, timeout=120)
         uuid = re.compile(r"[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}")
-        log_id = wait_for("the Log ID", lambda: next((n for n, r, _ in self.nodes() if uuid.fullmatch(n)), None))
+        log_id = self.wait_for("the Log ID", lambda: next((n for n, r, _ in self.nodes() if uuid.fullmatch(n)), None))
         archive = os.path.join(store, "0001/files/scrivoMacLog_%s_abc.zip" % log_id)
         check(os.path.exists(archive), "not received: %s, but %s" % (archive, list(os.walk(store))))
         with zipfile.ZipFile(archive) as zip:
@@ -260,7 +283,7 @@ def x11_session(world, serve, home):
     screen.click("copy", LINK)
     wait_for("the Log ID on the clipboard", lambda: world.run("xclip", "-o", "-selection", "clipboard") == log_id)
     screen.click("Close", BUTTON)
-    wait_for("Tarvix to end after Close", lambda: process.poll() is not None, timeout=20)
+    wait_for("Tarvix to end after Close", lambda: process.poll() is not None)
     print("x11: notification, one raised window, Log ID %s sent and copied" % log_id)
     return ready_shot
 
@@ -304,14 +327,14 @@ def hidpi(world, ready_shot):
 def review(screen):
     """Opens the review, leaves one file out, reads a log and closes it again; answers the file left out."""
     screen.act("review what is sent", LINK)
-    files = wait_for("the files to send", lambda: [n for n, r, _ in screen.nodes() if r in CHECK_BOX and "/" in n])
+    files = screen.wait_for("the files to send", lambda: [n for n, r, _ in screen.nodes() if r in CHECK_BOX and "/" in n])
     log = next(n for n in files if n.endswith(".log"))
     left_out = next(n for n in files if n != log)
     screen.act(left_out, CHECK_BOX, "Toggle")
     screen.wait_state(left_out, CHECK_BOX, "checked", present=False)
     screen.act("open " + log, LINK)
     viewer = screen.wait(log, ("list",))
-    wait_for("the log's lines", lambda: viewer.childCount > 0)
+    screen.wait_for("the log's lines", lambda: viewer.childCount > 0)
     screen.act("back to the list", LINK)
     screen.act("close", LINK)
     screen.wait(DESCRIPTION, ENTRY)
@@ -328,10 +351,10 @@ def wayland_session(world, serve, home):
         screen.wait_state(option, CHECK_BOX, "checked")
     screen.act("Advanced logs", CHECK_BOX, "Press")
     screen.wait_state("Advanced logs", CHECK_BOX, "checked", present=False)
-    wait_for("the second option hidden", lambda: not screen.find("Installed app information", CHECK_BOX))
+    screen.wait_for("the second option hidden", lambda: not screen.find("Installed app information", CHECK_BOX))
 
     screen.act("Start monitoring", BUTTON)
-    wait_for("the status line to announce monitoring", lambda: status.name == MONITORING)
+    screen.wait_for("the status line to announce monitoring", lambda: status.name == MONITORING)
     screen.wait_state("Advanced logs", CHECK_BOX, "enabled", present=False)
     screen.act("Stop monitoring", BUTTON)
     screen.wait("Logging complete.", TEXT, timeout=120)
@@ -352,7 +375,7 @@ def wayland_session(world, serve, home):
     with zipfile.ZipFile(os.path.join(store, "0001/files/scrivoMacLog_%s_abc.zip" % log_id)) as zip:
         check(left_out not in zip.namelist(), "sent although left out: %s" % left_out)
     screen.act("Close", BUTTON)
-    wait_for("Tarvix to end after Close", lambda: process.poll() is not None, timeout=20)
+    wait_for("Tarvix to end after Close", lambda: process.poll() is not None)
     print("wayland: accessibility actions alone, sent as %s" % log_id)
 
 
@@ -409,6 +432,26 @@ def start_sample(world):
     return sample + "/home", int(pid.group(1))
 
 
+def take_turn(port):
+    """The port's turn lock, held: the offscreen tests' own (tests/support/LogServer.cpp), in a folder
+    only we can write, so that no other account can hold the turn or plant a link where root creates it."""
+    runtime = "/run" if os.geteuid() == 0 else os.environ.get("XDG_RUNTIME_DIR") or "/run/user/%d" % os.geteuid()
+    folder = os.path.join(runtime, "tarvix-test-locks")
+    try:
+        os.mkdir(folder, 0o700)
+    except FileExistsError:
+        pass
+    fd = os.open(folder, os.O_RDONLY | os.O_DIRECTORY | os.O_NOFOLLOW)
+    try:
+        owner = os.fstat(fd)
+        check(owner.st_uid == os.geteuid() and owner.st_mode & 0o077 == 0, "%s is not a private folder of ours" % folder)
+        lock = os.open("logserver-%s.lock" % port, os.O_RDWR | os.O_CREAT | os.O_NOFOLLOW, 0o600, dir_fd=fd)
+    finally:
+        os.close(fd)
+    fcntl.flock(lock, fcntl.LOCK_EX)
+    return lock
+
+
 def run_world(args, tools, logs, body):
     """Runs body(world, port) in a world of its own, in the port's turn; on failure prints the named logs.
     Exit status 0 passed, 1 failed, 77 skipped (a tool or module missing, or no loopback log server)."""
@@ -418,11 +461,9 @@ def run_world(args, tools, logs, body):
     if not port or missing:
         print("skipped: %s" % (missing or "the build's log server %s is not a 127.0.0.1 host" % args.host))
         return 77
-    world = World(args)
-    # The offscreen tests use the same port; take the same turn they take.
-    lock = open(os.path.join(tempfile.gettempdir(), "tarvix-logserver-%s.lock" % port.group(1)), "a")
+    world, lock = World(args), None
     try:
-        fcntl.flock(lock, fcntl.LOCK_EX)
+        lock = take_turn(port.group(1))  # the offscreen tests use the same port
         world.up()
         body(world, port.group(1))
         return 0
@@ -435,7 +476,8 @@ def run_world(args, tools, logs, body):
     finally:
         for process in reversed(world.processes):
             world.stop(process)
-        lock.close()
+        if lock is not None:
+            os.close(lock)
         shutil.rmtree(world.root, ignore_errors=True)
 
 

@@ -4,11 +4,14 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <set>
 #include <sstream>
@@ -29,6 +32,29 @@ static int serverPort()
     return port;
 }
 
+/// An open lock file `name` in the machine's private folder of test turns (root's /run, else the
+/// user's runtime folder); -1, and a test failure, when the folder is not ours alone.
+static int openTurnLock(const std::string& name)
+{
+    // Machine-wide, so that build folders sharing a port take turns; in a folder only we can
+    // write, so that no other account can hold a turn or plant a link where root creates it.
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const fs::path folder = ::geteuid() == 0      ? fs::path("/run")
+                            : runtime && *runtime ? fs::path(runtime)
+                                                  : fs::path("/run/user") / std::to_string(::geteuid());
+    const fs::path locks = folder / "tarvix-test-locks";
+    ::mkdir(locks.c_str(), 0700);
+    const int dir = ::open(locks.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat owner {};
+    int fd = -1;
+    if (dir >= 0 && ::fstat(dir, &owner) == 0 && owner.st_uid == ::geteuid() && (owner.st_mode & 077) == 0)
+        fd = ::openat(dir, name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        ADD_FAILURE() << "no turn lock in " << locks << ": not a private folder of ours, or " << std::strerror(errno);
+    if (dir >= 0) ::close(dir);
+    return fd;
+}
+
 std::string LogServer::unavailable()
 {
     if (serverPort() != 0) return "";
@@ -41,8 +67,7 @@ LogServer::LogServer() : LogServer(Behaviour{}) {}
 LogServer::LogServer(Behaviour behaviour) : m_behaviour(std::move(behaviour)), m_port(serverPort())
 {
     if (m_port == 0) return;
-    const auto lock = fs::temp_directory_path() / ("tarvix-logserver-" + std::to_string(m_port) + ".lock");
-    m_lockFd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    m_lockFd = openTurnLock("logserver-" + std::to_string(m_port) + ".lock");
     if (m_lockFd >= 0 && ::flock(m_lockFd, LOCK_EX) == 0) start();
 }
 
@@ -81,7 +106,7 @@ bool LogServer::start()
         ::_exit(127);
     }
     const bool exited =
-        waitFor([&] { return fs::exists(ready, ec) || ::waitpid(m_pid, nullptr, WNOHANG) == m_pid; }, 20s);
+        waitFor([&] { return fs::exists(ready, ec) || ::waitpid(m_pid, nullptr, WNOHANG) == m_pid; }, 60s);
     if (exited && fs::exists(ready, ec)) return true;
     if (exited) m_pid = -1;
     stop();

@@ -20,7 +20,8 @@ struct ReceivedUpload {
 
 /// The real `tarvix-logserver` as a child process on the port of tarvix::BuildConfig::kLogServerHost,
 /// with the certificates of TARVIX_PKI_DIR (whose ca.pem the build pins). The port is the
-/// build's, so its users take turns across processes: construction waits for a lock file.
+/// build's, so its users take turns across processes and build folders: construction waits
+/// for the port's turn lock.
 /// The server ends with the thread that started it, so construct it on the test's own thread.
 class LogServer {
 public:

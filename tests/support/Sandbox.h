@@ -72,7 +72,7 @@ std::vector<std::string> treeListing(const std::filesystem::path& root);
 void writeFile(const std::filesystem::path& file, const std::string& text = "x", bool executable = false);
 std::string readFile(const std::filesystem::path& file);
 
-bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(20));
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(60));
 
 /// Names the one test a test program runs when started as a child (see TestMain.cpp).
 inline constexpr const char* kChildTest = "TARVIX_TEST_CHILD";

@@ -53,7 +53,7 @@ tarvix::Result<std::optional<Invoker>> invokerFromEnvironment()
 
     const auto entry = tarvix::platform::passwordEntry(uid);
     if (!entry) return tarvix::Failure{"PKEXEC_UID names no user: " + value};
-    Invoker invoker{uid, entry->gid, std::vector<gid_t>(32)};
+    Invoker invoker{uid, entry->gid, std::vector<gid_t>(32), uid == 0 ? ~std::uint64_t{0} : 0};
     int count = static_cast<int>(invoker.groups.size());
     while (getgrouplist(entry->name.c_str(), entry->gid, invoker.groups.data(), &count) < 0)
         invoker.groups.resize(static_cast<std::size_t>(count));

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,9 @@ struct Invoker {
     uid_t uid = 0;
     gid_t gid = 0;
     std::vector<gid_t> groups;
+    /// What a process of theirs holds without file capabilities: every one for root, none for
+    /// anyone else.
+    std::uint64_t capabilities = 0;
 };
 
 /// From PKEXEC_UID when we run as root; absent otherwise. A Failure when it names nobody.

@@ -68,6 +68,16 @@ long leadingNumber(const std::optional<std::string>& text)
     }
 }
 
+std::uint64_t capabilitySet(const std::string& status, std::string_view key)
+{
+    try {
+        return std::stoull(statusValue(status, key).value_or("0"), nullptr, 16);
+    } catch (const std::exception&) {
+        // Unreadable: as if it held every capability, so that no check lets it through.
+        return ~std::uint64_t{0};
+    }
+}
+
 std::optional<time_t> bootTime()
 {
     std::ifstream in("/proc/stat");
@@ -115,7 +125,25 @@ std::optional<Credentials> threadCredentials(pid_t pid, pid_t tid)
     for (uid_t id = 0; uids >> id;) credentials.uids.push_back(id);
     for (gid_t id = 0; gids >> id;) credentials.gids.push_back(id);
     if (credentials.uids.size() != 4 || credentials.gids.size() != 4) return std::nullopt;
+    credentials.permitted = capabilitySet(*status, "CapPrm");
+    credentials.effective = capabilitySet(*status, "CapEff");
+    credentials.ambient = capabilitySet(*status, "CapAmb");
     return credentials;
+}
+
+bool Credentials::plain() const
+{
+    bool plain = !uids.empty() && !gids.empty() && owner == uids.front();
+    for (const uid_t id : uids) plain = plain && id == uids.front();
+    for (const gid_t id : gids) plain = plain && id == gids.front();
+    return plain;
+}
+
+std::optional<int> yamaPtraceScope()
+{
+    const auto text = readWhole("/proc/sys/kernel/yama/ptrace_scope");
+    if (!text) return std::nullopt;
+    return static_cast<int>(leadingNumber(*text));
 }
 
 void readBundleInfo(ProcessInfo& info)
@@ -178,6 +206,9 @@ std::optional<ProcessInfo> readProcessInfo(pid_t pid)
     info.residentKiB = leadingNumber(statusValue(*status, "VmRSS"));
     info.threadCount = static_cast<int>(leadingNumber(statusValue(*status, "Threads")));
     info.tracerPid = static_cast<pid_t>(leadingNumber(statusValue(*status, "TracerPid")));
+    info.permittedCapabilities = capabilitySet(*status, "CapPrm");
+    const auto credentials = threadCredentials(pid, pid);
+    info.plain = credentials && credentials->plain();
     return info;
 }
 

@@ -44,6 +44,9 @@ void writeReport(std::ostream& out, const ProcessInfo& process, const SamplingRe
     field(out, "Process", process.name + " [" + std::to_string(process.pid) + "]");
     field(out, "Command line", process.commandLine);
     field(out, "Executable", process.executable.string());
+    // A program it ran while sampled as the same user with the same rights: its samples follow too.
+    for (const auto& exec : sampling.execs)
+        field(out, "Then ran", exec.executable + " (from sample " + std::to_string(exec.fromSample) + ")");
     if (process.bundle) {
         field(out, "Bundle", process.bundle->string());
         if (process.bundleIdentifier) field(out, "Identifier", *process.bundleIdentifier);

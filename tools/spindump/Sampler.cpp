@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -52,9 +53,9 @@ std::unique_ptr<Sampler> Sampler::attach(pid_t pid, AttachError& error, std::fun
     // read yet, and what the process has become is checked like any other round.
     SamplingResult trial;
     int lastErrno = 0;
-    if (!sampler->sampleOnce(trial, &lastErrno, false, whileChecked)) {
+    if (!sampler->sampleOnce(trial, &lastErrno, true, whileChecked)) {
         if (trial.identityChanged) {
-            error = {AttachFailure::IdentityChanged, "it does not act as the user who asked"};
+            error = {AttachFailure::IdentityChanged, trial.refusal};
         } else if (!sampler->m_isTarget() || processState(pid) == ProcessState::Gone) {
             error = {AttachFailure::NoSuchProcess, std::strerror(ESRCH)};
         } else {
@@ -88,26 +89,36 @@ SamplingResult Sampler::run()
     return result;
 }
 
-bool Sampler::sampleOnce(SamplingResult& result, int* lastErrno, bool execEnds,
-                         const std::function<void()>& whileChecked)
+bool Sampler::sampleOnce(SamplingResult& result, int* lastErrno, bool trial, const std::function<void()>& whileChecked)
 {
-    Halt halt = m_tracee->stop();
-    if (halt == Halt::Exec && !execEnds) halt = Halt::Stopped;
+    const Halt halt = m_tracee->stop();
+    if (halt == Halt::Exited) return false;
+    // A new program is sampled on only as what the old one was: no set-id program, nothing that
+    // stopped being dumpable, and no more rights than the checks allow.
+    const bool exec = halt == Halt::Exec && !trial;
     bool read = false;
-    if (halt == Halt::Exec) {
-        result.identityChanged = true;
-    } else if (halt == Halt::Stopped) {
-        // Checked while stopped: until a thread runs again, nothing can change whom it acts as.
-        std::set<pid_t> readable;
-        for (const pid_t tid : m_tracee->stopped()) {
-            const auto credentials = threadCredentials(m_pid, tid);
-            if (credentials && !m_mayRead(*credentials)) result.identityChanged = true;
-            if (credentials) readable.insert(tid);
-        }
-        if (!result.identityChanged) read = takeSnapshots(result, readable, lastErrno);
-        if (read && whileChecked) whileChecked();
+    // Checked while stopped: until a thread runs again, nothing can change whom it acts as.
+    std::set<pid_t> readable;
+    for (const pid_t tid : m_tracee->stopped()) {
+        const auto credentials = threadCredentials(m_pid, tid);
+        if (!credentials) continue;
+        auto refusal = m_mayRead(*credentials);
+        if (refusal.empty() && exec && !credentials->plain()) refusal = "it ran a set-id or undumpable program";
+        if (!refusal.empty() && result.refusal.empty()) result.refusal = std::move(refusal);
+        readable.insert(tid);
     }
-    if (!result.identityChanged) m_tracee->resume();
+    result.identityChanged = !result.refusal.empty();
+    if (!result.identityChanged) {
+        if (exec) {
+            std::error_code error;
+            const auto executable = std::filesystem::read_symlink("/proc/" + std::to_string(m_pid) + "/exe", error);
+            result.execs.push_back({executable.string(), result.samplesTaken + 1});
+            result.maps.emplace_back();
+        }
+        read = takeSnapshots(result, readable, lastErrno);
+        if (read && whileChecked) whileChecked();
+        m_tracee->resume();
+    }
     return read;
 }
 
@@ -121,15 +132,18 @@ bool Sampler::takeSnapshots(SamplingResult& result, const std::set<pid_t>& reada
     if (round.empty() || !m_isTarget()) return false;
 
     ++result.samplesTaken;
+    if (result.maps.empty()) result.maps.emplace_back();
     for (auto& [tid, taken] : round) {
         auto& thread = result.threads[tid];
         auto name = threadName(m_pid, tid);
         if (!name.empty()) thread.name = name;
         ++thread.samples;
+        taken.program = result.maps.size() - 1;
         ++thread.snapshots[std::move(taken)];
     }
     // The modules as they are now, for the unwinding after the process is let go.
-    if (auto maps = readText("/proc/" + std::to_string(m_pid) + "/maps"); !maps.empty()) result.maps = std::move(maps);
+    if (auto maps = readText("/proc/" + std::to_string(m_pid) + "/maps"); !maps.empty())
+        result.maps.back() = std::move(maps);
     return true;
 }
 
@@ -160,21 +174,30 @@ bool Sampler::snapshot(pid_t tid, StackSnapshot& snapshot, int* lastErrno)
 
 void Sampler::symbolise(pid_t pid, SamplingResult& result)
 {
-    Unwinder unwinder(pid, result.maps);
-    for (auto& [tid, thread] : result.threads) {
-        std::vector<const StackSnapshot*> snapshots;
-        for (const auto& entry : thread.snapshots) snapshots.push_back(&entry.first);
-        const auto unwound = unwinder.unwind(snapshots);
-        auto count = thread.snapshots.begin();
-        for (const auto& frames : unwound) {
-            std::vector<std::string> labels;
-            if (frames.addresses.empty()) labels.push_back("??? (stack not readable: " + frames.failure + ")");
-            for (auto frame = frames.addresses.rbegin(); frame != frames.addresses.rend(); ++frame)
-                labels.push_back(unwinder.frameLabel(*frame));
-            thread.tree.add(labels, (count++)->second);
+    // Each program's stacks against the modules it had.
+    for (std::size_t program = 0; program < result.maps.size(); ++program) {
+        Unwinder unwinder(pid, result.maps[program]);
+        for (auto& [tid, thread] : result.threads) {
+            std::vector<const StackSnapshot*> snapshots;
+            std::vector<int> counts;
+            for (const auto& [taken, count] : thread.snapshots) {
+                if (taken.program != program) continue;
+                snapshots.push_back(&taken);
+                counts.push_back(count);
+            }
+            if (snapshots.empty()) continue;
+            const auto unwound = unwinder.unwind(snapshots);
+            for (std::size_t i = 0; i < unwound.size(); ++i) {
+                const auto& frames = unwound[i];
+                std::vector<std::string> labels;
+                if (frames.addresses.empty()) labels.push_back("??? (stack not readable: " + frames.failure + ")");
+                for (auto frame = frames.addresses.rbegin(); frame != frames.addresses.rend(); ++frame)
+                    labels.push_back(unwinder.frameLabel(*frame));
+                thread.tree.add(labels, counts[i]);
+            }
         }
-        thread.snapshots.clear();
     }
+    for (auto& [tid, thread] : result.threads) thread.snapshots.clear();
 }
 
 }  // namespace tarvix::spindump

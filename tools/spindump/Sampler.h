@@ -8,6 +8,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "CallTree.h"
 #include "ProcessInfo.h"
@@ -27,16 +28,26 @@ struct ThreadSamples {
     CallTree tree;
 };
 
+/// A program the process ran while it was sampled, keeping its identity.
+struct Exec {
+    std::string executable;
+    int fromSample = 0;  ///< the first sample taken of it, counting from 1
+};
+
 struct SamplingResult {
     int samplesTaken = 0;
     /// The process ended before the sampling time was over.
     bool processExited = false;
-    /// Sampling stopped because the process ran a new program or its credentials changed.
+    /// Sampling stopped because the process changed identity (credentials, rights, or a program
+    /// that is someone else's); `refusal` says how.
     bool identityChanged = false;
+    std::string refusal;
     std::chrono::milliseconds elapsed{0};
     std::map<pid_t, ThreadSamples> threads;
-    /// /proc/PID/maps as last read while the threads were stopped.
-    std::string maps;
+    std::vector<Exec> execs;
+    /// /proc/PID/maps of each program sampled, the first one's first, as last read while the
+    /// threads were stopped.
+    std::vector<std::string> maps;
 };
 
 enum class AttachFailure { NoSuchProcess, PermissionDenied, IdentityChanged, Other };
@@ -46,8 +57,8 @@ struct AttachError {
     std::string message;
 };
 
-/// Whether credentials read from a stopped thread are those we may read it under.
-using CredentialsCheck = std::function<bool(const Credentials&)>;
+/// Why a stopped thread with these credentials may not be read; empty when it may.
+using CredentialsCheck = std::function<std::string(const Credentials&)>;
 
 /// Takes snapshots of every thread of one process (registers and stack) while the Tracee holds
 /// them all stopped; symbolise() unwinds and names them later, when the process is let go.
@@ -62,7 +73,7 @@ public:
                                            CredentialsCheck mayRead, const std::function<void()>& whileChecked);
 
     /// Samples every thread each kSampleInterval for kSampleDuration, until the process ends or
-    /// changes identity; then lets it go.
+    /// changes identity; then lets it go. An exec that keeps the identity is sampled on.
     SamplingResult run();
     /// Turns the snapshots into call trees. Parses the target's ELF and DWARF: run it only once
     /// no capability is left.
@@ -74,9 +85,9 @@ private:
     {
     }
     /// One round: stops every thread, checks whom each acts as, takes their snapshots, lets them
-    /// go. False when no thread could be read. An exec ends the sampling when `execEnds`;
+    /// go. False when no thread could be read. In the `trial` round an exec starts nothing new;
     /// `whileChecked` runs once the threads are read, before they are let go.
-    bool sampleOnce(SamplingResult& result, int* lastErrno = nullptr, bool execEnds = true,
+    bool sampleOnce(SamplingResult& result, int* lastErrno = nullptr, bool trial = false,
                     const std::function<void()>& whileChecked = {});
     /// Snapshots of the `readable` stopped threads; false when none could be taken.
     bool takeSnapshots(SamplingResult& result, const std::set<pid_t>& readable, int* lastErrno);

@@ -107,8 +107,11 @@ Halt Tracee::collectStops()
         }
         const int event = status >> 16, signal = WSTOPSIG(status);
         if (event == PTRACE_EVENT_EXEC) {
+            // The interrupt is still pending and stops it again as soon as it runs: taken as the
+            // stop here, it would hold every later round one stop behind and the program at its
+            // first instruction.
             halt = Halt::Exec;
-            thread->second.stopped = true;
+            ptrace(PTRACE_CONT, tid, nullptr, nullptr);
         } else if (event == PTRACE_EVENT_STOP) {
             thread->second.stopped = true;
             thread->second.groupStop = isStopSignal(signal);

@@ -20,6 +20,8 @@ struct StackSnapshot {
     std::array<std::uint64_t, 17> registers{};
     std::uint64_t stackStart = 0;
     std::string stack;
+    /// Which of the programs the process ran while sampled it comes from (their modules differ).
+    std::size_t program = 0;
     auto operator<=>(const StackSnapshot&) const = default;
 };
 

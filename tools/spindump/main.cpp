@@ -46,13 +46,21 @@ std::optional<pid_t> parsePid(const std::string& text)
 
 std::string currentUserName() { return platform::userName(); }
 
+/// What refused us, checked in the order the kernel checks (user ids and dumpability, then the
+/// capabilities, then Yama) as far as /proc shows it.
 std::string permissionHint(const spindump::ProcessInfo& process)
 {
     if (process.tracerPid != 0) return "it is already being traced by process " + std::to_string(process.tracerPid);
     if (geteuid() == 0) return "the system does not allow tracing it";
-    if (process.uid == geteuid())
-        return "the system lets only root trace it (kernel.yama.ptrace_scope); run spindump as root";
-    return "run spindump as root or as that user";
+    if (process.uid != geteuid()) return "run spindump as root or as that user";
+    if (!process.plain) return "it runs a set-user-id or set-group-id program or has made itself undumpable";
+    const auto own = spindump::readProcessInfo(getpid());
+    if (!own || (process.permittedCapabilities & ~own->permittedCapabilities) != 0)
+        return "it holds capabilities that user " + currentUserName() + " does not have";
+    if (const auto scope = spindump::yamaPtraceScope(); scope && *scope > 0)
+        return "the system lets only root trace it (kernel.yama.ptrace_scope " + std::to_string(*scope) +
+               "); run spindump as root";
+    return "the system does not allow tracing it";
 }
 
 int fail(const std::string& problem)
@@ -76,21 +84,26 @@ bool belongsTo(const spindump::PidFd& target, uid_t uid)
     return all && target.alive();
 }
 
-/// With an invoker, each thread must act as the invoker in every user and group id and be
-/// dumpable; without, it must stay as it was when first stopped.
+/// With an invoker, each thread must act as the invoker in every user and group id, be dumpable
+/// and hold no capability the invoker lacks; without, it must stay as it was when first stopped.
 spindump::CredentialsCheck credentialsCheck(const std::optional<spindump::Invoker>& invoker)
 {
     if (invoker) {
-        return [uid = invoker->uid, gid = invoker->gid](const spindump::Credentials& credentials) {
+        return [uid = invoker->uid, gid = invoker->gid, held = invoker->capabilities,
+                name = currentUserName()](const spindump::Credentials& credentials) -> std::string {
             bool all = credentials.owner == uid;
             for (const uid_t id : credentials.uids) all = all && id == uid;
             for (const gid_t id : credentials.gids) all = all && id == gid;
-            return all;
+            if (!all) return "it does not belong to user " + name + ", who asked for the report";
+            if ((credentials.capabilities() & ~held) != 0)
+                return "it holds capabilities that user " + name + ", who asked for the report, does not have";
+            return {};
         };
     }
-    return [first = std::optional<spindump::Credentials>()](const spindump::Credentials& credentials) mutable {
+    return [first = std::optional<spindump::Credentials>()](
+               const spindump::Credentials& credentials) mutable -> std::string {
         if (!first) first = credentials;
-        return credentials == *first;
+        return credentials == *first ? std::string() : "its credentials changed";
     };
 }
 
@@ -148,8 +161,7 @@ int main(int argc, char** argv)
                       << permissionHint(*process) << " (" << attachError.message << ")\n";
             break;
         case spindump::AttachFailure::IdentityChanged:
-            std::cerr << "spindump: refusing to sample process " << *pid << ": it does not belong to user "
-                      << currentUserName() << ", who asked for the report\n";
+            std::cerr << "spindump: refusing to sample process " << *pid << ": " << attachError.message << '\n';
             break;
         case spindump::AttachFailure::Other:
             std::cerr << "spindump: cannot sample process " << *pid << " (" << process->name

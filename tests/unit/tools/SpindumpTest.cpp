@@ -28,13 +28,9 @@ std::string asUser(const std::string& command)
     return "setpriv --reuid=65534 --regid=65534 --clear-groups sh -c " + shellWord(command);
 }
 
-/// As the user, a shell that becomes root's after 1.5 s (well inside the 3 s of sampling, and after a
-/// loaded machine has started spindump): it runs su, which waits at its prompt
-/// on a FIFO that never brings a password.
-pid_t startChangeling(const fs::path& fifo)
+/// `script` run by /bin/sh as the user, a child of ours.
+pid_t startAsUser(const std::string& script)
 {
-    const std::string script = "exec 3<>" + shellWord(fifo) + "; exec sh -c 'sleep 1.5; exec su -c true root' <" +
-                               shellWord(fifo) + " >/dev/null 2>&1";
     const pid_t pid = fork();
     if (pid == 0) {
         execlp("setpriv", "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "sh", "-c", script.c_str(),
@@ -43,6 +39,24 @@ pid_t startChangeling(const fs::path& fifo)
     }
     return pid;
 }
+
+/// As the user, a shell that becomes root's once `gate` lets it: it runs su, which waits at its
+/// prompt on `prompt`, a FIFO that never brings a password.
+pid_t startChangeling(const fs::path& prompt, const fs::path& gate)
+{
+    return startAsUser("exec 3<>" + shellWord(prompt) + "; read go <" + shellWord(gate) + "; exec su -c true root <" +
+                       shellWord(prompt) + " >/dev/null 2>&1");
+}
+
+/// Opens the gate once process PID has been stopped by its tracer and let go again: the tool's
+/// trial round is over, and what follows happens while it samples.
+const std::string kOpenAfterFirstStop = R"(import sys
+status, stopped = "/proc/%s/status" % sys.argv[1], False
+while True:
+    text = open(status).read()
+    if "\nState:\tt" in text: stopped = True
+    elif stopped: break
+open(sys.argv[2], "w").write("go\n"))";
 
 /// The "effective capabilities while ..." lines spindump writes when asked, in order.
 std::vector<std::string> capabilityLines(const std::string& output)
@@ -96,16 +110,29 @@ std::vector<std::string> expectConsistentTrees(const std::string& report)
 TEST(Spindump, ReportsWhatItSampledWhenTheProcessExitsMostFrequentCalleesFirst)
 {
     TempDir root;
-    // Busy for a second, so that its stacks branch, then gone.
+    const fs::path gate = root.path() / "gate", report = root.path() / "report";
+    ASSERT_EQ(mkfifo(gate.c_str(), 0600), 0);
+    // A shell that, once traced, runs a program busy for a second (so that its stacks branch) and
+    // then gone: the same user with the same rights, sampled on across the exec.
     const std::string busy = "import time\nend = time.time() + 1\nwhile time.time() < end: pass";
+    const std::string child = "read go <" + shellWord(gate) + "; exec /usr/bin/python3 -c " + shellWord(busy);
     int status = -1;
-    const std::string output = run("/usr/bin/python3 -c " + shellWord(busy) + " & " + kSpindump + " $! -file " +
-                                       shellWord(root.path() / "report") + " </dev/null",
+    const std::string output = run("sh -c " + shellWord(child) + " & child=$!; " + kSpindump + " $child -file " +
+                                       shellWord(report) + " </dev/null & sampler=$!; " +
+                                       "until grep -q '^TracerPid:[[:space:]]*[1-9]' /proc/$child/status || ! kill -0 "
+                                       "$sampler; do sleep 0.01; done; echo go >" +
+                                       shellWord(gate) + "; wait $sampler",
                                    status);
     ASSERT_EQ(status, 0) << output;
-    const std::string text = readFile(root.path() / "report");
+    const std::string text = readFile(report), python = fs::canonical("/usr/bin/python3");
     const int samples = std::stoi(headerValue(text, "Samples taken"));
-    EXPECT_TRUE(text.find("The process exited during sampling") != text.npos && samples > 0 && samples < 300) << text;
+    std::smatch then;
+    const std::string ran = headerValue(text, "Then ran");
+    ASSERT_TRUE(std::regex_match(ran, then, std::regex(python + R"( \(from sample (\d+)\))"))) << text;
+    EXPECT_EQ(headerValue(text, "Executable"), fs::canonical("/bin/sh").string()) << text;
+    EXPECT_TRUE(text.find("The process exited during sampling") != text.npos && std::stoi(then[1]) <= samples &&
+                samples < 300 && text.find(" (" + fs::path(python).filename().string() + ")\n") != text.npos)
+        << text;
     EXPECT_FALSE(expectConsistentTrees(text).empty()) << text;
 }
 
@@ -128,12 +155,27 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
     fs::remove(trap / "Contents/Info.plist");
     ASSERT_EQ(mkfifo((trap / "Contents/Info.plist").c_str(), 0644), 0);
     sample::RunningInstance trapped(trap, kUser);
-    const fs::path fifo = root.path() / "prompt";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    ASSERT_EQ(chown(fifo.c_str(), kUser, kUser), 0);
+    const fs::path fifo = root.path() / "prompt", gate = root.path() / "gate";
+    for (const auto& made : {fifo, gate}) {
+        ASSERT_EQ(mkfifo(made.c_str(), 0600), 0);
+        ASSERT_EQ(chown(made.c_str(), kUser, kUser), 0);
+    }
     const pid_t gone = fork();  // a process id just freed: a child that has exited and been reaped
     if (gone == 0) _exit(0);
     waitpid(gone, nullptr, 0);
+    // The user's run of a program with a capability the user lacks: dumpable, and theirs in every id.
+    const fs::path capped = root.path() / "capped/sleep";
+    fs::create_directories(capped.parent_path());
+    fs::copy_file("/usr/bin/sleep", capped);
+    runCommand("setcap cap_net_raw+ep " + shellWord(capped), &status);
+    ASSERT_EQ(status, 0) << "setcap (libcap2-bin) is needed";
+    const pid_t holder = startAsUser("exec " + shellWord(capped) + " 600");
+    const std::unique_ptr<const pid_t, void (*)(const pid_t*)> reaped(&holder, [](const pid_t* pid) {
+        kill(*pid, SIGKILL);
+        waitpid(*pid, nullptr, 0);
+    });
+    std::error_code error;
+    ASSERT_TRUE(waitFor([&] { return fs::read_symlink("/proc/" + std::to_string(holder) + "/exe", error) == capped; }));
 
     // The session folder is the user's; "guarded" is root's, and the attacker plants links into it.
     const fs::path session = root.path() / "home/session", guarded = root.path() / "guarded";
@@ -162,6 +204,10 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
              {"the session swapped for root's folder", own.pid(), byRootForUser, swapSession, "", 1, "cannot write"},
              {"root's process", roots.pid(), byRootForUser, "", "", 1, "refusing to sample process"},
              {"another user's process", anothers.pid(), byRootForUser, "", "", 1, "refusing to sample process"},
+             {"the user's program holding a capability", holder, byRootForUser, "", "", 1,
+              "it holds capabilities that user nobody, who asked for the report, does not have"},
+             {"that program, by the user", holder, byUser, "", "", 1,
+              "; it holds capabilities that user nobody does not have ("},
              {"Tarvix gone before the report", own.pid(), byRootForUser, "", "", 1, "", ""},
              {"a FIFO as Info.plist", trapped.pid(), byRootForUser, "", "", 0, ""},
              {"a process that becomes root's", 0, byRootForUser, "", "", 0, ""},
@@ -173,9 +219,12 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
         for (const auto& folder : {session.parent_path(), session}) ASSERT_EQ(chown(folder.c_str(), kUser, kUser), 0);
         const std::string setup = attack.byUser.empty() ? "" : run(asUser(attack.byUser), status);
         ASSERT_TRUE(attack.byUser.empty() || status == 0) << attack.what << ": " << setup;
-        const std::string meanwhile = attack.meanwhile.empty() ? "" : "(" + asUser(attack.meanwhile) + ") & ";
         const std::string feed = attack.input.empty() ? "sleep 1 | " : "";
-        const pid_t target = attack.target ? attack.target : startChangeling(fifo);
+        const pid_t target = attack.target ? attack.target : startChangeling(fifo, gate);
+        const std::string watch = attack.target ? attack.meanwhile
+                                                : "timeout 60 python3 -c " + shellWord(kOpenAfterFirstStop) + " " +
+                                                      std::to_string(target) + " " + shellWord(gate);
+        const std::string meanwhile = watch.empty() ? "" : "(" + asUser(watch) + ") & ";
         const std::string command =
             "timeout 30 " + commandLine({kSpindump, std::to_string(target), "-file", session / "spinReport.txt"}) +
             " " + attack.input;

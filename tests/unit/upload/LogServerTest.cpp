@@ -1,7 +1,9 @@
 #include "support/LogServer.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #include "config/BuildConfig.h"
 
@@ -108,4 +110,46 @@ TEST(LogServerPki, PrivateKeysAreUnreadableToOtherAccounts)
     };
     ASSERT_TRUE(readableByNobody(pki / "ca.pem")) << "the attacker cannot even reach the folder";
     for (const char* key : {"ca-key.pem", "server-key.pem"}) EXPECT_FALSE(readableByNobody(pki / key)) << key;
+}
+
+TEST(LogServerTurnChild, StartsInItsTurn)
+{
+    LogServer server;
+    EXPECT_TRUE(server.running()) << server.output();
+}
+
+TEST(LogServerTurn, AnotherAccountNeitherHoldsNorRedirectsTheTurn)
+{
+    if (const auto why = LogServer::unavailable(); !why.empty() || ::geteuid() != 0) GTEST_SKIP() << why << " root";
+    tarvix::test::TempDir dir;
+    fs::permissions(dir.path(), fs::perms(0755));
+    const std::string host = tarvix::BuildConfig::kLogServerHost, port = host.substr(host.rfind(':') + 1);
+    // The lock's old place, where any account could make it; and where a link there would point.
+    const fs::path shared = fs::temp_directory_path() / ("tarvix-logserver-" + port + ".lock"),
+                   victim = dir.path() / "victim";
+    const std::string lock = shellWord(shared), python = "import sys; sys.path.insert(0, '" TARVIX_SOURCE_DIR
+                                                         "/tests/gui'); import end_to_end; end_to_end.take_turn('" +
+                                                         port + "'); print('turn')";
+    for (const std::string& plant :
+         {": >>" + lock + "; exec 9<" + lock + "; flock 9", "ln -s " + shellWord(victim) + " " + lock}) {
+        fs::remove(shared);
+        // The attacker plants, says its pid and stays.
+        FILE* attacker = ::popen(("setpriv --reuid=65534 --regid=65534 --clear-groups sh -c " +
+                                  shellWord(plant + " && echo $$ && exec sleep 600"))
+                                     .c_str(),
+                                 "r");
+        char pid[32] = {};
+        ASSERT_TRUE(attacker && std::fgets(pid, sizeof pid, attacker)) << plant;
+        // Both users of the turn get it: the offscreen tests' server and the window tests' script.
+        EXPECT_EQ(runCommand("timeout 90 " + childCommand("LogServerTurnChild.StartsInItsTurn") +
+                             " | grep -c '^\\[  PASSED  \\] 1 test\\.'; timeout 90 /usr/bin/python3 -c " +
+                             shellWord(python)),
+                  "1\nturn\n")
+            << plant;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(victim))) << plant;
+        ::kill(std::atoi(pid), SIGKILL);
+        ::pclose(attacker);
+        fs::remove(shared);
+        fs::remove(victim);
+    }
 }
