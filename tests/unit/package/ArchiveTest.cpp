@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
+#include <clocale>
 #include <cstring>
+#include <functional>
 
+#include "core/log/Logger.h"
 #include "core/package/FeedbackRecord.h"
 #include "core/package/Packaging.h"
 #include "core/package/Pruning.h"
+#include "core/workspace/CopyPrimitives.h"
 #include "core/workspace/SharedValues.h"
+#include "platform/Files.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
@@ -160,4 +165,31 @@ TEST(ArchiveForUpload, PackagesOnceAloneInTheSessionFolderAndSendsOnlyTheSession
     if (!stuck.ok()) GTEST_SKIP() << "cannot make a folder undeletable on this file system";
     EXPECT_EQ(share(true).error(), ArchiveRefusal::notBuilt);
     EXPECT_TRUE(fs::is_empty(scratch));
+}
+
+TEST(LogText, NumbersAndSystemErrorsAreEnglishWhateverTheLocale)
+{
+    // As in the application, the C library follows the user's locale: a real German one here.
+    ASSERT_TRUE(std::setlocale(LC_ALL, "de_DE.UTF-8")) << "no locale de_DE.UTF-8: scripts/bootstrap generates it";
+    const std::shared_ptr<void> restore(nullptr, [](void*) { std::setlocale(LC_ALL, "C"); });
+    Sandbox sandbox;
+    const fs::path missing = sandbox.root() / "missing", file = sandbox.root() / "file";
+    writeFile(file);
+    fs::resize_file(file, 1'572'864);
+    const std::pair<std::function<void()>, std::string> rows[] = {
+        {[&] { (void)tarvix::FilesPathDirectory::isFileSizeValid(file); }, "INFO: Compressed file size: 1.500 mb"},
+        {[&] { (void)UF::copyItem(missing, sandbox.root() / "copy"); },
+         "ERROR: Error copying item: The item “missing” couldn’t be copied: No such file or directory (" +
+             missing.string() + ")"},
+        {[&] {
+             (void)tarvix::FilesPathDirectory::removeFilesFromDirectoryRecursively(missing.string(),
+                                                                                   UF::allowedExtensions);
+         },
+         "ERROR: Error accessing directory: " + missing.string() + " - No such file or directory"},
+        {[&] { tarvix::Logger::logError(tarvix::platform::createPrivateFolders(file / "sub").message()); },
+         "ERROR: " + (file / "sub").string() + ": Not a directory"}};
+    for (const auto& [produce, line] : rows) {
+        produce();
+        EXPECT_EQ(sandbox.logMessages().back(), line);
+    }
 }

@@ -45,7 +45,7 @@ TEST(TargetChoice, ARunningEditionBeatsAnInstallationTheFullEditionTheFreeAndRef
             running.emplace_back(
                 sample::writeBundle(sandbox.home() / "Applications", sample::Edition::Scrivo, "4.1.15"));
 
-        const TargetChoice choice = chooseTarget(sandbox.folders(), sandbox.ui());
+        const TargetChoice choice = chooseTarget(sandbox.folders(), sandbox.ui(), "Trunk");
         EXPECT_EQ(choice.outcome, c.outcome);
         EXPECT_EQ(choice.runningInstance, c.found);
         EXPECT_EQ(choice.flavour, c.flavour);
