@@ -49,21 +49,17 @@ TEST(Lifecycle, OneLogAcrossRunsAndWindowsAndOneWorkspacePerWindow)
 
 TEST(Lifecycle, APartlyMadeWorkspaceKeepsTheLogInCachesAndLaterStepsUseTheFoldersThatExist)
 {
-    struct Case {
-        std::string blocked;  ///< the folder that cannot be made
-        bool sessionFolder, switchedOn;
-    };
-    for (const auto& c : {Case{"Output", false, false}, Case{"System", true, false}, Case{"temp", true, true}}) {
-        SCOPED_TRACE(c.blocked);
+    for (const std::string blocked : {"Output", "System", "temp"}) {  // the folder that cannot be made
+        SCOPED_TRACE(blocked);
         Sandbox sandbox;
         tarvix::sample::install(sandbox.root());
         const fs::path root = sandbox.library() / "Tarvix";
-        if (c.blocked == "Output") tarvix::test::writeFile(root / "Output", "in the way");
-        for (const char* folder : {"Output", "System"})
-            if (c.blocked != "Output" && folder != c.blocked) fs::create_directories(root / folder);
+        const bool sessionFolder = blocked != "Output";
+        tarvix::test::writeFile(sessionFolder ? root / "Output/earlier.log" : root / "Output", "in the way");
+        if (blocked == "temp") fs::create_directories(root / "System");
         fs::permissions(root, fs::perms(0700));
         std::optional<tarvix::test::Undeletable> locked;  // takes no new name either
-        ASSERT_TRUE(c.blocked == "Output" || locked.emplace(root).ok());
+        ASSERT_TRUE(!sessionFolder || locked.emplace(root).ok());
         const auto window = tarvix::TarvixApp::startUp(sandbox.folders());
         locked.reset();
         ASSERT_TRUE(window.isOutputDirectoryCreated && window.workspace) << "the locations travel with the failure";
@@ -74,17 +70,17 @@ TEST(Lifecycle, APartlyMadeWorkspaceKeepsTheLogInCachesAndLaterStepsUseTheFolder
                                             "ERROR: Application terminated"}));
         // Start, the collectors and the share's pruning use the session folder where it exists.
         auto session = tarvix::startSession(sandbox.platform(), window.workspace, true, *window.flavour);
-        ASSERT_TRUE(session.ok());
-        EXPECT_EQ(session->loggingSwitch != nullptr, c.switchedOn);
-        EXPECT_EQ(tarvix::GetPropertyList(*session).ok(), c.sessionFolder);
-        EXPECT_EQ(fs::exists(*session->output / "PropertyList/com.norvane.Scrivo.Pro.plist"), c.sessionFolder);
-        if (!c.sessionFolder) continue;
+        ASSERT_TRUE(session.ok()) << "an edition folder that cannot be made is only logged";
+        EXPECT_EQ(sandbox.logText().find(": Failed to create directory: ") == std::string::npos, sessionFolder);
+        EXPECT_EQ(session->loggingSwitch != nullptr, blocked == "temp") << "its record is kept in System";
+        EXPECT_EQ(tarvix::GetPropertyList(*session).ok(), sessionFolder);
+        EXPECT_EQ(fs::exists(*session->output / "PropertyList/com.norvane.Scrivo.Pro.plist"), sessionFolder);
+        if (!sessionFolder) continue;
         tarvix::test::writeFile(*session->output / "setup.exe");
         EXPECT_EQ(tarvix::archiveForUpload(sandbox.folders(), *session, true, "", "it broke").error(),
                   tarvix::ArchiveRefusal::notBuilt)
             << "no scratch folder";
         EXPECT_FALSE(fs::exists(*session->output / "setup.exe")) << "pruned";
-        EXPECT_TRUE(fs::exists(*session->output / "PropertyList/com.norvane.Scrivo.Pro.plist"));
     }
 }
 

@@ -222,10 +222,11 @@ TEST(Journal, EveryEntryArrivesWithItsFieldsWhetherTheFileTakesItOrNotAndABigRun
 
     // Past the run's bound the file keeps the run's first half, then, once flushed or moved, one
     // line counting what only the journal got and the newest whole entries: none twice.
+    // `more` entries come after a first flush; a last entry of 3000 dots is too long for the tail.
     struct Case {
-        int entries, more;  ///< `more` after a first flush
+        int entries, more;
         bool flushed;
-        std::size_t last;  ///< the last entry's dots: 3000 leave it out of the tail
+        std::size_t last;
         int inHead, journalOnly, inTail;
     };
     const auto writer = std::make_shared<tarvix::platform::Journal>(journal.path());
@@ -244,14 +245,13 @@ TEST(Journal, EveryEntryArrivesWithItsFieldsWhetherTheFileTakesItOrNotAndABigRun
             if (i + 1 == c.entries && c.flushed) tarvix::Logger::flush();
         }
         if (c.more) tarvix::Logger::changeLogFileLocation(sandbox.root());  // a move flushes too
-        const auto lines = sandbox.logMessages();
         std::vector<std::string> expected;
         for (int i = 0; i < c.inHead; ++i) expected.push_back("INFO: " + entry(i));
         if (c.journalOnly)
             expected.push_back("INFO: This run's log passed 2048 bytes: " + std::to_string(c.journalOnly) +
                                " entries went to the system journal only. Its newest entries follow.");
         for (int i = tailEnd - c.inTail; i < tailEnd; ++i) expected.push_back("INFO: " + entry(i));
-        EXPECT_EQ(lines, expected);
+        EXPECT_EQ(sandbox.logMessages(), expected);
         EXPECT_LE(fs::file_size(*tarvix::Logger::logFileURL()), 4096u);
         EXPECT_EQ(entries(total).back(), "6 INFO: " + entry(total - 1)) << "the journal gets every entry";
     }

@@ -153,12 +153,3 @@ TEST(FlavourFromAppVersion, FirstCharacterOfTheLastComponentDecidesAndAnUnreadab
     EXPECT_FALSE(tarvix::FlavourFromAppVersion(sandbox.root() / "missing.app"));
     EXPECT_EQ(sandbox.logMessages(), lines);
 }
-
-TEST(SetScrivoOrGlance, AFolderThatCannotBeMadeIsLoggedAndNeverStopsTheFlow)
-{
-    test::Sandbox sandbox;
-    test::writeFile(sandbox.root() / "Glance", "a file in the way");
-    EXPECT_EQ(tarvix::SetScrivoOrGlance({"com.norvane.scrivo.pro"}, sandbox.root()), sandbox.root() / "Glance");
-    EXPECT_TRUE(sandbox.logMessages().back().starts_with("ERROR: Failed to create directory: "));
-    EXPECT_FALSE(tarvix::SetScrivoOrGlance({}, std::nullopt));
-}
