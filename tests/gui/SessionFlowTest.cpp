@@ -132,12 +132,10 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
     reachLogsReady(session);
     const fs::path second = session.view().sessionFolder().value();
     EXPECT_NE(second, first);
-    const std::string restarted = "--------------Application restarted without quitting--------------";
     const auto lines = session.sandbox().logMessages();
-    ASSERT_EQ(std::count(lines.begin(), lines.end(), restarted), 1);
+    EXPECT_THAT(lines, Contains("--------------Application restarted without quitting--------------").Times(1));
     // Both presses of this window follow the workspace lines its first press caused.
-    const auto created = std::find(std::find(lines.begin(), lines.end(), restarted), lines.end(),
-                                   "INFO: Directory created: " + second.string());
+    const auto created = std::find(lines.begin(), lines.end(), "INFO: Directory created: " + second.string());
     EXPECT_EQ(
         std::count_if(created, lines.end(),
                       [](const std::string& line) { return line.starts_with("INFO: Start monitoring pressed."); }),
