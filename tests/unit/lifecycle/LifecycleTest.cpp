@@ -59,7 +59,7 @@ TEST(Lifecycle, APartlyMadeWorkspaceKeepsTheLogInCachesAndLaterStepsUseTheFolder
         if (blocked == "temp") fs::create_directories(root / "System");
         fs::permissions(root, fs::perms(0700));
         std::optional<tarvix::test::Undeletable> locked;  // takes no new name either
-        ASSERT_TRUE(!sessionFolder || locked.emplace(root).ok());
+        if (sessionFolder && !locked.emplace(root).ok()) GTEST_SKIP() << "this file system cannot lock a folder";
         const auto window = tarvix::TarvixApp::startUp(sandbox.folders());
         locked.reset();
         ASSERT_TRUE(window.isOutputDirectoryCreated && window.workspace) << "the locations travel with the failure";
