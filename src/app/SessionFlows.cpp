@@ -64,15 +64,18 @@ void SessionFlows::StartButtonPressed()
 
 void SessionFlows::StartMonitoring()
 {
-    Logger::logInfo(std::string("Start monitoring pressed.Advanced Log Checkbox: ") +
-                    (m_state->getSpinDump.get() ? "Yes" : "No"));
     std::optional<UtilityFunctions::Workspace> workspace;
+    std::shared_ptr<Guarded<std::string>> flavour;
     {
         std::lock_guard lock(m_sessionMutex);
         TarvixApp::recreateWorkspaceIfReopened(m_platform.folders, m_workspace);
         workspace = m_workspace.workspace;
+        flavour = m_workspace.flavour;
     }
-    auto started = startSession(m_platform, workspace, m_state->isScrivologgingEnabled);
+    // After the reopened window's workspace lines: the press belongs to the session it starts.
+    Logger::logInfo(std::string("Start monitoring pressed.Advanced Log Checkbox: ") +
+                    (m_state->getSpinDump.get() ? "Yes" : "No"));
+    auto started = startSession(m_platform, workspace, m_state->isScrivologgingEnabled, *flavour);
     // Refused (several editions running, or none installed): the alert says why, the window stays.
     if (!started) return;
     {

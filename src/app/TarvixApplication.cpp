@@ -57,7 +57,7 @@ QQuickWindow* TarvixApplication::showWindow(const QByteArray& activationToken)
 QQuickWindow* TarvixApplication::openWindow()
 {
     QQmlComponent component(&m_engine, kMainQml);
-    auto* view = new ContentView(m_platform, std::exchange(m_nextWindow, {}));
+    auto* view = new ContentView(m_platform, std::exchange(m_nextWindow, TarvixApp::nextWindow(m_nextWindow)));
     QObject* root = component.createWithInitialProperties({{QStringLiteral("view"), QVariant::fromValue(view)}});
     auto* window = qobject_cast<QQuickWindow*>(root);
     if (!window) {

@@ -34,7 +34,8 @@ private:
     QQmlEngine& m_engine;
     const platform::Platform& m_platform;
     QPointer<QQuickWindow> m_window;
-    /// The workspace the next window opened gets: start-up's, then none (it makes its own).
+    /// The workspace the next window opened gets: start-up's, then none (it makes its own); the
+    /// process's flavour always.
     TarvixApp::WindowWorkspace m_nextWindow;
     StillRunningNotice m_notice;
 };

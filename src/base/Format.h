@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace tarvix {
 
@@ -13,6 +14,13 @@ std::string format(std::string_view formatString, std::initializer_list<std::str
 
 /// `text` as it stands between double quotes: \ and " escaped, a line feed written as \n.
 std::string escapedForQuotes(std::string_view text);
+
+/// A system error number's text as the log shows it: in English, whatever the user's locale.
+std::string errorText(int errorNumber);
+/// The same for a system error code (an errno); another category gives its own message.
+std::string errorText(const std::error_code& error);
+/// `value` with `decimals` digits after a point, whatever the user's locale.
+std::string decimalText(double value, int decimals);
 
 /// A location as the log shows it.
 inline std::string pathText(const std::filesystem::path& path) { return path.string(); }

@@ -1,12 +1,13 @@
 #pragma once
 
-#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
 #include <utility>
 #include <variant>
+
+#include "base/Format.h"
 
 // How our functions report failure: every function that can fail (Qt slots aside) answers Status,
 // or Result<T> for a value, and its caller uses the answer, or says with absorb() that it goes on
@@ -26,7 +27,7 @@ struct Failure {
 /// The system's text for `errorNumber`, after `context` and ": " when a context is given.
 inline Failure systemFailure(int errorNumber, std::string_view context = {})
 {
-    std::string text = std::strerror(errorNumber);
+    std::string text = errorText(errorNumber);
     if (!context.empty()) text = std::string(context) + ": " + text;
     return Failure{std::move(text), errorNumber};
 }

@@ -50,6 +50,11 @@ tarvix::Status writeAll(int fd, std::string_view bytes);
 /// file owner-only (0600, umask applied) when it is missing; never through a symbolic link.
 tarvix::Status appendToFile(const std::filesystem::path& file, std::string_view bytes);
 
+/// Writes `replacement` in place of `previous` where `file` ends in it, else after its end; never
+/// through a symbolic link. For a section a writer keeps rewriting at the end of its own file.
+tarvix::Status replaceFileEnd(const std::filesystem::path& file, std::string_view previous,
+                              std::string_view replacement);
+
 /// Replaces `file` whole: the bytes go to a new file in the same folder, are synced and renamed
 /// over it, so a reader sees the old content or the new, never a part. With `mode` the file
 /// gets exactly that mode; without, it is owner-only (0600, umask applied). `beforeRename`, when

@@ -133,8 +133,14 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
     reachLogsReady(session);
     const fs::path second = session.view().sessionFolder().value();
     EXPECT_NE(second, first);
-    EXPECT_THAT(session.sandbox().logMessages(),
-                Contains("--------------Application restarted without quitting--------------").Times(1));
+    const auto lines = session.sandbox().logMessages();
+    EXPECT_THAT(lines, Contains("--------------Application restarted without quitting--------------").Times(1));
+    // Both presses of this window follow the workspace lines its first press caused.
+    const auto created = std::find(lines.begin(), lines.end(), "INFO: Directory created: " + second.string());
+    EXPECT_EQ(
+        std::count_if(created, lines.end(),
+                      [](const std::string& line) { return line.starts_with("INFO: Start monitoring pressed."); }),
+        2);
     EXPECT_EQ(session.regions(), "feedbackForm logsGeneratedPanel primaryButton");
     EXPECT_TRUE(session.control("view logs"));
     session.clickControl("Share logs");

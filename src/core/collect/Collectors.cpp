@@ -36,7 +36,7 @@ tarvix::Status createFolder(const Location& folder, const char* collector)
     }
     auto created = platform::createPrivateFolders(*folder);
     if (!created)
-        Logger::logError("Error: " + std::generic_category().message(created.failure().errorNumber) + " (" +
+        Logger::logError("Error: " + tarvix::errorText(created.failure().errorNumber) + " (" +
                          tarvix::pathText(*folder) + ")");
     return created;
 }
@@ -59,11 +59,11 @@ tarvix::Status GetPropertyList(const tarvix::Session& session)
         Logger::logWarning("GetPropertyList: preferences or output folder not set, preference files not copied.");
         return {};
     }
-    auto target =
-        CopyFiles(*preferences, *destination, *session.bundleIdentifier + ".plist", session.collectionBudget.get());
-    auto crashReporter =
-        CopyFiles(*preferences, *destination, "com.norvane.crashreporter.plist", session.collectionBudget.get());
-    return target ? crashReporter : target;
+    tarvix::Status copied;
+    for (const std::string& name :
+         {*session.bundleIdentifier + ".plist", std::string("com.norvane.crashreporter.plist")})
+        fold(copied, CopyFiles(*preferences, *destination, name, session.collectionBudget.get()));
+    return copied;
 }
 
 tarvix::Status GetLicensingLogs(const tarvix::Session& session)

@@ -10,7 +10,7 @@
 /// target's material is no failure of the collector, a group it could not collect at all is.
 namespace tarvix {
 
-/// Fails without a target chosen or when a preference file could not be copied.
+/// Fails without a target chosen or when a preference file it found could not be copied.
 tarvix::Status GetPropertyList(const tarvix::Session& session);
 /// Fails when its folder could not be made or an item it found could not be copied.
 tarvix::Status GetLicensingLogs(const tarvix::Session& session);

@@ -64,8 +64,8 @@ tarvix::Status removeRecord(const Location& systemFolder)
     std::error_code error;
     if (fs::remove(*location, error) || !error) return {};
     Logger::logWarning(tarvix::format("The logging switch record could not be removed. URL: %@ Error: %@",
-                                      {tarvix::pathText(*location), error.message()}));
-    return tarvix::Failure{error.message(), error.value()};
+                                      {tarvix::pathText(*location), tarvix::errorText(error)}));
+    return tarvix::Failure{tarvix::errorText(error), error.value()};
 }
 
 }  // namespace tarvix::PListOperations::detail

@@ -218,7 +218,8 @@ tarvix::Status GetScrivoLogs(bool isScrivologgingEnabled, const tarvix::Session&
         source = *session.library / tarvix::format(ConstantsFolder::ScrivologPath, {session.flavour, *edition});
     std::optional<fs::path> destination;
     if (session.output) destination = *session.output / "ScrivoLog";
-    return UtilityFunctions::copyItem(source, destination, session.collectionBudget.get());
+    auto copied = UtilityFunctions::copyItem(source, destination, session.collectionBudget.get());
+    return UtilityFunctions::isMissingSource(copied) ? tarvix::Status() : copied;
 }
 
 tarvix::Status revertLeftoverLogging(const std::optional<fs::path>& systemFolder)

@@ -14,7 +14,8 @@ namespace tarvix::PListOperations {
 /// is reverted first. Refused (log line, failure) when the switch cannot be recorded in the
 /// workspace, the file cannot be written or has no dictionary for the flavour.
 tarvix::Status EnableScrivoLogging(bool isScrivologgingEnabled, tarvix::Session& session);
-/// Copies the target's own log folder into the session's output folder.
+/// Copies the target's own log folder into the session's output folder; fails only when it is
+/// there and could not be copied.
 tarvix::Status GetScrivoLogs(bool isScrivologgingEnabled, const tarvix::Session& session);
 /// Takes the session's entry out again (the user's earlier entry, if any, goes back); nothing when
 /// a later session's start already did. A failed revert keeps the switch on record, and fails.

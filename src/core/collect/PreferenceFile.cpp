@@ -33,7 +33,7 @@ tarvix::Result<std::pair<fs::path, mode_t>> replaced(const fs::path& file)
     fs::path target = file;
     if (fs::is_symlink(fs::symlink_status(file, error))) {
         target = fs::canonical(file, error);
-        if (error) return tarvix::Failure{error.message(), error.value()};
+        if (error) return tarvix::Failure{tarvix::errorText(error), error.value()};
     }
     mode_t mode = 0644;
     struct stat existing {};

@@ -106,7 +106,7 @@ void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivo
             {"GetLicensingLogs", tarvix::GetLicensingLogs(*run)},
             {"GetInstallLogs", tarvix::GetInstallLogs(*run, services->folders.systemLog)},
             {"GetIPMLogs", tarvix::GetIPMLogs(*run)}};
-        // Support reads from the archive alone which groups are missing: one line names each.
+        // A source the machine lacks is ordinary; a group that could not copy one it has is named.
         for (const auto& [collector, collected] : groups)
             if (!collected)
                 Logger::logWarning(std::string(collector) + " did not collect everything: " + collected.message());

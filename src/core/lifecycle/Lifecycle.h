@@ -1,7 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <optional>
+#include <string>
 
+#include "base/Guarded.h"
 #include "core/workspace/Workspace.h"
 #include "platform/Platform.h"
 
@@ -14,14 +17,20 @@ namespace tarvix::TarvixApp {
 struct WindowWorkspace {
     /// Whether this window's workspace step has run (also when it failed).
     bool isOutputDirectoryCreated = false;
-    /// Its folders; absent when the step failed or has not run.
+    /// Its folders as the step set them, also those of a step that failed part way; absent before
+    /// the step or without a Library folder.
     std::optional<UtilityFunctions::Workspace> workspace;
+    /// The target's flavour as the process last learned it, shared by all its windows: a start that
+    /// cannot read the bundle's version keeps it ("Trunk" until one is read).
+    std::shared_ptr<Guarded<std::string>> flavour = std::make_shared<Guarded<std::string>>("Trunk");
 };
 
 /// Log set-up, start banner, workspace, log moved into "System": the first window's workspace.
 /// Also reverts a logging switch that an earlier run left on.
 WindowWorkspace startUp(const platform::Folders& folders);
-/// Close banner. Ends nothing.
+/// What the window opened after `window` gets: no workspace yet, the process's flavour.
+WindowWorkspace nextWindow(const WindowWorkspace& window);
+/// Close banner; the log is flushed. Ends nothing.
 void windowClosed();
 /// Called by the start control: when `window` was reopened without quitting, builds its new
 /// workspace (and session folder) and moves the log there, once per window.

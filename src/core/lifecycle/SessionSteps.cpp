@@ -13,9 +13,10 @@ namespace tarvix {
 
 Result<Session, TargetChoice::Outcome> startSession(const platform::Platform& platform,
                                                     const std::optional<UtilityFunctions::Workspace>& workspace,
-                                                    bool isScrivologgingEnabled)
+                                                    bool isScrivologgingEnabled, Guarded<std::string>& flavour)
 {
-    const TargetChoice target = chooseTarget(platform.folders, *platform.ui);
+    const TargetChoice target = chooseTarget(platform.folders, *platform.ui, flavour.get());
+    flavour.set(target.flavour);
     if (target.outcome != TargetChoice::Outcome::found) return target.outcome;
     Session session = workspace ? sessionIn(*workspace) : Session{};
     session.output = tarvix::SetScrivoOrGlance(target.runningInstance, session.folder);

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/Guarded.h"
 #include "base/TextBinding.h"
 #include "core/package/EmailPattern.h"
 #include "core/package/Packaging.h"
@@ -20,10 +21,10 @@ namespace tarvix {
 
 /// Start: chooses the target and, for a found one, creates the edition folder below the
 /// workspace's session folder and switches the target's logging on. The new session, or why the
-/// start was refused (the user was told).
+/// start was refused (the user was told). `flavour`: the process's, read first and left as learned.
 Result<Session, TargetChoice::Outcome> startSession(const platform::Platform& platform,
                                                     const std::optional<UtilityFunctions::Workspace>& workspace,
-                                                    bool isScrivologgingEnabled);
+                                                    bool isScrivologgingEnabled, Guarded<std::string>& flavour);
 
 /// Stop: the session's capture run, naming its tasks in `statusText` (the status text of the
 /// window that started it); `completion` runs on the interface thread after it.

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <ctime>
+#include <deque>
 #include <iostream>
 #include <limits>
 #include <mutex>
@@ -50,6 +52,50 @@ RunOutputs& runOutputs()
 /// The bytes this run has given the file (or would have, past its bound).
 std::atomic<std::uintmax_t> runBytes{0};
 
+/// Room kept for the line that counts the entries between a run's head and its tail.
+constexpr std::uintmax_t kNoteRoom = 200;
+
+/// A run's newest whole lines once its head is full (the first half of its bound), kept for the
+/// file's end: written when the file is next flushed or moved, so the entries support needs most
+/// (how the session ended) are there. Every entry went to the journal too, so a crash loses
+/// nothing the journal lacks.
+struct RunTail {
+    std::deque<std::string> lines;
+    std::uintmax_t bytes = 0;
+    /// Entries past the head that are not among `lines`: the journal alone has them.
+    std::uint64_t journalOnly = 0;
+    /// What the file's end holds of this run's tail, written there last.
+    std::string written;
+};
+
+/// Writers add to it under a shared fileMutex() and this one; a flush holds fileMutex() alone.
+std::mutex tailMutex;
+
+RunTail& runTail()
+{
+    static RunTail tail;
+    return tail;
+}
+
+void keepInTail(std::string line, std::uintmax_t limit)
+{
+    const std::uintmax_t room = limit - limit / 2 > kNoteRoom ? limit - limit / 2 - kNoteRoom : 0;
+    std::lock_guard lock(tailMutex);
+    auto& tail = runTail();
+    // Longer than the whole tail: it would push out every line before it and then itself.
+    if (line.size() > room) {
+        ++tail.journalOnly;
+        return;
+    }
+    tail.bytes += line.size();
+    tail.lines.push_back(std::move(line));
+    while (tail.bytes > room) {
+        tail.bytes -= tail.lines.front().size();
+        tail.lines.pop_front();
+        ++tail.journalOnly;
+    }
+}
+
 std::string utcTime()
 {
     return platform::formatTime(std::time(nullptr), "%Y-%m-%d %H:%M:%S +0000", platform::TimeZone::utc);
@@ -81,8 +127,26 @@ std::size_t utf8Length(std::string_view text)
     return length;
 }
 
+/// The code point of the UTF-8 sequence of `length` bytes at the start of `text`.
+char32_t codePoint(std::string_view text, std::size_t length)
+{
+    static constexpr unsigned char kLeadBits[] = {0, 0x7f, 0x1f, 0x0f, 0x07};
+    char32_t point = static_cast<unsigned char>(text[0]) & kLeadBits[length];
+    for (std::size_t i = 1; i < length; ++i) point = point << 6 | (static_cast<unsigned char>(text[i]) & 0x3f);
+    return point;
+}
+
+/// Shown as nothing, yet they reorder what follows (bidirectional embeddings, overrides and
+/// isolates), break the line (line and paragraph separators) or hide in it (byte order mark).
+bool invisible(char32_t point)
+{
+    return (point >= 0x202a && point <= 0x202e) || (point >= 0x2066 && point <= 0x2069) || point == 0x2028 ||
+           point == 0x2029 || point == 0xfeff;
+}
+
 /// Built text on one line and inert on a terminal: CR, LF and tab as \r, \n and \t, every other
-/// control character (C0, DEL, C1) as \xNN or \u00NN, and a byte that is not UTF-8 as \xNN.
+/// control character (C0, DEL, C1) as \xNN or \u00NN, an invisible one as \uNNNN, and a byte
+/// that is not UTF-8 as \xNN.
 std::string oneLine(std::string_view message)
 {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -91,11 +155,10 @@ std::string oneLine(std::string_view message)
     while (!message.empty()) {
         const std::size_t length = utf8Length(message);
         const auto lead = static_cast<unsigned char>(message[0]);
-        if (length == 2 && lead == 0xc2 && static_cast<unsigned char>(message[1]) < 0xa0) {
-            const auto c1 = static_cast<unsigned char>(message[1]);
-            out += "\\u00";
-            out += kHex[c1 >> 4];
-            out += kHex[c1 & 0xf];
+        const char32_t point = length > 0 ? codePoint(message, length) : 0;
+        if ((point >= 0x80 && point < 0xa0) || invisible(point)) {
+            out += "\\u";
+            for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(point >> shift) & 0xf];
         } else if (length > 1 || (length == 1 && lead >= 0x20 && lead != 0x7f)) {
             out.append(message.substr(0, length));
         } else if (lead == '\n') {
@@ -131,13 +194,10 @@ void writeEntry(const char* prefix, const char* unifiedFormat, LogType type, std
             line += message;
             line += '\n';
             const std::uintmax_t limit = runOutputs().limit;
-            const std::uintmax_t before = runBytes.fetch_add(line.size());
-            // Exactly one entry, the one that would pass the bound, is replaced by the note.
-            if (before + line.size() > limit)
-                line = before > limit ? std::string()
-                                      : "INFO: " + utcTime() + ": This run's log passed " + std::to_string(limit) +
-                                            " bytes: its further entries go to the system journal only.\n";
-            if (auto appended = line.empty() ? tarvix::Status() : platform::appendToFile(*file, line); !appended)
+            // Once one entry passes the head, so do all later ones: the head stays in order.
+            if (runBytes.fetch_add(line.size()) + line.size() > limit / 2)
+                keepInTail(std::move(line), limit);
+            else if (auto appended = platform::appendToFile(*file, line); !appended)
                 std::cout << "Failed to write to log file: " << appended.message() << std::endl;
         }
     }
@@ -185,11 +245,32 @@ tarvix::Result<std::string> trimmedMerge(const fs::path& destination, std::uintm
            " bytes of older runs removed to keep it under " + std::to_string(kHistoryLimit) + " bytes.";
 }
 
+/// Writes the run's tail at the file's end, over the one written there before. Under fileMutex().
+void flushLocked()
+{
+    std::lock_guard lock(tailMutex);
+    auto& tail = runTail();
+    const auto& file = fileLocation();
+    if (!file || (tail.lines.empty() && tail.journalOnly == 0)) return;
+    std::string text;
+    if (tail.journalOnly > 0)
+        text = "INFO: " + utcTime() + ": This run's log passed " + std::to_string(runOutputs().limit / 2) +
+               " bytes: " + std::to_string(tail.journalOnly) +
+               " entries went to the system journal only. Its newest entries follow.\n";
+    for (const std::string& line : tail.lines) text += line;
+    if (auto replaced = platform::replaceFileEnd(*file, tail.written, text); !replaced)
+        std::cout << "Failed to write to log file: " << replaced.message() << std::endl;
+    else
+        tail.written = std::move(text);
+}
+
 tarvix::Result<std::string> moveLocked(const fs::path& folder)
 {
     auto& current = fileLocation();
     const fs::path destination = folder / kFileName;
     if (destination.lexically_normal() == current->lexically_normal()) return std::string();
+    // The tail moves with the file, and stays at its end.
+    flushLocked();
 
     const auto contents = readWhole(*current);
     if (!contents) return contents.failure();
@@ -211,7 +292,7 @@ tarvix::Result<std::string> moveLocked(const fs::path& folder)
     current = destination;
     if (!fs::remove(old, ec) || ec)
         return tarvix::Failure{"\"" + old.filename().string() + "\" couldn't be removed" +
-                               (ec ? ": " + ec.message() : std::string("."))};
+                               (ec ? ": " + tarvix::errorText(ec) : std::string("."))};
     return note;
 }
 
@@ -219,10 +300,21 @@ tarvix::Result<std::string> moveLocked(const fs::path& folder)
 
 void setupLogFile(const std::optional<fs::path>& caches, LogOptions options)
 {
+    // Before the handler: the state it reaches is destroyed after it runs.
+    static std::once_flag atExit;
+    std::call_once(atExit, [] {
+        (void)fileMutex();
+        (void)fileLocation();
+        (void)runOutputs();
+        (void)runTail();
+        std::atexit(flush);
+    });
     {
         std::unique_lock lock(fileMutex());
+        flushLocked();
         runOutputs() = {options.runLimit, options.journal ? options.journal : platform::systemJournal()};
         runBytes = 0;
+        runTail() = {};
     }
     if (!caches) return;  // no caches folder: the journal still gets every entry
     const fs::path folder = *caches / "Logs";
@@ -267,6 +359,12 @@ void changeLogFileLocation(const fs::path& folder)
     if (!note.empty()) logInfo(note);
 }
 
+void flush()
+{
+    std::unique_lock lock(fileMutex());
+    flushLocked();
+}
+
 std::optional<fs::path> logFileURL()
 {
     std::shared_lock lock(fileMutex());
@@ -279,6 +377,8 @@ void forgetLogFileForTesting()
     fileLocation().reset();
     runOutputs() = {};
     runBytes = 0;
+    std::lock_guard tailLock(tailMutex);
+    runTail() = {};
 }
 
 }  // namespace tarvix::Logger

@@ -1,7 +1,6 @@
 #include "core/package/Archive.h"
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -157,19 +156,17 @@ bool isFileSizeValid(const fs::path& for_)
     std::error_code error;
     const fs::file_status status = fs::status(for_, error);
     if (error) {
-        Logger::logError("Error fetching file attributes: " + error.message());
+        Logger::logError("Error fetching file attributes: " + tarvix::errorText(error));
         return false;
     }
     if (!fs::is_regular_file(status)) return false;  // a folder or device has no file size
     const auto size = fs::file_size(for_, error);
     if (error) {
-        Logger::logError("Error fetching file attributes: " + error.message());
+        Logger::logError("Error fetching file attributes: " + tarvix::errorText(error));
         return false;
     }
     const double megabytes = std::ldexp(static_cast<double>(size), -20);
-    char text[64];
-    std::snprintf(text, sizeof text, "%.3f", megabytes);
-    Logger::logInfo(tarvix::format("Compressed file size: %@ mb", {text}));
+    Logger::logInfo(tarvix::format("Compressed file size: %@ mb", {tarvix::decimalText(megabytes, 3)}));
     return megabytes < kLimitMegabytes;
 }
 

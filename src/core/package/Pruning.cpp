@@ -25,7 +25,7 @@ tarvix::Result<std::vector<std::string>> listNames(const fs::path& folder)
     fs::directory_iterator it(folder, error);
     for (const fs::directory_iterator end; !error && it != end; it.increment(error))
         names.push_back(it->path().filename().string());
-    if (error) return tarvix::Failure{error.message(), error.value()};
+    if (error) return tarvix::Failure{tarvix::errorText(error), error.value()};
     return names;
 }
 
@@ -76,7 +76,7 @@ std::string couldNotOpen(const fs::path& folder, const std::string& reason)
 
 std::string couldNotRemove(const fs::path& item, const std::error_code& error)
 {
-    return "“" + item.filename().string() + "” couldn’t be removed: " + error.message() + ".";
+    return "“" + item.filename().string() + "” couldn’t be removed: " + tarvix::errorText(error) + ".";
 }
 
 bool allowed(const std::string& name, std::span<const std::string> allowedExtensions)
@@ -146,8 +146,8 @@ tarvix::Status removeFilesFromDirectoryRecursively(const std::string& atPath,
                 continue;
             }
             const auto reason = removeError ? removeError : std::make_error_code(std::errc::no_such_file_or_directory);
-            Logger::logError("Error accessing directory: " + atPath + " - " + reason.message());
-            return tarvix::Failure{reason.message(), reason.value()};
+            Logger::logError("Error accessing directory: " + atPath + " - " + tarvix::errorText(reason));
+            return tarvix::Failure{tarvix::errorText(reason), reason.value()};
         }
     }
     return pruned;
@@ -168,7 +168,7 @@ tarvix::Status deleteContentsOfDirectory(const fs::path& at)
         if (error) {
             Logger::logError(
                 tarvix::format("Error while deleting contents of directory: %@", {couldNotRemove(at / name, error)}));
-            return tarvix::Failure{error.message(), error.value()};
+            return tarvix::Failure{tarvix::errorText(error), error.value()};
         }
         Logger::logInfo("Deleted: " + name);
     }
@@ -183,7 +183,7 @@ tarvix::Status deleteDirectory(const fs::path& at)
     if (!error) fs::remove_all(at, error);
     if (error) {
         Logger::logInfo(tarvix::format("Error deleting directory: %@", {couldNotRemove(at, error)}));
-        return tarvix::Failure{error.message(), error.value()};
+        return tarvix::Failure{tarvix::errorText(error), error.value()};
     }
     Logger::logInfo(tarvix::format("Directory deleted successfully. Path: %@", {tarvix::pathText(at)}));
     return {};

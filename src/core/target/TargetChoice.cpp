@@ -22,9 +22,10 @@ std::optional<fs::path> firstInstalled(const platform::Folders& folders, bool fu
 
 }  // namespace
 
-TargetChoice chooseTarget(const platform::Folders& folders, platform::UserInterface& ui)
+TargetChoice chooseTarget(const platform::Folders& folders, platform::UserInterface& ui, std::string flavour)
 {
     TargetChoice choice;
+    choice.flavour = std::move(flavour);
     for (const auto& identifier : ScrivoBundleIndentifiers) {
         const auto running = IsApplicationRunning(folders, identifier, choice.flavour);
         if (!running) continue;

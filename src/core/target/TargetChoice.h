@@ -25,13 +25,14 @@ struct TargetChoice {
     /// Decimal process id of the last edition matched running (ProcessId); empty when none runs.
     std::string processId;
     /// "Trunk", "Beta" or "QX" (flavour), of the last edition matched or the installation.
-    std::string flavour = "Trunk";
+    std::string flavour;
     /// "Scrivo" or "Glance" (scrivoOrGlance), after the first of runningInstance.
     std::string edition = "Glance";
 };
 
 /// A running edition wins over an installation, the full edition over the free one. Logs as the
-/// start flow does and shows the alert of a refusal.
-TargetChoice chooseTarget(const platform::Folders& folders, platform::UserInterface& ui);
+/// start flow does and shows the alert of a refusal. The flavour stays `flavour` where no bundle
+/// version can be read.
+TargetChoice chooseTarget(const platform::Folders& folders, platform::UserInterface& ui, std::string flavour);
 
 }  // namespace tarvix

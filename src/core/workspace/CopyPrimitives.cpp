@@ -17,8 +17,8 @@ namespace {
 /// A copy's failure as the log tells it: which item, why, and where.
 tarvix::Failure copyFailure(const std::error_code& error, const fs::path& path)
 {
-    return tarvix::Failure{"The item “" + path.filename().string() + "” couldn’t be copied: " + error.message() + " (" +
-                               path.string() + ")",
+    return tarvix::Failure{"The item “" + path.filename().string() +
+                               "” couldn’t be copied: " + tarvix::errorText(error) + " (" + path.string() + ")",
                            error.value()};
 }
 

@@ -21,10 +21,10 @@ bool present(const fs::path& path)
 
 }  // namespace
 
-tarvix::Result<Workspace> CreateOutputDirectories(const platform::Folders& folders)
+tarvix::Result<Workspace, IncompleteWorkspace> CreateOutputDirectories(const platform::Folders& folders)
 {
     const auto& library = folders.library;
-    if (!library) return tarvix::Failure{"The user's Library folder is not known."};
+    if (!library) return IncompleteWorkspace{{"The user's Library folder is not known."}, std::nullopt};
 
     const std::string stamp = platform::formatTime(std::time(nullptr), "%Y%m%d%H%M%S", platform::TimeZone::local);
     const fs::path root = *library / "Tarvix";
@@ -45,7 +45,7 @@ tarvix::Result<Workspace> CreateOutputDirectories(const platform::Folders& folde
         if (present(folder)) continue;
         if (const auto created = platform::createPrivateFolders(folder); !created) {
             Logger::logError("Failed to create the initial directories.");
-            return created.failure();
+            return IncompleteWorkspace{created.failure(), workspace};
         }
         Logger::logInfo(tarvix::format("Directory created: %@", {name}));
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 
 #include "base/Status.h"
 #include "platform/Platform.h"
@@ -20,8 +21,15 @@ struct Workspace {
     std::filesystem::path temptempURL;
 };
 
+/// A workspace whose folders were not all made: why, and its locations as they were set (all of
+/// them once the Library folder is known), so later steps use the folders that exist.
+struct IncompleteWorkspace {
+    tarvix::Failure failure;
+    std::optional<Workspace> locations;
+};
+
 /// Creates a new session folder, "System" and "temp" below the user's Library folder; answers
-/// their locations. A folder that cannot be made is logged here.
-tarvix::Result<Workspace> CreateOutputDirectories(const platform::Folders& folders);
+/// their locations. A folder that cannot be made is logged here, and those after it are not tried.
+tarvix::Result<Workspace, IncompleteWorkspace> CreateOutputDirectories(const platform::Folders& folders);
 
 }  // namespace tarvix::UtilityFunctions

@@ -55,6 +55,27 @@ tarvix::Status appendToFile(const fs::path& file, std::string_view bytes)
     return fd.close();
 }
 
+tarvix::Status replaceFileEnd(const fs::path& file, std::string_view previous, std::string_view replacement)
+{
+    FileDescriptor fd(::open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!fd) return tarvix::systemFailure(errno);
+    struct stat status {};
+    if (::fstat(fd.get(), &status) != 0) return tarvix::systemFailure(errno);
+    off_t end = status.st_size;
+    if (!previous.empty() && static_cast<std::uintmax_t>(end) >= previous.size()) {
+        const off_t start = end - static_cast<off_t>(previous.size());
+        std::string found(previous.size(), '\0');
+        const ssize_t got = ::pread(fd.get(), found.data(), found.size(), start);
+        if (got == static_cast<ssize_t>(found.size()) && found == previous) {
+            if (::ftruncate(fd.get(), start) != 0) return tarvix::systemFailure(errno);
+            end = start;
+        }
+    }
+    if (::lseek(fd.get(), end, SEEK_SET) < 0) return tarvix::systemFailure(errno);
+    if (auto written = writeAll(fd.get(), replacement); !written) return written;
+    return fd.close();
+}
+
 tarvix::Status writeFileAtomically(const fs::path& file, std::string_view bytes, std::optional<mode_t> mode,
                                    const std::function<bool()>& beforeRename)
 {

@@ -28,7 +28,7 @@ tarvix::Result<std::vector<std::string>> hardwareAddresses(const Folders& folder
 {
     std::error_code ec;
     fs::directory_iterator it(folders.networkInterfaces, ec);
-    if (ec) return tarvix::Failure{ec.message(), ec.value()};
+    if (ec) return tarvix::Failure{tarvix::errorText(ec), ec.value()};
 
     struct Interface {
         long index;
@@ -36,7 +36,7 @@ tarvix::Result<std::vector<std::string>> hardwareAddresses(const Folders& folder
     };
     std::vector<Interface> interfaces;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec) return tarvix::Failure{ec.message(), ec.value()};
+        if (ec) return tarvix::Failure{tarvix::errorText(ec), ec.value()};
         const fs::path dir = it->path();
         const std::string indexText = firstLine(dir / "ifindex");
         long index = 0;

@@ -44,7 +44,8 @@ tarvix::Result<fs::path> toolRootMayRun(const Folders& folders, const std::strin
     if (!folders.libexec.is_absolute()) return tarvix::Failure{"the folder of Tarvix's tools is not known"};
     std::error_code error;
     const fs::path tool = fs::canonical(folders.libexec / name, error);
-    if (error) return tarvix::Failure{(folders.libexec / name).string() + ": " + error.message(), error.value()};
+    if (error)
+        return tarvix::Failure{(folders.libexec / name).string() + ": " + tarvix::errorText(error), error.value()};
     // Canonical, so no component is a link: each is checked as what it is.
     for (fs::path item = tool;; item = item.parent_path()) {
         struct stat info {};

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,8 +32,8 @@ namespace {
 
 tarvix::Failure itemFailure(int error, const fs::path& item)
 {
-    return tarvix::Failure{"The item “" + item.filename().string() + "” couldn’t be copied: " + std::strerror(error) +
-                               " (" + item.string() + ")",
+    return tarvix::Failure{"The item “" + item.filename().string() +
+                               "” couldn’t be copied: " + tarvix::errorText(error) + " (" + item.string() + ")",
                            error};
 }
 

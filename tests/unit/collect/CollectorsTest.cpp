@@ -28,14 +28,23 @@ TEST(Collectors, AbsentValuesOrMaterialOnlyLog)
     ASSERT_TRUE(workspace.ok());
     Session session = sessionIn(*workspace);
     session.edition = "Glance";
-    EXPECT_FALSE(tarvix::GetPropertyList(session).ok());
+    session.bundleIdentifier = "com.norvane.Glance";
+    EXPECT_TRUE(tarvix::GetPropertyList(session).ok());
+    EXPECT_TRUE(tarvix::PListOperations::GetScrivoLogs(true, session).ok());
     EXPECT_TRUE(tarvix::GetLicensingLogs(session).ok());
     EXPECT_TRUE(tarvix::GetInstallLogs(session, sandbox.folders().systemLog).ok());
     EXPECT_TRUE(tarvix::GetIPMLogs(session).ok());
-    EXPECT_EQ(test::treeListing(*session.output), (std::vector<std::string>{"InstallLogs/", "LicensingLogs/"}));
+    EXPECT_EQ(test::treeListing(*session.output),
+              (std::vector<std::string>{"InstallLogs/", "LicensingLogs/", "PropertyList/"}));
     const auto lines = sandbox.logMessages();
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [](const std::string& line) { return line.starts_with("ERROR: Error copying item:"); }),
-              8);
+              9);
     EXPECT_NE(lines.back().find("GlanceMessages"), std::string::npos) << sandbox.logText();
+
+    // An item that is there and could not be copied is the group's failure.
+    test::writeFile(*session.preferences / "com.norvane.crashreporter.plist");
+    fs::remove(*session.output / "PropertyList");
+    test::writeFile(*session.output / "PropertyList", "in the way");
+    EXPECT_FALSE(tarvix::GetPropertyList(session).ok());
 }

@@ -67,7 +67,9 @@ TEST(Logger, EveryEntryIsOneOwnerOnlyUtcLineAndOnlyTheLogsOwnWordingBreaksLines)
         {"Übersicht – 日本 🙂\xc2\xa0", "Übersicht – 日本 🙂\xc2\xa0"},
         {"bad\xff\xc3(\xe2\x82\xed\xa0\x80\xc0\xaf\xf4\x90\x80\x80",
          "bad\\xff\\xc3(\\xe2\\x82\\xed\\xa0\\x80\\xc0\\xaf\\xf4\\x90\\x80\\x80"},
-        {"raw C1 \x9b", "raw C1 \\x9b"}};
+        {"raw C1 \x9b", "raw C1 \\x9b"},
+        {"\u202eexe.txt\u2066\u202a\u202d\u2069\u2028\u2029\ufeff\u2067\u2068",
+         "\\u202eexe.txt\\u2066\\u202a\\u202d\\u2069\\u2028\\u2029\\ufeff\\u2067\\u2068"}};
     for (const auto& [value, written] : values) {
         tarvix::Logger::logInfo("Removed file: " + value);
         EXPECT_EQ(sandbox.logMessages().back(), "INFO: Removed file: " + written);
@@ -112,13 +114,6 @@ TEST(Logger, MovesMergeRunsKeepOnlyTheNewestWholeRunsWithinTheLimitAndFailuresGo
                   " bytes of older runs removed to keep it under " + std::to_string(tarvix::Logger::kHistoryLimit) +
                   " bytes.\n");
     EXPECT_EQ(access(log), fs::perms(0600));
-
-    // A log that cannot be appended to says so on standard output.
-    fs::create_directories(sandbox.home() / ".cache/Logs/TarvixDebugOutput.log");
-    tarvix::Logger::setupLogFile(sandbox.folders().caches);
-    testing::internal::CaptureStdout();
-    tarvix::Logger::logInfo("lost line");
-    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("Failed to write to log file: ", 0), 0u);
 }
 
 TEST(Logger, ConcurrentWritersNeverTearOrLoseALine)
@@ -186,7 +181,7 @@ private:
 
 }  // namespace
 
-TEST(Journal, EveryEntryArrivesWithItsFieldsWhetherTheFileTakesItOrNotAndARunPastItsBoundGoesOnThereAlone)
+TEST(Journal, EveryEntryArrivesWithItsFieldsWhetherTheFileTakesItOrNotAndABigRunKeepsItsHeadAndNewestEntries)
 {
     Sandbox sandbox;
     JournalSocket journal;
@@ -213,24 +208,46 @@ TEST(Journal, EveryEntryArrivesWithItsFieldsWhetherTheFileTakesItOrNotAndARunPas
     testing::internal::CaptureStdout();
     tarvix::Logger::logWarning("careful");
     tarvix::Logger::log("Closed", tarvix::Logger::LogType::Default);
-    EXPECT_NE(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("Failed to write to log file: ", 0), 0u);
     EXPECT_EQ(entries(5), (std::vector<std::string>{"6 INFO: Removed file: a\\nb",
                                                     "3 ERROR: Failed to create the initial directories.",
                                                     "7 banner\n\n", "6 WARNING: careful", "5 Closed"}));
 
-    // Past the run's bound the file gets one line saying so, the journal every entry.
-    fs::remove(file);
-    for (int i = 0; i < 200; ++i) tarvix::Logger::logInfo("entry " + std::to_string(i) + std::string(40, '.'));
-    const auto lines = sandbox.logMessages();
-    ASSERT_GT(lines.size(), 30u);
-    EXPECT_LT(lines.size(), 100u);
-    for (std::size_t i = 0; i + 1 < lines.size(); ++i)
-        EXPECT_EQ(lines[i], "INFO: entry " + std::to_string(i) + std::string(40, '.'));
-    EXPECT_EQ(lines.back(),
-              "INFO: This run's log passed 4096 bytes: its further entries go to the system journal only.");
-    EXPECT_LE(fs::file_size(file), 4096u);
-    const auto journalled = entries(200);
-    EXPECT_EQ(journalled.back(), "6 INFO: entry 199" + std::string(40, '.'));
+    // Past the run's bound the file keeps the run's first half, then, once flushed or moved, one
+    // line counting what only the journal got and the newest whole entries: none twice.
+    // `more` entries come after a first flush; a last entry of 3000 dots is too long for the tail.
+    struct Case {
+        int entries, more;
+        bool flushed;
+        std::size_t last;
+        int inHead, journalOnly, inTail;
+    };
+    const auto writer = std::make_shared<tarvix::platform::Journal>(journal.path());
+    for (const auto& c :
+         {Case{20, 0, true, 40, 20, 0, 0}, Case{200, 0, false, 40, 25, 0, 0}, Case{200, 0, true, 40, 25, 153, 22},
+          Case{200, 10, true, 40, 25, 163, 22}, Case{200, 0, true, 3000, 25, 153, 22}}) {
+        SCOPED_TRACE(testing::Message() << c.entries << "+" << c.more << " last " << c.last);
+        const int total = c.entries + c.more, tailEnd = c.last > 40 ? total - 1 : total;
+        const auto entry = [&](int i) {
+            return "entry " + std::to_string(i) + std::string(i + 1 == total ? c.last : 40, '.');
+        };
+        tarvix::Logger::setupLogFile(sandbox.folders().caches, {.runLimit = 4096, .journal = writer});
+        fs::remove(file);
+        for (int i = 0; i < total; ++i) {
+            tarvix::Logger::logInfo(entry(i));
+            if (i + 1 == c.entries && c.flushed) tarvix::Logger::flush();
+        }
+        if (c.more) tarvix::Logger::changeLogFileLocation(sandbox.root());  // a move flushes too
+        std::vector<std::string> expected;
+        for (int i = 0; i < c.inHead; ++i) expected.push_back("INFO: " + entry(i));
+        if (c.journalOnly)
+            expected.push_back("INFO: This run's log passed 2048 bytes: " + std::to_string(c.journalOnly) +
+                               " entries went to the system journal only. Its newest entries follow.");
+        for (int i = tailEnd - c.inTail; i < tailEnd; ++i) expected.push_back("INFO: " + entry(i));
+        EXPECT_EQ(sandbox.logMessages(), expected);
+        EXPECT_LE(fs::file_size(*tarvix::Logger::logFileURL()), 4096u);
+        EXPECT_EQ(entries(total).back(), "6 INFO: " + entry(total - 1)) << "the journal gets every entry";
+    }
 }
 
 TEST(Journal, AFullQueueDropsAndCountsWithoutBlocking)

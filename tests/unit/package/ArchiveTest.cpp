@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
+#include <clocale>
 #include <cstring>
 
+#include "core/log/Logger.h"
 #include "core/package/FeedbackRecord.h"
 #include "core/package/Packaging.h"
 #include "core/package/Pruning.h"
+#include "core/workspace/CopyPrimitives.h"
 #include "core/workspace/SharedValues.h"
+#include "platform/Files.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
@@ -160,4 +164,27 @@ TEST(ArchiveForUpload, PackagesOnceAloneInTheSessionFolderAndSendsOnlyTheSession
     if (!stuck.ok()) GTEST_SKIP() << "cannot make a folder undeletable on this file system";
     EXPECT_EQ(share(true).error(), ArchiveRefusal::notBuilt);
     EXPECT_TRUE(fs::is_empty(scratch));
+}
+
+TEST(LogText, NumbersAndSystemErrorsAreEnglishWhateverTheLocale)
+{
+    // As in the application, the C library follows the user's locale: a real German one here.
+    ASSERT_TRUE(std::setlocale(LC_ALL, "de_DE.UTF-8")) << "no locale de_DE.UTF-8: scripts/bootstrap generates it";
+    const std::shared_ptr<void> restore(nullptr, [](void*) { std::setlocale(LC_ALL, "C"); });
+    Sandbox sandbox;
+    const fs::path missing = sandbox.root() / "missing", file = sandbox.root() / "file";
+    writeFile(file);
+    fs::resize_file(file, 1'572'864);
+    (void)tarvix::FilesPathDirectory::isFileSizeValid(file);
+    (void)UF::copyItem(missing, sandbox.root() / "copy");
+    (void)tarvix::FilesPathDirectory::removeFilesFromDirectoryRecursively(missing.string(), UF::allowedExtensions);
+    tarvix::Logger::logError(tarvix::platform::createPrivateFolders(file / "sub").message());
+    const auto lines = sandbox.logMessages();
+    const std::string notFound = "No such file or directory";
+    EXPECT_EQ(std::vector(lines.end() - 4, lines.end()),
+              (std::vector<std::string>{"INFO: Compressed file size: 1.500 mb",
+                                        "ERROR: Error copying item: The item “missing” couldn’t be copied: " +
+                                            notFound + " (" + missing.string() + ")",
+                                        "ERROR: Error accessing directory: " + missing.string() + " - " + notFound,
+                                        "ERROR: " + (file / "sub").string() + ": Not a directory"}));
 }

@@ -45,7 +45,7 @@ TEST(TargetChoice, ARunningEditionBeatsAnInstallationTheFullEditionTheFreeAndRef
             running.emplace_back(
                 sample::writeBundle(sandbox.home() / "Applications", sample::Edition::Scrivo, "4.1.15"));
 
-        const TargetChoice choice = chooseTarget(sandbox.folders(), sandbox.ui());
+        const TargetChoice choice = chooseTarget(sandbox.folders(), sandbox.ui(), "Trunk");
         EXPECT_EQ(choice.outcome, c.outcome);
         EXPECT_EQ(choice.runningInstance, c.found);
         EXPECT_EQ(choice.flavour, c.flavour);
@@ -152,13 +152,4 @@ TEST(FlavourFromAppVersion, FirstCharacterOfTheLastComponentDecidesAndAnUnreadab
     EXPECT_FALSE(tarvix::FlavourFromAppVersion(bundle));
     EXPECT_FALSE(tarvix::FlavourFromAppVersion(sandbox.root() / "missing.app"));
     EXPECT_EQ(sandbox.logMessages(), lines);
-}
-
-TEST(SetScrivoOrGlance, AFolderThatCannotBeMadeIsLoggedAndNeverStopsTheFlow)
-{
-    test::Sandbox sandbox;
-    test::writeFile(sandbox.root() / "Glance", "a file in the way");
-    EXPECT_EQ(tarvix::SetScrivoOrGlance({"com.norvane.scrivo.pro"}, sandbox.root()), sandbox.root() / "Glance");
-    EXPECT_TRUE(sandbox.logMessages().back().starts_with("ERROR: Failed to create directory: "));
-    EXPECT_FALSE(tarvix::SetScrivoOrGlance({}, std::nullopt));
 }
