@@ -146,7 +146,7 @@ TEST(Captures, AFullStopRunsTheToolsInOrderAndOnlyTheTargetsOwnFilesReachTheArch
               "False");
 
     // The archive too is for the user alone.
-    ASSERT_TRUE(archiveForUpload(run.sandbox.folders(), run.session, true, "a@b.io", "it broke").ok());
+    ASSERT_TRUE(archiveForUpload(run.sandbox.folders(), run.session, true, "a@b.io", "it broke").upload.ok());
     for (const fs::path& top : {run.sandbox.library() / "Tarvix", run.sandbox.home() / ".cache/Logs"})
         for (fs::recursive_directory_iterator it(top), end; it != end; ++it)
             EXPECT_TRUE(it->is_symlink() || (it->status().permissions() & fs::perms(077)) == fs::perms::none)
