@@ -35,7 +35,7 @@ ApplicationWindow {
     property bool reviewOpen: false
     function openReview() {
         reviewOpen = true
-        review.open()
+        review.item.open()
     }
 
     width: Theme.defaultWindowSize.width
@@ -172,22 +172,25 @@ ApplicationWindow {
         }
     }
 
-    ReviewPanel {
+    // Made when opened: most sessions never open it, and the first frame does not wait for it.
+    Loader {
         id: review
-        objectName: "reviewPanel"
         anchors.fill: parent
         anchors.margins: 2 * Theme.standardPadding
-        visible: window.reviewOpen
-        view: window.view
-        LayoutMirroring.enabled: root.LayoutMirroring.enabled
-        LayoutMirroring.childrenInherit: true
-        onClosed: {
-            window.reviewOpen = false
-            // Back to the link that opened it: after a failed upload that is the failure panel's.
-            if (failurePanel.visible)
-                failurePanel.focusReviewLink()
-            else
-                logsPanel.focusReviewLink()
+        active: window.reviewOpen
+        sourceComponent: ReviewPanel {
+            objectName: "reviewPanel"
+            view: window.view
+            LayoutMirroring.enabled: root.LayoutMirroring.enabled
+            LayoutMirroring.childrenInherit: true
+            onClosed: {
+                window.reviewOpen = false
+                // Back to the link that opened it: after a failed upload that is the failure panel's.
+                if (failurePanel.visible)
+                    failurePanel.focusReviewLink()
+                else
+                    logsPanel.focusReviewLink()
+            }
         }
     }
 }
