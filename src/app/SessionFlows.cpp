@@ -8,8 +8,6 @@ namespace tarvix::app {
 namespace {
 
 constexpr const char* kUserInfoFallback = "No localized description in the error's user information.";
-/// The target's detailed logging is always asked for.
-constexpr bool kScrivoLogging = true;
 
 struct Started {
     TarvixApp::WindowWorkspace workspace;
@@ -53,7 +51,7 @@ void SessionController::StartMonitoring(const FormSnapshot& form)
             Logger::logInfo(std::string("Start monitoring pressed.Advanced Log Checkbox: ") +
                             (spinDump ? "Yes" : "No"));
             TarvixApp::recreateWorkspaceIfReopened(platform.folders, workspace);
-            auto session = startSession(platform, workspace.workspace, kScrivoLogging);
+            auto session = startSession(platform, workspace.workspace);
             return Started{std::move(workspace), std::move(session)};
         },
         [](SessionController& controller, Started started) {
@@ -70,8 +68,8 @@ void SessionController::StopMonitoring(const FormSnapshot& form)
 {
     enter(Phase::collecting);
     // "Stop monitoring" is only offered once the start made the session.
-    captureSession(m_platform, m_session.value_or(Session{}), form.getInstalledApps, form.getSpinDump, kScrivoLogging,
-                   m_status, [self = shared_from_this()] {
+    captureSession(m_platform, m_session.value_or(Session{}), form.getInstalledApps, form.getSpinDump, m_status,
+                   [self = shared_from_this()] {
                        Logger::logInfo("Stop Monitoring Queue Completed.");
                        self->setStatus("Logging complete.");
                        self->enter(Phase::logsReady);

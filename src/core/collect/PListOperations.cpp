@@ -169,9 +169,8 @@ tarvix::Status addToPlist(tarvix::Session& session, const fs::path& file, const 
 
 }  // namespace
 
-tarvix::Status EnableScrivoLogging(bool isScrivologgingEnabled, tarvix::Session& session)
+tarvix::Status EnableScrivoLogging(tarvix::Session& session)
 {
-    if (!isScrivologgingEnabled) return {};
     const auto& preferences = session.preferences;
     if (!session.bundleIdentifier || !preferences) return tarvix::Failure{"No target was chosen."};
 
@@ -190,9 +189,8 @@ tarvix::Status EnableScrivoLogging(bool isScrivologgingEnabled, tarvix::Session&
     return addToPlist(session, file, kept);
 }
 
-tarvix::Status RevertScrivoLogPList(bool isScrivologgingEnabled, const tarvix::Session& session)
+tarvix::Status RevertScrivoLogPList(const tarvix::Session& session)
 {
-    if (!isScrivologgingEnabled) return {};
     if (!session.loggingSwitch) {
         Logger::logWarning("RevertScrivoLogPList: logging was never switched on, nothing to revert.");
         return {};
@@ -205,9 +203,8 @@ tarvix::Status RevertScrivoLogPList(bool isScrivologgingEnabled, const tarvix::S
     return revertExisting("RevertScrivoLogPList");
 }
 
-tarvix::Status GetScrivoLogs(bool isScrivologgingEnabled, const tarvix::Session& session)
+tarvix::Status GetScrivoLogs(const tarvix::Session& session)
 {
-    if (!isScrivologgingEnabled) return {};
     const auto& edition = session.edition;
     if (!edition) {
         Logger::logWarning("GetScrivoLogs: no edition chosen, the target's log folder was not copied.");

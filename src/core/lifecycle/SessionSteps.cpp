@@ -12,8 +12,7 @@
 namespace tarvix {
 
 Result<Session, TargetChoice::Outcome> startSession(const platform::Platform& platform,
-                                                    const std::optional<UtilityFunctions::Workspace>& workspace,
-                                                    bool isScrivologgingEnabled)
+                                                    const std::optional<UtilityFunctions::Workspace>& workspace)
 {
     const TargetChoice target = chooseTarget(platform.folders, *platform.ui);
     if (target.outcome != TargetChoice::Outcome::found) return target.outcome;
@@ -24,15 +23,15 @@ Result<Session, TargetChoice::Outcome> startSession(const platform::Platform& pl
     session.flavour = target.flavour;
     session.processId = target.processId;
     // Without verbose logging the session still collects the target's ordinary logs.
-    PListOperations::EnableScrivoLogging(isScrivologgingEnabled, session).absorb();
+    PListOperations::EnableScrivoLogging(session).absorb();
     return session;
 }
 
 void captureSession(const platform::Platform& platform, const Session& session, bool getInstalledApps, bool getSpinDump,
-                    bool isScrivologgingEnabled, TextBinding statusText, std::function<void()> completion)
+                    TextBinding statusText, std::function<void()> completion)
 {
-    ProcessExecution::runTasksConcurrently(getInstalledApps, getSpinDump, isScrivologgingEnabled, platform, session,
-                                           std::move(statusText), std::move(completion));
+    ProcessExecution::runTasksConcurrently(getInstalledApps, getSpinDump, platform, session, std::move(statusText),
+                                           std::move(completion));
 }
 
 std::shared_ptr<UploadAPI::UploadTask> uploadSession(const Session& session, TextBinding statusText,

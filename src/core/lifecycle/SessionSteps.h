@@ -22,13 +22,12 @@ namespace tarvix {
 /// workspace's session folder and switches the target's logging on. The new session, or why the
 /// start was refused (the user was told).
 Result<Session, TargetChoice::Outcome> startSession(const platform::Platform& platform,
-                                                    const std::optional<UtilityFunctions::Workspace>& workspace,
-                                                    bool isScrivologgingEnabled);
+                                                    const std::optional<UtilityFunctions::Workspace>& workspace);
 
 /// Stop: the session's capture run, naming its tasks in `statusText` (the status text of the
 /// window that started it); `completion` runs on the interface thread after it.
 void captureSession(const platform::Platform& platform, const Session& session, bool getInstalledApps, bool getSpinDump,
-                    bool isScrivologgingEnabled, TextBinding statusText, std::function<void()> completion);
+                    TextBinding statusText, std::function<void()> completion);
 
 /// Share: uploads the session's archive, its progress shown in `statusText` (see UploadAPI::upload).
 /// The started upload, the one its window may cancel; null when none started.

@@ -50,7 +50,7 @@ struct CaptureSandbox {
         layout = sample::install(sandbox.root());
         instance.emplace(layout.scrivoBundle);
         const auto window = tarvix::TarvixApp::startUp(sandbox.folders());
-        session = *tarvix::startSession(sandbox.platform(), window.workspace, true);
+        session = *tarvix::startSession(sandbox.platform(), window.workspace);
         output = *session.output;
     }
 
@@ -59,8 +59,8 @@ struct CaptureSandbox {
     {
         std::mutex mutex;
         std::thread::id completedOn;
-        tarvix::ProcessExecution::runTasksConcurrently(installedApps, spinDump, true, sandbox.platform(), session,
-                                                       status, [&] {
+        tarvix::ProcessExecution::runTasksConcurrently(installedApps, spinDump, sandbox.platform(), session, status,
+                                                       [&] {
                                                            std::lock_guard lock(mutex);
                                                            completedOn = std::this_thread::get_id();
                                                            ++completions;

@@ -18,8 +18,8 @@ TEST(Collectors, AbsentValuesOrMaterialOnlyLog)
     EXPECT_TRUE(tarvix::GetLicensingLogs(bare).ok());
     EXPECT_TRUE(tarvix::GetInstallLogs(bare, sandbox.folders().systemLog).ok());
     EXPECT_TRUE(tarvix::GetIPMLogs(bare).ok());
-    EXPECT_FALSE(tarvix::PListOperations::GetScrivoLogs(true, bare).ok());
-    EXPECT_TRUE(tarvix::PListOperations::RevertScrivoLogPList(true, bare).ok());
+    EXPECT_FALSE(tarvix::PListOperations::GetScrivoLogs(bare).ok());
+    EXPECT_TRUE(tarvix::PListOperations::RevertScrivoLogPList(bare).ok());
     for (const auto& line : sandbox.logMessages()) EXPECT_TRUE(line.starts_with("WARNING: ")) << line;
 
     // A machine without the target's material: every missing item is one error line, and no

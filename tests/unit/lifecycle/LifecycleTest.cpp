@@ -64,14 +64,13 @@ TEST(Lifecycle, FailedWorkspaceKeepsTheLogInCachesAndStillStarts)
 TEST(StartSession, TheSessionHoldsWhatItsStepsNeedAndNothingOfAnEarlierOne)
 {
     Sandbox sandbox;
-    EXPECT_EQ(tarvix::startSession(sandbox.platform(), std::nullopt, true).error(),
-              tarvix::TargetChoice::Outcome::none);
+    EXPECT_EQ(tarvix::startSession(sandbox.platform(), std::nullopt).error(), tarvix::TargetChoice::Outcome::none);
     const auto layout = tarvix::sample::install(sandbox.root(), {.scrivoVersion = "4.1.15"});
     const auto workspace = tarvix::TarvixApp::startUp(sandbox.folders()).workspace;
     ASSERT_TRUE(workspace);
     const fs::path folder = workspace->tempTimeStampedURL;
     tarvix::sample::RunningInstance scrivo(layout.scrivoBundle);
-    const auto first = tarvix::startSession(sandbox.platform(), workspace, true);
+    const auto first = tarvix::startSession(sandbox.platform(), workspace);
     ASSERT_TRUE(first.ok());
     EXPECT_EQ(first->processId, std::to_string(scrivo.pid()));
     EXPECT_EQ(first->output, folder / "Scrivo");
@@ -80,7 +79,7 @@ TEST(StartSession, TheSessionHoldsWhatItsStepsNeedAndNothingOfAnEarlierOne)
 
     // The next start, nothing running: no pid of the earlier one, no folder below its folder.
     scrivo.stop();
-    const auto next = tarvix::startSession(sandbox.platform(), workspace, true);
+    const auto next = tarvix::startSession(sandbox.platform(), workspace);
     ASSERT_TRUE(next.ok());
     EXPECT_EQ(next->processId, "");
     EXPECT_EQ(next->output, folder / "Scrivo");
