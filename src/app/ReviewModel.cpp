@@ -9,13 +9,11 @@
 #include "DesktopActions.h"
 #include "SessionController.h"
 #include "core/log/Logger.h"
+#include "core/package/Archive.h"
 
 namespace tarvix::app {
 
 namespace {
-
-/// The size gate's limit: an archive of this size or more is refused.
-constexpr std::uint64_t kArchiveLimit = 100ull << 20;
 
 /// Runs `work` on Qt's thread pool and hands its answer to `done` on `context`'s thread; nothing
 /// is delivered once `context` is gone (the work still finishes, holding only its own values).
@@ -95,9 +93,12 @@ QString ReviewModel::totalSize() const
 
 QString ReviewModel::estimatedSize() const { return sizeText(estimateArchiveSize(m_list, choices().leftOut)); }
 
-bool ReviewModel::overLimit() const { return estimateArchiveSize(m_list, choices().leftOut) >= kArchiveLimit; }
+bool ReviewModel::overLimit() const
+{
+    return estimateArchiveSize(m_list, choices().leftOut) >= FilesPathDirectory::kArchiveSizeLimit;
+}
 
-QString ReviewModel::sizeLimit() const { return sizeText(kArchiveLimit, 0); }
+QString ReviewModel::sizeLimit() const { return sizeText(FilesPathDirectory::kArchiveSizeLimit, 0); }
 
 QString ReviewModel::previewLimit() const { return sizeText(kPreviewLimit, 0); }
 

@@ -19,7 +19,6 @@ namespace tarvix::FilesPathDirectory {
 namespace {
 
 constexpr const char* kZipTool = "/usr/bin/zip";
-constexpr double kLimitMegabytes = 100.0;
 
 /// The location without a trailing separator, so its last component is the folder's name.
 fs::path withoutTrailingSeparator(const fs::path& location)
@@ -170,7 +169,7 @@ bool isFileSizeValid(const fs::path& for_)
     char text[64];
     std::snprintf(text, sizeof text, "%.3f", megabytes);
     Logger::logInfo(tarvix::format("Compressed file size: %@ mb", {text}));
-    return megabytes < kLimitMegabytes;
+    return size < kArchiveSizeLimit;
 }
 
 }  // namespace tarvix::FilesPathDirectory
