@@ -50,6 +50,8 @@ void SessionController::StartButtonPressed(const FormSnapshot& form)
 {
     // A press while the previous one's step still runs is ignored.
     if (m_busy) return;
+    // Past Start every phase has the session its start made; a restored phase has none to act on.
+    if (m_phase != Phase::ready && !m_session) return;
     switch (m_phase) {
     case Phase::ready: StartMonitoring(form); break;
     case Phase::monitoring: StopMonitoring(form); break;

@@ -67,8 +67,7 @@ void SessionController::StartMonitoring(const FormSnapshot& form)
 void SessionController::StopMonitoring(const FormSnapshot& form)
 {
     enter(Phase::collecting);
-    // "Stop monitoring" is only offered once the start made the session.
-    captureSession(m_platform, m_session.value_or(Session{}), form.getInstalledApps, form.getSpinDump, m_status,
+    captureSession(m_platform, *m_session, form.getInstalledApps, form.getSpinDump, m_status,
                    [self = shared_from_this()] {
                        Logger::logInfo("Stop Monitoring Queue Completed.");
                        self->setStatus("Logging complete.");
@@ -89,8 +88,7 @@ void SessionController::ShareButtonPressed(const FormSnapshot& form)
         setStatus("Compressing logs.");
     }
     runStep(
-        [&folders = m_platform.folders, session = m_session.value_or(Session{}), package, form,
-         choices = m_shareChoices] {
+        [&folders = m_platform.folders, session = *m_session, package, form, choices = m_shareChoices] {
             auto packaged = archiveForUpload(folders, session, package, form.email, form.feedback, choices);
             std::optional<Phase> refused;
             if (!packaged.upload) refused = refusedShare(packaged.upload.error());
@@ -98,7 +96,7 @@ void SessionController::ShareButtonPressed(const FormSnapshot& form)
         },
         [](SessionController& controller, std::pair<Packaged, std::optional<Phase>> answer) {
             auto& [packaged, refused] = answer;
-            if (controller.m_session) controller.m_session->archive = packaged.archive;
+            controller.m_session->archive = packaged.archive;
             // What could not be hidden was left out: the review shows it so.
             controller.m_shareChoices.leftOut.insert(packaged.couldNotHide.begin(), packaged.couldNotHide.end());
             emit controller.shareChoicesChanged();
@@ -114,14 +112,13 @@ void SessionController::startUpload()
     setStatus("Uploading 0%");
     enter(Phase::uploading);
     const std::uint64_t upload = ++m_upload;
-    m_uploadTask = uploadSession(m_session.value_or(Session{}), m_status,
-                                 [self = shared_from_this(), upload](const UploadAPI::Result& result) {
-                                     std::optional<SecondaryError> failure;
-                                     if (!result) failure = failedUpload(result.error()).value_or(SecondaryError::none);
-                                     self->post([upload, failure](SessionController& controller) {
-                                         controller.uploadFinished(upload, failure);
-                                     });
-                                 });
+    m_uploadTask =
+        uploadSession(*m_session, m_status, [self = shared_from_this(), upload](const UploadAPI::Result& result) {
+            std::optional<SecondaryError> failure;
+            if (!result) failure = failedUpload(result.error()).value_or(SecondaryError::none);
+            self->post(
+                [upload, failure](SessionController& controller) { controller.uploadFinished(upload, failure); });
+        });
 }
 
 void SessionController::uploadFinished(std::uint64_t upload, std::optional<SecondaryError> failure)
@@ -137,7 +134,7 @@ void SessionController::uploadFinished(std::uint64_t upload, std::optional<Secon
     setStatus("Uploading 100%");
     runStep(
         // A folder that stays holds only what was sent; the next start makes its own.
-        [session = m_session.value_or(Session{})] { return removeUploadedSession(session).absorb(), true; },
+        [session = *m_session] { return removeUploadedSession(session).absorb(), true; },
         [](SessionController& controller, bool) {
             controller.setStatus("");
             controller.enter(Phase::sent);
