@@ -6,6 +6,7 @@ import Tarvix
 ColumnLayout {
     id: panel
     required property ContentView view
+    required property bool optionsEnabled
 
     ColumnLayout {
         Layout.fillWidth: true
@@ -49,14 +50,14 @@ ColumnLayout {
         OptionCheckBox {
             text: qsTr("Advanced logs")
             checked: panel.view.getSpinDump
-            enabled: panel.view.phase === SessionTypes.Phase.ready
+            enabled: panel.optionsEnabled
             onToggled: panel.view.getSpinDump = checked
         }
         OptionCheckBox {
             text: qsTr("Installed app information")
             visible: panel.view.getSpinDump
             checked: panel.view.getInstalledApps
-            enabled: panel.view.phase === SessionTypes.Phase.ready
+            enabled: panel.optionsEnabled
             onToggled: panel.view.getInstalledApps = checked
         }
     }

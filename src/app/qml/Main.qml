@@ -9,12 +9,12 @@ ApplicationWindow {
     id: window
     required property ContentView view
     /// What each phase shows: the primary button's English title (translated when shown) and
-    /// colours, the panels, and whether the phase itself disables the primary button (absent:
-    /// the form decides).
+    /// colours, the panels, whether the capture options may change, and whether the phase itself
+    /// disables the primary button (absent: the form decides).
     readonly property var shows: {
         const table = {}
         table[SessionTypes.Phase.ready] = {title: "Start monitoring", fill: "PrimaryColor", ink: "white",
-                                           capture: true, disabled: undefined}
+                                           capture: true, options: true, disabled: undefined}
         table[SessionTypes.Phase.monitoring] = {title: "Stop monitoring", fill: "PrimaryTextColor",
                                                 ink: "BackgroundColor", capture: true, disabled: undefined}
         table[SessionTypes.Phase.collecting] = {title: "Stop monitoring", fill: "PrimaryTextColor",
@@ -82,6 +82,7 @@ ApplicationWindow {
                 CapturePanel {
                     objectName: "capturePanel"
                     view: window.view
+                    optionsEnabled: window.shows.options === true
                     visible: window.shows.capture === true
                     Layout.fillWidth: true
                     Layout.leftMargin: 32
