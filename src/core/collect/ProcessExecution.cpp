@@ -7,8 +7,8 @@
 #include "core/collect/CaptureCommands.h"
 #include "core/collect/Collectors.h"
 #include "core/collect/PListOperations.h"
+#include "core/discovery/RunningInstances.h"
 #include "core/log/Logger.h"
-#include "core/target/RunningInstances.h"
 #include "core/workspace/CopyPrimitives.h"
 #include "platform/SerialQueue.h"
 

@@ -2,10 +2,10 @@
 
 #include "core/collect/PListOperations.h"
 #include "core/collect/ProcessExecution.h"
+#include "core/discovery/InstallationDiscovery.h"
+#include "core/discovery/TargetChoice.h"
 #include "core/package/EmailPattern.h"
 #include "core/package/Pruning.h"
-#include "core/target/InstallationDiscovery.h"
-#include "core/target/TargetChoice.h"
 #include "core/upload/UrlErrors.h"
 #include "core/workspace/SharedValues.h"
 

@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "base/TextBinding.h"
+#include "core/discovery/TargetChoice.h"
 #include "core/package/EmailPattern.h"
 #include "core/package/Packaging.h"
-#include "core/target/TargetChoice.h"
 #include "core/upload/UploadAPI.h"
 #include "core/workspace/Session.h"
 #include "platform/Platform.h"
