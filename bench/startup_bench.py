@@ -1,7 +1,7 @@
 #!/usr/bin/python3
-"""Time from starting tarvix to its window being mapped, under two values of LANG, alternating
-runs; prints each language's median and the difference. Own Xvfb, own home and runtime folder
-per run. Usage: startup_bench.py TARVIX [RUNS]"""
+"""Time from the start to a mapped window and the resident memory a second later: tarvix under two
+values of LANG and a minimal Qt Quick window, alternating runs; prints each one's median and the
+ratios. Own Xvfb, own home and runtime folder per run. Usage: startup_bench.py TARVIX MINIMAL [RUNS]"""
 import os
 import signal
 import statistics
@@ -13,6 +13,7 @@ import time
 from Xlib import X, display
 
 LANGS = ["C.UTF-8", "de_DE.UTF-8"]
+MINIMAL = "minimal"
 
 
 def start_xvfb():
@@ -38,8 +39,13 @@ def start_one_xvfb():
     return server, ":" + number
 
 
-def one_run(tarvix, name, lang):
-    """Seconds from the start to the first map of a top-level window."""
+def rss_mib(pid):
+    with open("/proc/%d/status" % pid) as status:
+        return next(int(line.split()[1]) for line in status if line.startswith("VmRSS:")) / 1024
+
+
+def one_run(program_path, name, lang):
+    """Seconds from the start to the first map of a top-level window, and MiB resident a second later."""
     connection = display.Display(name)
     root = connection.screen().root
     root.change_attributes(event_mask=X.SubstructureNotifyMask)
@@ -50,38 +56,50 @@ def one_run(tarvix, name, lang):
         env = {"PATH": os.environ["PATH"], "HOME": home, "XDG_RUNTIME_DIR": runtime, "DISPLAY": name,
                "QT_QPA_PLATFORM": "xcb", "LANG": lang}
         started = time.monotonic()
-        program = subprocess.Popen([tarvix], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        program = subprocess.Popen([program_path], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
             while True:
                 event = connection.next_event()
                 if event.type == X.MapNotify and not event.override:
-                    return time.monotonic() - started
+                    mapped = time.monotonic() - started
+                    time.sleep(1)  # the first frames drawn
+                    return mapped, rss_mib(program.pid)
         finally:
             program.send_signal(signal.SIGTERM)
             program.wait()
             connection.close()
 
 
-def main(tarvix, runs="15"):
+def main(tarvix, minimal, runs="15"):
+    kinds = [(tarvix, lang, lang) for lang in LANGS] + [(minimal, LANGS[0], MINIMAL)]
     server, name = start_xvfb()
     try:
         one_run(tarvix, name, LANGS[0])  # warm the caches
-        times = {lang: [] for lang in LANGS}
+        one_run(minimal, name, LANGS[0])
+        times = {label: [] for _, _, label in kinds}
+        rss = {label: [] for _, _, label in kinds}
         for i in range(int(runs)):
-            for lang in LANGS if i % 2 == 0 else reversed(LANGS):
-                times[lang].append(one_run(tarvix, name, lang))
+            for program, lang, label in kinds if i % 2 == 0 else reversed(kinds):
+                mapped, resident = one_run(program, name, lang)
+                times[label].append(mapped)
+                rss[label].append(resident)
     finally:
         server.terminate()
         server.wait()
-    medians = {lang: statistics.median(t) * 1000 for lang, t in times.items()}
-    for lang in LANGS:
-        print(f"LANG={lang:12} median {medians[lang]:7.1f} ms  (min {min(times[lang]) * 1000:.1f}, "
-              f"max {max(times[lang]) * 1000:.1f}, {len(times[lang])} runs)")
+    medians = {label: statistics.median(t) * 1000 for label, t in times.items()}
+    for label in times:
+        print(f"{label:12} median {medians[label]:7.1f} ms  (min {min(times[label]) * 1000:.1f}, "
+              f"max {max(times[label]) * 1000:.1f}, {len(times[label])} runs), "
+              f"RSS median {statistics.median(rss[label]):.1f} MiB")
     base = medians[LANGS[0]]
     print(f"de_DE against C: {100 * (medians[LANGS[1]] - base) / base:+.1f} % (medians)")
-    # Each German run against the C run next to it: load on a shared machine drifts less within a pair.
-    paired = statistics.median(d - c for c, d in zip(times[LANGS[0]], times[LANGS[1]])) * 1000
-    print(f"de_DE against C: {100 * paired / base:+.1f} % (median of paired differences, {paired:+.1f} ms)")
+    # Each run against the reference run next to it: load on a shared machine drifts less within a pair.
+    for label, reference in ((LANGS[1], LANGS[0]), (LANGS[0], MINIMAL)):
+        paired = statistics.median(a - b for a, b in zip(times[label], times[reference])) * 1000
+        ratio = statistics.median(a / b for a, b in zip(times[label], times[reference]))
+        extra = statistics.median(rss[label]) - statistics.median(rss[reference])
+        print(f"{label} against {reference}: x{ratio:.3f} (median of paired ratios, {paired:+.1f} ms), "
+              f"RSS {extra:+.1f} MiB")
 
 
 if __name__ == "__main__":

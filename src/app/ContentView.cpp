@@ -1,14 +1,11 @@
 #include "ContentView.h"
 
 #include <QCoreApplication>
-#include <QMetaMethod>
-#include <QMetaProperty>
 
+#include "CaptureDetails.h"
 #include "DesktopActions.h"
-#include "FlowRunner.h"
 #include "Graphemes.h"
 #include "MailTo.h"
-#include "SessionFlows.h"
 #include "config/BuildConfig.h"
 #include "core/log/Logger.h"
 
@@ -16,44 +13,8 @@ namespace tarvix::app {
 
 namespace {
 
-template <typename T>
-T fromVariant(const QVariant& value);
-template <>
-int fromVariant<int>(const QVariant& value)
-{
-    return value.toInt();
-}
-template <>
-bool fromVariant<bool>(const QVariant& value)
-{
-    return value.toBool();
-}
-template <>
-std::string fromVariant<std::string>(const QVariant& value)
-{
-    return value.toString().toStdString();
-}
-template <>
-SecondaryError fromVariant<SecondaryError>(const QVariant& value)
-{
-    const int raw = value.toInt();
-    return raw == static_cast<int>(SecondaryError::network)    ? SecondaryError::network
-           : raw == static_cast<int>(SecondaryError::canceled) ? SecondaryError::canceled
-                                                               : SecondaryError::none;
-}
-template <>
-std::optional<Field> fromVariant<std::optional<Field>>(const QVariant& value)
-{
-    if (value.toInt() == static_cast<int>(Field::feedback)) return Field::feedback;
-    if (value.toInt() == static_cast<int>(Field::email)) return Field::email;
-    return std::nullopt;
-}
-
-constexpr const char* kCellNames[] = {
-#define TARVIX_CELL_NAME(type, qmlType, name, setter, initial) #name,
-    TARVIX_SESSION_CELLS(TARVIX_CELL_NAME)
-#undef TARVIX_CELL_NAME
-};
+constexpr int kMaxFeedbackCharacters = 2000;
+constexpr int kMaxEmailCharacters = 40;
 
 /// Length of a trailing tab or carriage return: these move the focus. Only the last character
 /// counts: a pasted CR LF ends in a line feed, which is the input's own business.
@@ -62,40 +23,29 @@ qsizetype focusMoveSuffix(const QString& text) { return text.endsWith(u'\r') || 
 }  // namespace
 
 ContentView::ContentView(const platform::Platform& platform, TarvixApp::WindowWorkspace workspace, QObject* parent)
-    : QObject(parent), m_state(std::make_shared<SessionState>()),
-      m_flows(std::make_shared<SessionFlows>(platform, m_state, std::move(workspace))),
-      m_runner(std::make_unique<FlowRunner>()), m_review(new ReviewModel(m_flows, this))
+    : QObject(parent), m_controller(SessionController::create(platform, std::move(workspace))),
+      m_review(new ReviewModel(m_controller, this))
 {
-    connect(this, &ContentView::formLockedChanged, m_review, [this] { m_review->setLocked(m_formLocked); });
-    for (int i = 0; i < kCellCount; ++i) {
-        m_gui[i] = m_state->variant(static_cast<CellId>(i));
-        const int property = metaObject()->indexOfProperty(kCellNames[i]);
-        m_notifySignal[i] = metaObject()->property(property).notifySignalIndex();
-    }
-    m_state->attach(
-        thread(), [this](CellId id, QVariant value, std::uint64_t sequence) { applyToWindow(id, value, sequence); },
-        [this](CellId id, QVariant value, std::uint64_t sequence) {
-            QMetaObject::invokeMethod(
-                this, [this, id, value = std::move(value), sequence] { applyToWindow(id, value, sequence); },
-                Qt::QueuedConnection);
-        });
+    SessionController* controller = m_controller.get();
+    connect(controller, &SessionController::phaseChanged, this, &ContentView::phaseChanged);
+    connect(controller, &SessionController::statusTextChanged, this, &ContentView::logLabelChanged);
+    connect(controller, &SessionController::failureReasonChanged, this, &ContentView::isSecondaryErrorChanged);
+    connect(controller, &SessionController::sessionPackagedChanged, this, [this] {
+        m_review->setLocked(formLocked());
+        emit formLockedChanged();
+    });
 }
 
-ContentView::~ContentView()
-{
-    m_state->detach();
-    m_runner.reset();
-}
+// The controller lives on while its flows run; nothing of it reaches this window any more.
+ContentView::~ContentView() { m_controller->disconnect(this); }
 
 QString ContentView::logId() const { return QString::fromStdString(tarvix::logId()); }
 
 QString ContentView::supportEmail() const { return QString::fromUtf8(BuildConfig::kSupportEmail); }
 
-bool ContentView::isIdle() const { return !m_runner->busy(); }
-
 QString ContentView::backgroundActivity() const
 {
-    const Phase phase = m_state->phase();
+    const Phase phase = m_controller->phase();
     if (phase == Phase::collecting) return QStringLiteral("Tarvix is collecting Scrivo's logs.");
     if (phase == Phase::monitoring)
         return QStringLiteral("Scrivo's detailed logging stays on until monitoring is stopped.");
@@ -105,78 +55,99 @@ QString ContentView::backgroundActivity() const
                                  : QStringLiteral("Tarvix is sending the logs to the support team.");
 }
 
-void ContentView::applyToWindow(CellId id, const QVariant& value, std::uint64_t sequence)
+void ContentView::setGetSpinDump(bool value)
 {
-    const int index = static_cast<int>(id);
-    // A write made on this thread may overtake an older one still queued from a flow.
-    if (sequence <= m_shownSequence[index]) return;
-    m_shownSequence[index] = sequence;
-    if (m_gui[index] != value) {
-        m_gui[index] = value;
-        metaObject()->method(m_notifySignal[index]).invoke(this, Qt::DirectConnection);
-    }
-    if (m_formLocked != m_flows->sessionPackaged()) {
-        m_formLocked = m_flows->sessionPackaged();
-        emit formLockedChanged();
-    }
+    if (value == m_getSpinDump) return;
+    m_getSpinDump = value;
+    emit getSpinDumpChanged();
+    emit captureDetailsChanged();
 }
 
-void ContentView::writeFromWindow(CellId id, const QVariant& value)
+void ContentView::setGetInstalledApps(bool value)
 {
-    if (m_state->variant(id) == value) return;
-    switch (id) {
-#define TARVIX_CELL_WRITE(type, qmlType, name, setter, initial)                                                        \
-    case CellId::name: m_state->name.set(fromVariant<type>(value)); break;
-        TARVIX_SESSION_CELLS(TARVIX_CELL_WRITE)
-#undef TARVIX_CELL_WRITE
-    case CellId::count: return;
-    }
-    afterWindowWrite(id);
+    if (value == m_getInstalledApps) return;
+    m_getInstalledApps = value;
+    emit getInstalledAppsChanged();
+    emit captureDetailsChanged();
 }
 
-void ContentView::afterWindowWrite(CellId id)
+QString ContentView::captureDetails() const
 {
-    switch (id) {
-    case CellId::getSpinDump:
-    case CellId::getInstalledApps:
-        m_state->captureDetails.set(captureDetailsFor(m_state->getSpinDump.get(), m_state->getInstalledApps.get()));
-        break;
-    case CellId::feedbackText: feedbackTextChanged(m_state->feedbackText.get()); break;
-    case CellId::emailText: emailTextChanged(m_state->emailText.get()); break;
-    default: break;
-    }
+    return QString::fromStdString(captureDetailsFor(m_getSpinDump, m_getInstalledApps));
 }
 
-// Each write below runs this handler again with the written text, until a run writes nothing.
-void ContentView::feedbackTextChanged(const std::string& changed)
+// Each write below runs its handler again with the written text, until a run writes nothing.
+void ContentView::setFeedbackText(const QString& text)
 {
-    if (m_flows->sessionPackaged()) return;
-    const QString newValue = QString::fromStdString(changed);
+    if (text == m_feedbackText) return;
+    m_feedbackText = text;
+    emit feedbackTextChanged();
+    feedbackTextEdited(text);
+}
+
+void ContentView::setEmailText(const QString& text)
+{
+    if (text == m_emailText) return;
+    m_emailText = text;
+    emit emailTextChanged();
+    emailTextEdited(text);
+}
+
+void ContentView::feedbackTextEdited(const QString& newValue)
+{
+    if (formLocked()) return;
     if (const qsizetype suffix = focusMoveSuffix(newValue)) {
-        setFeedbackFormFocus(static_cast<int>(Field::email));
+        setFocus(Field::email);
         setFeedbackText(newValue.chopped(suffix));
     }
-    const int limit = m_state->maxFeedbackCharacterCount.get();
-    if (graphemeCount(newValue) > limit)
-        setFeedbackText(graphemePrefix(QString::fromStdString(m_state->feedbackText.get()), limit));
-    m_state->isInitialFocus.set(false);
-    m_state->primaryButtonDisabled.set(m_state->feedbackText.get().empty());
+    if (graphemeCount(newValue) > kMaxFeedbackCharacters)
+        setFeedbackText(graphemePrefix(m_feedbackText, kMaxFeedbackCharacters));
+    setIsInitialFocus(false);
+    setPrimaryButtonDisabled(m_feedbackText.isEmpty());
 }
 
-void ContentView::emailTextChanged(const std::string& changed)
+void ContentView::emailTextEdited(const QString& newValue)
 {
-    const QString newValue = QString::fromStdString(changed);
     if (const qsizetype suffix = focusMoveSuffix(newValue)) {
-        setFeedbackFormFocus(static_cast<int>(Field::feedback));
+        setFocus(Field::feedback);
         setEmailText(newValue.chopped(suffix));
     } else if (newValue.endsWith(u'\n')) {
         setEmailText(newValue.chopped(1));
-        if (!m_state->primaryButtonDisabled.get()) dispatchShare();
+        if (!m_primaryButtonDisabled) share();
     }
     if (newValue.contains(u' ')) setEmailText(QString(newValue).remove(u' '));
-    const int limit = m_state->maxEmailCharacterCount.get();
-    if (graphemeCount(newValue) > limit)
-        setEmailText(graphemePrefix(QString::fromStdString(m_state->emailText.get()), limit));
+    if (graphemeCount(newValue) > kMaxEmailCharacters) setEmailText(graphemePrefix(m_emailText, kMaxEmailCharacters));
+}
+
+void ContentView::setPrimaryButtonDisabled(bool disabled)
+{
+    if (disabled == m_primaryButtonDisabled) return;
+    m_primaryButtonDisabled = disabled;
+    emit primaryButtonDisabledChanged();
+}
+
+void ContentView::setIsInitialFocus(bool initial)
+{
+    if (initial == m_isInitialFocus) return;
+    m_isInitialFocus = initial;
+    emit isInitialFocusChanged();
+}
+
+void ContentView::setFeedbackFormFocus(int field)
+{
+    if (field == static_cast<int>(Field::feedback))
+        setFocus(Field::feedback);
+    else if (field == static_cast<int>(Field::email))
+        setFocus(Field::email);
+    else
+        setFocus(std::nullopt);
+}
+
+void ContentView::setFocus(std::optional<Field> field)
+{
+    if (field == m_focus) return;
+    m_focus = field;
+    emit feedbackFormFocusChanged();
 }
 
 void ContentView::closeButtonAction()
@@ -186,29 +157,43 @@ void ContentView::closeButtonAction()
 
 bool ContentView::isValidEmail(const QString& email) const { return tarvix::isValidEmail(email.toStdString()); }
 
+FormSnapshot ContentView::form() const
+{
+    return {m_getSpinDump, m_getInstalledApps, m_emailText.toStdString(), m_feedbackText.toStdString()};
+}
+
 void ContentView::primaryButtonAction()
 {
-    if (m_state->phase() == Phase::sent) {
+    const Phase phase = m_controller->phase();
+    if (phase == Phase::sent) {
         closeButtonAction();
         return;
     }
-    if (m_state->primaryButtonDisabled.get()) return;
-    // A press while the previous one is still being dispatched is ignored.
-    m_runner->tryRun([flows = m_flows] { flows->StartButtonPressed(); });
+    if (m_primaryButtonDisabled) return;
+    if (phase == Phase::logsReady || phase == Phase::failed)
+        share();
+    else
+        m_controller->StartButtonPressed(form());
 }
 
-void ContentView::dispatchShare()
+void ContentView::share()
 {
-    m_runner->tryRun([flows = m_flows] { flows->ShareButtonPressed(); });
+    // A press while the previous one's step still runs is ignored.
+    if (m_controller->busy()) return;
+    if (m_isInitialFocus && m_feedbackText.isEmpty()) {
+        setPrimaryButtonDisabled(true);
+        setIsInitialFocus(false);
+        return;
+    }
+    setFocus(std::nullopt);
+    m_controller->StartButtonPressed(form());
 }
 
 void ContentView::feedbackFormAppeared()
 {
-    setFeedbackFormFocus(static_cast<int>(Field::feedback));
+    setFocus(Field::feedback);
     setPrimaryButtonDisabled(false);
 }
-
-std::optional<std::filesystem::path> ContentView::sessionFolder() const { return m_flows->sessionFolder(); }
 
 void ContentView::viewLogs()
 {
@@ -223,8 +208,7 @@ void ContentView::mailToSupport() { mailToTrigger(supportEmail()); }
 
 void ContentView::mailToTrigger(const QString& email)
 {
-    const auto url = mailToURL(email, logId(), QString::fromStdString(m_state->feedbackText.get()),
-                               QString::fromStdString(m_state->emailText.get()));
+    const auto url = mailToURL(email, logId(), m_feedbackText, m_emailText);
     if (url)
         openWithDefaultHandler(*url);
     else

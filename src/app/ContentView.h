@@ -4,42 +4,41 @@
 
 #include <QObject>
 #include <QString>
-#include <QVariant>
-#include <array>
-#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
 
 #include "ReviewModel.h"
-#include "SessionState.h"
+#include "SessionController.h"
 #include "core/lifecycle/Lifecycle.h"
 #include "platform/Platform.h"
 
 namespace tarvix::app {
 
-class FlowRunner;
-class SessionFlows;
-
-// One QML property per state cell: the GUI-side copy, with a setter for the window's own writes
-// (inputs, toggles) and a change signal.
-#define TARVIX_CELL_PROPERTY(type, qmlType, name, setter, initial)                                                     \
-    Q_PROPERTY(qmlType name READ name WRITE setter NOTIFY name##Changed)                                               \
-public:                                                                                                                \
-    qmlType name() const { return m_gui[static_cast<int>(CellId::name)].value<qmlType>(); }                            \
-    void setter(const qmlType& value) { writeFromWindow(CellId::name, QVariant::fromValue(value)); }                   \
-    Q_SIGNAL void name##Changed();
-
-/// The window's one view: the session state cells and the flows that drive them.
+/// The window's one view: the form it edits (the capture options, the texts, the focus) and what
+/// it reads of its session's controller (the phase, the status line, the failure's reason). What
+/// each control shows follows from the phase in Main.qml.
 class ContentView : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("made by the application for each window")
 
-    TARVIX_SESSION_CELLS(TARVIX_CELL_PROPERTY)
-
+    Q_PROPERTY(tarvix::app::Phase phase READ phase NOTIFY phaseChanged)
+    Q_PROPERTY(QString logLabel READ logLabel NOTIFY logLabelChanged)
+    Q_PROPERTY(tarvix::app::SecondaryError isSecondaryError READ isSecondaryError NOTIFY isSecondaryErrorChanged)
     /// Set once this window's share has packaged its session: the form is locked from then on.
     Q_PROPERTY(bool formLocked READ formLocked NOTIFY formLockedChanged)
+    Q_PROPERTY(bool getSpinDump READ getSpinDump WRITE setGetSpinDump NOTIFY getSpinDumpChanged)
+    Q_PROPERTY(bool getInstalledApps READ getInstalledApps WRITE setGetInstalledApps NOTIFY getInstalledAppsChanged)
+    Q_PROPERTY(QString captureDetails READ captureDetails NOTIFY captureDetailsChanged)
+    Q_PROPERTY(QString feedbackText READ feedbackText WRITE setFeedbackText NOTIFY feedbackTextChanged)
+    Q_PROPERTY(QString emailText READ emailText WRITE setEmailText NOTIFY emailTextChanged)
+    /// The form's say on the primary button; some phases decide it themselves (Main.qml).
+    Q_PROPERTY(bool primaryButtonDisabled READ primaryButtonDisabled WRITE setPrimaryButtonDisabled NOTIFY
+                   primaryButtonDisabledChanged)
+    Q_PROPERTY(bool isInitialFocus READ isInitialFocus NOTIFY isInitialFocusChanged)
+    /// A Field, -1 for none.
+    Q_PROPERTY(int feedbackFormFocus READ feedbackFormFocus WRITE setFeedbackFormFocus NOTIFY feedbackFormFocusChanged)
     Q_PROPERTY(QString logId READ logId CONSTANT)
     Q_PROPERTY(QString supportEmail READ supportEmail CONSTANT)
     /// What the share will send, and the user's choices about it.
@@ -50,7 +49,24 @@ public:
     ContentView(const platform::Platform& platform, TarvixApp::WindowWorkspace workspace, QObject* parent = nullptr);
     ~ContentView() override;
 
-    bool formLocked() const { return m_formLocked; }
+    Phase phase() const { return m_controller->phase(); }
+    QString logLabel() const { return QString::fromStdString(m_controller->statusText()); }
+    SecondaryError isSecondaryError() const { return m_controller->failureReason(); }
+    bool formLocked() const { return m_controller->sessionPackaged(); }
+    bool getSpinDump() const { return m_getSpinDump; }
+    void setGetSpinDump(bool value);
+    bool getInstalledApps() const { return m_getInstalledApps; }
+    void setGetInstalledApps(bool value);
+    QString captureDetails() const;
+    QString feedbackText() const { return m_feedbackText; }
+    void setFeedbackText(const QString& text);
+    QString emailText() const { return m_emailText; }
+    void setEmailText(const QString& text);
+    bool primaryButtonDisabled() const { return m_primaryButtonDisabled; }
+    void setPrimaryButtonDisabled(bool disabled);
+    bool isInitialFocus() const { return m_isInitialFocus; }
+    int feedbackFormFocus() const { return m_focus ? static_cast<int>(*m_focus) : -1; }
+    void setFeedbackFormFocus(int field);
     QString logId() const;
     QString supportEmail() const;
     ReviewModel* review() const { return m_review; }
@@ -71,34 +87,47 @@ public:
     /// Opens the prepared e-mail to `email` in the user's mail application.
     Q_INVOKABLE void mailToTrigger(const QString& email);
 
-    /// False while a press is still being dispatched (tests wait on it).
-    bool isIdle() const;
+    /// False while a press's step still runs (tests wait on it).
+    bool isIdle() const { return !m_controller->busy(); }
     /// What this window's session goes on doing once the window is gone, as a sentence; empty
     /// when no session is in progress.
     QString backgroundActivity() const;
-    std::shared_ptr<SessionState> state() const { return m_state; }
+    /// This window's session; it outlives the window while its flows run.
+    std::shared_ptr<SessionController> controller() const { return m_controller; }
     /// The folder "view logs" opens: this window's session folder, once its workspace exists.
-    std::optional<std::filesystem::path> sessionFolder() const;
+    std::optional<std::filesystem::path> sessionFolder() const { return m_controller->sessionFolder(); }
 
 signals:
+    void phaseChanged();
+    void logLabelChanged();
+    void isSecondaryErrorChanged();
     void formLockedChanged();
+    void getSpinDumpChanged();
+    void getInstalledAppsChanged();
+    void captureDetailsChanged();
+    void feedbackTextChanged();
+    void emailTextChanged();
+    void primaryButtonDisabledChanged();
+    void isInitialFocusChanged();
+    void feedbackFormFocusChanged();
 
 private:
-    void writeFromWindow(CellId id, const QVariant& value);
-    void applyToWindow(CellId id, const QVariant& value, std::uint64_t sequence);
-    void afterWindowWrite(CellId id);
-    void feedbackTextChanged(const std::string& newValue);
-    void emailTextChanged(const std::string& newValue);
-    void dispatchShare();
+    void feedbackTextEdited(const QString& newValue);
+    void emailTextEdited(const QString& newValue);
+    void setIsInitialFocus(bool initial);
+    void setFocus(std::optional<Field> field);
+    void share();
+    FormSnapshot form() const;
 
-    std::shared_ptr<SessionState> m_state;
-    std::shared_ptr<SessionFlows> m_flows;
-    std::unique_ptr<FlowRunner> m_runner;
+    std::shared_ptr<SessionController> m_controller;
     ReviewModel* m_review;
-    std::array<QVariant, kCellCount> m_gui;
-    std::array<std::uint64_t, kCellCount> m_shownSequence{};
-    std::array<int, kCellCount> m_notifySignal{};
-    bool m_formLocked = false;
+    bool m_getSpinDump = false;
+    bool m_getInstalledApps = false;
+    QString m_feedbackText;
+    QString m_emailText;
+    bool m_primaryButtonDisabled = false;
+    bool m_isInitialFocus = true;
+    std::optional<Field> m_focus;
 };
 
 }  // namespace tarvix::app

@@ -7,15 +7,13 @@
 #include <algorithm>
 
 #include "DesktopActions.h"
-#include "SessionFlows.h"
+#include "SessionController.h"
 #include "core/log/Logger.h"
+#include "core/package/Archive.h"
 
 namespace tarvix::app {
 
 namespace {
-
-/// The size gate's limit: an archive of this size or more is refused.
-constexpr std::uint64_t kArchiveLimit = 100ull << 20;
 
 /// Runs `work` on Qt's thread pool and hands its answer to `done` on `context`'s thread; nothing
 /// is delivered once `context` is gone (the work still finishes, holding only its own values).
@@ -39,9 +37,19 @@ QString sizeText(std::uint64_t bytes, int precision = 1)
 
 }  // namespace
 
-ReviewModel::ReviewModel(std::shared_ptr<SessionFlows> flows, QObject* parent)
-    : QAbstractListModel(parent), m_flows(std::move(flows))
+ReviewModel::ReviewModel(std::shared_ptr<SessionController> controller, QObject* parent)
+    : QAbstractListModel(parent), m_controller(std::move(controller))
 {
+    connect(m_controller.get(), &SessionController::shareChoicesChanged, this, &ReviewModel::choicesApplied);
+}
+
+const ShareChoices& ReviewModel::choices() const { return m_controller->shareChoices(); }
+
+// Also what the packaging left out: the files it could not hide.
+void ReviewModel::choicesApplied()
+{
+    if (rowCount() > 0) emit dataChanged(index(0), index(rowCount() - 1), {IncludedRole});
+    emit choicesChanged();
 }
 
 ReviewModel::~ReviewModel() = default;
@@ -58,7 +66,7 @@ QVariant ReviewModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case PathRole: return QString::fromStdString(entry.path);
     case SizeRole: return sizeText(entry.size);
-    case IncludedRole: return !m_choices.leftOut.contains(entry.path);
+    case IncludedRole: return !choices().leftOut.contains(entry.path);
     default: return {};
     }
 }
@@ -71,7 +79,7 @@ QHash<int, QByteArray> ReviewModel::roleNames() const
 int ReviewModel::fileCount() const
 {
     int count = 0;
-    for (const ShareEntry& entry : m_list.entries) count += m_choices.leftOut.contains(entry.path) ? 0 : 1;
+    for (const ShareEntry& entry : m_list.entries) count += choices().leftOut.contains(entry.path) ? 0 : 1;
     return count;
 }
 
@@ -79,15 +87,18 @@ QString ReviewModel::totalSize() const
 {
     std::uint64_t total = 0;
     for (const ShareEntry& entry : m_list.entries)
-        if (!m_choices.leftOut.contains(entry.path)) total += entry.size;
+        if (!choices().leftOut.contains(entry.path)) total += entry.size;
     return sizeText(total);
 }
 
-QString ReviewModel::estimatedSize() const { return sizeText(estimateArchiveSize(m_list, m_choices.leftOut)); }
+QString ReviewModel::estimatedSize() const { return sizeText(estimateArchiveSize(m_list, choices().leftOut)); }
 
-bool ReviewModel::overLimit() const { return estimateArchiveSize(m_list, m_choices.leftOut) >= kArchiveLimit; }
+bool ReviewModel::overLimit() const
+{
+    return estimateArchiveSize(m_list, choices().leftOut) >= FilesPathDirectory::kArchiveSizeLimit;
+}
 
-QString ReviewModel::sizeLimit() const { return sizeText(kArchiveLimit, 0); }
+QString ReviewModel::sizeLimit() const { return sizeText(FilesPathDirectory::kArchiveSizeLimit, 0); }
 
 QString ReviewModel::previewLimit() const { return sizeText(kPreviewLimit, 0); }
 
@@ -95,14 +106,8 @@ void ReviewModel::load()
 {
     // Once packaged, the list shown is the one the choices were made on: the folder has been
     // pruned and holds the archive since.
-    if (m_locked && m_loaded) {
-        // The packaging may have left out more: the files it could not hide.
-        m_choices = m_flows->shareChoices();
-        if (rowCount() > 0) emit dataChanged(index(0), index(rowCount() - 1), {IncludedRole});
-        emit choicesChanged();
-        return;
-    }
-    const auto session = m_flows->currentSession();
+    if (m_locked && m_loaded) return;
+    const auto& session = m_controller->currentSession();
     if (!session || !session->folder) {
         setProblem(Problem::listFailed);
         return;
@@ -128,7 +133,6 @@ void ReviewModel::listLoaded(std::uint64_t generation, const Result<ShareList>& 
         Logger::logError("Unable to list the files to share: " + list.message());
         m_list = {};
     }
-    m_choices = m_flows->shareChoices();
     endResetModel();
     setProblem(list ? Problem::none : Problem::listFailed);
     emit listChanged();
@@ -138,7 +142,7 @@ void ReviewModel::listLoaded(std::uint64_t generation, const Result<ShareList>& 
 void ReviewModel::setIncluded(int row, bool included)
 {
     if (row < 0 || row >= rowCount()) return;
-    ShareChoices choices = m_choices;
+    ShareChoices choices = this->choices();
     const std::string& path = m_list.entries[static_cast<std::size_t>(row)].path;
     if (included)
         choices.leftOut.erase(path);
@@ -146,7 +150,7 @@ void ReviewModel::setIncluded(int row, bool included)
         choices.leftOut.insert(path);
     if (!included && leavesOutEverything(m_list, choices))
         setProblem(Problem::everythingLeftOut);
-    else if (applyChoices(choices))
+    else if (m_controller->setShareChoices(choices))
         setProblem(Problem::none);
     // Also when refused: the box shows the choice that holds.
     emit dataChanged(index(row), index(row), {IncludedRole});
@@ -154,19 +158,11 @@ void ReviewModel::setIncluded(int row, bool included)
 
 void ReviewModel::setHideIdentity(bool hide)
 {
-    if (hide == m_choices.hideIdentity) return;
-    ShareChoices choices = m_choices;
-    choices.hideIdentity = hide;
-    if (!applyChoices(choices)) emit choicesChanged();
-}
-
-Status ReviewModel::applyChoices(const ShareChoices& choices)
-{
-    auto applied = m_flows->setShareChoices(choices);
-    if (!applied) return applied;
-    m_choices = choices;
-    emit choicesChanged();
-    return {};
+    if (hide == choices().hideIdentity) return;
+    ShareChoices changed = choices();
+    changed.hideIdentity = hide;
+    // Refused: the box shows the choice that holds.
+    if (!m_controller->setShareChoices(changed)) emit choicesChanged();
 }
 
 void ReviewModel::setProblem(Problem problem)
@@ -185,7 +181,7 @@ void ReviewModel::setLocked(bool locked)
 
 void ReviewModel::openFile(int row)
 {
-    const auto session = m_flows->currentSession();
+    const auto& session = m_controller->currentSession();
     if (row < 0 || row >= rowCount() || !session || !session->folder) return;
     const ShareEntry entry = m_list.entries[static_cast<std::size_t>(row)];
     if (entry.kind == ShareEntry::Kind::other) {
@@ -226,7 +222,7 @@ void ReviewModel::showPreview(const QString& path, const Result<FilePreview>& pr
 // Never the original: a viewer could change or lock the file the share is about to send.
 void ReviewModel::openCopy(const std::string& path)
 {
-    const auto session = m_flows->currentSession();
+    const auto& session = m_controller->currentSession();
     if (!session || !session->folder || !session->scratch) return;
     const std::uint64_t generation = ++m_openGeneration;
     runOffInterfaceThread(

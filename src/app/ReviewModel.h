@@ -13,11 +13,11 @@
 
 namespace tarvix::app {
 
-class SessionFlows;
+class SessionController;
 
 /// The review of what a share sends: the files pruning would leave, which of them the user leaves
-/// out, whether names are hidden, and the file opened for reading. The choices themselves live
-/// with the window's flows, which hand them to the packaging; this model shows and edits them.
+/// out, whether names are hidden, and the file opened for reading. The choices themselves are the
+/// session controller's, which hands them to the packaging; this model shows and edits them.
 class ReviewModel : public QAbstractListModel {
     Q_OBJECT
     QML_ELEMENT
@@ -48,7 +48,7 @@ public:
     Q_ENUM(Problem)
     enum Role { PathRole = Qt::UserRole + 1, SizeRole, IncludedRole };
 
-    ReviewModel(std::shared_ptr<SessionFlows> flows, QObject* parent = nullptr);
+    ReviewModel(std::shared_ptr<SessionController> controller, QObject* parent = nullptr);
     ~ReviewModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -63,7 +63,7 @@ public:
     QString estimatedSize() const;
     bool overLimit() const;
     QString sizeLimit() const;
-    bool hideIdentity() const { return m_choices.hideIdentity; }
+    bool hideIdentity() const { return choices().hideIdentity; }
     void setHideIdentity(bool hide);
     QString hiddenNamesFile() const { return m_hiddenNamesFile; }
     QString previewPath() const { return m_previewPath; }
@@ -95,14 +95,14 @@ signals:
 
 private:
     void listLoaded(std::uint64_t generation, const Result<ShareList>& list);
-    Status applyChoices(const ShareChoices& choices);
+    const ShareChoices& choices() const;
+    void choicesApplied();
     void setProblem(Problem problem);
     void showPreview(const QString& path, const Result<FilePreview>& preview);
     void openCopy(const std::string& path);
 
-    std::shared_ptr<SessionFlows> m_flows;
+    std::shared_ptr<SessionController> m_controller;
     ShareList m_list;
-    ShareChoices m_choices;
     bool m_loading = false;
     bool m_loaded = false;
     bool m_locked = false;

@@ -1,6 +1,6 @@
-#include "SessionFlows.h"
-
-#include "LogLabelCell.h"
+// The start, stop, share and upload flows of SessionController: each press takes a snapshot,
+// its core step runs on the flows' thread and logs what it did, and its answer comes back here.
+#include "SessionController.h"
 #include "core/log/Logger.h"
 
 namespace tarvix::app {
@@ -9,205 +9,145 @@ namespace {
 
 constexpr const char* kUserInfoFallback = "No localized description in the error's user information.";
 
-}  // namespace
+struct Started {
+    TarvixApp::WindowWorkspace workspace;
+    Result<Session, TargetChoice::Outcome> session;
+};
 
-SessionFlows::SessionFlows(const platform::Platform& platform, std::shared_ptr<SessionState> state,
-                           TarvixApp::WindowWorkspace workspace)
-    : m_platform(platform), m_state(std::move(state)), m_statusText(std::make_shared<LogLabelCell>(m_state)),
-      m_workspace(std::move(workspace))
+/// Logs why a share has no archive; the phase the window goes back to.
+Phase refusedShare(ArchiveRefusal refusal)
 {
+    switch (refusal) {
+    case ArchiveRefusal::notBuilt: Logger::logError("unable to copy compressed file."); return Phase::logsReady;
+    case ArchiveRefusal::missing: Logger::logError("No compressed logs to upload."); break;
+    case ArchiveRefusal::tooLarge: Logger::logError("Logs Size is large."); break;
+    // The review never lets every box be cleared; the packaging refuses it once more.
+    case ArchiveRefusal::everythingLeftOut: break;
+    }
+    return Phase::failed;
 }
 
-std::optional<Session> SessionFlows::session() const
+/// Logs a failed upload; the reason the window shows, if any.
+std::optional<SecondaryError> failedUpload(const UploadAPI::Error& error)
 {
-    std::lock_guard lock(m_sessionMutex);
-    return m_session;
-}
-
-Status SessionFlows::setShareChoices(const ShareChoices& choices)
-{
-    std::lock_guard lock(m_sessionMutex);
-    // Checked under the lock the share reads the choices under, after it set the flag.
-    if (m_sessionPackaged) return Failure{"The archive is built: its choices hold."};
-    m_shareChoices = choices;
-    return {};
-}
-
-ShareChoices SessionFlows::shareChoices() const
-{
-    std::lock_guard lock(m_sessionMutex);
-    return m_shareChoices;
-}
-
-std::optional<std::filesystem::path> SessionFlows::sessionFolder() const
-{
-    std::lock_guard lock(m_sessionMutex);
-    if (m_session) return m_session->folder;
-    if (m_workspace.workspace) return m_workspace.workspace->tempTimeStampedURL;
+    Logger::logError("error code:" + std::to_string(error.code));
+    Logger::logError("error domain:" + error.domain);
+    switch (uploadFailureOf(error)) {
+    case UploadFailure::notConnected: Logger::logError("No internet connection"); return SecondaryError::network;
+    case UploadFailure::cancelled: Logger::logError("Upload task was canceled"); return SecondaryError::canceled;
+    case UploadFailure::other: break;
+    }
+    Logger::logError("Other network error: " + error.localizedDescription);
+    Logger::logError("userInfo: " + error.userInfoLocalizedDescription.value_or(kUserInfoFallback));
     return std::nullopt;
 }
 
-void SessionFlows::StartButtonPressed()
+}  // namespace
+
+void SessionController::StartMonitoring(const FormSnapshot& form)
 {
-    switch (m_state->phase()) {
-    case Phase::ready: StartMonitoring(); break;
-    case Phase::monitoring: StopMonitoring(); break;
-    case Phase::logsReady:
-    case Phase::failed: ShareButtonPressed(); break;
-    case Phase::uploading: StopShareButtonPressed(); break;
-    // The button is disabled while collecting and packaging; once sent it closes the window.
-    case Phase::collecting:
-    case Phase::packaging:
-    case Phase::sent: break;
-    }
+    runStep(
+        [&platform = m_platform, workspace = m_workspace, spinDump = form.getSpinDump]() mutable {
+            TarvixApp::recreateWorkspaceIfReopened(platform.folders, workspace);
+            // After the reopened window's workspace lines: the press belongs to the session it starts.
+            Logger::logInfo(std::string("Start monitoring pressed.Advanced Log Checkbox: ") +
+                            (spinDump ? "Yes" : "No"));
+            auto session = startSession(platform, workspace.workspace, *workspace.flavour);
+            return Started{std::move(workspace), std::move(session)};
+        },
+        [](SessionController& controller, Started started) {
+            controller.m_workspace = std::move(started.workspace);
+            // Refused (several editions running, or none installed): the alert says why, the window stays.
+            if (!started.session) return;
+            controller.m_session = std::move(started.session).value();
+            controller.enter(Phase::monitoring);
+            controller.setStatus("Please reproduce the steps that led to the issue and then select Stop monitoring");
+        });
 }
 
-void SessionFlows::StartMonitoring()
+void SessionController::StopMonitoring(const FormSnapshot& form)
 {
-    std::optional<UtilityFunctions::Workspace> workspace;
-    std::shared_ptr<Guarded<std::string>> flavour;
-    {
-        std::lock_guard lock(m_sessionMutex);
-        TarvixApp::recreateWorkspaceIfReopened(m_platform.folders, m_workspace);
-        workspace = m_workspace.workspace;
-        flavour = m_workspace.flavour;
-    }
-    // After the reopened window's workspace lines: the press belongs to the session it starts.
-    Logger::logInfo(std::string("Start monitoring pressed.Advanced Log Checkbox: ") +
-                    (m_state->getSpinDump.get() ? "Yes" : "No"));
-    auto started = startSession(m_platform, workspace, m_state->isScrivologgingEnabled, *flavour);
-    // Refused (several editions running, or none installed): the alert says why, the window stays.
-    if (!started) return;
-    {
-        std::lock_guard lock(m_sessionMutex);
-        m_session = std::move(started).value();
-    }
-    m_state->setPhase(Phase::monitoring);
-    m_state->logLabel.set("Please reproduce the steps that led to the issue and then select Stop monitoring");
-}
-
-void SessionFlows::StopMonitoring()
-{
-    m_state->setPhase(Phase::collecting);
-    const bool getInstalledApps = m_state->getInstalledApps.get();
-    const bool getSpinDump = m_state->getSpinDump.get();
-    // "Stop monitoring" is only offered once the start made the session.
-    captureSession(m_platform, session().value_or(Session{}), getInstalledApps, getSpinDump,
-                   m_state->isScrivologgingEnabled, m_statusText, [state = m_state] {
+    enter(Phase::collecting);
+    captureSession(m_platform, *m_session, form.getInstalledApps, form.getSpinDump, m_status,
+                   [self = shared_from_this()] {
                        Logger::logInfo("Stop Monitoring Queue Completed.");
-                       state->logLabel.set("Logging complete.");
-                       state->setPhase(Phase::logsReady);
+                       self->setStatus("Logging complete.");
+                       self->enter(Phase::logsReady);
                    });
 }
 
-void SessionFlows::ShareButtonPressed()
+void SessionController::ShareButtonPressed(const FormSnapshot& form)
 {
-    if (m_state->isInitialFocus.get() && m_state->feedbackText.get().empty()) {
-        m_state->primaryButtonDisabled.set(true);
-        m_state->isInitialFocus.set(false);
-        return;
-    }
-    m_state->feedbackFormFocus.set(std::nullopt);
-    m_state->setPhase(Phase::packaging);
-    m_state->isFeedbackEmailLayoutDisabled.set(true);
-    m_state->isSecondaryError.set(SecondaryError::none);
-
+    enter(Phase::packaging);
+    setFailureReason(SecondaryError::none);
     // Once per window: a window opened again after an earlier share packages its own new
     // session instead of re-sending (or failing on) the earlier session's archive.
     const bool package = !m_sessionPackaged;
     if (package) {
         m_sessionPackaged = true;
-        m_state->logLabel.set("Compressing logs.");
+        emit sessionPackagedChanged();
+        setStatus("Compressing logs.");
     }
-    Session current = session().value_or(Session{});
-    const ArchiveOutcome outcome = archiveForUpload(m_platform.folders, current, package, m_state->emailText.get(),
-                                                    m_state->feedbackText.get(), shareChoices());
-    {
-        std::lock_guard lock(m_sessionMutex);
-        if (m_session) m_session->archive = current.archive;
-        // What could not be hidden was left out: the review shows it so.
-        m_shareChoices.leftOut.insert(current.couldNotHide.begin(), current.couldNotHide.end());
-    }
-    if (!outcome) {
-        switch (outcome.error()) {
-        case ArchiveRefusal::notBuilt:
-            Logger::logError("unable to copy compressed file.");
-            m_state->setPhase(Phase::logsReady);
-            m_state->primaryButtonDisabled.set(false);
-            return;
-        case ArchiveRefusal::missing: Logger::logError("No compressed logs to upload."); break;
-        case ArchiveRefusal::tooLarge: Logger::logError("Logs Size is large."); break;
-        // The review never lets every box be cleared; the packaging refuses it once more.
-        case ArchiveRefusal::everythingLeftOut: break;
-        }
-        m_state->setPhase(Phase::failed);
-        return;
-    }
-    startUpload();
+    runStep(
+        [&folders = m_platform.folders, session = *m_session, package, form, choices = m_shareChoices] {
+            auto packaged = archiveForUpload(folders, session, package, form.email, form.feedback, choices);
+            std::optional<Phase> refused;
+            if (!packaged.upload) refused = refusedShare(packaged.upload.error());
+            return std::pair{std::move(packaged), refused};
+        },
+        [](SessionController& controller, std::pair<Packaged, std::optional<Phase>> answer) {
+            auto& [packaged, refused] = answer;
+            controller.m_session->archive = packaged.archive;
+            // What could not be hidden was left out: the review shows it so.
+            controller.m_shareChoices.leftOut.insert(packaged.couldNotHide.begin(), packaged.couldNotHide.end());
+            emit controller.shareChoicesChanged();
+            if (refused)
+                controller.enter(*refused);
+            else
+                controller.startUpload();
+        });
 }
 
-void SessionFlows::startUpload()
+void SessionController::startUpload()
 {
-    m_state->logLabel.set("Uploading 0%");
-    m_state->setPhase(Phase::uploading);
+    setStatus("Uploading 0%");
+    enter(Phase::uploading);
     const std::uint64_t upload = ++m_upload;
-    auto task = uploadSession(
-        session().value_or(Session{}), m_statusText,
-        [self = shared_from_this(), upload](UploadAPI::Result result) { self->uploadFinished(upload, result); });
-    std::lock_guard lock(m_sessionMutex);
-    m_uploadTask = std::move(task);
+    m_uploadTask =
+        uploadSession(*m_session, m_status, [self = shared_from_this(), upload](const UploadAPI::Result& result) {
+            std::optional<SecondaryError> failure;
+            if (!result) failure = failedUpload(result.error()).value_or(SecondaryError::none);
+            self->post(
+                [upload, failure](SessionController& controller) { controller.uploadFinished(upload, failure); });
+        });
 }
 
-void SessionFlows::uploadFinished(std::uint64_t upload, const UploadAPI::Result& result)
+void SessionController::uploadFinished(std::uint64_t upload, std::optional<SecondaryError> failure)
 {
-    // A cancelled upload can complete after the user already shared again; its result must not
+    // A cancelled upload can complete after the user already shared again; its answer must not
     // overwrite the window of the upload that is running now.
-    const bool current = upload == m_upload;
-    if (result) {
-        if (!current) return;
-        m_state->logLabel.set("Uploading 100%");
-        // A folder that stays holds only what was sent; the next start makes its own.
-        removeUploadedSession(session().value_or(Session{})).absorb();
-        m_state->logLabel.set("");
-        m_state->setPhase(Phase::sent);
+    if (upload != m_upload) return;
+    if (failure) {
+        setFailureReason(*failure);
+        enter(Phase::failed);
         return;
     }
-
-    const UploadAPI::Error& error = result.error();
-    Logger::logError("error code:" + std::to_string(error.code));
-    Logger::logError("error domain:" + error.domain);
-    std::optional<SecondaryError> reason;
-    const UploadFailure failure = uploadFailureOf(error);
-    if (failure == UploadFailure::notConnected) {
-        Logger::logError("No internet connection");
-        reason = SecondaryError::network;
-    } else if (failure == UploadFailure::cancelled) {
-        Logger::logError("Upload task was canceled");
-        reason = SecondaryError::canceled;
-    } else {
-        Logger::logError("Other network error: " + error.localizedDescription);
-        Logger::logError("userInfo: " + error.userInfoLocalizedDescription.value_or(kUserInfoFallback));
-    }
-    if (!current) return;
-    if (reason) m_state->isSecondaryError.set(*reason);
-    m_state->setPhase(Phase::failed);
+    setStatus("Uploading 100%");
+    runStep(
+        // A folder that stays holds only what was sent; the next start makes its own.
+        [session = *m_session] { return removeUploadedSession(session).absorb(), true; },
+        [](SessionController& controller, bool) {
+            controller.setStatus("");
+            controller.enter(Phase::sent);
+        });
 }
 
-void SessionFlows::StopShareButtonPressed()
+void SessionController::StopShareButtonPressed()
 {
-    m_state->primaryButtonDisabled.set(true);
-    std::shared_ptr<UploadAPI::UploadTask> task;
-    {
-        std::lock_guard lock(m_sessionMutex);
-        task = m_uploadTask;
-    }
-    // Shared again at once, before the cancel: its completion, which may come on the transfer's
-    // thread before cancel() returns, then shows the failure. An upload that ended meanwhile
-    // keeps the phase it reached.
-    m_state->setPhaseIf(Phase::uploading, Phase::logsReady);
+    // Shared again at once, before the cancel; the cancelled upload's answer then shows the failure.
+    if (m_phase == Phase::uploading) enter(Phase::logsReady);
     // This session's own upload: the latest one started may be another window's.
-    if (task) task->cancel();
-    m_state->primaryButtonDisabled.set(false);
+    if (m_uploadTask) m_uploadTask->cancel();
 }
 
 }  // namespace tarvix::app

@@ -20,12 +20,14 @@ Q_ENUM_NS(SecondaryError)
 enum class Field { feedback, email };
 Q_ENUM_NS(Field)
 
+/// Where the window's session stands; what each control shows follows from it (Main.qml).
+enum class Phase { ready, monitoring, collecting, logsReady, packaging, uploading, sent, failed };
+Q_ENUM_NS(Phase)
+
 }  // namespace SessionTypes
 
-/// Where the window's session stands; the primary button and the panels follow from it.
-enum class Phase { ready, monitoring, collecting, logsReady, packaging, uploading, sent, failed };
-
 using SessionTypes::Field;
+using SessionTypes::Phase;
 using SessionTypes::SecondaryError;
 
 }  // namespace tarvix::app

@@ -9,7 +9,7 @@ namespace {
 
 constexpr const char* kContext = "WindowText";
 
-// The English texts that reach the window through the state cells and the alerts. They are
+// The English texts that reach the window through the view, the phase table and the alerts. They are
 // written where they are set (the flows, the core) and stay English there; this list gives the
 // catalogs their keys.
 [[maybe_unused]] constexpr const char* kTexts[] = {

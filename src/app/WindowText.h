@@ -11,7 +11,7 @@ namespace tarvix::app {
 /// as the user reads it: translated when the catalog knows it, else unchanged.
 QString windowText(const QString& english);
 
-/// windowText() for QML: the window translates its state cells when it shows them.
+/// windowText() for QML: the window translates the English texts it is handed when it shows them.
 class WindowText : public QObject {
     Q_OBJECT
     QML_ELEMENT

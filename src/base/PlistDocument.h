@@ -2,6 +2,7 @@
 
 #include <plist/plist.h>
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +11,10 @@
 #include "base/Status.h"
 
 namespace tarvix {
+
+/// The largest property list Tarvix reads, shows or hides: far above any preference file or
+/// Info.plist; a larger one is not read at all (it is left out of what is shown or sent).
+inline constexpr std::size_t kPlistSizeLimit = 64u << 20;
 
 struct PlistFree {
     void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }

@@ -105,9 +105,10 @@ public:
         QCoreApplication::processEvents();  // what the last step queued for the window
         return held;
     }
+    /// The primary button's title as the phase gives it, in English.
     bool waitForLabel(const QString& label)
     {
-        return waitUntil([&] { return view().startButtonLabel() == label; });
+        return waitUntil([&] { return item("primaryButton")->property("title").toString() == label; });
     }
     /// Waits until the press being dispatched has run.
     bool waitIdle()

@@ -14,9 +14,7 @@ TEST(InputHandlers, KeysPastesAndLimitsOfBothInputs)
     GuiSession session;
     session.open();
     auto& view = session.view();
-    auto& state = *view.state();
-    state.isLogEditorVisible.set(false);
-    state.isFeedbackLayoutVisible.set(true);
+    view.controller()->restore(tarvix::app::Phase::logsReady);
     ASSERT_TRUE(session.waitUntil([&] { return session.shown("feedbackForm"); }));
     const auto focus = [&] { return static_cast<Field>(view.feedbackFormFocus()); };
     // Shown, the form focuses the description; a line feed stays in it, a tab moves on.

@@ -29,7 +29,6 @@ TEST(Layout, OptionsAndLockedStatesAsTheyLookAndAsAScreenReaderHearsThem)
     GuiSession session;
     session.open();
     auto& view = session.view();
-    auto& state = *view.state();
     EXPECT_FALSE(QFontInfo(session.item("statusLine")->property("font").value<QFont>()).family().isEmpty());
     const auto details = [&] { return view.captureDetails().toStdString(); };
     const auto act = [&](const QString& action) {
@@ -48,16 +47,14 @@ TEST(Layout, OptionsAndLockedStatesAsTheyLookAndAsAScreenReaderHearsThem)
     EXPECT_TRUE(session.waitUntil([&] { return !session.control("Installed app information"); }));
 
     // Collecting: button and options locked.
-    state.advanceLogToggleDisabled.set(true);
-    state.primaryButtonDisabled.set(true);
+    view.controller()->restore(tarvix::app::Phase::collecting);
     session.waitUntil([&] { return !session.item("primaryButton")->isEnabled(); });
     EXPECT_TRUE(QAccessible::queryAccessibleInterface(session.item("primaryButton"))->state().disabled);
     EXPECT_TRUE(act(QAccessibleActionInterface::toggleAction()).disabled);
     EXPECT_FALSE(view.getSpinDump()) << "a locked option does not react";
 
     // Upload failed for want of a network.
-    state.isUploadFailedLayoutVisible.set(true);
-    state.isSecondaryError.set(tarvix::app::SecondaryError::network);
+    view.controller()->restore(tarvix::app::Phase::failed, tarvix::app::SecondaryError::network);
     EXPECT_TRUE(session.waitUntil([&] { return session.textShown("Please ensure you have access to the internet."); }));
 }
 

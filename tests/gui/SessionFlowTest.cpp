@@ -21,6 +21,7 @@
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
+using tarvix::app::Phase;
 using tarvix::app::ReviewModel;
 using tarvix::test::GuiSession;
 using tarvix::test::HeldServer;
@@ -68,12 +69,16 @@ TEST(SessionFlow, RefusedStartAndFailedPackagingLeaveTheWindowUsable)
 {
     GuiSession session;
     session.open();
+    // A second press while the first one's start still runs starts nothing.
     session.clickControl("Start monitoring");
+    session.view().primaryButtonAction();
     EXPECT_EQ(session.takeAlert(), "No Scrivo installation detected|No Scrivo installation found on this device. "
                                    "Please install Scrivo and then start troubeshooting.|OK");
     ASSERT_TRUE(session.waitIdle());
+    EXPECT_THAT(session.sandbox().logMessages(),
+                Contains(StartsWith("INFO: Start monitoring pressed.Advanced Log Checkbox:")).Times(1));
     EXPECT_EQ(session.regions(), "capturePanel statusLine primaryButton");
-    EXPECT_FALSE(session.view().advanceLogToggleDisabled());
+    EXPECT_TRUE(session.control("Advanced logs")->isEnabled());
 
     tarvix::sample::install(session.sandbox().root());
     reachLogsReady(session);
@@ -108,15 +113,15 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
     std::ofstream(first / "Scrivo/large.log");
     fs::resize_file(first / "Scrivo/large.log", 1 << 28);
     std::optional<HeldServer> held(std::in_place);
-    const auto closed = session.view().state();
+    const auto closed = session.view().controller();
     session.item("descriptionInput")->forceActiveFocus();
     session.type("First window");
     session.clickControl("Share logs");
-    ASSERT_TRUE(session.waitUntil([&] { return closed->logLabel.get() == "Compressing logs."; }));
+    ASSERT_TRUE(session.waitUntil([&] { return closed->statusText() == "Compressing logs."; }));
     // Closing waited for nothing: the compression is where it was, and goes on.
     session.close();
-    EXPECT_EQ(closed->logLabel.get(), "Compressing logs.") << "the share goes on";
-    ASSERT_TRUE(session.waitUntil([&] { return closed->startButtonLabel.get() == "Stop upload"; }));
+    EXPECT_EQ(closed->statusText(), "Compressing logs.") << "the share goes on";
+    ASSERT_TRUE(session.waitUntil([&] { return closed->phase() == Phase::uploading; }));
 
     // The next window, its first start refused: the retry makes the one new session folder.
     session.waitUntil([&] {
@@ -157,7 +162,7 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
     session.clickControl("Stop upload");
     ASSERT_TRUE(session.waitUntil([&] { return session.textShown("Upload cancelled."); }));
     held.reset();
-    ASSERT_TRUE(session.waitUntil([&] { return closed->startButtonLabel.get() == "Close"; }));
+    ASSERT_TRUE(session.waitUntil([&] { return closed->phase() == Phase::sent; }));
     EXPECT_FALSE(fs::exists(first));
     const fs::path archive = second / ("scrivoMacLog_" + tarvix::UtilityFunctions::UniqueId() + "_abc.zip");
     const std::string archiveBytes = tarvix::test::readFile(archive);
@@ -364,7 +369,7 @@ TEST(SessionFlow, AClosedWindowsUploadAndCaptureWriteOnlyIntoTheirOwnWindow)
     // the upload shows its progress on the way.
     session.open();
     reachLogsReady(session);
-    const auto uploading = session.view().state();
+    const auto uploading = session.view().controller();
     tarvix::test::runCommand("head -c 8388608 /dev/urandom > " +
                              tarvix::test::shellWord(session.view().sessionFolder().value() / "Scrivo/random.log"));
     std::optional<HeldServer> held(std::in_place);
@@ -386,9 +391,9 @@ TEST(SessionFlow, AClosedWindowsUploadAndCaptureWriteOnlyIntoTheirOwnWindow)
     session.clickControl("Start monitoring");
     ASSERT_TRUE(session.waitForLabel("Stop monitoring"));
     ASSERT_TRUE(session.waitIdle());
-    const auto capturing = session.view().state();
+    const auto capturing = session.view().controller();
     session.clickControl("Stop monitoring");
-    ASSERT_TRUE(session.waitUntil([&] { return capturing->logLabel.get() == "Capturing Scrivo data dump."; }));
+    ASSERT_TRUE(session.waitUntil([&] { return capturing->statusText() == "Capturing Scrivo data dump."; }));
     session.close();
 
     // The third window's status text stays its own while both finish.
@@ -402,9 +407,8 @@ TEST(SessionFlow, AClosedWindowsUploadAndCaptureWriteOnlyIntoTheirOwnWindow)
                      [&] { shown.push_back(session.view().logLabel().toStdString()); });
     held.reset();
     tarvix::test::writeFile(gate);
-    EXPECT_TRUE(session.waitUntil([&] {
-        return uploading->startButtonLabel.get() == "Close" && capturing->startButtonLabel.get() == "Share logs";
-    }));
+    EXPECT_TRUE(
+        session.waitUntil([&] { return uploading->phase() == Phase::sent && capturing->phase() == Phase::logsReady; }));
     EXPECT_EQ(shown, std::vector<std::string>{});
     EXPECT_EQ(session.view().logLabel(),
               "Please reproduce the steps that led to the issue and then select Stop monitoring");

@@ -9,6 +9,7 @@ import json
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -379,6 +380,36 @@ def wayland_session(world, serve, home):
     print("wayland: accessibility actions alone, sent as %s" % log_id)
 
 
+def close_while_uploading(world, serve, home):
+    """A close request while the server holds the upload back, with two busy loops on the cores:
+    the window goes at once and the upload goes on without it."""
+    serve("server-held")
+    server = world.processes[-1]
+    process = world.tarvix(home, "tarvix-held")
+    screen = Screen(world, process, "e2e-held-")
+    screen.click("Start monitoring", BUTTON)
+    screen.wait(MONITORING, TEXT)
+    screen.click("Stop monitoring", BUTTON)
+    screen.wait("Logging complete.", TEXT, timeout=120)
+    screen.click(DESCRIPTION, ENTRY)
+    world.run("xdotool", "type", "held")
+    os.kill(server.pid, signal.SIGSTOP)
+    loads = [world.start("busy-%d" % i, ["sh", "-c", "while :; do :; done"]) for i in range(2)]
+    try:
+        screen.click("Share logs", BUTTON)
+        screen.wait("Uploading 0%", TEXT, timeout=120)
+        screen.close_window()
+        wait_for("the window to close", lambda: not screen.x_windows(), timeout=60)
+    finally:
+        for load in loads:
+            world.stop(load)
+        os.kill(server.pid, signal.SIGCONT)
+    wait_for("the notification that the upload goes on",
+             lambda: any(n[3].startswith("Tarvix is sending the logs") for n in world.notifications() if n[0] == "Notify"))
+    check(process.poll() is None, "Tarvix ended with its upload")
+    print("held upload: the window closed at the first request under load")
+
+
 def serve_notifications(record):
     """Records each call as a JSON line; com.norvane.TarvixTest.Invoke(id, action) plays the user's click."""
     import dbus.mainloop.glib
@@ -503,9 +534,10 @@ def main():
         home, _ = start_sample(world)
         hidpi(world, x11_session(world, serve, home))
         wayland_session(world, serve, home)
+        close_while_uploading(world, serve, home)
 
     return run_world(args, ("Xvfb", "xdotool", "xclip", "convert", "import", "dbus-daemon", "weston"),
-                     ("tarvix-x11", "tarvix-2", "tarvix-1.5", "tarvix-wayland", "notifications", "weston"), sessions)
+                     ("tarvix-x11", "tarvix-2", "tarvix-1.5", "tarvix-wayland", "tarvix-held", "notifications", "weston"), sessions)
 
 
 if __name__ == "__main__":

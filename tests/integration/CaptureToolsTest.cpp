@@ -19,8 +19,8 @@ TEST(CaptureTools, StopWithBothOptionsCollectsDataDumpAndApplicationsReport)
     tarvix::sample::RunningInstance scrivo(tarvix::sample::install(sandbox.root()).scrivoBundle);
     std::promise<void> finished;
     tarvix::ProcessExecution::runTasksConcurrently(
-        true, true, false, sandbox.platform(), {.output = sandbox.root(), .processId = std::to_string(scrivo.pid())},
-        nullptr, [&finished] { finished.set_value(); });
+        true, true, sandbox.platform(), {.output = sandbox.root(), .processId = std::to_string(scrivo.pid())}, nullptr,
+        [&finished] { finished.set_value(); });
     ASSERT_EQ(finished.get_future().wait_for(60s), std::future_status::ready);
 
     const std::string spinReport = readFile(sandbox.root() / "spinReport.txt");

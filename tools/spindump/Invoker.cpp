@@ -11,11 +11,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
 
+#include "platform/ProcFiles.h"
 #include "platform/Users.h"
 
 namespace tarvix::spindump {
@@ -86,9 +86,9 @@ void showCapabilities(const std::string& moment)
     std::error_code error;
     for (std::filesystem::directory_iterator it("/proc/self/task", error), end; !error && it != end;
          it.increment(error)) {
-        std::ifstream status(it->path() / "status");
-        for (std::string line; std::getline(status, line);)
-            if (line.rfind("CapEff:", 0) == 0) held |= std::stoull(line.substr(7), nullptr, 16);
+        const auto status = platform::readProcFile(it->path() / "status");
+        if (const auto effective = status ? platform::statusValue(*status, "CapEff") : std::nullopt)
+            held |= std::stoull(*effective, nullptr, 16);
     }
     char text[32];
     std::snprintf(text, sizeof text, "%016llx", held);

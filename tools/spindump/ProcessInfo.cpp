@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/Applications.h"
+#include "platform/ProcFiles.h"
 #include "platform/Users.h"
 
 namespace fs = std::filesystem;
@@ -20,14 +21,7 @@ namespace {
 
 fs::path procPath(pid_t pid) { return fs::path("/proc") / std::to_string(pid); }
 
-std::optional<std::string> readWhole(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+std::optional<std::string> readWhole(const fs::path& path) { return platform::readProcFile(path); }
 
 std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
@@ -44,19 +38,7 @@ std::vector<std::string> statFields(pid_t pid)
     return fields;
 }
 
-/// "Key:\tvalue" lines of /proc/PID/status.
-std::optional<std::string> statusValue(const std::string& status, std::string_view key)
-{
-    std::istringstream lines(status);
-    for (std::string line; std::getline(lines, line);) {
-        if (line.size() > key.size() && line.compare(0, key.size(), key) == 0 && line[key.size()] == ':') {
-            auto value = line.substr(key.size() + 1);
-            value.erase(0, value.find_first_not_of(" \t"));
-            return value;
-        }
-    }
-    return std::nullopt;
-}
+using platform::statusValue;
 
 long leadingNumber(const std::optional<std::string>& text)
 {

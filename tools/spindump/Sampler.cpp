@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/ProcFiles.h"
+
 namespace tarvix::spindump {
 namespace {
 
@@ -29,13 +31,7 @@ AttachFailure failureFor(int error)
     return AttachFailure::Other;
 }
 
-std::string readText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+std::string readText(const std::string& path) { return platform::readProcFile(path).value_or(""); }
 
 }  // namespace
 

@@ -6,11 +6,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <string>
 #include <thread>
+
+#include "platform/ProcFiles.h"
 
 namespace tarvix::spindump {
 namespace {
@@ -25,9 +26,7 @@ std::vector<pid_t> listThreads(pid_t pid)
     if (!dir) return threads;
     while (const dirent* entry = readdir(dir.get())) {
         const std::string_view name = entry->d_name;
-        pid_t tid = 0;
-        const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), tid);
-        if (error == std::errc() && end == name.data() + name.size() && tid > 0) threads.push_back(tid);
+        if (const auto tid = platform::parsePid(name)) threads.push_back(*tid);
     }
     return threads;
 }

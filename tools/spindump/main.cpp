@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
@@ -20,6 +19,7 @@
 #include "Report.h"
 #include "ReportFile.h"
 #include "Sampler.h"
+#include "platform/ProcFiles.h"
 #include "platform/Users.h"
 
 namespace spindump = tarvix::spindump;
@@ -34,14 +34,6 @@ int usage(const std::string& problem)
 {
     std::cerr << "spindump: " << problem << "\nusage: spindump PID -file PATH\n";
     return kUsageError;
-}
-
-std::optional<pid_t> parsePid(const std::string& text)
-{
-    pid_t pid = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), pid);
-    if (error != std::errc() || end != text.data() + text.size() || pid <= 0) return std::nullopt;
-    return pid;
 }
 
 std::string currentUserName() { return platform::userName(); }
@@ -115,7 +107,7 @@ int main(int argc, char** argv)
     unsetenv("DEBUGINFOD_URLS");
 
     if (argc != 4 || std::string(argv[2]) != "-file") return usage("expected a process id and -file PATH");
-    auto pid = parsePid(argv[1]);
+    auto pid = platform::parsePid(argv[1]);
     if (!pid) return usage("invalid process id '" + std::string(argv[1]) + "'");
     const std::string path = argv[3];
     if (path.empty()) return usage("empty output path");

@@ -6,6 +6,7 @@ import Tarvix
 ColumnLayout {
     id: panel
     required property ContentView view
+    required property bool optionsEnabled
 
     ColumnLayout {
         Layout.fillWidth: true
@@ -16,7 +17,7 @@ ColumnLayout {
             Layout.fillWidth: true
             Layout.preferredWidth: Math.min(implicitWidth, 480)
             wrapMode: Text.Wrap
-            text: WindowText.of(panel.view.captureInfoLabel)
+            text: WindowText.of("Tarvix needs to collect the following information to address the issue")
             color: Theme.colors["SecondaryTextColor"]
         }
         Rectangle {
@@ -49,14 +50,14 @@ ColumnLayout {
         OptionCheckBox {
             text: qsTr("Advanced logs")
             checked: panel.view.getSpinDump
-            enabled: !panel.view.advanceLogToggleDisabled
+            enabled: panel.optionsEnabled
             onToggled: panel.view.getSpinDump = checked
         }
         OptionCheckBox {
             text: qsTr("Installed app information")
             visible: panel.view.getSpinDump
             checked: panel.view.getInstalledApps
-            enabled: !panel.view.advanceLogToggleDisabled
+            enabled: panel.optionsEnabled
             onToggled: panel.view.getInstalledApps = checked
         }
     }

@@ -55,7 +55,7 @@ ColumnLayout {
             Layout.fillWidth: true
             Layout.preferredWidth: Math.min(implicitWidth, 480)
             wrapMode: Text.Wrap
-            text: WindowText.of(form.view.feedbackLabel)
+            text: WindowText.of("Please tell us what led to the error")
             enabled: !form.view.formLocked
             opacity: enabled ? 1.0 : 0.5
         }
@@ -94,7 +94,7 @@ ColumnLayout {
                     }
                     onActiveFocusChanged: if (activeFocus) form.view.feedbackFormFocus = SessionTypes.Field.feedback
                     Keys.onBacktabPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
-                    Accessible.name: WindowText.of(form.view.feedbackLabel)
+                    Accessible.name: WindowText.of("Please tell us what led to the error")
                 }
             }
         }
@@ -112,7 +112,7 @@ ColumnLayout {
             Layout.fillWidth: true
             Layout.preferredWidth: Math.min(implicitWidth, 480)
             wrapMode: Text.Wrap
-            text: WindowText.of(form.view.emailLabel)
+            text: WindowText.of("Norvane can contact me for fixes at the following email address")
         }
         Rectangle {
             Layout.fillWidth: true
@@ -149,7 +149,7 @@ ColumnLayout {
                 }
                 onActiveFocusChanged: if (activeFocus) form.view.feedbackFormFocus = SessionTypes.Field.email
                 Keys.onBacktabPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
-                Accessible.name: WindowText.of(form.view.emailLabel)
+                Accessible.name: WindowText.of("Norvane can contact me for fixes at the following email address")
             }
             Image {
                 objectName: "emailErrorIcon"
@@ -157,7 +157,7 @@ ColumnLayout {
                 anchors.rightMargin: 8
                 anchors.verticalCenter: parent.verticalCenter
                 visible: !form.emailValid
-                source: Theme.image(form.view.colorScheme === "dark" ? "darkerroricon" : "erroricon")
+                source: Theme.image(Theme.dark ? "darkerroricon" : "erroricon")
                 Accessible.role: Accessible.Graphic
                 Accessible.name: qsTr("Invalid email address")
             }

@@ -31,11 +31,7 @@ ColumnLayout {
                                               lines.contentWidth - lines.width))
     }
 
-    onVisibleChanged: {
-        notFound = false
-        foundLine = -1
-        if (visible) search.forceActiveFocus(Qt.OtherFocusReason)
-    }
+    Component.onCompleted: search.forceActiveFocus(Qt.OtherFocusReason)
 
     RowLayout {
         Layout.fillWidth: true

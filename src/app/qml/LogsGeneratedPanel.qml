@@ -19,7 +19,7 @@ ColumnLayout {
         Layout.bottomMargin: 8
         spacing: 16
         LinkButton {
-            visible: !panel.view.isFeedbackEmailLayoutDisabled
+            visible: !panel.view.formLocked
             text: qsTr("view logs")
             onClicked: panel.view.viewLogs()
         }

@@ -8,11 +8,34 @@ import "../Styles"
 ApplicationWindow {
     id: window
     required property ContentView view
+    /// What each phase shows: the primary button's English title (translated when shown) and
+    /// colours, the panels, whether the capture options may change, and whether the phase itself
+    /// disables the primary button (absent: the form decides).
+    readonly property var shows: {
+        const table = {}
+        table[SessionTypes.Phase.ready] = {title: "Start monitoring", fill: "PrimaryColor", ink: "white",
+                                           capture: true, options: true, disabled: undefined}
+        table[SessionTypes.Phase.monitoring] = {title: "Stop monitoring", fill: "PrimaryTextColor",
+                                                ink: "BackgroundColor", capture: true, disabled: undefined}
+        table[SessionTypes.Phase.collecting] = {title: "Stop monitoring", fill: "PrimaryTextColor",
+                                                ink: "BackgroundColor", capture: true, disabled: true}
+        table[SessionTypes.Phase.logsReady] = {title: "Share logs", fill: "PrimaryColor", ink: "white",
+                                               form: true, complete: true, disabled: undefined}
+        table[SessionTypes.Phase.packaging] = {title: "Share logs", fill: "PrimaryColor", ink: "white",
+                                               form: true, complete: true, disabled: true}
+        table[SessionTypes.Phase.uploading] = {title: "Stop upload", fill: "PrimaryColor", ink: "white",
+                                               form: true, complete: true, disabled: false}
+        table[SessionTypes.Phase.sent] = {title: "Close", fill: "clear", ink: "white", sent: true,
+                                          complete: true, disabled: false}
+        table[SessionTypes.Phase.failed] = {title: "Share logs", fill: "PrimaryColor", ink: "white",
+                                            form: true, failed: true, disabled: false}
+        return table[view.phase]
+    }
     /// The review of what is sent shows in place of the window's usual content.
     property bool reviewOpen: false
     function openReview() {
         reviewOpen = true
-        review.open()
+        review.item.open()
     }
 
     width: Theme.defaultWindowSize.width
@@ -27,12 +50,6 @@ ApplicationWindow {
     onMinimumHeightChanged: if (height < minimumHeight) height = minimumHeight
     color: Theme.colors["BackgroundColor"]
     font: Theme.customFont(12)
-
-    Binding {
-        target: window.view
-        property: "colorScheme"
-        value: Theme.dark ? "dark" : "light"
-    }
 
     ColumnLayout {
         id: root
@@ -65,7 +82,8 @@ ApplicationWindow {
                 CapturePanel {
                     objectName: "capturePanel"
                     view: window.view
-                    visible: window.view.isLogEditorVisible
+                    optionsEnabled: window.shows.options === true
+                    visible: window.shows.capture === true
                     Layout.fillWidth: true
                     Layout.leftMargin: 32
                     Layout.rightMargin: 32
@@ -73,13 +91,13 @@ ApplicationWindow {
                 FeedbackForm {
                     objectName: "feedbackForm"
                     view: window.view
-                    visible: window.view.isFeedbackLayoutVisible
+                    visible: window.shows.form === true
                     Layout.fillWidth: true
                 }
                 SentPanel {
                     objectName: "sentPanel"
                     view: window.view
-                    visible: !window.view.isFeedbackLayoutVisible && window.view.isCloseLayoutVisible
+                    visible: window.shows.sent === true
                     Layout.fillWidth: true
                 }
             }
@@ -100,7 +118,7 @@ ApplicationWindow {
                     TextLine {
                         objectName: "statusLine"
                         anchors.horizontalCenter: parent.horizontalCenter
-                        visible: window.view.isLogLabelVisible
+                        visible: window.shows.capture === true
                         padding: 8
                         // A long status wraps at the window's width instead of widening it.
                         width: Math.min(implicitWidth, actionArea.width)
@@ -113,7 +131,7 @@ ApplicationWindow {
                         objectName: "logsGeneratedPanel"
                         anchors.horizontalCenter: parent.horizontalCenter
                         view: window.view
-                        visible: window.view.isLoggingCompleteVisible
+                        visible: window.shows.complete === true
                         onReviewRequested: window.openReview()
                     }
                     FailurePanel {
@@ -121,7 +139,7 @@ ApplicationWindow {
                         objectName: "failurePanel"
                         anchors.horizontalCenter: parent.horizontalCenter
                         view: window.view
-                        visible: window.view.isUploadFailedLayoutVisible
+                        visible: window.shows.failed === true
                         textWidth: actionArea.width
                         onReviewRequested: window.openReview()
                     }
@@ -130,19 +148,21 @@ ApplicationWindow {
                 FocusableButtonStyle {
                     objectName: "primaryButton"
                     anchors.horizontalCenter: parent.horizontalCenter
-                    visible: !window.view.thickBorderButtonStyle
-                    enabled: !window.view.primaryButtonDisabled
-                    text: WindowText.of(window.view.startButtonLabel)
-                    fillColor: Theme.colors[window.view.primaryButtonColor]
-                    textColor: Theme.colors[window.view.primaryButtonTextColor]
+                    visible: window.shows.sent !== true
+                    enabled: !(window.shows.disabled ?? window.view.primaryButtonDisabled)
+                    readonly property string title: window.shows.title
+                    text: WindowText.of(title)
+                    fillColor: Theme.colors[window.shows.fill]
+                    textColor: Theme.colors[window.shows.ink]
                     onClicked: window.view.primaryButtonAction()
                 }
                 ThickBorderButtonStyle {
                     objectName: "closeButton"
                     anchors.horizontalCenter: parent.horizontalCenter
-                    visible: window.view.thickBorderButtonStyle
-                    text: WindowText.of(window.view.startButtonLabel)
-                    fillColor: Theme.colors[window.view.thickBorderButtonColor]
+                    visible: window.shows.sent === true
+                    readonly property string title: window.shows.title
+                    text: WindowText.of(title)
+                    fillColor: Theme.colors["BackgroundColor"]
                     onClicked: window.view.closeButtonAction()
                 }
             }
@@ -153,22 +173,25 @@ ApplicationWindow {
         }
     }
 
-    ReviewPanel {
+    // Made when opened: most sessions never open it, and the first frame does not wait for it.
+    Loader {
         id: review
-        objectName: "reviewPanel"
         anchors.fill: parent
         anchors.margins: 2 * Theme.standardPadding
-        visible: window.reviewOpen
-        view: window.view
-        LayoutMirroring.enabled: root.LayoutMirroring.enabled
-        LayoutMirroring.childrenInherit: true
-        onClosed: {
-            window.reviewOpen = false
-            // Back to the link that opened it: after a failed upload that is the failure panel's.
-            if (failurePanel.visible)
-                failurePanel.focusReviewLink()
-            else
-                logsPanel.focusReviewLink()
+        active: window.reviewOpen
+        sourceComponent: ReviewPanel {
+            objectName: "reviewPanel"
+            view: window.view
+            LayoutMirroring.enabled: root.LayoutMirroring.enabled
+            LayoutMirroring.childrenInherit: true
+            onClosed: {
+                window.reviewOpen = false
+                // Back to the link that opened it: after a failed upload that is the failure panel's.
+                if (failurePanel.visible)
+                    failurePanel.focusReviewLink()
+                else
+                    logsPanel.focusReviewLink()
+            }
         }
     }
 }

@@ -167,9 +167,12 @@ FocusScope {
         }
     }
 
-    FileViewer {
+    // Made for each file opened, so each starts with an empty search.
+    Loader {
         anchors.fill: parent
-        visible: panel.review.previewPath !== ""
-        review: panel.review
+        active: panel.review.previewPath !== ""
+        sourceComponent: FileViewer {
+            review: panel.review
+        }
     }
 }

@@ -105,6 +105,36 @@ Switch revertLeftover(const std::optional<fs::path>& systemFolder)
     return nullptr;
 }
 
+/// What one run of switching on found in the file and did.
+struct SwitchEdit {
+    enum class Found { noDictionary, unrecorded, switched } found = Found::noDictionary;
+    /// The flavour already had a "ScrivoLogging" dictionary.
+    bool existed = false;
+    /// The file needs our entry (it held another value, or none).
+    bool changes = false;
+    /// The switch as recorded; only when switched.
+    Switch record;
+};
+
+/// Records the switch for the file's root as it is now; the entry goes in when `changes`. `kept`:
+/// an earlier switch of the same file and flavour whose revert failed.
+SwitchEdit switchIn(plist_t root, const tarvix::Session& session, const fs::path& file, const Switch& kept)
+{
+    plist_t dictionary = flavourDictionary(root, session.flavour);
+    if (!dictionary) return {};
+    plist_t existing = plist_dict_get_item(dictionary, kLoggingKey);
+    const bool ours = isVerboseLoggingEntry(existing);
+    // Our own entry is never the user's: it is the kept switch's, or one left by a run whose
+    // record is gone (then revert removes it).
+    SharedPlistNode earlier = !ours ? share(existing) : kept ? kept->earlierEntry : nullptr;
+    auto record = std::make_shared<const LoggingSwitchRecord>(
+        LoggingSwitchRecord{file, session.flavour, std::move(earlier), session.system});
+    // Recorded before the file changes: a crash between the two leaves a record that restores
+    // what the file holds anyway.
+    if (!saveRecord(*record)) return {SwitchEdit::Found::unrecorded, false, false, nullptr};
+    return {SwitchEdit::Found::switched, PLIST_IS_DICT(existing), !ours, std::move(record)};
+}
+
 /// Switches the session's target on. `kept`: an earlier switch whose revert failed; the entry it
 /// replaced is still the user's.
 tarvix::Status addToPlist(tarvix::Session& session, const fs::path& file, const Switch& kept)
@@ -118,60 +148,42 @@ tarvix::Status addToPlist(tarvix::Session& session, const fs::path& file, const 
             {tarvix::pathText(kept->preferenceFile)}));
         return stillOn(kept->preferenceFile);
     }
-    Switch turnedOn;
-    bool existed = false;
-    bool recorded = false;
-    bool unrecorded = false;
+    SwitchEdit edit;
+    bool recorded = false;  // by any run of the edit: a record is on disk
     const Edit outcome = editPlist(file, [&](plist_t root) {
-        turnedOn = nullptr;
-        plist_t dictionary = flavourDictionary(root, flavour);
-        if (!dictionary) return false;
-        plist_t existing = plist_dict_get_item(dictionary, kLoggingKey);
-        existed = PLIST_IS_DICT(existing);
-        const bool ours = isVerboseLoggingEntry(existing);
-        // Our own entry is never the user's: it is the kept switch's, or one left by a run whose
-        // record is gone (then revert removes it).
-        SharedPlistNode earlier = !ours ? share(existing) : sameSwitch ? kept->earlierEntry : nullptr;
-        auto record = std::make_shared<const LoggingSwitchRecord>(
-            LoggingSwitchRecord{file, flavour, std::move(earlier), session.system});
-        // Recorded before the file changes: a crash between the two leaves a record that
-        // restores what the file holds anyway.
-        if (!saveRecord(*record)) {
-            unrecorded = true;
-            return false;
-        }
-        recorded = true;
-        turnedOn = std::move(record);
-        if (ours) return false;
-        plist_dict_set_item(dictionary, kLoggingKey, verboseLoggingEntry().release());
-        return true;
+        edit = switchIn(root, session, file, kept);
+        recorded = recorded || edit.found == SwitchEdit::Found::switched;
+        if (edit.changes)
+            plist_dict_set_item(plist_dict_get_item(root, flavour.c_str()), kLoggingKey,
+                                verboseLoggingEntry().release());
+        return edit.changes;
     });
-    if (unrecorded) {
+    if (edit.found == SwitchEdit::Found::unrecorded) {
         Logger::logError(
             tarvix::format("addToPlist: no record of the switch could be kept, logging not switched on. URL: %@",
                            {tarvix::pathText(file)}));
         return tarvix::Failure{"No record of the switch could be kept."};
     }
-    if (!turnedOn || !done(outcome)) {
-        if (turnedOn) failedToUpdate("addToPlist", file);
+    const bool switched = edit.found == SwitchEdit::Found::switched;
+    if (!switched || !done(outcome)) {
+        if (switched) failedToUpdate("addToPlist", file);
         // The kept switch's record (the same one) stays; a new one goes.
         if (recorded && !kept) removeRecord(session.system).absorb();
-        if (!turnedOn && outcome == Edit::unchanged)
+        if (!switched && outcome == Edit::unchanged)
             Logger::logWarning(tarvix::format("addToPlist: no dictionary for %@, logging not switched on. URL: %@",
                                               {flavour, tarvix::pathText(file)}));
         return tarvix::Failure{"Logging not switched on: " + tarvix::pathText(file)};
     }
-    Logger::logInfo(existed ? "Scrivologging dictionary updated" : "Scrivologging dictionary created");
-    ExistingScrivoLogPlist = turnedOn;
-    session.loggingSwitch = std::move(turnedOn);
+    Logger::logInfo(edit.existed ? "Scrivologging dictionary updated" : "Scrivologging dictionary created");
+    ExistingScrivoLogPlist = edit.record;
+    session.loggingSwitch = std::move(edit.record);
     return {};
 }
 
 }  // namespace
 
-tarvix::Status EnableScrivoLogging(bool isScrivologgingEnabled, tarvix::Session& session)
+tarvix::Status EnableScrivoLogging(tarvix::Session& session)
 {
-    if (!isScrivologgingEnabled) return {};
     const auto& preferences = session.preferences;
     if (!session.bundleIdentifier || !preferences) return tarvix::Failure{"No target was chosen."};
 
@@ -190,9 +202,8 @@ tarvix::Status EnableScrivoLogging(bool isScrivologgingEnabled, tarvix::Session&
     return addToPlist(session, file, kept);
 }
 
-tarvix::Status RevertScrivoLogPList(bool isScrivologgingEnabled, const tarvix::Session& session)
+tarvix::Status RevertScrivoLogPList(const tarvix::Session& session)
 {
-    if (!isScrivologgingEnabled) return {};
     if (!session.loggingSwitch) {
         Logger::logWarning("RevertScrivoLogPList: logging was never switched on, nothing to revert.");
         return {};
@@ -205,9 +216,8 @@ tarvix::Status RevertScrivoLogPList(bool isScrivologgingEnabled, const tarvix::S
     return revertExisting("RevertScrivoLogPList");
 }
 
-tarvix::Status GetScrivoLogs(bool isScrivologgingEnabled, const tarvix::Session& session)
+tarvix::Status GetScrivoLogs(const tarvix::Session& session)
 {
-    if (!isScrivologgingEnabled) return {};
     const auto& edition = session.edition;
     if (!edition) {
         Logger::logWarning("GetScrivoLogs: no edition chosen, the target's log folder was not copied.");

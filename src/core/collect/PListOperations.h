@@ -13,13 +13,13 @@ namespace tarvix::PListOperations {
 /// session then holds the switch (session.loggingSwitch). A switch an earlier session still holds
 /// is reverted first. Refused (log line, failure) when the switch cannot be recorded in the
 /// workspace, the file cannot be written or has no dictionary for the flavour.
-tarvix::Status EnableScrivoLogging(bool isScrivologgingEnabled, tarvix::Session& session);
+tarvix::Status EnableScrivoLogging(tarvix::Session& session);
 /// Copies the target's own log folder into the session's output folder; fails only when it is
 /// there and could not be copied.
-tarvix::Status GetScrivoLogs(bool isScrivologgingEnabled, const tarvix::Session& session);
+tarvix::Status GetScrivoLogs(const tarvix::Session& session);
 /// Takes the session's entry out again (the user's earlier entry, if any, goes back); nothing when
 /// a later session's start already did. A failed revert keeps the switch on record, and fails.
-tarvix::Status RevertScrivoLogPList(bool isScrivologgingEnabled, const tarvix::Session& session);
+tarvix::Status RevertScrivoLogPList(const tarvix::Session& session);
 
 /// At start-up, after the workspace exists: reverts a switch that an earlier run left on
 /// (it ended without reverting) from the record kept in the workspace's "System" folder. Fails

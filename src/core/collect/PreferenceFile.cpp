@@ -76,7 +76,7 @@ Edit editPlist(const fs::path& file, const std::function<bool(plist_t root)>& ed
     const fs::path& path = target->first;
     // A target that never stops writing the file does not hold the switch up for ever.
     for (int attempt = 0; attempt < 5; ++attempt) {
-        const auto before = platform::readRegularFile(path, platform::kPlistFileLimit);
+        const auto before = platform::readRegularFile(path, kPlistSizeLimit);
         if (!before) return Edit::unreadable;
         auto document = tarvix::parsePlist(*before);
         if (!document || !PLIST_IS_DICT(raw(document->root))) return Edit::unreadable;
@@ -86,7 +86,7 @@ Edit editPlist(const fs::path& file, const std::function<bool(plist_t root)>& ed
         bool changedMeanwhile = false;
         const auto written = platform::writeFileAtomically(path, *bytes, target->second, [&] {
             if (const auto write = writeMeanwhile.get()) write(file);
-            const auto now = platform::readRegularFile(path, platform::kPlistFileLimit);
+            const auto now = platform::readRegularFile(path, kPlistSizeLimit);
             changedMeanwhile = !now || *now != *before;
             return !changedMeanwhile;
         });

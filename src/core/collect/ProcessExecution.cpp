@@ -7,8 +7,8 @@
 #include "core/collect/CaptureCommands.h"
 #include "core/collect/Collectors.h"
 #include "core/collect/PListOperations.h"
+#include "core/discovery/RunningInstances.h"
 #include "core/log/Logger.h"
-#include "core/target/RunningInstances.h"
 #include "core/workspace/CopyPrimitives.h"
 #include "platform/SerialQueue.h"
 
@@ -73,9 +73,9 @@ tarvix::Result<platform::ProcessExit> runSystemProfiler(const platform::Platform
     return platform::doShellScript(platform, systemProfilerCommandLine(*output));
 }
 
-void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivologgingEnabled,
-                          const platform::Platform& platform, const tarvix::Session& session,
-                          tarvix::TextBinding labelTextBinding, std::function<void()> completion)
+void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, const platform::Platform& platform,
+                          const tarvix::Session& session, tarvix::TextBinding labelTextBinding,
+                          std::function<void()> completion)
 {
     platform::SerialQueue queue("MonitoringQueue");
     Logger::logInfo("Monitoring Queue initiated.");
@@ -97,11 +97,11 @@ void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivo
         setStatus(status, "Capturing system configuration and settings.");
         Logger::logInfo(platform::describe(runSystemProfiler(*services, *run)));
     });
-    queue.async([isScrivologgingEnabled, services, run, status] {
+    queue.async([services, run, status] {
         setStatus(status, "Capturing Scrivo settings and logs.");
         // In this order (a braced list is evaluated left to right).
         const std::pair<const char*, tarvix::Status> groups[] = {
-            {"GetScrivoLogs", PListOperations::GetScrivoLogs(isScrivologgingEnabled, *run)},
+            {"GetScrivoLogs", PListOperations::GetScrivoLogs(*run)},
             {"GetPropertyList", tarvix::GetPropertyList(*run)},
             {"GetLicensingLogs", tarvix::GetLicensingLogs(*run)},
             {"GetInstallLogs", tarvix::GetInstallLogs(*run, services->folders.systemLog)},
@@ -111,7 +111,7 @@ void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivo
             if (!collected)
                 Logger::logWarning(std::string(collector) + " did not collect everything: " + collected.message());
         // A switch that stays on stays on record: the next start-up reverts it.
-        PListOperations::RevertScrivoLogPList(isScrivologgingEnabled, *run).absorb();
+        PListOperations::RevertScrivoLogPList(*run).absorb();
         UtilityFunctions::logLeftOutSummary(*run->collectionBudget);
     });
     // The queue is serial, so this runs after the three tasks: the group's notification.

@@ -20,9 +20,9 @@ inline constexpr std::uint64_t kCollectionBudget = std::uint64_t{1} << 30;
 /// after another, on the serial queue "MonitoringQueue"; returns at once. `completion` runs once
 /// on the interface thread (platform.ui) after all three. Each task names itself in
 /// `labelTextBinding`, the status text of the window that started the run.
-void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, bool isScrivologgingEnabled,
-                          const platform::Platform& platform, const tarvix::Session& session,
-                          tarvix::TextBinding labelTextBinding, std::function<void()> completion);
+void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, const platform::Platform& platform,
+                          const tarvix::Session& session, tarvix::TextBinding labelTextBinding,
+                          std::function<void()> completion);
 
 /// The data dump of the session's target into its output folder, with administrator rights where
 /// the tool is root's alone. How the tool ended; a Failure when it could not run (platform::describe

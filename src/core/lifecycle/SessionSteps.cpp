@@ -2,10 +2,10 @@
 
 #include "core/collect/PListOperations.h"
 #include "core/collect/ProcessExecution.h"
+#include "core/discovery/InstallationDiscovery.h"
+#include "core/discovery/TargetChoice.h"
 #include "core/package/EmailPattern.h"
 #include "core/package/Pruning.h"
-#include "core/target/InstallationDiscovery.h"
-#include "core/target/TargetChoice.h"
 #include "core/upload/UrlErrors.h"
 #include "core/workspace/SharedValues.h"
 
@@ -13,7 +13,7 @@ namespace tarvix {
 
 Result<Session, TargetChoice::Outcome> startSession(const platform::Platform& platform,
                                                     const std::optional<UtilityFunctions::Workspace>& workspace,
-                                                    bool isScrivologgingEnabled, Guarded<std::string>& flavour)
+                                                    Guarded<std::string>& flavour)
 {
     const TargetChoice target = chooseTarget(platform.folders, *platform.ui, flavour.get());
     flavour.set(target.flavour);
@@ -25,15 +25,15 @@ Result<Session, TargetChoice::Outcome> startSession(const platform::Platform& pl
     session.flavour = target.flavour;
     session.processId = target.processId;
     // Without verbose logging the session still collects the target's ordinary logs.
-    PListOperations::EnableScrivoLogging(isScrivologgingEnabled, session).absorb();
+    PListOperations::EnableScrivoLogging(session).absorb();
     return session;
 }
 
 void captureSession(const platform::Platform& platform, const Session& session, bool getInstalledApps, bool getSpinDump,
-                    bool isScrivologgingEnabled, TextBinding statusText, std::function<void()> completion)
+                    TextBinding statusText, std::function<void()> completion)
 {
-    ProcessExecution::runTasksConcurrently(getInstalledApps, getSpinDump, isScrivologgingEnabled, platform, session,
-                                           std::move(statusText), std::move(completion));
+    ProcessExecution::runTasksConcurrently(getInstalledApps, getSpinDump, platform, session, std::move(statusText),
+                                           std::move(completion));
 }
 
 std::shared_ptr<UploadAPI::UploadTask> uploadSession(const Session& session, TextBinding statusText,

@@ -8,9 +8,9 @@
 
 #include "base/Guarded.h"
 #include "base/TextBinding.h"
+#include "core/discovery/TargetChoice.h"
 #include "core/package/EmailPattern.h"
 #include "core/package/Packaging.h"
-#include "core/target/TargetChoice.h"
 #include "core/upload/UploadAPI.h"
 #include "core/workspace/Session.h"
 #include "platform/Platform.h"
@@ -24,12 +24,12 @@ namespace tarvix {
 /// start was refused (the user was told). `flavour`: the process's, read first and left as learned.
 Result<Session, TargetChoice::Outcome> startSession(const platform::Platform& platform,
                                                     const std::optional<UtilityFunctions::Workspace>& workspace,
-                                                    bool isScrivologgingEnabled, Guarded<std::string>& flavour);
+                                                    Guarded<std::string>& flavour);
 
 /// Stop: the session's capture run, naming its tasks in `statusText` (the status text of the
 /// window that started it); `completion` runs on the interface thread after it.
 void captureSession(const platform::Platform& platform, const Session& session, bool getInstalledApps, bool getSpinDump,
-                    bool isScrivologgingEnabled, TextBinding statusText, std::function<void()> completion);
+                    TextBinding statusText, std::function<void()> completion);
 
 /// Share: uploads the session's archive, its progress shown in `statusText` (see UploadAPI::upload).
 /// The started upload, the one its window may cancel; null when none started.

@@ -18,7 +18,6 @@ namespace tarvix::FilesPathDirectory {
 namespace {
 
 constexpr const char* kZipTool = "/usr/bin/zip";
-constexpr double kLimitMegabytes = 100.0;
 
 /// The location without a trailing separator, so its last component is the folder's name.
 fs::path withoutTrailingSeparator(const fs::path& location)
@@ -167,7 +166,7 @@ bool isFileSizeValid(const fs::path& for_)
     }
     const double megabytes = std::ldexp(static_cast<double>(size), -20);
     Logger::logInfo(tarvix::format("Compressed file size: %@ mb", {tarvix::decimalText(megabytes, 3)}));
-    return megabytes < kLimitMegabytes;
+    return size < kArchiveSizeLimit;
 }
 
 }  // namespace tarvix::FilesPathDirectory

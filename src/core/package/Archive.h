@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -25,7 +26,9 @@ using ArchiveWriting = std::function<tarvix::Status(const std::filesystem::path&
 /// (compressedLogURL). Failures are logged here.
 tarvix::Result<std::filesystem::path> CompressOutputDirectory(const tarvix::Session& session,
                                                               const ArchiveWriting& write = {});
-/// True when the file is below 100 MiB.
+/// The size gate: an archive of this size or more is refused.
+inline constexpr std::uintmax_t kArchiveSizeLimit = 100u << 20;
+/// True when the file is below kArchiveSizeLimit.
 bool isFileSizeValid(const std::filesystem::path& for_);
 
 }  // namespace tarvix::FilesPathDirectory

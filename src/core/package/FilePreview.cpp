@@ -14,9 +14,6 @@ namespace fs = std::filesystem;
 namespace tarvix {
 namespace {
 
-/// A binary property list is read whole to be shown as XML; one larger than this is not shown.
-constexpr std::size_t kPlistLimit = 64u << 20;
-
 /// Up to `limit` bytes from `fd`, and whether there was more.
 Result<std::pair<std::string, bool>> readUpTo(int fd, std::size_t limit)
 {
@@ -51,7 +48,7 @@ Result<FilePreview> previewFile(const fs::path& sessionFolder, const std::string
     if (!fd)
         return Failure{"The file “" + relativePath + "” can’t be shown: " + fd.message() + ".",
                        fd.failure().errorNumber};
-    auto read = readUpTo(fd->get(), kPlistLimit);
+    auto read = readUpTo(fd->get(), kPlistSizeLimit);
     if (!read)
         return Failure{"The file “" + relativePath + "” can’t be read: " + read.message() + ".",
                        read.failure().errorNumber};

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "base/Status.h"
 #include "core/package/ShareList.h"
@@ -21,12 +22,21 @@ enum class ArchiveRefusal {
 /// The archive to upload, or why there is none.
 using ArchiveOutcome = Result<std::filesystem::path, ArchiveRefusal>;
 
+/// What a share's packaging answers.
+struct Packaged {
+    /// The session's archive from now on (its compressedLogURL): the one made now, else the one
+    /// it had; also when the size gate refuses it.
+    Session::Location archive;
+    /// Files left out because they could not be read or hidden (paths as the review lists them).
+    std::vector<std::string> couldNotHide;
+    ArchiveOutcome upload = ArchiveRefusal::missing;
+};
+
 /// A share's packaging. With `package` (the session's first share) the feedback record, the
-/// pruning and the archive, which session.archive then names; on every share the size gate.
-/// `choices` (only when packaging) leave files out and hide the user's identity on the way into
-/// the archive; the session's files stay as they are until the archive replaces them.
-ArchiveOutcome archiveForUpload(const platform::Folders& folders, Session& session, bool package,
-                                const std::string& email, const std::string& feedback,
-                                const ShareChoices& choices = {});
+/// pruning and the archive; on every share the size gate. `choices` (only when packaging) leave
+/// files out and hide the user's identity on the way into the archive; the session's files stay
+/// as they are until the archive replaces them.
+Packaged archiveForUpload(const platform::Folders& folders, const Session& session, bool package,
+                          const std::string& email, const std::string& feedback, const ShareChoices& choices = {});
 
 }  // namespace tarvix

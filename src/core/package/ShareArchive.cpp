@@ -10,6 +10,7 @@
 #include <set>
 
 #include "base/Format.h"
+#include "base/PlistDocument.h"
 #include "core/log/Logger.h"
 #include "core/package/FilePreview.h"
 #include "core/package/IdentityHider.h"
@@ -27,8 +28,6 @@ namespace {
 
 constexpr const char* kRecordName = "UserEmailFeedback.json";
 constexpr std::size_t kBuffer = 256 * 1024;
-/// A binary property list is hidden in memory; a larger one is left out.
-constexpr std::size_t kPlistLimit = 64u << 20;
 /// An entry cannot be taken back, so a file that fails halfway restarts the archive without it.
 constexpr int kMostRestarts = 3;
 
@@ -55,7 +54,8 @@ Added addPlist(ZipWriter& zip, int from, const std::string& name, const struct s
         const auto got = platform::readSome(from, buffers.in.get(), kBuffer);
         if (!got) return {Fault::file, got.failure()};
         if (*got == 0) break;
-        if (bytes.size() + *got > kPlistLimit) return {Fault::file, Failure{"the property list is too large to hide"}};
+        if (bytes.size() + *got > kPlistSizeLimit)
+            return {Fault::file, Failure{"the property list is too large to hide"}};
         bytes.append(buffers.in.get(), *got);
     }
     const auto hidden = hidePlist(bytes, hider);

@@ -50,10 +50,6 @@ struct Session {
 
     /// What the collection may still copy; the capture run starts one when there is none.
     std::shared_ptr<platform::CopyBudget> collectionBudget{};
-
-    /// Files the packaging left out because they could not be read or hidden (paths as the
-    /// review lists them), beside those the user left out.
-    std::vector<std::string> couldNotHide{};
 };
 
 /// A session in `workspace`'s folders, its target not chosen yet.

@@ -6,7 +6,7 @@ namespace tarvix::platform {
 
 tarvix::Result<tarvix::PlistDocument> readPlistFile(const std::filesystem::path& file)
 {
-    const auto bytes = readRegularFile(file, kPlistFileLimit);
+    const auto bytes = readRegularFile(file, kPlistSizeLimit);
     if (!bytes) return bytes.failure();
     return tarvix::parsePlist(*bytes);
 }

@@ -8,31 +8,22 @@
 #include <sstream>
 
 #include "platform/Applications.h"
+#include "platform/ProcFiles.h"
 
 namespace fs = std::filesystem;
 
 namespace tarvix::platform {
 namespace {
 
-std::optional<pid_t> parsePid(const std::string& name)
-{
-    pid_t pid = 0;
-    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
-    if (error != std::errc() || end != name.data() + name.size() || pid <= 0) return std::nullopt;
-    return pid;
-}
-
 /// The real user id from /proc/PID/status ("Uid:\treal\teffective\tsaved\tfs").
 std::optional<uid_t> realUid(const fs::path& processFolder)
 {
-    std::ifstream status(processFolder / "status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("Uid:", 0) != 0) continue;
-        std::istringstream fields(line.substr(4));
-        long long uid = -1;
-        if (fields >> uid && uid >= 0) return static_cast<uid_t>(uid);
-        return std::nullopt;
-    }
+    const auto status = readProcFile(processFolder / "status");
+    const auto uids = status ? statusValue(*status, "Uid") : std::nullopt;
+    if (!uids) return std::nullopt;
+    std::istringstream fields(*uids);
+    long long uid = -1;
+    if (fields >> uid && uid >= 0) return static_cast<uid_t>(uid);
     return std::nullopt;
 }
 

@@ -50,7 +50,7 @@ struct CaptureSandbox {
         layout = sample::install(sandbox.root());
         instance.emplace(layout.scrivoBundle);
         const auto window = tarvix::TarvixApp::startUp(sandbox.folders());
-        session = *tarvix::startSession(sandbox.platform(), window.workspace, true, *window.flavour);
+        session = *tarvix::startSession(sandbox.platform(), window.workspace, *window.flavour);
         output = *session.output;
     }
 
@@ -59,8 +59,8 @@ struct CaptureSandbox {
     {
         std::mutex mutex;
         std::thread::id completedOn;
-        tarvix::ProcessExecution::runTasksConcurrently(installedApps, spinDump, true, sandbox.platform(), session,
-                                                       status, [&] {
+        tarvix::ProcessExecution::runTasksConcurrently(installedApps, spinDump, sandbox.platform(), session, status,
+                                                       [&] {
                                                            std::lock_guard lock(mutex);
                                                            completedOn = std::this_thread::get_id();
                                                            ++completions;
@@ -146,7 +146,7 @@ TEST(Captures, AFullStopRunsTheToolsInOrderAndOnlyTheTargetsOwnFilesReachTheArch
               "False");
 
     // The archive too is for the user alone.
-    ASSERT_TRUE(archiveForUpload(run.sandbox.folders(), run.session, true, "a@b.io", "it broke").ok());
+    ASSERT_TRUE(archiveForUpload(run.sandbox.folders(), run.session, true, "a@b.io", "it broke").upload.ok());
     for (const fs::path& top : {run.sandbox.library() / "Tarvix", run.sandbox.home() / ".cache/Logs"})
         for (fs::recursive_directory_iterator it(top), end; it != end; ++it)
             EXPECT_TRUE(it->is_symlink() || (it->status().permissions() & fs::perms(077)) == fs::perms::none)

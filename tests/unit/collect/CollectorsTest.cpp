@@ -18,8 +18,8 @@ TEST(Collectors, AbsentValuesOrMaterialOnlyLog)
     EXPECT_TRUE(tarvix::GetLicensingLogs(bare).ok());
     EXPECT_TRUE(tarvix::GetInstallLogs(bare, sandbox.folders().systemLog).ok());
     EXPECT_TRUE(tarvix::GetIPMLogs(bare).ok());
-    EXPECT_FALSE(tarvix::PListOperations::GetScrivoLogs(true, bare).ok());
-    EXPECT_TRUE(tarvix::PListOperations::RevertScrivoLogPList(true, bare).ok());
+    EXPECT_FALSE(tarvix::PListOperations::GetScrivoLogs(bare).ok());
+    EXPECT_TRUE(tarvix::PListOperations::RevertScrivoLogPList(bare).ok());
     for (const auto& line : sandbox.logMessages()) EXPECT_TRUE(line.starts_with("WARNING: ")) << line;
 
     // A machine without the target's material: every missing item is one error line, and no
@@ -30,7 +30,7 @@ TEST(Collectors, AbsentValuesOrMaterialOnlyLog)
     session.edition = "Glance";
     session.bundleIdentifier = "com.norvane.Glance";
     EXPECT_TRUE(tarvix::GetPropertyList(session).ok());
-    EXPECT_TRUE(tarvix::PListOperations::GetScrivoLogs(true, session).ok());
+    EXPECT_TRUE(tarvix::PListOperations::GetScrivoLogs(session).ok());
     EXPECT_TRUE(tarvix::GetLicensingLogs(session).ok());
     EXPECT_TRUE(tarvix::GetInstallLogs(session, sandbox.folders().systemLog).ok());
     EXPECT_TRUE(tarvix::GetIPMLogs(session).ok());

@@ -69,7 +69,7 @@ TEST(Lifecycle, APartlyMadeWorkspaceKeepsTheLogInCachesAndLaterStepsUseTheFolder
                   (std::vector<std::string>{"ERROR: Failed to create the initial directories.",
                                             "ERROR: Application terminated"}));
         // Start, the collectors and the share's pruning use the session folder where it exists.
-        auto session = tarvix::startSession(sandbox.platform(), window.workspace, true, *window.flavour);
+        auto session = tarvix::startSession(sandbox.platform(), window.workspace, *window.flavour);
         ASSERT_TRUE(session.ok()) << "an edition folder that cannot be made is only logged";
         EXPECT_EQ(sandbox.logText().find(": Failed to create directory: ") == std::string::npos, sessionFolder);
         EXPECT_EQ(session->loggingSwitch != nullptr, blocked == "temp") << "its record is kept in System";
@@ -77,7 +77,7 @@ TEST(Lifecycle, APartlyMadeWorkspaceKeepsTheLogInCachesAndLaterStepsUseTheFolder
         EXPECT_EQ(fs::exists(*session->output / "PropertyList/com.norvane.Scrivo.Pro.plist"), sessionFolder);
         if (!sessionFolder) continue;
         tarvix::test::writeFile(*session->output / "setup.exe");
-        EXPECT_EQ(tarvix::archiveForUpload(sandbox.folders(), *session, true, "", "it broke").error(),
+        EXPECT_EQ(tarvix::archiveForUpload(sandbox.folders(), *session, true, "", "it broke").upload.error(),
                   tarvix::ArchiveRefusal::notBuilt)
             << "no scratch folder";
         EXPECT_FALSE(fs::exists(*session->output / "setup.exe")) << "pruned";
@@ -89,14 +89,14 @@ TEST(StartSession, TheSessionHoldsWhatItsStepsNeedAndNothingOfAnEarlierOne)
     Sandbox sandbox;
     const auto window = tarvix::TarvixApp::startUp(sandbox.folders());
     auto& flavour = *window.flavour;
-    EXPECT_EQ(tarvix::startSession(sandbox.platform(), std::nullopt, true, flavour).error(),
+    EXPECT_EQ(tarvix::startSession(sandbox.platform(), std::nullopt, flavour).error(),
               tarvix::TargetChoice::Outcome::none);
     const auto layout = tarvix::sample::install(sandbox.root(), {.scrivoVersion = "4.1.15"});
     const auto& workspace = window.workspace;
     ASSERT_TRUE(workspace);
     const fs::path folder = workspace->tempTimeStampedURL;
     tarvix::sample::RunningInstance scrivo(layout.scrivoBundle);
-    const auto first = tarvix::startSession(sandbox.platform(), workspace, true, flavour);
+    const auto first = tarvix::startSession(sandbox.platform(), workspace, flavour);
     ASSERT_TRUE(first.ok());
     EXPECT_EQ(first->processId, std::to_string(scrivo.pid()));
     EXPECT_EQ(first->output, folder / "Scrivo");
@@ -105,7 +105,7 @@ TEST(StartSession, TheSessionHoldsWhatItsStepsNeedAndNothingOfAnEarlierOne)
 
     // The next start, nothing running: no pid of the earlier one, no folder below its folder.
     scrivo.stop();
-    const auto next = tarvix::startSession(sandbox.platform(), workspace, true, flavour);
+    const auto next = tarvix::startSession(sandbox.platform(), workspace, flavour);
     ASSERT_TRUE(next.ok());
     EXPECT_EQ(next->processId, "");
     EXPECT_EQ(next->output, folder / "Scrivo");
@@ -114,7 +114,7 @@ TEST(StartSession, TheSessionHoldsWhatItsStepsNeedAndNothingOfAnEarlierOne)
                             "<plist><dict><key>CFBundleIdentifier</key><string>com.norvane.Scrivo.Pro</string>"
                             "</dict></plist>");
     const auto reopened = tarvix::TarvixApp::nextWindow(window);
-    EXPECT_EQ(tarvix::startSession(sandbox.platform(), workspace, true, *reopened.flavour)->flavour, "Beta");
+    EXPECT_EQ(tarvix::startSession(sandbox.platform(), workspace, *reopened.flavour)->flavour, "Beta");
     // The run is killed with the switch on: the next run's start-up reverts it.
     tarvix::PListOperations::forgetStateForTesting();
     tarvix::TarvixApp::startUp(sandbox.folders());

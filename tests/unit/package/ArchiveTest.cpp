@@ -125,7 +125,9 @@ TEST(ArchiveForUpload, PackagesOnceAloneInTheSessionFolderAndSendsOnlyTheSession
     writeFile(precious);
     fs::create_directory_symlink(precious.parent_path(), scratch / "link");
     const auto share = [&](bool package) {
-        return tarvix::archiveForUpload(sandbox.folders(), session, package, "a@b.io", "it broke");
+        auto packaged = tarvix::archiveForUpload(sandbox.folders(), session, package, "a@b.io", "it broke");
+        session.archive = packaged.archive;
+        return packaged.upload;
     };
     const std::string name = tarvix::FilesPathDirectory::archiveName();
     const fs::path archive = folder / name;

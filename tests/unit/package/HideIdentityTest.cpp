@@ -115,13 +115,15 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
                                                 "Scrivo/Preferences/broken.plist", "Scrivo/left/out.log"},
                                     .hideIdentity = true};
     const auto before = treeListing(folder);
-    EXPECT_EQ(tarvix::archiveForUpload(sandbox.folders(), session, true, "me@keep.example", "x", everything).error(),
-              tarvix::ArchiveRefusal::everythingLeftOut);
+    EXPECT_EQ(
+        tarvix::archiveForUpload(sandbox.folders(), session, true, "me@keep.example", "x", everything).upload.error(),
+        tarvix::ArchiveRefusal::everythingLeftOut);
     EXPECT_EQ(treeListing(folder), before);
 
     const tarvix::ShareChoices choices{.leftOut = {"Scrivo/left/out.log"}, .hideIdentity = true};
-    const auto archive =
-        tarvix::archiveForUpload(sandbox.folders(), session, true, "me@keep.example", "it broke", choices).value();
+    const auto packaged =
+        tarvix::archiveForUpload(sandbox.folders(), session, true, "me@keep.example", "it broke", choices);
+    const auto archive = packaged.upload.value();
     writeFile(sandbox.root() / "check.py", kCheckArchive);
     std::vector<std::string> words = {"python3", (sandbox.root() / "check.py").string(), archive.string()};
     words.insert(words.end(), secrets.begin(), secrets.end());
@@ -131,7 +133,7 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
               "Scrivo/ScrivoLog/user1-host2.log\nScrivo/Users/\nScrivo/Users/user1/\nScrivo/Users/user1/prefs.xml\n"
               "Scrivo/left/\nScrivo/state.json\nUserEmailFeedback.json\n");
     EXPECT_EQ(status, 0) << "an entry does not parse";
-    EXPECT_EQ(session.couldNotHide, std::vector<std::string>{"Scrivo/Preferences/broken.plist"});
+    EXPECT_EQ(packaged.couldNotHide, std::vector<std::string>{"Scrivo/Preferences/broken.plist"});
 
     // Lines without a value are byte for byte as they were.
     const std::string hidden = runCommand("unzip -p " + shellWord(archive) + " Scrivo/ScrivoLog/user1-host2.log");
@@ -169,7 +171,7 @@ TEST(ArchiveForUpload, DefaultChoicesGiveTheArchiveZipGivesTheSessionAsItWas)
     // The reference: zip over a pruned copy, as packaging ran before the review existed.
     const fs::path reference = sandbox.root() / "reference";
     fs::create_directories(reference);
-    const auto archive = tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", {}).value();
+    const auto archive = tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", {}).upload.value();
     fs::remove(folder / "Scrivo/a/core.bin");
     const std::string compare = R"(import sys, zipfile
 a, b = zipfile.ZipFile(sys.argv[1]), zipfile.ZipFile(sys.argv[2])

@@ -69,7 +69,7 @@ TEST(ListShareable, IsWhatTheArchiveHoldsWithoutChangingTheSession)
         *list, {.leftOut = {"Scrivo/ScrivoLog/app.log", "Scrivo/ScrivoLog/latest.log",
                             "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "Scrivo/a/b/c/deep.TXT"}}));
 
-    const auto archive = tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x").value();
+    const auto archive = tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x").upload.value();
     EXPECT_EQ(zipFiles(archive), listed(*list));
 }
 
@@ -94,7 +94,7 @@ TEST(EstimateArchiveSize, IsWithinAQuarterOfTheRealArchiveForTextLogs)
     const std::set<std::string> half = {list->entries[0].path, list->entries[3].path, list->entries[9].path};
     const auto estimate = tarvix::estimateArchiveSize(*list, half);
     tarvix::ShareChoices choices{.leftOut = half};
-    const auto archive = tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", choices).value();
+    const auto archive = tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", choices).upload.value();
     const double real = static_cast<double>(fs::file_size(archive));
     EXPECT_NEAR(static_cast<double>(estimate), real, real * 0.25);
     // The archive lacks exactly the files left out.

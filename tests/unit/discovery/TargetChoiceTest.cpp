@@ -1,10 +1,10 @@
-#include "core/target/TargetChoice.h"
+#include "core/discovery/TargetChoice.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "core/target/InstallationDiscovery.h"
-#include "core/target/RunningInstances.h"
+#include "core/discovery/InstallationDiscovery.h"
+#include "core/discovery/RunningInstances.h"
 #include "platform/RunningApplications.h"
 #include "support/Sandbox.h"
 

@@ -1,8 +1,8 @@
-#include "core/target/TargetChoice.h"
+#include "core/discovery/TargetChoice.h"
 
+#include "core/discovery/InstallationDiscovery.h"
+#include "core/discovery/RunningInstances.h"
 #include "core/log/Logger.h"
-#include "core/target/InstallationDiscovery.h"
-#include "core/target/RunningInstances.h"
 #include "core/workspace/SharedValues.h"
 
 namespace fs = std::filesystem;

@@ -1,8 +1,8 @@
-#include "core/target/RunningInstances.h"
+#include "core/discovery/RunningInstances.h"
 
 #include "base/Format.h"
+#include "core/discovery/InstallationDiscovery.h"
 #include "core/log/Logger.h"
-#include "core/target/InstallationDiscovery.h"
 #include "platform/RunningApplications.h"
 
 namespace tarvix {

@@ -1,4 +1,4 @@
-#include "core/target/InstallationDiscovery.h"
+#include "core/discovery/InstallationDiscovery.h"
 
 #include <system_error>
 
