@@ -82,11 +82,21 @@ tarvix::Status PendingStore::keep(const fs::path& archive, const std::string& se
     return {};
 }
 
-tarvix::Result<PendingRecord> PendingStore::readRecord(const platform::PrivateFolder& report)
+tarvix::Result<PendingRecord> PendingStore::readRecord(const platform::PrivateFolder& report, const std::string& name,
+                                                       platform::FileDescriptor* archive)
 {
     auto text = report.readOwnFile(kRecordName, kRecordLimit);
     if (!text) return text.failure();
-    return parseRecord(*text);
+    auto record = parseRecord(*text);
+    if (!record) return record;
+    if (record->session != name) return tarvix::Failure{"recorded for another session", EINVAL};
+    auto opened = report.openOwnFile(record->archive);
+    if (!opened) return opened.failure();
+    struct stat status {};
+    if (::fstat(opened->get(), &status) != 0 || static_cast<std::uint64_t>(status.st_size) != record->size)
+        return tarvix::Failure{"the archive is not the one kept", EINVAL};
+    if (archive) *archive = std::move(opened).value();
+    return record;
 }
 
 std::vector<PendingRecord> PendingStore::reports()
@@ -102,8 +112,7 @@ std::vector<PendingRecord> PendingStore::reports()
             continue;
         }
         auto report = m_pending.folder(name, false);
-        auto record = report ? readRecord(*report) : tarvix::Result<PendingRecord>(report.failure());
-        if (record && record->session != name) record = tarvix::Failure{"recorded for another session"};
+        auto record = report ? readRecord(*report, name) : tarvix::Result<PendingRecord>(report.failure());
         if (!record) {
             Logger::logError("Pending report " + name + " is not one Tarvix kept; left alone: " + record.message());
             continue;
@@ -113,6 +122,10 @@ std::vector<PendingRecord> PendingStore::reports()
             m_pending.remove(name).absorb();
             continue;
         }
+        // A crash between the rename and the list's write left it unlisted.
+        const bool listed = std::any_of(list.begin(), list.end(),
+                                        [&](const ListedReport& entry) { return entry.session == record->session; });
+        if (!listed) ReportList::put(m_root, *record).absorb();
         found.push_back(std::move(record).value());
     }
     std::sort(found.begin(), found.end(),
@@ -126,14 +139,8 @@ tarvix::Result<PendingStore::Opened> PendingStore::openReport(const std::string&
     if (!isSessionName(session)) return tarvix::Failure{"not a session name", EINVAL};
     auto report = m_pending.folder(session, false);
     if (!report) return report.failure();
-    auto record = readRecord(*report);
+    auto record = readRecord(*report, session);
     if (!record) return record.failure();
-    if (record->session != session) return tarvix::Failure{"recorded for another session", EINVAL};
-    auto archive = report->openOwnFile(record->archive);
-    if (!archive) return archive.failure();
-    struct stat status {};
-    if (::fstat(archive->get(), &status) != 0 || static_cast<std::uint64_t>(status.st_size) != record->size)
-        return tarvix::Failure{"the archive is not the one kept", EINVAL};
     fs::path anchored = report->anchored(record->archive);
     return Opened{std::move(report).value(), std::move(record).value(), std::move(anchored)};
 }

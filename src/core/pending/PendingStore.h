@@ -61,7 +61,10 @@ private:
         : m_root(std::move(root)), m_pending(std::move(pending))
     {
     }
-    tarvix::Result<PendingRecord> readRecord(const platform::PrivateFolder& report);
+    /// The record of the report folder `name`, checked with its archive (this user's own, one
+    /// link, the recorded size); the archive stays open in `archive` when given.
+    tarvix::Result<PendingRecord> readRecord(const platform::PrivateFolder& report, const std::string& name,
+                                             platform::FileDescriptor* archive = nullptr);
 
     std::mutex m_mutex;  // one change of the folder or the list at a time
     platform::PrivateFolder m_root;
