@@ -210,6 +210,8 @@ void ContentView::feedbackFormAppeared()
 
 std::optional<std::filesystem::path> ContentView::sessionFolder() const { return m_flows->sessionFolder(); }
 
+std::optional<Session> ContentView::session() const { return m_flows->currentSession(); }
+
 void ContentView::viewLogs()
 {
     if (const auto folder = sessionFolder()) showFolderInFileManager(*folder);

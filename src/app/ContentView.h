@@ -79,6 +79,8 @@ public:
     std::shared_ptr<SessionState> state() const { return m_state; }
     /// The folder "view logs" opens: this window's session folder, once its workspace exists.
     std::optional<std::filesystem::path> sessionFolder() const;
+    /// This window's session, once its start made it.
+    std::optional<Session> session() const;
 
 signals:
     void formLockedChanged();

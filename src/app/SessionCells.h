@@ -37,4 +37,5 @@
     X(tarvix::app::SecondaryError, tarvix::app::SecondaryError, isSecondaryError, setIsSecondaryError,                 \
       tarvix::app::SecondaryError::none)                                                                               \
     X(bool, bool, isInitialFocus, setIsInitialFocus, true)                                                             \
+    X(bool, bool, isSendLaterOffered, setIsSendLaterOffered, false)                                                    \
     X(std::optional<tarvix::app::Field>, int, feedbackFormFocus, setFeedbackFormFocus, std::nullopt)

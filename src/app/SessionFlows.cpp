@@ -2,6 +2,7 @@
 
 #include "LogLabelCell.h"
 #include "core/log/Logger.h"
+#include "core/pending/Offer.h"
 
 namespace tarvix::app {
 
@@ -108,6 +109,7 @@ void SessionFlows::ShareButtonPressed()
     m_state->setPhase(Phase::packaging);
     m_state->isFeedbackEmailLayoutDisabled.set(true);
     m_state->isSecondaryError.set(SecondaryError::none);
+    m_state->isSendLaterOffered.set(false);
 
     // Once per window: a window opened again after an earlier share packages its own new
     // session instead of re-sending (or failing on) the earlier session's archive.
@@ -187,6 +189,7 @@ void SessionFlows::uploadFinished(std::uint64_t upload, const UploadAPI::Result&
     }
     if (!current) return;
     if (reason) m_state->isSecondaryError.set(*reason);
+    m_state->isSendLaterOffered.set(pending::mayPassLater(error));
     m_state->setPhase(Phase::failed);
 }
 

@@ -8,6 +8,8 @@ import "../Styles"
 ApplicationWindow {
     id: window
     required property ContentView view
+    property PendingReports reports: null
+    property bool reportsOpen: false
     /// The review of what is sent shows in place of the window's usual content.
     property bool reviewOpen: false
     function openReview() {
@@ -42,7 +44,7 @@ ApplicationWindow {
         // The Arabic catalog turns the application right to left; the window follows it.
         LayoutMirroring.enabled: Qt.application.layoutDirection === Qt.RightToLeft
         LayoutMirroring.childrenInherit: true
-        visible: !window.reviewOpen
+        visible: !window.reviewOpen && !window.reportsOpen
 
         Header {
             Layout.alignment: Qt.AlignHCenter
@@ -114,7 +116,9 @@ ApplicationWindow {
                         anchors.horizontalCenter: parent.horizontalCenter
                         view: window.view
                         visible: window.view.isLoggingCompleteVisible
+                        reports: window.reports
                         onReviewRequested: window.openReview()
+                        onReportsRequested: { window.reportsOpen = true; reportsPanel.open() }
                     }
                     FailurePanel {
                         id: failurePanel
@@ -123,7 +127,9 @@ ApplicationWindow {
                         view: window.view
                         visible: window.view.isUploadFailedLayoutVisible
                         textWidth: actionArea.width
+                        reports: window.reports
                         onReviewRequested: window.openReview()
+                        onReportsRequested: { window.reportsOpen = true; reportsPanel.open() }
                     }
                 }
 
@@ -170,5 +176,17 @@ ApplicationWindow {
             else
                 logsPanel.focusReviewLink()
         }
+    }
+
+    ReportsPanel {
+        id: reportsPanel
+        objectName: "reportsPanel"
+        anchors.fill: parent
+        anchors.margins: 2 * Theme.standardPadding
+        visible: window.reportsOpen
+        reports: window.reports
+        LayoutMirroring.enabled: root.LayoutMirroring.enabled
+        LayoutMirroring.childrenInherit: true
+        onClosed: window.reportsOpen = false
     }
 }
