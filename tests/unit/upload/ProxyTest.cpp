@@ -31,18 +31,6 @@ int freePort()
     return ntohs(address.sin_port);
 }
 
-bool accepting(int port)
-{
-    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool connected = ::connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(probe);
-    return connected;
-}
-
 /// Debian's tinyproxy in the foreground on a free loopback port, tunnelling only to `allowedPort`.
 class ForwardingProxy {
 public:
@@ -50,7 +38,7 @@ public:
     {
         const fs::path config = m_dir.path() / "proxy.conf";
         tarvix::test::writeFile(config, "Port " + std::to_string(m_port) +
-                                            "\nListen 127.0.0.1\nTimeout 30\nLogLevel Connect\nMaxClients 8\n"
+                                            "\nListen 127.0.0.1\nTimeout 30\nLogLevel Info\nMaxClients 8\n"
                                             "Allow 127.0.0.1\nDisableViaHeader Yes\nConnectPort " +
                                             std::to_string(allowedPort) + "\n");
         const std::string command = "exec tinyproxy -d -c " + shellWord(config) + " >" + shellWord(log()) + " 2>&1";
@@ -60,7 +48,9 @@ public:
             ::execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
             ::_exit(127);
         }
-        EXPECT_TRUE(tarvix::test::waitFor([this] { return accepting(m_port); })) << tarvix::test::readFile(log());
+        EXPECT_TRUE(tarvix::test::waitFor([this] {
+            return tarvix::test::readFile(log()).find("Accepting connections.") != std::string::npos;
+        })) << tarvix::test::readFile(log());
     }
     ~ForwardingProxy()
     {
