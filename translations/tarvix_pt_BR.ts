@@ -123,6 +123,13 @@
     </message>
 </context>
 <context>
+    <name>Main</name>
+    <message>
+        <source>reports</source>
+        <translation>relatórios</translation>
+    </message>
+</context>
+<context>
     <name>QGuiApplication</name>
     <message>
         <source>QT_LAYOUT_DIRECTION</source>

@@ -110,6 +110,15 @@ ApplicationWindow {
                         horizontalAlignment: Text.AlignHCenter
                         text: WindowText.of(window.view.logLabel)
                     }
+                    // The Ready panel's way to the list, when there is anything to show.
+                    LinkButton {
+                        objectName: "readyReportsLink"
+                        anchors.horizontalCenter: parent.horizontalCenter
+                        visible: window.reports !== null && window.reports.hasReports && window.view.isLogEditorVisible
+                                 && !window.view.advanceLogToggleDisabled
+                        text: qsTr("reports")
+                        onClicked: { window.reportsOpen = true; reportsPanel.open() }
+                    }
                     LogsGeneratedPanel {
                         id: logsPanel
                         objectName: "logsGeneratedPanel"
