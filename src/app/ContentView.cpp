@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QMetaMethod>
 #include <QMetaProperty>
+#include <QWindow>
 
 #include "DesktopActions.h"
 #include "FlowRunner.h"
@@ -181,6 +182,10 @@ void ContentView::emailTextChanged(const std::string& changed)
 
 void ContentView::closeButtonAction()
 {
+    if (auto* window = qobject_cast<QWindow*>(parent()); window && m_staysRunning && m_staysRunning()) {
+        window->close();
+        return;
+    }
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
 }
 

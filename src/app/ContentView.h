@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -81,6 +82,8 @@ public:
     std::optional<std::filesystem::path> sessionFolder() const;
     /// This window's session, once its start made it.
     std::optional<Session> session() const;
+    /// While it answers true, Close closes the window and the process stays (work left to do).
+    void setStaysRunning(std::function<bool()> staysRunning) { m_staysRunning = std::move(staysRunning); }
 
 signals:
     void formLockedChanged();
@@ -101,6 +104,7 @@ private:
     std::array<std::uint64_t, kCellCount> m_shownSequence{};
     std::array<int, kCellCount> m_notifySignal{};
     bool m_formLocked = false;
+    std::function<bool()> m_staysRunning;
 };
 
 }  // namespace tarvix::app

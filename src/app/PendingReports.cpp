@@ -106,6 +106,11 @@ void PendingReports::discard(const QString& session)
     schedule();
 }
 
+void PendingReports::yieldToWindow()
+{
+    if (m_attempting && m_sender) m_sender->cancel();
+}
+
 void PendingReports::copyLogId(const QString& logId) { copyToClipboard(logId); }
 
 void PendingReports::refresh()

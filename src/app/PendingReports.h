@@ -46,6 +46,8 @@ public:
     Q_INVOKABLE void discard(const QString& session);
     Q_INVOKABLE void copyLogId(const QString& logId);
 
+    /// A window's own upload has started: a background one running now stops and waits.
+    void yieldToWindow();
     /// Asked before a background upload: a window's own upload goes first.
     void setWindowUploading(std::function<bool()> windowUploading) { m_windowUploading = std::move(windowUploading); }
 

@@ -81,6 +81,13 @@ QQuickWindow* TarvixApplication::openWindow()
         return nullptr;
     }
     view->setParent(window);
+    if (m_reports) {
+        view->setStaysRunning([reports = QPointer(m_reports)] { return reports && reports->hasPending(); });
+        // A window's own upload goes first: one of the background ones gives way.
+        connect(view, &ContentView::startButtonLabelChanged, m_reports, [view, reports = m_reports] {
+            if (view->state()->phase() == Phase::uploading) reports->yieldToWindow();
+        });
+    }
     connect(window, &QQuickWindow::closing, this, &TarvixApplication::windowClosing);
     return window;
 }

@@ -197,4 +197,7 @@ TEST_F(PendingReports, SentLaterWithTheBytesKeptOnlyOnceAndGivenUpAtTheirTime)
     EXPECT_EQ(sender->due(), std::nullopt);
     EXPECT_TRUE(fs::exists(workspace / "Pending" / late / archiveNameFor(kLogId)));
     EXPECT_EQ(store->list().back().state, ReportState::givenUp);
+    ASSERT_TRUE(store->discard(late));
+    EXPECT_FALSE(fs::exists(workspace / "Pending" / late));
+    EXPECT_EQ(store->list().size(), 1u) << "the sent report's line went too";
 }
