@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QNetworkInformation>
+#include <QPointer>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
@@ -89,7 +90,9 @@ bool PendingReports::sendLater(ContentView* view)
     QtConcurrent::run([store = m_store, archive = *session->archive, name = session->folder->filename().string(), now,
                        next = next.value_or(now)] {
         return store->keep(archive, name, tarvix::logId(), now, next).ok();
-    }).then(this, [this](bool) {
+    }).then(this, [this, view = QPointer(view)](bool kept) {
+        if (!kept && view) view->setPrimaryButtonDisabled(false);  // Share stays the way left
+        if (!kept) emit notKept();
         refresh();
         schedule();
     });

@@ -41,6 +41,7 @@ public:
     bool hasPending() const;
 
     /// Keeps the failed share of `view`'s session to send later; its window no longer shares it.
+    /// The copy is made off this thread: notKept() says when it could not be made.
     Q_INVOKABLE bool sendLater(tarvix::app::ContentView* view);
     Q_INVOKABLE void sendNow(const QString& session);
     Q_INVOKABLE void discard(const QString& session);
@@ -53,6 +54,7 @@ public:
 
 signals:
     void reportsChanged();
+    void notKept();
     /// A report went out without the user asking for it just then.
     void sentInBackground(const QString& logId);
 

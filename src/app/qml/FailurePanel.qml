@@ -9,6 +9,10 @@ ColumnLayout {
     signal reviewRequested()
     signal reportsRequested()
     property bool keptToSendLater: false
+    Connections {
+        target: panel.reports
+        function onNotKept() { panel.keptToSendLater = false }
+    }
     function focusReviewLink() { reviewLink.forceActiveFocus(Qt.OtherFocusReason) }
     // The row below moves up by one spacing, onto the reason's line when there is no reason.
     spacing: Theme.defaultSpacing
