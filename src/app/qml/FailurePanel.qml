@@ -66,6 +66,7 @@ ColumnLayout {
         text: qsTr("Tarvix will send the report when it can.")
     }
     LinkButton {
+        objectName: "reportsLink"
         Layout.alignment: Qt.AlignHCenter
         visible: panel.reports !== null && (panel.reports.hasReports || panel.keptToSendLater)
         text: qsTr("reports")
