@@ -42,6 +42,18 @@
         <source>review what is sent</source>
         <translation>مراجعة ما سيُرسل</translation>
     </message>
+    <message>
+        <source>Send automatically when possible</source>
+        <translation>الإرسال تلقائيًا عند الإمكان</translation>
+    </message>
+    <message>
+        <source>Tarvix will send the report when it can.</source>
+        <translation>سيرسل Tarvix التقرير عندما يتمكن من ذلك.</translation>
+    </message>
+    <message>
+        <source>reports</source>
+        <translation>التقارير</translation>
+    </message>
 </context>
 <context>
     <name>FeedbackForm</name>
@@ -105,12 +117,77 @@
         <source>review what is sent</source>
         <translation>مراجعة ما سيُرسل</translation>
     </message>
+    <message>
+        <source>reports</source>
+        <translation>التقارير</translation>
+    </message>
+</context>
+<context>
+    <name>Main</name>
+    <message>
+        <source>reports</source>
+        <translation>التقارير</translation>
+    </message>
 </context>
 <context>
     <name>QGuiApplication</name>
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>RTL</translation>
+    </message>
+</context>
+<context>
+    <name>ReportSentNotice</name>
+    <message>
+        <source>Report sent</source>
+        <translation>تم إرسال التقرير</translation>
+    </message>
+    <message>
+        <source>The report kept to send later was sent. Log ID: %1</source>
+        <translation>تم إرسال التقرير المحفوظ للإرسال لاحقًا. معرّف السجل: %1</translation>
+    </message>
+</context>
+<context>
+    <name>ReportsPanel</name>
+    <message>
+        <source>Reports</source>
+        <translation>التقارير</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>إغلاق</translation>
+    </message>
+    <message>
+        <source>No reports yet.</source>
+        <translation>لا توجد تقارير بعد.</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1، %2</translation>
+    </message>
+    <message>
+        <source>Sent. Log ID: %1</source>
+        <translation>تم الإرسال. معرّف السجل: %1</translation>
+    </message>
+    <message>
+        <source>Waiting to be sent. Next attempt: %1</source>
+        <translation>في انتظار الإرسال. المحاولة التالية: %1</translation>
+    </message>
+    <message>
+        <source>Given up: not sent within 7 days.</source>
+        <translation>تم التخلي عنه: لم يُرسل خلال 7 أيام.</translation>
+    </message>
+    <message>
+        <source>copy</source>
+        <translation>نسخ</translation>
+    </message>
+    <message>
+        <source>send now</source>
+        <translation>إرسال الآن</translation>
+    </message>
+    <message>
+        <source>discard</source>
+        <translation>تجاهل</translation>
     </message>
 </context>
 <context>
@@ -312,6 +389,10 @@
     <message>
         <source>Uploading %1%</source>
         <translation>جارٍ الرفع %1%</translation>
+    </message>
+    <message>
+        <source>Tarvix will send the reports kept to send later when it can.</source>
+        <translation>سيرسل Tarvix التقارير المحفوظة للإرسال لاحقًا عندما يتمكن من ذلك.</translation>
     </message>
 </context>
 <context>

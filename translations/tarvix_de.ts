@@ -42,6 +42,18 @@
         <source>review what is sent</source>
         <translation>prüfen, was gesendet wird</translation>
     </message>
+    <message>
+        <source>Send automatically when possible</source>
+        <translation>Automatisch senden, sobald möglich</translation>
+    </message>
+    <message>
+        <source>Tarvix will send the report when it can.</source>
+        <translation>Tarvix sendet den Bericht, sobald es kann.</translation>
+    </message>
+    <message>
+        <source>reports</source>
+        <translation>Berichte</translation>
+    </message>
 </context>
 <context>
     <name>FeedbackForm</name>
@@ -105,12 +117,77 @@
         <source>review what is sent</source>
         <translation>prüfen, was gesendet wird</translation>
     </message>
+    <message>
+        <source>reports</source>
+        <translation>Berichte</translation>
+    </message>
+</context>
+<context>
+    <name>Main</name>
+    <message>
+        <source>reports</source>
+        <translation>Berichte</translation>
+    </message>
 </context>
 <context>
     <name>QGuiApplication</name>
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>ReportSentNotice</name>
+    <message>
+        <source>Report sent</source>
+        <translation>Bericht gesendet</translation>
+    </message>
+    <message>
+        <source>The report kept to send later was sent. Log ID: %1</source>
+        <translation>Der zum späteren Senden aufbewahrte Bericht wurde gesendet. Log-ID: %1</translation>
+    </message>
+</context>
+<context>
+    <name>ReportsPanel</name>
+    <message>
+        <source>Reports</source>
+        <translation>Berichte</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>schließen</translation>
+    </message>
+    <message>
+        <source>No reports yet.</source>
+        <translation>Noch keine Berichte.</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <source>Sent. Log ID: %1</source>
+        <translation>Gesendet. Log-ID: %1</translation>
+    </message>
+    <message>
+        <source>Waiting to be sent. Next attempt: %1</source>
+        <translation>Wartet auf das Senden. Nächster Versuch: %1</translation>
+    </message>
+    <message>
+        <source>Given up: not sent within 7 days.</source>
+        <translation>Aufgegeben: innerhalb von 7 Tagen nicht gesendet.</translation>
+    </message>
+    <message>
+        <source>copy</source>
+        <translation>kopieren</translation>
+    </message>
+    <message>
+        <source>send now</source>
+        <translation>jetzt senden</translation>
+    </message>
+    <message>
+        <source>discard</source>
+        <translation>verwerfen</translation>
     </message>
 </context>
 <context>
@@ -312,6 +389,10 @@
     <message>
         <source>Uploading %1%</source>
         <translation>Hochladen: %1 %</translation>
+    </message>
+    <message>
+        <source>Tarvix will send the reports kept to send later when it can.</source>
+        <translation>Tarvix sendet die zum späteren Senden aufbewahrten Berichte, sobald es kann.</translation>
     </message>
 </context>
 <context>

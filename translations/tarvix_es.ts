@@ -42,6 +42,18 @@
         <source>review what is sent</source>
         <translation>revisar lo que se envía</translation>
     </message>
+    <message>
+        <source>Send automatically when possible</source>
+        <translation>Enviar automáticamente cuando sea posible</translation>
+    </message>
+    <message>
+        <source>Tarvix will send the report when it can.</source>
+        <translation>Tarvix enviará el informe cuando pueda.</translation>
+    </message>
+    <message>
+        <source>reports</source>
+        <translation>informes</translation>
+    </message>
 </context>
 <context>
     <name>FeedbackForm</name>
@@ -105,12 +117,77 @@
         <source>review what is sent</source>
         <translation>revisar lo que se envía</translation>
     </message>
+    <message>
+        <source>reports</source>
+        <translation>informes</translation>
+    </message>
+</context>
+<context>
+    <name>Main</name>
+    <message>
+        <source>reports</source>
+        <translation>informes</translation>
+    </message>
 </context>
 <context>
     <name>QGuiApplication</name>
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>ReportSentNotice</name>
+    <message>
+        <source>Report sent</source>
+        <translation>Informe enviado</translation>
+    </message>
+    <message>
+        <source>The report kept to send later was sent. Log ID: %1</source>
+        <translation>Se envió el informe guardado para enviarlo más tarde. ID de registro: %1</translation>
+    </message>
+</context>
+<context>
+    <name>ReportsPanel</name>
+    <message>
+        <source>Reports</source>
+        <translation>Informes</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>cerrar</translation>
+    </message>
+    <message>
+        <source>No reports yet.</source>
+        <translation>Aún no hay informes.</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <source>Sent. Log ID: %1</source>
+        <translation>Enviado. ID de registro: %1</translation>
+    </message>
+    <message>
+        <source>Waiting to be sent. Next attempt: %1</source>
+        <translation>Pendiente de envío. Próximo intento: %1</translation>
+    </message>
+    <message>
+        <source>Given up: not sent within 7 days.</source>
+        <translation>Abandonado: no se envió en 7 días.</translation>
+    </message>
+    <message>
+        <source>copy</source>
+        <translation>copiar</translation>
+    </message>
+    <message>
+        <source>send now</source>
+        <translation>enviar ahora</translation>
+    </message>
+    <message>
+        <source>discard</source>
+        <translation>descartar</translation>
     </message>
 </context>
 <context>
@@ -312,6 +389,10 @@
     <message>
         <source>Uploading %1%</source>
         <translation>Subiendo %1 %</translation>
+    </message>
+    <message>
+        <source>Tarvix will send the reports kept to send later when it can.</source>
+        <translation>Tarvix enviará los informes guardados para más tarde cuando pueda.</translation>
     </message>
 </context>
 <context>

@@ -42,6 +42,18 @@
         <source>review what is sent</source>
         <translation>vérifier ce qui est envoyé</translation>
     </message>
+    <message>
+        <source>Send automatically when possible</source>
+        <translation>Envoyer automatiquement dès que possible</translation>
+    </message>
+    <message>
+        <source>Tarvix will send the report when it can.</source>
+        <translation>Tarvix enverra le rapport dès que possible.</translation>
+    </message>
+    <message>
+        <source>reports</source>
+        <translation>rapports</translation>
+    </message>
 </context>
 <context>
     <name>FeedbackForm</name>
@@ -105,12 +117,77 @@
         <source>review what is sent</source>
         <translation>vérifier ce qui est envoyé</translation>
     </message>
+    <message>
+        <source>reports</source>
+        <translation>rapports</translation>
+    </message>
+</context>
+<context>
+    <name>Main</name>
+    <message>
+        <source>reports</source>
+        <translation>rapports</translation>
+    </message>
 </context>
 <context>
     <name>QGuiApplication</name>
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>ReportSentNotice</name>
+    <message>
+        <source>Report sent</source>
+        <translation>Rapport envoyé</translation>
+    </message>
+    <message>
+        <source>The report kept to send later was sent. Log ID: %1</source>
+        <translation>Le rapport gardé pour un envoi ultérieur a été envoyé. ID du journal : %1</translation>
+    </message>
+</context>
+<context>
+    <name>ReportsPanel</name>
+    <message>
+        <source>Reports</source>
+        <translation>Rapports</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>fermer</translation>
+    </message>
+    <message>
+        <source>No reports yet.</source>
+        <translation>Aucun rapport pour l’instant.</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <source>Sent. Log ID: %1</source>
+        <translation>Envoyé. ID du journal : %1</translation>
+    </message>
+    <message>
+        <source>Waiting to be sent. Next attempt: %1</source>
+        <translation>En attente d’envoi. Prochain essai : %1</translation>
+    </message>
+    <message>
+        <source>Given up: not sent within 7 days.</source>
+        <translation>Abandonné : non envoyé en 7 jours.</translation>
+    </message>
+    <message>
+        <source>copy</source>
+        <translation>copier</translation>
+    </message>
+    <message>
+        <source>send now</source>
+        <translation>envoyer maintenant</translation>
+    </message>
+    <message>
+        <source>discard</source>
+        <translation>supprimer</translation>
     </message>
 </context>
 <context>
@@ -312,6 +389,10 @@
     <message>
         <source>Uploading %1%</source>
         <translation>Envoi : %1 %</translation>
+    </message>
+    <message>
+        <source>Tarvix will send the reports kept to send later when it can.</source>
+        <translation>Tarvix enverra les rapports gardés pour plus tard dès que possible.</translation>
     </message>
 </context>
 <context>

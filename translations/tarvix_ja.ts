@@ -42,6 +42,18 @@
         <source>review what is sent</source>
         <translation>送信内容を確認</translation>
     </message>
+    <message>
+        <source>Send automatically when possible</source>
+        <translation>可能になったら自動的に送信</translation>
+    </message>
+    <message>
+        <source>Tarvix will send the report when it can.</source>
+        <translation>Tarvix は送信できるようになったらレポートを送信します。</translation>
+    </message>
+    <message>
+        <source>reports</source>
+        <translation>レポート</translation>
+    </message>
 </context>
 <context>
     <name>FeedbackForm</name>
@@ -105,12 +117,77 @@
         <source>review what is sent</source>
         <translation>送信内容を確認</translation>
     </message>
+    <message>
+        <source>reports</source>
+        <translation>レポート</translation>
+    </message>
+</context>
+<context>
+    <name>Main</name>
+    <message>
+        <source>reports</source>
+        <translation>レポート</translation>
+    </message>
 </context>
 <context>
     <name>QGuiApplication</name>
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>ReportSentNotice</name>
+    <message>
+        <source>Report sent</source>
+        <translation>レポートを送信しました</translation>
+    </message>
+    <message>
+        <source>The report kept to send later was sent. Log ID: %1</source>
+        <translation>後で送信するために保存したレポートを送信しました。ログ ID: %1</translation>
+    </message>
+</context>
+<context>
+    <name>ReportsPanel</name>
+    <message>
+        <source>Reports</source>
+        <translation>レポート</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>閉じる</translation>
+    </message>
+    <message>
+        <source>No reports yet.</source>
+        <translation>レポートはまだありません。</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1、%2</translation>
+    </message>
+    <message>
+        <source>Sent. Log ID: %1</source>
+        <translation>送信済み。ログ ID: %1</translation>
+    </message>
+    <message>
+        <source>Waiting to be sent. Next attempt: %1</source>
+        <translation>送信待ち。次回の試行: %1</translation>
+    </message>
+    <message>
+        <source>Given up: not sent within 7 days.</source>
+        <translation>中止: 7 日以内に送信できませんでした。</translation>
+    </message>
+    <message>
+        <source>copy</source>
+        <translation>コピー</translation>
+    </message>
+    <message>
+        <source>send now</source>
+        <translation>今すぐ送信</translation>
+    </message>
+    <message>
+        <source>discard</source>
+        <translation>破棄</translation>
     </message>
 </context>
 <context>
@@ -312,6 +389,10 @@
     <message>
         <source>Uploading %1%</source>
         <translation>アップロード中 %1%</translation>
+    </message>
+    <message>
+        <source>Tarvix will send the reports kept to send later when it can.</source>
+        <translation>Tarvix は後で送信するために保存したレポートを、送信できるようになったら送信します。</translation>
     </message>
 </context>
 <context>

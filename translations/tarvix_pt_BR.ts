@@ -42,6 +42,18 @@
         <source>review what is sent</source>
         <translation>revisar o que é enviado</translation>
     </message>
+    <message>
+        <source>Send automatically when possible</source>
+        <translation>Enviar automaticamente quando possível</translation>
+    </message>
+    <message>
+        <source>Tarvix will send the report when it can.</source>
+        <translation>O Tarvix enviará o relatório quando puder.</translation>
+    </message>
+    <message>
+        <source>reports</source>
+        <translation>relatórios</translation>
+    </message>
 </context>
 <context>
     <name>FeedbackForm</name>
@@ -105,12 +117,77 @@
         <source>review what is sent</source>
         <translation>revisar o que é enviado</translation>
     </message>
+    <message>
+        <source>reports</source>
+        <translation>relatórios</translation>
+    </message>
+</context>
+<context>
+    <name>Main</name>
+    <message>
+        <source>reports</source>
+        <translation>relatórios</translation>
+    </message>
 </context>
 <context>
     <name>QGuiApplication</name>
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>ReportSentNotice</name>
+    <message>
+        <source>Report sent</source>
+        <translation>Relatório enviado</translation>
+    </message>
+    <message>
+        <source>The report kept to send later was sent. Log ID: %1</source>
+        <translation>O relatório guardado para envio posterior foi enviado. ID do log: %1</translation>
+    </message>
+</context>
+<context>
+    <name>ReportsPanel</name>
+    <message>
+        <source>Reports</source>
+        <translation>Relatórios</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>fechar</translation>
+    </message>
+    <message>
+        <source>No reports yet.</source>
+        <translation>Nenhum relatório ainda.</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <source>Sent. Log ID: %1</source>
+        <translation>Enviado. ID do log: %1</translation>
+    </message>
+    <message>
+        <source>Waiting to be sent. Next attempt: %1</source>
+        <translation>Aguardando envio. Próxima tentativa: %1</translation>
+    </message>
+    <message>
+        <source>Given up: not sent within 7 days.</source>
+        <translation>Desistido: não enviado em 7 dias.</translation>
+    </message>
+    <message>
+        <source>copy</source>
+        <translation>copiar</translation>
+    </message>
+    <message>
+        <source>send now</source>
+        <translation>enviar agora</translation>
+    </message>
+    <message>
+        <source>discard</source>
+        <translation>descartar</translation>
     </message>
 </context>
 <context>
@@ -312,6 +389,10 @@
     <message>
         <source>Uploading %1%</source>
         <translation>Enviando %1%</translation>
+    </message>
+    <message>
+        <source>Tarvix will send the reports kept to send later when it can.</source>
+        <translation>O Tarvix enviará os relatórios guardados para depois quando puder.</translation>
     </message>
 </context>
 <context>

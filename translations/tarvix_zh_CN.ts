@@ -42,6 +42,18 @@
         <source>review what is sent</source>
         <translation>查看发送内容</translation>
     </message>
+    <message>
+        <source>Send automatically when possible</source>
+        <translation>可能时自动发送</translation>
+    </message>
+    <message>
+        <source>Tarvix will send the report when it can.</source>
+        <translation>Tarvix 会在可以时发送该报告。</translation>
+    </message>
+    <message>
+        <source>reports</source>
+        <translation>报告</translation>
+    </message>
 </context>
 <context>
     <name>FeedbackForm</name>
@@ -105,12 +117,77 @@
         <source>review what is sent</source>
         <translation>查看发送内容</translation>
     </message>
+    <message>
+        <source>reports</source>
+        <translation>报告</translation>
+    </message>
+</context>
+<context>
+    <name>Main</name>
+    <message>
+        <source>reports</source>
+        <translation>报告</translation>
+    </message>
 </context>
 <context>
     <name>QGuiApplication</name>
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>ReportSentNotice</name>
+    <message>
+        <source>Report sent</source>
+        <translation>报告已发送</translation>
+    </message>
+    <message>
+        <source>The report kept to send later was sent. Log ID: %1</source>
+        <translation>留待稍后发送的报告已发送。日志 ID：%1</translation>
+    </message>
+</context>
+<context>
+    <name>ReportsPanel</name>
+    <message>
+        <source>Reports</source>
+        <translation>报告</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>No reports yet.</source>
+        <translation>尚无报告。</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1，%2</translation>
+    </message>
+    <message>
+        <source>Sent. Log ID: %1</source>
+        <translation>已发送。日志 ID：%1</translation>
+    </message>
+    <message>
+        <source>Waiting to be sent. Next attempt: %1</source>
+        <translation>等待发送。下次尝试：%1</translation>
+    </message>
+    <message>
+        <source>Given up: not sent within 7 days.</source>
+        <translation>已放弃：7 天内未能发送。</translation>
+    </message>
+    <message>
+        <source>copy</source>
+        <translation>复制</translation>
+    </message>
+    <message>
+        <source>send now</source>
+        <translation>立即发送</translation>
+    </message>
+    <message>
+        <source>discard</source>
+        <translation>丢弃</translation>
     </message>
 </context>
 <context>
@@ -312,6 +389,10 @@
     <message>
         <source>Uploading %1%</source>
         <translation>正在上传 %1%</translation>
+    </message>
+    <message>
+        <source>Tarvix will send the reports kept to send later when it can.</source>
+        <translation>Tarvix 会在可以时发送留待稍后发送的报告。</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,7 @@
 #include "ContentView.h"
 
 #include <QCoreApplication>
+#include <QWindow>
 
 #include "CaptureDetails.h"
 #include "DesktopActions.h"
@@ -30,6 +31,7 @@ ContentView::ContentView(const platform::Platform& platform, TarvixApp::WindowWo
     connect(controller, &SessionController::phaseChanged, this, &ContentView::phaseChanged);
     connect(controller, &SessionController::statusTextChanged, this, &ContentView::logLabelChanged);
     connect(controller, &SessionController::failureReasonChanged, this, &ContentView::isSecondaryErrorChanged);
+    connect(controller, &SessionController::sendLaterOfferedChanged, this, &ContentView::isSendLaterOfferedChanged);
     connect(controller, &SessionController::sessionPackagedChanged, this, [this] {
         m_review->setLocked(formLocked());
         emit formLockedChanged();
@@ -152,6 +154,10 @@ void ContentView::setFocus(std::optional<Field> field)
 
 void ContentView::closeButtonAction()
 {
+    if (auto* window = qobject_cast<QWindow*>(parent()); window && m_staysRunning && m_staysRunning()) {
+        window->close();
+        return;
+    }
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
 }
 

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -26,6 +27,8 @@ class ContentView : public QObject {
     Q_PROPERTY(tarvix::app::Phase phase READ phase NOTIFY phaseChanged)
     Q_PROPERTY(QString logLabel READ logLabel NOTIFY logLabelChanged)
     Q_PROPERTY(tarvix::app::SecondaryError isSecondaryError READ isSecondaryError NOTIFY isSecondaryErrorChanged)
+    /// The failed share may pass by waiting: "Send automatically when possible" is offered.
+    Q_PROPERTY(bool isSendLaterOffered READ isSendLaterOffered NOTIFY isSendLaterOfferedChanged)
     /// Set once this window's share has packaged its session: the form is locked from then on.
     Q_PROPERTY(bool formLocked READ formLocked NOTIFY formLockedChanged)
     Q_PROPERTY(bool getSpinDump READ getSpinDump WRITE setGetSpinDump NOTIFY getSpinDumpChanged)
@@ -52,6 +55,7 @@ public:
     Phase phase() const { return m_controller->phase(); }
     QString logLabel() const { return QString::fromStdString(m_controller->statusText()); }
     SecondaryError isSecondaryError() const { return m_controller->failureReason(); }
+    bool isSendLaterOffered() const { return m_controller->sendLaterOffered(); }
     bool formLocked() const { return m_controller->sessionPackaged(); }
     bool getSpinDump() const { return m_getSpinDump; }
     void setGetSpinDump(bool value);
@@ -96,11 +100,16 @@ public:
     std::shared_ptr<SessionController> controller() const { return m_controller; }
     /// The folder "view logs" opens: this window's session folder, once its workspace exists.
     std::optional<std::filesystem::path> sessionFolder() const { return m_controller->sessionFolder(); }
+    /// This window's session, once its start made it.
+    std::optional<Session> session() const { return m_controller->currentSession(); }
+    /// While it answers true, Close closes the window and the process stays (work left to do).
+    void setStaysRunning(std::function<bool()> staysRunning) { m_staysRunning = std::move(staysRunning); }
 
 signals:
     void phaseChanged();
     void logLabelChanged();
     void isSecondaryErrorChanged();
+    void isSendLaterOfferedChanged();
     void formLockedChanged();
     void getSpinDumpChanged();
     void getInstalledAppsChanged();
@@ -128,6 +137,7 @@ private:
     bool m_primaryButtonDisabled = false;
     bool m_isInitialFocus = true;
     std::optional<Field> m_focus;
+    std::function<bool()> m_staysRunning;
 };
 
 }  // namespace tarvix::app

@@ -98,4 +98,11 @@ void SessionController::setFailureReason(SecondaryError reason)
     emit failureReasonChanged();
 }
 
+void SessionController::setSendLaterOffered(bool offered)
+{
+    if (offered == m_sendLaterOffered) return;
+    m_sendLaterOffered = offered;
+    emit sendLaterOfferedChanged();
+}
+
 }  // namespace tarvix::app

@@ -50,6 +50,8 @@ public:
     std::optional<std::filesystem::path> sessionFolder() const;
     /// What the review chose to send, and, once packaged, what the packaging could not hide.
     const ShareChoices& shareChoices() const { return m_shareChoices; }
+    /// The failed upload's cause may pass by waiting: the window offers to send it later.
+    bool sendLaterOffered() const { return m_sendLaterOffered; }
     /// Refused once the share has packaged: the archive holds the choices made until then.
     Status setShareChoices(const ShareChoices& choices);
 
@@ -65,6 +67,7 @@ signals:
     void sessionPackagedChanged();
     void busyChanged();
     void shareChoicesChanged();
+    void sendLaterOfferedChanged();
 
 private:
     SessionController(const platform::Platform& platform, TarvixApp::WindowWorkspace workspace);
@@ -75,7 +78,7 @@ private:
     void ShareButtonPressed(const FormSnapshot& form);
     void startUpload();
     void StopShareButtonPressed();
-    void uploadFinished(std::uint64_t upload, std::optional<SecondaryError> failure);
+    void uploadFinished(std::uint64_t upload, std::optional<SecondaryError> failure, bool mayPassLater);
 
     /// Runs `step` on the flows' thread while busy; `apply` gets its answer here.
     template <typename Step, typename Apply>
@@ -88,6 +91,7 @@ private:
     void setStatus(std::string text);
     void setBusy(bool busy);
     void setFailureReason(SecondaryError reason);
+    void setSendLaterOffered(bool offered);
 
     const platform::Platform& m_platform;
     Phase m_phase = Phase::ready;
@@ -98,6 +102,7 @@ private:
     std::optional<Session> m_session;
     ShareChoices m_shareChoices;
     bool m_sessionPackaged = false;
+    bool m_sendLaterOffered = false;
     /// This session's running upload, the one "Stop upload" cancels.
     std::shared_ptr<UploadAPI::UploadTask> m_uploadTask;
     /// Counts this window's uploads: a cancelled upload's answer after the next share is stale.

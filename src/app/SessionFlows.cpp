@@ -2,6 +2,7 @@
 // its core step runs on the flows' thread and logs what it did, and its answer comes back here.
 #include "SessionController.h"
 #include "core/log/Logger.h"
+#include "core/pending/Offer.h"
 
 namespace tarvix::app {
 
@@ -80,6 +81,7 @@ void SessionController::ShareButtonPressed(const FormSnapshot& form)
 {
     enter(Phase::packaging);
     setFailureReason(SecondaryError::none);
+    setSendLaterOffered(false);
     // Once per window: a window opened again after an earlier share packages its own new
     // session instead of re-sending (or failing on) the earlier session's archive.
     const bool package = !m_sessionPackaged;
@@ -117,18 +119,21 @@ void SessionController::startUpload()
         uploadSession(*m_session, m_status, [self = shared_from_this(), upload](const UploadAPI::Result& result) {
             std::optional<SecondaryError> failure;
             if (!result) failure = failedUpload(result.error()).value_or(SecondaryError::none);
-            self->post(
-                [upload, failure](SessionController& controller) { controller.uploadFinished(upload, failure); });
+            const bool mayPass = !result && pending::mayPassLater(result.error());
+            self->post([upload, failure, mayPass](SessionController& controller) {
+                controller.uploadFinished(upload, failure, mayPass);
+            });
         });
 }
 
-void SessionController::uploadFinished(std::uint64_t upload, std::optional<SecondaryError> failure)
+void SessionController::uploadFinished(std::uint64_t upload, std::optional<SecondaryError> failure, bool mayPassLater)
 {
     // A cancelled upload can complete after the user already shared again; its answer must not
     // overwrite the window of the upload that is running now.
     if (upload != m_upload) return;
     if (failure) {
         setFailureReason(*failure);
+        setSendLaterOffered(mayPassLater);
         enter(Phase::failed);
         return;
     }

@@ -10,6 +10,7 @@
 #include "AccessibleControl.h"
 #include "ContentView.h"
 #include "QtUserInterface.h"
+#include "ReportSentNotice.h"
 #include "SingleInstance.h"
 #include "Translations.h"
 #include "core/lifecycle/Lifecycle.h"
@@ -54,11 +55,24 @@ QQuickWindow* TarvixApplication::showWindow(const QByteArray& activationToken)
     return m_window;
 }
 
+void TarvixApplication::setPendingReports(PendingReports* reports)
+{
+    m_reports = reports;
+    reports->setWindowUploading([this] {
+        const auto* view =
+            m_window ? m_window->findChild<ContentView*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+        return view && view->phase() == Phase::uploading;
+    });
+    connect(reports, &PendingReports::sentInBackground, this, &postReportSent);
+}
+
 QQuickWindow* TarvixApplication::openWindow()
 {
     QQmlComponent component(&m_engine, kMainQml);
     auto* view = new ContentView(m_platform, std::exchange(m_nextWindow, TarvixApp::nextWindow(m_nextWindow)));
-    QObject* root = component.createWithInitialProperties({{QStringLiteral("view"), QVariant::fromValue(view)}});
+    QObject* root =
+        component.createWithInitialProperties({{QStringLiteral("view"), QVariant::fromValue(view)},
+                                               {QStringLiteral("reports"), QVariant::fromValue(m_reports)}});
     auto* window = qobject_cast<QQuickWindow*>(root);
     if (!window) {
         qCritical("Cannot open the window: %s", qPrintable(component.errorString()));
@@ -67,6 +81,13 @@ QQuickWindow* TarvixApplication::openWindow()
         return nullptr;
     }
     view->setParent(window);
+    if (m_reports) {
+        view->setStaysRunning([reports = QPointer(m_reports)] { return reports && reports->hasPending(); });
+        // A window's own upload goes first: one of the background ones gives way.
+        connect(view, &ContentView::phaseChanged, m_reports, [view, reports = m_reports] {
+            if (view->phase() == Phase::uploading) reports->yieldToWindow();
+        });
+    }
     connect(window, &QQuickWindow::closing, this, &TarvixApplication::windowClosing);
     return window;
 }
@@ -77,7 +98,9 @@ void TarvixApplication::windowClosing()
     m_window = nullptr;
     if (!window) return;
     const auto* view = window->findChild<ContentView*>(QString(), Qt::FindDirectChildrenOnly);
-    const QString activity = view ? view->backgroundActivity() : QString();
+    QString activity = view ? view->backgroundActivity() : QString();
+    if (activity.isEmpty() && m_reports && m_reports->hasPending())
+        activity = QStringLiteral("Tarvix will send the reports kept to send later when it can.");
     TarvixApp::windowClosed();
     window->deleteLater();
     // No dock or tray on Linux: without this the user cannot see that work goes on.
@@ -105,6 +128,10 @@ int TarvixApplication::run(int argc, char* argv[])
 
     QQmlEngine engine;
     TarvixApplication tarvix(engine, system, std::move(firstWindow));
+    // Resumes what an earlier run kept to send later.
+    PendingReports reports(system.folders.library.value_or(system.folders.home / "Library") / "Tarvix",
+                           pending::RetrySchedule{});
+    tarvix.setPendingReports(&reports);
     if (const auto listening = instance.listen(); !listening)
         qWarning("Another start of Tarvix will not find this one: %s", listening.message().c_str());
     connect(&instance, &SingleInstance::windowRequested, &tarvix, &TarvixApplication::showWindow);

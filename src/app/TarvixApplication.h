@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include "PendingReports.h"
 #include "StillRunningNotice.h"
 #include "core/lifecycle/Lifecycle.h"
 #include "platform/Platform.h"
@@ -26,6 +27,8 @@ public:
     /// null when the window could not be built. `activationToken` (Wayland): a later start's token,
     /// which Qt 6.4 could take only through the environment (see there).
     QQuickWindow* showWindow(const QByteArray& activationToken = {});
+    /// The reports kept to send later, which every window shows; outlives the windows.
+    void setPendingReports(PendingReports* reports);
 
 private:
     QQuickWindow* openWindow();
@@ -38,6 +41,7 @@ private:
     /// process's flavour always.
     TarvixApp::WindowWorkspace m_nextWindow;
     StillRunningNotice m_notice;
+    PendingReports* m_reports = nullptr;
 };
 
 }  // namespace tarvix::app

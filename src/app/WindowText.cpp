@@ -43,6 +43,7 @@ constexpr const char* kContext = "WindowText";
     QT_TRANSLATE_NOOP("WindowText", "Scrivo's detailed logging stays on until monitoring is stopped."),
     QT_TRANSLATE_NOOP("WindowText", "Tarvix is sending the logs to the support team."),
     QT_TRANSLATE_NOOP("WindowText", "Tarvix is switching on Scrivo's detailed logging."),
+    QT_TRANSLATE_NOOP("WindowText", "Tarvix will send the reports kept to send later when it can."),
 };
 
 }  // namespace

@@ -34,6 +34,13 @@ public:
     app::ContentView& view() { return *m_window->findChild<app::ContentView*>(); }
     QQuickWindow& window() { return *m_window; }
 
+    /// Keeps failed shares to send later on `retries`; before open().
+    app::PendingReports& keepReports(pending::RetrySchedule retries)
+    {
+        m_reports = std::make_unique<app::PendingReports>(m_sandbox.library() / "Tarvix", retries);
+        m_application.setPendingReports(m_reports.get());
+        return *m_reports;
+    }
     /// Opens the window (after the test has laid out what it needs in the sandbox).
     void open()
     {
@@ -139,6 +146,7 @@ private:
     Sandbox m_sandbox{TARVIX_LIBEXEC_DIR};
     QQmlEngine m_engine;
     app::TarvixApplication m_application{m_engine, m_sandbox.platform(), startedUp()};
+    std::unique_ptr<app::PendingReports> m_reports;
     QPointer<QQuickWindow> m_window;
 };
 

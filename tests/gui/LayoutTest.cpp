@@ -172,6 +172,7 @@ TEST(Layout, EveryPhaseFitsAndMirrorsUnderEveryLanguage)
         EXPECT_EQ(rtl, language.name == std::string("Arabic"));
         const bool pseudo = language.name == std::string("pseudo");
         GuiSession session;
+        session.keepReports({.first = std::chrono::hours(1)});
         LogServer server;
         ASSERT_TRUE(server.running()) << server.output();
         session.open();
@@ -278,6 +279,20 @@ TEST(Layout, EveryPhaseFitsAndMirrorsUnderEveryLanguage)
         const QQuickItem* lead = link->parentItem()->childItems().first();
         EXPECT_EQ(sceneRect(link).x() < sceneRect(lead).x(), rtl);
         held.reset();
+        // A failure that may pass: the offer, the promise once taken, and the list of reports.
+        ASSERT_TRUE(server.restart({.status = 503}));
+        press("Share logs");
+        ASSERT_TRUE(session.waitUntil([&] { return view.isSendLaterOffered(); }));
+        check("Offered to send later");
+        session.click(session.item("sendLaterLink"), "send later");
+        ASSERT_TRUE(session.waitUntil([&] { return session.item("reportsLink")->isVisible(); }));
+        check("Kept to send later");
+        session.click(session.item("reportsLink"), "reports");
+        ASSERT_TRUE(session.waitUntil([&] { return session.shown("reportsList"); }));
+        check("Reports");
+        session.click(session.item("reportsCloseLink"), "close");
+        ASSERT_TRUE(server.restart({}));
+        view.setPrimaryButtonDisabled(false);  // the kept report's own Share, taken back for the walk
         press("Share logs");
         ASSERT_TRUE(session.waitForLabel("Close"));
         check("Sent");

@@ -413,3 +413,41 @@ TEST(SessionFlow, AClosedWindowsUploadAndCaptureWriteOnlyIntoTheirOwnWindow)
     EXPECT_EQ(session.view().logLabel(),
               "Please reproduce the steps that led to the issue and then select Stop monitoring");
 }
+
+TEST(SessionFlow, AShareThatMayPassIsKeptToSendLaterAndArrivesWithItsBytesOnceTheServerIsBack)
+{
+    using namespace std::chrono_literals;
+    GuiSession session;
+    auto& reports = session.keepReports({.first = 100ms, .longest = 200ms, .giveUpAfter = 1h, .jitter = 0});
+    session.open();
+    tarvix::sample::install(session.sandbox().root());
+    reachLogsReady(session);
+    LogServer server({.status = 400});
+    session.item("descriptionInput")->forceActiveFocus();
+    session.type("Slow start");
+    share(session, "Share logs");
+    ASSERT_TRUE(session.waitUntil([&] { return server.received().size() == 1 && session.shown("failurePanel"); }));
+    EXPECT_FALSE(session.view().isSendLaterOffered());
+    EXPECT_FALSE(session.control("Send automatically when possible")) << "a refusal offered";
+    ASSERT_TRUE(server.restart({.status = 503}));
+    share(session, "Share logs");
+    ASSERT_TRUE(session.waitUntil([&] { return session.view().isSendLaterOffered(); }));
+    session.clickControl("Send automatically when possible");
+    EXPECT_TRUE(session.waitUntil([&] { return session.textShown("Tarvix will send the report when it can."); }));
+    EXPECT_TRUE(session.view().primaryButtonDisabled()) << "the window could share it once more";
+
+    ASSERT_TRUE(server.restart({}));
+    ASSERT_TRUE(session.waitUntil([&] {
+        const auto listed = reports.reports();
+        return !listed.isEmpty() && listed[0].toMap().value("state") == "sent";
+    })) << session.sandbox().logText();
+    const std::string name = session.view().sessionFolder()->filename().string();
+    EXPECT_THAT(session.sandbox().logMessages(),
+                Contains("INFO: Report " + name + " sent later. Log ID: " + tarvix::UtilityFunctions::UniqueId()));
+    const auto received = server.received();
+    ASSERT_GE(received.size(), 3u);  // the 400, the 503, then as many 503s as the timer met, the 200
+    EXPECT_EQ(received.back().answer, "200");
+    for (const auto& request : received) EXPECT_TRUE(request.check == "ok" && request.file == received[0].file);
+    EXPECT_TRUE(session.control("reports"));
+    EXPECT_FALSE(fs::exists(session.sandbox().library() / "Tarvix/Pending" / name));
+}

@@ -47,6 +47,12 @@ WINDOW_TEXTS = {
     "sent (names of one or two letters only as whole words).",
     "The list of replacements stays on this computer: %1", "back to the list", "Search", "Find next",
     "Only the first %1 of this file are shown.", "Not found.",
+    # Reports kept to send later, and the list of reports.
+    "Send automatically when possible", "Tarvix will send the report when it can.", "reports", "Reports",
+    "No reports yet.", "%1, %2", "Sent. Log ID: %1", "Waiting to be sent. Next attempt: %1",
+    "Given up: not sent within 7 days.", "send now", "discard", "Report sent",
+    "The report kept to send later was sent. Log ID: %1",
+    "Tarvix will send the reports kept to send later when it can.",
 }
 
 failures = []

@@ -4,6 +4,7 @@ and the local log server (X11 with real input, HiDPI, Wayland with accessibility
 world of our own. Exit status 0 passed, 1 failed, 77 skipped; --notifications FILE: the notification service."""
 import argparse
 import fcntl
+import glob
 import importlib.util
 import json
 import os
@@ -410,6 +411,45 @@ def close_while_uploading(world, serve, home):
     print("held upload: the window closed at the first request under load")
 
 
+def send_later_session(world, serve, home):
+    """A share refused with 400 is not offered; one answered 503 is kept to send later, outlives a SIGKILL and
+    arrives byte-identical after the next start, within the backoff, with a notification and its Log ID listed."""
+    serve("server-refusing", "--status", "400")
+    process = world.tarvix(home, "tarvix-later")
+    screen = Screen(world, process, "e2e-later-")
+    screen.click("Start monitoring", BUTTON)
+    screen.wait(MONITORING, TEXT)
+    screen.click("Stop monitoring", BUTTON)
+    screen.wait("Logging complete.", TEXT, timeout=120)
+    screen.click(DESCRIPTION, ENTRY)
+    world.run("xdotool", "type", "--delay", "20", "Saving stalls on the train")
+    screen.click("Share logs", BUTTON)
+    screen.wait("Error sharing logs.", TEXT)
+    check(screen.find("Send automatically when possible", LINK) is None, "a 400 offered to send later")
+    busy = serve("server-busy", "--status", "503")
+    screen.click("Share logs", BUTTON)
+    screen.click("Send automatically when possible", LINK)
+    screen.wait("Tarvix will send the report when it can.", TEXT)
+    kept = wait_for("the 503's request", lambda: glob.glob(busy + "/*/files/*.zip"))
+    process.kill()
+    process.wait()
+
+    store = serve("server-back")
+    process = world.tarvix(home, "tarvix-later-2")
+    screen = Screen(world, process, "e2e-later-2-")
+    sent = wait_for("the report sent later", lambda: glob.glob(store + "/*/files/*.zip"), timeout=150)
+    check(open(sent[0], "rb").read() == open(kept[0], "rb").read(), "sent later not as first sent: %s" % sent)
+    log_id = re.search(r"scrivoMacLog_(.+)_abc\.zip$", sent[0]).group(1)
+    wait_for("the notification with the Log ID", lambda: ["Notify", "Tarvix", "Report sent",
+             "The report kept to send later was sent. Log ID: " + log_id, [], "com.norvane.Tarvix"]
+             in world.notifications())
+    screen.click("reports", LINK)
+    screen.wait("Sent. Log ID: " + log_id, TEXT)
+    check(len(glob.glob(store + "/*/files/*.zip")) == 1, "sent more than once")
+    world.stop(process)
+    print("send later: a 400 not offered, a 503 kept, killed, sent after the restart as %s" % log_id)
+
+
 def serve_notifications(record):
     """Records each call as a JSON line; com.norvane.TarvixTest.Invoke(id, action) plays the user's click."""
     import dbus.mainloop.glib
@@ -444,11 +484,11 @@ def serve_notifications(record):
     GLib.MainLoop().run()
 
 
-def start_server(world, port, name):
+def start_server(world, port, name, *options):
     """The local log server on the build's port, storing into its own folder: the process and the store."""
     store, ready = os.path.join(world.root, name), os.path.join(world.root, name + ".ready")
     server = world.start(name, [world.args.bin + "/tarvix-logserver", "--pki", world.args.pki, "--port", port,
-                                "--store", store, "--ready-file", ready])
+                                "--store", store, "--ready-file", ready, *options])
     wait_for("the log server", lambda: os.path.exists(ready) or server.poll() is not None)
     check(server.poll() is None, "the log server did not start")
     return server, store
@@ -523,10 +563,10 @@ def main():
     def sessions(world, port):
         servers = []
 
-        def serve(name):  # one log server at a time on the port; answers its store
+        def serve(name, *options):  # one log server at a time on the port; answers its store
             for server in servers:
                 world.stop(server)
-            server, store = start_server(world, port, name)
+            server, store = start_server(world, port, name, *options)
             servers.append(server)
             return store
 
@@ -535,9 +575,11 @@ def main():
         hidpi(world, x11_session(world, serve, home))
         wayland_session(world, serve, home)
         close_while_uploading(world, serve, home)
+        send_later_session(world, serve, home)
 
     return run_world(args, ("Xvfb", "xdotool", "xclip", "convert", "import", "dbus-daemon", "weston"),
-                     ("tarvix-x11", "tarvix-2", "tarvix-1.5", "tarvix-wayland", "tarvix-held", "notifications", "weston"), sessions)
+                     ("tarvix-x11", "tarvix-2", "tarvix-1.5", "tarvix-wayland", "tarvix-held", "tarvix-later",
+                      "tarvix-later-2", "notifications", "weston"), sessions)
 
 
 if __name__ == "__main__":

@@ -5,7 +5,14 @@ import Tarvix
 ColumnLayout {
     id: panel
     required property ContentView view
+    property PendingReports reports: null
     signal reviewRequested()
+    signal reportsRequested()
+    property bool keptToSendLater: false
+    Connections {
+        target: panel.reports
+        function onNotKept() { panel.keptToSendLater = false }
+    }
     function focusReviewLink() { reviewLink.forceActiveFocus(Qt.OtherFocusReason) }
     // The row below moves up by one spacing, onto the reason's line when there is no reason.
     spacing: Theme.defaultSpacing
@@ -45,6 +52,25 @@ ColumnLayout {
             text: panel.view.supportEmail
             onClicked: panel.view.mailToSupport()
         }
+    }
+    LinkButton {
+        objectName: "sendLaterLink"
+        Layout.alignment: Qt.AlignHCenter
+        visible: panel.reports !== null && panel.view.isSendLaterOffered && !panel.keptToSendLater
+        text: qsTr("Send automatically when possible")
+        onClicked: panel.keptToSendLater = panel.reports.sendLater(panel.view)
+    }
+    TextLine {
+        Layout.alignment: Qt.AlignHCenter
+        visible: panel.keptToSendLater
+        text: qsTr("Tarvix will send the report when it can.")
+    }
+    LinkButton {
+        objectName: "reportsLink"
+        Layout.alignment: Qt.AlignHCenter
+        visible: panel.reports !== null && (panel.reports.hasReports || panel.keptToSendLater)
+        text: qsTr("reports")
+        onClicked: panel.reportsRequested()
     }
     // Read-only by now: the retry sends the archive already built.
     LinkButton {

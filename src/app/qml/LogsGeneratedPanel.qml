@@ -5,7 +5,9 @@ import Tarvix
 ColumnLayout {
     id: panel
     required property ContentView view
+    property PendingReports reports: null
     signal reviewRequested()
+    signal reportsRequested()
     function focusReviewLink() { reviewLink.forceActiveFocus(Qt.OtherFocusReason) }
     spacing: 0
 
@@ -29,6 +31,11 @@ ColumnLayout {
             objectName: "reviewLink"
             text: qsTr("review what is sent")
             onClicked: panel.reviewRequested()
+        }
+        LinkButton {
+            visible: panel.reports !== null && panel.reports.hasReports
+            text: qsTr("reports")
+            onClicked: panel.reportsRequested()
         }
     }
 }

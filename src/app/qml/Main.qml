@@ -31,6 +31,8 @@ ApplicationWindow {
                                             form: true, failed: true, disabled: false}
         return table[view.phase]
     }
+    property PendingReports reports: null
+    property bool reportsOpen: false
     /// The review of what is sent shows in place of the window's usual content.
     property bool reviewOpen: false
     function openReview() {
@@ -59,7 +61,7 @@ ApplicationWindow {
         // The Arabic catalog turns the application right to left; the window follows it.
         LayoutMirroring.enabled: Qt.application.layoutDirection === Qt.RightToLeft
         LayoutMirroring.childrenInherit: true
-        visible: !window.reviewOpen
+        visible: !window.reviewOpen && !window.reportsOpen
 
         Header {
             Layout.alignment: Qt.AlignHCenter
@@ -126,13 +128,23 @@ ApplicationWindow {
                         horizontalAlignment: Text.AlignHCenter
                         text: WindowText.of(window.view.logLabel)
                     }
+                    // The Ready panel's way to the list, when there is anything to show.
+                    LinkButton {
+                        objectName: "readyReportsLink"
+                        anchors.horizontalCenter: parent.horizontalCenter
+                        visible: window.reports !== null && window.reports.hasReports && window.shows.options === true
+                        text: qsTr("reports")
+                        onClicked: { window.reportsOpen = true; reportsPanel.open() }
+                    }
                     LogsGeneratedPanel {
                         id: logsPanel
                         objectName: "logsGeneratedPanel"
                         anchors.horizontalCenter: parent.horizontalCenter
                         view: window.view
                         visible: window.shows.complete === true
+                        reports: window.reports
                         onReviewRequested: window.openReview()
+                        onReportsRequested: { window.reportsOpen = true; reportsPanel.open() }
                     }
                     FailurePanel {
                         id: failurePanel
@@ -141,7 +153,9 @@ ApplicationWindow {
                         view: window.view
                         visible: window.shows.failed === true
                         textWidth: actionArea.width
+                        reports: window.reports
                         onReviewRequested: window.openReview()
+                        onReportsRequested: { window.reportsOpen = true; reportsPanel.open() }
                     }
                 }
 
@@ -193,5 +207,17 @@ ApplicationWindow {
                     logsPanel.focusReviewLink()
             }
         }
+    }
+
+    ReportsPanel {
+        id: reportsPanel
+        objectName: "reportsPanel"
+        anchors.fill: parent
+        anchors.margins: 2 * Theme.standardPadding
+        visible: window.reportsOpen
+        reports: window.reports
+        LayoutMirroring.enabled: root.LayoutMirroring.enabled
+        LayoutMirroring.childrenInherit: true
+        onClosed: window.reportsOpen = false
     }
 }

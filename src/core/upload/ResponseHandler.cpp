@@ -49,7 +49,11 @@ Result handleResponse(TransferOutcome outcome)
             case 200: return std::move(*outcome.body);
             case 405:
             case 413:
-            case 500: return uploadError(1);
+            case 500: {
+                Error refusal = uploadError(1);
+                refusal.statusCode = outcome.statusCode;
+                return refusal;
+            }
             default: break;
             }
         }
@@ -59,7 +63,9 @@ Result handleResponse(TransferOutcome outcome)
         return std::move(*outcome.error);
     }
     Logger::logInfo("Unknown error occurred.");
-    return uploadError(0);
+    Error unknown = uploadError(0);
+    unknown.statusCode = outcome.statusCode;
+    return unknown;
 }
 
 void UploadTaskDelegate::didSendBodyData(std::int64_t, std::int64_t totalBytesSent,

@@ -20,6 +20,11 @@ struct Error {
     std::string localizedDescription;
     /// The user information's localized-description entry, when it holds a text.
     std::optional<std::string> userInfoLocalizedDescription;
+    /// The HTTP status of a refusal; absent when no answer came.
+    std::optional<long> statusCode{};
+    /// libcurl's code behind a transport failure (CURLE_OK when there was none), which tells
+    /// apart failures that share one URL error code.
+    int transportCode = 0;
 };
 
 /// Success carries the response body.

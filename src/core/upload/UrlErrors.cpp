@@ -16,6 +16,33 @@ Error makeError(std::string domain, long code, std::string description)
     return error;
 }
 
+Error urlErrorOf(int curlCode, long osErrno)
+{
+    switch (static_cast<CURLcode>(curlCode)) {
+    case CURLE_ABORTED_BY_CALLBACK: return urlError(kURLErrorCancelled);
+    case CURLE_OPERATION_TIMEDOUT: return urlError(kURLErrorTimedOut);
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY: return urlError(kURLErrorCannotFindHost);
+    case CURLE_COULDNT_CONNECT:
+        // No route at all means no network; a refusal means the host is there but not serving.
+        if (osErrno == ENETUNREACH || osErrno == ENETDOWN || osErrno == EHOSTUNREACH)
+            return urlError(kURLErrorNotConnectedToInternet);
+        if (osErrno == ETIMEDOUT) return urlError(kURLErrorTimedOut);
+        return urlError(kURLErrorCannotConnectToHost);
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM: return urlError(kURLErrorNetworkConnectionLost);
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH: return urlError(kURLErrorServerCertificateUntrusted);
+    default: return urlError(kURLErrorUnknown);
+    }
+}
+
 }  // namespace
 
 Error uploadError(long code)
@@ -45,29 +72,9 @@ Error urlError(long code)
 
 Error transportError(int curlCode, long osErrno)
 {
-    switch (static_cast<CURLcode>(curlCode)) {
-    case CURLE_ABORTED_BY_CALLBACK: return urlError(kURLErrorCancelled);
-    case CURLE_OPERATION_TIMEDOUT: return urlError(kURLErrorTimedOut);
-    case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_RESOLVE_PROXY: return urlError(kURLErrorCannotFindHost);
-    case CURLE_COULDNT_CONNECT:
-        // No route at all means no network; a refusal means the host is there but not serving.
-        if (osErrno == ENETUNREACH || osErrno == ENETDOWN || osErrno == EHOSTUNREACH)
-            return urlError(kURLErrorNotConnectedToInternet);
-        if (osErrno == ETIMEDOUT) return urlError(kURLErrorTimedOut);
-        return urlError(kURLErrorCannotConnectToHost);
-    case CURLE_SEND_ERROR:
-    case CURLE_RECV_ERROR:
-    case CURLE_GOT_NOTHING:
-    case CURLE_PARTIAL_FILE:
-    case CURLE_HTTP2:
-    case CURLE_HTTP2_STREAM: return urlError(kURLErrorNetworkConnectionLost);
-    case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_ISSUER_ERROR:
-    case CURLE_SSL_PINNEDPUBKEYNOTMATCH: return urlError(kURLErrorServerCertificateUntrusted);
-    default: return urlError(kURLErrorUnknown);
-    }
+    Error error = urlErrorOf(curlCode, osErrno);
+    error.transportCode = curlCode;
+    return error;
 }
 
 Error fileReadError(const std::filesystem::path& file, int errnum)

@@ -1,0 +1,203 @@
+#include <arpa/inet.h>
+#include <curl/curl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+
+#include <future>
+#include <random>
+#include <thread>
+
+#include "core/pending/Offer.h"
+#include "core/pending/PendingSender.h"
+#include "core/pending/PendingStore.h"
+#include "core/upload/UrlErrors.h"
+#include "support/LogServer.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using namespace tarvix::pending;
+using tarvix::test::LogServer;
+using tarvix::test::readFile;
+using tarvix::test::runCommand;
+using tarvix::test::shellWord;
+
+namespace {
+
+const std::string kLogId = "5c0f3d2a-8e41-4b7a-9c1d-2f6e8a9b0c11";
+
+std::string randomBytes(std::size_t size)
+{
+    std::mt19937 random(static_cast<unsigned>(size));
+    std::string bytes(size, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(random() & 0xff);
+    return bytes;
+}
+
+/// The archive as the packaging names it, in its own folder below `root`.
+fs::path writeArchive(const fs::path& root, const std::string& bytes)
+{
+    const fs::path archive = root / "temp" / archiveNameFor(kLogId);
+    tarvix::test::writeFile(archive, bytes);
+    return archive;
+}
+
+tarvix::UploadAPI::Error uploadFailure(const fs::path& file)
+{
+    std::promise<tarvix::UploadAPI::Result> result;
+    tarvix::UploadAPI::upload(file, nullptr, [&](tarvix::UploadAPI::Result r) { result.set_value(std::move(r)); });
+    auto outcome = result.get_future().get();
+    return outcome ? tarvix::UploadAPI::Error{} : outcome.error();
+}
+
+AttemptOutcome attempt(PendingSender& sender, const std::string& session)
+{
+    std::promise<AttemptOutcome> done;
+    if (!sender.send(session, [&](AttemptOutcome outcome) { done.set_value(std::move(outcome)); })) {
+        ADD_FAILURE() << "no attempt started";
+        return {};
+    }
+    return done.get_future().get();
+}
+
+std::string mode(const fs::path& item) { return runCommand("stat -c %a " + shellWord(item) + " | tr -d '\\n'"); }
+
+using PendingReports = tarvix::test::LogServerTest;
+
+}  // namespace
+
+TEST_F(PendingReports, OnlyFailuresThatMayPassByWaitingAreOffered)
+{
+    const fs::path archive = writeArchive(sandbox.root(), randomBytes(256 << 10));
+    LogServer server;
+    for (const auto& [status, offered] : std::vector<std::pair<int, bool>>{{400, false},
+                                                                           {404, false},
+                                                                           {405, false},
+                                                                           {413, false},
+                                                                           {201, false},
+                                                                           {408, true},
+                                                                           {429, true},
+                                                                           {500, true},
+                                                                           {502, true},
+                                                                           {503, true},
+                                                                           {504, true},
+                                                                           {507, true}}) {
+        ASSERT_TRUE(server.restart({.status = status}));
+        EXPECT_EQ(mayPassLater(uploadFailure(archive)), offered) << status;
+    }
+    ASSERT_TRUE(server.restart({.mode = LogServer::Mode::Drop, .afterBytes = 64 << 10}));
+    EXPECT_TRUE(mayPassLater(uploadFailure(archive))) << "reset mid-body";
+    ASSERT_TRUE(server.restart({.untrustedCertificate = true}));
+    EXPECT_FALSE(mayPassLater(uploadFailure(archive))) << "untrusted certificate";
+    server.stop();
+    EXPECT_TRUE(mayPassLater(uploadFailure(archive))) << "refused";
+    EXPECT_FALSE(mayPassLater(uploadFailure(sandbox.root() / "missing.zip"))) << "unreadable archive";
+
+    // A listener that takes the connection and closes it before the handshake ends.
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int yes = 1;
+    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(server.port()));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    std::thread cutter([listener] { ::close(::accept(listener, nullptr, nullptr)); });
+    const auto cut = uploadFailure(archive);
+    cutter.join();
+    ::close(listener);
+    EXPECT_EQ(cut.transportCode, CURLE_SSL_CONNECT_ERROR);
+    EXPECT_TRUE(mayPassLater(cut)) << "handshake cut off";
+
+    using tarvix::UploadAPI::transportError;
+    for (const auto& [error, offered] : std::vector<std::pair<tarvix::UploadAPI::Error, bool>>{
+             {transportError(CURLE_COULDNT_RESOLVE_HOST, 0), true},
+             {transportError(CURLE_COULDNT_RESOLVE_PROXY, 0), true},
+             {transportError(CURLE_COULDNT_CONNECT, ENETUNREACH), true},
+             {transportError(CURLE_OPERATION_TIMEDOUT, 0), true},
+             {transportError(CURLE_PROXY, 0), true},
+             {transportError(CURLE_ABORTED_BY_CALLBACK, 0), false},
+             {transportError(CURLE_PEER_FAILED_VERIFICATION, 0), false},
+             {transportError(CURLE_UNSUPPORTED_PROTOCOL, 0), false}})
+        EXPECT_EQ(mayPassLater(error), offered) << error.transportCode;
+}
+
+TEST_F(PendingReports, SentLaterWithTheBytesKeptOnlyOnceAndGivenUpAtTheirTime)
+{
+    const fs::path workspace = sandbox.library() / "Tarvix";
+    const std::string bytes = randomBytes(300000), session = "20261207101500";
+    const fs::path archive = writeArchive(sandbox.root(), bytes);
+    LogServer server;
+    server.stop();
+    auto store = PendingStore::open(workspace).value();
+    TimePoint clock{std::chrono::seconds(1'800'000'000)};
+    ASSERT_TRUE(store->keep(archive, session, kLogId, clock, clock + 1min));
+    tarvix::test::writeFile(archive, "changed after it was kept");
+    const fs::path report = workspace / "Pending" / session;
+    EXPECT_EQ(readFile(report / archiveNameFor(kLogId)), bytes);
+    EXPECT_EQ(mode(workspace / "Pending") + mode(report) + mode(report / "record.json") +
+                  mode(workspace / "Reports.json"),
+              "700700600600");
+    EXPECT_EQ(readFile(workspace / "Reports.json").find("scrivoMacLog"), std::string::npos) << "a file name listed";
+
+    auto sender = std::make_shared<PendingSender>(
+        store, RetrySchedule{.first = 2min, .longest = 1h, .giveUpAfter = 1h, .jitter = 0.2}, [] { return 0.5; },
+        [&] { return clock; });
+    EXPECT_EQ(sender->due(), std::nullopt);
+    clock += 1min;
+    ASSERT_EQ(sender->due(), session);
+    const std::size_t logged = sandbox.logMessages().size();
+    EXPECT_FALSE(attempt(*sender, session).sent);  // the server is down
+    ASSERT_TRUE(server.restart({.status = 503}));
+    clock += 2min;
+    EXPECT_FALSE(attempt(*sender, session).sent);
+    ASSERT_TRUE(server.restart({}));
+    clock += 4min;
+    const AttemptOutcome sent = attempt(*sender, session);
+    EXPECT_TRUE(sent.sent && sent.logId == kLogId);
+    std::vector<std::string> lines;
+    const auto messages = sandbox.logMessages();
+    for (auto line = messages.begin() + static_cast<long>(logged); line != messages.end(); ++line)
+        if (line->starts_with("INFO: Report ")) lines.push_back(*line);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "INFO: Report 20261207101500: attempt 2.",
+                         "INFO: Report 20261207101500: attempt 2 failed: Could not connect to the server. Next "
+                         "attempt: 2027-01-15 08:05:00 UTC.",
+                         "INFO: Report 20261207101500: attempt 3.",
+                         "INFO: Report 20261207101500: attempt 3 failed: Unknown error occurred. Next attempt: "
+                         "2027-01-15 08:11:00 UTC.",
+                         "INFO: Report 20261207101500: attempt 4.",
+                         "INFO: Report 20261207101500 sent later. Log ID: " + kLogId}));
+    const auto received = server.received();
+    ASSERT_EQ(received.size(), 2u);  // the 503 and the 200
+    for (const auto& request : received) EXPECT_TRUE(request.check == "ok" && request.file == bytes);
+    EXPECT_FALSE(fs::exists(report));
+    const auto listed = store->list();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_TRUE(listed[0].state == ReportState::sent && listed[0].logId == kLogId && listed[0].size == bytes.size());
+
+    // Its Log ID recorded, a copy that outlived a crash is removed, never sent again.
+    writeArchive(sandbox.root(), bytes);
+    ASSERT_TRUE(store->keep(archive, session, kLogId, clock, clock));
+    ASSERT_TRUE(ReportList::write(tarvix::platform::PrivateFolder::open(workspace, false).value(), listed));
+    EXPECT_EQ(sender->due(), std::nullopt);
+    EXPECT_FALSE(fs::exists(report));
+    EXPECT_EQ(server.received().size(), 2u);
+
+    // Past its time a report is given up and kept.
+    server.stop();
+    const std::string late = "20261207111500";
+    ASSERT_TRUE(store->keep(archive, late, kLogId, clock, clock));
+    clock += 2h;
+    EXPECT_TRUE(attempt(*sender, late).givenUp);
+    EXPECT_EQ(sandbox.logMessages().back(), "INFO: Report 20261207111500 given up after 7 days.");
+    EXPECT_EQ(sender->due(), std::nullopt);
+    EXPECT_TRUE(fs::exists(workspace / "Pending" / late / archiveNameFor(kLogId)));
+    EXPECT_EQ(store->list().back().state, ReportState::givenUp);
+    ASSERT_TRUE(store->discard(late));
+    EXPECT_FALSE(fs::exists(workspace / "Pending" / late));
+    EXPECT_EQ(store->list().size(), 1u) << "the sent report's line went too";
+}
