@@ -59,7 +59,10 @@ Result<FilePreview> previewFile(const fs::path& sessionFolder, const std::string
     FilePreview preview;
     const auto kind = FilesPathDirectory::kindOf(std::string_view(bytes).substr(0, 512));
     if (kind == ShareEntry::Kind::binaryPlist && !more) {
-        if (auto document = parsePlist(bytes)) {
+        auto document = parsePlist(bytes);
+        if (!document && document.failure().errorNumber == EFBIG)
+            return Failure{"The file “" + relativePath + "” can’t be shown: " + document.message(), EFBIG};
+        if (document) {
             document->binary = false;
             if (auto xml = encodePlist(*document)) {
                 bytes = std::move(*xml);

@@ -1,6 +1,7 @@
 #include "core/package/PlistHiding.h"
 
 #include <cstdlib>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -33,6 +34,7 @@ void hideNode(plist_t node, tarvix::IdentityHider& hider)
         break;
     case PLIST_DICT: {
         std::vector<std::pair<std::string, std::string>> renames;
+        std::set<std::string> kept;
         plist_dict_iter iterator = nullptr;
         plist_dict_new_iter(node, &iterator);
         for (;;) {
@@ -42,14 +44,26 @@ void hideNode(plist_t node, tarvix::IdentityHider& hider)
             if (!key) break;
             hideNode(value, hider);
             std::string hidden = hider.hide(key);
-            if (hidden != key) renames.emplace_back(key, std::move(hidden));
+            if (hidden != key)
+                renames.emplace_back(key, std::move(hidden));
+            else
+                kept.insert(key);
             std::free(key);
         }
         std::free(iterator);
+        for (auto& [from, to] : renames) {
+            // A placeholder that meets another key ("user1" beside "jo") is told apart: both values stay.
+            const std::string wanted = to;
+            for (int n = 2; kept.count(to); ++n) to = wanted + " (" + std::to_string(n) + ")";
+            kept.insert(to);
+        }
+        std::vector<PlistNode> values;
         for (const auto& [from, to] : renames) {
-            plist_dict_set_item(node, to.c_str(), plist_copy(plist_dict_get_item(node, from.c_str())));
+            values.emplace_back(plist_copy(plist_dict_get_item(node, from.c_str())));
             plist_dict_remove_item(node, from.c_str());
         }
+        for (std::size_t i = 0; i < renames.size(); ++i)
+            plist_dict_set_item(node, renames[i].second.c_str(), values[i].release());
         break;
     }
     default: break;
