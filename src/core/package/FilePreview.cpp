@@ -7,6 +7,7 @@
 
 #include "base/PlistDocument.h"
 #include "core/package/ShareableFiles.h"
+#include "core/package/TextEncoding.h"
 #include "platform/Files.h"
 
 namespace fs = std::filesystem;
@@ -71,6 +72,12 @@ Result<FilePreview> previewFile(const fs::path& sessionFolder, const std::string
         }
     } else if (kind != ShareEntry::Kind::text) {
         return preview;
+    } else if (const auto encoding = textEncoding(bytes); encoding != TextEncoding::utf8) {
+        Utf16Decoder decoder(encoding == TextEncoding::utf16be);
+        std::string text;
+        decoder.feed(bytes, text);
+        decoder.finish(text);
+        bytes = std::move(text);
     }
     preview.isText = true;
     preview.truncated = more || bytes.size() > kPreviewLimit;

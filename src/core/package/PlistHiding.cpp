@@ -10,6 +10,21 @@
 namespace tarvix::FilesPathDirectory {
 namespace {
 
+void hideNode(plist_t node, tarvix::IdentityHider& hider);
+
+/// Data holds a property list of its own, text, or bytes whose layout matters.
+std::string hideData(std::string_view data, tarvix::IdentityHider& hider)
+{
+    if (data.starts_with("bplist")) {
+        if (auto document = tarvix::parsePlist(data)) {
+            hideNode(tarvix::raw(document->root), hider);
+            if (auto hidden = tarvix::encodePlist(*document)) return *hidden;
+        }
+    }
+    const bool text = data.find('\0') == std::string_view::npos;
+    return hider.hide(data, text ? tarvix::IdentityHider::Layout::text : tarvix::IdentityHider::Layout::kept);
+}
+
 void hideNode(plist_t node, tarvix::IdentityHider& hider)
 {
     switch (plist_get_node_type(node)) {
@@ -24,7 +39,7 @@ void hideNode(plist_t node, tarvix::IdentityHider& hider)
         char* data = nullptr;
         uint64_t length = 0;
         plist_get_data_val(node, &data, &length);
-        const std::string hidden = hider.hide(std::string_view(data ? data : "", data ? length : 0));
+        const std::string hidden = hideData(std::string_view(data ? data : "", data ? length : 0), hider);
         std::free(data);
         plist_set_data_val(node, hidden.data(), hidden.size());
         break;
@@ -75,7 +90,7 @@ void hideNode(plist_t node, tarvix::IdentityHider& hider)
 tarvix::Result<std::string> hidePlist(std::string_view bytes, tarvix::IdentityHider& hider)
 {
     auto document = tarvix::parsePlist(bytes);
-    if (!document || !document->binary) return tarvix::Failure{"the binary property list does not parse"};
+    if (!document) return document.failure();
     hideNode(tarvix::raw(document->root), hider);
     return tarvix::encodePlist(*document);
 }
