@@ -55,9 +55,30 @@ std::string namedEntity(UChar32 c)
 
 enum class Reference { none, decimal, hex, named };
 
-/// An XML/HTML text: markup characters as entities, and with `beyondAscii` (or `everything`)
-/// each such character as a numeric or named reference.
-std::string xmlForm(std::string_view value, Reference reference, bool everything)
+std::string numericReference(UChar32 c, Reference reference)
+{
+    char text[16] = "";
+    if (reference == Reference::decimal) std::snprintf(text, sizeof text, "&#%d;", static_cast<int>(c));
+    if (reference == Reference::hex) std::snprintf(text, sizeof text, "&#x%x;", static_cast<unsigned>(c));
+    return text;
+}
+
+std::string markupEntity(UChar32 c)
+{
+    switch (c) {
+    case '&': return "&amp;";
+    case '<': return "&lt;";
+    case '>': return "&gt;";
+    case '"': return "&quot;";
+    case '\'': return "&apos;";
+    default: return {};
+    }
+}
+
+/// An XML/HTML text: what is beyond ASCII as it is or as a reference of one kind, the markup
+/// characters as entities, as references of one kind, or (quotes) as they are; with `everything`
+/// every character as a numeric reference.
+std::string xmlForm(std::string_view value, Reference beyondAscii, Reference markup, bool everything)
 {
     std::string out;
     for (int32_t at = 0, length = static_cast<int32_t>(value.size()); at < length;) {
@@ -66,28 +87,18 @@ std::string xmlForm(std::string_view value, Reference reference, bool everything
         U8_NEXT(value.data(), at, length, c);
         const std::string_view bytes =
             value.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(at - start));
-        std::string named = reference == Reference::named && c >= 0x80 ? namedEntity(c) : std::string();
-        char numeric[16] = "";
-        if (c >= 0 && (c >= 0x80 || everything) && reference == Reference::decimal)
-            std::snprintf(numeric, sizeof numeric, "&#%d;", static_cast<int>(c));
-        else if (c >= 0 && (c >= 0x80 || everything) && reference == Reference::hex)
-            std::snprintf(numeric, sizeof numeric, "&#x%x;", static_cast<unsigned>(c));
-        if (!named.empty())
-            out += named;
-        else if (numeric[0])
-            out += numeric;
-        else if (c == '&')
-            out += "&amp;";
-        else if (c == '<')
-            out += "&lt;";
-        else if (c == '>')
-            out += "&gt;";
-        else if (c == '"')
-            out += "&quot;";
-        else if (c == '\'')
-            out += "&apos;";
-        else
-            out += bytes;
+        std::string written;
+        if (c < 0)
+            written = bytes;
+        else if (everything)
+            written = numericReference(c, beyondAscii);
+        else if (c >= 0x80)
+            written = beyondAscii == Reference::named ? namedEntity(c) : numericReference(c, beyondAscii);
+        else if (!markupEntity(c).empty())
+            written = markup == Reference::named  ? markupEntity(c)
+                      : markup == Reference::none ? (c == '"' || c == '\'' ? std::string(bytes) : markupEntity(c))
+                                                  : numericReference(c, markup);
+        out += written.empty() ? std::string(bytes) : written;
     }
     return out;
 }
@@ -125,10 +136,11 @@ std::vector<std::string> escapedForms(std::string_view value)
     };
     keep(jsonForm(value, false));
     keep(jsonForm(value, true));
-    for (const bool everything : {false, true})
-        for (const Reference reference : {Reference::none, Reference::decimal, Reference::hex, Reference::named})
-            if (!everything || reference == Reference::decimal || reference == Reference::hex)
-                keep(xmlForm(value, reference, everything));
+    constexpr Reference kKinds[] = {Reference::none, Reference::decimal, Reference::hex, Reference::named};
+    for (const Reference beyondAscii : kKinds)
+        for (const Reference markup : kKinds) keep(xmlForm(value, beyondAscii, markup, false));
+    keep(xmlForm(value, Reference::decimal, Reference::decimal, true));
+    keep(xmlForm(value, Reference::hex, Reference::hex, true));
     for (const bool keepSlash : {true, false})
         for (const bool spaceAsPlus : {false, true}) keep(percentForm(value, keepSlash, spaceAsPlus));
     return forms;
