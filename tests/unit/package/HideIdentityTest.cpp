@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <tuple>
 
+#include "core/collect/PreferenceFile.h"
 #include "core/package/Archive.h"
 #include "core/package/FilePreview.h"
 #include "core/package/IdentityHider.h"
 #include "core/package/Packaging.h"
 #include "core/package/ShareArchive.h"
+#include "platform/Applications.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
@@ -23,11 +25,11 @@ constexpr const char* kCheckArchive = R"(import sys, zipfile, json, plistlib, xm
 z = zipfile.ZipFile(sys.argv[1])
 for i in sorted(z.infolist(), key=lambda i: i.filename):
     data, name = z.read(i), i.filename
-    for v in sys.argv[2:]:
-        if v.lower().encode() in data.lower() or v.lower() in name.lower(): print("LEAK", v, name)
     if name.endswith(".json"): json.loads(data)
     if name.endswith(".xml"): xml.dom.minidom.parseString(data)
-    if name.endswith(".plist"): plistlib.loads(data)
+    if name.endswith(".plist"): data += repr(plistlib.loads(data)).encode()
+    for v in sys.argv[2:]:
+        if any(v.lower().encode(e) in data.lower() for e in ("utf-8", "utf-16-le", "utf-16-be")) or v.lower() in name.lower(): print("LEAK", v, name)
     print(name)
 )";
 
@@ -37,6 +39,19 @@ std::string plistCommand(const fs::path& file, const std::string& expression)
            shellWord("import plistlib,sys; open(sys.argv[1],'wb').write(plistlib.dumps(" + expression +
                      ", fmt=plistlib.FMT_BINARY))") +
            " " + shellWord(file);
+}
+
+/// 28 arrays, each holding the one before twice: 154 bytes whose tree would have 2^29 - 1 nodes.
+std::string expandingPlist()
+{
+    std::string bytes = "bplist00\x08", table = "\x08";
+    for (char i = 1; i <= 28; ++i) {
+        table += static_cast<char>(bytes.size());
+        bytes += {'\xA2', static_cast<char>(i - 1), static_cast<char>(i - 1)};
+    }
+    const auto tableAt = static_cast<char>(bytes.size());
+    return bytes + table + std::string(6, '\0') + "\x01\x01" + std::string(7, '\0') + "\x1d" + std::string(7, '\0') +
+           "\x1c" + std::string(7, '\0') + tableAt;
 }
 
 }  // namespace
@@ -139,14 +154,24 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
     fs::create_directories(folder / "Scrivo/Preferences");
     runCommand(plistCommand(folder / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
                             "{'mkowal': 'Marta Kowalska', 'paths': ['" + home.string() +
-                                "/Library'], 'blob': b'ops-team@lab.example', 'n': 3}"));
+                                "/Library'], 'blob': b'ops-team@lab.example', 'n': 3, 'user1': 'kept'}"));
+    // Hidden as property lists, compressed content known by its bytes, UTF-16, a crash dump.
+    runCommand("python3 -c " +
+               shellWord("import plistlib,sys; open(sys.argv[1],'wb').write(plistlib.dumps({'b': b'mkowal@aurora'}))") +
+               " " + shellWord(folder / "Scrivo/Preferences/recent.plist"));
+    runCommand("echo mkowal | gzip > " + shellWord(folder / "Scrivo/ScrivoLog/rotated.LOG"));
+    writeFile(folder / "Scrivo/export.reg", std::string("\xFF\xFEm\0k\0o\0w\0a\0l\0", 14));
+    const std::string dump = std::string("MDMP\0\0", 6) + home.string() + std::string("\0a\0u\0r\0o\0r\0a\0", 13);
+    writeFile(folder / "Scrivo/crash.dmp", dump);
     writeFile(folder / "Scrivo/Preferences/broken.plist", std::string("bplist00\x01\x02garbage", 17));
     writeFile(folder / "Scrivo/left/out.log", "left out");
 
     // Leaving out every file is refused before anything changes.
     tarvix::ShareChoices everything{.leftOut = {"Scrivo/ScrivoLog/mkowal-aurora.log", "Scrivo/Users/mkowal/prefs.xml",
                                                 "Scrivo/state.json", "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
-                                                "Scrivo/Preferences/broken.plist", "Scrivo/left/out.log"},
+                                                "Scrivo/Preferences/broken.plist", "Scrivo/left/out.log",
+                                                "Scrivo/Preferences/recent.plist", "Scrivo/ScrivoLog/rotated.LOG",
+                                                "Scrivo/export.reg", "Scrivo/crash.dmp"},
                                     .hideIdentity = true};
     const auto before = treeListing(folder);
     EXPECT_EQ(tarvix::archiveForUpload(sandbox.folders(), session, true, "me@keep.example", "x", everything).error(),
@@ -161,11 +186,21 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
     words.insert(words.end(), secrets.begin(), secrets.end());
     int status = -1;
     EXPECT_EQ(runCommand(commandLine(words), &status),
-              "Scrivo/\nScrivo/Preferences/\nScrivo/Preferences/com.norvane.Scrivo.Pro.plist\nScrivo/ScrivoLog/\n"
-              "Scrivo/ScrivoLog/user1-host2.log\nScrivo/Users/\nScrivo/Users/user1/\nScrivo/Users/user1/prefs.xml\n"
-              "Scrivo/left/\nScrivo/state.json\nUserEmailFeedback.json\n");
+              "Scrivo/\nScrivo/Preferences/\nScrivo/Preferences/com.norvane.Scrivo.Pro.plist\n"
+              "Scrivo/Preferences/recent.plist\nScrivo/ScrivoLog/\nScrivo/ScrivoLog/user1-host2.log\nScrivo/Users/\n"
+              "Scrivo/Users/user1/\nScrivo/Users/user1/prefs.xml\nScrivo/crash.dmp\nScrivo/export.reg\nScrivo/left/\n"
+              "Scrivo/state.json\nUserEmailFeedback.json\n");
     EXPECT_EQ(status, 0) << "an entry does not parse";
-    EXPECT_EQ(session.couldNotHide, std::vector<std::string>{"Scrivo/Preferences/broken.plist"});
+    EXPECT_EQ(session.couldNotHide,
+              (std::vector<std::string>{"Scrivo/Preferences/broken.plist", "Scrivo/ScrivoLog/rotated.LOG"}));
+    EXPECT_EQ(runCommand("unzip -p " + shellWord(archive) + " Scrivo/crash.dmp"),
+              std::string("MDMP\0\0", 6) + "home1" + std::string(home.string().size() - 5, '_') +
+                  std::string("\0h\0o\0s\0t\0"
+                              "2\0_\0",
+                              13));
+    EXPECT_EQ(runCommand("unzip -p " + shellWord(archive) + " Scrivo/export.reg"), std::string("\xFF\xFEu\0s\0e\0r\0"
+                                                                                               "1\0",
+                                                                                               12));
 
     // Lines without a value are byte for byte as they were.
     const std::string hidden = runCommand("unzip -p " + shellWord(archive) + " Scrivo/ScrivoLog/user1-host2.log");
@@ -179,7 +214,7 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
                                    "print(d[:8], sorted(plistlib.loads(d).items()))") +
                          " " + shellWord(archive) + " Scrivo/Preferences/com.norvane.Scrivo.Pro.plist"),
               "b'bplist00' [('blob', b'email1@redacted.invalid'), ('n', 3), ('paths', ['home1/Library']), "
-              "('user1', 'name1')]\n");
+              "('user1', 'kept'), ('user1 (2)', 'name1')]\n");
 
     // The mapping stays on the machine, the user's alone, outside what the upload removes.
     const fs::path mapping = tarvix::hiddenNamesFile(session);
@@ -199,6 +234,7 @@ TEST(ArchiveForUpload, DefaultChoicesGiveTheArchiveZipGivesTheSessionAsItWas)
     writeFile(folder / "Scrivo/a/b/app.log", "jo was here on box7\n");
     writeFile(folder / "Scrivo/a/core.bin", "junk");
     fs::create_symlink("app.log", folder / "Scrivo/a/b/latest.log");
+    writeFile(folder / "Scrivo/a/caf\xE9.log", "not UTF-8, as zip writes it\n");
     sandbox.platform().folders.identity = tarvix::platform::Identity{"jo", "", "/home/jo", "box7", ""};
     // The reference: zip over a pruned copy, as packaging ran before the review existed.
     const fs::path reference = sandbox.root() / "reference";
@@ -207,19 +243,20 @@ TEST(ArchiveForUpload, DefaultChoicesGiveTheArchiveZipGivesTheSessionAsItWas)
     fs::remove(folder / "Scrivo/a/core.bin");
     const std::string compare = R"(import sys, zipfile
 a, b = zipfile.ZipFile(sys.argv[1]), zipfile.ZipFile(sys.argv[2])
-print(sorted(a.namelist()) == sorted(b.namelist()) and all(a.read(n) == b.read(n) for n in a.namelist()), sorted(a.namelist()))
+print(sorted(a.namelist()) == sorted(b.namelist()) and all(a.read(n) == b.read(n) for n in a.namelist()), ascii(sorted(a.namelist())))
 )";
     writeFile(sandbox.root() / "compare.py", compare);
     fs::create_directories(reference / "Scrivo/a/b");
     writeFile(reference / "Scrivo/a/b/app.log", "jo was here on box7\n");
     fs::create_symlink("app.log", reference / "Scrivo/a/b/latest.log");
+    writeFile(reference / "Scrivo/a/caf\xE9.log", "not UTF-8, as zip writes it\n");
     writeFile(reference / "UserEmailFeedback.json",
               runCommand("unzip -p " + shellWord(archive) + " UserEmailFeedback.json"));
     runCommand("cd " + shellWord(reference) + " && zip -r -q ref.zip Scrivo UserEmailFeedback.json -x .DS_Store");
     EXPECT_EQ(runCommand(commandLine({"python3", (sandbox.root() / "compare.py").string(), archive.string(),
                                       (reference / "ref.zip").string()})),
               "True ['Scrivo/', 'Scrivo/a/', 'Scrivo/a/b/', 'Scrivo/a/b/app.log', 'Scrivo/a/b/latest.log', "
-              "'UserEmailFeedback.json']\n");
+              "'Scrivo/a/caf\\u0398.log', 'UserEmailFeedback.json']\n");
 }
 
 // Runs in a private mount namespace: files that fail only while they are read.
@@ -260,4 +297,41 @@ TEST(ShareArchive, FilesThatFailHalfwayRestartTheArchiveWithoutThem)
                                         "ShareArchiveChild.FilesThatFailHalfwayRestartTheArchiveWithoutThem");
     if (!run.available) GTEST_SKIP() << "unshare cannot make a private mount namespace here";
     EXPECT_TRUE(run.passed) << run.output;
+}
+
+TEST(BoundedPlistChild, IsRefusedWhereverItIsRead)
+{
+    Sandbox sandbox;
+    const fs::path folder = sandbox.library() / "Tarvix/Output/20261206093000", app = sandbox.root() / "Bomb.app";
+    const tarvix::Session session{.folder = folder, .output = folder / "Scrivo"};
+    writeFile(folder / "Scrivo/bomb.plist", expandingPlist());
+    writeFile(app / "Contents/Info.plist", expandingPlist());
+    const auto preview = tarvix::previewFile(folder, "Scrivo/bomb.plist");
+    EXPECT_EQ(preview.ok() ? "" : preview.message(),
+              "The file “Scrivo/bomb.plist” can’t be shown: The property list would expand to more than 1048576 "
+              "objects or nest deeper than 512; it is not read.");
+    const auto content =
+        tarvix::FilesPathDirectory::writeShareArchive(session, {.leftOut = {}, .hideIdentity = true},
+                                                      {"jo", "", "/home/jo", "box7", ""}, "", sandbox.root() / "a.zip");
+    ASSERT_TRUE(content.ok()) << content.message();
+    EXPECT_EQ(content->couldNotHide, std::vector<std::string>{"Scrivo/bomb.plist"});
+    namespace plists = tarvix::PListOperations::detail;
+    const auto preferences = plists::readDictionaryPlist(folder / "Scrivo/bomb.plist");
+    EXPECT_EQ(preferences.ok() ? 0 : preferences.failure().errorNumber, EFBIG);
+    EXPECT_EQ(plists::editPlist(folder / "Scrivo/bomb.plist", [](plist_t) { return true; }), plists::Edit::unreadable);
+    EXPECT_EQ(tarvix::platform::bundleInfoString(app, "CFBundleShortVersionString"), std::nullopt);
+}
+
+TEST(BoundedPlist, IsRefusedWhereverItIsReadWithoutGrowing)
+{
+    // Its tree would take tens of GiB; a sanitizer reserves more address space than the limit itself.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    const std::string limit;
+#else
+    const std::string limit = "prlimit --as=1073741824 ";
+#endif
+    int status = -1;
+    const std::string output =
+        runCommand(limit + childCommand("BoundedPlistChild.IsRefusedWhereverItIsRead") + " 2>&1", &status);
+    EXPECT_TRUE(status == 0 && output.find("[  PASSED  ] 1 test.") != std::string::npos) << output;
 }
