@@ -59,13 +59,14 @@ QVariant ReviewModel::data(const QModelIndex& index, int role) const
     case PathRole: return QString::fromStdString(entry.path);
     case SizeRole: return sizeText(entry.size);
     case IncludedRole: return !m_choices.leftOut.contains(entry.path);
+    case UnsearchableRole: return m_choices.hideIdentity && !leftOutWhenHiding(entry).empty();
     default: return {};
     }
 }
 
 QHash<int, QByteArray> ReviewModel::roleNames() const
 {
-    return {{PathRole, "path"}, {SizeRole, "size"}, {IncludedRole, "included"}};
+    return {{PathRole, "path"}, {SizeRole, "size"}, {IncludedRole, "included"}, {UnsearchableRole, "unsearchable"}};
 }
 
 int ReviewModel::fileCount() const
@@ -158,6 +159,7 @@ void ReviewModel::setHideIdentity(bool hide)
     ShareChoices choices = m_choices;
     choices.hideIdentity = hide;
     if (!applyChoices(choices)) emit choicesChanged();
+    if (rowCount() > 0) emit dataChanged(index(0), index(rowCount() - 1), {UnsearchableRole});
 }
 
 Status ReviewModel::applyChoices(const ShareChoices& choices)

@@ -82,6 +82,7 @@ FocusScope {
                     required property string path
                     required property string size
                     required property bool included
+                    required property bool unsearchable
                     width: ListView.view.width - 16
                     x: 8
                     spacing: 8
@@ -100,6 +101,11 @@ FocusScope {
                             checked = Qt.binding(() => row.included)
                         }
                         onActiveFocusChanged: if (activeFocus) list.positionViewAtIndex(row.index, ListView.Contain)
+                    }
+                    TextLine {
+                        visible: row.unsearchable
+                        text: qsTr("left out: compressed, names cannot be hidden in it")
+                        color: Theme.colors["SecondaryTextColor"]
                     }
                     TextLine { text: row.size; color: Theme.colors["SecondaryTextColor"] }
                     LinkButton {
