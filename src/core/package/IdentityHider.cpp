@@ -73,11 +73,13 @@ public:
     {
         const std::size_t base = m_pending.size();
         m_pending.append(bytes);
-        const auto* next = m_a.next.data();
+        const auto* moves = m_a.moves.data();
+        const auto* columnOf = m_a.columnOf.data();
+        const std::size_t columns = m_a.columns;
         const auto* matches = m_a.hasOutput.data();
         for (std::size_t i = base; i < m_pending.size(); ++i) {
             const auto byte = static_cast<unsigned char>(m_pending[i]);
-            m_state = static_cast<std::size_t>(next[m_state][byte]);
+            m_state = static_cast<std::size_t>(moves[m_state * columns + columnOf[byte]]);
             ++m_position;
             // Candidates are rare: only then does a byte cost more than one move.
             if (!m_candidates.empty() || matches[m_state]) [[unlikely]] {

@@ -16,46 +16,55 @@ void PatternAutomaton::add(const std::string& value, const std::string& placehol
     std::size_t state = 0;
     for (const char c : key) {
         const auto byte = static_cast<unsigned char>(c);
-        if (next[state][byte] == 0) {
-            const auto added = static_cast<std::int32_t>(next.size());
-            next.push_back({});  // may move the rows: the new one is linked in after
-            next[state][byte] = added;
+        columnOf[byte] = 1;
+        std::int32_t child = 0;
+        for (const auto& [b, s] : m_children[state])
+            if (b == byte) child = s;
+        if (child == 0) {
+            child = static_cast<std::int32_t>(m_children.size());
+            m_children[state].emplace_back(byte, child);
+            m_children.emplace_back();
             depth.push_back(depth[state] + 1);
             outputs.emplace_back();
         }
-        state = static_cast<std::size_t>(next[state][byte]);
+        state = static_cast<std::size_t>(child);
     }
     if (!outputs[state].empty()) return;  // the same text for two values: the first one names it
     outputs[state].push_back(static_cast<std::int32_t>(patterns.size()));
     patterns.push_back({key.size(), placeholder, wholeWord});
 }
 
-/// Every state gets a move for every byte, and the patterns that end in its longest proper suffix
-/// (the failure state) as outputs too.
+/// Every state gets a move for every column, and the patterns that end in its longest proper
+/// suffix (the failure state) as outputs too.
 void PatternAutomaton::build()
 {
-    std::vector<std::int32_t> failure(next.size(), 0), queue;
-    for (auto child : next[0])
-        if (child != 0) queue.push_back(child);
+    for (auto& column : columnOf)
+        if (column != 0) column = static_cast<std::uint16_t>(columns++);
+    for (unsigned c = 'A'; c <= 'Z'; ++c) columnOf[c] = columnOf[c + 32];
+    const std::size_t states = m_children.size();
+    moves.assign(states * columns, 0);
+    std::vector<std::int32_t> failure(states, 0), queue;
+    for (const auto& [byte, child] : m_children[0]) {
+        moves[columnOf[byte]] = child;
+        queue.push_back(child);
+    }
     for (std::size_t head = 0; head < queue.size(); ++head) {
         const auto state = static_cast<std::size_t>(queue[head]);
-        for (std::size_t c = 0; c < 256; ++c) {
-            auto& slot = next[state][c];
-            const std::int32_t viaFailure = next[static_cast<std::size_t>(failure[state])][c];
-            if (slot == 0) {
-                slot = viaFailure;
-                continue;
-            }
-            failure[static_cast<std::size_t>(slot)] = viaFailure;
-            auto& out = outputs[static_cast<std::size_t>(slot)];
+        const std::size_t fallback = static_cast<std::size_t>(failure[state]) * columns;
+        for (std::size_t column = 0; column < columns; ++column)
+            moves[state * columns + column] = moves[fallback + column];
+        for (const auto& [byte, child] : m_children[state]) {
+            const std::int32_t viaFailure = moves[fallback + columnOf[byte]];
+            moves[state * columns + columnOf[byte]] = child;
+            failure[static_cast<std::size_t>(child)] = viaFailure;
+            auto& out = outputs[static_cast<std::size_t>(child)];
             const auto& inherited = outputs[static_cast<std::size_t>(viaFailure)];
             out.insert(out.end(), inherited.begin(), inherited.end());
-            queue.push_back(slot);
+            queue.push_back(child);
         }
     }
-    for (auto& moves : next)
-        for (unsigned c = 'A'; c <= 'Z'; ++c) moves[c] = moves[c + 32];
     for (const auto& out : outputs) hasOutput.push_back(!out.empty());
+    m_children = {};
 }
 
 }  // namespace tarvix

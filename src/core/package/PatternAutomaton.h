@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tarvix {
@@ -12,10 +13,11 @@ namespace tarvix {
 std::string asciiLowered(std::string_view text);
 
 /// An Aho-Corasick automaton over bytes, ASCII case-blind: every state has a move for every byte
-/// and lists the patterns that end there. Written here because Debian packages no maintained C or
-/// C++ multi-pattern matcher that streams with leftmost-longest replacement; the one
-/// regular-expression engine that streams many patterns reports where matches end, not where they
-/// start, and only on some CPUs.
+/// and lists the patterns that end there. Its table has a column per byte the patterns hold (one
+/// more for all others), so many written forms of a value cost little memory. Written here because
+/// Debian packages no maintained C or C++ multi-pattern matcher that streams with leftmost-longest
+/// replacement; the one regular-expression engine that streams many patterns reports where
+/// matches end, not where they start, and only on some CPUs.
 struct PatternAutomaton {
     struct Pattern {
         std::size_t length;
@@ -23,7 +25,9 @@ struct PatternAutomaton {
         bool wholeWord;
     };
     std::vector<Pattern> patterns;
-    std::vector<std::array<std::int32_t, 256>> next{std::array<std::int32_t, 256>{}};
+    std::array<std::uint16_t, 256> columnOf{};  ///< 0: a byte no pattern holds
+    std::size_t columns = 1;
+    std::vector<std::int32_t> moves;  ///< state * columns + column → state
     std::vector<std::size_t> depth{0};
     std::vector<std::vector<std::int32_t>> outputs{{}};
     std::vector<char> hasOutput;
@@ -33,6 +37,9 @@ struct PatternAutomaton {
     void add(const std::string& value, const std::string& placeholder, bool wholeWord);
     /// Turns the trie into the automaton; after it, nothing is added.
     void build();
+
+private:
+    std::vector<std::vector<std::pair<unsigned char, std::int32_t>>> m_children{{}};  ///< the trie
 };
 
 }  // namespace tarvix
