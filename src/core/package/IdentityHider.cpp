@@ -33,6 +33,8 @@ bool isLocalByte(unsigned char c) { return isAsciiAlnum(c) || c == '+' || c == '
 constexpr std::size_t kRunCap = 64 * 1024;
 /// Longer local parts and domains than these are not looked for (an address has at most 254).
 constexpr std::size_t kLongestLocal = 1024, kLongestDomain = 1024;
+/// How many places an address's domain may end at are tried.
+constexpr std::size_t kMostEnds = 64;
 
 /// How files write the "@" of an address: as it is, percent-encoded, JSON-escaped, as an XML
 /// reference. Answers the length of the one at `at`, 0 for none (ASCII case-blind).
@@ -266,6 +268,9 @@ private:
             while (after < end && isAsciiAlnum(static_cast<unsigned char>(run[after]))) ++after;
             if (after - dot - 1 >= 2 && after - dot - 1 <= 17) ends.push_back(after);
         }
+        // The longest first, among the nearest kMostEnds: no address has that many labels, and a
+        // crafted run of them costs no more.
+        if (ends.size() > kMostEnds) ends.resize(kMostEnds);
         for (auto e = ends.rbegin(); e != ends.rend(); ++e) {
             std::string address =
                 std::string(run.substr(local, at - local)) + "@" + std::string(run.substr(domain, *e - domain));

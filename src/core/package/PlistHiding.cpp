@@ -10,14 +10,17 @@
 namespace tarvix::FilesPathDirectory {
 namespace {
 
-void hideNode(plist_t node, tarvix::IdentityHider& hider);
+/// Property lists inside data inside property lists: deeper ones are hidden as bytes.
+constexpr int kMostNested = 8;
+
+void hideNode(plist_t node, tarvix::IdentityHider& hider, int nested);
 
 /// Data holds a property list of its own, text, or bytes whose layout matters.
-std::string hideData(std::string_view data, tarvix::IdentityHider& hider)
+std::string hideData(std::string_view data, tarvix::IdentityHider& hider, int nested)
 {
-    if (data.starts_with("bplist")) {
+    if (data.starts_with("bplist") && nested < kMostNested) {
         if (auto document = tarvix::parsePlist(data)) {
-            hideNode(tarvix::raw(document->root), hider);
+            hideNode(tarvix::raw(document->root), hider, nested + 1);
             if (auto hidden = tarvix::encodePlist(*document)) return *hidden;
         }
     }
@@ -25,7 +28,7 @@ std::string hideData(std::string_view data, tarvix::IdentityHider& hider)
     return hider.hide(data, text ? tarvix::IdentityHider::Layout::text : tarvix::IdentityHider::Layout::kept);
 }
 
-void hideNode(plist_t node, tarvix::IdentityHider& hider)
+void hideNode(plist_t node, tarvix::IdentityHider& hider, int nested)
 {
     switch (plist_get_node_type(node)) {
     case PLIST_STRING: {
@@ -39,13 +42,14 @@ void hideNode(plist_t node, tarvix::IdentityHider& hider)
         char* data = nullptr;
         uint64_t length = 0;
         plist_get_data_val(node, &data, &length);
-        const std::string hidden = hideData(std::string_view(data ? data : "", data ? length : 0), hider);
+        const std::string hidden = hideData(std::string_view(data ? data : "", data ? length : 0), hider, nested);
         std::free(data);
         plist_set_data_val(node, hidden.data(), hidden.size());
         break;
     }
     case PLIST_ARRAY:
-        for (uint32_t i = 0; i < plist_array_get_size(node); ++i) hideNode(plist_array_get_item(node, i), hider);
+        for (uint32_t i = 0; i < plist_array_get_size(node); ++i)
+            hideNode(plist_array_get_item(node, i), hider, nested);
         break;
     case PLIST_DICT: {
         std::vector<std::pair<std::string, std::string>> renames;
@@ -57,7 +61,7 @@ void hideNode(plist_t node, tarvix::IdentityHider& hider)
             plist_t value = nullptr;
             plist_dict_next_item(node, iterator, &key, &value);
             if (!key) break;
-            hideNode(value, hider);
+            hideNode(value, hider, nested);
             std::string hidden = hider.hide(key);
             if (hidden != key)
                 renames.emplace_back(key, std::move(hidden));
@@ -91,7 +95,7 @@ tarvix::Result<std::string> hidePlist(std::string_view bytes, tarvix::IdentityHi
 {
     auto document = tarvix::parsePlist(bytes);
     if (!document) return document.failure();
-    hideNode(tarvix::raw(document->root), hider);
+    hideNode(tarvix::raw(document->root), hider, 0);
     return tarvix::encodePlist(*document);
 }
 
