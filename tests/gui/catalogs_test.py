@@ -46,7 +46,7 @@ WINDOW_TEXTS = {
     "Your login and real name, home folder, computer name and other e-mail addresses are replaced in every file "
     "sent (names of one or two letters only as whole words).",
     "The list of replacements stays on this computer: %1", "back to the list", "Search", "Find next",
-    "Only the first %1 of this file are shown.", "Not found.",
+    "Only the first %1 of this file are shown.", "Not found.", "left out: compressed, names cannot be hidden in it",
 }
 
 failures = []
