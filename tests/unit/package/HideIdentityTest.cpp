@@ -160,20 +160,26 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
                shellWord("import plistlib,sys; open(sys.argv[1],'wb').write(plistlib.dumps({'b': b'mkowal@aurora'}))") +
                " " + shellWord(folder / "Scrivo/Preferences/recent.plist"));
     runCommand("echo mkowal | gzip > " + shellWord(folder / "Scrivo/ScrivoLog/rotated.LOG"));
-    writeFile(folder / "Scrivo/export.reg", std::string("\xFF\xFEm\0k\0o\0w\0a\0l\0", 14));
-    const std::string dump = std::string("MDMP\0\0", 6) + home.string() + std::string("\0a\0u\0r\0o\0r\0a\0", 13);
-    writeFile(folder / "Scrivo/crash.dmp", dump);
+    const auto wide = [](std::string_view ascii, bool bigEndian) {
+        std::string units;
+        for (const char c : ascii) units += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+        return units;
+    };
+    writeFile(folder / "Scrivo/export.reg", "\xFF\xFE" + wide("mkowal on aurora", false));
+    writeFile(folder / "Scrivo/notes.txt", wide("mkowal on aurora", true));
+    writeFile(folder / "Scrivo/crash.dmp",
+              std::string("MDMP\0", 5) + home.string() + std::string(2, '\0') + wide("aurora", false));
     writeFile(folder / "Scrivo/caf\xE9.log", "a name that is not UTF-8 is written as zip writes it\n");
     writeFile(folder / "Scrivo/Preferences/broken.plist", std::string("bplist00\x01\x02garbage", 17));
     writeFile(folder / "Scrivo/left/out.log", "left out");
 
     // Leaving out every file is refused before anything changes.
-    tarvix::ShareChoices everything{.leftOut = {"Scrivo/ScrivoLog/mkowal-aurora.log", "Scrivo/Users/mkowal/prefs.xml",
-                                                "Scrivo/state.json", "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
-                                                "Scrivo/Preferences/broken.plist", "Scrivo/left/out.log",
-                                                "Scrivo/Preferences/recent.plist", "Scrivo/ScrivoLog/rotated.LOG",
-                                                "Scrivo/export.reg", "Scrivo/crash.dmp", "Scrivo/caf\xE9.log"},
-                                    .hideIdentity = true};
+    tarvix::ShareChoices everything{
+        .leftOut = {"Scrivo/ScrivoLog/mkowal-aurora.log", "Scrivo/Users/mkowal/prefs.xml", "Scrivo/state.json",
+                    "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "Scrivo/Preferences/broken.plist",
+                    "Scrivo/left/out.log", "Scrivo/Preferences/recent.plist", "Scrivo/ScrivoLog/rotated.LOG",
+                    "Scrivo/export.reg", "Scrivo/crash.dmp", "Scrivo/caf\xE9.log", "Scrivo/notes.txt"},
+        .hideIdentity = true};
     const auto before = treeListing(folder);
     EXPECT_EQ(tarvix::archiveForUpload(sandbox.folders(), session, true, "me@keep.example", "x", everything).error(),
               tarvix::ArchiveRefusal::everythingLeftOut);
@@ -189,20 +195,17 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
     EXPECT_EQ(runCommand(commandLine(words), &status),
               "Scrivo/\nScrivo/Preferences/\nScrivo/Preferences/com.norvane.Scrivo.Pro.plist\n"
               "Scrivo/Preferences/recent.plist\nScrivo/ScrivoLog/\nScrivo/ScrivoLog/user1-host2.log\nScrivo/Users/\n"
-              "Scrivo/Users/user1/\nScrivo/Users/user1/prefs.xml\nScrivo/caf\u0398.log\nScrivo/crash.dmp\nScrivo/"
-              "export.reg\nScrivo/left/\n"
-              "Scrivo/state.json\nUserEmailFeedback.json\n");
+              "Scrivo/Users/user1/\nScrivo/Users/user1/prefs.xml\nScrivo/caf\u0398.log\nScrivo/crash.dmp\n"
+              "Scrivo/export.reg\nScrivo/left/\nScrivo/notes.txt\nScrivo/state.json\nUserEmailFeedback.json\n");
     EXPECT_EQ(status, 0) << "an entry does not parse";
     EXPECT_EQ(session.couldNotHide,
               (std::vector<std::string>{"Scrivo/Preferences/broken.plist", "Scrivo/ScrivoLog/rotated.LOG"}));
-    EXPECT_EQ(runCommand("unzip -p " + shellWord(archive) + " Scrivo/crash.dmp"),
-              std::string("MDMP\0\0", 6) + "home1" + std::string(home.string().size() - 5, '_') +
-                  std::string("\0h\0o\0s\0t\0"
-                              "2\0_\0",
-                              13));
-    EXPECT_EQ(runCommand("unzip -p " + shellWord(archive) + " Scrivo/export.reg"), std::string("\xFF\xFEu\0s\0e\0r\0"
-                                                                                               "1\0",
-                                                                                               12));
+    for (const auto& [entry, expected] : std::vector<std::pair<std::string, std::string>>{
+             {"crash.dmp", std::string("MDMP\0", 5) + "home1" + std::string(home.string().size() - 5, '_') +
+                               std::string(2, '\0') + wide("host2_", false)},
+             {"export.reg", "\xFF\xFE" + wide("user1 on host2", false)},
+             {"notes.txt", wide("user1 on host2", true)}})
+        EXPECT_EQ(runCommand("unzip -p " + shellWord(archive) + " Scrivo/" + entry), expected) << entry;
 
     // Lines without a value are byte for byte as they were.
     const std::string hidden = runCommand("unzip -p " + shellWord(archive) + " Scrivo/ScrivoLog/user1-host2.log");
