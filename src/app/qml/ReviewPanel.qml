@@ -94,11 +94,11 @@ FocusScope {
                         font: Theme.customFont(12)
                         wrapMode: Text.WrapAtWordBoundaryOrAnywhere
                         text: row.path
-                        checked: row.included
-                        enabled: !panel.review.locked
+                        checked: row.included && !row.unsearchable
+                        enabled: !panel.review.locked && !row.unsearchable
                         onToggled: {
                             panel.review.setIncluded(row.index, checked)
-                            checked = Qt.binding(() => row.included)
+                            checked = Qt.binding(() => row.included && !row.unsearchable)
                         }
                         onActiveFocusChanged: if (activeFocus) list.positionViewAtIndex(row.index, ListView.Contain)
                     }
