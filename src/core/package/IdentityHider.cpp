@@ -18,15 +18,21 @@ constexpr bool isAsciiAlnum(unsigned char c)
 /// Part of a word for the whole-word rule: non-ASCII bytes belong to letters.
 bool isWordByte(int c) { return c >= 0x80 || (c >= 0 && isAsciiAlnum(static_cast<unsigned char>(c))); }
 unsigned char folded(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
-/// The characters an e-mail address may hold (its domain may hold non-ASCII letters).
-constexpr std::array<bool, 256> kAddressBytes = [] {
-    std::array<bool, 256> table{};
-    for (unsigned c = 0; c < 256; ++c)
-        table[c] = isAsciiAlnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '_' || c == '.' ||
-                   c == '@' || c >= 0x80 || c == '%' || c == '\\' || c == '&' || c == '#' || c == ';';
+/// The characters an e-mail address may hold (its domain may hold non-ASCII letters, its "@" may
+/// be escaped): kAddress; those that may begin an "@" or its escape: kAddress | kAtSign.
+constexpr unsigned char kAddress = 1, kAtSign = 2;
+constexpr std::array<unsigned char, 256> kAddressBytes = [] {
+    std::array<unsigned char, 256> table{};
+    for (unsigned c = 0; c < 256; ++c) {
+        const bool address = isAsciiAlnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '_' ||
+                             c == '.' || c >= 0x80 || c == '#' || c == ';';
+        const bool atSign = c == '@' || c == '%' || c == '\\' || c == '&';
+        table[c] = static_cast<unsigned char>((address || atSign ? kAddress : 0) | (atSign ? kAtSign : 0));
+    }
     return table;
 }();
-bool isAddressByte(unsigned char c) { return kAddressBytes[c]; }
+bool isAddressByte(unsigned char c) { return kAddressBytes[c] != 0; }
+bool mayHoldAtSign(unsigned char c) { return (kAddressBytes[c] & kAtSign) != 0; }
 bool isLocalByte(unsigned char c) { return isAsciiAlnum(c) || c == '+' || c == '-' || c == '_' || c == '.'; }
 
 /// A run of address characters longer than this is searched in pieces, keeping its tail.
@@ -51,7 +57,6 @@ std::size_t atSignAt(std::string_view run, std::size_t at)
     }
     return 0;
 }
-bool mayHoldAtSign(unsigned char c) { return c == '@' || c == '%' || c == '\\' || c == '&'; }
 
 }  // namespace
 
@@ -75,24 +80,20 @@ public:
     {
         const std::size_t base = m_pending.size();
         m_pending.append(bytes);
-        const auto* moves = m_a.moves.data();
-        const auto* columnOf = m_a.columnOf.data();
-        const std::size_t columns = m_a.columns;
-        const auto* matches = m_a.hasOutput.data();
         for (std::size_t i = base; i < m_pending.size(); ++i) {
             const auto byte = static_cast<unsigned char>(m_pending[i]);
-            m_state = static_cast<std::size_t>(moves[m_state * columns + columnOf[byte]]);
+            m_move = m_a.step(m_move, byte);
             ++m_position;
             // Candidates are rare: only then does a byte cost more than one move.
-            if (!m_candidates.empty() || matches[m_state]) [[unlikely]] {
+            if (!m_candidates.empty() || (m_move & 1)) [[unlikely]] {
                 --m_position;
                 if (!m_candidates.empty()) resolveAwaiting(byte);
                 ++m_position;
-                if (matches[m_state]) addCandidates();
-                if (!m_candidates.empty()) commitReady(m_position - m_a.depth[m_state], sink);
+                if (m_move & 1) addCandidates();
+                if (!m_candidates.empty()) commitReady(m_position - m_a.depth[m_a.stateOf(m_move)], sink);
             }
         }
-        std::uint64_t bound = m_position - m_a.depth[m_state];
+        std::uint64_t bound = m_position - m_a.depth[m_a.stateOf(m_move)];
         for (const auto& c : m_candidates) bound = std::min(bound, c.start);
         emitRaw(bound, sink);
         compact();
@@ -108,7 +109,7 @@ public:
         commitReady(std::numeric_limits<std::uint64_t>::max(), sink);
         emitRaw(m_position, sink);
         compact();
-        m_state = 0;
+        m_move = 0;
         m_before = -1;
     }
 
@@ -153,7 +154,7 @@ private:
 
     void addCandidates()
     {
-        for (const std::int32_t index : m_a.outputs[m_state]) {
+        for (const std::int32_t index : m_a.outputs[m_a.stateOf(m_move)]) {
             const auto& pattern = m_a.patterns[static_cast<std::size_t>(index)];
             const std::uint64_t start = m_position - pattern.length;
             if (start < m_flushed) continue;
@@ -197,8 +198,8 @@ private:
     }
 
     const PatternAutomaton& m_a;
-    std::size_t m_state = 0;
-    std::string m_pending;  ///< bytes from m_pendingStart on; those before m_flushed are passed on
+    std::uint32_t m_move = 0;  ///< as PatternAutomaton::moves holds it
+    std::string m_pending;     ///< bytes from m_pendingStart on; those before m_flushed are passed on
     std::uint64_t m_pendingStart = 0, m_flushed = 0, m_position = 0;
     int m_before = -1;  ///< the original byte before m_pendingStart
     std::vector<Candidate> m_candidates;
@@ -228,10 +229,10 @@ public:
         std::size_t passed = i, runStart = 0;
         bool inRun = false, runHasAt = false;
         for (; i < bytes.size(); ++i) {
-            const auto byte = static_cast<unsigned char>(bytes[i]);
-            if (isAddressByte(byte)) {
+            const unsigned char kind = kAddressBytes[static_cast<unsigned char>(bytes[i])];
+            if (kind != 0) {
                 if (!inRun) runStart = i, runHasAt = false, inRun = true;
-                runHasAt = runHasAt || mayHoldAtSign(byte);
+                runHasAt = runHasAt || (kind & kAtSign);
             } else if (inRun) {
                 inRun = false;
                 if (!runHasAt) continue;
@@ -257,26 +258,24 @@ public:
 
 private:
     /// Where the longest address whose domain starts at `domain` ends (a run goes on after an
-    /// address: "name@example.com’s"), and the address with a plain "@"; the end is 0 for none.
-    std::pair<std::size_t, std::string> addressEnd(std::string_view run, std::size_t local, std::size_t at,
-                                                   std::size_t domain, std::size_t end)
+    /// address: "name@example.com’s"), 0 for none; the address, with a plain "@", in m_address.
+    std::size_t addressEnd(std::string_view run, std::size_t local, std::size_t at, std::size_t domain, std::size_t end)
     {
         // Only after a dot and 2 to 17 letters or digits, the last label's length, can one end.
-        std::vector<std::size_t> ends;
+        m_ends.clear();
         for (std::size_t dot = run.find('.', domain); dot < end; dot = run.find('.', dot + 1)) {
             std::size_t after = dot + 1;
             while (after < end && isAsciiAlnum(static_cast<unsigned char>(run[after]))) ++after;
-            if (after - dot - 1 >= 2 && after - dot - 1 <= 17) ends.push_back(after);
+            if (after - dot - 1 >= 2 && after - dot - 1 <= 17) m_ends.push_back(after);
         }
         // The longest first, among the nearest kMostEnds: no address has that many labels, and a
         // crafted run of them costs no more.
-        if (ends.size() > kMostEnds) ends.resize(kMostEnds);
-        for (auto e = ends.rbegin(); e != ends.rend(); ++e) {
-            std::string address =
-                std::string(run.substr(local, at - local)) + "@" + std::string(run.substr(domain, *e - domain));
-            if (m_known.count(address) || tarvix::isValidEmail(address)) return {*e, std::move(address)};
+        if (m_ends.size() > kMostEnds) m_ends.resize(kMostEnds);
+        for (auto e = m_ends.rbegin(); e != m_ends.rend(); ++e) {
+            m_address.assign(run.substr(local, at - local)).append("@").append(run.substr(domain, *e - domain));
+            if (m_known.find(m_address) != m_known.end() || tarvix::isValidEmail(m_address)) return *e;
         }
-        return {0, {}};
+        return 0;
     }
 
     /// Hides the addresses of the run; `partial`: the run goes on, so its tail is kept for later.
@@ -303,13 +302,13 @@ private:
             while (end < run.size() && end - domain < kLongestDomain &&
                    !(mayHoldAtSign(static_cast<unsigned char>(run[end])) && atSignAt(run, end)))
                 ++end;
-            const auto [found, address] = addressEnd(run, local, at, domain, end);
+            const std::size_t found = addressEnd(run, local, at, domain, end);
             if (found == 0) continue;
-            auto known = m_known.find(address);
+            auto known = m_known.find(m_address);
             if (known == m_known.end()) {
                 const std::string hidden =
-                    asciiLowered(address) == m_kept ? std::string() : m_placeholders.of("email", address);
-                known = m_known.emplace(address, hidden).first;
+                    asciiLowered(m_address) == m_kept ? std::string() : m_placeholders.of("email", m_address);
+                known = m_known.emplace(m_address, hidden).first;
             }
             m_names.feed(run.substr(from, local - from), sink);
             if (known->second.empty())
@@ -336,6 +335,8 @@ private:
     std::string m_kept;
     bool m_keepLayout;
     std::string m_run;  ///< a run of address characters that may hold "@", or the one still open
+    std::string m_address;
+    std::vector<std::size_t> m_ends;
     std::map<std::string, std::string, std::less<>> m_known;  ///< address → placeholder, "" to keep it
 };
 

@@ -42,20 +42,20 @@ void PatternAutomaton::build()
         if (column != 0) column = static_cast<std::uint16_t>(columns++);
     for (unsigned c = 'A'; c <= 'Z'; ++c) columnOf[c] = columnOf[c + 32];
     const std::size_t states = m_children.size();
-    moves.assign(states * columns, 0);
+    std::vector<std::int32_t> next(states * columns, 0);
     std::vector<std::int32_t> failure(states, 0), queue;
     for (const auto& [byte, child] : m_children[0]) {
-        moves[columnOf[byte]] = child;
+        next[columnOf[byte]] = child;
         queue.push_back(child);
     }
     for (std::size_t head = 0; head < queue.size(); ++head) {
         const auto state = static_cast<std::size_t>(queue[head]);
         const std::size_t fallback = static_cast<std::size_t>(failure[state]) * columns;
         for (std::size_t column = 0; column < columns; ++column)
-            moves[state * columns + column] = moves[fallback + column];
+            next[state * columns + column] = next[fallback + column];
         for (const auto& [byte, child] : m_children[state]) {
-            const std::int32_t viaFailure = moves[fallback + columnOf[byte]];
-            moves[state * columns + columnOf[byte]] = child;
+            const std::int32_t viaFailure = next[fallback + columnOf[byte]];
+            next[state * columns + columnOf[byte]] = child;
             failure[static_cast<std::size_t>(child)] = viaFailure;
             auto& out = outputs[static_cast<std::size_t>(child)];
             const auto& inherited = outputs[static_cast<std::size_t>(viaFailure)];
@@ -63,7 +63,11 @@ void PatternAutomaton::build()
             queue.push_back(child);
         }
     }
-    for (const auto& out : outputs) hasOutput.push_back(!out.empty());
+    moves.resize(next.size());
+    for (std::size_t i = 0; i < next.size(); ++i) {
+        const auto to = static_cast<std::size_t>(next[i]);
+        moves[i] = static_cast<std::uint32_t>(to * columns * 2 + (outputs[to].empty() ? 0 : 1));
+    }
     m_children = {};
 }
 

@@ -27,16 +27,19 @@ struct PatternAutomaton {
     std::vector<Pattern> patterns;
     std::array<std::uint16_t, 256> columnOf{};  ///< 0: a byte no pattern holds
     std::size_t columns = 1;
-    std::vector<std::int32_t> moves;  ///< state * columns + column → state
+    /// At state * columns + column: the next state times columns, doubled, plus one where a
+    /// pattern ends there (a byte costs one load from a small table and one from this).
+    std::vector<std::uint32_t> moves;
     std::vector<std::size_t> depth{0};
     std::vector<std::vector<std::int32_t>> outputs{{}};
-    std::vector<char> hasOutput;
 
     /// `wholeWord`: matched only between non-alphanumeric bytes (a value of one or two bytes). The
     /// same text added twice keeps its first placeholder.
     void add(const std::string& value, const std::string& placeholder, bool wholeWord);
     /// Turns the trie into the automaton; after it, nothing is added.
     void build();
+    std::uint32_t step(std::uint32_t move, unsigned char byte) const { return moves[(move >> 1) + columnOf[byte]]; }
+    std::size_t stateOf(std::uint32_t move) const { return (move >> 1) / columns; }
 
 private:
     std::vector<std::vector<std::pair<unsigned char, std::int32_t>>> m_children{{}};  ///< the trie
