@@ -170,16 +170,21 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
     writeFile(folder / "Scrivo/crash.dmp",
               std::string("MDMP\0", 5) + home.string() + std::string(2, '\0') + wide("aurora", false));
     writeFile(folder / "Scrivo/caf\xE9.log", "a name that is not UTF-8 is written as zip writes it\n");
+    // An address across the second 256 KiB read, inside a run without spaces.
+    std::string cjk;
+    while (cjk.size() < 524280) cjk += "\u65e5\u672c";
+    writeFile(folder / "Scrivo/cjk.log", cjk.substr(0, 524280) + "marta@studio.example" + cjk.substr(0, 999));
     writeFile(folder / "Scrivo/Preferences/broken.plist", std::string("bplist00\x01\x02garbage", 17));
     writeFile(folder / "Scrivo/left/out.log", "left out");
 
     // Leaving out every file is refused before anything changes.
-    tarvix::ShareChoices everything{
-        .leftOut = {"Scrivo/ScrivoLog/mkowal-aurora.log", "Scrivo/Users/mkowal/prefs.xml", "Scrivo/state.json",
-                    "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "Scrivo/Preferences/broken.plist",
-                    "Scrivo/left/out.log", "Scrivo/Preferences/recent.plist", "Scrivo/ScrivoLog/rotated.LOG",
-                    "Scrivo/export.reg", "Scrivo/crash.dmp", "Scrivo/caf\xE9.log", "Scrivo/notes.txt"},
-        .hideIdentity = true};
+    tarvix::ShareChoices everything{.leftOut = {"Scrivo/ScrivoLog/mkowal-aurora.log", "Scrivo/Users/mkowal/prefs.xml",
+                                                "Scrivo/state.json", "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
+                                                "Scrivo/Preferences/broken.plist", "Scrivo/left/out.log",
+                                                "Scrivo/Preferences/recent.plist", "Scrivo/ScrivoLog/rotated.LOG",
+                                                "Scrivo/export.reg", "Scrivo/crash.dmp", "Scrivo/caf\xE9.log",
+                                                "Scrivo/notes.txt", "Scrivo/cjk.log"},
+                                    .hideIdentity = true};
     const auto before = treeListing(folder);
     EXPECT_EQ(tarvix::archiveForUpload(sandbox.folders(), session, true, "me@keep.example", "x", everything).error(),
               tarvix::ArchiveRefusal::everythingLeftOut);
@@ -192,11 +197,12 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
     std::vector<std::string> words = {"python3", (sandbox.root() / "check.py").string(), archive.string()};
     words.insert(words.end(), secrets.begin(), secrets.end());
     int status = -1;
-    EXPECT_EQ(runCommand(commandLine(words), &status),
-              "Scrivo/\nScrivo/Preferences/\nScrivo/Preferences/com.norvane.Scrivo.Pro.plist\n"
-              "Scrivo/Preferences/recent.plist\nScrivo/ScrivoLog/\nScrivo/ScrivoLog/user1-host2.log\nScrivo/Users/\n"
-              "Scrivo/Users/user1/\nScrivo/Users/user1/prefs.xml\nScrivo/caf\u0398.log\nScrivo/crash.dmp\n"
-              "Scrivo/export.reg\nScrivo/left/\nScrivo/notes.txt\nScrivo/state.json\nUserEmailFeedback.json\n");
+    EXPECT_EQ(
+        runCommand(commandLine(words), &status),
+        "Scrivo/\nScrivo/Preferences/\nScrivo/Preferences/com.norvane.Scrivo.Pro.plist\n"
+        "Scrivo/Preferences/recent.plist\nScrivo/ScrivoLog/\nScrivo/ScrivoLog/user1-host2.log\nScrivo/Users/\n"
+        "Scrivo/Users/user1/\nScrivo/Users/user1/prefs.xml\nScrivo/caf\u0398.log\nScrivo/cjk.log\nScrivo/crash.dmp\n"
+        "Scrivo/export.reg\nScrivo/left/\nScrivo/notes.txt\nScrivo/state.json\nUserEmailFeedback.json\n");
     EXPECT_EQ(status, 0) << "an entry does not parse";
     EXPECT_EQ(session.couldNotHide,
               (std::vector<std::string>{"Scrivo/Preferences/broken.plist", "Scrivo/ScrivoLog/rotated.LOG"}));
