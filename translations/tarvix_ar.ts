@@ -193,6 +193,10 @@
 <context>
     <name>ReviewPanel</name>
     <message>
+        <source>left out: compressed, names cannot be hidden in it</source>
+        <translation>مستبعد: مضغوط، لا يمكن إخفاء الأسماء فيه</translation>
+    </message>
+    <message>
         <source>What is sent</source>
         <translation>ما سيُرسل</translation>
     </message>

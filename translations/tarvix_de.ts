@@ -193,6 +193,10 @@
 <context>
     <name>ReviewPanel</name>
     <message>
+        <source>left out: compressed, names cannot be hidden in it</source>
+        <translation>ausgelassen: komprimiert, Namen können darin nicht verborgen werden</translation>
+    </message>
+    <message>
         <source>What is sent</source>
         <translation>Was gesendet wird</translation>
     </message>

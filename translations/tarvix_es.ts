@@ -193,6 +193,10 @@
 <context>
     <name>ReviewPanel</name>
     <message>
+        <source>left out: compressed, names cannot be hidden in it</source>
+        <translation>excluido: comprimido, no se pueden ocultar nombres en él</translation>
+    </message>
+    <message>
         <source>What is sent</source>
         <translation>Lo que se envía</translation>
     </message>

@@ -193,6 +193,10 @@
 <context>
     <name>ReviewPanel</name>
     <message>
+        <source>left out: compressed, names cannot be hidden in it</source>
+        <translation>exclu : compressé, les noms ne peuvent pas y être masqués</translation>
+    </message>
+    <message>
         <source>What is sent</source>
         <translation>Ce qui est envoyé</translation>
     </message>

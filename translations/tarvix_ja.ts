@@ -193,6 +193,10 @@
 <context>
     <name>ReviewPanel</name>
     <message>
+        <source>left out: compressed, names cannot be hidden in it</source>
+        <translation>除外: 圧縮されているため名前を隠せません</translation>
+    </message>
+    <message>
         <source>What is sent</source>
         <translation>送信される内容</translation>
     </message>

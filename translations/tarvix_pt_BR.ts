@@ -193,6 +193,10 @@
 <context>
     <name>ReviewPanel</name>
     <message>
+        <source>left out: compressed, names cannot be hidden in it</source>
+        <translation>excluído: compactado, os nomes não podem ser ocultados nele</translation>
+    </message>
+    <message>
         <source>What is sent</source>
         <translation>O que é enviado</translation>
     </message>

@@ -193,6 +193,10 @@
 <context>
     <name>ReviewPanel</name>
     <message>
+        <source>left out: compressed, names cannot be hidden in it</source>
+        <translation>已排除：已压缩，无法在其中隐藏名称</translation>
+    </message>
+    <message>
         <source>What is sent</source>
         <translation>发送的内容</translation>
     </message>

@@ -67,13 +67,14 @@ QVariant ReviewModel::data(const QModelIndex& index, int role) const
     case PathRole: return QString::fromStdString(entry.path);
     case SizeRole: return sizeText(entry.size);
     case IncludedRole: return !choices().leftOut.contains(entry.path);
+    case UnsearchableRole: return choices().hideIdentity && !leftOutWhenHiding(entry).empty();
     default: return {};
     }
 }
 
 QHash<int, QByteArray> ReviewModel::roleNames() const
 {
-    return {{PathRole, "path"}, {SizeRole, "size"}, {IncludedRole, "included"}};
+    return {{PathRole, "path"}, {SizeRole, "size"}, {IncludedRole, "included"}, {UnsearchableRole, "unsearchable"}};
 }
 
 int ReviewModel::fileCount() const
@@ -163,6 +164,7 @@ void ReviewModel::setHideIdentity(bool hide)
     changed.hideIdentity = hide;
     // Refused: the box shows the choice that holds.
     if (!m_controller->setShareChoices(changed)) emit choicesChanged();
+    if (rowCount() > 0) emit dataChanged(index(0), index(rowCount() - 1), {UnsearchableRole});
 }
 
 void ReviewModel::setProblem(Problem problem)

@@ -46,7 +46,8 @@ public:
     /// What the review tells the user it could not do.
     enum class Problem { none, everythingLeftOut, listFailed, openFailed };
     Q_ENUM(Problem)
-    enum Role { PathRole = Qt::UserRole + 1, SizeRole, IncludedRole };
+    /// UnsearchableRole: with names hidden the file is left out whatever its box says (compressed).
+    enum Role { PathRole = Qt::UserRole + 1, SizeRole, IncludedRole, UnsearchableRole };
 
     ReviewModel(std::shared_ptr<SessionController> controller, QObject* parent = nullptr);
     ~ReviewModel() override;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "base/PlistBounds.h"
+
 namespace tarvix {
 
 SharedPlistNode share(plist_t node)
@@ -16,6 +18,7 @@ Result<PlistDocument> parsePlist(std::string_view bytes)
 {
     const Failure none{"Not a property list.", EINVAL};
     if (bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max()) return none;
+    if (auto bounded = checkPlistBounds(bytes); !bounded) return bounded.failure();
     const auto length = static_cast<uint32_t>(bytes.size());
     plist_t root = nullptr;
     plist_from_memory(bytes.data(), length, &root);

@@ -250,6 +250,9 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
                             "Opened\r\nthe Needle\nand a needle\n");
     // Sorted last; with names hidden it cannot be (it does not parse), so it is left out.
     tarvix::test::writeFile(session.view().sessionFolder().value() / "Scrivo/zz-broken.plist", "bplist00 torn");
+    // Before it, gzip-compressed content whatever its name: with names hidden it cannot be sent.
+    tarvix::test::writeFile(session.view().sessionFolder().value() / "Scrivo/zy-rotated.log",
+                            std::string("\x1f\x8b\x08\0qzxuser", 11));
     session.sandbox().platform().folders.identity =
         tarvix::platform::Identity{"qzxuser", "", "/qz/home", "qzxhost", ""};
     auto& review = *session.view().review();
@@ -298,6 +301,8 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     EXPECT_EQ(review.fileCount(), rows - 1);
     act("Hide my name and computer", QAccessibleActionInterface::toggleAction());
     EXPECT_TRUE(review.hideIdentity());
+    EXPECT_TRUE(box(rows - 2)->state().disabled && !box(rows - 2)->state().checked);
+    EXPECT_TRUE(session.textShown("left out: compressed, names cannot be hidden in it"));
     QDir().mkpath(TARVIX_GUI_OUTPUT_DIR);
     session.window().grabWindow().save(TARVIX_GUI_OUTPUT_DIR "/window-review.png");
 

@@ -46,7 +46,7 @@ WINDOW_TEXTS = {
     "Your login and real name, home folder, computer name and other e-mail addresses are replaced in every file "
     "sent (names of one or two letters only as whole words).",
     "The list of replacements stays on this computer: %1", "back to the list", "Search", "Find next",
-    "Only the first %1 of this file are shown.", "Not found.",
+    "Only the first %1 of this file are shown.", "Not found.", "left out: compressed, names cannot be hidden in it",
     # Reports kept to send later, and the list of reports.
     "Send automatically when possible", "Tarvix will send the report when it can.", "reports", "Reports",
     "No reports yet.", "%1, %2", "Sent. Log ID: %1", "Waiting to be sent. Next attempt: %1",

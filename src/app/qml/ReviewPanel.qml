@@ -82,6 +82,7 @@ FocusScope {
                     required property string path
                     required property string size
                     required property bool included
+                    required property bool unsearchable
                     width: ListView.view.width - 16
                     x: 8
                     spacing: 8
@@ -93,13 +94,18 @@ FocusScope {
                         font: Theme.customFont(12)
                         wrapMode: Text.WrapAtWordBoundaryOrAnywhere
                         text: row.path
-                        checked: row.included
-                        enabled: !panel.review.locked
+                        checked: row.included && !row.unsearchable
+                        enabled: !panel.review.locked && !row.unsearchable
                         onToggled: {
                             panel.review.setIncluded(row.index, checked)
-                            checked = Qt.binding(() => row.included)
+                            checked = Qt.binding(() => row.included && !row.unsearchable)
                         }
                         onActiveFocusChanged: if (activeFocus) list.positionViewAtIndex(row.index, ListView.Contain)
+                    }
+                    TextLine {
+                        visible: row.unsearchable
+                        text: qsTr("left out: compressed, names cannot be hidden in it")
+                        color: Theme.colors["SecondaryTextColor"]
                     }
                     TextLine { text: row.size; color: Theme.colors["SecondaryTextColor"] }
                     LinkButton {

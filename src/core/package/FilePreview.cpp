@@ -7,6 +7,7 @@
 
 #include "base/PlistDocument.h"
 #include "core/package/ShareableFiles.h"
+#include "core/package/TextEncoding.h"
 #include "platform/Files.h"
 
 namespace fs = std::filesystem;
@@ -56,7 +57,10 @@ Result<FilePreview> previewFile(const fs::path& sessionFolder, const std::string
     FilePreview preview;
     const auto kind = FilesPathDirectory::kindOf(std::string_view(bytes).substr(0, 512));
     if (kind == ShareEntry::Kind::binaryPlist && !more) {
-        if (auto document = parsePlist(bytes)) {
+        auto document = parsePlist(bytes);
+        if (!document && document.failure().errorNumber == EFBIG)
+            return Failure{"The file “" + relativePath + "” can’t be shown: " + document.message(), EFBIG};
+        if (document) {
             document->binary = false;
             if (auto xml = encodePlist(*document)) {
                 bytes = std::move(*xml);
@@ -65,6 +69,12 @@ Result<FilePreview> previewFile(const fs::path& sessionFolder, const std::string
         }
     } else if (kind != ShareEntry::Kind::text) {
         return preview;
+    } else if (const auto encoding = textEncoding(bytes); encoding != TextEncoding::utf8) {
+        Utf16Decoder decoder(encoding == TextEncoding::utf16be);
+        std::string text;
+        decoder.feed(bytes, text);
+        decoder.finish(text);
+        bytes = std::move(text);
     }
     preview.isText = true;
     preview.truncated = more || bytes.size() > kPreviewLimit;

@@ -5,10 +5,9 @@
 
 #include "core/package/EmailPattern.h"
 #include "core/package/EscapedForms.h"
+#include "core/package/PatternAutomaton.h"
+#include "core/package/ValueForms.h"
 
-// The automaton is written here because Debian packages no maintained C or C++ multi-pattern
-// matcher that streams with leftmost-longest replacement; the one regular-expression engine that
-// streams many patterns reports where matches end, not where they start, and only on some CPUs.
 namespace tarvix {
 namespace {
 
@@ -19,33 +18,51 @@ constexpr bool isAsciiAlnum(unsigned char c)
 /// Part of a word for the whole-word rule: non-ASCII bytes belong to letters.
 bool isWordByte(int c) { return c >= 0x80 || (c >= 0 && isAsciiAlnum(static_cast<unsigned char>(c))); }
 unsigned char folded(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
-std::string foldedText(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(folded(static_cast<unsigned char>(c)));
-    return out;
-}
-/// The characters an e-mail address may hold (its domain may hold non-ASCII letters).
-constexpr std::array<bool, 256> kAddressBytes = [] {
-    std::array<bool, 256> table{};
-    for (unsigned c = 0; c < 256; ++c)
-        table[c] = isAsciiAlnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '_' || c == '.' ||
-                   c == '@' || c >= 0x80;
+/// The characters an e-mail address may hold (its domain may hold non-ASCII letters, its "@" may
+/// be escaped): kAddress; those that may begin an "@" or its escape: kAddress | kAtSign.
+constexpr unsigned char kAddress = 1, kAtSign = 2;
+constexpr std::array<unsigned char, 256> kAddressBytes = [] {
+    std::array<unsigned char, 256> table{};
+    for (unsigned c = 0; c < 256; ++c) {
+        const bool address = isAsciiAlnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '_' ||
+                             c == '.' || c >= 0x80 || c == '#' || c == ';';
+        const bool atSign = c == '@' || c == '%' || c == '\\' || c == '&';
+        table[c] = static_cast<unsigned char>((address || atSign ? kAddress : 0) | (atSign ? kAtSign : 0));
+    }
     return table;
 }();
-bool isAddressByte(unsigned char c) { return kAddressBytes[c]; }
+bool isAddressByte(unsigned char c) { return kAddressBytes[c] != 0; }
+bool mayHoldAtSign(unsigned char c) { return (kAddressBytes[c] & kAtSign) != 0; }
 bool isLocalByte(unsigned char c) { return isAsciiAlnum(c) || c == '+' || c == '-' || c == '_' || c == '.'; }
 
-/// A run of address characters longer than this is passed on in pieces (no real text has one).
+/// A run of address characters longer than this is searched in pieces, keeping its tail.
 constexpr std::size_t kRunCap = 64 * 1024;
-/// How many shorter endings of a domain are tried ("name@example.com’s" ends before the ’).
-constexpr int kDomainTries = 16;
+/// Longer local parts and domains than these are not looked for (an address has at most 254).
+constexpr std::size_t kLongestLocal = 1024, kLongestDomain = 1024;
+/// How many places an address's domain may end at are tried.
+constexpr std::size_t kMostEnds = 64;
+
+/// How files write the "@" of an address: as it is, percent-encoded, JSON-escaped, as an XML
+/// reference. Answers the length of the one at `at`, 0 for none (ASCII case-blind).
+std::size_t atSignAt(std::string_view run, std::size_t at)
+{
+    if (run[at] == '@') return 1;
+    static constexpr std::string_view kEscapes[] = {"%40", "\\u0040", "&#64;", "&#x40;", "&commat;"};
+    for (const std::string_view escape : kEscapes) {
+        if (run.size() - at < escape.size()) continue;
+        bool same = true;
+        for (std::size_t i = 0; i < escape.size() && same; ++i)
+            same = folded(static_cast<unsigned char>(run[at + i])) == static_cast<unsigned char>(escape[i]);
+        if (same) return escape.size();
+    }
+    return 0;
+}
 
 }  // namespace
 
 const std::string& Placeholders::of(const std::string& kind, const std::string& value)
 {
-    const auto key = std::pair{kind, kind == "email" ? foldedText(value) : value};
+    const auto key = std::pair{kind, kind == "email" ? asciiLowered(value) : value};
     if (const auto found = m_byValue.find(key); found != m_byValue.end()) return found->second;
     const std::string number = std::to_string(++m_counts[kind]);
     std::string placeholder = kind == "email" ? "email" + number + "@redacted.invalid" : kind + number;
@@ -54,93 +71,29 @@ const std::string& Placeholders::of(const std::string& kind, const std::string& 
     return m_byValue.emplace(key, std::move(placeholder)).first->second;
 }
 
-struct IdentityHider::Automaton {
-    struct Pattern {
-        std::size_t length;
-        std::string placeholder;
-        bool wholeWord;
-    };
-    std::vector<Pattern> patterns;
-    std::vector<std::array<std::int32_t, 256>> next{std::array<std::int32_t, 256>{}};
-    std::vector<std::size_t> depth{0};
-    std::vector<std::vector<std::int32_t>> outputs{{}};
-    std::vector<char> hasOutput;
-
-    /// `wholeWord`: matched only between non-alphanumeric bytes (a value of one or two bytes).
-    void add(const std::string& value, const std::string& placeholder, bool wholeWord)
-    {
-        const std::string key = foldedText(value);
-        std::size_t state = 0;
-        for (const char c : key) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (next[state][byte] == 0) {
-                const auto added = static_cast<std::int32_t>(next.size());
-                next.push_back({});  // may move the rows: the new one is linked in after
-                next[state][byte] = added;
-                depth.push_back(depth[state] + 1);
-                outputs.emplace_back();
-            }
-            state = static_cast<std::size_t>(next[state][byte]);
-        }
-        if (!outputs[state].empty()) return;  // the same text for two values: the first one names it
-        outputs[state].push_back(static_cast<std::int32_t>(patterns.size()));
-        patterns.push_back({key.size(), placeholder, wholeWord});
-    }
-
-    /// Turns the trie into the automaton: every state gets a move for every byte, and the
-    /// patterns that end in its longest proper suffix (the failure state) as outputs too.
-    void build()
-    {
-        std::vector<std::int32_t> failure(next.size(), 0), queue;
-        for (auto child : next[0])
-            if (child != 0) queue.push_back(child);
-        for (std::size_t head = 0; head < queue.size(); ++head) {
-            const auto state = static_cast<std::size_t>(queue[head]);
-            for (std::size_t c = 0; c < 256; ++c) {
-                auto& slot = next[state][c];
-                const std::int32_t viaFailure = next[static_cast<std::size_t>(failure[state])][c];
-                if (slot == 0) {
-                    slot = viaFailure;
-                    continue;
-                }
-                failure[static_cast<std::size_t>(slot)] = viaFailure;
-                auto& out = outputs[static_cast<std::size_t>(slot)];
-                const auto& inherited = outputs[static_cast<std::size_t>(viaFailure)];
-                out.insert(out.end(), inherited.begin(), inherited.end());
-                queue.push_back(slot);
-            }
-        }
-        for (auto& moves : next)
-            for (unsigned c = 'A'; c <= 'Z'; ++c) moves[c] = moves[c + 32];
-        for (const auto& out : outputs) hasOutput.push_back(!out.empty());
-    }
-};
-
 /// Replaces the automaton's values, leftmost first, then longest.
 class IdentityHider::NameStage {
 public:
-    explicit NameStage(const Automaton& automaton) : m_a(automaton) {}
+    explicit NameStage(const PatternAutomaton& automaton) : m_a(automaton) {}
 
     void feed(std::string_view bytes, const Sink& sink)
     {
         const std::size_t base = m_pending.size();
         m_pending.append(bytes);
-        const auto* next = m_a.next.data();
-        const auto* matches = m_a.hasOutput.data();
         for (std::size_t i = base; i < m_pending.size(); ++i) {
             const auto byte = static_cast<unsigned char>(m_pending[i]);
-            m_state = static_cast<std::size_t>(next[m_state][byte]);
+            m_move = m_a.step(m_move, byte);
             ++m_position;
             // Candidates are rare: only then does a byte cost more than one move.
-            if (!m_candidates.empty() || matches[m_state]) [[unlikely]] {
+            if (!m_candidates.empty() || (m_move & 1)) [[unlikely]] {
                 --m_position;
                 if (!m_candidates.empty()) resolveAwaiting(byte);
                 ++m_position;
-                if (matches[m_state]) addCandidates();
-                if (!m_candidates.empty()) commitReady(m_position - m_a.depth[m_state], sink);
+                if (m_move & 1) addCandidates();
+                if (!m_candidates.empty()) commitReady(m_position - m_a.depth[m_a.stateOf(m_move)], sink);
             }
         }
-        std::uint64_t bound = m_position - m_a.depth[m_state];
+        std::uint64_t bound = m_position - m_a.depth[m_a.stateOf(m_move)];
         for (const auto& c : m_candidates) bound = std::min(bound, c.start);
         emitRaw(bound, sink);
         compact();
@@ -156,7 +109,7 @@ public:
         commitReady(std::numeric_limits<std::uint64_t>::max(), sink);
         emitRaw(m_position, sink);
         compact();
-        m_state = 0;
+        m_move = 0;
         m_before = -1;
     }
 
@@ -201,7 +154,7 @@ private:
 
     void addCandidates()
     {
-        for (const std::int32_t index : m_a.outputs[m_state]) {
+        for (const std::int32_t index : m_a.outputs[m_a.stateOf(m_move)]) {
             const auto& pattern = m_a.patterns[static_cast<std::size_t>(index)];
             const std::uint64_t start = m_position - pattern.length;
             if (start < m_flushed) continue;
@@ -244,9 +197,9 @@ private:
         m_pendingStart = m_flushed;
     }
 
-    const Automaton& m_a;
-    std::size_t m_state = 0;
-    std::string m_pending;  ///< bytes from m_pendingStart on; those before m_flushed are passed on
+    const PatternAutomaton& m_a;
+    std::uint32_t m_move = 0;  ///< as PatternAutomaton::moves holds it
+    std::string m_pending;     ///< bytes from m_pendingStart on; those before m_flushed are passed on
     std::uint64_t m_pendingStart = 0, m_flushed = 0, m_position = 0;
     int m_before = -1;  ///< the original byte before m_pendingStart
     std::vector<Candidate> m_candidates;
@@ -256,8 +209,8 @@ private:
 /// Finds e-mail addresses in runs of address characters; everything else goes to the name stage.
 class IdentityHider::EmailStage {
 public:
-    EmailStage(NameStage& names, Placeholders& placeholders, std::string keptEmail)
-        : m_names(names), m_placeholders(placeholders), m_kept(foldedText(keptEmail))
+    EmailStage(NameStage& names, Placeholders& placeholders, std::string keptEmail, bool keepLayout)
+        : m_names(names), m_placeholders(placeholders), m_kept(asciiLowered(keptEmail)), m_keepLayout(keepLayout)
     {
     }
 
@@ -267,22 +220,25 @@ public:
         if (!m_run.empty()) {
             while (i < bytes.size() && isAddressByte(static_cast<unsigned char>(bytes[i]))) ++i;
             m_run.append(bytes.substr(0, i));
-            if (i == bytes.size() && m_run.size() <= kRunCap) return;
-            endRun(sink);
+            if (i == bytes.size()) {
+                if (m_run.size() > kRunCap) endRun(sink, true);
+                return;
+            }
+            endRun(sink, false);
         }
         std::size_t passed = i, runStart = 0;
         bool inRun = false, runHasAt = false;
         for (; i < bytes.size(); ++i) {
-            const auto byte = static_cast<unsigned char>(bytes[i]);
-            if (isAddressByte(byte)) {
+            const unsigned char kind = kAddressBytes[static_cast<unsigned char>(bytes[i])];
+            if (kind != 0) {
                 if (!inRun) runStart = i, runHasAt = false, inRun = true;
-                runHasAt = runHasAt || byte == '@';
+                runHasAt = runHasAt || (kind & kAtSign);
             } else if (inRun) {
                 inRun = false;
                 if (!runHasAt) continue;
                 m_names.feed(bytes.substr(passed, runStart - passed), sink);
                 m_run.assign(bytes.substr(runStart, i - runStart));
-                endRun(sink);
+                endRun(sink, false);
                 passed = i;
             }
         }
@@ -296,74 +252,108 @@ public:
 
     void finish(const Sink& sink)
     {
-        endRun(sink);
+        endRun(sink, false);
         m_names.finish(sink);
     }
 
 private:
-    void endRun(const Sink& sink)
+    /// Where the longest address whose domain starts at `domain` ends (a run goes on after an
+    /// address: "name@example.com’s"), 0 for none; the address, with a plain "@", in m_address.
+    std::size_t addressEnd(std::string_view run, std::size_t local, std::size_t at, std::size_t domain, std::size_t end)
+    {
+        // Only after a dot and 2 to 17 letters or digits, the last label's length, can one end.
+        m_ends.clear();
+        for (std::size_t dot = run.find('.', domain); dot < end; dot = run.find('.', dot + 1)) {
+            std::size_t after = dot + 1;
+            while (after < end && isAsciiAlnum(static_cast<unsigned char>(run[after]))) ++after;
+            if (after - dot - 1 >= 2 && after - dot - 1 <= 17) m_ends.push_back(after);
+        }
+        // The longest first, among the nearest kMostEnds: no address has that many labels, and a
+        // crafted run of them costs no more.
+        if (m_ends.size() > kMostEnds) m_ends.resize(kMostEnds);
+        for (auto e = m_ends.rbegin(); e != m_ends.rend(); ++e) {
+            m_address.assign(run.substr(local, at - local)).append("@").append(run.substr(domain, *e - domain));
+            if (m_known.find(m_address) != m_known.end() || tarvix::isValidEmail(m_address)) return *e;
+        }
+        return 0;
+    }
+
+    /// Hides the addresses of the run; `partial`: the run goes on, so its tail is kept for later.
+    void endRun(const Sink& sink, bool partial)
     {
         const std::string_view run = m_run;
-        std::size_t from = 0, searchFrom = 0;
-        for (std::size_t at; (at = run.find('@', searchFrom)) != std::string_view::npos;) {
-            searchFrom = at + 1;
-            std::size_t local = at;
-            while (local > from && isLocalByte(static_cast<unsigned char>(run[local - 1]))) --local;
-            while (local < at && !isAsciiAlnum(static_cast<unsigned char>(run[local]))) ++local;
-            std::size_t end = run.find('@', at + 1);
-            if (end == std::string_view::npos) end = run.size();
-            std::optional<std::size_t> found;
-            const std::string* replacement = nullptr;
-            for (int tries = 0; tries < kDomainTries && end > at + 1 && local < at; ++tries) {
-                while (end > at + 1 && !isAsciiAlnum(static_cast<unsigned char>(run[end - 1]))) --end;
-                if (end == at + 1) break;
-                const std::string_view candidate = run.substr(local, end - local);
-                // A log repeats its addresses: each is checked against the pattern once.
-                if (const auto known = m_known.find(candidate); known != m_known.end()) {
-                    found = end;
-                    replacement = &known->second;
-                    break;
-                }
-                if (tarvix::isValidEmail(candidate)) {
-                    found = end;
-                    const std::string hidden = foldedText(candidate) == m_kept
-                                                   ? std::string()
-                                                   : m_placeholders.of("email", std::string(candidate));
-                    replacement = &m_known.emplace(std::string(candidate), hidden).first->second;
-                    break;
-                }
-                while (end > at + 1 && isAsciiAlnum(static_cast<unsigned char>(run[end - 1]))) --end;
+        std::size_t from = 0, keepFrom = run.size();
+        for (std::size_t at = 0; at < run.size(); ++at) {
+            if (!mayHoldAtSign(static_cast<unsigned char>(run[at]))) continue;
+            const std::size_t atLength = atSignAt(run, at);
+            if (atLength == 0) continue;
+            const std::size_t domain = at + atLength;
+            if (partial && run.size() - domain < kLongestDomain) {
+                keepFrom = at;
+                break;
             }
-            if (!found) continue;
-            const std::string_view address = run.substr(local, *found - local);
+            std::size_t local = at;
+            while (local > from && at - local < kLongestLocal &&
+                   isLocalByte(static_cast<unsigned char>(run[local - 1])))
+                --local;
+            while (local < at && !isAsciiAlnum(static_cast<unsigned char>(run[local]))) ++local;
+            if (local == at) continue;
+            std::size_t end = domain;
+            while (end < run.size() && end - domain < kLongestDomain &&
+                   !(mayHoldAtSign(static_cast<unsigned char>(run[end])) && atSignAt(run, end)))
+                ++end;
+            const std::size_t found = addressEnd(run, local, at, domain, end);
+            if (found == 0) continue;
+            auto known = m_known.find(m_address);
+            if (known == m_known.end()) {
+                const std::string hidden =
+                    asciiLowered(m_address) == m_kept ? std::string() : m_placeholders.of("email", m_address);
+                known = m_known.emplace(m_address, hidden).first;
+            }
             m_names.feed(run.substr(from, local - from), sink);
-            if (replacement->empty())
-                m_names.feed(address, sink);  // the address typed into the form stays
+            if (known->second.empty())
+                m_names.feed(run.substr(local, found - local), sink);  // the address typed into the form stays
             else
-                m_names.feedOpaque(*replacement, sink);
-            from = searchFrom = *found;
+                m_names.feedOpaque(m_keepLayout ? fitted(known->second, found - local) : known->second, sink);
+            from = found;
+            at = found - 1;
         }
-        m_names.feed(run.substr(from), sink);
-        m_run.clear();
+        if (!partial) {
+            m_names.feed(run.substr(from), sink);
+            m_run.clear();
+            return;
+        }
+        // What is kept may still become an address's local part and "@".
+        const std::size_t keep = std::min(keepFrom, run.size() - std::min<std::size_t>(run.size(), 8));
+        const std::size_t cut = std::max(from, keep > kLongestLocal ? keep - kLongestLocal : 0);
+        m_names.feed(run.substr(from, cut - from), sink);
+        m_run.erase(0, cut);
     }
 
     NameStage& m_names;
     Placeholders& m_placeholders;
     std::string m_kept;
-    std::string m_run;  ///< a run of address characters holding "@", or the one still open
+    bool m_keepLayout;
+    std::string m_run;  ///< a run of address characters that may hold "@", or the one still open
+    std::string m_address;
+    std::vector<std::size_t> m_ends;
     std::map<std::string, std::string, std::less<>> m_known;  ///< address → placeholder, "" to keep it
 };
 
 IdentityHider::IdentityHider(const platform::Identity& identity, std::string keptEmail, Placeholders& placeholders)
-    : m_automaton(std::make_unique<Automaton>())
+    : m_automaton(std::make_unique<PatternAutomaton>()), m_placeholders(placeholders), m_keptEmail(std::move(keptEmail))
 {
-    // A value is also found where a file escaped it (JSON, XML, a URL): the same placeholder.
+    // A value is also found as files write it: in other cases and normalisations, and escaped
+    // (JSON, XML, a URL), always with the same placeholder.
     const auto add = [&](const std::string& kind, const std::string& value) {
         if (value.empty()) return;
         const std::string& placeholder = placeholders.of(kind, value);
         const bool wholeWord = value.size() <= 2;
-        m_automaton->add(value, placeholder, wholeWord);
-        for (const std::string& form : escapedForms(value)) m_automaton->add(form, placeholder, wholeWord);
+        for (const std::string& spelling : unicodeSpellings(value)) {
+            m_automaton->add(spelling, placeholder, wholeWord);
+            for (const std::string& form : escapedForms(spelling)) m_automaton->add(form, placeholder, wholeWord);
+            m_spellings.push_back({spelling, placeholder, wholeWord});
+        }
     };
     std::string home = identity.home.string();
     while (home.size() > 1 && home.back() == '/') home.pop_back();
@@ -373,22 +363,49 @@ IdentityHider::IdentityHider(const platform::Identity& identity, std::string kep
     add("host", identity.fullHostName);
     add("host", identity.hostName);
     m_automaton->build();
-    m_names = std::make_unique<NameStage>(*m_automaton);
-    m_emails = std::make_unique<EmailStage>(*m_names, placeholders, std::move(keptEmail));
+    m_text.names = std::make_unique<NameStage>(*m_automaton);
+    m_text.emails = std::make_unique<EmailStage>(*m_text.names, placeholders, m_keptEmail, false);
 }
 
 IdentityHider::~IdentityHider() = default;
 
-void IdentityHider::feed(std::string_view bytes, const Sink& sink) { m_emails->feed(bytes, sink); }
-void IdentityHider::finish(const Sink& sink) { m_emails->finish(sink); }
-std::uint64_t IdentityHider::replacements() const { return m_names->replacements(); }
+IdentityHider::Stages& IdentityHider::stages(Layout layout)
+{
+    if (layout == Layout::text) return m_text;
+    if (!m_binary.names) {
+        // Made when the first binary file comes: each value in UTF-8 and UTF-16, replaced by a
+        // placeholder of its own length.
+        m_binaryAutomaton = std::make_unique<PatternAutomaton>();
+        for (const auto& [spelling, placeholder, wholeWord] : m_spellings) {
+            m_binaryAutomaton->add(spelling, fitted(placeholder, spelling.size()), wholeWord);
+            for (const bool bigEndian : {false, true}) {
+                const std::string units = utf16(spelling, bigEndian);
+                m_binaryAutomaton->add(units, utf16(fitted(placeholder, units.size() / 2), bigEndian), wholeWord);
+            }
+        }
+        m_binaryAutomaton->build();
+        m_binary.names = std::make_unique<NameStage>(*m_binaryAutomaton);
+        m_binary.emails = std::make_unique<EmailStage>(*m_binary.names, m_placeholders, m_keptEmail, true);
+    }
+    return m_binary;
+}
 
-std::string IdentityHider::hide(std::string_view text)
+void IdentityHider::feed(std::string_view bytes, const Sink& sink, Layout layout)
+{
+    stages(layout).emails->feed(bytes, sink);
+}
+void IdentityHider::finish(const Sink& sink, Layout layout) { stages(layout).emails->finish(sink); }
+std::uint64_t IdentityHider::replacements() const
+{
+    return m_text.names->replacements() + (m_binary.names ? m_binary.names->replacements() : 0);
+}
+
+std::string IdentityHider::hide(std::string_view text, Layout layout)
 {
     std::string out;
     const Sink sink = [&out](std::string_view piece) { out.append(piece); };
-    feed(text, sink);
-    finish(sink);
+    feed(text, sink, layout);
+    finish(sink, layout);
     return out;
 }
 

@@ -15,6 +15,8 @@
 
 namespace tarvix {
 
+struct PatternAutomaton;
+
 /// The placeholders of one share: the same value always gets the same one ("user1", "host1",
 /// "email1@redacted.invalid" ...), numbered per kind in the order they are first needed.
 class Placeholders {
@@ -33,12 +35,13 @@ private:
 };
 
 /// Replaces the user's identity in a stream of bytes: the known values (login name, real name,
-/// home folder, host names) through one Aho-Corasick automaton, leftmost and then longest match
-/// first, ASCII case-blind; e-mail addresses other than `keptEmail` through a scan of the runs of
+/// home folder, host names) in the forms files write them (ValueForms, EscapedForms) through one
+/// Aho-Corasick automaton, leftmost and then longest match first, ASCII case-blind; e-mail
+/// addresses other than `keptEmail`, their "@" as it is or escaped, through a scan of the runs of
 /// characters an address may hold, each checked against the support e-mail pattern. Values of
 /// one or two characters are replaced only as whole words (bounded by anything but ASCII letters,
 /// digits and non-ASCII bytes). Works in bounded memory: it keeps at most the longest value, or
-/// one run of address characters (capped), between calls.
+/// the tail of one run of address characters, between calls.
 class IdentityHider {
 public:
     IdentityHider(const platform::Identity& identity, std::string keptEmail, Placeholders& placeholders);
@@ -47,21 +50,35 @@ public:
     IdentityHider& operator=(const IdentityHider&) = delete;
 
     using Sink = std::function<void(std::string_view)>;
+    /// How a stream is written back: as text, or as a binary file whose layout stays (each
+    /// occurrence, in UTF-8 and UTF-16, replaced by a placeholder of the same byte length).
+    enum class Layout { text, kept };
     /// One stream at a time: feed its bytes in pieces of any size, then finish it.
-    void feed(std::string_view bytes, const Sink& sink);
-    void finish(const Sink& sink);
+    void feed(std::string_view bytes, const Sink& sink, Layout layout = Layout::text);
+    void finish(const Sink& sink, Layout layout = Layout::text);
     /// A whole text (a name, a property list string).
-    std::string hide(std::string_view text);
+    std::string hide(std::string_view text, Layout layout = Layout::text);
     /// Replacements made since construction.
     std::uint64_t replacements() const;
 
 private:
-    struct Automaton;
     class NameStage;
     class EmailStage;
-    std::unique_ptr<Automaton> m_automaton;
-    std::unique_ptr<NameStage> m_names;
-    std::unique_ptr<EmailStage> m_emails;
+    struct Stages {
+        std::unique_ptr<NameStage> names;
+        std::unique_ptr<EmailStage> emails;
+    };
+    struct Spelling {
+        std::string text, placeholder;
+        bool wholeWord;
+    };
+    Stages& stages(Layout layout);
+
+    std::unique_ptr<PatternAutomaton> m_automaton, m_binaryAutomaton;
+    Placeholders& m_placeholders;
+    std::string m_keptEmail;
+    std::vector<Spelling> m_spellings;
+    Stages m_text, m_binary;
 };
 
 }  // namespace tarvix

@@ -16,6 +16,7 @@
 #include "core/package/IdentityHider.h"
 #include "core/package/PlistHiding.h"
 #include "core/package/ShareableFiles.h"
+#include "core/package/TextEncoding.h"
 #include "core/package/ZipWriter.h"
 #include "platform/Files.h"
 
@@ -46,34 +47,52 @@ struct Added {
     Failure failure;
 };
 
-Added addPlist(ZipWriter& zip, int from, const std::string& name, const struct stat& info, tarvix::IdentityHider& hider,
-               Buffers& buffers)
+/// The whole of an open file, up to `limit` bytes.
+tarvix::Result<std::string> readWhole(int from, std::size_t limit, Buffers& buffers)
 {
     std::string bytes;
     for (;;) {
         const auto got = platform::readSome(from, buffers.in.get(), kBuffer);
-        if (!got) return {Fault::file, got.failure()};
-        if (*got == 0) break;
-        if (bytes.size() + *got > kPlistSizeLimit)
-            return {Fault::file, Failure{"the property list is too large to hide"}};
+        if (!got) return got.failure();
+        if (*got == 0) return bytes;
+        if (bytes.size() + *got > limit) return Failure{"the property list is too large to hide"};
         bytes.append(buffers.in.get(), *got);
     }
-    const auto hidden = hidePlist(bytes, hider);
-    if (!hidden) return {Fault::file, hidden.failure()};
+}
+
+Added addBytes(ZipWriter& zip, const std::string& name, const struct stat& info, std::string_view bytes)
+{
     Status written = zip.beginFile(name, info);
-    if (written) written = zip.write(*hidden);
+    if (written) written = zip.write(bytes);
     if (written) written = zip.endFile();
     if (!written) return {Fault::archive, written.failure()};
     return {};
 }
 
-/// Streams one open file into the archive as `name`, through `hider` when there is one.
-Added addFile(ZipWriter& zip, int from, const std::string& name, tarvix::ShareEntry::Kind kind,
-              tarvix::IdentityHider* hider, Buffers& buffers)
+bool looksLikeXmlPlist(std::string_view head)
+{
+    return head.find("<?xml") < 8 && (head.find("<plist") != head.npos || head.find("<!DOCTYPE plist") != head.npos);
+}
+
+/// Streams one open file into the archive as `name`, through `hider` when there is one: a text in
+/// its own encoding, any other file with its layout kept.
+Added addFile(ZipWriter& zip, int from, const std::string& name, std::string_view head, tarvix::IdentityHider* hider,
+              Buffers& buffers)
 {
     struct stat info {};
     if (::fstat(from, &info) != 0) return {Fault::file, tarvix::systemFailure(errno)};
-    if (hider && kind == tarvix::ShareEntry::Kind::binaryPlist) return addPlist(zip, from, name, info, *hider, buffers);
+    const auto kind = kindOf(head);
+    if (hider && (kind == tarvix::ShareEntry::Kind::binaryPlist ||
+                  (kind == tarvix::ShareEntry::Kind::text && looksLikeXmlPlist(head)))) {
+        const auto bytes = readWhole(from, kPlistSizeLimit, buffers);
+        if (!bytes) return {Fault::file, bytes.failure()};
+        const auto hidden = hidePlist(*bytes, *hider);
+        if (hidden) return addBytes(zip, name, info, *hidden);
+        // An XML text that is no property list is hidden as text; one too large to read is not.
+        if (kind == tarvix::ShareEntry::Kind::binaryPlist || hidden.failure().errorNumber == EFBIG)
+            return {Fault::file, hidden.failure()};
+        if (::lseek(from, 0, SEEK_SET) != 0) return {Fault::file, tarvix::systemFailure(errno)};
+    }
     if (auto begun = zip.beginFile(name, info); !begun) return {Fault::archive, begun.failure()};
     std::string& out = buffers.out;
     out.clear();
@@ -86,19 +105,49 @@ Added addFile(ZipWriter& zip, int from, const std::string& name, tarvix::ShareEn
             out.clear();
         }
     };
+    const auto layout = kind == tarvix::ShareEntry::Kind::text ? tarvix::IdentityHider::Layout::text
+                                                               : tarvix::IdentityHider::Layout::kept;
+    const auto encoding = tarvix::textEncoding(head);
+    std::optional<tarvix::Utf16Decoder> decoder;
+    std::optional<tarvix::Utf16Encoder> encoder;
+    if (hider && layout == tarvix::IdentityHider::Layout::text && encoding != tarvix::TextEncoding::utf8) {
+        decoder.emplace(encoding == tarvix::TextEncoding::utf16be);
+        encoder.emplace(encoding == tarvix::TextEncoding::utf16be);
+    }
+    std::string decoded, encoded;
+    // A UTF-16 text is hidden as UTF-8 and written back as it was encoded.
+    const tarvix::IdentityHider::Sink encode = [&](std::string_view utf8) {
+        encoded.clear();
+        encoder->feed(utf8, encoded);
+        sink(encoded);
+    };
+    const auto hide = [&](std::string_view bytes) {
+        if (!decoder) return hider->feed(bytes, sink, layout);
+        decoded.clear();
+        decoder->feed(bytes, decoded);
+        hider->feed(decoded, encode, layout);
+    };
     for (;;) {
         const auto got = platform::readSome(from, buffers.in.get(), kBuffer);
         if (!got) {
-            if (hider) hider->finish([](std::string_view) {});
+            if (hider) hider->finish([](std::string_view) {}, layout);
             return {Fault::fileHalfway, got.failure()};
         }
         if (*got == 0) break;
         if (hider)
-            hider->feed(std::string_view(buffers.in.get(), *got), sink);
+            hide(std::string_view(buffers.in.get(), *got));
         else
             sink(std::string_view(buffers.in.get(), *got));
     }
-    if (hider) hider->finish(sink);
+    if (decoder) {
+        decoded.clear();
+        decoder->finish(decoded);
+        hider->feed(decoded, encode, layout);
+        hider->finish(encode, layout);
+        sink(decoder->leftover());
+    } else if (hider) {
+        hider->finish(sink, layout);
+    }
     if (written) written = zip.write(out);
     if (written) written = zip.endFile();
     if (!written) return {Fault::archive, written.failure()};
@@ -119,10 +168,20 @@ std::string hiddenPath(const std::string& path, tarvix::IdentityHider& hider)
     }
 }
 
-bool isZip(const std::string& path)
+/// The first bytes of an open file, which is left at its start.
+tarvix::Result<std::string> readHead(int from)
 {
-    return path.size() >= 4 &&
-           (path.compare(path.size() - 4, 4, ".zip") == 0 || path.compare(path.size() - 4, 4, ".ZIP") == 0);
+    std::string head(512, '\0');
+    std::size_t got = 0;
+    while (got < head.size()) {
+        const auto read = platform::readSome(from, head.data() + got, head.size() - got);
+        if (!read) return read.failure();
+        if (*read == 0) break;
+        got += *read;
+    }
+    head.resize(got);
+    if (::lseek(from, 0, SEEK_SET) != 0) return tarvix::systemFailure(errno);
+    return head;
 }
 
 Status writeMapping(const fs::path& file, const tarvix::Placeholders& placeholders)
@@ -168,16 +227,18 @@ struct Attempt {
                 continue;
             }
             Added added;
-            if (hider && isZip(path))
-                added = {Fault::file, Failure{"a compressed archive cannot be searched for names"}};
+            auto from = openShareable(sessionFolder, file.source);
+            const auto head = from ? readHead(from->get()) : tarvix::Result<std::string>(from.failure());
+            tarvix::ShareEntry entry = file.entry;
+            if (head) entry.kind = kindOf(*head);
+            if (!head)
+                added = {Fault::file, head.failure()};
+            else if (hider && !tarvix::leftOutWhenHiding(entry).empty())
+                added = {Fault::file, Failure{std::string(tarvix::leftOutWhenHiding(entry))}};
             else if (!names.insert(entryName(path)).second)
                 added = {Fault::file, Failure{"its hidden name is another file's"}};
-            else if (auto from = openShareable(sessionFolder, file.source); !from)
-                added = {Fault::file, from.failure()};
-            else if (const auto kind = kindOfFile(from->get()); ::lseek(from->get(), 0, SEEK_SET) != 0)
-                added = {Fault::file, tarvix::systemFailure(errno)};
             else
-                added = addFile(zip, from->get(), entryName(path), kind, hider, buffers);
+                added = addFile(zip, from->get(), entryName(path), *head, hider, buffers);
             if (added.fault == Fault::none) {
                 ++content.sentFiles;
                 continue;
@@ -233,8 +294,7 @@ tarvix::Result<SharedContent> writeShareArchive(const tarvix::Session& session, 
             continue;  // the unfinished archive goes with its writer
         }
         if (auto record = openShareable(sessionFolder, kRecordName)) {
-            const Added added =
-                addFile(*zip, record->get(), kRecordName, tarvix::ShareEntry::Kind::other, nullptr, attempt.buffers);
+            const Added added = addFile(*zip, record->get(), kRecordName, {}, nullptr, attempt.buffers);
             if (added.fault != Fault::none) {
                 Logger::logError("The feedback record could not be added: " + added.failure.message);
                 return added.failure;

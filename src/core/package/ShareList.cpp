@@ -84,7 +84,8 @@ Result<ShareList> listShareable(const fs::path& sessionFolder)
     auto shareable = FilesPathDirectory::shareableFiles(sessionFolder);
     if (!shareable) return shareable.failure();
     ShareList list;
-    for (const auto kind : {ShareEntry::Kind::text, ShareEntry::Kind::binaryPlist, ShareEntry::Kind::other})
+    for (const auto kind :
+         {ShareEntry::Kind::text, ShareEntry::Kind::binaryPlist, ShareEntry::Kind::other, ShareEntry::Kind::compressed})
         list.compressionRatio[static_cast<std::size_t>(kind)] = sampleRatio(sessionFolder, shareable->files, kind);
     for (auto& file : shareable->files) {
         list.totalSize += file.entry.size;

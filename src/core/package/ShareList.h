@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/Status.h"
@@ -14,7 +15,8 @@ namespace tarvix {
 
 /// One file the archive will hold.
 struct ShareEntry {
-    enum class Kind { text, binaryPlist, other };
+    /// `compressed`: compressed or archived content, known by its bytes; hiding cannot search it.
+    enum class Kind { text, binaryPlist, other, compressed };
     std::string path;        ///< relative to the session folder, '/'-separated, exactly as the archive names it
     std::uint64_t size = 0;  ///< bytes on disk (a kept link: the file it names, which is what zip stores)
     Kind kind = Kind::other;
@@ -32,7 +34,7 @@ struct ShareList {
     std::uint64_t totalSize = 0;
     std::uint64_t estimatedArchiveSize = 0;
     /// Compressed bytes per input byte, by Kind, from the sample (1 when nothing was sampled).
-    std::array<double, 3> compressionRatio{1.0, 1.0, 1.0};
+    std::array<double, 4> compressionRatio{1.0, 1.0, 1.0, 1.0};
     /// Folders the archive holds (zip stores one entry for each), the edition folder included.
     std::vector<std::string> folders;
 };
@@ -44,6 +46,13 @@ Result<ShareList> listShareable(const std::filesystem::path& sessionFolder);
 
 /// Re-estimates for a subset (after boxes are cleared).
 std::uint64_t estimateArchiveSize(const ShareList& list, const std::set<std::string>& leftOut);
+
+/// Why a share with names hidden leaves `entry` out whatever the user chose; empty when it does not.
+inline std::string_view leftOutWhenHiding(const ShareEntry& entry)
+{
+    return entry.kind == ShareEntry::Kind::compressed ? "compressed or archived content cannot be searched for names"
+                                                      : "";
+}
 
 /// What the user decided in the review. Default-constructed: the share as it always was.
 struct ShareChoices {

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "core/package/Pruning.h"
+#include "core/package/TextEncoding.h"
 #include "core/workspace/SharedValues.h"
 #include "platform/FolderRelative.h"
 
@@ -19,17 +20,44 @@ using tarvix::ShareEntry;
 namespace tarvix::FilesPathDirectory {
 namespace {
 
-/// The kind the extension tells for sure; property lists and the rest are read.
-std::optional<ShareEntry::Kind> kindByName(const std::string& path)
+/// How compressed and archived formats begin (tar's mark sits at 257).
+constexpr std::pair<std::size_t, std::string_view> kCompressedMagic[] = {
+    {0, "PK\x03\x04"},
+    {0, "PK\x05\x06"},
+    {0, "PK\x07\x08"},
+    {0, "\x1f\x8b"},
+    {0, "\x1f\x9d"},
+    {0, "BZh"},
+    {0, "\xfd"
+        "7zXZ\x00"},
+    {0, "\x5d\x00\x00"},
+    {0, "\x28\xb5\x2f\xfd"},
+    {0, "\x04\x22\x4d\x18"},
+    {0, "\x02\x21\x4c\x18"},
+    {0, "7z\xbc\xaf\x27\x1c"},
+    {0, "Rar!\x1a\x07"},
+    {0, "MSCF\x00\x00\x00\x00"},
+    {0, "xar!"},
+    {0, "!<arch>\n"},
+    {0, "LZIP"},
+    {0, "\x89LZO\x00"},
+    {0, "\xff\x06\x00\x00sNaPpY"},
+    {0, "hsqs"},
+    {0, "pbzx"},
+    {0, "bvx2"},
+    {0, "\x78\x01"},
+    {0, "\x78\x9c"},
+    {0, "\x78\xda"},
+    {257, "ustar"},
+};
+
+bool isCompressed(std::string_view head)
 {
-    std::string extension = fs::path(path).extension().string();
-    for (char& c : extension)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    for (const char* text : {".log", ".txt", ".csv", ".xml", ".json", ".reg", ".bat", ".qlmlogcontrolconfig"})
-        if (extension == text) return ShareEntry::Kind::text;
-    for (const char* binary : {".zip", ".dmp", ".pml"})
-        if (extension == binary) return ShareEntry::Kind::other;
-    return std::nullopt;
+    for (const auto& [at, magic] : kCompressedMagic)
+        if (head.size() >= at + magic.size() && head.substr(at, magic.size()) == magic) return true;
+    // Zstandard's skippable frames: 0x184D2A50 to 0x184D2A5F, little-endian.
+    return head.size() >= 4 && (static_cast<unsigned char>(head[0]) & 0xF0) == 0x50 &&
+           head.substr(1, 3) == "\x2a\x4d\x18";
 }
 
 void walk(const fs::path& root, const std::string& relative, Shareable& out)
@@ -69,11 +97,8 @@ tarvix::Result<Shareable> shareableFiles(const fs::path& sessionFolder)
     Shareable out;
     walk(sessionFolder, "", out);
     for (ShareableFile& file : out.files) {
-        if (const auto known = kindByName(file.source)) {
-            file.entry.kind = *known;
-        } else if (const auto fd = openShareable(sessionFolder, file.source)) {
-            file.entry.kind = kindOfFile(fd->get());
-        }
+        // By the bytes, whatever the name: a ".log" may be gzip-compressed.
+        if (const auto fd = openShareable(sessionFolder, file.source)) file.entry.kind = kindOfFile(fd->get());
     }
     const auto byPath = [](const ShareableFile& a, const ShareableFile& b) { return a.entry.path < b.entry.path; };
     std::sort(out.files.begin(), out.files.end(), byPath);
@@ -103,7 +128,9 @@ tarvix::Result<platform::FileDescriptor> openShareable(const fs::path& sessionFo
 
 ShareEntry::Kind kindOf(std::string_view head)
 {
+    if (isCompressed(head)) return ShareEntry::Kind::compressed;
     if (head.substr(0, 6) == "bplist") return ShareEntry::Kind::binaryPlist;
+    if (textEncoding(head) != TextEncoding::utf8) return ShareEntry::Kind::text;
     return head.find('\0') == std::string_view::npos ? ShareEntry::Kind::text : ShareEntry::Kind::other;
 }
 

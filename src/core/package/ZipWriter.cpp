@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <minizip/zip.h>
+#include <unicode/utf8.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <ctime>
 #include <string>
 
@@ -26,11 +28,17 @@ Status zipStatus(int code, const char* what)
     return Failure{std::string(what) + ": zip error " + std::to_string(code)};
 }
 
-bool isAscii(std::string_view text)
+/// Non-ASCII and valid UTF-8: only such a name may say it is UTF-8, or readers refuse the archive.
+bool isUtf8BeyondAscii(std::string_view text)
 {
-    for (const char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
+    bool beyondAscii = false;
+    for (std::int32_t at = 0, length = static_cast<std::int32_t>(text.size()); at < length;) {
+        UChar32 c = 0;
+        U8_NEXT(text.data(), at, length, c);
+        if (c < 0) return false;
+        beyondAscii = beyondAscii || c >= 0x80;
+    }
+    return beyondAscii;
 }
 
 }  // namespace
@@ -79,7 +87,7 @@ Status ZipWriter::open(std::string_view name, const struct stat& info, bool fold
     return zipStatus(zipOpenNewFileInZip4_64(m_zip, entryName.c_str(), &entry, nullptr, 0, nullptr, 0, nullptr,
                                              folder ? 0 : Z_DEFLATED, folder ? 0 : Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS,
                                              DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, kMadeByUnix,
-                                             isAscii(entryName) ? 0 : kUtf8Name, zip64),
+                                             isUtf8BeyondAscii(entryName) ? kUtf8Name : 0, zip64),
                      "the archive entry");
 }
 

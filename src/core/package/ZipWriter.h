@@ -10,9 +10,9 @@
 namespace tarvix {
 
 /// A zip archive written entry by entry, each entry's bytes streamed in as they are made: deflate at
-/// zip's default level, Unix modes and local times, names in UTF-8, as zip -r stores them. An entry
-/// cannot be taken back once begun. Closed (central directory written) by close(); an archive not
-/// closed is incomplete and its file is removed.
+/// zip's default level, Unix modes and local times, names as zip -r stores them (flagged UTF-8
+/// only when they are). An entry cannot be taken back once begun. Closed (central directory
+/// written) by close(); an archive not closed is incomplete and its file is removed.
 class ZipWriter {
 public:
     /// Creates `file`, which must not exist yet.

@@ -3,12 +3,15 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <tuple>
 
+#include "core/collect/PreferenceFile.h"
 #include "core/package/Archive.h"
 #include "core/package/FilePreview.h"
 #include "core/package/IdentityHider.h"
 #include "core/package/Packaging.h"
 #include "core/package/ShareArchive.h"
+#include "platform/Applications.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
@@ -22,11 +25,11 @@ constexpr const char* kCheckArchive = R"(import sys, zipfile, json, plistlib, xm
 z = zipfile.ZipFile(sys.argv[1])
 for i in sorted(z.infolist(), key=lambda i: i.filename):
     data, name = z.read(i), i.filename
-    for v in sys.argv[2:]:
-        if v.lower().encode() in data.lower() or v.lower() in name.lower(): print("LEAK", v, name)
     if name.endswith(".json"): json.loads(data)
     if name.endswith(".xml"): xml.dom.minidom.parseString(data)
-    if name.endswith(".plist"): plistlib.loads(data)
+    if name.endswith(".plist"): data += repr(plistlib.loads(data)).encode()
+    for v in sys.argv[2:]:
+        if any(v.lower().encode(e) in data.lower() for e in ("utf-8", "utf-16-le", "utf-16-be")) or v.lower() in name.lower(): print("LEAK", v, name)
     print(name)
 )";
 
@@ -38,45 +41,91 @@ std::string plistCommand(const fs::path& file, const std::string& expression)
            " " + shellWord(file);
 }
 
+/// 28 arrays, each holding the one before twice: 154 bytes whose tree would have 2^29 - 1 nodes.
+std::string expandingPlist()
+{
+    std::string bytes = "bplist00\x08", table = "\x08";
+    for (char i = 1; i <= 28; ++i) {
+        table += static_cast<char>(bytes.size());
+        bytes += {'\xA2', static_cast<char>(i - 1), static_cast<char>(i - 1)};
+    }
+    const auto tableAt = static_cast<char>(bytes.size());
+    return bytes + table + std::string(6, '\0') + "\x01\x01" + std::string(7, '\0') + "\x1d" + std::string(7, '\0') +
+           "\x1c" + std::string(7, '\0') + tableAt;
+}
+
 }  // namespace
 
-TEST(IdentityHider, ReplacesEveryValueAlikeWhereverTheStreamIsCut)
+TEST(IdentityHider, ReplacesEveryValueInEveryFormAlikeWhereverTheStreamIsCut)
 {
-    const tarvix::platform::Identity identity{"jo", "Alice Martin", "/home/jo", "box7", "box7.corp.example"};
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"user jo logged in; jobs ran for Jo", "user user1 logged in; jobs ran for user1"},
-        {"path /home/jo/Library/x and /home/jon", "path home1/Library/x and home1n"},
-        {"Alice Martin <alice.martin@corp.example>, cc Bob@X.io; me@keep.org",
+    const tarvix::platform::Identity identity{"jo", "Zo\u00eb D'Arcy", "/home/jo", "box7", "box7.corp.example"};
+    const std::string cjk = [] {
+        std::string text;
+        while (text.size() < 65532) text += "\u65e5\u672c";  // the address crosses the 64 KiB mark of its run
+        return text;
+    }();
+    using Layout = tarvix::IdentityHider::Layout;
+    const std::string utf16Host("b\0o\0x\0"
+                                "7\0",
+                                8),
+        utf16Placeholder("h\0o\0s\0t\0", 8);
+    // Placeholders: home1, user1, name1, host1 (the full name), host2; addresses by first sight.
+    const std::vector<std::tuple<Layout, std::string, std::string>> rows = {
+        {Layout::text, "user jo logged in; jobs ran for Jo", "user user1 logged in; jobs ran for user1"},
+        {Layout::text, "path /home/jo/Library/x and /home/jon", "path home1/Library/x and home1n"},
+        {Layout::text, "Zo\u00eb D'Arcy <zoe.darcy@corp.example>, cc Bob@X.io; me@keep.org",
          "name1 <email1@redacted.invalid>, cc email2@redacted.invalid; me@keep.org"},
-        {"on box7.corp.example and BOX7 but not box77", "on host1 and host2 but not host27"},
-        {"again ALICE.MARTIN@corp.example’s and bob@x.io.",
-         "again email1@redacted.invalid’s and email2@redacted.invalid."},
-        {"not mail: a@b, x@@y.io, @corp.example jo@", "not mail: a@b, x@@y.io, @corp.example user1@"},
+        {Layout::text, "on box7.corp.example and BOX7 but not box77", "on host1 and host2 but not host27"},
+        {Layout::text, "again ZOE.DARCY@corp.example\u2019s and bob@x.io.",
+         "again email1@redacted.invalid\u2019s and email2@redacted.invalid."},
+        {Layout::text, "not mail: a@b, x@@y.io, @corp.example jo@ a%40b",
+         "not mail: a@b, x@@y.io, @corp.example user1@ a%40b"},
+        {Layout::text, R"({"n": "Zo\u00EB D'Arcy", "p": "\/home\/jo\/x"} <o a="Zo&#xEB; D&#39;Arcy"/>)",
+         R"({"n": "name1", "p": "home1\/x"} <o a="name1"/>)"},
+        // Cases beyond ASCII, decomposed (NFD), XML references of every kind, URLs.
+        {Layout::text, "ZO\u00cb D'ARCY, zO\u00cb d'arcy, Zoe\u0308 D'Arcy, ZOE\u0308 D'ARCY",
+         "name1, name1, name1, name1"},
+        {Layout::text,
+         "Zo&#235; D&#x27;Arcy|Zo&euml; D&apos;Arcy|&#90;&#111;&#235;&#32;&#68;&#39;&#65;&#114;&#99;&#121;",
+         "name1|name1|name1"},
+        {Layout::text, "/x?n=Zo%C3%AB+D%27Arcy&h=%2Fhome%2Fjo", "/x?n=name1&h=home1"},
+        // An address's "@" escaped as JSON, XML and URLs write it.
+        {Layout::text, R"(mailto:bob%40x.io "bob\u0040x.io" bob&#64;x.io bob&#x40;x.io &lt;bob@x.io&gt;)",
+         R"(mailto:email1@redacted.invalid "email1@redacted.invalid" email1@redacted.invalid )"
+         R"(email1@redacted.invalid &lt;email1@redacted.invalid&gt;)"},
+        // An address inside a run without spaces longer than any buffer.
+        {Layout::text, cjk + "zoe.darcy@corp.example" + cjk, cjk + "email1@redacted.invalid" + cjk},
+        // A binary file keeps its layout: UTF-8 and UTF-16 alike, each as long as before.
+        {Layout::kept, std::string("\x01\0Zo\u00eb D'Arcy\0", 14) + utf16Host + std::string("\0bob@x.io\0", 10),
+         std::string("\x01\0name1______\0", 14) + utf16Placeholder + std::string("\0email1@r\0", 10)},
     };
-    std::string input, expected;
-    for (const auto& [in, out] : cases) {
-        input += in + "\n";
-        expected += out + "\n";
-    }
-    for (const std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{5}, std::size_t{7},
-                                    std::size_t{64}, input.size()}) {
+    for (const auto& [layout, input, expected] : rows) {
+        // Every cut in two for short rows; around each "@" for long ones; and pieces of a few sizes.
+        std::vector<std::vector<std::size_t>> cuttings;
+        for (std::size_t at = 0; at <= input.size(); ++at)
+            if (input.size() < 2000 || input.substr(at > 40 ? at - 40 : 0, 80).find('@') != std::string::npos)
+                cuttings.push_back({at, input.size()});
+        for (const std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{7}, std::size_t{4096}}) {
+            cuttings.emplace_back();
+            for (std::size_t at = piece; at < input.size() + piece; at += piece)
+                cuttings.back().push_back(std::min(at, input.size()));
+        }
+        // One hider for every cutting: a stream ends cleanly, and the same values keep their placeholders.
         tarvix::Placeholders placeholders;
         tarvix::IdentityHider hider(identity, "ME@keep.org", placeholders);
-        std::string out;
-        const tarvix::IdentityHider::Sink sink = [&](std::string_view bytes) { out.append(bytes); };
-        for (std::size_t at = 0; at < input.size(); at += piece)
-            hider.feed(std::string_view(input).substr(at, piece), sink);
-        hider.finish(sink);
-        EXPECT_EQ(out, expected) << "pieces of " << piece;
-        EXPECT_LE(out.size(), input.size() + hider.replacements() * placeholders.longest());
+        for (const auto& cuts : cuttings) {
+            std::string out;
+            const tarvix::IdentityHider::Sink sink = [&](std::string_view bytes) { out.append(bytes); };
+            const auto before = hider.replacements();
+            std::size_t from = 0;
+            for (const std::size_t cut : cuts)
+                hider.feed(std::string_view(input).substr(from, cut - from), sink, layout), from = cut;
+            hider.finish(sink, layout);
+            ASSERT_EQ(out, expected) << "cut at " << cuts.front() << " of " << input.substr(0, 60);
+            EXPECT_LE(out.size(), input.size() + (hider.replacements() - before) * placeholders.longest());
+        }
         EXPECT_EQ(placeholders.mapping().at(0), (std::pair<std::string, std::string>{"home1", "/home/jo"}));
     }
-    // Where a file escaped a value (JSON, XML, a URL) it is hidden alike.
-    tarvix::Placeholders escaped;
-    tarvix::IdentityHider hider({"zoe", "Zo\u00eb D'Arcy & Co", "/home/zoe", "box7", "box7.corp.example"}, "", escaped);
-    EXPECT_EQ(hider.hide(R"({"n": "Zo\u00EB D'Arcy & Co", "p": "\/home\/zoe\/x"} <o a="Zoë D&apos;Arcy &amp; Co"/> )"
-                         "file:///home/zoe/Zo%C3%AB%20D%27Arcy%20%26%20Co.scriv"),
-              R"({"n": "name1", "p": "home1\/x"} <o a="name1"/> file://home1/name1.scriv)");
 }
 
 TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
@@ -105,14 +154,36 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
     fs::create_directories(folder / "Scrivo/Preferences");
     runCommand(plistCommand(folder / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
                             "{'mkowal': 'Marta Kowalska', 'paths': ['" + home.string() +
-                                "/Library'], 'blob': b'ops-team@lab.example', 'n': 3}"));
+                                "/Library'], 'blob': b'ops-team@lab.example', 'n': 3, 'user1': 'kept'}"));
+    // Hidden as property lists, compressed content known by its bytes, UTF-16, a crash dump.
+    runCommand("python3 -c " +
+               shellWord("import plistlib,sys; open(sys.argv[1],'wb').write(plistlib.dumps({'b': b'mkowal@aurora'}))") +
+               " " + shellWord(folder / "Scrivo/Preferences/recent.plist"));
+    runCommand("echo mkowal | gzip > " + shellWord(folder / "Scrivo/ScrivoLog/rotated.LOG"));
+    const auto wide = [](std::string_view ascii, bool bigEndian) {
+        std::string units;
+        for (const char c : ascii) units += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+        return units;
+    };
+    writeFile(folder / "Scrivo/export.reg", "\xFF\xFE" + wide("mkowal on aurora", false));
+    writeFile(folder / "Scrivo/notes.txt", wide("mkowal on aurora", true));
+    writeFile(folder / "Scrivo/crash.dmp",
+              std::string("MDMP\0", 5) + home.string() + std::string(2, '\0') + wide("aurora", false));
+    writeFile(folder / "Scrivo/caf\xE9.log", "a name that is not UTF-8 is written as zip writes it\n");
+    // An address across the second 256 KiB read, inside a run without spaces.
+    std::string cjk;
+    while (cjk.size() < 524280) cjk += "\u65e5\u672c";
+    writeFile(folder / "Scrivo/cjk.log", cjk.substr(0, 524280) + "marta@studio.example" + cjk.substr(0, 999));
     writeFile(folder / "Scrivo/Preferences/broken.plist", std::string("bplist00\x01\x02garbage", 17));
     writeFile(folder / "Scrivo/left/out.log", "left out");
 
     // Leaving out every file is refused before anything changes.
     tarvix::ShareChoices everything{.leftOut = {"Scrivo/ScrivoLog/mkowal-aurora.log", "Scrivo/Users/mkowal/prefs.xml",
                                                 "Scrivo/state.json", "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
-                                                "Scrivo/Preferences/broken.plist", "Scrivo/left/out.log"},
+                                                "Scrivo/Preferences/broken.plist", "Scrivo/left/out.log",
+                                                "Scrivo/Preferences/recent.plist", "Scrivo/ScrivoLog/rotated.LOG",
+                                                "Scrivo/export.reg", "Scrivo/crash.dmp", "Scrivo/caf\xE9.log",
+                                                "Scrivo/notes.txt", "Scrivo/cjk.log"},
                                     .hideIdentity = true};
     const auto before = treeListing(folder);
     EXPECT_EQ(
@@ -128,12 +199,21 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
     std::vector<std::string> words = {"python3", (sandbox.root() / "check.py").string(), archive.string()};
     words.insert(words.end(), secrets.begin(), secrets.end());
     int status = -1;
-    EXPECT_EQ(runCommand(commandLine(words), &status),
-              "Scrivo/\nScrivo/Preferences/\nScrivo/Preferences/com.norvane.Scrivo.Pro.plist\nScrivo/ScrivoLog/\n"
-              "Scrivo/ScrivoLog/user1-host2.log\nScrivo/Users/\nScrivo/Users/user1/\nScrivo/Users/user1/prefs.xml\n"
-              "Scrivo/left/\nScrivo/state.json\nUserEmailFeedback.json\n");
+    EXPECT_EQ(
+        runCommand(commandLine(words), &status),
+        "Scrivo/\nScrivo/Preferences/\nScrivo/Preferences/com.norvane.Scrivo.Pro.plist\n"
+        "Scrivo/Preferences/recent.plist\nScrivo/ScrivoLog/\nScrivo/ScrivoLog/user1-host2.log\nScrivo/Users/\n"
+        "Scrivo/Users/user1/\nScrivo/Users/user1/prefs.xml\nScrivo/caf\u0398.log\nScrivo/cjk.log\nScrivo/crash.dmp\n"
+        "Scrivo/export.reg\nScrivo/left/\nScrivo/notes.txt\nScrivo/state.json\nUserEmailFeedback.json\n");
     EXPECT_EQ(status, 0) << "an entry does not parse";
-    EXPECT_EQ(packaged.couldNotHide, std::vector<std::string>{"Scrivo/Preferences/broken.plist"});
+    EXPECT_EQ(packaged.couldNotHide,
+              (std::vector<std::string>{"Scrivo/Preferences/broken.plist", "Scrivo/ScrivoLog/rotated.LOG"}));
+    for (const auto& [entry, expected] : std::vector<std::pair<std::string, std::string>>{
+             {"crash.dmp", std::string("MDMP\0", 5) + "home1" + std::string(home.string().size() - 5, '_') +
+                               std::string(2, '\0') + wide("host2_", false)},
+             {"export.reg", "\xFF\xFE" + wide("user1 on host2", false)},
+             {"notes.txt", wide("user1 on host2", true)}})
+        EXPECT_EQ(runCommand("unzip -p " + shellWord(archive) + " Scrivo/" + entry), expected) << entry;
 
     // Lines without a value are byte for byte as they were.
     const std::string hidden = runCommand("unzip -p " + shellWord(archive) + " Scrivo/ScrivoLog/user1-host2.log");
@@ -147,7 +227,7 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
                                    "print(d[:8], sorted(plistlib.loads(d).items()))") +
                          " " + shellWord(archive) + " Scrivo/Preferences/com.norvane.Scrivo.Pro.plist"),
               "b'bplist00' [('blob', b'email1@redacted.invalid'), ('n', 3), ('paths', ['home1/Library']), "
-              "('user1', 'name1')]\n");
+              "('user1', 'kept'), ('user1 (2)', 'name1')]\n");
 
     // The mapping stays on the machine, the user's alone, outside what the upload removes.
     const fs::path mapping = tarvix::hiddenNamesFile(session);
@@ -228,4 +308,41 @@ TEST(ShareArchive, FilesThatFailHalfwayRestartTheArchiveWithoutThem)
                                         "ShareArchiveChild.FilesThatFailHalfwayRestartTheArchiveWithoutThem");
     if (!run.available) GTEST_SKIP() << "unshare cannot make a private mount namespace here";
     EXPECT_TRUE(run.passed) << run.output;
+}
+
+TEST(BoundedPlistChild, IsRefusedWhereverItIsRead)
+{
+    Sandbox sandbox;
+    const fs::path folder = sandbox.library() / "Tarvix/Output/20261206093000", app = sandbox.root() / "Bomb.app";
+    const tarvix::Session session{.folder = folder, .output = folder / "Scrivo"};
+    writeFile(folder / "Scrivo/bomb.plist", expandingPlist());
+    writeFile(app / "Contents/Info.plist", expandingPlist());
+    const auto preview = tarvix::previewFile(folder, "Scrivo/bomb.plist");
+    EXPECT_EQ(preview.ok() ? "" : preview.message(),
+              "The file “Scrivo/bomb.plist” can’t be shown: The property list would expand to more than 1048576 "
+              "objects or nest deeper than 512; it is not read.");
+    const auto content =
+        tarvix::FilesPathDirectory::writeShareArchive(session, {.leftOut = {}, .hideIdentity = true},
+                                                      {"jo", "", "/home/jo", "box7", ""}, "", sandbox.root() / "a.zip");
+    ASSERT_TRUE(content.ok()) << content.message();
+    EXPECT_EQ(content->couldNotHide, std::vector<std::string>{"Scrivo/bomb.plist"});
+    namespace plists = tarvix::PListOperations::detail;
+    const auto preferences = plists::readDictionaryPlist(folder / "Scrivo/bomb.plist");
+    EXPECT_EQ(preferences.ok() ? 0 : preferences.failure().errorNumber, EFBIG);
+    EXPECT_EQ(plists::editPlist(folder / "Scrivo/bomb.plist", [](plist_t) { return true; }), plists::Edit::unreadable);
+    EXPECT_EQ(tarvix::platform::bundleInfoString(app, "CFBundleShortVersionString"), std::nullopt);
+}
+
+TEST(BoundedPlist, IsRefusedWhereverItIsReadWithoutGrowing)
+{
+    // Its tree would take tens of GiB; a sanitizer reserves more address space than the limit itself.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    const std::string limit;
+#else
+    const std::string limit = "prlimit --as=1073741824 ";
+#endif
+    int status = -1;
+    const std::string output =
+        runCommand(limit + childCommand("BoundedPlistChild.IsRefusedWhereverItIsRead") + " 2>&1", &status);
+    EXPECT_TRUE(status == 0 && output.find("[  PASSED  ] 1 test.") != std::string::npos) << output;
 }
