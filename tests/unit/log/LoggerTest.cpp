@@ -257,7 +257,7 @@ TEST(Journal, EveryEntryArrivesWithItsFieldsWhetherTheFileTakesItOrNotAndARunPas
 TEST(Journal, AFullQueueDropsAndCountsWithoutBlockingAndAnEntryTooLargeForADatagramStillArrives)
 {
     JournalSocket journal;  // not read until the end: the writer waits on it
-    tarvix::platform::Journal writer(journal.path(), 64);
+    tarvix::platform::Journal writer(journal.path());  // the bound the system journal gets
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < 20000; ++i)
         writer.send(tarvix::platform::LogType::Info, "s", "c", "INFO: %@", std::to_string(i));

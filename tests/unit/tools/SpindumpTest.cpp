@@ -29,10 +29,11 @@ std::string asUser(const std::string& command)
 }
 
 /// `script` run by /bin/sh as the user, a child of ours; `rights` are setpriv's options beyond
-/// the user id.
+/// the user id. Without them, as ourselves.
 pid_t startAsUser(const std::string& script, const std::string& rights = "--regid=65534")
 {
-    const std::string command = "exec setpriv --reuid=65534 --clear-groups " + rights + " sh -c " + shellWord(script);
+    const std::string command =
+        rights.empty() ? script : "exec setpriv --reuid=65534 --clear-groups " + rights + " sh -c " + shellWord(script);
     const pid_t pid = fork();
     if (pid == 0) {
         execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
@@ -56,6 +57,9 @@ struct Children {
 /// A program that makes itself undumpable, as a set-id program would be, without an exec.
 const std::string kTurnUndumpable = "/usr/bin/python3 -c 'import ctypes, time; ctypes.CDLL(None).prctl(4, 0, 0, 0, 0); "
                                     "time.sleep(600)'";
+/// Root's program that becomes the user's, without an exec.
+const std::string kTurnUsers = "/usr/bin/python3 -c 'import os, time; os.setresgid(65534, 65534, 65534); "
+                               "os.setresuid(65534, 65534, 65534); time.sleep(600)'";
 
 /// Opens the gate once process PID has been stopped by its tracer and let go again: the tool's
 /// trial round is over, and what follows happens while it samples.
@@ -193,7 +197,7 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
     enum Runner { byRoot, byRootForUser, byUser };
     struct Attack {
         std::string what;
-        pid_t target;  ///< 0: a shell of the user's that runs `changeling` while it is sampled
+        pid_t target;  ///< 0: a shell (root's for byRoot, else the user's) that runs `changeling` while sampled
         Runner runner;
         std::string byUser;     ///< run as the user before spindump starts
         std::string meanwhile;  ///< run as the user while spindump samples
@@ -226,6 +230,7 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
              {"a process that becomes root's", 0, byRootForUser, "", "", 0, "", "</dev/null", su},
              {"a process that turns undumpable", 0, byRootForUser, "", "", 0, "", "</dev/null",
               "exec " + kTurnUndumpable},
+             {"root's process that turns the user's", 0, byRoot, "", "", 0, "", "</dev/null", "exec " + kTurnUsers},
              {"the user's own process", own.pid(), byRootForUser, "", "", 0, ""}}) {
         fs::remove_all(guarded);
         writeFile(guarded / "spinReport.txt", "keep");
@@ -235,9 +240,11 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
         const std::string setup = attack.byUser.empty() ? "" : run(asUser(attack.byUser), status);
         ASSERT_TRUE(attack.byUser.empty() || status == 0) << attack.what << ": " << setup;
         const std::string feed = attack.input.empty() ? "sleep 1 | " : "";
-        const pid_t target = attack.target ? attack.target
-                                           : startAsUser("exec 3<>" + shellWord(fifo) + "; read go <" +
-                                                         shellWord(gate) + "; " + attack.changeling);
+        const pid_t target =
+            attack.target
+                ? attack.target
+                : startAsUser("exec 3<>" + shellWord(fifo) + "; read go <" + shellWord(gate) + "; " + attack.changeling,
+                              attack.runner == byRoot ? "" : "--regid=65534");
         const std::string watch = attack.target ? attack.meanwhile
                                                 : "timeout 60 python3 -c " + shellWord(kOpenAfterFirstStop) + " " +
                                                       std::to_string(target) + " " + shellWord(gate);
@@ -265,10 +272,11 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
         // The report is the user's and private; what the target holds was parsed without privilege.
         struct stat file {};
         ASSERT_EQ(stat((session / "spinReport.txt").c_str(), &file), 0) << attack.what;
-        EXPECT_TRUE(file.st_uid == kUser && (file.st_mode & 07777) == 0600) << attack.what << " " << file.st_mode;
+        EXPECT_TRUE(file.st_uid == (attack.runner == byRoot ? 0 : kUser) && (file.st_mode & 07777) == 0600)
+            << attack.what << " " << file.st_mode;
         const std::string none = ": 0000000000000000";
-        EXPECT_EQ(capabilityLines(output),
-                  (std::vector<std::string>{"reading Info.plist" + none, "resolving symbols" + none}))
+        const std::vector<std::string> parsed{"reading Info.plist" + none, "resolving symbols" + none};
+        EXPECT_EQ(capabilityLines(output), attack.runner == byRoot ? std::vector<std::string>() : parsed)
             << attack.what << ": " << output;
         if (attack.target) continue;
         // Only what it sampled while it was the user's (it ended well before its 300 samples): not one
