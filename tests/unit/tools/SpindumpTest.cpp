@@ -179,15 +179,19 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
     if (gone == 0) _exit(0);
     waitpid(gone, nullptr, 0);
     // The user's program holding a capability the user lacks (ambient, as a service manager grants
-    // it: dumpable, and theirs in every id); another of theirs in root's group.
+    // it: dumpable, and theirs in every id); another of theirs in root's group; one they stopped,
+    // which ends as soon as it runs again.
     Children children;
     for (const std::string rights : {"--regid=65534 --inh-caps +net_raw --ambient-caps +net_raw", "--regid=0"})
         children.pids.push_back(startAsUser("exec sleep 600", rights));
-    const pid_t holder = children.pids[0], rootsGroup = children.pids[1];
+    children.pids.push_back(startAsUser("kill -STOP $$; exit 0"));
+    const pid_t holder = children.pids[0], rootsGroup = children.pids[1], suspended = children.pids[2];
     std::error_code error;
-    for (const pid_t pid : children.pids)
+    for (const pid_t pid : {holder, rootsGroup})
         ASSERT_TRUE(waitFor(
             [&] { return fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", error).filename() == "sleep"; }));
+    ASSERT_TRUE(waitFor(
+        [&] { return readFile("/proc/" + std::to_string(suspended) + "/stat").find(") T ") != std::string::npos; }));
 
     // The session folder is the user's; "guarded" is root's, and the attacker plants links into it.
     const fs::path session = root.path() / "home/session", guarded = root.path() / "guarded";
@@ -227,6 +231,7 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
               "; it holds capabilities that user nobody does not have ("},
              {"Tarvix gone before the report", own.pid(), byRootForUser, "", "", 1, "", ""},
              {"a FIFO as Info.plist", trapped.pid(), byRootForUser, "", "", 0, ""},
+             {"a process the user stopped", suspended, byRootForUser, "", "", 0, ""},
              {"a process that becomes root's", 0, byRootForUser, "", "", 0, "", "</dev/null", su},
              {"a process that turns undumpable", 0, byRootForUser, "", "", 0, "", "</dev/null",
               "exec " + kTurnUndumpable},
@@ -278,10 +283,11 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
         const std::vector<std::string> parsed{"reading Info.plist" + none, "resolving symbols" + none};
         EXPECT_EQ(capabilityLines(output), attack.runner == byRoot ? std::vector<std::string>() : parsed)
             << attack.what << ": " << output;
+        const std::string text = readFile(session / "spinReport.txt");
+        EXPECT_EQ(text.find("exited during sampling"), text.npos) << attack.what << ": it ran on, stopped or let go";
         if (attack.target) continue;
         // Only what it sampled while it was the user's (it ended well before its 300 samples): not one
         // sample of root's su.
-        const std::string text = readFile(session / "spinReport.txt");
         EXPECT_TRUE(text.find("Sampling ended because the process changed identity") != text.npos &&
                     text.find("\"su\"") == text.npos && std::stoi(headerValue(text, "Samples taken")) < 250)
             << attack.what << ": " << text;
