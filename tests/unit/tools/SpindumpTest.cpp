@@ -42,25 +42,6 @@ pid_t startAsUser(const std::string& script, const std::string& rights = "--regi
     return pid;
 }
 
-/// Kills and reaps the children it lists when the test ends, however it ends.
-struct Children {
-    std::vector<pid_t> pids;
-    ~Children()
-    {
-        for (const pid_t pid : pids) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-};
-
-/// A program that makes itself undumpable, as a set-id program would be, without an exec.
-const std::string kTurnUndumpable = "/usr/bin/python3 -c 'import ctypes, time; ctypes.CDLL(None).prctl(4, 0, 0, 0, 0); "
-                                    "time.sleep(600)'";
-/// Root's program that becomes the user's, without an exec.
-const std::string kTurnUsers = "/usr/bin/python3 -c 'import os, time; os.setresgid(65534, 65534, 65534); "
-                               "os.setresuid(65534, 65534, 65534); time.sleep(600)'";
-
 /// Opens the gate once process PID has been stopped by its tracer and let go again: the tool's
 /// trial round is over, and what follows happens while it samples.
 const std::string kOpenAfterFirstStop = R"(import sys
@@ -181,11 +162,14 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
     // The user's program holding a capability the user lacks (ambient, as a service manager grants
     // it: dumpable, and theirs in every id); another of theirs in root's group; one they stopped,
     // which ends as soon as it runs again.
-    Children children;
+    std::vector<pid_t> children;
+    const std::unique_ptr<std::vector<pid_t>, void (*)(std::vector<pid_t>*)> reaped(&children, [](auto* pids) {
+        for (const pid_t pid : *pids) kill(pid, SIGKILL), waitpid(pid, nullptr, 0);
+    });
     for (const std::string rights : {"--regid=65534 --inh-caps +net_raw --ambient-caps +net_raw", "--regid=0"})
-        children.pids.push_back(startAsUser("exec sleep 600", rights));
-    children.pids.push_back(startAsUser("kill -STOP $$; exit 0"));
-    const pid_t holder = children.pids[0], rootsGroup = children.pids[1], suspended = children.pids[2];
+        children.push_back(startAsUser("exec sleep 600", rights));
+    children.push_back(startAsUser("kill -STOP $$; exit 0"));
+    const pid_t holder = children[0], rootsGroup = children[1], suspended = children[2];
     std::error_code error;
     for (const pid_t pid : {holder, rootsGroup})
         ASSERT_TRUE(waitFor(
@@ -233,9 +217,13 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
              {"a FIFO as Info.plist", trapped.pid(), byRootForUser, "", "", 0, ""},
              {"a process the user stopped", suspended, byRootForUser, "", "", 0, ""},
              {"a process that becomes root's", 0, byRootForUser, "", "", 0, "", "</dev/null", su},
+             // Turning undumpable as a set-id program would be, or root's turning the user's, without an exec.
              {"a process that turns undumpable", 0, byRootForUser, "", "", 0, "", "</dev/null",
-              "exec " + kTurnUndumpable},
-             {"root's process that turns the user's", 0, byRoot, "", "", 0, "", "</dev/null", "exec " + kTurnUsers},
+              "exec /usr/bin/python3 -c 'import ctypes, time; ctypes.CDLL(None).prctl(4, 0, 0, 0, 0); "
+              "time.sleep(600)'"},
+             {"root's process that turns the user's", 0, byRoot, "", "", 0, "", "</dev/null",
+              "exec /usr/bin/python3 -c 'import os, time; os.setresgid(65534, 65534, 65534); "
+              "os.setresuid(65534, 65534, 65534); time.sleep(600)'"},
              {"the user's own process", own.pid(), byRootForUser, "", "", 0, ""}}) {
         fs::remove_all(guarded);
         writeFile(guarded / "spinReport.txt", "keep");
