@@ -46,13 +46,14 @@ bool reapWithin(pid_t pid, std::chrono::milliseconds limit)
 
 }  // namespace
 
-RunningInstance::RunningInstance(const fs::path& bundle, std::optional<uid_t> user)
+RunningInstance::RunningInstance(const fs::path& bundle, std::optional<uid_t> user, bool realOnly)
 {
     const fs::path program = bundle / "Contents" / "MacOS" / bundle.stem();
     const std::string programText = program.string();
     // setpriv execs the program in its own place, so the pid is the program's.
-    std::vector<std::string> words{"/usr/bin/setpriv", "--reuid=" + std::to_string(user.value_or(0)),
-                                   "--regid=" + std::to_string(user.value_or(0)), "--clear-groups", "--"};
+    const std::string ids = realOnly ? "--r" : "--re";
+    std::vector<std::string> words{"/usr/bin/setpriv", ids + "uid=" + std::to_string(user.value_or(0)),
+                                   ids + "gid=" + std::to_string(user.value_or(0)), "--clear-groups", "--"};
     if (!user) words.clear();
     words.push_back(programText);
     std::vector<char*> argv;

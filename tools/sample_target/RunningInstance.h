@@ -12,8 +12,10 @@ namespace tarvix::sample {
 class RunningInstance {
 public:
     /// Starts BUNDLE/Contents/MacOS/<name> and waits until both of its threads are up; as user
-    /// `user` (uid and gid, no other groups) when given, which needs root.
-    explicit RunningInstance(const std::filesystem::path& bundle, std::optional<uid_t> user = std::nullopt);
+    /// `user` (uid and gid, no other groups) when given, which needs root. With `realOnly`, only the
+    /// real ids are theirs, as when they start a set-id program of ours.
+    explicit RunningInstance(const std::filesystem::path& bundle, std::optional<uid_t> user = std::nullopt,
+                             bool realOnly = false);
     ~RunningInstance();
     RunningInstance(RunningInstance&& other) noexcept;
     RunningInstance& operator=(RunningInstance&&) = delete;

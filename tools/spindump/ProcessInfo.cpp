@@ -100,7 +100,8 @@ std::optional<Credentials> threadCredentials(pid_t pid, pid_t tid)
     const fs::path folder = procPath(pid) / "task" / std::to_string(tid);
     struct stat owner {};
     const auto status = readWhole(folder / "status");
-    if (!status || stat(folder.c_str(), &owner) != 0) return std::nullopt;
+    // A file's owner, not the folder's: /proc keeps the folders its effective user's either way.
+    if (!status || stat((folder / "status").c_str(), &owner) != 0) return std::nullopt;
     Credentials credentials;
     credentials.owner = owner.st_uid;
     std::istringstream uids(statusValue(*status, "Uid").value_or("")), gids(statusValue(*status, "Gid").value_or(""));

@@ -49,7 +49,7 @@ std::optional<ProcessInfo> readProcessInfo(pid_t pid);
 std::vector<uid_t> userIds(pid_t pid);
 
 /// Whom one thread acts as: its real, effective, saved and filesystem user and group ids, the
-/// owner of its /proc folder, which is root once the process is no longer dumpable, and its
+/// owner of its /proc files, which is root once the process is no longer dumpable, and its
 /// permitted, effective and ambient capabilities.
 struct Credentials {
     std::vector<uid_t> uids;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <thread>
@@ -25,6 +26,10 @@ TEST(ShellScript, FailuresCarryTheExitStatusAndStandardError)
               "nil");
     EXPECT_EQ(tarvix::platform::describe(tarvix::platform::doShellScript(platform, "kill -9 $$")),
               "{NSAppleScriptErrorMessage = \"\"; NSAppleScriptErrorNumber = 137;}");
+    // What the programs create is the user's alone, however lax our umask.
+    ::umask(022);
+    EXPECT_EQ(tarvix::platform::describe(tarvix::platform::doShellScript(platform, "umask >&2; [ $(umask) = 0077 ]")),
+              "nil");
 }
 
 // As the window did when raised during a capture: the environment changes while children start.

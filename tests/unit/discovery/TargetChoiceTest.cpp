@@ -70,9 +70,13 @@ TEST(RunningApplications, OnlyTheUsersOwnBundleProgramsInTheSandboxRunEvenOnceTh
     fs::permissions(sandbox.root(), fs::perms(0755));
     const auto layout = sample::install(sandbox.root(), {.scrivoVersion = "4.1.15"});
     sample::RunningInstance scrivo(layout.scrivoBundle);
-    // The same bundle run by another account; a copy in another sandbox.
-    std::optional<sample::RunningInstance> others;
-    if (::geteuid() == 0) others.emplace(layout.scrivoBundle, 65534);
+    // The same bundle run by another account, once as a set-user-id program of ours; a copy in
+    // another sandbox.
+    std::optional<sample::RunningInstance> others, setUid;
+    if (::geteuid() == 0) {
+        others.emplace(layout.scrivoBundle, 65534);
+        setUid.emplace(layout.scrivoBundle, 65534, true);
+    }
     test::TempDir elsewhere;
     sample::RunningInstance foreign(sample::install(elsewhere.path()).scrivoBundle);
     // An update that replaces the program while it runs leaves /proc/PID/exe "... (deleted)".
@@ -89,8 +93,9 @@ TEST(RunningApplications, OnlyTheUsersOwnBundleProgramsInTheSandboxRunEvenOnceTh
     // The exact text of a running application's id only.
     const std::string pid = std::to_string(scrivo.pid());
     EXPECT_TRUE(tarvix::IsProcessRunning(sandbox.folders(), pid));
-    for (const std::string& other : {"0" + pid, " " + pid, std::to_string(::getpid()), std::to_string(foreign.pid()),
-                                     others ? std::to_string(others->pid()) : "1"})
+    for (const std::string& other :
+         {"0" + pid, " " + pid, std::to_string(::getpid()), std::to_string(foreign.pid()),
+          others ? std::to_string(others->pid()) : "1", setUid ? std::to_string(setUid->pid()) : "1"})
         EXPECT_FALSE(tarvix::IsProcessRunning(sandbox.folders(), other)) << other;
     const auto found = tarvix::IsApplicationRunning(sandbox.folders(), "com.norvane.Scrivo.Pro", "Trunk");
     ASSERT_TRUE(found);

@@ -1,5 +1,6 @@
 #include "core/log/Logger.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -148,14 +149,30 @@ public:
     }
     fs::path path() const { return m_dir.path() / "journal"; }
 
-    /// The next entry's fields; empty when none comes in time.
+    /// The next entry's fields, from a datagram or the sealed memory file it passes; empty when
+    /// none comes in time.
     std::map<std::string, std::string> next(int milliseconds = 5000)
     {
         pollfd ready{m_fd.get(), POLLIN, 0};
         std::string datagram(1 << 17, '\0');
         if (::poll(&ready, 1, milliseconds) != 1) return {};
-        datagram.resize(
-            static_cast<std::size_t>(std::max<ssize_t>(::recv(m_fd.get(), datagram.data(), datagram.size(), 0), 0)));
+        iovec data{datagram.data(), datagram.size()};
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
+        msghdr message{};
+        message.msg_iov = &data;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        datagram.resize(static_cast<std::size_t>(std::max<ssize_t>(::recvmsg(m_fd.get(), &message, 0), 0)));
+        if (const cmsghdr* passed = CMSG_FIRSTHDR(&message); passed && passed->cmsg_type == SCM_RIGHTS) {
+            int fd = -1;
+            std::memcpy(&fd, CMSG_DATA(passed), sizeof fd);
+            const tarvix::platform::FileDescriptor memory(fd);
+            constexpr int sealed = F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL;
+            EXPECT_EQ(::fcntl(fd, F_GET_SEALS) & sealed, sealed) << "the journal takes only a sealed memory file";
+            datagram.resize(static_cast<std::size_t>(::lseek(fd, 0, SEEK_END)));
+            EXPECT_EQ(::pread(fd, datagram.data(), datagram.size(), 0), static_cast<ssize_t>(datagram.size()));
+        }
         std::map<std::string, std::string> fields;
         for (std::size_t at = 0; at < datagram.size();) {
             const std::size_t end = datagram.find_first_of("=\n", at);
@@ -193,6 +210,10 @@ TEST(Journal, EveryEntryArrivesWithItsFieldsWhetherTheFileTakesItOrNotAndABigRun
         std::vector<std::string> got;
         for (int i = 0; i < count; ++i) {
             auto fields = journal.next();
+            if (fields.empty()) {
+                ADD_FAILURE() << "journal entry " << i + 1 << " of " << count << " never came";
+                break;
+            }
             EXPECT_EQ(fields["SYSLOG_IDENTIFIER"], "tarvix");
             EXPECT_EQ(fields["TARVIX_SUBSYSTEM"], tarvix::BuildConfig::kBundleIdentifier);
             EXPECT_EQ(fields["TARVIX_CATEGORY"], "MyApp");
@@ -250,10 +271,10 @@ TEST(Journal, EveryEntryArrivesWithItsFieldsWhetherTheFileTakesItOrNotAndABigRun
     }
 }
 
-TEST(Journal, AFullQueueDropsAndCountsWithoutBlocking)
+TEST(Journal, AFullQueueDropsAndCountsWithoutBlockingAndAnEntryTooLargeForADatagramStillArrives)
 {
     JournalSocket journal;  // not read until the end: the writer waits on it
-    tarvix::platform::Journal writer(journal.path(), 64);
+    tarvix::platform::Journal writer(journal.path());  // the bound the system journal gets
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < 20000; ++i)
         writer.send(tarvix::platform::LogType::Info, "s", "c", "INFO: %@", std::to_string(i));
@@ -266,4 +287,7 @@ TEST(Journal, AFullQueueDropsAndCountsWithoutBlocking)
     writer.flush();
     EXPECT_EQ(read, writer.stats().sent);
     EXPECT_EQ(read, stats.queued);
+    const std::string large(300000, 'x');
+    writer.send(tarvix::platform::LogType::Info, "s", "c", "%@", large + "\n");
+    EXPECT_EQ(journal.next()["MESSAGE"], large + "\n");
 }

@@ -28,24 +28,18 @@ std::string asUser(const std::string& command)
     return "setpriv --reuid=65534 --regid=65534 --clear-groups sh -c " + shellWord(command);
 }
 
-/// `script` run by /bin/sh as the user, a child of ours.
-pid_t startAsUser(const std::string& script)
+/// `script` run by /bin/sh as the user, a child of ours; `rights` are setpriv's options beyond
+/// the user id. Without them, as ourselves.
+pid_t startAsUser(const std::string& script, const std::string& rights = "--regid=65534")
 {
+    const std::string command =
+        rights.empty() ? script : "exec setpriv --reuid=65534 --clear-groups " + rights + " sh -c " + shellWord(script);
     const pid_t pid = fork();
     if (pid == 0) {
-        execlp("setpriv", "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "sh", "-c", script.c_str(),
-               nullptr);
+        execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
         _exit(127);
     }
     return pid;
-}
-
-/// As the user, a shell that becomes root's once `gate` lets it: it runs su, which waits at its
-/// prompt on `prompt`, a FIFO that never brings a password.
-pid_t startChangeling(const fs::path& prompt, const fs::path& gate)
-{
-    return startAsUser("exec 3<>" + shellWord(prompt) + "; read go <" + shellWord(gate) + "; exec su -c true root <" +
-                       shellWord(prompt) + " >/dev/null 2>&1");
 }
 
 /// Opens the gate once process PID has been stopped by its tracer and let go again: the tool's
@@ -112,9 +106,11 @@ TEST(Spindump, ReportsWhatItSampledWhenTheProcessExitsMostFrequentCalleesFirst)
     TempDir root;
     const fs::path gate = root.path() / "gate", report = root.path() / "report";
     ASSERT_EQ(mkfifo(gate.c_str(), 0600), 0);
-    // A shell that, once traced, runs a program busy for a second (so that its stacks branch) and
-    // then gone: the same user with the same rights, sampled on across the exec.
-    const std::string busy = "import time\nend = time.time() + 1\nwhile time.time() < end: pass";
+    // A shell that, once traced, runs a program busy for a second (so that its stacks branch), then
+    // ended by a signal it sends itself, which must reach it while it is traced: the same user with
+    // the same rights, sampled on across the exec.
+    const std::string busy = "import os, time\nend = time.time() + 1\nwhile time.time() < end: pass\n"
+                             "os.kill(os.getpid(), 15)\ntime.sleep(10)";
     const std::string child = "read go <" + shellWord(gate) + "; exec /usr/bin/python3 -c " + shellWord(busy);
     int status = -1;
     const std::string output = run("sh -c " + shellWord(child) + " & child=$!; " + kSpindump + " $child -file " +
@@ -163,19 +159,23 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
     const pid_t gone = fork();  // a process id just freed: a child that has exited and been reaped
     if (gone == 0) _exit(0);
     waitpid(gone, nullptr, 0);
-    // The user's run of a program with a capability the user lacks: dumpable, and theirs in every id.
-    const fs::path capped = root.path() / "capped/sleep";
-    fs::create_directories(capped.parent_path());
-    fs::copy_file("/usr/bin/sleep", capped);
-    runCommand("setcap cap_net_raw+ep " + shellWord(capped), &status);
-    ASSERT_EQ(status, 0) << "setcap (libcap2-bin) is needed";
-    const pid_t holder = startAsUser("exec " + shellWord(capped) + " 600");
-    const std::unique_ptr<const pid_t, void (*)(const pid_t*)> reaped(&holder, [](const pid_t* pid) {
-        kill(*pid, SIGKILL);
-        waitpid(*pid, nullptr, 0);
+    // The user's program holding a capability the user lacks (ambient, as a service manager grants
+    // it: dumpable, and theirs in every id); another of theirs in root's group; one they stopped,
+    // which ends as soon as it runs again.
+    std::vector<pid_t> children;
+    const std::unique_ptr<std::vector<pid_t>, void (*)(std::vector<pid_t>*)> reaped(&children, [](auto* pids) {
+        for (const pid_t pid : *pids) kill(pid, SIGKILL), waitpid(pid, nullptr, 0);
     });
+    for (const std::string rights : {"--regid=65534 --inh-caps +net_raw --ambient-caps +net_raw", "--regid=0"})
+        children.push_back(startAsUser("exec sleep 600", rights));
+    children.push_back(startAsUser("kill -STOP $$; exit 0"));
+    const pid_t holder = children[0], rootsGroup = children[1], suspended = children[2];
     std::error_code error;
-    ASSERT_TRUE(waitFor([&] { return fs::read_symlink("/proc/" + std::to_string(holder) + "/exe", error) == capped; }));
+    for (const pid_t pid : {holder, rootsGroup})
+        ASSERT_TRUE(waitFor(
+            [&] { return fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", error).filename() == "sleep"; }));
+    ASSERT_TRUE(waitFor(
+        [&] { return readFile("/proc/" + std::to_string(suspended) + "/stat").find(") T ") != std::string::npos; }));
 
     // The session folder is the user's; "guarded" is root's, and the attacker plants links into it.
     const fs::path session = root.path() / "home/session", guarded = root.path() / "guarded";
@@ -185,14 +185,17 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
     enum Runner { byRoot, byRootForUser, byUser };
     struct Attack {
         std::string what;
-        pid_t target;  ///< 0: a process of the user's that becomes root's while it is sampled
+        pid_t target;  ///< 0: a shell (root's for byRoot, else the user's) that runs `changeling` while sampled
         Runner runner;
         std::string byUser;     ///< run as the user before spindump starts
         std::string meanwhile;  ///< run as the user while spindump samples
         int status;
         std::string err;
         std::string input = "</dev/null";  ///< a pipe only while the program that started it lives
+        std::string changeling = {};
     };
+    // su waits at its prompt on `fifo`, which never brings a password.
+    const std::string su = "exec su -c true root <" + shellWord(fifo) + " >/dev/null 2>&1";
     for (const Attack& attack : std::vector<Attack>{
              {"a process id just freed", gone, byRoot, "", "", 1, "spindump: no such process: " + std::to_string(gone)},
              {"no folder for the report", own.pid(), byRoot, "rm -r " + shellWord(session), "", 1, "cannot write"},
@@ -206,11 +209,21 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
              {"another user's process", anothers.pid(), byRootForUser, "", "", 1, "refusing to sample process"},
              {"the user's program holding a capability", holder, byRootForUser, "", "", 1,
               "it holds capabilities that user nobody, who asked for the report, does not have"},
+             {"the user's process in root's group", rootsGroup, byRootForUser, "", "", 1,
+              "it does not belong to user nobody, who asked for the report"},
              {"that program, by the user", holder, byUser, "", "", 1,
               "; it holds capabilities that user nobody does not have ("},
              {"Tarvix gone before the report", own.pid(), byRootForUser, "", "", 1, "", ""},
              {"a FIFO as Info.plist", trapped.pid(), byRootForUser, "", "", 0, ""},
-             {"a process that becomes root's", 0, byRootForUser, "", "", 0, ""},
+             {"a process the user stopped", suspended, byRootForUser, "", "", 0, ""},
+             {"a process that becomes root's", 0, byRootForUser, "", "", 0, "", "</dev/null", su},
+             // Turning undumpable as a set-id program would be, or root's turning the user's, without an exec.
+             {"a process that turns undumpable", 0, byRootForUser, "", "", 0, "", "</dev/null",
+              "exec /usr/bin/python3 -c 'import ctypes, time; ctypes.CDLL(None).prctl(4, 0, 0, 0, 0); "
+              "time.sleep(600)'"},
+             {"root's process that turns the user's", 0, byRoot, "", "", 0, "", "</dev/null",
+              "exec /usr/bin/python3 -c 'import os, time; os.setresgid(65534, 65534, 65534); "
+              "os.setresuid(65534, 65534, 65534); time.sleep(600)'"},
              {"the user's own process", own.pid(), byRootForUser, "", "", 0, ""}}) {
         fs::remove_all(guarded);
         writeFile(guarded / "spinReport.txt", "keep");
@@ -220,7 +233,11 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
         const std::string setup = attack.byUser.empty() ? "" : run(asUser(attack.byUser), status);
         ASSERT_TRUE(attack.byUser.empty() || status == 0) << attack.what << ": " << setup;
         const std::string feed = attack.input.empty() ? "sleep 1 | " : "";
-        const pid_t target = attack.target ? attack.target : startChangeling(fifo, gate);
+        const pid_t target =
+            attack.target
+                ? attack.target
+                : startAsUser("exec 3<>" + shellWord(fifo) + "; read go <" + shellWord(gate) + "; " + attack.changeling,
+                              attack.runner == byRoot ? "" : "--regid=65534");
         const std::string watch = attack.target ? attack.meanwhile
                                                 : "timeout 60 python3 -c " + shellWord(kOpenAfterFirstStop) + " " +
                                                       std::to_string(target) + " " + shellWord(gate);
@@ -248,19 +265,22 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
         // The report is the user's and private; what the target holds was parsed without privilege.
         struct stat file {};
         ASSERT_EQ(stat((session / "spinReport.txt").c_str(), &file), 0) << attack.what;
-        EXPECT_TRUE(file.st_uid == kUser && (file.st_mode & 07777) == 0600) << attack.what << " " << file.st_mode;
+        EXPECT_TRUE(file.st_uid == (attack.runner == byRoot ? 0 : kUser) && (file.st_mode & 07777) == 0600)
+            << attack.what << " " << file.st_mode;
         const std::string none = ": 0000000000000000";
-        EXPECT_EQ(capabilityLines(output),
-                  (std::vector<std::string>{"reading Info.plist" + none, "resolving symbols" + none}))
+        const std::vector<std::string> parsed{"reading Info.plist" + none, "resolving symbols" + none};
+        EXPECT_EQ(capabilityLines(output), attack.runner == byRoot ? std::vector<std::string>() : parsed)
             << attack.what << ": " << output;
-        if (attack.target) continue;
-        // Only what it sampled while it was the user's shell (it ended well before its 300 samples): not
-        // one sample of root's su.
         const std::string text = readFile(session / "spinReport.txt");
+        EXPECT_EQ(text.find("exited during sampling"), text.npos) << attack.what << ": it ran on, stopped or let go";
+        if (attack.target) continue;
+        // Only what it sampled while it was the user's (it ended well before its 300 samples): not one
+        // sample of root's su.
         EXPECT_TRUE(text.find("Sampling ended because the process changed identity") != text.npos &&
                     text.find("\"su\"") == text.npos && std::stoi(headerValue(text, "Samples taken")) < 250)
-            << text;
-        for (const auto& heading : expectConsistentTrees(text)) EXPECT_NE(heading.find(" \"sh\" "), heading.npos);
+            << attack.what << ": " << text;
+        for (const auto& heading : expectConsistentTrees(text))
+            EXPECT_TRUE(attack.changeling != su || heading.find(" \"sh\" ") != heading.npos) << heading;
     }
     // Nothing but the report, neither beside it nor in the working folder.
     EXPECT_EQ(treeListing(session.parent_path()), (std::vector<std::string>{"session/", "session/spinReport.txt"}));
