@@ -5,6 +5,7 @@
 #include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
+#include <filesystem>
 
 #include "DesktopActions.h"
 #include "SessionFlows.h"
@@ -56,9 +57,12 @@ QVariant ReviewModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= rowCount()) return {};
     const ShareEntry& entry = m_list.entries[static_cast<std::size_t>(index.row())];
     switch (role) {
-    case PathRole: return QString::fromStdString(entry.path);
+    case PathRole:
+        return QString::fromStdString(
+            entry.target.empty() ? entry.path
+                                 : entry.path + " → " + std::filesystem::path(entry.target).filename().string());
     case SizeRole: return sizeText(entry.size);
-    case IncludedRole: return !m_choices.leftOut.contains(entry.path);
+    case IncludedRole: return !isLeftOut(entry, m_choices.leftOut);
     default: return {};
     }
 }
@@ -71,7 +75,7 @@ QHash<int, QByteArray> ReviewModel::roleNames() const
 int ReviewModel::fileCount() const
 {
     int count = 0;
-    for (const ShareEntry& entry : m_list.entries) count += m_choices.leftOut.contains(entry.path) ? 0 : 1;
+    for (const ShareEntry& entry : m_list.entries) count += isLeftOut(entry, m_choices.leftOut) ? 0 : 1;
     return count;
 }
 
@@ -79,7 +83,7 @@ QString ReviewModel::totalSize() const
 {
     std::uint64_t total = 0;
     for (const ShareEntry& entry : m_list.entries)
-        if (!m_choices.leftOut.contains(entry.path)) total += entry.size;
+        if (!isLeftOut(entry, m_choices.leftOut)) total += entry.size;
     return sizeText(total);
 }
 
@@ -139,17 +143,21 @@ void ReviewModel::setIncluded(int row, bool included)
 {
     if (row < 0 || row >= rowCount()) return;
     ShareChoices choices = m_choices;
-    const std::string& path = m_list.entries[static_cast<std::size_t>(row)].path;
-    if (included)
+    // A link's box is its target's.
+    const ShareEntry& entry = m_list.entries[static_cast<std::size_t>(row)];
+    const std::string& path = entry.target.empty() ? entry.path : entry.target;
+    if (included) {
         choices.leftOut.erase(path);
-    else
+        choices.leftOut.erase(entry.path);
+    } else {
         choices.leftOut.insert(path);
+    }
     if (!included && leavesOutEverything(m_list, choices))
         setProblem(Problem::everythingLeftOut);
     else if (applyChoices(choices))
         setProblem(Problem::none);
-    // Also when refused: the box shows the choice that holds.
-    emit dataChanged(index(row), index(row), {IncludedRole});
+    // Also when refused: the boxes show the choice that holds, links with their targets.
+    emit dataChanged(index(0), index(rowCount() - 1), {IncludedRole});
 }
 
 void ReviewModel::setHideIdentity(bool hide)

@@ -355,23 +355,24 @@ private:
 };
 
 IdentityHider::IdentityHider(const platform::Identity& identity, std::string keptEmail, Placeholders& placeholders)
+    : IdentityHider(hiddenValues(identity), std::move(keptEmail), placeholders)
+{
+}
+
+IdentityHider::IdentityHider(const std::vector<HiddenValue>& values, std::string keptEmail, Placeholders& placeholders,
+                             HiderForms forms)
     : m_automaton(std::make_unique<Automaton>())
 {
     // A value is also found where a file escaped it (JSON, XML, a URL): the same placeholder.
-    const auto add = [&](const std::string& kind, const std::string& value) {
-        if (value.empty()) return;
-        const std::string& placeholder = placeholders.of(kind, value);
-        const bool wholeWord = value.size() <= 2;
-        m_automaton->add(value, placeholder, wholeWord);
-        for (const std::string& form : escapedForms(value)) m_automaton->add(form, placeholder, wholeWord);
-    };
-    std::string home = identity.home.string();
-    while (home.size() > 1 && home.back() == '/') home.pop_back();
-    if (home.size() > 1) add("home", home);
-    add("user", identity.loginName);
-    if (identity.realName.size() >= 3) add("name", identity.realName);
-    add("host", identity.fullHostName);
-    add("host", identity.hostName);
+    for (const HiddenValue& hidden : values) {
+        const std::string& placeholder = placeholders.of(hidden.kind, hidden.value);
+        for (const std::string& form : hidden.forms) {
+            m_automaton->add(form, placeholder, hidden.wholeWord);
+            for (const std::string& escaped : escapedForms(form))
+                m_automaton->add(escaped, placeholder, hidden.wholeWord);
+            if (forms == HiderForms::withoutNameVariants && hidden.kind == "name") break;
+        }
+    }
     m_automaton->build();
     m_names = std::make_unique<NameStage>(*m_automaton);
     m_emails = std::make_unique<EmailStage>(*m_names, placeholders, std::move(keptEmail));
