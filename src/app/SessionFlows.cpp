@@ -132,6 +132,19 @@ void SessionFlows::ShareButtonPressed()
             m_state->setPhase(Phase::logsReady);
             m_state->primaryButtonDisabled.set(false);
             return;
+        case ArchiveRefusal::notHidden: {
+            // The file stays home: the review shows it left out, and the share packages again.
+            const std::string file = current.notHidden.value_or("");
+            {
+                std::lock_guard lock(m_sessionMutex);
+                m_shareChoices.leftOut.insert(file);
+                m_sessionPackaged = false;
+            }
+            m_state->logLabel.set("Not hidden, left out: " + file);
+            m_state->setPhase(Phase::logsReady);
+            m_state->primaryButtonDisabled.set(false);
+            return;
+        }
         case ArchiveRefusal::missing: Logger::logError("No compressed logs to upload."); break;
         case ArchiveRefusal::tooLarge: Logger::logError("Logs Size is large."); break;
         // The review never lets every box be cleared; the packaging refuses it once more.

@@ -15,10 +15,10 @@ struct Identity {
     std::filesystem::path home;
     std::string hostName;      ///< short
     std::string fullHostName;  ///< fully qualified when known, else "" (never looked up over the network)
-    std::filesystem::path homeFromEnvironment;  ///< $HOME, which the collection uses; "" when unset
-    std::vector<std::string> hostAliases;       ///< other names /etc/hosts gives this host
-    std::vector<std::string> hardwareAddresses;  ///< MAC addresses of the interfaces, lower case
-    std::vector<std::string> ipAddresses;        ///< the interfaces' own addresses, loopback left out
+    std::filesystem::path homeFromEnvironment{};   ///< $HOME, which the collection uses; "" when unset
+    std::vector<std::string> hostAliases{};        ///< other names /etc/hosts gives this host
+    std::vector<std::string> hardwareAddresses{};  ///< MAC addresses of the interfaces, lower case
+    std::vector<std::string> ipAddresses{};        ///< the interfaces' own addresses, loopback left out
 };
 
 /// Where identityFromSystem reads the facts that are files or variables.

@@ -64,8 +64,7 @@ tarvix::Status CreateUserDetailContent(const platform::Folders& folders, const t
     return CreateFile(location, text);
 }
 
-std::string recordWithHiddenDescription(std::string_view text,
-                                        const std::function<std::string(std::string_view)>& hide)
+std::string recordWithHiddenDescription(std::string_view text, const std::function<std::string(std::string_view)>& hide)
 {
     auto record = nlohmann::ordered_json::parse(text, nullptr, false);
     if (record.is_discarded() || !record.is_object() || !record.contains("problemdesc") ||

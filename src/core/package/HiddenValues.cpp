@@ -32,9 +32,9 @@ void addCaseForms(std::vector<std::string>& forms, const std::string& text)
     const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
     const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
     if (U_FAILURE(status)) return;
-    for (icu::UnicodeString cased : {unicode, icu::UnicodeString(unicode).toLower(icu::Locale::getRoot()),
-                                     icu::UnicodeString(unicode).toUpper(icu::Locale::getRoot()),
-                                     icu::UnicodeString(unicode).foldCase()}) {
+    for (icu::UnicodeString cased :
+         {unicode, icu::UnicodeString(unicode).toLower(icu::Locale::getRoot()),
+          icu::UnicodeString(unicode).toUpper(icu::Locale::getRoot()), icu::UnicodeString(unicode).foldCase()}) {
         for (const icu::Normalizer2* form : {nfc, nfd}) {
             status = U_ZERO_ERROR;
             const icu::UnicodeString normal = form->normalize(cased, status);

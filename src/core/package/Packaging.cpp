@@ -4,6 +4,7 @@
 
 #include "core/log/Logger.h"
 #include "core/package/Archive.h"
+#include "core/package/ArchiveProof.h"
 #include "core/package/FeedbackRecord.h"
 #include "core/package/Pruning.h"
 #include "core/package/ShareArchive.h"
@@ -36,13 +37,14 @@ ArchiveOutcome archiveForUpload(const platform::Folders& folders, Session& sessi
     if (package) {
         if (refusesEverythingLeftOut(session, choices)) return ArchiveRefusal::everythingLeftOut;
         // Without its record the archive still carries the logs support asked for.
-        tarvix::CreateUserDetailContent(folders, session, email, feedback).absorb();
+        tarvix::CreateUserDetailContent(folders, session, email, feedback, choices.hideIdentity).absorb();
         // Files pruning could not remove would be sent although they are not of an allowed kind.
         if (!FilesPathDirectory::removeFilesFromDirectoryRecursively(
                 session.folder ? session.folder->string() : std::string(), UtilityFunctions::allowedExtensions))
             return ArchiveRefusal::notBuilt;
         FilesPathDirectory::ArchiveWriting write;  // zip over the session, unless the user chose otherwise
-        bool nothingSent = false;
+        bool nothingSent = false, notHidden = false;
+        session.notHidden.reset();
         if (!choices.changesNothing())
             write = [&](const fs::path& archive) -> Status {
                 const auto identity = choices.hideIdentity ? folders.identity.value_or(platform::identityFromSystem())
@@ -51,12 +53,27 @@ ArchiveOutcome archiveForUpload(const platform::Folders& folders, Session& sessi
                 if (!content) return content.status();
                 session.couldNotHide = std::move(content->couldNotHide);
                 nothingSent = content->targetFiles > 0 && content->sentFiles == 0;
-                if (!nothingSent) return {};
-                Logger::logError("Every file was left out of the archive; the share is refused.");
-                return Failure{"Every file was left out."};
+                if (nothingSent) {
+                    Logger::logError("Every file was left out of the archive; the share is refused.");
+                    return Failure{"Every file was left out."};
+                }
+                if (!choices.hideIdentity) return {};
+                auto proven =
+                    proveArchive(archive, hiddenValues(identity, choices.words), email, content->placeholders);
+                if (!proven) return proven.status();
+                if (!*proven) return {};
+                const ProofHit& hit = **proven;
+                const auto path = content->pathOfEntry.find(hit.entry);
+                session.notHidden = path == content->pathOfEntry.end() ? hit.entry : path->second;
+                notHidden = true;
+                Logger::logError("A hidden value (" + hit.kind + ") is still in " +
+                                 (hit.inName ? "the name of an entry" : hit.entry) +
+                                 "; the share is refused and nothing is sent.");
+                return Failure{"A hidden value is still in the archive."};
             };
         auto archive = FilesPathDirectory::CompressOutputDirectory(session, write);
         if (!archive && nothingSent) return ArchiveRefusal::everythingLeftOut;
+        if (!archive && notHidden) return ArchiveRefusal::notHidden;
         if (!archive) return ArchiveRefusal::notBuilt;
         session.archive = std::move(archive).value();
     }

@@ -119,8 +119,8 @@ Added addRecord(ZipWriter& zip, int from, tarvix::IdentityHider* hider, Buffers&
         if (*got == 0) break;
         text.append(buffers.in.get(), *got);
     }
-    const std::string hidden =
-        tarvix::recordWithHiddenDescription(text, [&](std::string_view description) { return hider->hide(description); });
+    const std::string hidden = tarvix::recordWithHiddenDescription(
+        text, [&](std::string_view description) { return hider->hide(description); });
     Status written = zip.beginFile(kRecordName, info);
     if (written) written = zip.write(hidden);
     if (written) written = zip.endFile();

@@ -14,9 +14,9 @@ namespace tarvix::FilesPathDirectory {
 
 /// What a share written from the user's choices holds.
 struct SharedContent {
-    std::size_t targetFiles = 0;            ///< files of the target pruning keeps
-    std::size_t sentFiles = 0;              ///< of those, the ones in the archive
-    std::vector<std::string> couldNotHide;  ///< entry paths left out because they could not be read or hidden
+    std::size_t targetFiles = 0;                     ///< files of the target pruning keeps
+    std::size_t sentFiles = 0;                       ///< of those, the ones in the archive
+    std::vector<std::string> couldNotHide;           ///< entry paths left out because they could not be read or hidden
     std::map<std::string, std::string> pathOfEntry;  ///< an entry's name in the archive → its path in the review
     std::vector<std::string> placeholders;           ///< what hiding wrote in place of the values
 };

@@ -55,9 +55,9 @@ std::uint64_t estimateArchiveSize(const ShareList& list, const std::set<std::str
 
 /// What the user decided in the review. Default-constructed: the share as it always was.
 struct ShareChoices {
-    std::set<std::string> leftOut;  ///< ShareEntry::path values the user cleared
-    bool hideIdentity = false;      ///< "Hide my name and computer"
-    std::vector<std::string> words;  ///< more to hide, this session only
+    std::set<std::string> leftOut;     ///< ShareEntry::path values the user cleared
+    bool hideIdentity = false;         ///< "Hide my name and computer"
+    std::vector<std::string> words{};  ///< more to hide, this session only
     HiderForms hiderForms = HiderForms::all;
 
     bool changesNothing() const { return leftOut.empty() && !hideIdentity; }

@@ -105,8 +105,8 @@ tarvix::Result<std::string> getKeyedMachineHash(const platform::Folders& folders
     const std::string text = machineText(folders);
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    if (!HMAC(EVP_sha512(), key->data(), static_cast<int>(key->size()), reinterpret_cast<const unsigned char*>(text.data()),
-              text.size(), digest, &length))
+    if (!HMAC(EVP_sha512(), key->data(), static_cast<int>(key->size()),
+              reinterpret_cast<const unsigned char*>(text.data()), text.size(), digest, &length))
         return tarvix::Failure{"HMAC failed.", EIO};
     return hex(digest, length);
 }

@@ -54,6 +54,9 @@ struct Session {
     /// Files the packaging left out because they could not be read or hidden (paths as the
     /// review lists them), beside those the user left out.
     std::vector<std::string> couldNotHide{};
+    /// The file (path as the review lists it) where the archive's proof still found a hidden
+    /// value, when it refused the share.
+    std::optional<std::string> notHidden{};
 };
 
 /// A session in `workspace`'s folders, its target not chosen yet.

@@ -1,0 +1,380 @@
+#include "core/package/ArchiveProof.h"
+
+#include <minizip/unzip.h>
+#include <plist/plist.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+
+#include "core/package/EmailPattern.h"
+
+namespace fs = std::filesystem;
+
+// Deliberately simple and separate from the hider: one pass per decoded form, each value looked
+// for on its own, so a fault in the hider's automaton or escapes is not repeated here.
+namespace tarvix {
+namespace {
+
+constexpr std::size_t kChunk = 1 << 20;
+/// Property lists are parsed whole; the hider leaves larger ones out.
+constexpr std::size_t kPlistLimit = 64u << 20;
+
+bool isAsciiAlnum(unsigned char c) { return (c >= '0' && c <= '9') || ((c | 32) >= 'a' && (c | 32) <= 'z'); }
+bool isWordByte(unsigned char c) { return c >= 0x80 || isAsciiAlnum(c); }
+
+std::string folded(std::string_view text)
+{
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        std::string out(text);
+        for (char& c : out)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+        return out;
+    }
+    std::string out;
+    icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())))
+        .foldCase()
+        .toUTF8String(out);
+    return out;
+}
+
+void appendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if ((c | 32) >= 'a' && (c | 32) <= 'f') return (c | 32) - 'a' + 10;
+    return -1;
+}
+
+std::optional<char32_t> hexNumber(std::string_view digits)
+{
+    char32_t value = 0;
+    for (const char c : digits) {
+        const int d = hexDigit(c);
+        if (d < 0 || value > 0x10FFFF) return std::nullopt;
+        value = value * 16 + static_cast<char32_t>(d);
+    }
+    return digits.empty() ? std::nullopt : std::optional<char32_t>(value);
+}
+
+std::string utf16(std::string_view bytes, bool bigEndian)
+{
+    std::string out;
+    char32_t high = 0;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+        const char32_t unit = bigEndian ? (a << 8 | b) : (b << 8 | a);
+        if (unit >= 0xD800 && unit < 0xDC00) {
+            high = unit;
+            continue;
+        }
+        if (unit >= 0xDC00 && unit < 0xE000 && high)
+            appendUtf8(out, 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
+        else
+            appendUtf8(out, unit == 0 ? U' ' : unit);
+        high = 0;
+    }
+    return out;
+}
+
+std::string jsonUnescaped(std::string_view text)
+{
+    std::string out;
+    char32_t high = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 >= text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char next = text[i + 1];
+        if (next == 'u' && i + 6 <= text.size()) {
+            if (const auto unit = hexNumber(text.substr(i + 2, 4))) {
+                i += 5;
+                if (*unit >= 0xD800 && *unit < 0xDC00) {
+                    high = *unit;
+                    continue;
+                }
+                appendUtf8(out, *unit >= 0xDC00 && *unit < 0xE000 && high
+                                    ? 0x10000 + ((high - 0xD800) << 10) + (*unit - 0xDC00)
+                                    : *unit);
+                high = 0;
+                continue;
+            }
+        }
+        out += next == 'n' || next == 't' || next == 'r' ? ' ' : next;
+        ++i;
+    }
+    return out;
+}
+
+std::string xmlDecoded(std::string_view text)
+{
+    static const std::array<std::pair<std::string_view, char>, 5> named = {
+        {{"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}}};
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::size_t end = text[i] == '&' ? text.find(';', i) : std::string_view::npos;
+        if (end == std::string_view::npos || end - i > 12) {
+            out += text[i];
+            continue;
+        }
+        const std::string_view name = text.substr(i + 1, end - i - 1);
+        std::optional<char32_t> c;
+        if (name.size() > 1 && name[0] == '#' && (name[1] | 32) == 'x') {
+            c = hexNumber(name.substr(2));
+        } else if (name.size() > 1 && name[0] == '#') {
+            char32_t value = 0;
+            bool digits = true;
+            for (const char d : name.substr(1)) digits = digits && d >= '0' && d <= '9', value = value * 10 + (d - '0');
+            if (digits && value <= 0x10FFFF) c = value;
+        } else {
+            for (const auto& [entity, character] : named)
+                if (name == entity) c = static_cast<char32_t>(character);
+        }
+        if (!c) {
+            out += text[i];
+            continue;
+        }
+        appendUtf8(out, *c);
+        i = end;
+    }
+    return out;
+}
+
+std::string percentDecoded(std::string_view text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && hexDigit(text[i + 1]) >= 0 && hexDigit(text[i + 2]) >= 0) {
+            out += static_cast<char>(hexDigit(text[i + 1]) * 16 + hexDigit(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i] == '+' ? ' ' : text[i];
+        }
+    }
+    return out;
+}
+
+bool compressed(std::string_view head)
+{
+    static const std::array<std::string_view, 6> magics = {
+        {"PK\x03\x04", "\x1f\x8b", "\xfd\x37\x7a\x58\x5a\x00", "\x28\xb5\x2f\xfd", "\x37\x7a\xbc\xaf\x27\x1c", "BZh"}};
+    for (const auto magic : magics)
+        if (head.substr(0, magic.size()) == std::string_view(magic.data(), magic.size()))
+            return magic != "BZh" || (head.size() > 3 && head[3] >= '1' && head[3] <= '9');
+    return false;
+}
+
+class Searcher {
+public:
+    Searcher(const std::vector<HiddenValue>& values, const std::string& keptEmail,
+             const std::vector<std::string>& placeholders)
+        : m_kept(folded(keptEmail))
+    {
+        for (const HiddenValue& value : values)
+            for (const std::string& form : value.forms) {
+                const std::string needle = folded(form);
+                if (needle.empty()) continue;
+                m_needles.push_back({needle, value.kind, value.wholeWord});
+                m_longest = std::max(m_longest, needle.size());
+            }
+        // Addresses that may stay are blanked too: in binary content the bytes after one could
+        // otherwise be read as more of its domain.
+        if (!m_kept.empty()) m_blanks.push_back(m_kept);
+        for (const std::string& placeholder : placeholders) {
+            const std::string text = folded(placeholder);
+            if (text.find('@') != std::string::npos ||
+                std::any_of(m_needles.begin(), m_needles.end(),
+                            [&](const Needle& n) { return text.find(n.text) != std::string::npos; }))
+                m_blanks.push_back(text);
+        }
+    }
+
+    /// How far a value's longest encoded form reaches: chunks overlap by this much.
+    std::size_t overlap() const { return std::max<std::size_t>(1024, 16 * m_longest) & ~std::size_t{1}; }
+
+    /// The kind of the first value `bytes` holds in any of its decoded forms.
+    std::optional<std::string> search(std::string_view bytes) const
+    {
+        std::optional<std::string> hit = plain(bytes);
+        const auto has = [&](char c) { return bytes.find(c) != std::string_view::npos; };
+        if (!hit && has('\0')) hit = plain(utf16(bytes, false));
+        if (!hit && has('\0')) hit = plain(utf16(bytes, true));
+        if (!hit && has('\\')) hit = plain(jsonUnescaped(bytes));
+        if (!hit && has('&')) hit = plain(xmlDecoded(bytes));
+        if (!hit && has('%')) hit = plain(percentDecoded(bytes));
+        return hit;
+    }
+
+private:
+    struct Needle {
+        std::string text, kind;
+        bool wholeWord;
+    };
+
+    std::optional<std::string> plain(std::string_view bytes) const
+    {
+        std::string text = folded(bytes);
+        for (const std::string& blank : m_blanks)
+            for (std::size_t at; (at = text.find(blank)) != std::string::npos;) text.replace(at, blank.size(), "\x01");
+        for (const Needle& needle : m_needles)
+            for (std::size_t at = 0; (at = text.find(needle.text, at)) != std::string::npos; ++at) {
+                const bool wordBefore = at > 0 && isWordByte(static_cast<unsigned char>(text[at - 1]));
+                const std::size_t end = at + needle.text.size();
+                const bool wordAfter = end < text.size() && isWordByte(static_cast<unsigned char>(text[end]));
+                if (!needle.wholeWord || (!wordBefore && !wordAfter)) return needle.kind;
+            }
+        return email(text) ? std::optional<std::string>("email") : std::nullopt;
+    }
+
+    /// Whether `text` (folded) holds an address that is neither the kept one nor a placeholder.
+    bool email(std::string_view text) const
+    {
+        const auto local = [](unsigned char c) {
+            return isAsciiAlnum(c) || c == '.' || c == '_' || c == '+' || c == '-';
+        };
+        const auto domain = [](unsigned char c) { return isAsciiAlnum(c) || c == '.' || c == '-' || c >= 0x80; };
+        for (std::size_t at = 0; (at = text.find('@', at)) != std::string_view::npos; ++at) {
+            std::size_t begin = at, end = at + 1;
+            while (begin > 0 && local(static_cast<unsigned char>(text[begin - 1]))) --begin;
+            while (end < text.size() && domain(static_cast<unsigned char>(text[end]))) ++end;
+            while (begin < at && !isAsciiAlnum(static_cast<unsigned char>(text[begin]))) ++begin;
+            std::string_view address = text.substr(begin, end - begin);
+            for (int tries = 0; tries < 2; ++tries) {
+                while (!address.empty() && !isAsciiAlnum(static_cast<unsigned char>(address.back())))
+                    address.remove_suffix(1);
+                if (address.size() <= at - begin + 1) break;
+                if (isValidEmail(address) && address != m_kept && !address.ends_with("@redacted.invalid")) return true;
+                // "name@example.com’s": the domain ends before its first non-ASCII byte.
+                const auto wide = std::find_if(address.begin() + static_cast<std::ptrdiff_t>(at - begin), address.end(),
+                                               [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+                address = address.substr(0, static_cast<std::size_t>(wide - address.begin()));
+            }
+        }
+        return false;
+    }
+
+    std::vector<Needle> m_needles;
+    std::vector<std::string> m_blanks;
+    std::string m_kept;
+    std::size_t m_longest = 0;
+};
+
+/// Every string, key and data value of a property list, each searched on its own.
+std::optional<std::string> searchPlist(plist_t node, const Searcher& searcher)
+{
+    switch (plist_get_node_type(node)) {
+    case PLIST_STRING: {
+        uint64_t length = 0;
+        const char* text = plist_get_string_ptr(node, &length);
+        return searcher.search(std::string_view(text ? text : "", text ? length : 0));
+    }
+    case PLIST_DATA: {
+        uint64_t length = 0;
+        const char* data = plist_get_data_ptr(node, &length);
+        return searcher.search(std::string_view(data ? data : "", data ? length : 0));
+    }
+    case PLIST_ARRAY:
+        for (uint32_t i = 0; i < plist_array_get_size(node); ++i)
+            if (auto hit = searchPlist(plist_array_get_item(node, i), searcher)) return hit;
+        return std::nullopt;
+    case PLIST_DICT: {
+        plist_dict_iter iterator = nullptr;
+        plist_dict_new_iter(node, &iterator);
+        std::optional<std::string> hit;
+        for (;;) {
+            char* key = nullptr;
+            plist_t value = nullptr;
+            plist_dict_next_item(node, iterator, &key, &value);
+            if (!key) break;
+            hit = searcher.search(key);
+            std::free(key);
+            if (!hit) hit = searchPlist(value, searcher);
+            if (hit) break;
+        }
+        std::free(iterator);
+        return hit;
+    }
+    default: return std::nullopt;
+    }
+}
+
+/// The open entry's bytes, searched in overlapping chunks; a property list also parsed whole.
+Result<std::optional<std::string>> searchEntry(unzFile zip, const Searcher& searcher)
+{
+    if (unzOpenCurrentFile(zip) != UNZ_OK) return Failure{"an entry cannot be opened"};
+    const std::unique_ptr<void, int (*)(unzFile)> closer(zip, unzCloseCurrentFile);
+    const std::size_t overlap = searcher.overlap();
+    std::string window, whole;
+    bool first = true, plist = false;
+    for (;;) {
+        const std::size_t kept = window.size();
+        window.resize(kept + kChunk);
+        const int got = unzReadCurrentFile(zip, window.data() + kept, static_cast<unsigned>(kChunk));
+        if (got < 0) return Failure{"an entry cannot be inflated"};
+        window.resize(kept + static_cast<std::size_t>(got));
+        if (first) {
+            if (compressed(window)) return std::optional<std::string>("compressed");
+            plist = window.starts_with("bplist") || window.substr(0, 1024).find("<plist") != std::string::npos;
+            first = false;
+        }
+        if (plist && whole.size() < kPlistLimit) whole.append(window, kept);
+        if (got == 0) break;  // what is left was searched with the chunk before
+        if (auto hit = searcher.search(window)) return hit;
+        window.erase(0, window.size() > overlap ? window.size() - overlap : 0);
+    }
+    if (plist) {
+        plist_t root = nullptr;
+        plist_from_memory(whole.data(), static_cast<uint32_t>(whole.size()), &root);
+        if (!root) return std::optional<std::string>();
+        auto hit = searchPlist(root, searcher);
+        plist_free(root);
+        return hit;
+    }
+    return std::optional<std::string>();
+}
+
+}  // namespace
+
+Result<std::optional<ProofHit>> proveArchive(const fs::path& archive, const std::vector<HiddenValue>& values,
+                                             const std::string& keptEmail, const std::vector<std::string>& placeholders)
+{
+    const Searcher searcher(values, keptEmail, placeholders);
+    const std::unique_ptr<void, int (*)(unzFile)> zip(unzOpen64(archive.c_str()), unzClose);
+    if (!zip) return Failure{"The archive cannot be opened: " + archive.string()};
+    for (int more = unzGoToFirstFile(zip.get()); more == UNZ_OK; more = unzGoToNextFile(zip.get())) {
+        unz_file_info64 info{};
+        char name[4096] = {};
+        if (unzGetCurrentFileInfo64(zip.get(), &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK)
+            return Failure{"An entry of the archive cannot be read."};
+        if (auto hit = searcher.search(name)) return std::optional<ProofHit>(ProofHit{name, *hit, true});
+        auto hit = searchEntry(zip.get(), searcher);
+        if (!hit) return Failure{std::string(name) + ": " + hit.message()};
+        if (*hit) return std::optional<ProofHit>(ProofHit{name, **hit, false});
+    }
+    return std::optional<ProofHit>();
+}
+
+}  // namespace tarvix
