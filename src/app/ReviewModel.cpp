@@ -2,6 +2,7 @@
 
 #include <QFutureWatcher>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
@@ -165,6 +166,23 @@ void ReviewModel::setHideIdentity(bool hide)
     if (hide == m_choices.hideIdentity) return;
     ShareChoices choices = m_choices;
     choices.hideIdentity = hide;
+    if (!applyChoices(choices)) emit choicesChanged();
+}
+
+QString ReviewModel::extraWords() const
+{
+    QStringList words;
+    for (const std::string& word : m_choices.words) words << QString::fromStdString(word);
+    return words.join(QStringLiteral(", "));
+}
+
+void ReviewModel::setExtraWords(const QString& text)
+{
+    ShareChoices choices = m_choices;
+    choices.words.clear();
+    for (const QString& word : text.split(QRegularExpression(QStringLiteral("[,;\n]")), Qt::SkipEmptyParts))
+        if (const QString trimmed = word.trimmed(); !trimmed.isEmpty()) choices.words.push_back(trimmed.toStdString());
+    if (choices.words == m_choices.words) return;
     if (!applyChoices(choices)) emit choicesChanged();
 }
 

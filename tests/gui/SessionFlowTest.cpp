@@ -286,6 +286,10 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     EXPECT_EQ(review.fileCount(), rows - 1);
     act("Hide my name and computer", QAccessibleActionInterface::toggleAction());
     EXPECT_TRUE(review.hideIdentity());
+    session.item("reviewWords")->forceActiveFocus();
+    session.type("Needle, ");
+    QTest::keyClick(&session.window(), Qt::Key_Return);
+    EXPECT_EQ(review.extraWords(), "Needle");
     QDir().mkpath(TARVIX_GUI_OUTPUT_DIR);
     session.window().grabWindow().save(TARVIX_GUI_OUTPUT_DIR "/window-review.png");
 
@@ -336,6 +340,9 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     const std::string names = tarvix::test::runCommand("zipinfo -1 " + (scratch.path() / "received.zip").string());
     EXPECT_EQ(names.find(path(0).toStdString() + "\n"), std::string::npos) << names;
     EXPECT_NE(names.find(path(1).toStdString() + "\n"), std::string::npos) << names;
+    EXPECT_EQ(tarvix::test::runCommand("unzip -p " + (scratch.path() / "received.zip").string() +
+                                       " Scrivo/ScrivoLog/review.log"),
+              "Opened\r\nthe word1\nand a word1\n");
 }
 
 TEST(SessionFlow, AClosedWindowsUploadAndCaptureWriteOnlyIntoTheirOwnWindow)

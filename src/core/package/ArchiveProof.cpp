@@ -196,7 +196,9 @@ public:
         for (const HiddenValue& value : values)
             for (const std::string& form : value.forms) {
                 const std::string needle = folded(form);
-                if (needle.empty()) continue;
+                if (needle.empty() ||
+                    std::any_of(m_needles.begin(), m_needles.end(), [&](const Needle& n) { return n.text == needle; }))
+                    continue;
                 m_needles.push_back({needle, value.kind, value.wholeWord});
                 m_longest = std::max(m_longest, needle.size());
             }

@@ -10,6 +10,7 @@
 #include "core/package/IdentityHider.h"
 #include "core/package/Packaging.h"
 #include "core/package/ShareArchive.h"
+#include "core/workspace/MachineIdentifier.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
@@ -157,9 +158,13 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
     EXPECT_EQ(session.couldNotHide, std::vector<std::string>{"Scrivo/Preferences/broken.plist"});
 
     // The record's description is hidden like the files; the address typed into the form stays.
-    EXPECT_NE(runCommand("unzip -p " + shellWord(archive) + " UserEmailFeedback.json")
-                  .find("\"email\":\"me@keep.example\",\"problemdesc\":\"it broke for name1; ask "
-                        "email1@redacted.invalid or me@keep.example\"}"),
+    const std::string record = runCommand("unzip -p " + shellWord(archive) + " UserEmailFeedback.json");
+    EXPECT_TRUE(
+        record.starts_with("{\"machineid\":\"" +
+                           tarvix::UtilityFunctions::getKeyedMachineHash(sandbox.folders(), root / "System").value()))
+        << record;
+    EXPECT_NE(record.find("\"email\":\"me@keep.example\",\"problemdesc\":\"it broke for name1; ask "
+                          "email1@redacted.invalid or me@keep.example\"}"),
               std::string::npos);
 
     // Lines without a value are byte for byte as they were.
