@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 
 #include "core/package/EmailPattern.h"
 
@@ -163,6 +165,13 @@ std::string xmlDecoded(std::string_view text)
     return out;
 }
 
+bool hasPercentEscape(std::string_view text)
+{
+    for (std::size_t at = 0; (at = text.find('%', at)) != std::string_view::npos; ++at)
+        if (at + 2 < text.size() && hexDigit(text[at + 1]) >= 0 && hexDigit(text[at + 2]) >= 0) return true;
+    return false;
+}
+
 std::string percentDecoded(std::string_view text)
 {
     std::string out;
@@ -199,16 +208,17 @@ public:
                 if (needle.empty() ||
                     std::any_of(m_needles.begin(), m_needles.end(), [&](const Needle& n) { return n.text == needle; }))
                     continue;
+                if (needle.size() > 1) {
+                    const auto pair = pairAt(needle, 0);
+                    m_pairs.set(pair);
+                    m_byPair[pair].push_back(m_needles.size());
+                }
                 m_needles.push_back({needle, value.kind, value.wholeWord});
                 m_longest = std::max(m_longest, needle.size());
             }
-        // Addresses that may stay are blanked too: in binary content the bytes after one could
-        // otherwise be read as more of its domain.
-        if (!m_kept.empty()) m_blanks.push_back(m_kept);
         for (const std::string& placeholder : placeholders) {
             const std::string text = folded(placeholder);
-            if (text.find('@') != std::string::npos ||
-                std::any_of(m_needles.begin(), m_needles.end(),
+            if (std::any_of(m_needles.begin(), m_needles.end(),
                             [&](const Needle& n) { return text.find(n.text) != std::string::npos; }))
                 m_blanks.push_back(text);
         }
@@ -221,12 +231,13 @@ public:
     std::optional<std::string> search(std::string_view bytes) const
     {
         std::optional<std::string> hit = plain(bytes);
-        const auto has = [&](char c) { return bytes.find(c) != std::string_view::npos; };
-        if (!hit && has('\0')) hit = plain(utf16(bytes, false));
-        if (!hit && has('\0')) hit = plain(utf16(bytes, true));
-        if (!hit && has('\\')) hit = plain(jsonUnescaped(bytes));
-        if (!hit && has('&')) hit = plain(xmlDecoded(bytes));
-        if (!hit && has('%')) hit = plain(percentDecoded(bytes));
+        const auto has = [&](std::string_view part) { return bytes.find(part) != std::string_view::npos; };
+        const bool wide = has(std::string_view("\0", 1));
+        if (!hit && wide) hit = plain(utf16(bytes, false));
+        if (!hit && wide) hit = plain(utf16(bytes, true));
+        if (!hit && (has("\\u") || has("\\/"))) hit = plain(jsonUnescaped(bytes));
+        if (!hit && has("&") && has(";")) hit = plain(xmlDecoded(bytes));
+        if (!hit && hasPercentEscape(bytes)) hit = plain(percentDecoded(bytes));
         return hit;
     }
 
@@ -236,19 +247,45 @@ private:
         bool wholeWord;
     };
 
+    static std::uint16_t pairAt(std::string_view text, std::size_t at)
+    {
+        return static_cast<std::uint16_t>(static_cast<unsigned char>(text[at]) << 8 |
+                                          static_cast<unsigned char>(text[at + 1]));
+    }
+
+    bool matches(std::string_view text, std::size_t at, const Needle& needle) const
+    {
+        if (text.compare(at, needle.text.size(), needle.text) != 0) return false;
+        const std::size_t end = at + needle.text.size();
+        return !needle.wholeWord || ((at == 0 || !isWordByte(static_cast<unsigned char>(text[at - 1]))) &&
+                                     (end == text.size() || !isWordByte(static_cast<unsigned char>(text[end]))));
+    }
+
     std::optional<std::string> plain(std::string_view bytes) const
     {
         std::string text = folded(bytes);
-        for (const std::string& blank : m_blanks)
-            for (std::size_t at; (at = text.find(blank)) != std::string::npos;) text.replace(at, blank.size(), "\x01");
+        for (const std::string& blank : m_blanks) text = blanked(text, blank);
+        // Each position is looked at once; a value is compared only where its first two bytes are.
+        for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+            const auto pair = pairAt(text, i);
+            if (!m_pairs.test(pair)) continue;
+            for (const std::size_t index : m_byPair.at(pair))
+                if (matches(text, i, m_needles[index])) return m_needles[index].kind;
+        }
         for (const Needle& needle : m_needles)
-            for (std::size_t at = 0; (at = text.find(needle.text, at)) != std::string::npos; ++at) {
-                const bool wordBefore = at > 0 && isWordByte(static_cast<unsigned char>(text[at - 1]));
-                const std::size_t end = at + needle.text.size();
-                const bool wordAfter = end < text.size() && isWordByte(static_cast<unsigned char>(text[end]));
-                if (!needle.wholeWord || (!wordBefore && !wordAfter)) return needle.kind;
-            }
+            if (needle.text.size() == 1)
+                for (std::size_t at = 0; (at = text.find(needle.text, at)) != std::string::npos; ++at)
+                    if (matches(text, at, needle)) return needle.kind;
         return email(text) ? std::optional<std::string>("email") : std::nullopt;
+    }
+
+    static std::string blanked(const std::string& text, const std::string& blank)
+    {
+        std::string out;
+        std::size_t from = 0;
+        for (std::size_t at; (at = text.find(blank, from)) != std::string::npos; from = at + blank.size())
+            out.append(text, from, at - from).append("\x01");
+        return out.append(text, from);
     }
 
     /// Whether `text` (folded) holds an address that is neither the kept one nor a placeholder.
@@ -258,7 +295,13 @@ private:
             return isAsciiAlnum(c) || c == '.' || c == '_' || c == '+' || c == '-';
         };
         const auto domain = [](unsigned char c) { return isAsciiAlnum(c) || c == '.' || c == '-' || c >= 0x80; };
+        const std::size_t keptAt = m_kept.find('@');
         for (std::size_t at = 0; (at = text.find('@', at)) != std::string_view::npos; ++at) {
+            // Addresses that may stay: in binary content the bytes after one could read as more of it.
+            if (text.compare(at, 17, "@redacted.invalid") == 0) continue;
+            if (keptAt != std::string::npos && at >= keptAt && text.compare(at - keptAt, m_kept.size(), m_kept) == 0 &&
+                (at == keptAt || !local(static_cast<unsigned char>(text[at - keptAt - 1]))))
+                continue;
             std::size_t begin = at, end = at + 1;
             while (begin > 0 && local(static_cast<unsigned char>(text[begin - 1]))) --begin;
             while (end < text.size() && domain(static_cast<unsigned char>(text[end]))) ++end;
@@ -279,6 +322,8 @@ private:
     }
 
     std::vector<Needle> m_needles;
+    std::bitset<65536> m_pairs;
+    std::unordered_map<std::uint16_t, std::vector<std::size_t>> m_byPair;
     std::vector<std::string> m_blanks;
     std::string m_kept;
     std::size_t m_longest = 0;

@@ -18,15 +18,6 @@ namespace UF = tarvix::UtilityFunctions;
 
 namespace {
 
-/// A collected session: root/Tarvix/Output/<stamp>/Scrivo plus the scratch and System folders.
-tarvix::Session collectedSession(const fs::path& library)
-{
-    const fs::path root = library / "Tarvix", folder = root / "Output/20261206093000";
-    for (const fs::path& f : {folder / "Scrivo", root / "temp", root / "System"}) fs::create_directories(f);
-    return tarvix::Session{
-        .system = root / "System", .folder = folder, .scratch = root / "temp", .output = folder / "Scrivo"};
-}
-
 /// "name size" per file entry of a zip (folders left out), sorted.
 std::string zipFiles(const fs::path& archive)
 {
