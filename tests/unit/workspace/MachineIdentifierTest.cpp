@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/Identity.h"
 #include "platform/Users.h"
 #include "support/Sandbox.h"
 
@@ -27,6 +28,17 @@ TEST(MachineIdentifier, DigestsTheFirstAddressInIndexOrderInLowerCaseWithTheLogi
     const std::string user = "_" + tarvix::platform::userName();
     EXPECT_EQ(UF::getUnitMachineString(folders).value(), "52:54:00:ab:cd:56" + user);
     EXPECT_EQ(UF::getMachineHash(folders), sha512sum("52:54:00:ab:cd:56" + user));
+    // What hiding takes from the same interfaces and the hosts file (generic names left out).
+    char name[256] = {};
+    ASSERT_EQ(::gethostname(name, sizeof name - 1), 0);
+    const std::string host = std::string(name).substr(0, std::string(name).find('.'));
+    const std::string full = host == name ? host + ".lab.example" : std::string(name);
+    writeFile(sandbox.root() / "hosts", "# " + host + "\n127.0.1.1 " + full + " " + host + " files-" + host +
+                                            " localhost\n10.0.0.9 other.lab.example other\n");
+    const auto identity = tarvix::platform::identityFromSystem({sandbox.root() / "hosts", folders.networkInterfaces});
+    EXPECT_EQ(identity.fullHostName, full);
+    EXPECT_EQ(identity.hostAliases, std::vector<std::string>{"files-" + host});
+    EXPECT_EQ(identity.hardwareAddresses, (std::vector<std::string>{"52:54:00:ab:cd:56", "02:00:00:00:00:03"}));
     // Keyed by the account's secret: stable, owner-only, and none of the machine's addresses with
     // the login digests to it.
     const fs::path system = sandbox.root() / "System", other = sandbox.root() / "Other";
