@@ -101,86 +101,64 @@ std::string utf16(std::string_view bytes, bool bigEndian)
     return out;
 }
 
-std::string jsonUnescaped(std::string_view text)
-{
-    std::string out;
-    char32_t high = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 >= text.size()) {
-            out += text[i];
-            continue;
-        }
-        const char next = text[i + 1];
-        if (next == 'u' && i + 6 <= text.size()) {
-            if (const auto unit = hexNumber(text.substr(i + 2, 4))) {
-                i += 5;
-                if (*unit >= 0xD800 && *unit < 0xDC00) {
-                    high = *unit;
-                    continue;
-                }
-                appendUtf8(out, *unit >= 0xDC00 && *unit < 0xE000 && high
-                                    ? 0x10000 + ((high - 0xD800) << 10) + (*unit - 0xDC00)
-                                    : *unit);
-                high = 0;
-                continue;
-            }
-        }
-        out += next == 'n' || next == 't' || next == 'r' ? ' ' : next;
-        ++i;
-    }
-    return out;
-}
-
-std::string xmlDecoded(std::string_view text)
+/// The character an XML entity at the start of `text` (after its "&") stands for, and the bytes it
+/// takes with its ";".
+std::optional<std::pair<char32_t, std::size_t>> xmlEntity(std::string_view text)
 {
     static const std::array<std::pair<std::string_view, char>, 5> named = {
         {{"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}}};
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const std::size_t end = text[i] == '&' ? text.find(';', i) : std::string_view::npos;
-        if (end == std::string_view::npos || end - i > 12) {
-            out += text[i];
-            continue;
-        }
-        const std::string_view name = text.substr(i + 1, end - i - 1);
-        std::optional<char32_t> c;
-        if (name.size() > 1 && name[0] == '#' && (name[1] | 32) == 'x') {
-            c = hexNumber(name.substr(2));
-        } else if (name.size() > 1 && name[0] == '#') {
-            char32_t value = 0;
-            bool digits = true;
-            for (const char d : name.substr(1)) digits = digits && d >= '0' && d <= '9', value = value * 10 + (d - '0');
-            if (digits && value <= 0x10FFFF) c = value;
-        } else {
-            for (const auto& [entity, character] : named)
-                if (name == entity) c = static_cast<char32_t>(character);
-        }
-        if (!c) {
-            out += text[i];
-            continue;
-        }
-        appendUtf8(out, *c);
-        i = end;
+    const std::size_t end = text.substr(0, 12).find(';');
+    if (end == std::string_view::npos || end < 2) return std::nullopt;
+    const std::string_view name = text.substr(0, end);
+    std::optional<char32_t> c;
+    if (name[0] == '#' && (name[1] | 32) == 'x') {
+        c = hexNumber(name.substr(2));
+    } else if (name[0] == '#') {
+        char32_t value = 0;
+        bool digits = true;
+        for (const char d : name.substr(1)) digits = digits && d >= '0' && d <= '9', value = value * 10 + (d - '0');
+        if (digits && value <= 0x10FFFF) c = value;
+    } else {
+        for (const auto& [entity, character] : named)
+            if (name == entity) c = static_cast<char32_t>(character);
     }
-    return out;
+    if (!c) return std::nullopt;
+    return std::pair{*c, end + 1};
 }
 
-bool hasPercentEscape(std::string_view text)
-{
-    for (std::size_t at = 0; (at = text.find('%', at)) != std::string_view::npos; ++at)
-        if (at + 2 < text.size() && hexDigit(text[at + 1]) >= 0 && hexDigit(text[at + 2]) >= 0) return true;
-    return false;
-}
-
-std::string percentDecoded(std::string_view text)
+/// `text` with JSON, XML and percent escapes decoded in one pass, however a file mixed them.
+std::string unescaped(std::string_view text)
 {
     std::string out;
+    out.reserve(text.size());
+    char32_t high = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hexDigit(text[i + 1]) >= 0 && hexDigit(text[i + 2]) >= 0) {
+        const char c = text[i];
+        if (c == '\\' && i + 1 < text.size()) {
+            const char next = text[i + 1];
+            const auto unit = next == 'u' && i + 6 <= text.size() ? hexNumber(text.substr(i + 2, 4)) : std::nullopt;
+            if (!unit) {
+                out += next == 'n' || next == 't' || next == 'r' ? ' ' : next;
+                ++i;
+                continue;
+            }
+            i += 5;
+            if (*unit >= 0xD800 && *unit < 0xDC00) {
+                high = *unit;
+                continue;
+            }
+            appendUtf8(out, *unit >= 0xDC00 && *unit < 0xE000 && high
+                                ? 0x10000 + ((high - 0xD800) << 10) + (*unit - 0xDC00)
+                                : *unit);
+            high = 0;
+        } else if (const auto entity = c == '&' ? xmlEntity(text.substr(i + 1)) : std::nullopt) {
+            appendUtf8(out, entity->first);
+            i += entity->second;
+        } else if (c == '%' && i + 2 < text.size() && hexDigit(text[i + 1]) >= 0 && hexDigit(text[i + 2]) >= 0) {
             out += static_cast<char>(hexDigit(text[i + 1]) * 16 + hexDigit(text[i + 2]));
             i += 2;
         } else {
-            out += text[i] == '+' ? ' ' : text[i];
+            out += c;
         }
     }
     return out;
@@ -235,9 +213,7 @@ public:
         const bool wide = has(std::string_view("\0", 1));
         if (!hit && wide) hit = plain(utf16(bytes, false));
         if (!hit && wide) hit = plain(utf16(bytes, true));
-        if (!hit && (has("\\u") || has("\\/"))) hit = plain(jsonUnescaped(bytes));
-        if (!hit && has("&") && has(";")) hit = plain(xmlDecoded(bytes));
-        if (!hit && hasPercentEscape(bytes)) hit = plain(percentDecoded(bytes));
+        if (!hit && bytes.find_first_of("\\&%") != std::string_view::npos) hit = plain(unescaped(bytes));
         return hit;
     }
 
