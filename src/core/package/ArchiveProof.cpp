@@ -2,7 +2,7 @@
 
 #include <minizip/unzip.h>
 #include <plist/plist.h>
-#include <unicode/unistr.h>
+#include <unicode/ucasemap.h>
 
 #include <algorithm>
 #include <array>
@@ -29,19 +29,35 @@ constexpr std::size_t kPlistLimit = 64u << 20;
 bool isAsciiAlnum(unsigned char c) { return (c >= '0' && c <= '9') || ((c | 32) >= 'a' && (c | 32) <= 'z'); }
 bool isWordByte(unsigned char c) { return c >= 0x80 || isAsciiAlnum(c); }
 
+std::string asciiLower(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return out;
+}
+
 std::string folded(std::string_view text)
 {
-    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        std::string out(text);
-        for (char& c : out)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return asciiLower(text);
+    // Folded as UTF-8 directly: no round trip through UTF-16 for every chunk.
+    UErrorCode status = U_ZERO_ERROR;
+    const std::unique_ptr<UCaseMap, void (*)(UCaseMap*)> map(ucasemap_open(nullptr, U_FOLD_CASE_DEFAULT, &status),
+                                                             ucasemap_close);
+    std::string out(text.size() + text.size() / 2 + 16, '\0');
+    for (int attempt = 0; attempt < 2 && U_SUCCESS(status); ++attempt) {
+        const int32_t length = ucasemap_utf8FoldCase(map.get(), out.data(), static_cast<int32_t>(out.size()),
+                                                     text.data(), static_cast<int32_t>(text.size()), &status);
+        if (status == U_BUFFER_OVERFLOW_ERROR) {
+            status = U_ZERO_ERROR;
+            out.resize(static_cast<std::size_t>(length));
+            continue;
+        }
+        out.resize(static_cast<std::size_t>(length));
         return out;
     }
-    std::string out;
-    icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())))
-        .foldCase()
-        .toUTF8String(out);
-    return out;
+    return asciiLower(text);
 }
 
 void appendUtf8(std::string& out, char32_t c)
