@@ -245,12 +245,20 @@
         <translation>إخفاء اسمي واسم جهازي</translation>
     </message>
     <message>
-        <source>Your login and real name, home folder, computer name and other e-mail addresses are replaced in every file sent (names of one or two letters only as whole words).</source>
-        <translation>يُستبدل اسم الدخول واسمك الحقيقي ومجلد المنزل واسم الجهاز وعناوين البريد الإلكتروني الأخرى في كل ملف يُرسل (الأسماء المكوّنة من حرف أو حرفين فقط ككلمات كاملة).</translation>
-    </message>
-    <message>
         <source>The list of replacements stays on this computer: %1</source>
         <translation>تبقى قائمة الاستبدالات على هذا الجهاز: %1</translation>
+    </message>
+    <message>
+        <source>Also hide these words</source>
+        <translation>إخفاء هذه الكلمات أيضًا</translation>
+    </message>
+    <message>
+        <source>a customer&apos;s or a project&apos;s name, separated by commas</source>
+        <translation>اسم عميل أو مشروع، مفصولة بفواصل</translation>
+    </message>
+    <message>
+        <source>Replaced in every file sent and in your description: your login; your real name as files write it (First.Last, Last, First, any case); your home folder; this computer&apos;s names and its network (hardware and IP) addresses; e-mail addresses other than yours; the words you add (names of one or two letters only as whole words). The archive is checked for them before it leaves: a file where one is still found stays on this computer. The feedback record holds a machine identifier that cannot be traced back to you.</source>
+        <translation>يُستبدل في كل ملف مُرسل وفي وصفك: اسم الدخول؛ واسمك الحقيقي كما تكتبه الملفات (الاسم.العائلة، العائلة، الاسم، بأي حالة أحرف)؛ ومجلد المنزل؛ وأسماء هذا الحاسوب وعناوين شبكته (العتاد وIP)؛ وعناوين البريد الإلكتروني غير عنوانك؛ والكلمات التي تضيفها (الأسماء المكونة من حرف أو حرفين ككلمات كاملة فقط). يُفحص الأرشيف قبل إرساله: الملف الذي لا يزال يحتوي على أحدها يبقى على هذا الحاسوب. يحتوي سجل الملاحظات على معرّف للجهاز لا يمكن تتبعه إليك.</translation>
     </message>
 </context>
 <context>
@@ -397,6 +405,10 @@
     <message>
         <source>Tarvix will send the reports kept to send later when it can.</source>
         <translation>سيرسل Tarvix التقارير المحفوظة للإرسال لاحقًا عندما يتمكن من ذلك.</translation>
+    </message>
+    <message>
+        <source>A hidden name is still in %1, so it is left out. Review what is sent, then share again.</source>
+        <translation>لا يزال اسم مخفي موجودًا في %1، لذا سيُستبعد. راجع ما سيُرسل، ثم شارك مرة أخرى.</translation>
     </message>
 </context>
 <context>

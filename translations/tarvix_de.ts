@@ -245,12 +245,20 @@
         <translation>Meinen Namen und Computer verbergen</translation>
     </message>
     <message>
-        <source>Your login and real name, home folder, computer name and other e-mail addresses are replaced in every file sent (names of one or two letters only as whole words).</source>
-        <translation>Ihr Anmelde- und Ihr echter Name, Ihr persönlicher Ordner, der Computername und andere E-Mail-Adressen werden in jeder gesendeten Datei ersetzt (Namen aus ein oder zwei Buchstaben nur als ganze Wörter).</translation>
-    </message>
-    <message>
         <source>The list of replacements stays on this computer: %1</source>
         <translation>Die Liste der Ersetzungen bleibt auf diesem Computer: %1</translation>
+    </message>
+    <message>
+        <source>Also hide these words</source>
+        <translation>Auch diese Wörter verbergen</translation>
+    </message>
+    <message>
+        <source>a customer&apos;s or a project&apos;s name, separated by commas</source>
+        <translation>der Name eines Kunden oder Projekts, durch Kommas getrennt</translation>
+    </message>
+    <message>
+        <source>Replaced in every file sent and in your description: your login; your real name as files write it (First.Last, Last, First, any case); your home folder; this computer&apos;s names and its network (hardware and IP) addresses; e-mail addresses other than yours; the words you add (names of one or two letters only as whole words). The archive is checked for them before it leaves: a file where one is still found stays on this computer. The feedback record holds a machine identifier that cannot be traced back to you.</source>
+        <translation>Ersetzt in jeder gesendeten Datei und in Ihrer Beschreibung: Ihr Anmeldename; Ihr echter Name, wie Dateien ihn schreiben (Vorname.Nachname, Nachname, Vorname, jede Schreibung); Ihr Benutzerordner; die Namen dieses Computers und seine Netzwerkadressen (Hardware und IP); andere E-Mail-Adressen als Ihre; die Wörter, die Sie hinzufügen (Namen aus ein oder zwei Buchstaben nur als ganze Wörter). Das Archiv wird vor dem Senden darauf geprüft: Eine Datei, in der noch einer gefunden wird, bleibt auf diesem Computer. Der Feedback-Datensatz enthält eine Gerätekennung, die sich nicht auf Sie zurückführen lässt.</translation>
     </message>
 </context>
 <context>
@@ -397,6 +405,10 @@
     <message>
         <source>Tarvix will send the reports kept to send later when it can.</source>
         <translation>Tarvix sendet die zum späteren Senden aufbewahrten Berichte, sobald es kann.</translation>
+    </message>
+    <message>
+        <source>A hidden name is still in %1, so it is left out. Review what is sent, then share again.</source>
+        <translation>In %1 steht noch ein verborgener Name, daher wird die Datei weggelassen. Prüfen Sie, was gesendet wird, und teilen Sie dann erneut.</translation>
     </message>
 </context>
 <context>

@@ -245,12 +245,20 @@
         <translation>Ocultar mi nombre y mi equipo</translation>
     </message>
     <message>
-        <source>Your login and real name, home folder, computer name and other e-mail addresses are replaced in every file sent (names of one or two letters only as whole words).</source>
-        <translation>Tu nombre de usuario y tu nombre real, tu carpeta personal, el nombre del equipo y otras direcciones de correo se sustituyen en cada archivo enviado (los nombres de una o dos letras, solo como palabras completas).</translation>
-    </message>
-    <message>
         <source>The list of replacements stays on this computer: %1</source>
         <translation>La lista de sustituciones se queda en este equipo: %1</translation>
+    </message>
+    <message>
+        <source>Also hide these words</source>
+        <translation>Ocultar también estas palabras</translation>
+    </message>
+    <message>
+        <source>a customer&apos;s or a project&apos;s name, separated by commas</source>
+        <translation>el nombre de un cliente o de un proyecto, separados por comas</translation>
+    </message>
+    <message>
+        <source>Replaced in every file sent and in your description: your login; your real name as files write it (First.Last, Last, First, any case); your home folder; this computer&apos;s names and its network (hardware and IP) addresses; e-mail addresses other than yours; the words you add (names of one or two letters only as whole words). The archive is checked for them before it leaves: a file where one is still found stays on this computer. The feedback record holds a machine identifier that cannot be traced back to you.</source>
+        <translation>Se reemplaza en cada archivo enviado y en su descripción: su nombre de usuario; su nombre real tal como lo escriben los archivos (Nombre.Apellido, Apellido, Nombre, en cualquier caso); su carpeta personal; los nombres de este equipo y sus direcciones de red (hardware e IP); las direcciones de correo distintas de la suya; las palabras que añada (los nombres de una o dos letras solo como palabras completas). El archivo comprimido se comprueba antes de salir: un archivo en el que aún se encuentre alguno se queda en este equipo. El registro de comentarios contiene un identificador de equipo que no permite llegar hasta usted.</translation>
     </message>
 </context>
 <context>
@@ -397,6 +405,10 @@
     <message>
         <source>Tarvix will send the reports kept to send later when it can.</source>
         <translation>Tarvix enviará los informes guardados para más tarde cuando pueda.</translation>
+    </message>
+    <message>
+        <source>A hidden name is still in %1, so it is left out. Review what is sent, then share again.</source>
+        <translation>Todavía hay un nombre oculto en %1, así que se deja fuera. Revise lo que se envía y vuelva a compartir.</translation>
     </message>
 </context>
 <context>

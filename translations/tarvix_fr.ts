@@ -245,12 +245,20 @@
         <translation>Masquer mon nom et mon ordinateur</translation>
     </message>
     <message>
-        <source>Your login and real name, home folder, computer name and other e-mail addresses are replaced in every file sent (names of one or two letters only as whole words).</source>
-        <translation>Votre identifiant et votre vrai nom, votre dossier personnel, le nom de l’ordinateur et les autres adresses e-mail sont remplacés dans chaque fichier envoyé (les noms d’une ou deux lettres seulement comme mots entiers).</translation>
-    </message>
-    <message>
         <source>The list of replacements stays on this computer: %1</source>
         <translation>La liste des remplacements reste sur cet ordinateur : %1</translation>
+    </message>
+    <message>
+        <source>Also hide these words</source>
+        <translation>Masquer aussi ces mots</translation>
+    </message>
+    <message>
+        <source>a customer&apos;s or a project&apos;s name, separated by commas</source>
+        <translation>le nom d&apos;un client ou d&apos;un projet, séparés par des virgules</translation>
+    </message>
+    <message>
+        <source>Replaced in every file sent and in your description: your login; your real name as files write it (First.Last, Last, First, any case); your home folder; this computer&apos;s names and its network (hardware and IP) addresses; e-mail addresses other than yours; the words you add (names of one or two letters only as whole words). The archive is checked for them before it leaves: a file where one is still found stays on this computer. The feedback record holds a machine identifier that cannot be traced back to you.</source>
+        <translation>Remplacés dans chaque fichier envoyé et dans votre description : votre identifiant ; votre nom réel tel que les fichiers l&apos;écrivent (Prénom.Nom, Nom, Prénom, toute casse) ; votre dossier personnel ; les noms de cet ordinateur et ses adresses réseau (matérielles et IP) ; les adresses e-mail autres que la vôtre ; les mots que vous ajoutez (les noms d&apos;une ou deux lettres seulement comme mots entiers). L&apos;archive est vérifiée avant de partir : un fichier où l&apos;un d&apos;eux est encore trouvé reste sur cet ordinateur. L&apos;enregistrement de commentaires contient un identifiant de machine qui ne permet pas de remonter jusqu&apos;à vous.</translation>
     </message>
 </context>
 <context>
@@ -397,6 +405,10 @@
     <message>
         <source>Tarvix will send the reports kept to send later when it can.</source>
         <translation>Tarvix enverra les rapports gardés pour plus tard dès que possible.</translation>
+    </message>
+    <message>
+        <source>A hidden name is still in %1, so it is left out. Review what is sent, then share again.</source>
+        <translation>Un nom masqué figure encore dans %1 : il est laissé de côté. Vérifiez ce qui est envoyé, puis partagez à nouveau.</translation>
     </message>
 </context>
 <context>

@@ -245,12 +245,20 @@
         <translation>名前とコンピューター名を隠す</translation>
     </message>
     <message>
-        <source>Your login and real name, home folder, computer name and other e-mail addresses are replaced in every file sent (names of one or two letters only as whole words).</source>
-        <translation>ログイン名と本名、ホームフォルダー、コンピューター名、その他のメールアドレスは、送信するすべてのファイルで置き換えられます（1～2 文字の名前は単語全体の場合のみ）。</translation>
-    </message>
-    <message>
         <source>The list of replacements stays on this computer: %1</source>
         <translation>置き換えの一覧はこのコンピューターに残ります: %1</translation>
+    </message>
+    <message>
+        <source>Also hide these words</source>
+        <translation>次の語句も隠す</translation>
+    </message>
+    <message>
+        <source>a customer&apos;s or a project&apos;s name, separated by commas</source>
+        <translation>顧客名やプロジェクト名（カンマ区切り）</translation>
+    </message>
+    <message>
+        <source>Replaced in every file sent and in your description: your login; your real name as files write it (First.Last, Last, First, any case); your home folder; this computer&apos;s names and its network (hardware and IP) addresses; e-mail addresses other than yours; the words you add (names of one or two letters only as whole words). The archive is checked for them before it leaves: a file where one is still found stays on this computer. The feedback record holds a machine identifier that cannot be traced back to you.</source>
+        <translation>送信するすべてのファイルと説明文で置き換えられるもの: ログイン名、ファイルに書かれる形での本名（名.姓、姓, 名、大文字小文字を問わず）、ホームフォルダー、このコンピューターの名前とネットワークアドレス（ハードウェアと IP）、ご自身以外のメールアドレス、追加した語句（1〜2 文字の名前は単語全体のみ）。アーカイブは送信前に確認され、まだ見つかったファイルはこのコンピューターに残ります。フィードバック記録には、あなたにたどり着けないマシン識別子が含まれます。</translation>
     </message>
 </context>
 <context>
@@ -397,6 +405,10 @@
     <message>
         <source>Tarvix will send the reports kept to send later when it can.</source>
         <translation>Tarvix は後で送信するために保存したレポートを、送信できるようになったら送信します。</translation>
+    </message>
+    <message>
+        <source>A hidden name is still in %1, so it is left out. Review what is sent, then share again.</source>
+        <translation>%1 にまだ隠す名前が残っているため、このファイルは除外されます。送信内容を確認してから、もう一度共有してください。</translation>
     </message>
 </context>
 <context>

@@ -245,12 +245,20 @@
         <translation>Ocultar meu nome e computador</translation>
     </message>
     <message>
-        <source>Your login and real name, home folder, computer name and other e-mail addresses are replaced in every file sent (names of one or two letters only as whole words).</source>
-        <translation>Seu nome de usuário e nome real, sua pasta pessoal, o nome do computador e outros endereços de e-mail são substituídos em todos os arquivos enviados (nomes de uma ou duas letras só como palavras inteiras).</translation>
-    </message>
-    <message>
         <source>The list of replacements stays on this computer: %1</source>
         <translation>A lista de substituições fica neste computador: %1</translation>
+    </message>
+    <message>
+        <source>Also hide these words</source>
+        <translation>Ocultar também estas palavras</translation>
+    </message>
+    <message>
+        <source>a customer&apos;s or a project&apos;s name, separated by commas</source>
+        <translation>o nome de um cliente ou de um projeto, separados por vírgulas</translation>
+    </message>
+    <message>
+        <source>Replaced in every file sent and in your description: your login; your real name as files write it (First.Last, Last, First, any case); your home folder; this computer&apos;s names and its network (hardware and IP) addresses; e-mail addresses other than yours; the words you add (names of one or two letters only as whole words). The archive is checked for them before it leaves: a file where one is still found stays on this computer. The feedback record holds a machine identifier that cannot be traced back to you.</source>
+        <translation>Substituídos em cada arquivo enviado e na sua descrição: seu login; seu nome real como os arquivos o escrevem (Nome.Sobrenome, Sobrenome, Nome, em qualquer caixa); sua pasta pessoal; os nomes deste computador e seus endereços de rede (hardware e IP); endereços de e-mail que não sejam o seu; as palavras que você adicionar (nomes de uma ou duas letras somente como palavras inteiras). O arquivo compactado é verificado antes de sair: um arquivo em que algum ainda for encontrado fica neste computador. O registro de comentários contém um identificador de máquina que não leva até você.</translation>
     </message>
 </context>
 <context>
@@ -397,6 +405,10 @@
     <message>
         <source>Tarvix will send the reports kept to send later when it can.</source>
         <translation>O Tarvix enviará os relatórios guardados para depois quando puder.</translation>
+    </message>
+    <message>
+        <source>A hidden name is still in %1, so it is left out. Review what is sent, then share again.</source>
+        <translation>Ainda há um nome oculto em %1, por isso ele fica de fora. Revise o que será enviado e compartilhe novamente.</translation>
     </message>
 </context>
 <context>

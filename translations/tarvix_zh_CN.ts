@@ -245,12 +245,20 @@
         <translation>隐藏我的姓名和计算机</translation>
     </message>
     <message>
-        <source>Your login and real name, home folder, computer name and other e-mail addresses are replaced in every file sent (names of one or two letters only as whole words).</source>
-        <translation>所有发送的文件中，你的登录名和真实姓名、主文件夹、计算机名及其他电子邮件地址都会被替换（一到两个字母的名称仅在作为完整单词时替换）。</translation>
-    </message>
-    <message>
         <source>The list of replacements stays on this computer: %1</source>
         <translation>替换列表保留在本机：%1</translation>
+    </message>
+    <message>
+        <source>Also hide these words</source>
+        <translation>同时隐藏这些词</translation>
+    </message>
+    <message>
+        <source>a customer&apos;s or a project&apos;s name, separated by commas</source>
+        <translation>客户或项目的名称，用逗号分隔</translation>
+    </message>
+    <message>
+        <source>Replaced in every file sent and in your description: your login; your real name as files write it (First.Last, Last, First, any case); your home folder; this computer&apos;s names and its network (hardware and IP) addresses; e-mail addresses other than yours; the words you add (names of one or two letters only as whole words). The archive is checked for them before it leaves: a file where one is still found stays on this computer. The feedback record holds a machine identifier that cannot be traced back to you.</source>
+        <translation>在发送的每个文件和您的描述中替换：您的登录名；文件中书写的您的真实姓名（名.姓、姓, 名，任意大小写）；您的主文件夹；这台计算机的名称及其网络地址（硬件地址和 IP）；除您自己以外的电子邮件地址；您添加的词语（一到两个字母的名称仅作为完整单词）。归档在发送前会被检查：仍能找到其中任一项的文件会留在这台计算机上。反馈记录包含一个无法追溯到您的机器标识符。</translation>
     </message>
 </context>
 <context>
@@ -397,6 +405,10 @@
     <message>
         <source>Tarvix will send the reports kept to send later when it can.</source>
         <translation>Tarvix 会在可以时发送留待稍后发送的报告。</translation>
+    </message>
+    <message>
+        <source>A hidden name is still in %1, so it is left out. Review what is sent, then share again.</source>
+        <translation>%1 中仍有需要隐藏的名称，因此已将其排除。请检查要发送的内容，然后再次共享。</translation>
     </message>
 </context>
 <context>

@@ -2,9 +2,11 @@
 
 #include <QFutureWatcher>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
+#include <filesystem>
 
 #include "DesktopActions.h"
 #include "SessionController.h"
@@ -64,9 +66,12 @@ QVariant ReviewModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= rowCount()) return {};
     const ShareEntry& entry = m_list.entries[static_cast<std::size_t>(index.row())];
     switch (role) {
-    case PathRole: return QString::fromStdString(entry.path);
+    case PathRole:
+        return QString::fromStdString(
+            entry.target.empty() ? entry.path
+                                 : entry.path + " → " + std::filesystem::path(entry.target).filename().string());
     case SizeRole: return sizeText(entry.size);
-    case IncludedRole: return !choices().leftOut.contains(entry.path);
+    case IncludedRole: return !isLeftOut(entry, choices().leftOut);
     case UnsearchableRole: return choices().hideIdentity && !leftOutWhenHiding(entry).empty();
     default: return {};
     }
@@ -80,7 +85,7 @@ QHash<int, QByteArray> ReviewModel::roleNames() const
 int ReviewModel::fileCount() const
 {
     int count = 0;
-    for (const ShareEntry& entry : m_list.entries) count += choices().leftOut.contains(entry.path) ? 0 : 1;
+    for (const ShareEntry& entry : m_list.entries) count += isLeftOut(entry, choices().leftOut) ? 0 : 1;
     return count;
 }
 
@@ -88,7 +93,7 @@ QString ReviewModel::totalSize() const
 {
     std::uint64_t total = 0;
     for (const ShareEntry& entry : m_list.entries)
-        if (!choices().leftOut.contains(entry.path)) total += entry.size;
+        if (!isLeftOut(entry, choices().leftOut)) total += entry.size;
     return sizeText(total);
 }
 
@@ -144,17 +149,21 @@ void ReviewModel::setIncluded(int row, bool included)
 {
     if (row < 0 || row >= rowCount()) return;
     ShareChoices choices = this->choices();
-    const std::string& path = m_list.entries[static_cast<std::size_t>(row)].path;
-    if (included)
+    // A link's box is its target's.
+    const ShareEntry& entry = m_list.entries[static_cast<std::size_t>(row)];
+    const std::string& path = entry.target.empty() ? entry.path : entry.target;
+    if (included) {
         choices.leftOut.erase(path);
-    else
+        choices.leftOut.erase(entry.path);
+    } else {
         choices.leftOut.insert(path);
+    }
     if (!included && leavesOutEverything(m_list, choices))
         setProblem(Problem::everythingLeftOut);
     else if (m_controller->setShareChoices(choices))
         setProblem(Problem::none);
-    // Also when refused: the box shows the choice that holds.
-    emit dataChanged(index(row), index(row), {IncludedRole});
+    // Also when refused: the boxes show the choice that holds, links with their targets.
+    emit dataChanged(index(0), index(rowCount() - 1), {IncludedRole});
 }
 
 void ReviewModel::setHideIdentity(bool hide)
@@ -165,6 +174,23 @@ void ReviewModel::setHideIdentity(bool hide)
     // Refused: the box shows the choice that holds.
     if (!m_controller->setShareChoices(changed)) emit choicesChanged();
     if (rowCount() > 0) emit dataChanged(index(0), index(rowCount() - 1), {UnsearchableRole});
+}
+
+QString ReviewModel::extraWords() const
+{
+    QStringList words;
+    for (const std::string& word : choices().words) words << QString::fromStdString(word);
+    return words.join(QStringLiteral(", "));
+}
+
+void ReviewModel::setExtraWords(const QString& text)
+{
+    ShareChoices changed = choices();
+    changed.words.clear();
+    for (const QString& word : text.split(QRegularExpression(QStringLiteral("[,;\n]")), Qt::SkipEmptyParts))
+        if (const QString trimmed = word.trimmed(); !trimmed.isEmpty()) changed.words.push_back(trimmed.toStdString());
+    if (changed.words == choices().words) return;
+    if (!m_controller->setShareChoices(changed)) emit choicesChanged();
 }
 
 void ReviewModel::setProblem(Problem problem)

@@ -33,6 +33,8 @@ class ReviewModel : public QAbstractListModel {
     Q_PROPERTY(QString sizeLimit READ sizeLimit CONSTANT)
     Q_PROPERTY(bool hideIdentity READ hideIdentity WRITE setHideIdentity NOTIFY choicesChanged)
     Q_PROPERTY(QString hiddenNamesFile READ hiddenNamesFile NOTIFY listChanged)
+    /// More to hide, comma-separated ("Acme, Project Falcon"): this session only.
+    Q_PROPERTY(QString extraWords READ extraWords WRITE setExtraWords NOTIFY choicesChanged)
     /// The file open in the viewer ("" when none), its lines, the longest line's length and
     /// whether only its start is shown. Lines, not one text: a list lays out only what is on screen,
     /// where a text area would lay out all 4 MiB at once.
@@ -67,6 +69,8 @@ public:
     bool hideIdentity() const { return choices().hideIdentity; }
     void setHideIdentity(bool hide);
     QString hiddenNamesFile() const { return m_hiddenNamesFile; }
+    QString extraWords() const;
+    void setExtraWords(const QString& text);
     QString previewPath() const { return m_previewPath; }
     QStringList previewLines() const { return m_previewLines; }
     int previewWidth() const { return m_previewWidth; }

@@ -20,6 +20,8 @@ Phase refusedShare(ArchiveRefusal refusal)
 {
     switch (refusal) {
     case ArchiveRefusal::notBuilt: Logger::logError("unable to copy compressed file."); return Phase::logsReady;
+    // The packaging named the file; the window offers the review again.
+    case ArchiveRefusal::notHidden: return Phase::logsReady;
     case ArchiveRefusal::missing: Logger::logError("No compressed logs to upload."); break;
     case ArchiveRefusal::tooLarge: Logger::logError("Logs Size is large."); break;
     // The review never lets every box be cleared; the packaging refuses it once more.
@@ -102,6 +104,13 @@ void SessionController::ShareButtonPressed(const FormSnapshot& form)
             controller.m_session->archive = packaged.archive;
             // What could not be hidden was left out: the review shows it so.
             controller.m_shareChoices.leftOut.insert(packaged.couldNotHide.begin(), packaged.couldNotHide.end());
+            if (packaged.notHidden) {
+                // The file stays home: the review shows it left out, and the share packages again.
+                controller.m_shareChoices.leftOut.insert(*packaged.notHidden);
+                controller.m_sessionPackaged = false;
+                emit controller.sessionPackagedChanged();
+                controller.setStatus("Not hidden, left out: " + *packaged.notHidden);
+            }
             emit controller.shareChoicesChanged();
             if (refused)
                 controller.enter(*refused);

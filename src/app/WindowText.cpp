@@ -54,6 +54,12 @@ QString windowText(const QString& english)
     static const QRegularExpression progress(QStringLiteral("^Uploading (\\d+)%$"));
     if (const auto match = progress.match(english); match.hasMatch())
         return QCoreApplication::translate("WindowText", "Uploading %1%").arg(match.captured(1));
+    static const QRegularExpression notHidden(QStringLiteral("^Not hidden, left out: (.*)$"));
+    if (const auto match = notHidden.match(english); match.hasMatch())
+        return QCoreApplication::translate("WindowText",
+                                           "A hidden name is still in %1, so it is left out. Review what is sent, "
+                                           "then share again.")
+            .arg(match.captured(1));
     return QCoreApplication::translate(kContext, english.toUtf8().constData());
 }
 

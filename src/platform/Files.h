@@ -65,6 +65,10 @@ tarvix::Status writeFileAtomically(const std::filesystem::path& file, std::strin
 
 /// Creates `folder` and every missing folder above it owner-only (0700, umask applied); folders
 /// that exist stay as they are.
+/// Writes `file` whole and for its owner alone, only when no file or link of that name exists
+/// (EEXIST then): a value made once stays the first one made.
+tarvix::Status createFileOnce(const std::filesystem::path& file, std::string_view bytes);
+
 tarvix::Status createPrivateFolders(const std::filesystem::path& folder);
 
 /// Takes group and other access away from `item` and everything below it that the user owns,

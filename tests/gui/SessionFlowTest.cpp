@@ -294,15 +294,27 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     QTest::keyClick(&session.window(), Qt::Key_Tab);
     QTest::keyClick(&session.window(), Qt::Key_Space);
     EXPECT_FALSE(box(0)->state().checked);
-    for (int row = 1; row < rows; ++row) toggle(row);
+    // A link's box is its target's: clearing a log clears "latest.log → " it.
+    for (int row = 1; row < rows; ++row)
+        if (box(row)->state().checked) toggle(row);
     EXPECT_TRUE(box(rows - 1)->state().checked);
     EXPECT_TRUE(session.textShown("At least one file must be sent: the description alone does not help support."));
-    for (int row = 1; row < rows - 1; ++row) toggle(row);
+    int link = 0;
+    while (link < rows && !path(link).contains(" → ")) ++link;
+    ASSERT_LT(link, rows);
+    toggle(link);
+    EXPECT_EQ(review.fileCount(), 3) << "the link, its target and the last file";
+    for (int row = 1; row < rows - 1; ++row)
+        if (!box(row)->state().checked) toggle(row);
     EXPECT_EQ(review.fileCount(), rows - 1);
     act("Hide my name and computer", QAccessibleActionInterface::toggleAction());
     EXPECT_TRUE(review.hideIdentity());
     EXPECT_TRUE(box(rows - 2)->state().disabled && !box(rows - 2)->state().checked);
     EXPECT_TRUE(session.textShown("left out: compressed, names cannot be hidden in it"));
+    session.item("reviewWords")->forceActiveFocus();
+    session.type("Needle, ");
+    QTest::keyClick(&session.window(), Qt::Key_Return);
+    EXPECT_EQ(review.extraWords(), "Needle");
     QDir().mkpath(TARVIX_GUI_OUTPUT_DIR);
     session.window().grabWindow().save(TARVIX_GUI_OUTPUT_DIR "/window-review.png");
 
@@ -353,6 +365,9 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     const std::string names = tarvix::test::runCommand("zipinfo -1 " + (scratch.path() / "received.zip").string());
     EXPECT_EQ(names.find(path(0).toStdString() + "\n"), std::string::npos) << names;
     EXPECT_NE(names.find(path(1).toStdString() + "\n"), std::string::npos) << names;
+    EXPECT_EQ(tarvix::test::runCommand("unzip -p " + (scratch.path() / "received.zip").string() +
+                                       " Scrivo/ScrivoLog/review.log"),
+              "Opened\r\nthe word1\nand a word1\n");
 }
 
 TEST(SessionFlow, AClosedWindowsUploadAndCaptureWriteOnlyIntoTheirOwnWindow)

@@ -43,8 +43,13 @@ WINDOW_TEXTS = {
     "Archive about %1 of the %2 limit (estimated by compressing a sample of each kind of file).",
     "At least one file must be sent: the description alone does not help support.",
     "The files could not be listed.", "The file could not be opened.", "Hide my name and computer",
-    "Your login and real name, home folder, computer name and other e-mail addresses are replaced in every file "
-    "sent (names of one or two letters only as whole words).",
+    "Replaced in every file sent and in your description: your login; your real name as files write it "
+    "(First.Last, Last, First, any case); your home folder; this computer's names and its network (hardware and IP) "
+    "addresses; e-mail addresses other than yours; the words you add (names of one or two letters only as whole "
+    "words). The archive is checked for them before it leaves: a file where one is still found stays on this "
+    "computer. The feedback record holds a machine identifier that cannot be traced back to you.",
+    "Also hide these words", "a customer's or a project's name, separated by commas",
+    "A hidden name is still in %1, so it is left out. Review what is sent, then share again.",
     "The list of replacements stays on this computer: %1", "back to the list", "Search", "Find next",
     "Only the first %1 of this file are shown.", "Not found.", "left out: compressed, names cannot be hidden in it",
     # Reports kept to send later, and the list of reports.

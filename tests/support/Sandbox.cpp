@@ -90,6 +90,14 @@ std::string commandLine(const std::vector<std::string>& words)
     return line;
 }
 
+tarvix::Session collectedSession(const fs::path& library)
+{
+    const fs::path root = library / "Tarvix", folder = root / "Output/20261206093000";
+    for (const fs::path& f : {folder / "Scrivo", root / "temp", root / "System"}) fs::create_directories(f);
+    return tarvix::Session{
+        .system = root / "System", .folder = folder, .scratch = root / "temp", .output = folder / "Scrivo"};
+}
+
 std::string pythonPlist(const fs::path& file, const std::string& expression)
 {
     static const std::string script =

@@ -11,6 +11,7 @@
 
 #include "base/Guarded.h"
 #include "base/TextBinding.h"
+#include "core/workspace/Session.h"
 #include "platform/HeadlessUserInterface.h"
 #include "platform/Platform.h"
 #include "sample_target/SampleInstall.h"
@@ -55,6 +56,10 @@ private:
     std::shared_ptr<tarvix::platform::HeadlessUserInterface> m_ui;
     tarvix::platform::Platform m_platform;
 };
+
+/// A collected session below `library`: Tarvix/Output/20261206093000/Scrivo, with the scratch and
+/// System folders.
+tarvix::Session collectedSession(const std::filesystem::path& library);
 
 /// Runs a command line with /bin/sh and answers its standard output; exit status in `status`.
 std::string runCommand(const std::string& command, int* status = nullptr);

@@ -163,11 +163,25 @@ FocusScope {
                 checked = Qt.binding(() => panel.review.hideIdentity)
             }
         }
+        RowLayout {
+            Layout.fillWidth: true
+            visible: panel.review.hideIdentity
+            TextLine { text: qsTr("Also hide these words") }
+            TextField {
+                objectName: "reviewWords"
+                Layout.fillWidth: true
+                enabled: !panel.review.locked
+                placeholderText: qsTr("a customer's or a project's name, separated by commas")
+                Accessible.name: qsTr("Also hide these words")
+                text: panel.review.extraWords
+                onEditingFinished: panel.review.extraWords = text
+            }
+        }
         TextLine {
             Layout.fillWidth: true
             wrapMode: Text.Wrap
             color: Theme.colors["SecondaryTextColor"]
-            text: qsTr("Your login and real name, home folder, computer name and other e-mail addresses are replaced in every file sent (names of one or two letters only as whole words).")
+            text: qsTr("Replaced in every file sent and in your description: your login; your real name as files write it (First.Last, Last, First, any case); your home folder; this computer's names and its network (hardware and IP) addresses; e-mail addresses other than yours; the words you add (names of one or two letters only as whole words). The archive is checked for them before it leaves: a file where one is still found stays on this computer. The feedback record holds a machine identifier that cannot be traced back to you.")
                   + (panel.review.hiddenNamesFile === "" ? ""
                      : " " + qsTr("The list of replacements stays on this computer: %1").arg(panel.review.hiddenNamesFile))
         }

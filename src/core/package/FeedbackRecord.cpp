@@ -39,10 +39,18 @@ tarvix::Status CreateFile(const std::optional<fs::path>& fileURL, const std::str
 }
 
 tarvix::Status CreateUserDetailContent(const platform::Folders& folders, const tarvix::Session& session,
-                                       const std::string& email, const std::string& feedback)
+                                       const std::string& email, const std::string& feedback, bool keyed)
 {
     nlohmann::ordered_json record;
-    record["machineid"] = UtilityFunctions::getMachineHash(folders);
+    if (!keyed) {
+        record["machineid"] = UtilityFunctions::getMachineHash(folders);
+    } else if (!session.system) {
+        record["machineid"] = "";
+    } else {
+        auto machine = UtilityFunctions::getKeyedMachineHash(folders, *session.system);
+        if (!machine) Logger::logError("The machine identifier could not be made: " + machine.message());
+        record["machineid"] = machine.value_or("");
+    }
     record["email"] = isValidEmail(email) ? email : std::string();
     record["problemdesc"] = feedback;
     // Replacing malformed UTF-8 keeps dump() from throwing; the window only hands over valid text.
@@ -54,6 +62,16 @@ tarvix::Status CreateUserDetailContent(const platform::Folders& folders, const t
         location = folder.parent_path() / kRecordName;
     }
     return CreateFile(location, text);
+}
+
+std::string recordWithHiddenDescription(std::string_view text, const std::function<std::string(std::string_view)>& hide)
+{
+    auto record = nlohmann::ordered_json::parse(text, nullptr, false);
+    if (record.is_discarded() || !record.is_object() || !record.contains("problemdesc") ||
+        !record["problemdesc"].is_string())
+        return std::string(text);
+    record["problemdesc"] = hide(record["problemdesc"].get<std::string>());
+    return record.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 }  // namespace tarvix

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <set>
 
 #include "core/package/EmailPattern.h"
 #include "core/package/EscapedForms.h"
@@ -341,27 +342,30 @@ private:
 };
 
 IdentityHider::IdentityHider(const platform::Identity& identity, std::string keptEmail, Placeholders& placeholders)
+    : IdentityHider(hiddenValues(identity), std::move(keptEmail), placeholders)
+{
+}
+
+IdentityHider::IdentityHider(const std::vector<HiddenValue>& values, std::string keptEmail, Placeholders& placeholders,
+                             HiderForms forms)
     : m_automaton(std::make_unique<PatternAutomaton>()), m_placeholders(placeholders), m_keptEmail(std::move(keptEmail))
 {
     // A value is also found as files write it: in other cases and normalisations, and escaped
     // (JSON, XML, a URL), always with the same placeholder.
-    const auto add = [&](const std::string& kind, const std::string& value) {
-        if (value.empty()) return;
-        const std::string& placeholder = placeholders.of(kind, value);
-        const bool wholeWord = value.size() <= 2;
-        for (const std::string& spelling : unicodeSpellings(value)) {
-            m_automaton->add(spelling, placeholder, wholeWord);
-            for (const std::string& form : escapedForms(spelling)) m_automaton->add(form, placeholder, wholeWord);
-            m_spellings.push_back({spelling, placeholder, wholeWord});
+    std::set<std::string> added;
+    for (const HiddenValue& hidden : values) {
+        const std::string& placeholder = placeholders.of(hidden.kind, hidden.value);
+        for (const std::string& form : hidden.forms) {
+            for (const std::string& spelling : unicodeSpellings(form)) {
+                if (!added.insert(spelling).second) continue;
+                m_automaton->add(spelling, placeholder, hidden.wholeWord);
+                for (const std::string& escaped : escapedForms(spelling))
+                    m_automaton->add(escaped, placeholder, hidden.wholeWord);
+                m_spellings.push_back({spelling, placeholder, hidden.wholeWord});
+            }
+            if (forms == HiderForms::withoutNameVariants && hidden.kind == "name") break;
         }
-    };
-    std::string home = identity.home.string();
-    while (home.size() > 1 && home.back() == '/') home.pop_back();
-    if (home.size() > 1) add("home", home);
-    add("user", identity.loginName);
-    if (identity.realName.size() >= 3) add("name", identity.realName);
-    add("host", identity.fullHostName);
-    add("host", identity.hostName);
+    }
     m_automaton->build();
     m_text.names = std::make_unique<NameStage>(*m_automaton);
     m_text.emails = std::make_unique<EmailStage>(*m_text.names, placeholders, m_keptEmail, false);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/Status.h"
+#include "core/package/HiddenValues.h"
 #include "platform/Identity.h"
 
 namespace tarvix {
@@ -21,7 +22,7 @@ struct PatternAutomaton;
 /// "email1@redacted.invalid" ...), numbered per kind in the order they are first needed.
 class Placeholders {
 public:
-    /// `kind` is "user", "name", "home", "host" or "email"; e-mail addresses compare case-blind.
+    /// `kind` is a HiddenValue's or "email"; e-mail addresses compare case-blind.
     const std::string& of(const std::string& kind, const std::string& value);
     /// (placeholder, real value) in the order they were made.
     const std::vector<std::pair<std::string, std::string>>& mapping() const { return m_mapping; }
@@ -45,6 +46,8 @@ private:
 class IdentityHider {
 public:
     IdentityHider(const platform::Identity& identity, std::string keptEmail, Placeholders& placeholders);
+    IdentityHider(const std::vector<HiddenValue>& values, std::string keptEmail, Placeholders& placeholders,
+                  HiderForms forms = HiderForms::all);
     ~IdentityHider();
     IdentityHider(const IdentityHider&) = delete;
     IdentityHider& operator=(const IdentityHider&) = delete;

@@ -4,6 +4,7 @@
 
 #include "core/log/Logger.h"
 #include "core/package/Archive.h"
+#include "core/package/ArchiveProof.h"
 #include "core/package/FeedbackRecord.h"
 #include "core/package/Pruning.h"
 #include "core/package/ShareArchive.h"
@@ -28,14 +29,31 @@ bool refusesEverythingLeftOut(const Session& session, const ShareChoices& choice
     return true;
 }
 
+/// Proves the written archive holds no hidden value in any form; on a hit names the file in
+/// `notHidden` and fails, so the archive is removed before anything is sent.
+Status proveHidden(const fs::path& archive, const platform::Identity& identity, const std::string& email,
+                   const ShareChoices& choices, const FilesPathDirectory::SharedContent& content,
+                   std::optional<std::string>& notHidden)
+{
+    auto proven = proveArchive(archive, hiddenValues(identity, choices.words), email, content.placeholders);
+    if (!proven) return proven.status();
+    if (!*proven) return {};
+    const ProofHit& hit = **proven;
+    const auto path = content.pathOfEntry.find(hit.entry);
+    notHidden = path == content.pathOfEntry.end() ? hit.entry : path->second;
+    Logger::logError("A hidden value (" + hit.kind + ") is still in " +
+                     (hit.inName ? "the name of an entry" : hit.entry) + "; the share is refused and nothing is sent.");
+    return Failure{"A hidden value is still in the archive."};
+}
+
 /// The packaging itself: the record, the pruning and the archive made; what could not be hidden
-/// goes to `couldNotHide`.
+/// goes to `packaged.couldNotHide`, a file the proof refused to `packaged.notHidden`.
 ArchiveOutcome package(const platform::Folders& folders, const Session& session, const std::string& email,
-                       const std::string& feedback, const ShareChoices& choices, std::vector<std::string>& couldNotHide)
+                       const std::string& feedback, const ShareChoices& choices, Packaged& packaged)
 {
     if (refusesEverythingLeftOut(session, choices)) return ArchiveRefusal::everythingLeftOut;
     // Without its record the archive still carries the logs support asked for.
-    tarvix::CreateUserDetailContent(folders, session, email, feedback).absorb();
+    tarvix::CreateUserDetailContent(folders, session, email, feedback, choices.hideIdentity).absorb();
     // Files pruning could not remove would be sent although they are not of an allowed kind.
     if (!FilesPathDirectory::removeFilesFromDirectoryRecursively(
             session.folder ? session.folder->string() : std::string(), UtilityFunctions::allowedExtensions))
@@ -48,14 +66,18 @@ ArchiveOutcome package(const platform::Folders& folders, const Session& session,
                 choices.hideIdentity ? folders.identity.value_or(platform::identityFromSystem()) : platform::Identity{};
             auto content = FilesPathDirectory::writeShareArchive(session, choices, identity, email, archive);
             if (!content) return content.status();
-            couldNotHide = std::move(content->couldNotHide);
+            packaged.couldNotHide = std::move(content->couldNotHide);
             nothingSent = content->targetFiles > 0 && content->sentFiles == 0;
-            if (!nothingSent) return {};
-            Logger::logError("Every file was left out of the archive; the share is refused.");
-            return Failure{"Every file was left out."};
+            if (nothingSent) {
+                Logger::logError("Every file was left out of the archive; the share is refused.");
+                return Failure{"Every file was left out."};
+            }
+            if (!choices.hideIdentity) return {};
+            return proveHidden(archive, identity, email, choices, *content, packaged.notHidden);
         };
     auto archive = FilesPathDirectory::CompressOutputDirectory(session, write);
     if (!archive && nothingSent) return ArchiveRefusal::everythingLeftOut;
+    if (!archive && packaged.notHidden) return ArchiveRefusal::notHidden;
     if (!archive) return ArchiveRefusal::notBuilt;
     return std::move(archive).value();
 }
@@ -68,7 +90,7 @@ Packaged archiveForUpload(const platform::Folders& folders, const Session& sessi
     Packaged packaged;
     packaged.archive = session.archive;
     if (package) {
-        auto made = tarvix::package(folders, session, email, feedback, choices, packaged.couldNotHide);
+        auto made = tarvix::package(folders, session, email, feedback, choices, packaged);
         if (!made) {
             packaged.upload = made.error();
             return packaged;

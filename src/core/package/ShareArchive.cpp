@@ -12,6 +12,7 @@
 #include "base/Format.h"
 #include "base/PlistDocument.h"
 #include "core/log/Logger.h"
+#include "core/package/FeedbackRecord.h"
 #include "core/package/FilePreview.h"
 #include "core/package/IdentityHider.h"
 #include "core/package/PlistHiding.h"
@@ -154,6 +155,24 @@ Added addFile(ZipWriter& zip, int from, const std::string& name, std::string_vie
     return {};
 }
 
+/// The feedback record, its description hidden when there is a hider.
+Added addRecord(ZipWriter& zip, int from, tarvix::IdentityHider* hider, Buffers& buffers)
+{
+    if (!hider) return addFile(zip, from, kRecordName, {}, nullptr, buffers);
+    struct stat info {};
+    if (::fstat(from, &info) != 0) return {Fault::file, tarvix::systemFailure(errno)};
+    std::string text;
+    for (;;) {
+        const auto got = platform::readSome(from, buffers.in.get(), kBuffer);
+        if (!got) return {Fault::file, got.failure()};
+        if (*got == 0) break;
+        text.append(buffers.in.get(), *got);
+    }
+    const std::string hidden = tarvix::recordWithHiddenDescription(
+        text, [&](std::string_view description) { return hider->hide(description); });
+    return addBytes(zip, kRecordName, info, hidden);
+}
+
 /// The entry path with every component hidden.
 std::string hiddenPath(const std::string& path, tarvix::IdentityHider& hider)
 {
@@ -222,7 +241,7 @@ struct Attempt {
         for (const auto& file : shareable.files) {
             const std::string& path = file.entry.path;
             if (!inEdition(path) || skip.count(path)) continue;
-            if (choices.leftOut.count(path)) {
+            if (isLeftOut(file.entry, choices.leftOut)) {
                 if (logLeftOut) Logger::logInfo("Left out of the archive: " + path);
                 continue;
             }
@@ -241,6 +260,7 @@ struct Attempt {
                 added = addFile(zip, from->get(), entryName(path), *head, hider, buffers);
             if (added.fault == Fault::none) {
                 ++content.sentFiles;
+                content.pathOfEntry[entryName(path)] = path;
                 continue;
             }
             if (added.fault == Fault::archive) return added.failure;
@@ -273,7 +293,8 @@ tarvix::Result<SharedContent> writeShareArchive(const tarvix::Session& session, 
     }
     tarvix::Placeholders placeholders;
     std::optional<tarvix::IdentityHider> hider;
-    if (choices.hideIdentity) hider.emplace(identity, keptEmail, placeholders);
+    if (choices.hideIdentity)
+        hider.emplace(tarvix::hiddenValues(identity, choices.words), keptEmail, placeholders, choices.hiderForms);
     Attempt attempt{sessionFolder, edition, *shareable, choices, hider ? &*hider : nullptr, {}};
 
     SharedContent content;
@@ -283,6 +304,7 @@ tarvix::Result<SharedContent> writeShareArchive(const tarvix::Session& session, 
         auto zip = ZipWriter::create(archive);
         if (!zip) return zip.failure();
         content.sentFiles = 0;
+        content.pathOfEntry.clear();
         std::set<std::string> names;
         std::optional<std::string> halfway;
         if (auto added = attempt.addFolders(*zip, names); !added) return added.failure();
@@ -294,7 +316,7 @@ tarvix::Result<SharedContent> writeShareArchive(const tarvix::Session& session, 
             continue;  // the unfinished archive goes with its writer
         }
         if (auto record = openShareable(sessionFolder, kRecordName)) {
-            const Added added = addFile(*zip, record->get(), kRecordName, {}, nullptr, attempt.buffers);
+            const Added added = addRecord(*zip, record->get(), attempt.hider, attempt.buffers);
             if (added.fault != Fault::none) {
                 Logger::logError("The feedback record could not be added: " + added.failure.message);
                 return added.failure;
@@ -303,6 +325,7 @@ tarvix::Result<SharedContent> writeShareArchive(const tarvix::Session& session, 
         if (auto closed = zip->close(); !closed) return closed.failure();
         break;
     }
+    for (const auto& placeholder : placeholders.mapping()) content.placeholders.push_back(placeholder.first);
     if (hider) {
         const fs::path mapping = tarvix::hiddenNamesFile(session);
         if (auto saved = mapping.empty() ? Status(Failure{"no System folder"}) : writeMapping(mapping, placeholders);

@@ -103,7 +103,7 @@ std::uint64_t estimateArchiveSize(const ShareList& list, const std::set<std::str
     estimate += kPerEntry + 2 * 22 + 256;
     for (const std::string& folder : list.folders) estimate += kPerEntry + 2 * (folder.size() + 1);
     for (const ShareEntry& entry : list.entries) {
-        if (leftOut.count(entry.path)) continue;
+        if (isLeftOut(entry, leftOut)) continue;
         estimate += kPerEntry + 2 * entry.path.size();
         estimate += static_cast<double>(entry.size) * list.compressionRatio[static_cast<std::size_t>(entry.kind)];
     }

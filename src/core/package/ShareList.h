@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/Status.h"
+#include "core/package/HiddenValues.h"
 
 namespace tarvix {
 
@@ -20,7 +21,14 @@ struct ShareEntry {
     std::string path;        ///< relative to the session folder, '/'-separated, exactly as the archive names it
     std::uint64_t size = 0;  ///< bytes on disk (a kept link: the file it names, which is what zip stores)
     Kind kind = Kind::other;
+    std::string target;  ///< for a kept link, the path of the file it names (it goes where that goes)
 };
+
+/// Whether `entry` stays out: cleared itself, or a link to a file that was.
+inline bool isLeftOut(const ShareEntry& entry, const std::set<std::string>& leftOut)
+{
+    return leftOut.count(entry.path) > 0 || (!entry.target.empty() && leftOut.count(entry.target) > 0);
+}
 
 /// What a share would send, with an estimate of the archive's size.
 ///
@@ -56,8 +64,10 @@ inline std::string_view leftOutWhenHiding(const ShareEntry& entry)
 
 /// What the user decided in the review. Default-constructed: the share as it always was.
 struct ShareChoices {
-    std::set<std::string> leftOut;  ///< ShareEntry::path values the user cleared
-    bool hideIdentity = false;      ///< "Hide my name and computer"
+    std::set<std::string> leftOut;     ///< ShareEntry::path values the user cleared
+    bool hideIdentity = false;         ///< "Hide my name and computer"
+    std::vector<std::string> words{};  ///< more to hide, this session only
+    HiderForms hiderForms = HiderForms::all;
 
     bool changesNothing() const { return leftOut.empty() && !hideIdentity; }
 };
@@ -66,7 +76,7 @@ struct ShareChoices {
 inline bool leavesOutEverything(const ShareList& list, const ShareChoices& choices)
 {
     return !list.entries.empty() && std::all_of(list.entries.begin(), list.entries.end(), [&](const ShareEntry& entry) {
-        return choices.leftOut.count(entry.path) > 0;
+        return isLeftOut(entry, choices.leftOut);
     });
 }
 

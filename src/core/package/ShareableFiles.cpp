@@ -82,8 +82,9 @@ void walk(const fs::path& root, const std::string& relative, Shareable& out)
         }
         struct stat status {};
         if (::lstat((root / source).c_str(), &status) != 0 || !S_ISREG(status.st_mode)) continue;
-        out.files.push_back(
-            {ShareEntry{path, static_cast<std::uint64_t>(status.st_size), ShareEntry::Kind::other}, source});
+        out.files.push_back({ShareEntry{path, static_cast<std::uint64_t>(status.st_size), ShareEntry::Kind::other,
+                                        source == path ? std::string() : source},
+                             source});
     }
 }
 

@@ -76,12 +76,14 @@ tarvix::Status replaceFileEnd(const fs::path& file, std::string_view previous, s
     return fd.close();
 }
 
-tarvix::Status writeFileAtomically(const fs::path& file, std::string_view bytes, std::optional<mode_t> mode,
-                                   const std::function<bool()>& beforeRename)
+namespace {
+
+/// `bytes` synced to disk in a new file beside `file`, under a fresh name created exclusively:
+/// never an existing file or a link planted there. Answers that file's path.
+tarvix::Result<fs::path> writeAside(const fs::path& file, std::string_view bytes, std::optional<mode_t> mode)
 {
     fs::path temporary;
     FileDescriptor fd;
-    // A fresh name, created exclusively: never an existing file or a link planted there.
     for (int attempt = 0; !fd && attempt < 8; ++attempt) {
         temporary =
             file.parent_path() / ("." + file.filename().string() + ".tarvix-" + tarvix::makeUuid().substr(0, 8));
@@ -94,9 +96,35 @@ tarvix::Status writeFileAtomically(const fs::path& file, std::string_view bytes,
     if (status && mode && ::fchmod(fd.get(), *mode) != 0) status = tarvix::systemFailure(errno);
     if (status && ::fsync(fd.get()) != 0) status = tarvix::systemFailure(errno);
     if (auto closed = fd.close(); status && !closed) status = closed;
-    if (status && beforeRename && !beforeRename()) status = tarvix::systemFailure(ECANCELED);
-    if (status && ::rename(temporary.c_str(), file.c_str()) != 0) status = tarvix::systemFailure(errno);
-    if (!status) ::unlink(temporary.c_str());
+    if (!status) {
+        ::unlink(temporary.c_str());
+        return status.failure();
+    }
+    return temporary;
+}
+
+}  // namespace
+
+tarvix::Status writeFileAtomically(const fs::path& file, std::string_view bytes, std::optional<mode_t> mode,
+                                   const std::function<bool()>& beforeRename)
+{
+    const auto temporary = writeAside(file, bytes, mode);
+    if (!temporary) return temporary.status();
+    tarvix::Status status;
+    if (beforeRename && !beforeRename()) status = tarvix::systemFailure(ECANCELED);
+    if (status && ::rename(temporary->c_str(), file.c_str()) != 0) status = tarvix::systemFailure(errno);
+    if (!status) ::unlink(temporary->c_str());
+    return status;
+}
+
+tarvix::Status createFileOnce(const fs::path& file, std::string_view bytes)
+{
+    // link() never replaces and never follows a link at `file`.
+    const auto temporary = writeAside(file, bytes, 0600);
+    if (!temporary) return temporary.status();
+    tarvix::Status status;
+    if (::link(temporary->c_str(), file.c_str()) != 0) status = tarvix::systemFailure(errno);
+    ::unlink(temporary->c_str());
     return status;
 }
 

@@ -21,15 +21,6 @@ namespace UF = tarvix::UtilityFunctions;
 
 namespace {
 
-/// A workspace whose session holds the edition folder "Scrivo", as after collection.
-tarvix::Session collectedSession(const fs::path& library)
-{
-    const fs::path root = library / "Tarvix", session = root / "Output/20261206093000";
-    fs::create_directories(session / "Scrivo");
-    fs::create_directories(root / "temp");
-    return {.folder = session, .scratch = root / "temp", .output = session / "Scrivo"};
-}
-
 /// Mounts a small file system over `folder` until the answer goes.
 std::shared_ptr<void> smallDisk(const fs::path& folder)
 {

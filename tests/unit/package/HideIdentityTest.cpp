@@ -7,10 +7,12 @@
 
 #include "core/collect/PreferenceFile.h"
 #include "core/package/Archive.h"
+#include "core/package/ArchiveProof.h"
 #include "core/package/FilePreview.h"
 #include "core/package/IdentityHider.h"
 #include "core/package/Packaging.h"
 #include "core/package/ShareArchive.h"
+#include "core/workspace/MachineIdentifier.h"
 #include "platform/Applications.h"
 #include "support/Sandbox.h"
 
@@ -126,15 +128,38 @@ TEST(IdentityHider, ReplacesEveryValueInEveryFormAlikeWhereverTheStreamIsCut)
         }
         EXPECT_EQ(placeholders.mapping().at(0), (std::pair<std::string, std::string>{"home1", "/home/jo"}));
     }
+    // Where a file escaped a value (JSON, XML, a URL) it is hidden alike.
+    tarvix::Placeholders escaped;
+    tarvix::IdentityHider hider({"zoe", "Zo\u00eb D'Arcy & Co", "/home/zoe", "box7", "box7.corp.example"}, "", escaped);
+    EXPECT_EQ(hider.hide(R"({"n": "Zo\u00EB D'Arcy & Co", "p": "\/home\/zoe\/x"} <o a="Zoë D&apos;Arcy &amp; Co"/> )"
+                         "file:///home/zoe/Zo%C3%AB%20D%27Arcy%20%26%20Co.scriv"),
+              R"({"n": "name1", "p": "home1\/x"} <o a="name1"/> file://home1/name1.scriv)");
+    // Every way files write the name, the machine's other names and addresses, the user's words.
+    const tarvix::platform::Identity wide{"jm",
+                                          "J\u00fcrgen M\u00fcller",
+                                          "/home/jm",
+                                          "box7",
+                                          "",
+                                          "/srv/home/jm",
+                                          {"files7.lab"},
+                                          {"52:54:00:ab:cd:56"},
+                                          {"10.1.2.3", "fe80::5054:ff:feab:cd56"}};
+    tarvix::Placeholders widePlaceholders;
+    tarvix::IdentityHider wideHider(tarvix::hiddenValues(wide, {"Acme"}), "", widePlaceholders);
+    EXPECT_EQ(wideHider.hide("J\u00fcrgen.M\u00fcller J\u00fcrgen_M\u00fcller J\u00fcrgenM\u00fcller "
+                             "J\u00fcrgen-M\u00fcller J\u00fcrgen+M\u00fcller M\u00fcller, J\u00fcrgen "
+                             "J\u00dcRGEN M\u00dcLLER Ju\u0308rgen Mu\u0308ller JU\u0308RGEN.MU\u0308LLER\n"
+                             "/srv/home/jm/x FILES7.LAB 52-54-00-AB-CD-56 52:54:00:ab:cd:56 FE80::5054:ff:feab:cd56\n"
+                             "from 10.1.2.3 not 10.1.2.30 or 110.1.2.3 for ACME and acmes"),
+              "name1 name1 name1 name1 name1 name1 name1 name1 name1\n"
+              "home2/x host2 mac1 mac1 ip2\nfrom ip1 not 10.1.2.30 or 110.1.2.3 for word1 and word1s");
 }
 
 TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
 {
     Sandbox sandbox;
-    const fs::path root = sandbox.library() / "Tarvix", folder = root / "Output/20261206093000", home = sandbox.home();
-    for (const fs::path& f : {folder / "Scrivo", root / "temp", root / "System"}) fs::create_directories(f);
-    tarvix::Session session{
-        .system = root / "System", .folder = folder, .scratch = root / "temp", .output = folder / "Scrivo"};
+    tarvix::Session session = collectedSession(sandbox.library());
+    const fs::path folder = *session.folder, system = *session.system, home = sandbox.home();
     const tarvix::platform::Identity identity{"mkowal", "Marta Kowalska", home, "aurora", "aurora.lab.example"};
     sandbox.platform().folders.identity = identity;
     const std::vector<std::string> secrets = {"mkowal",
@@ -193,8 +218,10 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
 
     const tarvix::ShareChoices choices{.leftOut = {"Scrivo/left/out.log"}, .hideIdentity = true};
     const auto packaged =
-        tarvix::archiveForUpload(sandbox.folders(), session, true, "me@keep.example", "it broke", choices);
-    const auto archive = packaged.upload.value();
+        tarvix::archiveForUpload(sandbox.folders(), session, true, "me@keep.example",
+                                 "it broke for Marta Kowalska; ask ops-team@lab.example or me@keep.example", choices);
+    ASSERT_TRUE(packaged.upload) << sandbox.logText();
+    const fs::path archive = packaged.upload.value();
     writeFile(sandbox.root() / "check.py", kCheckArchive);
     std::vector<std::string> words = {"python3", (sandbox.root() / "check.py").string(), archive.string()};
     words.insert(words.end(), secrets.begin(), secrets.end());
@@ -215,6 +242,15 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
              {"notes.txt", wide("user1 on host2", true)}})
         EXPECT_EQ(runCommand("unzip -p " + shellWord(archive) + " Scrivo/" + entry), expected) << entry;
 
+    // The record's description is hidden like the files; the address typed into the form stays.
+    const std::string record = runCommand("unzip -p " + shellWord(archive) + " UserEmailFeedback.json");
+    EXPECT_TRUE(record.starts_with("{\"machineid\":\"" +
+                                   tarvix::UtilityFunctions::getKeyedMachineHash(sandbox.folders(), system).value()))
+        << record;
+    EXPECT_NE(record.find("\"email\":\"me@keep.example\",\"problemdesc\":\"it broke for name1; ask "
+                          "email1@redacted.invalid or me@keep.example\"}"),
+              std::string::npos);
+
     // Lines without a value are byte for byte as they were.
     const std::string hidden = runCommand("unzip -p " + shellWord(archive) + " Scrivo/ScrivoLog/user1-host2.log");
     EXPECT_TRUE(
@@ -231,7 +267,7 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
 
     // The mapping stays on the machine, the user's alone, outside what the upload removes.
     const fs::path mapping = tarvix::hiddenNamesFile(session);
-    EXPECT_EQ(mapping, root / "System/HiddenNames-20261206093000.txt");
+    EXPECT_EQ(mapping, system / "HiddenNames-20261206093000.txt");
     struct stat info {};
     ASSERT_EQ(::lstat(mapping.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0600u);
@@ -241,9 +277,9 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
 TEST(ArchiveForUpload, DefaultChoicesGiveTheArchiveZipGivesTheSessionAsItWas)
 {
     Sandbox sandbox;
-    const fs::path root = sandbox.library() / "Tarvix", folder = root / "Output/20261206093000";
-    for (const fs::path& f : {folder / "Scrivo/a/b", root / "temp"}) fs::create_directories(f);
-    tarvix::Session session{.folder = folder, .scratch = root / "temp", .output = folder / "Scrivo"};
+    tarvix::Session session = collectedSession(sandbox.library());
+    const fs::path folder = *session.folder;
+    fs::create_directories(folder / "Scrivo/a/b");
     writeFile(folder / "Scrivo/a/b/app.log", "jo was here on box7\n");
     writeFile(folder / "Scrivo/a/core.bin", "junk");
     fs::create_symlink("app.log", folder / "Scrivo/a/b/latest.log");
@@ -268,6 +304,58 @@ print(sorted(a.namelist()) == sorted(b.namelist()) and all(a.read(n) == b.read(n
                                       (reference / "ref.zip").string()})),
               "True ['Scrivo/', 'Scrivo/a/', 'Scrivo/a/b/', 'Scrivo/a/b/app.log', 'Scrivo/a/b/latest.log', "
               "'UserEmailFeedback.json']\n");
+}
+
+TEST(ArchiveProof, FindsEveryFormInEveryEncodingAndRefusesTheShareOfABrokenHider)
+{
+    Sandbox sandbox;
+    const tarvix::platform::Identity identity{"jm", "J\u00fcrgen M\u00fcller", "/home/jm", "box7", ""};
+    const auto values = tarvix::hiddenValues(identity);
+    // One archive per row, its entry written as a file would carry it.
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"b'user1 on host1 by name1, email1@redacted.invalidUuser1 or me@keep.exampleQ'", ""},
+        {"'J\u00fcrgen M\u00fcller'.encode('utf-16')", "name"},
+        {"'JÜRGEN.MÜLLER'.encode('utf-16-be')", "name"},
+        {"unicodedata.normalize('NFD', 'jürgen_müller').encode()", "name"},
+        {"b'{\"n\": \"J\\\\u00fcrgen M\\\\u00fcller\"}'", "name"},
+        {"b'<a>M&#252;ller, J&#xFC;rgen</a>'", "name"},
+        {"b'mailto:bob%40example.com'", "email"},
+        {"b'{\"to\": \"bob\\\\u0040example.com\"}'", "email"},
+        {"b'<to>bob&#64;example.com</to>'", "email"},
+        {"plistlib.dumps({'d': b'/home/jm/x'})", "home"},
+        {"plistlib.dumps({'JM': 1}, fmt=plistlib.FMT_BINARY)", "user"},
+        {"b'%2Fhome%2Fjm'", "home"},
+        {"gzip.compress(b'nothing to see')", "compressed"},
+    };
+    std::string script = "import zipfile, plistlib, gzip, unicodedata, sys\nrows = [";
+    for (const auto& row : rows) script += row.first + ", ";
+    script += "]\nfor i, r in enumerate(rows): zipfile.ZipFile(sys.argv[1] + str(i), 'w').writestr('Scrivo/f', r)\n";
+    writeFile(sandbox.root() / "rows.py", script);
+    runCommand(commandLine({"python3", (sandbox.root() / "rows.py").string(), (sandbox.root() / "row").string()}));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const auto hit = tarvix::proveArchive(sandbox.root() / ("row" + std::to_string(i)), values, "me@keep.example",
+                                              {"user1", "host1", "name1"});
+        ASSERT_TRUE(hit.ok()) << hit.message();
+        EXPECT_EQ(*hit ? (*hit)->kind : "", rows[i].second) << rows[i].first;
+    }
+
+    // A hider with one form switched off: the share is refused, the file named, nothing made.
+    tarvix::Session session = collectedSession(sandbox.library());
+    const fs::path folder = *session.folder;
+    sandbox.platform().folders.identity = identity;
+    writeFile(folder / "Scrivo/a.log", "plain\n");
+    writeFile(folder / "Scrivo/notes.log", "written by J\u00fcrgen.M\u00fcller\n");
+    tarvix::ShareChoices broken{
+        .leftOut = {}, .hideIdentity = true, .hiderForms = tarvix::HiderForms::withoutNameVariants};
+    EXPECT_EQ(tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", broken).error(),
+              tarvix::ArchiveRefusal::notHidden);
+    EXPECT_EQ(session.notHidden, "Scrivo/notes.log");
+    EXPECT_FALSE(session.archive);
+    EXPECT_TRUE(fs::is_empty(*session.scratch));
+    EXPECT_NE(sandbox.logText().find("A hidden value (name) is still in Scrivo/notes.log"), std::string::npos);
+    EXPECT_EQ(sandbox.logText().find("M\u00fcller"), std::string::npos);
+    broken.hiderForms = tarvix::HiderForms::all;
+    EXPECT_TRUE(tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", broken).ok());
 }
 
 // Runs in a private mount namespace: files that fail only while they are read.

@@ -7,6 +7,7 @@
 #include "core/package/Archive.h"
 #include "core/package/FilePreview.h"
 #include "core/package/Packaging.h"
+#include "core/package/ShareArchive.h"
 #include "core/package/ShareList.h"
 #include "core/workspace/SharedValues.h"
 #include "support/Sandbox.h"
@@ -16,15 +17,6 @@ using namespace tarvix::test;
 namespace UF = tarvix::UtilityFunctions;
 
 namespace {
-
-/// A collected session: root/Tarvix/Output/<stamp>/Scrivo plus the scratch and System folders.
-tarvix::Session collectedSession(const fs::path& library)
-{
-    const fs::path root = library / "Tarvix", folder = root / "Output/20261206093000";
-    for (const fs::path& f : {folder / "Scrivo", root / "temp", root / "System"}) fs::create_directories(f);
-    return tarvix::Session{
-        .system = root / "System", .folder = folder, .scratch = root / "temp", .output = folder / "Scrivo"};
-}
 
 /// "name size" per file entry of a zip (folders left out), sorted.
 std::string zipFiles(const fs::path& archive)
@@ -65,9 +57,16 @@ TEST(ListShareable, IsWhatTheArchiveHoldsWithoutChangingTheSession)
     EXPECT_EQ(treeListing(folder), before);
     EXPECT_EQ(list->totalSize, 9u + 8 + 5000 + 9);
     EXPECT_FALSE(tarvix::leavesOutEverything(*list, {}));
+    // A link goes where the file it names goes.
     EXPECT_TRUE(tarvix::leavesOutEverything(
-        *list, {.leftOut = {"Scrivo/ScrivoLog/app.log", "Scrivo/ScrivoLog/latest.log",
-                            "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "Scrivo/a/b/c/deep.TXT"}}));
+        *list, {.leftOut = {"Scrivo/ScrivoLog/app.log", "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
+                            "Scrivo/a/b/c/deep.TXT"}}));
+    EXPECT_EQ(tarvix::estimateArchiveSize(*list, {"Scrivo/ScrivoLog/app.log"}),
+              tarvix::estimateArchiveSize(*list, {"Scrivo/ScrivoLog/app.log", "Scrivo/ScrivoLog/latest.log"}));
+    const fs::path withoutApp = sandbox.root() / "without-app.zip";
+    ASSERT_TRUE(tarvix::FilesPathDirectory::writeShareArchive(session, {.leftOut = {"Scrivo/ScrivoLog/app.log"}}, {},
+                                                              "", withoutApp));
+    EXPECT_EQ(zipFiles(withoutApp), "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist 8\nScrivo/a/b/c/deep.TXT 5000\n");
 
     const auto archive = tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x").upload.value();
     EXPECT_EQ(zipFiles(archive), listed(*list));
