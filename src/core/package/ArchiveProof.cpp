@@ -3,6 +3,7 @@
 #include <minizip/unzip.h>
 #include <plist/plist.h>
 #include <unicode/ucasemap.h>
+#include <unicode/utf8.h>
 
 #include <algorithm>
 #include <array>
@@ -62,21 +63,10 @@ std::string folded(std::string_view text)
 
 void appendUtf8(std::string& out, char32_t c)
 {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    char bytes[U8_MAX_LENGTH];
+    std::int32_t length = 0;
+    U8_APPEND_UNSAFE(bytes, length, static_cast<UChar32>(c));
+    out.append(bytes, static_cast<std::size_t>(length));
 }
 
 int hexDigit(char c)

@@ -1,5 +1,7 @@
 #include "core/package/TextEncoding.h"
 
+#include <unicode/utf8.h>
+
 #include <cstddef>
 
 namespace tarvix {
@@ -7,21 +9,10 @@ namespace {
 
 void appendUtf8(char32_t c, std::string& out)
 {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    char bytes[U8_MAX_LENGTH];
+    std::int32_t length = 0;
+    U8_APPEND_UNSAFE(bytes, length, static_cast<UChar32>(c));
+    out.append(bytes, static_cast<std::size_t>(length));
 }
 
 bool isLead(char32_t unit) { return unit >= 0xD800 && unit < 0xDC00; }

@@ -273,7 +273,7 @@ TEST(Journal, EveryEntryArrivesWithItsFieldsWhetherTheFileTakesItOrNotAndABigRun
 
 TEST(Journal, AFullQueueDropsAndCountsWithoutBlockingAndAnEntryTooLargeForADatagramStillArrives)
 {
-    JournalSocket journal;  // not read until the end: the writer waits on it
+    JournalSocket journal;                             // not read until the end: the writer waits on it
     tarvix::platform::Journal writer(journal.path());  // the bound the system journal gets
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < 20000; ++i)

@@ -347,15 +347,15 @@ TEST(ArchiveProof, FindsEveryFormInEveryEncodingAndRefusesTheShareOfABrokenHider
     writeFile(folder / "Scrivo/notes.log", "written by J\u00fcrgen.M\u00fcller\n");
     tarvix::ShareChoices broken{
         .leftOut = {}, .hideIdentity = true, .hiderForms = tarvix::HiderForms::withoutNameVariants};
-    EXPECT_EQ(tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", broken).error(),
-              tarvix::ArchiveRefusal::notHidden);
-    EXPECT_EQ(session.notHidden, "Scrivo/notes.log");
-    EXPECT_FALSE(session.archive);
+    const auto refused = tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", broken);
+    EXPECT_EQ(refused.upload.error(), tarvix::ArchiveRefusal::notHidden);
+    EXPECT_EQ(refused.notHidden, "Scrivo/notes.log");
+    EXPECT_FALSE(refused.archive);
     EXPECT_TRUE(fs::is_empty(*session.scratch));
     EXPECT_NE(sandbox.logText().find("A hidden value (name) is still in Scrivo/notes.log"), std::string::npos);
     EXPECT_EQ(sandbox.logText().find("M\u00fcller"), std::string::npos);
     broken.hiderForms = tarvix::HiderForms::all;
-    EXPECT_TRUE(tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", broken).ok());
+    EXPECT_TRUE(tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", broken).upload.ok());
 }
 
 // Runs in a private mount namespace: files that fail only while they are read.
