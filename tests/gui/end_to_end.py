@@ -408,6 +408,7 @@ def close_while_uploading(world, serve, home):
     wait_for("the notification that the upload goes on",
              lambda: any(n[3].startswith("Tarvix is sending the logs") for n in world.notifications() if n[0] == "Notify"))
     check(process.poll() is None, "Tarvix ended with its upload")
+    world.stop(process)  # the next session's start must not be handed to this one
     print("held upload: the window closed at the first request under load")
 
 
