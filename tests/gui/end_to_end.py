@@ -413,8 +413,8 @@ def close_while_uploading(world, serve, home):
 
 
 def send_later_session(world, serve, home):
-    """A share refused with 400 is not offered; one answered 503 is kept to send later, outlives a SIGKILL and
-    arrives byte-identical after the next start, within the backoff, with a notification and its Log ID listed."""
+    """A 400 is not offered; a 503 is kept to send later, keeps Tarvix running past its window, outlives a SIGKILL
+    and arrives byte-identical after the next start, within the backoff, with a notification and its Log ID listed."""
     serve("server-refusing", "--status", "400")
     process = world.tarvix(home, "tarvix-later")
     screen = Screen(world, process, "e2e-later-")
@@ -432,6 +432,11 @@ def send_later_session(world, serve, home):
     screen.click("Send automatically when possible", LINK)
     screen.wait("Tarvix will send the report when it can.", TEXT)
     kept = wait_for("the 503's request", lambda: glob.glob(busy + "/*/files/*.zip"))
+    screen.close_window()
+    wait_for("the notice that reports wait", lambda: ["Notify", "Tarvix", "Tarvix is still running", "Tarvix will "
+             "send the reports kept to send later when it can. Start Tarvix again to bring its window back.",
+             ["default"], "com.norvane.Tarvix"] in world.notifications())
+    check(process.poll() is None, "Tarvix ended with a report pending")
     process.kill()
     process.wait()
 
