@@ -12,7 +12,18 @@ fi
 shift
 fail() { echo "FAIL: $*" >&2; cat /tmp/run.log >&2; exit 1; }
 mount -t tmpfs -o mode=0755 tmpfs /run
+# A checkout or build below /tmp stays reachable at its path, bound from the /tmp it hides.
+kept=()
+for path in "$0" "$@"; do
+  case "$path" in /tmp/?*) top=${path#/tmp/}; top=${top%%/*}; [[ " ${kept[*]} " == *" $top "* ]] || kept+=("$top") ;; esac
+done
+exec 9</tmp
 mount -t tmpfs -o mode=1777 tmpfs /tmp
+for top in "${kept[@]}"; do
+  mkdir "/tmp/$top"
+  mount --no-canonicalize --bind "/proc/self/fd/9/$top" "/tmp/$top"
+done
+exec 9<&-
 mkdir -m 0700 /tmp/decoy
 echo keep > /tmp/decoy/marker
 mkdir -m 0700 /run/tarvix-test-locks
@@ -31,6 +42,6 @@ left=$(ps -o pid=,args= -s "$runner" || true)
 [ -z "$left" ] || { kill -KILL $(ps -o pid= -s "$runner") 2>/dev/null || true; fail "left running: $left"; }
 [ "$copy" = "ca.pem server-key.pem server.pem " ] || fail "the account's copy of the keys: '$copy'"
 [ "$(ls -A /tmp/decoy)" = marker ] || fail "the folder named in the environment was used: $(ls -A /tmp/decoy)"
-[ "$(ls -A /tmp | grep -v -x -e decoy -e run.log || true)" = "" ] || fail "left in /tmp: $(ls -A /tmp)"
+[ "$(ls -A /tmp | grep -v -x -e decoy -e run.log "${kept[@]/#/-e}" || true)" = "" ] || fail "left in /tmp: $(ls -A /tmp)"
 [ "$(ls -A /run)" = "$before" ] || fail "made in /run: $(ls -A /run)"
 echo "polkit hygiene test passed (the run ended with $status on TERM)"

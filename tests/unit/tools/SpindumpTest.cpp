@@ -44,12 +44,13 @@ pid_t startAsUser(const std::string& script, const std::string& rights = "--regi
 
 /// Opens the gate once process PID has been stopped by its tracer and let go again: the tool's
 /// trial round is over, and what follows happens while it samples.
-const std::string kOpenAfterFirstStop = R"(import sys
-status, stopped = "/proc/%s/status" % sys.argv[1], False
-while True:
+// Released once sampling runs (a third stop seen ended): the attach's own stops and checks are over.
+const std::string kOpenOnceSampling = R"(import sys
+status, stops, stopped = "/proc/%s/status" % sys.argv[1], 0, False
+while stops < 3:
     text = open(status).read()
     if "\nState:\tt" in text: stopped = True
-    elif stopped: break
+    elif stopped: stops, stopped = stops + 1, False
 open(sys.argv[2], "w").write("go\n"))";
 
 /// The "effective capabilities while ..." lines spindump writes when asked, in order.
@@ -239,7 +240,7 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
                 : startAsUser("exec 3<>" + shellWord(fifo) + "; read go <" + shellWord(gate) + "; " + attack.changeling,
                               attack.runner == byRoot ? "" : "--regid=65534");
         const std::string watch = attack.target ? attack.meanwhile
-                                                : "timeout 60 python3 -c " + shellWord(kOpenAfterFirstStop) + " " +
+                                                : "timeout 60 python3 -c " + shellWord(kOpenOnceSampling) + " " +
                                                       std::to_string(target) + " " + shellWord(gate);
         const std::string meanwhile = watch.empty() ? "" : "(" + asUser(watch) + ") & ";
         const std::string command =
