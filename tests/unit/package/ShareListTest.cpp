@@ -90,7 +90,7 @@ TEST(EstimateArchiveSize, IsWithinAQuarterOfTheRealArchiveForTextLogs)
     }
     std::string noise(300000, '\0');
     for (char& c : noise) c = static_cast<char>(random());
-    writeFile(*session.folder / "Scrivo/logs/old.log.gz", "\x1f\x8b" + noise);
+    writeFile(*session.folder / "Scrivo/logs/rotated.log", "\x1f\x8b" + noise);
     const auto list = tarvix::listShareable(*session.folder);
     ASSERT_TRUE(list);
     EXPECT_LE(list->compressionRatio[static_cast<std::size_t>(tarvix::ShareEntry::Kind::compressed)], 1.0)
