@@ -247,7 +247,7 @@ TEST(Journal, EveryEntryArrivesWithItsFieldsWhetherTheFileTakesItOrNotAndABigRun
     const auto writer = std::make_shared<tarvix::platform::Journal>(journal.path());
     for (const auto& c : {Case{20, 0, true, 40, 20, 0, 0}, Case{200, 0, false, 40, 25, 0, 0},
                           Case{200, 0, true, 40, 25, 153, 22}, Case{200, 10, true, 40, 25, 163, 22},
-                          Case{200, 0, true, 3000, 25, 153, 22}, Case{25, 0, true, 48, 25, 0, 0}}) {
+                          Case{200, 0, true, 3000, 25, 153, 22}, Case{25, 0, false, 48, 25, 0, 0}}) {
         SCOPED_TRACE(testing::Message() << c.entries << "+" << c.more << " last " << c.last);
         const int total = c.entries + c.more, tailEnd = c.last > 40 ? total - 1 : total;
         const auto entry = [&](int i) {
