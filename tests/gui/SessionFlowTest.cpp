@@ -288,6 +288,7 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     EXPECT_EQ(session.regions(), "") << "the review shows in place of the window's content";
     const int rows = review.rowCount();
     ASSERT_GT(rows, 2);
+    const QString everything = review.totalSize();
 
     // The keyboard clears the first box, a screen reader every other: the last stays, and the
     // review says why.
@@ -304,6 +305,7 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     ASSERT_LT(link, rows);
     toggle(link);
     EXPECT_EQ(review.fileCount(), 3) << "the link, its target and the last file";
+    EXPECT_NE(review.totalSize(), everything) << "the total counts only the files sent";
     for (int row = 1; row < rows - 1; ++row)
         if (!box(row)->state().checked) toggle(row);
     EXPECT_EQ(review.fileCount(), rows - 1);
