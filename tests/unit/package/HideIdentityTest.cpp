@@ -32,6 +32,7 @@ for i in sorted(z.infolist(), key=lambda i: i.filename):
     if name.endswith(".plist"): data += repr(plistlib.loads(data)).encode()
     for v in sys.argv[2:]:
         if any(v.lower().encode(e) in data.lower() for e in ("utf-8", "utf-16-le", "utf-16-be")) or v.lower() in name.lower(): print("LEAK", v, name)
+    if name.endswith("/") and not i.external_attr & 0x10: print("NOT A FOLDER", name)
     print(name)
 )";
 
@@ -179,7 +180,7 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
     writeFile(folder / "Scrivo/state.json", "{\"host\": \"aurora.lab.example\", \"to\": [\"ops-team@lab.example\"]}");
     fs::create_directories(folder / "Scrivo/Preferences");
     runCommand(plistCommand(folder / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
-                            "{'mkowal': 'Marta Kowalska', 'paths': ['" + home.string() +
+                            "{'mkowal': 'Marta Kowalska', 'MKOWAL': 'x', 'paths': ['" + home.string() +
                                 "/Library'], 'blob': b'ops-team@lab.example', 'n': 3, 'user1': 'kept'}"));
     // Hidden as property lists, compressed content known by its bytes, UTF-16, a crash dump.
     runCommand("python3 -c " +
@@ -191,7 +192,7 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
         for (const char c : ascii) units += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
         return units;
     };
-    writeFile(folder / "Scrivo/export.reg", "\xFF\xFE" + wide("mkowal on aurora", false));
+    writeFile(folder / "Scrivo/export.reg", "\xFF\xFE" + wide("mkowal on aurora", false) + std::string("\0\x09", 2));
     writeFile(folder / "Scrivo/notes.txt", wide("mkowal on aurora", true));
     writeFile(folder / "Scrivo/crash.dmp",
               std::string("MDMP\0", 5) + home.string() + std::string(2, '\0') + wide("aurora", false));
@@ -241,7 +242,7 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
     for (const auto& [entry, expected] : std::vector<std::pair<std::string, std::string>>{
              {"crash.dmp", std::string("MDMP\0", 5) + "home1" + std::string(home.string().size() - 5, '_') +
                                std::string(2, '\0') + wide("host2_", false)},
-             {"export.reg", "\xFF\xFE" + wide("user1 on host2", false)},
+             {"export.reg", "\xFF\xFE" + wide("user1 on host2", false) + std::string("\0\x09", 2)},  // U+0900
              {"notes.txt", wide("user1 on host2", true)}})
         EXPECT_EQ(runCommand("unzip -p " + shellWord(archive) + " Scrivo/" + entry), expected) << entry;
 
@@ -266,7 +267,7 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
                                    "print(d[:8], sorted(plistlib.loads(d).items()))") +
                          " " + shellWord(archive) + " Scrivo/Preferences/com.norvane.Scrivo.Pro.plist"),
               "b'bplist00' [('blob', b'email1@redacted.invalid'), ('n', 3), ('paths', ['home1/Library']), "
-              "('user1', 'kept'), ('user1 (2)', 'name1')]\n");
+              "('user1', 'kept'), ('user1 (2)', 'x'), ('user1 (3)', 'name1')]\n");
 
     // The mapping stays on the machine, the user's alone, outside what the upload removes.
     const fs::path mapping = tarvix::hiddenNamesFile(session);

@@ -119,6 +119,8 @@ TEST(PreviewFile, ShowsTextAndPlistsBoundedAndRefusesLinksAndPathsOutOfTheSessio
     writeFile(folder / "Scrivo/big.log", std::string(tarvix::kPreviewLimit - 1, 'a') + "\xC3\xA9tail");
     const std::string full(tarvix::kPreviewLimit, 'f');
     writeFile(folder / "Scrivo/full.log", full);
+    // UTF-16 with the first and last characters beyond the BMP.
+    writeFile(folder / "Scrivo/wide.txt", std::string("\xFF\xFE\x00\xD8\x00\xDC\xFF\xDB\xFF\xDF", 10));
     writeFile(folder / "Scrivo/blob.dmp", std::string("MDMP\0\0\x01", 7));
     runCommand("python3 -c 'import plistlib,sys; open(sys.argv[1],\"wb\").write(plistlib.dumps({\"k\":\"v\"}, "
                "fmt=plistlib.FMT_BINARY))' " +
@@ -143,6 +145,7 @@ TEST(PreviewFile, ShowsTextAndPlistsBoundedAndRefusesLinksAndPathsOutOfTheSessio
     const std::vector<Case> cases = {
         {"Scrivo/app.log", "line one\n", true, true, false},
         {"Scrivo/full.log", full, true, true, false},
+        {"Scrivo/wide.txt", "\ufeff\U00010000\U0010FFFF", true, true, false},
         {"Scrivo/latest.log", "line one\n", true, true, false},
         {"Scrivo/blob.dmp", "", true, false, false},
         {"Scrivo/drop/x.log", "", false, false, false},
