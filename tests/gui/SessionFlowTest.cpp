@@ -254,7 +254,7 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     tarvix::test::writeFile(session.view().sessionFolder().value() / "Scrivo/zy-rotated.log",
                             std::string("\x1f\x8b\x08\0qzxuser", 11));
     session.sandbox().platform().folders.identity =
-        tarvix::platform::Identity{"qzxuser", "", "/qz/home", "qzxhost", ""};
+        tarvix::platform::Identity{"qzxuser", "Qzx Name", "/qz/home", "qzxhost", ""};
     auto& review = *session.view().review();
     const auto path = [&](int row) { return review.data(review.index(row), ReviewModel::PathRole).toString(); };
     // The visible button, link or check box a screen reader names so.
@@ -345,6 +345,18 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     std::optional<HeldServer> held(std::in_place);
     session.item("descriptionInput")->forceActiveFocus();
     session.type("Left one out");
+    // The proof refuses a name form the hider missed: that file stays home, and the next share
+    // packages again without it.
+    tarvix::test::writeFile(session.view().sessionFolder().value() / "Scrivo/ScrivoLog/zz-signed.log", "Qzx.Name\n");
+    const auto controller = session.view().controller();
+    tarvix::ShareChoices forms = controller->shareChoices();
+    forms.hiderForms = tarvix::HiderForms::withoutNameVariants;
+    ASSERT_TRUE(controller->setShareChoices(forms));
+    share(session, "Share logs");
+    EXPECT_EQ(controller->statusText(), "Not hidden, left out: Scrivo/ScrivoLog/zz-signed.log");
+    forms = controller->shareChoices();
+    forms.hiderForms = tarvix::HiderForms::all;
+    ASSERT_TRUE(controller->setShareChoices(forms));
     share(session, "Stop upload");
     session.clickControl("Stop upload");
     ASSERT_TRUE(session.waitUntil([&] { return session.shown("failurePanel"); }));
