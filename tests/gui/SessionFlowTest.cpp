@@ -356,7 +356,7 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     EXPECT_EQ(controller->statusText(), "Not hidden, left out: Scrivo/ScrivoLog/zz-signed.log");
     forms = controller->shareChoices();
     forms.hiderForms = tarvix::HiderForms::all;
-    ASSERT_TRUE(controller->setShareChoices(forms));
+    ASSERT_TRUE(controller->setShareChoices(forms)) << "the refused share still counts as packaged";
     share(session, "Stop upload");
     session.clickControl("Stop upload");
     ASSERT_TRUE(session.waitUntil([&] { return session.shown("failurePanel"); }));
