@@ -254,7 +254,7 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     tarvix::test::writeFile(session.view().sessionFolder().value() / "Scrivo/zy-rotated.log",
                             std::string("\x1f\x8b\x08\0qzxuser", 11));
     session.sandbox().platform().folders.identity =
-        tarvix::platform::Identity{"qzxuser", "", "/qz/home", "qzxhost", ""};
+        tarvix::platform::Identity{"qzxuser", "Qzx Name", "/qz/home", "qzxhost", ""};
     auto& review = *session.view().review();
     const auto path = [&](int row) { return review.data(review.index(row), ReviewModel::PathRole).toString(); };
     // The visible button, link or check box a screen reader names so.
@@ -288,6 +288,7 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     EXPECT_EQ(session.regions(), "") << "the review shows in place of the window's content";
     const int rows = review.rowCount();
     ASSERT_GT(rows, 2);
+    const QString everything = review.totalSize();
 
     // The keyboard clears the first box, a screen reader every other: the last stays, and the
     // review says why.
@@ -304,6 +305,7 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     ASSERT_LT(link, rows);
     toggle(link);
     EXPECT_EQ(review.fileCount(), 3) << "the link, its target and the last file";
+    EXPECT_NE(review.totalSize(), everything) << "the total counts only the files sent";
     for (int row = 1; row < rows - 1; ++row)
         if (!box(row)->state().checked) toggle(row);
     EXPECT_EQ(review.fileCount(), rows - 1);
@@ -343,6 +345,18 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
     std::optional<HeldServer> held(std::in_place);
     session.item("descriptionInput")->forceActiveFocus();
     session.type("Left one out");
+    // The proof refuses a name form the hider missed: that file stays home, and the next share
+    // packages again without it.
+    tarvix::test::writeFile(session.view().sessionFolder().value() / "Scrivo/ScrivoLog/zz-signed.log", "Qzx.Name\n");
+    const auto controller = session.view().controller();
+    tarvix::ShareChoices forms = controller->shareChoices();
+    forms.hiderForms = tarvix::HiderForms::withoutNameVariants;
+    ASSERT_TRUE(controller->setShareChoices(forms));
+    share(session, "Share logs");
+    EXPECT_EQ(controller->statusText(), "Not hidden, left out: Scrivo/ScrivoLog/zz-signed.log");
+    forms = controller->shareChoices();
+    forms.hiderForms = tarvix::HiderForms::all;
+    ASSERT_TRUE(controller->setShareChoices(forms)) << "the refused share still counts as packaged";
     share(session, "Stop upload");
     session.clickControl("Stop upload");
     ASSERT_TRUE(session.waitUntil([&] { return session.shown("failurePanel"); }));

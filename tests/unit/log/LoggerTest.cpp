@@ -63,8 +63,8 @@ TEST(Logger, EveryEntryIsOneOwnerOnlyUtcLineAndOnlyTheLogsOwnWordingBreaksLines)
         {"\x1b]0;title\x07\x1b[2J", "\\x1b]0;title\\x07\\x1b[2J"},
         {"tab\there\x7f\x01", "tab\\there\\x7f\\x01"},
         {"next\xc2\x85line\xc2\x9b"
-         "31m",
-         "next\\u0085line\\u009b31m"},
+         "31m\xc2\x80\xc2\x9f",
+         "next\\u0085line\\u009b31m\\u0080\\u009f"},
         {"Übersicht – 日本 🙂\xc2\xa0", "Übersicht – 日本 🙂\xc2\xa0"},
         {"bad\xff\xc3(\xe2\x82\xed\xa0\x80\xc0\xaf\xf4\x90\x80\x80",
          "bad\\xff\\xc3(\\xe2\\x82\\xed\\xa0\\x80\\xc0\\xaf\\xf4\\x90\\x80\\x80"},
@@ -236,7 +236,8 @@ TEST(Journal, EveryEntryArrivesWithItsFieldsWhetherTheFileTakesItOrNotAndABigRun
 
     // Past the run's bound the file keeps the run's first half, then, once flushed or moved, one
     // line counting what only the journal got and the newest whole entries: none twice.
-    // `more` entries come after a first flush; a last entry of 3000 dots is too long for the tail.
+    // `more` entries come after a first flush; a last entry of 3000 dots is too long for the tail,
+    // one of 48 ends the head exactly at its bound.
     struct Case {
         int entries, more;
         bool flushed;
@@ -244,9 +245,9 @@ TEST(Journal, EveryEntryArrivesWithItsFieldsWhetherTheFileTakesItOrNotAndABigRun
         int inHead, journalOnly, inTail;
     };
     const auto writer = std::make_shared<tarvix::platform::Journal>(journal.path());
-    for (const auto& c :
-         {Case{20, 0, true, 40, 20, 0, 0}, Case{200, 0, false, 40, 25, 0, 0}, Case{200, 0, true, 40, 25, 153, 22},
-          Case{200, 10, true, 40, 25, 163, 22}, Case{200, 0, true, 3000, 25, 153, 22}}) {
+    for (const auto& c : {Case{20, 0, true, 40, 20, 0, 0}, Case{200, 0, false, 40, 25, 0, 0},
+                          Case{200, 0, true, 40, 25, 153, 22}, Case{200, 10, true, 40, 25, 163, 22},
+                          Case{200, 0, true, 3000, 25, 153, 22}, Case{25, 0, false, 48, 25, 0, 0}}) {
         SCOPED_TRACE(testing::Message() << c.entries << "+" << c.more << " last " << c.last);
         const int total = c.entries + c.more, tailEnd = c.last > 40 ? total - 1 : total;
         const auto entry = [&](int i) {

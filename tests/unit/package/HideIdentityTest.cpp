@@ -32,6 +32,7 @@ for i in sorted(z.infolist(), key=lambda i: i.filename):
     if name.endswith(".plist"): data += repr(plistlib.loads(data)).encode()
     for v in sys.argv[2:]:
         if any(v.lower().encode(e) in data.lower() for e in ("utf-8", "utf-16-le", "utf-16-be")) or v.lower() in name.lower(): print("LEAK", v, name)
+    if name.endswith("/") and not i.external_attr & 0x10: print("NOT A FOLDER", name)
     print(name)
 )";
 
@@ -73,10 +74,11 @@ TEST(IdentityHider, ReplacesEveryValueInEveryFormAlikeWhereverTheStreamIsCut)
         utf16Placeholder("h\0o\0s\0t\0", 8);
     // Placeholders: home1, user1, name1, host1 (the full name), host2; addresses by first sight.
     const std::vector<std::tuple<Layout, std::string, std::string>> rows = {
-        {Layout::text, "user jo logged in; jobs ran for Jo", "user user1 logged in; jobs ran for user1"},
+        {Layout::text, "user jo logged in; jobs ran for Jo, not Jo\u00eb or \u00e9jo",
+         "user user1 logged in; jobs ran for user1, not Jo\u00eb or \u00e9jo"},
         {Layout::text, "path /home/jo/Library/x and /home/jon", "path home1/Library/x and home1n"},
-        {Layout::text, "Zo\u00eb D'Arcy <zoe.darcy@corp.example>, cc Bob@X.io; me@keep.org",
-         "name1 <email1@redacted.invalid>, cc email2@redacted.invalid; me@keep.org"},
+        {Layout::text, "Zo\u00eb D'Arcy <zoe.darcy@corp.example>, cc Bob@X.io; me@keep.org, Me@Keep.ORG",
+         "name1 <email1@redacted.invalid>, cc email2@redacted.invalid; me@keep.org, Me@Keep.ORG"},
         {Layout::text, "on box7.corp.example and BOX7 but not box77", "on host1 and host2 but not host27"},
         {Layout::text, "again ZOE.DARCY@corp.example\u2019s and bob@x.io.",
          "again email1@redacted.invalid\u2019s and email2@redacted.invalid."},
@@ -178,7 +180,7 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
     writeFile(folder / "Scrivo/state.json", "{\"host\": \"aurora.lab.example\", \"to\": [\"ops-team@lab.example\"]}");
     fs::create_directories(folder / "Scrivo/Preferences");
     runCommand(plistCommand(folder / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
-                            "{'mkowal': 'Marta Kowalska', 'paths': ['" + home.string() +
+                            "{'mkowal': 'Marta Kowalska', 'MKOWAL': 'x', 'paths': ['" + home.string() +
                                 "/Library'], 'blob': b'ops-team@lab.example', 'n': 3, 'user1': 'kept'}"));
     // Hidden as property lists, compressed content known by its bytes, UTF-16, a crash dump.
     runCommand("python3 -c " +
@@ -190,7 +192,7 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
         for (const char c : ascii) units += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
         return units;
     };
-    writeFile(folder / "Scrivo/export.reg", "\xFF\xFE" + wide("mkowal on aurora", false));
+    writeFile(folder / "Scrivo/export.reg", "\xFF\xFE" + wide("mkowal on aurora", false) + std::string("\0\x09", 2));
     writeFile(folder / "Scrivo/notes.txt", wide("mkowal on aurora", true));
     writeFile(folder / "Scrivo/crash.dmp",
               std::string("MDMP\0", 5) + home.string() + std::string(2, '\0') + wide("aurora", false));
@@ -201,15 +203,16 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
     writeFile(folder / "Scrivo/cjk.log", cjk.substr(0, 524280) + "marta@studio.example" + cjk.substr(0, 999));
     writeFile(folder / "Scrivo/Preferences/broken.plist", std::string("bplist00\x01\x02garbage", 17));
     writeFile(folder / "Scrivo/left/out.log", "left out");
+    writeFile(folder / "Scrivo/ScrivoLog/user1-host2.log", "its name is another file's hidden one");
 
     // Leaving out every file is refused before anything changes.
-    tarvix::ShareChoices everything{.leftOut = {"Scrivo/ScrivoLog/mkowal-aurora.log", "Scrivo/Users/mkowal/prefs.xml",
-                                                "Scrivo/state.json", "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
-                                                "Scrivo/Preferences/broken.plist", "Scrivo/left/out.log",
-                                                "Scrivo/Preferences/recent.plist", "Scrivo/ScrivoLog/rotated.LOG",
-                                                "Scrivo/export.reg", "Scrivo/crash.dmp", "Scrivo/caf\xE9.log",
-                                                "Scrivo/notes.txt", "Scrivo/cjk.log"},
-                                    .hideIdentity = true};
+    tarvix::ShareChoices everything{
+        .leftOut = {"Scrivo/ScrivoLog/mkowal-aurora.log", "Scrivo/Users/mkowal/prefs.xml", "Scrivo/state.json",
+                    "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "Scrivo/Preferences/broken.plist",
+                    "Scrivo/left/out.log", "Scrivo/Preferences/recent.plist", "Scrivo/ScrivoLog/rotated.LOG",
+                    "Scrivo/export.reg", "Scrivo/crash.dmp", "Scrivo/caf\xE9.log", "Scrivo/notes.txt", "Scrivo/cjk.log",
+                    "Scrivo/ScrivoLog/user1-host2.log"},
+        .hideIdentity = true};
     const auto before = treeListing(folder);
     EXPECT_EQ(
         tarvix::archiveForUpload(sandbox.folders(), session, true, "me@keep.example", "x", everything).upload.error(),
@@ -234,11 +237,12 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
         "Scrivo/export.reg\nScrivo/left/\nScrivo/notes.txt\nScrivo/state.json\nUserEmailFeedback.json\n");
     EXPECT_EQ(status, 0) << "an entry does not parse";
     EXPECT_EQ(packaged.couldNotHide,
-              (std::vector<std::string>{"Scrivo/Preferences/broken.plist", "Scrivo/ScrivoLog/rotated.LOG"}));
+              (std::vector<std::string>{"Scrivo/Preferences/broken.plist", "Scrivo/ScrivoLog/rotated.LOG",
+                                        "Scrivo/ScrivoLog/user1-host2.log"}));
     for (const auto& [entry, expected] : std::vector<std::pair<std::string, std::string>>{
              {"crash.dmp", std::string("MDMP\0", 5) + "home1" + std::string(home.string().size() - 5, '_') +
                                std::string(2, '\0') + wide("host2_", false)},
-             {"export.reg", "\xFF\xFE" + wide("user1 on host2", false)},
+             {"export.reg", "\xFF\xFE" + wide("user1 on host2", false) + std::string("\0\x09", 2)},  // U+0900
              {"notes.txt", wide("user1 on host2", true)}})
         EXPECT_EQ(runCommand("unzip -p " + shellWord(archive) + " Scrivo/" + entry), expected) << entry;
 
@@ -263,7 +267,7 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
                                    "print(d[:8], sorted(plistlib.loads(d).items()))") +
                          " " + shellWord(archive) + " Scrivo/Preferences/com.norvane.Scrivo.Pro.plist"),
               "b'bplist00' [('blob', b'email1@redacted.invalid'), ('n', 3), ('paths', ['home1/Library']), "
-              "('user1', 'kept'), ('user1 (2)', 'name1')]\n");
+              "('user1', 'kept'), ('user1 (2)', 'x'), ('user1 (3)', 'name1')]\n");
 
     // The mapping stays on the machine, the user's alone, outside what the upload removes.
     const fs::path mapping = tarvix::hiddenNamesFile(session);
@@ -325,6 +329,7 @@ TEST(ArchiveProof, FindsEveryFormInEveryEncodingAndRefusesTheShareOfABrokenHider
         {"plistlib.dumps({'d': b'/home/jm/x'})", "home"},
         {"plistlib.dumps({'JM': 1}, fmt=plistlib.FMT_BINARY)", "user"},
         {"b'%2Fhome%2Fjm'", "home"},
+        {"b'x' * (2**20 - 2) + b'box7'", "host"},  // across the first 1 MiB chunk
         {"gzip.compress(b'nothing to see')", "compressed"},
     };
     std::string script = "import zipfile, plistlib, gzip, unicodedata, sys\nrows = [";

@@ -88,8 +88,13 @@ TEST(EstimateArchiveSize, IsWithinAQuarterOfTheRealArchiveForTextLogs)
                       ("app" + std::to_string(file) + ".log"),
                   text);
     }
+    std::string noise(300000, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    writeFile(*session.folder / "Scrivo/logs/rotated.log", "\x1f\x8b" + noise);
     const auto list = tarvix::listShareable(*session.folder);
     ASSERT_TRUE(list);
+    EXPECT_LE(list->compressionRatio[static_cast<std::size_t>(tarvix::ShareEntry::Kind::compressed)], 1.0)
+        << "zip stores what deflate cannot shrink";
     const std::set<std::string> half = {list->entries[0].path, list->entries[3].path, list->entries[9].path};
     const auto estimate = tarvix::estimateArchiveSize(*list, half);
     tarvix::ShareChoices choices{.leftOut = half};
@@ -112,6 +117,10 @@ TEST(PreviewFile, ShowsTextAndPlistsBoundedAndRefusesLinksAndPathsOutOfTheSessio
     const fs::path folder = *session.folder, drop = folder / "Scrivo/drop";
     writeFile(folder / "Scrivo/app.log", "line one\n");
     writeFile(folder / "Scrivo/big.log", std::string(tarvix::kPreviewLimit - 1, 'a') + "\xC3\xA9tail");
+    const std::string full(tarvix::kPreviewLimit, 'f');
+    writeFile(folder / "Scrivo/full.log", full);
+    // UTF-16 with the first and last characters beyond the BMP.
+    writeFile(folder / "Scrivo/wide.txt", std::string("\xFF\xFE\x00\xD8\x00\xDC\xFF\xDB\xFF\xDF", 10));
     writeFile(folder / "Scrivo/blob.dmp", std::string("MDMP\0\0\x01", 7));
     runCommand("python3 -c 'import plistlib,sys; open(sys.argv[1],\"wb\").write(plistlib.dumps({\"k\":\"v\"}, "
                "fmt=plistlib.FMT_BINARY))' " +
@@ -135,12 +144,14 @@ TEST(PreviewFile, ShowsTextAndPlistsBoundedAndRefusesLinksAndPathsOutOfTheSessio
     };
     const std::vector<Case> cases = {
         {"Scrivo/app.log", "line one\n", true, true, false},
+        {"Scrivo/full.log", full, true, true, false},
+        {"Scrivo/wide.txt", "\ufeff\U00010000\U0010FFFF", true, true, false},
         {"Scrivo/latest.log", "line one\n", true, true, false},
         {"Scrivo/blob.dmp", "", true, false, false},
         {"Scrivo/drop/x.log", "", false, false, false},
         {"Scrivo/drop/dir/secret.log", "", false, false, false},
         {"Scrivo/../../../../../outside/secret.log", "", false, false, false},
-        {"../" + fs::relative(sandbox.root() / "outside/secret.log", folder).string(), "", false, false, false},
+        {fs::relative(sandbox.root() / "outside/secret.log", folder).string(), "", false, false, false},
         {(sandbox.root() / "outside/secret.log").string(), "", false, false, false},
     };
     for (const auto& c : cases) {
@@ -152,6 +163,7 @@ TEST(PreviewFile, ShowsTextAndPlistsBoundedAndRefusesLinksAndPathsOutOfTheSessio
         }
         EXPECT_EQ(preview->text, c.text) << c.path;
         EXPECT_EQ(preview->isText, c.isText) << c.path;
+        EXPECT_EQ(preview->truncated, c.truncated) << c.path;
     }
     const auto big = tarvix::previewFile(folder, "Scrivo/big.log");
     ASSERT_TRUE(big);
