@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QNetworkInformation>
+#include <QProcess>
 #include <QRegularExpression>
 #include <filesystem>
 #include <fstream>
@@ -483,4 +485,47 @@ TEST(SessionFlow, AShareThatMayPassIsKeptToSendLaterAndArrivesWithItsBytesOnceTh
     for (const auto& request : received) EXPECT_TRUE(request.check == "ok" && request.file == received[0].file);
     EXPECT_TRUE(session.control("reports"));
     EXPECT_FALSE(fs::exists(session.sandbox().library() / "Tarvix/Pending" / name));
+}
+
+TEST(SessionFlow, TheNetworkComingBackSendsAKeptReportLongBeforeItsSchedule)
+{
+    const std::string output = tarvix::test::runCommand(
+        tarvix::test::childCommand("SessionFlowChild.TheNetworkComingBackSendsAKeptReportLongBeforeItsSchedule") +
+        " 2>&1");
+    EXPECT_THAT(output, HasSubstr("[  PASSED  ] 1 test.")) << output;
+}
+
+// In a process of its own, so that the network information loads its backend over a private bus
+// standing in for the system bus, where a NetworkManager says it is offline until told otherwise.
+TEST(SessionFlowChild, TheNetworkComingBackSendsAKeptReportLongBeforeItsSchedule)
+{
+    using namespace std::chrono_literals;
+    tarvix::test::TempDir busFolder;
+    QProcess bus, networkManager;  // stopped in reverse order
+    bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1",
+                              QString::fromStdString("--address=unix:path=" + (busFolder.path() / "bus").string())});
+    ASSERT_TRUE(bus.waitForReadyRead(60000));
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", bus.readLine().trimmed());
+    networkManager.start("/usr/bin/python3", {TARVIX_FAKE_NETWORK_MANAGER});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return networkManager.canReadLine(); }, 60000));  // its name is owned
+    GuiSession session;
+    auto& reports = session.keepReports({.first = 5h, .longest = 5h, .giveUpAfter = 48h, .jitter = 0});
+    const QNetworkInformation* network = QNetworkInformation::instance();
+    ASSERT_TRUE(network && network->reachability() == QNetworkInformation::Reachability::Disconnected);
+    session.open();
+    tarvix::sample::install(session.sandbox().root());
+    reachLogsReady(session);
+    LogServer server({.status = 503});
+    session.item("descriptionInput")->forceActiveFocus();
+    session.type("Slow start");
+    share(session, "Share logs");
+    ASSERT_TRUE(session.waitUntil([&] { return session.view().isSendLaterOffered(); }));
+    session.clickControl("Send automatically when possible");
+    ASSERT_TRUE(session.waitUntil([&] { return reports.hasPending(); }));
+
+    ASSERT_TRUE(server.restart({}));
+    networkManager.write("online\n");
+    ASSERT_TRUE(session.waitUntil([&] { return server.received().size() == 2; })) << session.sandbox().logText();
+    const auto received = server.received();
+    EXPECT_TRUE(received[1].answer == "200" && received[1].file == received[0].file);
 }
