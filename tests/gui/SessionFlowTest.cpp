@@ -71,14 +71,10 @@ TEST(SessionFlow, RefusedStartAndFailedPackagingLeaveTheWindowUsable)
 {
     GuiSession session;
     session.open();
-    // A second press while the first one's start still runs starts nothing.
     session.clickControl("Start monitoring");
-    session.view().primaryButtonAction();
     EXPECT_EQ(session.takeAlert(), "No Scrivo installation detected|No Scrivo installation found on this device. "
                                    "Please install Scrivo and then start troubeshooting.|OK");
     ASSERT_TRUE(session.waitIdle());
-    EXPECT_THAT(session.sandbox().logMessages(),
-                Contains(StartsWith("INFO: Start monitoring pressed.Advanced Log Checkbox:")).Times(1));
     EXPECT_EQ(session.regions(), "capturePanel statusLine primaryButton");
     EXPECT_TRUE(session.control("Advanced logs")->isEnabled());
 
@@ -97,6 +93,113 @@ TEST(SessionFlow, RefusedStartAndFailedPackagingLeaveTheWindowUsable)
     share(session, "Share logs");
     EXPECT_TRUE(session.shown("failurePanel"));
     EXPECT_THAT(session.sandbox().logMessages(), Contains("ERROR: No compressed logs to upload."));
+}
+
+// The test orders each step's start and each upload's answer against the presses: an answer
+// applies only while its upload is the window's latest, and a press while a step runs starts nothing.
+TEST(SessionFlow, AnswersHeldPastAPhaseChangeApplyOnlyToTheirOwnUpload)
+{
+    if (const auto why = LogServer::unavailable(); !why.empty()) GTEST_SKIP() << why;
+    // press: the primary button; step: the oldest held step runs; upload: the oldest held upload
+    // answer applies; stale N: once N answers are held the oldest arrives and changes nothing;
+    // unhold: the server answers again.
+    enum Verb { press, step, upload, stale, unhold };
+    struct Action {
+        Verb verb;
+        long held = 1;
+    };
+    const std::vector<Action> toLogsReady = {{press}, {step}, {press}};
+    const auto then = [&](std::vector<Action> more) {
+        more.insert(more.begin(), toLogsReady.begin(), toLogsReady.end());
+        return more;
+    };
+    const struct {
+        const char* name;
+        bool heldServer;
+        std::vector<Action> actions;
+        Phase phase;
+        std::string status;
+        tarvix::app::SecondaryError reason = tarvix::app::SecondaryError::none;
+    } rows[] = {
+        {"a second press while the start's step is held",
+         false,
+         {{press}, {press}, {step}},
+         Phase::monitoring,
+         "Please reproduce the steps that led to the issue and then select Stop monitoring"},
+        {"the upload's answer before any change", false, then({{press}, {step}, {upload}, {step}}), Phase::sent, ""},
+        {"a cancelled upload's answer after Stop", true, then({{press}, {step}, {press}, {upload}}), Phase::failed,
+         "Uploading 0%", tarvix::app::SecondaryError::canceled},
+        {"the first upload's answer while the next share packages", false,
+         then({{press}, {step}, {press}, {press}, {stale}, {step}, {upload}, {step}}), Phase::sent, ""},
+        {"the first upload's answer after the next upload started", false,
+         then({{press}, {step}, {press}, {press}, {step}, {stale, 2}, {upload}, {step}}), Phase::sent, ""},
+        {"a cancelled upload's answer after the next upload started", true,
+         then({{press}, {step}, {press}, {press}, {step}, {unhold}, {stale, 2}, {upload}, {step}}), Phase::sent, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        GuiSession session;
+        tarvix::sample::install(session.sandbox().root());
+        LogServer server;
+        ASSERT_TRUE(server.running()) << server.output();
+        std::optional<HeldServer> held;
+        if (row.heldServer) held.emplace();
+        session.open();
+        const auto controller = session.view().controller();
+        std::vector<std::pair<std::string, std::function<void()>>> waiting;
+        controller->setHold(
+            [&](const char* what, std::function<void()> resume) { waiting.emplace_back(what, std::move(resume)); });
+        const auto heldCount = [&](const std::string& what) {
+            return std::count_if(waiting.begin(), waiting.end(), [&](const auto& w) { return w.first == what; });
+        };
+        const auto takeOldest = [&](const std::string& what) {
+            const auto oldest =
+                std::find_if(waiting.begin(), waiting.end(), [&](const auto& w) { return w.first == what; });
+            auto resume = std::move(oldest->second);
+            waiting.erase(oldest);
+            return resume;
+        };
+        const auto shown = [&] {
+            std::string labels;
+            for (const auto& w : waiting) labels += w.first + ";";
+            return std::tuple(controller->phase(), controller->statusText(), controller->failureReason(),
+                              controller->busy(), labels);
+        };
+        for (const Action& action : row.actions) {
+            switch (action.verb) {
+            case press:
+                session.view().primaryButtonAction();
+                ASSERT_TRUE(session.waitUntil([&] { return controller->phase() != Phase::collecting; }));
+                if (controller->phase() == Phase::logsReady) session.view().setFeedbackText("Race");
+                break;
+            case step:
+                ASSERT_EQ(heldCount("step"), 1) << "steps held";
+                takeOldest("step")();
+                ASSERT_TRUE(session.waitIdle());
+                break;
+            case upload:
+                ASSERT_TRUE(session.waitUntil([&] { return heldCount("upload answer") > 0; }));
+                takeOldest("upload answer")();
+                QCoreApplication::processEvents();
+                break;
+            case stale: {
+                ASSERT_TRUE(session.waitUntil([&] { return heldCount("upload answer") == action.held; }));
+                const auto resume = takeOldest("upload answer");
+                const auto before = shown();
+                resume();
+                QCoreApplication::processEvents();
+                ASSERT_EQ(shown(), before) << "the stale answer changed the window";
+                break;
+            }
+            case unhold: held.reset(); break;
+            }
+        }
+        EXPECT_EQ(controller->phase(), row.phase);
+        EXPECT_EQ(controller->statusText(), row.status);
+        EXPECT_EQ(controller->failureReason(), row.reason);
+        EXPECT_TRUE(waiting.empty()) << waiting.front().first << " left held";
+        EXPECT_THAT(session.sandbox().logMessages(), Contains(StartsWith("INFO: Start monitoring pressed.")).Times(1));
+    }
 }
 
 TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSession)
