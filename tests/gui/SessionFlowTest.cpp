@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QNetworkInformation>
 #include <QProcess>
-#include <QRegularExpression>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
