@@ -3,7 +3,6 @@
 // person makes it is the end-to-end test's).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
