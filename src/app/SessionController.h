@@ -109,7 +109,7 @@ private:
     bool m_sendLaterOffered = false;
     /// This session's running upload, the one "Stop upload" cancels.
     std::shared_ptr<UploadAPI::UploadTask> m_uploadTask;
-    /// Counts this window's uploads: a cancelled upload's answer after the next share is stale.
+    /// Counts this window's shares: from the next share's press on, an earlier upload's answer is stale.
     std::uint64_t m_upload = 0;
     Hold m_hold;
     /// Never joined: a step finishes in the background once the window and the process are gone.
