@@ -59,6 +59,10 @@ public:
     void StartButtonPressed(const FormSnapshot& form);
     /// Shows a phase without a session: how the window's own tests lay out a phase directly.
     void restore(Phase phase, SecondaryError reason = SecondaryError::none);
+    /// Called here with each step before it is queued and each upload's answer before it applies;
+    /// `resume` goes on. Lets a test order answers against presses and phase changes.
+    using Hold = std::function<void(const char* what, std::function<void()> resume)>;
+    void setHold(Hold hold) { m_hold = std::move(hold); }
 
 signals:
     void phaseChanged();
@@ -105,8 +109,9 @@ private:
     bool m_sendLaterOffered = false;
     /// This session's running upload, the one "Stop upload" cancels.
     std::shared_ptr<UploadAPI::UploadTask> m_uploadTask;
-    /// Counts this window's uploads: a cancelled upload's answer after the next share is stale.
+    /// Counts this window's shares: from the next share's press on, an earlier upload's answer is stale.
     std::uint64_t m_upload = 0;
+    Hold m_hold;
     /// Never joined: a step finishes in the background once the window and the process are gone.
     platform::SerialQueue m_steps{"SessionFlows"};
 };
@@ -122,12 +127,18 @@ template <typename Step, typename Apply>
 void SessionController::runStep(Step step, Apply apply)
 {
     setBusy(true);
-    m_steps.async([self = shared_from_this(), step = std::move(step), apply = std::move(apply)]() mutable {
-        self->post([answer = step(), apply = std::move(apply)](SessionController& controller) mutable {
-            controller.setBusy(false);
-            apply(controller, std::move(answer));
+    std::function<void()> queue = [self = shared_from_this(), step = std::move(step), apply = std::move(apply)] {
+        self->m_steps.async([self, step, apply]() mutable {
+            self->post([answer = step(), apply = std::move(apply)](SessionController& controller) mutable {
+                controller.setBusy(false);
+                apply(controller, std::move(answer));
+            });
         });
-    });
+    };
+    if (m_hold)
+        m_hold("step", std::move(queue));
+    else
+        queue();
 }
 
 }  // namespace tarvix::app

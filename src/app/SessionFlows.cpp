@@ -82,6 +82,8 @@ void SessionController::StopMonitoring(const FormSnapshot& form)
 void SessionController::ShareButtonPressed(const FormSnapshot& form)
 {
     enter(Phase::packaging);
+    // From the press on, an earlier upload's answer is stale: it must not show through the packaging.
+    ++m_upload;
     setFailureReason(SecondaryError::none);
     setSendLaterOffered(false);
     // Once per window: a window opened again after an earlier share packages its own new
@@ -123,14 +125,20 @@ void SessionController::startUpload()
 {
     setStatus("Uploading 0%");
     enter(Phase::uploading);
-    const std::uint64_t upload = ++m_upload;
+    const std::uint64_t upload = m_upload;
     m_uploadTask =
         uploadSession(*m_session, m_status, [self = shared_from_this(), upload](const UploadAPI::Result& result) {
             std::optional<SecondaryError> failure;
             if (!result) failure = failedUpload(result.error()).value_or(SecondaryError::none);
             const bool mayPass = !result && pending::mayPassLater(result.error());
             self->post([upload, failure, mayPass](SessionController& controller) {
-                controller.uploadFinished(upload, failure, mayPass);
+                std::function<void()> apply = [self = controller.shared_from_this(), upload, failure, mayPass] {
+                    self->uploadFinished(upload, failure, mayPass);
+                };
+                if (controller.m_hold)
+                    controller.m_hold("upload answer", std::move(apply));
+                else
+                    apply();
             });
         });
 }

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <future>
 #include <random>
@@ -23,10 +24,12 @@ using tarvix::test::LogServer;
 using tarvix::test::readFile;
 using tarvix::test::runCommand;
 using tarvix::test::shellWord;
+using tarvix::test::writeFile;
 
 namespace {
 
 const std::string kLogId = "5c0f3d2a-8e41-4b7a-9c1d-2f6e8a9b0c11";
+const std::string kArchive = archiveNameFor(kLogId);
 
 std::string randomBytes(std::size_t size)
 {
@@ -40,7 +43,7 @@ std::string randomBytes(std::size_t size)
 fs::path writeArchive(const fs::path& root, const std::string& bytes)
 {
     const fs::path archive = root / "temp" / archiveNameFor(kLogId);
-    tarvix::test::writeFile(archive, bytes);
+    writeFile(archive, bytes);
     return archive;
 }
 
@@ -62,6 +65,16 @@ AttemptOutcome attempt(PendingSender& sender, const std::string& session)
     return done.get_future().get();
 }
 
+/// Entries of `folder`; `whole`: only reports renamed into place, not those being assembled.
+std::size_t entries(const fs::path& folder, bool whole = false)
+{
+    std::error_code ec;
+    std::size_t count = 0;
+    for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec))
+        count += !whole || it->path().filename().string().front() != '.';
+    return count;
+}
+
 std::string mode(const fs::path& item) { return runCommand("stat -c %a " + shellWord(item) + " | tr -d '\\n'"); }
 
 using PendingReports = tarvix::test::LogServerTest;
@@ -72,21 +85,13 @@ TEST_F(PendingReports, OnlyFailuresThatMayPassByWaitingAreOffered)
 {
     const fs::path archive = writeArchive(sandbox.root(), randomBytes(256 << 10));
     LogServer server;
-    for (const auto& [status, offered] : std::vector<std::pair<int, bool>>{{400, false},
-                                                                           {404, false},
-                                                                           {405, false},
-                                                                           {413, false},
-                                                                           {201, false},
-                                                                           {408, true},
-                                                                           {429, true},
-                                                                           {500, true},
-                                                                           {502, true},
-                                                                           {503, true},
-                                                                           {504, true},
-                                                                           {507, true}}) {
-        ASSERT_TRUE(server.restart({.status = status}));
-        EXPECT_EQ(mayPassLater(uploadFailure(archive)), offered) << status;
-    }
+    // Refusals of this request never pass; a busy or failing server may.
+    for (const auto& [statuses, offered] : {std::pair{std::vector{400, 404, 405, 413, 201}, false},
+                                            std::pair{std::vector{408, 429, 500, 502, 503, 504, 507}, true}})
+        for (const int status : statuses) {
+            ASSERT_TRUE(server.restart({.status = status}));
+            EXPECT_EQ(mayPassLater(uploadFailure(archive)), offered) << status;
+        }
     ASSERT_TRUE(server.restart({.mode = LogServer::Mode::Drop, .afterBytes = 64 << 10}));
     EXPECT_TRUE(mayPassLater(uploadFailure(archive))) << "reset mid-body";
     ASSERT_TRUE(server.restart({.untrustedCertificate = true}));
@@ -112,17 +117,17 @@ TEST_F(PendingReports, OnlyFailuresThatMayPassByWaitingAreOffered)
     EXPECT_EQ(cut.transportCode, CURLE_SSL_CONNECT_ERROR);
     EXPECT_TRUE(mayPassLater(cut)) << "handshake cut off";
 
+    // No name, no route, no answer in time, a failing proxy may pass; a cancel, a certificate that
+    // does not verify and a protocol the upload cannot speak do not.
     using tarvix::UploadAPI::transportError;
-    for (const auto& [error, offered] : std::vector<std::pair<tarvix::UploadAPI::Error, bool>>{
-             {transportError(CURLE_COULDNT_RESOLVE_HOST, 0), true},
-             {transportError(CURLE_COULDNT_RESOLVE_PROXY, 0), true},
-             {transportError(CURLE_COULDNT_CONNECT, ENETUNREACH), true},
-             {transportError(CURLE_OPERATION_TIMEDOUT, 0), true},
-             {transportError(CURLE_PROXY, 0), true},
-             {transportError(CURLE_ABORTED_BY_CALLBACK, 0), false},
-             {transportError(CURLE_PEER_FAILED_VERIFICATION, 0), false},
-             {transportError(CURLE_UNSUPPORTED_PROTOCOL, 0), false}})
-        EXPECT_EQ(mayPassLater(error), offered) << error.transportCode;
+    for (const auto& [codes, offered] :
+         {std::pair{std::vector{CURLE_COULDNT_RESOLVE_HOST, CURLE_COULDNT_RESOLVE_PROXY, CURLE_OPERATION_TIMEDOUT,
+                                CURLE_PROXY},
+                    true},
+          std::pair{std::vector{CURLE_ABORTED_BY_CALLBACK, CURLE_PEER_FAILED_VERIFICATION, CURLE_UNSUPPORTED_PROTOCOL},
+                    false}})
+        for (const CURLcode code : codes) EXPECT_EQ(mayPassLater(transportError(code, 0)), offered) << code;
+    EXPECT_TRUE(mayPassLater(transportError(CURLE_COULDNT_CONNECT, ENETUNREACH)));
 }
 
 TEST_F(PendingReports, SentLaterWithTheBytesKeptOnlyOnceAndGivenUpAtTheirTime)
@@ -135,7 +140,7 @@ TEST_F(PendingReports, SentLaterWithTheBytesKeptOnlyOnceAndGivenUpAtTheirTime)
     auto store = PendingStore::open(workspace).value();
     TimePoint clock{std::chrono::seconds(1'800'000'000)};
     ASSERT_TRUE(store->keep(archive, session, kLogId, clock, clock + 1min));
-    tarvix::test::writeFile(archive, "changed after it was kept");
+    writeFile(archive, "changed after it was kept");
     const fs::path report = workspace / "Pending" / session;
     EXPECT_EQ(readFile(report / archiveNameFor(kLogId)), bytes);
     EXPECT_EQ(mode(workspace / "Pending") + mode(report) + mode(report / "record.json") +
@@ -200,4 +205,126 @@ TEST_F(PendingReports, SentLaterWithTheBytesKeptOnlyOnceAndGivenUpAtTheirTime)
     ASSERT_TRUE(store->discard(late));
     EXPECT_FALSE(fs::exists(workspace / "Pending" / late));
     EXPECT_EQ(store->list().size(), 1u) << "the sent report's line went too";
+}
+
+TEST(PendingKillChild, KeepsReportsUntilKilled)
+{
+    const fs::path root = std::getenv("TARVIX_PENDING_ROOT");
+    auto store = PendingStore::open(root / "Tarvix").value();
+    const TimePoint now = std::chrono::system_clock::now();
+    for (int i = 0;; ++i) store->keep(root / "temp" / kArchive, "s" + std::to_string(i), kLogId, now, now).absorb();
+}
+
+TEST(PendingStore, AKillAtAnyPointLeavesWholeReportsOrNoneAndNothingHalfMade)
+{
+    tarvix::test::Sandbox sandbox;
+    const std::string bytes(3 << 20, 'z');
+    writeFile(sandbox.root() / "temp" / kArchive, bytes);
+    const fs::path pending = sandbox.root() / "Tarvix" / "Pending";
+    // Killed while the first report is being assembled, then just after later ones were.
+    for (std::size_t seen : {0u, 1u, 2u, 4u}) {
+        const std::string command = "exec " +
+                                    tarvix::test::childCommand("PendingKillChild.KeepsReportsUntilKilled",
+                                                               "TARVIX_PENDING_ROOT=" + shellWord(sandbox.root())) +
+                                    " >/dev/null 2>&1";
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+            ::_exit(127);
+        }
+        EXPECT_TRUE(tarvix::test::waitFor([&] { return entries(pending, seen > 0) > seen; }));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+    }
+    auto store = PendingStore::open(sandbox.root() / "Tarvix").value();
+    const auto reports = store->reports();
+    EXPECT_GE(reports.size(), 4u);
+    for (const PendingRecord& report : reports)
+        EXPECT_TRUE(report.size == bytes.size() && readFile(pending / report.session / kArchive) == bytes)
+            << report.session;
+    EXPECT_EQ(entries(pending), reports.size()) << "a half-made report was left";
+    EXPECT_EQ(store->list().size(), reports.size());
+}
+
+TEST_F(PendingReports, PlantsOfAnotherAccountAndCraftedRecordsSendNothingButWhatTarvixKept)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "acting as another account needs root";
+    const fs::path workspace = sandbox.library() / "Tarvix", pending = workspace / "Pending";
+    const fs::path secret = sandbox.root() / "secret.zip", attacker = sandbox.root() / "attacker";
+    for (const fs::path& folder : {sandbox.root(), sandbox.home(), sandbox.library()}) {
+        fs::create_directories(folder);
+        fs::permissions(folder, fs::perms(0755));
+    }
+    writeFile(secret, "what only root may read");
+    fs::permissions(secret, fs::perms::owner_read | fs::perms::owner_write);
+    writeFile(sandbox.root() / "temp" / kArchive, "the report the user reviewed");
+    auto store = PendingStore::open(workspace).value();
+    const TimePoint now = std::chrono::system_clock::now();
+    ASSERT_TRUE(store->keep(sandbox.root() / "temp" / kArchive, "kept", kLogId, now, now));
+
+    // A report folder `name` with `record` (a valid one when empty) and what `plant` (shell) adds.
+    const auto craft = [&](const std::string& name, std::string record, const std::string& plant) {
+        const fs::path folder = pending / name;
+        fs::create_directories(folder);
+        fs::permissions(folder, fs::perms::owner_all);
+        if (record.empty()) record = toJson({name, kLogId, kArchive, 23, 0, 1, 0, ReportState::pending});
+        writeFile(folder / "record.json", record);
+        fs::permissions(folder / "record.json", fs::perms::owner_read | fs::perms::owner_write);
+        int status = -1;
+        runCommand("cd " + shellWord(folder) + " && " + plant, &status);
+        ASSERT_EQ(status, 0) << name;
+    };
+    const std::string link = "ln -s " + shellWord(secret) + " " + kArchive;
+    const std::string asAttacker = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    const auto withArchive = [](const std::string& archive) {
+        return toJson({"a", kLogId, archive, 23, 0, 1, 0, ReportState::pending});
+    };
+    craft("dotdot", withArchive("../../secret.zip"), "true");
+    craft("absolute", withArchive(secret.string()), "true");
+    craft("elsewhere", toJson({"kept", kLogId, kArchive, 23, 0, 1, 0, ReportState::pending}), "true");
+    craft("link", "", link);
+    craft("hardlink", "", "ln " + shellWord(secret) + " " + kArchive);
+    craft("theirs", "", "cp " + shellWord(secret) + " " + kArchive + " && chown 65534 " + kArchive);
+    craft("their_folder", "", "cp " + shellWord(secret) + " " + kArchive + " && chown -R 65534 .");
+    // Another account's folder of its own, linked in: a valid report in it whose archive leads out.
+    fs::create_directories(attacker);
+    fs::permissions(attacker, fs::perms::all);
+    runCommand(asAttacker + "sh -c " +
+               shellWord("mkdir -m 700 " + shellWord(attacker / "r") + " && cd " + shellWord(attacker / "r") + " && " +
+                         link + " && printf %s " + shellWord(withArchive(kArchive)) + " > record.json"));
+    fs::create_directory_symlink(attacker / "r", pending / "r");
+
+    std::vector<std::string> found;
+    for (const PendingRecord& report : store->reports()) found.push_back(report.session);
+    EXPECT_EQ(found, std::vector<std::string>{"kept"});
+    for (const char* name : {"link", "hardlink", "theirs", "their_folder", "r"})
+        EXPECT_FALSE(store->openReport(name)) << name;
+
+    // "Pending" swapped for another's folder after the store opened it: the store keeps reading
+    // its own. Another account that links "Pending" to its folder in a workspace left open to
+    // others is refused, also once the workspace is closed again.
+    fs::rename(pending, sandbox.root() / "aside");
+    fs::create_directory_symlink(attacker, pending);
+    EXPECT_EQ(store->reports().size(), 1u);
+    const fs::path open = sandbox.root() / "open";
+    fs::create_directory(open);
+    fs::permissions(open, fs::perms::all);
+    int planted = -1;
+    runCommand(asAttacker + "ln -s " + shellWord(attacker) + " " + shellWord(open / "Pending"), &planted);
+    ASSERT_EQ(planted, 0);
+    EXPECT_FALSE(PendingStore::open(open));
+    fs::permissions(open, fs::perms::owner_all);
+    EXPECT_FALSE(PendingStore::open(open));
+    EXPECT_TRUE(fs::is_symlink(open / "Pending"));
+
+    tarvix::test::LogServer server;
+    auto sender = std::make_shared<PendingSender>(
+        store, RetrySchedule{}, [] { return 0.0; }, [&] { return now; });
+    std::promise<AttemptOutcome> done;
+    ASSERT_TRUE(sender->send("kept", [&](AttemptOutcome outcome) { done.set_value(outcome); }));
+    EXPECT_TRUE(done.get_future().get().sent);
+    for (const char* name : {"r", "link"}) EXPECT_FALSE(sender->send(name, {})) << name;
+    const auto received = server.received();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].file, "the report the user reviewed");
 }
