@@ -146,11 +146,16 @@ void handleUpload(const Options& options, StoreSpace* space, const httplib::Requ
     std::string answer = std::to_string(tooLarge ? 413 : options.status);
     if (interrupts && !tooLarge) answer = options.answer == Answer::Stall ? "stalled" : "dropped";
     if (folder) {
-        std::ofstream out(*folder / "result.txt", std::ios::binary);
-        out << "answer=" << answer << "\ncheck=" << (check.ok ? "ok" : check.problem) << "\nboundary=" << check.boundary
-            << "\nfilename=" << check.fileName << "\nbody_size=" << check.bodySize
-            << "\narchive_size=" << check.archiveSize
-            << "\nstored=" << (check.ok ? "files/" + safeFileName(check.fileName) : "") << "\n";
+        // Written aside and renamed: a reader that polls for result.txt never sees it half written.
+        {
+            std::ofstream out(*folder / "result.txt.part", std::ios::binary);
+            out << "answer=" << answer << "\ncheck=" << (check.ok ? "ok" : check.problem)
+                << "\nboundary=" << check.boundary << "\nfilename=" << check.fileName
+                << "\nbody_size=" << check.bodySize << "\narchive_size=" << check.archiveSize
+                << "\nstored=" << (check.ok ? "files/" + safeFileName(check.fileName) : "") << "\n";
+        }
+        std::error_code ec;
+        std::filesystem::rename(*folder / "result.txt.part", *folder / "result.txt", ec);
     }
     if (space) space->settle(reserved, folder.value_or(std::filesystem::path()));
     say("POST " + terminalText(req.target) + ": " + std::to_string(check.bodySize) + " body bytes, " +
