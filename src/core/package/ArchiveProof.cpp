@@ -180,6 +180,12 @@ bool compressed(std::string_view head)
     return false;
 }
 
+/// Where a window of a longer stream was cut: a match touching a cut is left to the window beside
+/// it, which holds it whole with its context.
+struct Cut {
+    bool before = false, after = false;
+};
+
 class Searcher {
 public:
     Searcher(const std::vector<HiddenValue>& values, const std::string& keptEmail,
@@ -212,14 +218,14 @@ public:
     std::size_t overlap() const { return std::max<std::size_t>(1024, 16 * m_longest) & ~std::size_t{1}; }
 
     /// The kind of the first value `bytes` holds in any of its decoded forms.
-    std::optional<std::string> search(std::string_view bytes) const
+    std::optional<std::string> search(std::string_view bytes, Cut cut = {}) const
     {
-        std::optional<std::string> hit = plain(bytes);
+        std::optional<std::string> hit = plain(bytes, cut);
         const auto has = [&](std::string_view part) { return bytes.find(part) != std::string_view::npos; };
         const bool wide = has(std::string_view("\0", 1));
-        if (!hit && wide) hit = plain(utf16(bytes, false));
-        if (!hit && wide) hit = plain(utf16(bytes, true));
-        if (!hit && bytes.find_first_of("\\&%") != std::string_view::npos) hit = plain(unescaped(bytes));
+        if (!hit && wide) hit = plain(utf16(bytes, false), cut);
+        if (!hit && wide) hit = plain(utf16(bytes, true), cut);
+        if (!hit && bytes.find_first_of("\\&%") != std::string_view::npos) hit = plain(unescaped(bytes), cut);
         return hit;
     }
 
@@ -235,15 +241,16 @@ private:
                                           static_cast<unsigned char>(text[at + 1]));
     }
 
-    bool matches(std::string_view text, std::size_t at, const Needle& needle) const
+    bool matches(std::string_view text, std::size_t at, const Needle& needle, Cut cut) const
     {
         if (text.compare(at, needle.text.size(), needle.text) != 0) return false;
         const std::size_t end = at + needle.text.size();
+        if ((at == 0 && cut.before) || (end == text.size() && cut.after)) return false;
         return !needle.wholeWord || ((at == 0 || !isWordByte(static_cast<unsigned char>(text[at - 1]))) &&
                                      (end == text.size() || !isWordByte(static_cast<unsigned char>(text[end]))));
     }
 
-    std::optional<std::string> plain(std::string_view bytes) const
+    std::optional<std::string> plain(std::string_view bytes, Cut cut) const
     {
         std::string text = folded(bytes);
         for (const std::string& blank : m_blanks) text = blanked(text, blank);
@@ -252,13 +259,13 @@ private:
             const auto pair = pairAt(text, i);
             if (!m_pairs.test(pair)) continue;
             for (const std::size_t index : m_byPair.at(pair))
-                if (matches(text, i, m_needles[index])) return m_needles[index].kind;
+                if (matches(text, i, m_needles[index], cut)) return m_needles[index].kind;
         }
         for (const Needle& needle : m_needles)
             if (needle.text.size() == 1)
                 for (std::size_t at = 0; (at = text.find(needle.text, at)) != std::string::npos; ++at)
-                    if (matches(text, at, needle)) return needle.kind;
-        return email(text) ? std::optional<std::string>("email") : std::nullopt;
+                    if (matches(text, at, needle, cut)) return needle.kind;
+        return email(text, cut) ? std::optional<std::string>("email") : std::nullopt;
     }
 
     static std::string blanked(const std::string& text, const std::string& blank)
@@ -271,7 +278,7 @@ private:
     }
 
     /// Whether `text` (folded) holds an address that is neither the kept one nor a placeholder.
-    bool email(std::string_view text) const
+    bool email(std::string_view text, Cut cut) const
     {
         const auto local = [](unsigned char c) {
             return isAsciiAlnum(c) || c == '.' || c == '_' || c == '+' || c == '-';
@@ -287,6 +294,7 @@ private:
             std::size_t begin = at, end = at + 1;
             while (begin > 0 && local(static_cast<unsigned char>(text[begin - 1]))) --begin;
             while (end < text.size() && domain(static_cast<unsigned char>(text[end]))) ++end;
+            if ((begin == 0 && cut.before) || (end == text.size() && cut.after)) continue;
             while (begin < at && !isAsciiAlnum(static_cast<unsigned char>(text[begin]))) ++begin;
             std::string_view address = text.substr(begin, end - begin);
             for (int tries = 0; tries < 2; ++tries) {
@@ -357,7 +365,7 @@ Result<std::optional<std::string>> searchEntry(unzFile zip, const Searcher& sear
     const std::unique_ptr<void, int (*)(unzFile)> closer(zip, unzCloseCurrentFile);
     const std::size_t overlap = searcher.overlap();
     std::string window, whole;
-    bool first = true, plist = false;
+    bool first = true, plist = false, cutBefore = false;
     for (;;) {
         const std::size_t kept = window.size();
         window.resize(kept + kChunk);
@@ -370,9 +378,11 @@ Result<std::optional<std::string>> searchEntry(unzFile zip, const Searcher& sear
             first = false;
         }
         if (plist && whole.size() < kPlistLimit) whole.append(window, kept);
-        if (got == 0) break;  // what is left was searched with the chunk before
-        if (auto hit = searcher.search(window)) return hit;
-        window.erase(0, window.size() > overlap ? window.size() - overlap : 0);
+        // Whether more follows is known only at the next read: the end's matches are looked at then.
+        if (auto hit = searcher.search(window, {cutBefore, got != 0})) return hit;
+        if (got == 0) break;
+        cutBefore = window.size() > overlap;
+        window.erase(0, cutBefore ? window.size() - overlap : 0);
     }
     if (plist) {
         plist_t root = nullptr;
