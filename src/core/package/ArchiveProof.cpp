@@ -225,7 +225,8 @@ public:
         const bool wide = has(std::string_view("\0", 1));
         if (!hit && wide) hit = plain(utf16(bytes, false), cut);
         if (!hit && wide) hit = plain(utf16(bytes, true), cut);
-        if (!hit && bytes.find_first_of("\\&%") != std::string_view::npos) hit = plain(unescaped(bytes), cut);
+        // One memchr per character: find_first_of tries each byte against the set.
+        if (!hit && (has("\\") || has("&") || has("%"))) hit = plain(unescaped(bytes), cut);
         return hit;
     }
 
