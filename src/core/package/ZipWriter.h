@@ -12,9 +12,9 @@
 namespace tarvix {
 
 /// A zip archive written entry by entry, each entry's bytes streamed in as they are made: deflate at
-/// zip's default level, Unix modes and local times, names as zip -r stores them (flagged UTF-8
-/// only when they are). An entry cannot be taken back once begun. Closed (central directory
-/// written) by close(); an archive not closed is incomplete and its file is removed.
+/// zip's default level unless an entry asks for another, Unix modes and local times, names as zip -r
+/// stores them (flagged UTF-8 only when they are). An entry cannot be taken back once begun. Closed
+/// (central directory written) by close(); an archive not closed is incomplete and its file is removed.
 ///
 /// Deflating runs on a thread of the writer's own, in the order of the calls, while the caller
 /// makes the next bytes; a few calls may wait there. A call answers the first failure of any call
