@@ -383,7 +383,7 @@ def wayland_session(world, serve, home):
 def hidden_session(world, serve, home):
     """Hiding on, in a namespace where the account is Zoë Ångström on "aurora": the session's files write her in
     every form; the archive received, decoded all the way down, holds none, and the compressed files stay home."""
-    import base64, codecs, gzip, html, io, plistlib, unicodedata, urllib.parse
+    import codecs, gzip, html, io, plistlib, unicodedata, urllib.parse
     logs = glob.glob(home + "/**/ScrivoLog", recursive=True)[0]
     name, login, host, mail = "Zoë Ångström", "zangstrom", "aurora", "zoe@studio.example"
     lines = "opened by %s, %s, %s, %s on %s (%s)\n" % (login, "Zoë.Ångström", "Ångström, Zoë", name.upper(),
@@ -445,7 +445,7 @@ def hidden_session(world, serve, home):
     check(not found, "hidden values in the archive: %s" % found[:3])
     with zipfile.ZipFile(archive) as zip:
         names = zip.namelist()
-    check({"Scrivo/ScrivoLog/" + f for f in ("names.log", "wide.txt", "owner.plist")} <= set(names), "%s" % names)
+    check({"Scrivo/ScrivoLog/" + f for f in ("names.log", "mail.json", "wide.txt", "owner.plist")} <= set(names), "%s" % names)
     log = open(glob.glob(home + "/**/TarvixDebugOutput.log", recursive=True)[0], errors="replace").read()
     for file in ("rotated.log", "bundle.Zip"):
         check("Scrivo/ScrivoLog/" + file not in names and "it could not be hidden: Scrivo/ScrivoLog/" + file in log,
