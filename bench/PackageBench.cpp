@@ -64,10 +64,13 @@ int generate(const fs::path& dir, int files, std::size_t mebibytes)
     for (int i = 0; i < files; ++i) {
         const fs::path folder = edition / ("folder" + std::to_string(i % 250)) / ("sub" + std::to_string(i % 7));
         fs::create_directories(folder);
-        const bool keep = random() % 10 < 7;
-        const std::string extension = keep ? kept[random() % std::size(kept)] : pruned[random() % std::size(pruned)];
+        // One file: a single log of exactly that size, the case of one huge verbose log.
+        const bool single = files == 1, keep = single || random() % 10 < 7;
+        const std::string extension = single ? ".log"
+                                      : keep ? kept[random() % std::size(kept)]
+                                             : pruned[random() % std::size(pruned)];
         const std::string name = extension == ".DS_Store" ? ".DS_Store" : "file" + std::to_string(i) + extension;
-        const std::size_t size = average / 2 + random() % (average + 1);
+        const std::size_t size = single ? average : average / 2 + random() % (average + 1);
         writeFile(folder / name, size, keep, random);
     }
     std::ofstream(dir / "session" / "UserEmailFeedback.json")

@@ -85,7 +85,7 @@ QHash<int, QByteArray> ReviewModel::roleNames() const
 int ReviewModel::fileCount() const
 {
     int count = 0;
-    for (const ShareEntry& entry : m_list.entries) count += isLeftOut(entry, choices().leftOut) ? 0 : 1;
+    for (const ShareEntry& entry : m_list.entries) count += isSent(entry, choices()) ? 1 : 0;
     return count;
 }
 
@@ -93,15 +93,15 @@ QString ReviewModel::totalSize() const
 {
     std::uint64_t total = 0;
     for (const ShareEntry& entry : m_list.entries)
-        if (!isLeftOut(entry, choices().leftOut)) total += entry.size;
+        if (isSent(entry, choices())) total += entry.size;
     return sizeText(total);
 }
 
-QString ReviewModel::estimatedSize() const { return sizeText(estimateArchiveSize(m_list, choices().leftOut)); }
+QString ReviewModel::estimatedSize() const { return sizeText(estimateArchiveSize(m_list, choices())); }
 
 bool ReviewModel::overLimit() const
 {
-    return estimateArchiveSize(m_list, choices().leftOut) >= FilesPathDirectory::kArchiveSizeLimit;
+    return estimateArchiveSize(m_list, choices()) >= FilesPathDirectory::kArchiveSizeLimit;
 }
 
 QString ReviewModel::sizeLimit() const { return sizeText(FilesPathDirectory::kArchiveSizeLimit, 0); }

@@ -380,6 +380,79 @@ def wayland_session(world, serve, home):
     wait_for("Tarvix to end after Close", lambda: process.poll() is not None)
     print("wayland: accessibility actions alone, sent as %s" % log_id)
 
+def hidden_session(world, serve, home):
+    """Hiding on, in a namespace where the account is Zoë Ångström on "aurora": the session's files write her in
+    every form; the archive received, decoded all the way down, holds none, and the compressed files stay home."""
+    import codecs, gzip, html, io, plistlib, unicodedata, urllib.parse
+    logs = glob.glob(home + "/**/ScrivoLog", recursive=True)[0]
+    name, login, host, mail = "Zoë Ångström", "zangstrom", "aurora", "zoe@studio.example"
+    lines = "opened by %s, %s, %s, %s on %s (%s)\n" % (login, "Zoë.Ångström", "Ångström, Zoë", name.upper(),
+                                                          host, unicodedata.normalize("NFD", name))
+    planted = {"names.log": lines.encode(),  # file: bytes written into the collected logs
+               "mail.json": b'{"to": "mailto:zoe%40studio.example", "cc": "zoe\\u0040studio.example"}',
+               "wide.txt": codecs.BOM_UTF16_LE + lines.encode("utf-16-le"),
+               "owner.plist": plistlib.dumps({"Owner": name.encode(), "Note": lines}),
+               "rotated.log": gzip.compress(lines.encode())}
+    packed = io.BytesIO()
+    with zipfile.ZipFile(packed, "w") as inner:
+        for file in planted:
+            inner.writestr(file, planted[file])
+    planted["bundle.Zip"] = packed.getvalue()
+    for file in planted:
+        open(os.path.join(logs, file), "wb").write(planted[file])
+    passwd = os.path.join(world.root, "passwd")
+    with open("/etc/passwd") as system, open(passwd, "w") as fake:
+        fake.write("%s:x:0:0:%s,,,:%s:/bin/bash\n" % (login, name, home) + system.read())
+    world.run("chmod", "644", passwd)
+    store = serve("server-hidden")
+    process = world.start("tarvix-hidden", ["unshare", "--uts", "--mount", "sh", "-c", 'hostname %s && mount --bind '
+                          '"$0" /etc/passwd && exec "$1"' % host, passwd, world.args.tarvix], env=dict(
+                          world.env, HOME=home, XDG_CACHE_HOME=home + "/.cache", QT_QPA_PLATFORM="xcb",
+                          QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
+    screen = Screen(world, process, "e2e-hidden-")
+    screen.act("Start monitoring", BUTTON)
+    screen.wait(MONITORING, TEXT)
+    screen.act("Stop monitoring", BUTTON)
+    screen.wait("Logging complete.", TEXT, timeout=120)
+    for entry, text in ((DESCRIPTION, "Slow start"), (EMAIL, "anne@example.org")):
+        screen.wait(entry, ENTRY).queryEditableText().setTextContents(text)
+    screen.act("review what is sent", LINK)
+    screen.act("Hide my name and computer", CHECK_BOX, "Toggle")
+    screen.wait_state("Hide my name and computer", CHECK_BOX, "checked")
+    screen.wait_for("two files named as left out", lambda: [n for n, r, _ in screen.nodes()].count(
+        "left out: compressed, names cannot be hidden in it") == 2)
+    screen.act("close", LINK)
+    screen.wait_state("Share logs", BUTTON, "enabled")
+    screen.act("Share logs", BUTTON)
+    archive = os.path.join(store, "0001/files/scrivoMacLog_%s_abc.zip" % screen.sent(store, "Slow start"))
+
+    def texts(data):  # every text a file holds, decoded as readers would
+        if data[:4] == b"PK\x03\x04":
+            with zipfile.ZipFile(io.BytesIO(data)) as zip:
+                return [t for n in zip.namelist() for t in [n] + texts(zip.read(n))]
+        if data[:2] == b"\x1f\x8b":
+            return texts(gzip.decompress(data))
+        if data.startswith(b"bplist00") or (data.startswith(b"<?xml") and b"<plist" in data):
+            values = plistlib.loads(data).values()
+            return [t for v in values for t in texts(v if isinstance(v, bytes) else str(v).encode())] + \
+                texts(data[1:])
+        text = data.decode("utf-16") if data[:2] in (codecs.BOM_UTF16_LE, codecs.BOM_UTF16_BE) else \
+            data.decode("utf-8", "replace")
+        text = re.sub(r"\\u([0-9a-fA-F]{4})", lambda m: chr(int(m.group(1), 16)), text)
+        return [unicodedata.normalize("NFC", html.unescape(urllib.parse.unquote(text))).casefold()]
+    found = [(v, t) for t in texts(open(archive, "rb").read()) for v in (login, host, mail, name.casefold(),
+             "zoë.ångström", "ångström, zoë") if v in t]
+    check(not found, "hidden values in the archive: %s" % found[:3])
+    with zipfile.ZipFile(archive) as zip:
+        names = zip.namelist()
+    check({"Scrivo/ScrivoLog/" + f for f in ("names.log", "mail.json", "wide.txt", "owner.plist")} <= set(names), "%s" % names)
+    log = open(glob.glob(home + "/**/TarvixDebugOutput.log", recursive=True)[0], errors="replace").read()
+    for file in ("rotated.log", "bundle.Zip"):
+        check("Scrivo/ScrivoLog/" + file not in names and "it could not be hidden: Scrivo/ScrivoLog/" + file in log,
+              "compressed %s sent or not named as left out" % file)
+    world.stop(process)
+    print("hidden: %d planted forms, none in the archive decoded; compressed files left home" % len(planted))
+
 
 def close_while_uploading(world, serve, home):
     """A close request while the server holds the upload back, with two busy loops on the cores:
@@ -582,10 +655,11 @@ def main():
         wayland_session(world, serve, home)
         close_while_uploading(world, serve, home)
         send_later_session(world, serve, home)
+        hidden_session(world, serve, home)
 
     return run_world(args, ("Xvfb", "xdotool", "xclip", "convert", "import", "dbus-daemon", "weston"),
                      ("tarvix-x11", "tarvix-2", "tarvix-1.5", "tarvix-wayland", "tarvix-held", "tarvix-later",
-                      "tarvix-later-2", "notifications", "weston"), sessions)
+                      "tarvix-later-2", "tarvix-hidden", "notifications", "weston"), sessions)
 
 
 if __name__ == "__main__":

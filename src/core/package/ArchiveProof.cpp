@@ -3,7 +3,6 @@
 #include <minizip/unzip.h>
 #include <plist/plist.h>
 #include <unicode/ucasemap.h>
-#include <unicode/utf8.h>
 
 #include <algorithm>
 #include <array>
@@ -15,6 +14,7 @@
 #include <unordered_map>
 
 #include "core/package/EmailPattern.h"
+#include "core/package/ProofDecoding.h"
 
 namespace fs = std::filesystem;
 
@@ -61,115 +61,6 @@ std::string folded(std::string_view text)
     return asciiLower(text);
 }
 
-void appendUtf8(std::string& out, char32_t c)
-{
-    char bytes[U8_MAX_LENGTH];
-    std::int32_t length = 0;
-    U8_APPEND_UNSAFE(bytes, length, static_cast<UChar32>(c));
-    out.append(bytes, static_cast<std::size_t>(length));
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if ((c | 32) >= 'a' && (c | 32) <= 'f') return (c | 32) - 'a' + 10;
-    return -1;
-}
-
-std::optional<char32_t> hexNumber(std::string_view digits)
-{
-    char32_t value = 0;
-    for (const char c : digits) {
-        const int d = hexDigit(c);
-        if (d < 0 || value > 0x10FFFF) return std::nullopt;
-        value = value * 16 + static_cast<char32_t>(d);
-    }
-    return digits.empty() ? std::nullopt : std::optional<char32_t>(value);
-}
-
-std::string utf16(std::string_view bytes, bool bigEndian)
-{
-    std::string out;
-    char32_t high = 0;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
-        const char32_t unit = bigEndian ? (a << 8 | b) : (b << 8 | a);
-        if (unit >= 0xD800 && unit < 0xDC00) {
-            high = unit;
-            continue;
-        }
-        if (unit >= 0xDC00 && unit < 0xE000 && high)
-            appendUtf8(out, 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
-        else
-            appendUtf8(out, unit == 0 ? U' ' : unit);
-        high = 0;
-    }
-    return out;
-}
-
-/// The character an XML entity at the start of `text` (after its "&") stands for, and the bytes it
-/// takes with its ";".
-std::optional<std::pair<char32_t, std::size_t>> xmlEntity(std::string_view text)
-{
-    static const std::array<std::pair<std::string_view, char>, 5> named = {
-        {{"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}}};
-    const std::size_t end = text.substr(0, 12).find(';');
-    if (end == std::string_view::npos || end < 2) return std::nullopt;
-    const std::string_view name = text.substr(0, end);
-    std::optional<char32_t> c;
-    if (name[0] == '#' && (name[1] | 32) == 'x') {
-        c = hexNumber(name.substr(2));
-    } else if (name[0] == '#') {
-        char32_t value = 0;
-        bool digits = true;
-        for (const char d : name.substr(1)) digits = digits && d >= '0' && d <= '9', value = value * 10 + (d - '0');
-        if (digits && value <= 0x10FFFF) c = value;
-    } else {
-        for (const auto& [entity, character] : named)
-            if (name == entity) c = static_cast<char32_t>(character);
-    }
-    if (!c) return std::nullopt;
-    return std::pair{*c, end + 1};
-}
-
-/// `text` with JSON, XML and percent escapes decoded in one pass, however a file mixed them.
-std::string unescaped(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    char32_t high = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\\' && i + 1 < text.size()) {
-            const char next = text[i + 1];
-            const auto unit = next == 'u' && i + 6 <= text.size() ? hexNumber(text.substr(i + 2, 4)) : std::nullopt;
-            if (!unit) {
-                out += next == 'n' || next == 't' || next == 'r' ? ' ' : next;
-                ++i;
-                continue;
-            }
-            i += 5;
-            if (*unit >= 0xD800 && *unit < 0xDC00) {
-                high = *unit;
-                continue;
-            }
-            appendUtf8(out, *unit >= 0xDC00 && *unit < 0xE000 && high
-                                ? 0x10000 + ((high - 0xD800) << 10) + (*unit - 0xDC00)
-                                : *unit);
-            high = 0;
-        } else if (const auto entity = c == '&' ? xmlEntity(text.substr(i + 1)) : std::nullopt) {
-            appendUtf8(out, entity->first);
-            i += entity->second;
-        } else if (c == '%' && i + 2 < text.size() && hexDigit(text[i + 1]) >= 0 && hexDigit(text[i + 2]) >= 0) {
-            out += static_cast<char>(hexDigit(text[i + 1]) * 16 + hexDigit(text[i + 2]));
-            i += 2;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 bool compressed(std::string_view head)
 {
     static const std::array<std::string_view, 6> magics = {
@@ -179,6 +70,12 @@ bool compressed(std::string_view head)
             return magic != "BZh" || (head.size() > 3 && head[3] >= '1' && head[3] <= '9');
     return false;
 }
+
+/// Where a window of a longer stream was cut: a match touching a cut is left to the window beside
+/// it, which holds it whole with its context.
+struct Cut {
+    bool before = false, after = false;
+};
 
 class Searcher {
 public:
@@ -212,14 +109,15 @@ public:
     std::size_t overlap() const { return std::max<std::size_t>(1024, 16 * m_longest) & ~std::size_t{1}; }
 
     /// The kind of the first value `bytes` holds in any of its decoded forms.
-    std::optional<std::string> search(std::string_view bytes) const
+    std::optional<std::string> search(std::string_view bytes, Cut cut = {}) const
     {
-        std::optional<std::string> hit = plain(bytes);
+        std::optional<std::string> hit = plain(bytes, cut);
         const auto has = [&](std::string_view part) { return bytes.find(part) != std::string_view::npos; };
         const bool wide = has(std::string_view("\0", 1));
-        if (!hit && wide) hit = plain(utf16(bytes, false));
-        if (!hit && wide) hit = plain(utf16(bytes, true));
-        if (!hit && bytes.find_first_of("\\&%") != std::string_view::npos) hit = plain(unescaped(bytes));
+        if (!hit && wide) hit = plain(fromUtf16(bytes, false), cut);
+        if (!hit && wide) hit = plain(fromUtf16(bytes, true), cut);
+        // One memchr per character: find_first_of tries each byte against the set.
+        if (!hit && (has("\\") || has("&") || has("%"))) hit = plain(unescaped(bytes), cut);
         return hit;
     }
 
@@ -235,15 +133,16 @@ private:
                                           static_cast<unsigned char>(text[at + 1]));
     }
 
-    bool matches(std::string_view text, std::size_t at, const Needle& needle) const
+    bool matches(std::string_view text, std::size_t at, const Needle& needle, Cut cut) const
     {
         if (text.compare(at, needle.text.size(), needle.text) != 0) return false;
         const std::size_t end = at + needle.text.size();
+        if ((at == 0 && cut.before) || (end == text.size() && cut.after)) return false;
         return !needle.wholeWord || ((at == 0 || !isWordByte(static_cast<unsigned char>(text[at - 1]))) &&
                                      (end == text.size() || !isWordByte(static_cast<unsigned char>(text[end]))));
     }
 
-    std::optional<std::string> plain(std::string_view bytes) const
+    std::optional<std::string> plain(std::string_view bytes, Cut cut) const
     {
         std::string text = folded(bytes);
         for (const std::string& blank : m_blanks) text = blanked(text, blank);
@@ -252,13 +151,13 @@ private:
             const auto pair = pairAt(text, i);
             if (!m_pairs.test(pair)) continue;
             for (const std::size_t index : m_byPair.at(pair))
-                if (matches(text, i, m_needles[index])) return m_needles[index].kind;
+                if (matches(text, i, m_needles[index], cut)) return m_needles[index].kind;
         }
         for (const Needle& needle : m_needles)
             if (needle.text.size() == 1)
                 for (std::size_t at = 0; (at = text.find(needle.text, at)) != std::string::npos; ++at)
-                    if (matches(text, at, needle)) return needle.kind;
-        return email(text) ? std::optional<std::string>("email") : std::nullopt;
+                    if (matches(text, at, needle, cut)) return needle.kind;
+        return email(text, cut) ? std::optional<std::string>("email") : std::nullopt;
     }
 
     static std::string blanked(const std::string& text, const std::string& blank)
@@ -271,7 +170,7 @@ private:
     }
 
     /// Whether `text` (folded) holds an address that is neither the kept one nor a placeholder.
-    bool email(std::string_view text) const
+    bool email(std::string_view text, Cut cut) const
     {
         const auto local = [](unsigned char c) {
             return isAsciiAlnum(c) || c == '.' || c == '_' || c == '+' || c == '-';
@@ -287,6 +186,7 @@ private:
             std::size_t begin = at, end = at + 1;
             while (begin > 0 && local(static_cast<unsigned char>(text[begin - 1]))) --begin;
             while (end < text.size() && domain(static_cast<unsigned char>(text[end]))) ++end;
+            if ((begin == 0 && cut.before) || (end == text.size() && cut.after)) continue;
             while (begin < at && !isAsciiAlnum(static_cast<unsigned char>(text[begin]))) ++begin;
             std::string_view address = text.substr(begin, end - begin);
             for (int tries = 0; tries < 2; ++tries) {
@@ -357,7 +257,7 @@ Result<std::optional<std::string>> searchEntry(unzFile zip, const Searcher& sear
     const std::unique_ptr<void, int (*)(unzFile)> closer(zip, unzCloseCurrentFile);
     const std::size_t overlap = searcher.overlap();
     std::string window, whole;
-    bool first = true, plist = false;
+    bool first = true, plist = false, cutBefore = false;
     for (;;) {
         const std::size_t kept = window.size();
         window.resize(kept + kChunk);
@@ -370,9 +270,11 @@ Result<std::optional<std::string>> searchEntry(unzFile zip, const Searcher& sear
             first = false;
         }
         if (plist && whole.size() < kPlistLimit) whole.append(window, kept);
-        if (got == 0) break;  // what is left was searched with the chunk before
-        if (auto hit = searcher.search(window)) return hit;
-        window.erase(0, window.size() > overlap ? window.size() - overlap : 0);
+        // Whether more follows is known only at the next read: the end's matches are looked at then.
+        if (auto hit = searcher.search(window, {cutBefore, got != 0})) return hit;
+        if (got == 0) break;
+        cutBefore = window.size() > overlap;
+        window.erase(0, cutBefore ? window.size() - overlap : 0);
     }
     if (plist) {
         plist_t root = nullptr;

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,28 +10,14 @@
 
 #include "base/Status.h"
 #include "core/package/HiddenValues.h"
+#include "core/package/Placeholders.h"
 #include "platform/Identity.h"
 
 namespace tarvix {
 
 struct PatternAutomaton;
-
-/// The placeholders of one share: the same value always gets the same one ("user1", "host1",
-/// "email1@redacted.invalid" ...), numbered per kind in the order they are first needed.
-class Placeholders {
-public:
-    /// `kind` is a HiddenValue's or "email"; e-mail addresses compare case-blind.
-    const std::string& of(const std::string& kind, const std::string& value);
-    /// (placeholder, real value) in the order they were made.
-    const std::vector<std::pair<std::string, std::string>>& mapping() const { return m_mapping; }
-    std::size_t longest() const { return m_longest; }
-
-private:
-    std::map<std::pair<std::string, std::string>, std::string> m_byValue;
-    std::map<std::string, int> m_counts;
-    std::vector<std::pair<std::string, std::string>> m_mapping;
-    std::size_t m_longest = 0;
-};
+class NameStage;
+class EmailStage;
 
 /// Replaces the user's identity in a stream of bytes: the known values (login name, real name,
 /// home folder, host names) in the forms files write them (ValueForms, EscapedForms) through one
@@ -65,8 +49,6 @@ public:
     std::uint64_t replacements() const;
 
 private:
-    class NameStage;
-    class EmailStage;
     struct Stages {
         std::unique_ptr<NameStage> names;
         std::unique_ptr<EmailStage> emails;

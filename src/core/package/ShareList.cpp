@@ -92,18 +92,18 @@ Result<ShareList> listShareable(const fs::path& sessionFolder)
         list.entries.push_back(std::move(file.entry));
     }
     list.folders = std::move(shareable->folders);
-    list.estimatedArchiveSize = estimateArchiveSize(list, {});
+    list.estimatedArchiveSize = estimateArchiveSize(list, ShareChoices{});
     return list;
 }
 
-std::uint64_t estimateArchiveSize(const ShareList& list, const std::set<std::string>& leftOut)
+std::uint64_t estimateArchiveSize(const ShareList& list, const ShareChoices& choices)
 {
     double estimate = kEndOfArchive;
     // The feedback record: a few hundred bytes and its headers.
     estimate += kPerEntry + 2 * 22 + 256;
     for (const std::string& folder : list.folders) estimate += kPerEntry + 2 * (folder.size() + 1);
     for (const ShareEntry& entry : list.entries) {
-        if (isLeftOut(entry, leftOut)) continue;
+        if (!isSent(entry, choices)) continue;
         estimate += kPerEntry + 2 * entry.path.size();
         estimate += static_cast<double>(entry.size) * list.compressionRatio[static_cast<std::size_t>(entry.kind)];
     }

@@ -52,9 +52,6 @@ struct ShareList {
 /// are not listed: the only one a share zips there is the feedback record it writes itself.
 Result<ShareList> listShareable(const std::filesystem::path& sessionFolder);
 
-/// Re-estimates for a subset (after boxes are cleared).
-std::uint64_t estimateArchiveSize(const ShareList& list, const std::set<std::string>& leftOut);
-
 /// Why a share with names hidden leaves `entry` out whatever the user chose; empty when it does not.
 inline std::string_view leftOutWhenHiding(const ShareEntry& entry)
 {
@@ -71,6 +68,15 @@ struct ShareChoices {
 
     bool changesNothing() const { return leftOut.empty() && !hideIdentity; }
 };
+
+/// Whether a share with `choices` sends `entry`.
+inline bool isSent(const ShareEntry& entry, const ShareChoices& choices)
+{
+    return !isLeftOut(entry, choices.leftOut) && !(choices.hideIdentity && !leftOutWhenHiding(entry).empty());
+}
+
+/// Re-estimates for what `choices` send (after boxes are cleared, or names hidden).
+std::uint64_t estimateArchiveSize(const ShareList& list, const ShareChoices& choices);
 
 /// True when `choices` leave out every file of the target (only the feedback record would remain).
 inline bool leavesOutEverything(const ShareList& list, const ShareChoices& choices)

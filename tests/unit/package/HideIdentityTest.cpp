@@ -313,6 +313,11 @@ TEST(ArchiveProof, FindsEveryFormInEveryEncodingAndRefusesTheShareOfABrokenHider
         {"plistlib.dumps({'JM': 1}, fmt=plistlib.FMT_BINARY)", "user"},
         {"b'%2Fhome%2Fjm'", "home"},
         {"b'x' * (2**20 - 2) + b'box7'", "host"},  // across the first 1 MiB chunk
+        // Cut by the chunk's end or by the next window's start (1 KiB before it): seen whole beside it.
+        {"b'x' * (2**20 - 19) + b' email1@redacted.invalid'", ""},
+        {"b'x' * (2**20 - 3) + b' jmx'", ""},
+        {"b'x' * (2**20 - 1024) + b'jm ' + b'y' * 1100", ""},
+        {"b'x' * (2**20 - 3) + b' jm'", "user"},
         {"gzip.compress(b'nothing to see')", "compressed"},
     };
     std::string script = "import zipfile, plistlib, gzip, unicodedata, sys\nrows = [";

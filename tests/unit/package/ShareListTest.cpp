@@ -61,8 +61,9 @@ TEST(ListShareable, IsWhatTheArchiveHoldsWithoutChangingTheSession)
     EXPECT_TRUE(tarvix::leavesOutEverything(
         *list, {.leftOut = {"Scrivo/ScrivoLog/app.log", "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
                             "Scrivo/a/b/c/deep.TXT"}}));
-    EXPECT_EQ(tarvix::estimateArchiveSize(*list, {"Scrivo/ScrivoLog/app.log"}),
-              tarvix::estimateArchiveSize(*list, {"Scrivo/ScrivoLog/app.log", "Scrivo/ScrivoLog/latest.log"}));
+    EXPECT_EQ(
+        tarvix::estimateArchiveSize(*list, {.leftOut = {"Scrivo/ScrivoLog/app.log"}}),
+        tarvix::estimateArchiveSize(*list, {.leftOut = {"Scrivo/ScrivoLog/app.log", "Scrivo/ScrivoLog/latest.log"}}));
     const fs::path withoutApp = sandbox.root() / "without-app.zip";
     ASSERT_TRUE(tarvix::FilesPathDirectory::writeShareArchive(session, {.leftOut = {"Scrivo/ScrivoLog/app.log"}}, {},
                                                               "", withoutApp));
@@ -96,7 +97,7 @@ TEST(EstimateArchiveSize, IsWithinAQuarterOfTheRealArchiveForTextLogs)
     EXPECT_LE(list->compressionRatio[static_cast<std::size_t>(tarvix::ShareEntry::Kind::compressed)], 1.0)
         << "zip stores what deflate cannot shrink";
     const std::set<std::string> half = {list->entries[0].path, list->entries[3].path, list->entries[9].path};
-    const auto estimate = tarvix::estimateArchiveSize(*list, half);
+    const auto estimate = tarvix::estimateArchiveSize(*list, {.leftOut = half});
     tarvix::ShareChoices choices{.leftOut = half};
     const auto archive = tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", choices).upload.value();
     const double real = static_cast<double>(fs::file_size(archive));
@@ -108,6 +109,11 @@ TEST(EstimateArchiveSize, IsWithinAQuarterOfTheRealArchiveForTextLogs)
     for (const auto& path : half)
         EXPECT_NE(sandbox.logText().find("Left out of the archive: " + path), std::string::npos);
     EXPECT_GT(list->estimatedArchiveSize, estimate);
+    // Hiding sends no compressed file, so the estimate counts none.
+    std::set<std::string> withoutRotated = half;
+    withoutRotated.insert("Scrivo/logs/rotated.log");
+    EXPECT_EQ(tarvix::estimateArchiveSize(*list, {.leftOut = half, .hideIdentity = true}),
+              tarvix::estimateArchiveSize(*list, {.leftOut = withoutRotated}));
 }
 
 TEST(PreviewFile, ShowsTextAndPlistsBoundedAndRefusesLinksAndPathsOutOfTheSession)
