@@ -39,6 +39,10 @@ ApplicationWindow {
         reviewOpen = true
         review.item.open()
     }
+    function openReports() {
+        reportsOpen = true
+        reportsPanel.item.open()
+    }
 
     width: Theme.defaultWindowSize.width
     height: Theme.defaultWindowSize.height
@@ -134,7 +138,7 @@ ApplicationWindow {
                         anchors.horizontalCenter: parent.horizontalCenter
                         visible: window.reports !== null && window.reports.hasReports && window.shows.options === true
                         text: qsTr("reports")
-                        onClicked: { window.reportsOpen = true; reportsPanel.open() }
+                        onClicked: window.openReports()
                     }
                     LogsGeneratedPanel {
                         id: logsPanel
@@ -144,7 +148,7 @@ ApplicationWindow {
                         visible: window.shows.complete === true
                         reports: window.reports
                         onReviewRequested: window.openReview()
-                        onReportsRequested: { window.reportsOpen = true; reportsPanel.open() }
+                        onReportsRequested: window.openReports()
                     }
                     FailurePanel {
                         id: failurePanel
@@ -155,7 +159,7 @@ ApplicationWindow {
                         textWidth: actionArea.width
                         reports: window.reports
                         onReviewRequested: window.openReview()
-                        onReportsRequested: { window.reportsOpen = true; reportsPanel.open() }
+                        onReportsRequested: window.openReports()
                     }
                 }
 
@@ -187,7 +191,7 @@ ApplicationWindow {
         }
     }
 
-    // Made when opened: most sessions never open it, and the first frame does not wait for it.
+    // Made when opened: most sessions never open them, and the first frame does not wait for them.
     Loader {
         id: review
         anchors.fill: parent
@@ -209,15 +213,17 @@ ApplicationWindow {
         }
     }
 
-    ReportsPanel {
+    Loader {
         id: reportsPanel
-        objectName: "reportsPanel"
         anchors.fill: parent
         anchors.margins: 2 * Theme.standardPadding
-        visible: window.reportsOpen
-        reports: window.reports
-        LayoutMirroring.enabled: root.LayoutMirroring.enabled
-        LayoutMirroring.childrenInherit: true
-        onClosed: window.reportsOpen = false
+        active: window.reportsOpen
+        sourceComponent: ReportsPanel {
+            objectName: "reportsPanel"
+            reports: window.reports
+            LayoutMirroring.enabled: root.LayoutMirroring.enabled
+            LayoutMirroring.childrenInherit: true
+            onClosed: window.reportsOpen = false
+        }
     }
 }
