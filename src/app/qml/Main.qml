@@ -94,17 +94,28 @@ ApplicationWindow {
                     Layout.leftMargin: 32
                     Layout.rightMargin: 32
                 }
-                FeedbackForm {
-                    objectName: "feedbackForm"
-                    view: window.view
-                    visible: window.shows.form === true
+                // The panels of later phases are made when first shown, and kept.
+                Loader {
+                    readonly property bool shown: window.shows.form === true
+                    visible: shown
+                    active: shown
+                    onShownChanged: if (shown) active = true
                     Layout.fillWidth: true
+                    sourceComponent: FeedbackForm {
+                        objectName: "feedbackForm"
+                        view: window.view
+                    }
                 }
-                SentPanel {
-                    objectName: "sentPanel"
-                    view: window.view
-                    visible: window.shows.sent === true
+                Loader {
+                    readonly property bool shown: window.shows.sent === true
+                    visible: shown
+                    active: shown
+                    onShownChanged: if (shown) active = true
                     Layout.fillWidth: true
+                    sourceComponent: SentPanel {
+                        objectName: "sentPanel"
+                        view: window.view
+                    }
                 }
             }
 
@@ -140,26 +151,36 @@ ApplicationWindow {
                         text: qsTr("reports")
                         onClicked: window.openReports()
                     }
-                    LogsGeneratedPanel {
+                    Loader {
                         id: logsPanel
-                        objectName: "logsGeneratedPanel"
                         anchors.horizontalCenter: parent.horizontalCenter
-                        view: window.view
-                        visible: window.shows.complete === true
-                        reports: window.reports
-                        onReviewRequested: window.openReview()
-                        onReportsRequested: window.openReports()
+                        readonly property bool shown: window.shows.complete === true
+                        visible: shown
+                        active: shown
+                        onShownChanged: if (shown) active = true
+                        sourceComponent: LogsGeneratedPanel {
+                            objectName: "logsGeneratedPanel"
+                            view: window.view
+                            reports: window.reports
+                            onReviewRequested: window.openReview()
+                            onReportsRequested: window.openReports()
+                        }
                     }
-                    FailurePanel {
+                    Loader {
                         id: failurePanel
-                        objectName: "failurePanel"
                         anchors.horizontalCenter: parent.horizontalCenter
-                        view: window.view
-                        visible: window.shows.failed === true
-                        textWidth: actionArea.width
-                        reports: window.reports
-                        onReviewRequested: window.openReview()
-                        onReportsRequested: window.openReports()
+                        readonly property bool shown: window.shows.failed === true
+                        visible: shown
+                        active: shown
+                        onShownChanged: if (shown) active = true
+                        sourceComponent: FailurePanel {
+                            objectName: "failurePanel"
+                            view: window.view
+                            textWidth: actionArea.width
+                            reports: window.reports
+                            onReviewRequested: window.openReview()
+                            onReportsRequested: window.openReports()
+                        }
                     }
                 }
 
@@ -206,9 +227,9 @@ ApplicationWindow {
                 window.reviewOpen = false
                 // Back to the link that opened it: after a failed upload that is the failure panel's.
                 if (failurePanel.visible)
-                    failurePanel.focusReviewLink()
+                    failurePanel.item.focusReviewLink()
                 else
-                    logsPanel.focusReviewLink()
+                    logsPanel.item.focusReviewLink()
             }
         }
     }
