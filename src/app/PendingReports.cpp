@@ -47,6 +47,28 @@ PendingReports::PendingReports(const std::filesystem::path& tarvixFolder, pendin
             return std::uniform_real_distribution<double>(0.0, 1.0)(*random);
         },
         [] { return std::chrono::system_clock::now(); });
+    refresh();
+    schedule();
+}
+
+PendingReports::~PendingReports()
+{
+    std::lock_guard lock(m_relay->mutex);
+    m_relay->target = nullptr;
+    if (m_sender) m_sender->cancel();
+}
+
+void PendingReports::watchNetwork()
+{
+    m_mayWatch = true;
+    watchIfPending();
+}
+
+void PendingReports::watchIfPending()
+{
+    // Its backend costs memory and time: only for a report that waits for the network.
+    if (!m_mayWatch || m_watching || !hasPending()) return;
+    m_watching = true;
     // The network coming back is the best time to try; without a backend the schedule alone runs.
     if (QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)) {
         connect(QNetworkInformation::instance(), &QNetworkInformation::reachabilityChanged, this,
@@ -61,15 +83,6 @@ PendingReports::PendingReports(const std::filesystem::path& tarvixFolder, pendin
                     }
                 });
     }
-    refresh();
-    schedule();
-}
-
-PendingReports::~PendingReports()
-{
-    std::lock_guard lock(m_relay->mutex);
-    m_relay->target = nullptr;
-    if (m_sender) m_sender->cancel();
 }
 
 bool PendingReports::hasPending() const
@@ -137,6 +150,7 @@ void PendingReports::refresh()
     if (reports == m_reports) return;
     m_reports = std::move(reports);
     emit reportsChanged();
+    watchIfPending();
 }
 
 void PendingReports::schedule()

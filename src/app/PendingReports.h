@@ -47,6 +47,9 @@ public:
     Q_INVOKABLE void discard(const QString& session);
     Q_INVOKABLE void copyLogId(const QString& logId);
 
+    /// From now on a report waiting to be sent goes out when the network comes back. Not from the
+    /// constructor: the network information's backend would hold up the first frame.
+    void watchNetwork();
     /// A window's own upload has started: a background one running now stops and waits.
     void yieldToWindow();
     /// Asked before a background upload: a window's own upload goes first.
@@ -66,6 +69,7 @@ private:
     };
 
     void refresh();
+    void watchIfPending();
     void schedule();
     void attempt(std::optional<std::string> session, bool background);
     void attemptFinished(const pending::AttemptOutcome& outcome, bool background);
@@ -78,6 +82,8 @@ private:
     QTimer m_timer;
     QVariantList m_reports;
     bool m_attempting = false;
+    bool m_mayWatch = false;
+    bool m_watching = false;
 };
 
 }  // namespace tarvix::app

@@ -22,10 +22,12 @@ QDBusMessage call(const QString& method) { return QDBusMessage::createMethodCall
 
 }  // namespace
 
-StillRunningNotice::StillRunningNotice(QObject* parent) : QObject(parent)
+StillRunningNotice::StillRunningNotice(QObject* parent) : QObject(parent) {}
+
+void StillRunningNotice::listen(QDBusConnection& bus)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) return;
+    if (m_listening) return;
+    m_listening = true;
     // A service may first hand over a token that lets the window come to the front.
     bus.connect(kService, kPath, kInterface, QStringLiteral("ActivationToken"), this,
                 SLOT(onActivationToken(uint, QString)));
@@ -42,6 +44,8 @@ void StillRunningNotice::post(const QString& activity)
         qWarning("No session bus: cannot say that Tarvix is still running.");
         return;
     }
+    // Not at start-up: the bus is only needed once there is a notice to answer for.
+    listen(bus);
     QDBusMessage notify = call(QStringLiteral("Notify"));
     const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("com.norvane.Tarvix")},
                             {QStringLiteral("resident"), true}};

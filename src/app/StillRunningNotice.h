@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+class QDBusConnection;
+
 namespace tarvix::app {
 
 /// The desktop notification that says Tarvix still runs without a window: posted through the
@@ -28,6 +30,9 @@ private slots:
     void onNotificationClosed(uint id, uint reason);
 
 private:
+    void listen(QDBusConnection& bus);
+
+    bool m_listening = false;
     uint m_id = 0;
     QByteArray m_activationToken;
 };

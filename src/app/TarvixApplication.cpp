@@ -87,6 +87,8 @@ QQuickWindow* TarvixApplication::openWindow()
         connect(view, &ContentView::phaseChanged, m_reports, [view, reports = m_reports] {
             if (view->phase() == Phase::uploading) reports->yieldToWindow();
         });
+        connect(window, &QQuickWindow::frameSwapped, m_reports, &PendingReports::watchNetwork,
+                Qt::SingleShotConnection);
     }
     connect(window, &QQuickWindow::closing, this, &TarvixApplication::windowClosing);
     return window;

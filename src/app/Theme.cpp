@@ -69,8 +69,8 @@ QColor Theme::color(const QString& name) const
 
 QFont Theme::customFont(int size) const
 {
-    QFont font = QFontDatabase::hasFamily(QString::fromLatin1(kBrandFamily)) ? QFont(QString::fromLatin1(kBrandFamily))
-                                                                             : QGuiApplication::font();
+    if (!m_brandInstalled) m_brandInstalled = QFontDatabase::hasFamily(QString::fromLatin1(kBrandFamily));
+    QFont font = *m_brandInstalled ? QFont(QString::fromLatin1(kBrandFamily)) : QGuiApplication::font();
     font.setPixelSize(size);
     font.setWeight(QFont::Normal);
     return font;

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QUrl>
 #include <QVariantMap>
+#include <optional>
 
 namespace tarvix::app {
 
@@ -49,6 +50,10 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    /// Asked once: every text of the window asks, and each answer costs a font configuration lookup.
+    mutable std::optional<bool> m_brandInstalled;
 };
 
 }  // namespace tarvix::app

@@ -39,6 +39,10 @@ ApplicationWindow {
         reviewOpen = true
         review.item.open()
     }
+    function openReports() {
+        reportsOpen = true
+        reportsPanel.item.open()
+    }
 
     width: Theme.defaultWindowSize.width
     height: Theme.defaultWindowSize.height
@@ -90,17 +94,28 @@ ApplicationWindow {
                     Layout.leftMargin: 32
                     Layout.rightMargin: 32
                 }
-                FeedbackForm {
-                    objectName: "feedbackForm"
-                    view: window.view
-                    visible: window.shows.form === true
+                // The panels of later phases are made when first shown, and kept.
+                Loader {
+                    readonly property bool shown: window.shows.form === true
+                    visible: shown
+                    active: shown
+                    onShownChanged: if (shown) active = true
                     Layout.fillWidth: true
+                    sourceComponent: FeedbackForm {
+                        objectName: "feedbackForm"
+                        view: window.view
+                    }
                 }
-                SentPanel {
-                    objectName: "sentPanel"
-                    view: window.view
-                    visible: window.shows.sent === true
+                Loader {
+                    readonly property bool shown: window.shows.sent === true
+                    visible: shown
+                    active: shown
+                    onShownChanged: if (shown) active = true
                     Layout.fillWidth: true
+                    sourceComponent: SentPanel {
+                        objectName: "sentPanel"
+                        view: window.view
+                    }
                 }
             }
 
@@ -134,28 +149,38 @@ ApplicationWindow {
                         anchors.horizontalCenter: parent.horizontalCenter
                         visible: window.reports !== null && window.reports.hasReports && window.shows.options === true
                         text: qsTr("reports")
-                        onClicked: { window.reportsOpen = true; reportsPanel.open() }
+                        onClicked: window.openReports()
                     }
-                    LogsGeneratedPanel {
+                    Loader {
                         id: logsPanel
-                        objectName: "logsGeneratedPanel"
                         anchors.horizontalCenter: parent.horizontalCenter
-                        view: window.view
-                        visible: window.shows.complete === true
-                        reports: window.reports
-                        onReviewRequested: window.openReview()
-                        onReportsRequested: { window.reportsOpen = true; reportsPanel.open() }
+                        readonly property bool shown: window.shows.complete === true
+                        visible: shown
+                        active: shown
+                        onShownChanged: if (shown) active = true
+                        sourceComponent: LogsGeneratedPanel {
+                            objectName: "logsGeneratedPanel"
+                            view: window.view
+                            reports: window.reports
+                            onReviewRequested: window.openReview()
+                            onReportsRequested: window.openReports()
+                        }
                     }
-                    FailurePanel {
+                    Loader {
                         id: failurePanel
-                        objectName: "failurePanel"
                         anchors.horizontalCenter: parent.horizontalCenter
-                        view: window.view
-                        visible: window.shows.failed === true
-                        textWidth: actionArea.width
-                        reports: window.reports
-                        onReviewRequested: window.openReview()
-                        onReportsRequested: { window.reportsOpen = true; reportsPanel.open() }
+                        readonly property bool shown: window.shows.failed === true
+                        visible: shown
+                        active: shown
+                        onShownChanged: if (shown) active = true
+                        sourceComponent: FailurePanel {
+                            objectName: "failurePanel"
+                            view: window.view
+                            textWidth: actionArea.width
+                            reports: window.reports
+                            onReviewRequested: window.openReview()
+                            onReportsRequested: window.openReports()
+                        }
                     }
                 }
 
@@ -187,7 +212,7 @@ ApplicationWindow {
         }
     }
 
-    // Made when opened: most sessions never open it, and the first frame does not wait for it.
+    // Made when opened: most sessions never open them, and the first frame does not wait for them.
     Loader {
         id: review
         anchors.fill: parent
@@ -202,22 +227,24 @@ ApplicationWindow {
                 window.reviewOpen = false
                 // Back to the link that opened it: after a failed upload that is the failure panel's.
                 if (failurePanel.visible)
-                    failurePanel.focusReviewLink()
+                    failurePanel.item.focusReviewLink()
                 else
-                    logsPanel.focusReviewLink()
+                    logsPanel.item.focusReviewLink()
             }
         }
     }
 
-    ReportsPanel {
+    Loader {
         id: reportsPanel
-        objectName: "reportsPanel"
         anchors.fill: parent
         anchors.margins: 2 * Theme.standardPadding
-        visible: window.reportsOpen
-        reports: window.reports
-        LayoutMirroring.enabled: root.LayoutMirroring.enabled
-        LayoutMirroring.childrenInherit: true
-        onClosed: window.reportsOpen = false
+        active: window.reportsOpen
+        sourceComponent: ReportsPanel {
+            objectName: "reportsPanel"
+            reports: window.reports
+            LayoutMirroring.enabled: root.LayoutMirroring.enabled
+            LayoutMirroring.childrenInherit: true
+            onClosed: window.reportsOpen = false
+        }
     }
 }

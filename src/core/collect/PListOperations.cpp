@@ -17,6 +17,7 @@ namespace {
 
 using namespace detail;
 using Switch = std::shared_ptr<const LoggingSwitchRecord>;
+using Done = SwitchOutcome::Done;
 
 /// Enable, revert and the start-up's clean-up take turns: a closed window's capture run may
 /// revert while a new window's start switches.
@@ -70,39 +71,47 @@ tarvix::Failure stillOn(const fs::path& file)
     return tarvix::Failure{"The logging switch could not be reverted: " + tarvix::pathText(file)};
 }
 
+SwitchOutcome revertedBy(Edit outcome) { return {outcome == Edit::written ? Done::reverted : Done::nothingToRevert}; }
+
 /// Reverts the switch that is on. On failure it stays on, and on record for the next start-up.
-tarvix::Status revertExisting(const char* operation)
+SwitchResult revertExisting(const char* operation)
 {
-    if (!done(restore(*ExistingScrivoLogPlist, false, operation)))
-        return stillOn(ExistingScrivoLogPlist->preferenceFile);
+    const Edit outcome = restore(*ExistingScrivoLogPlist, false, operation);
+    if (!done(outcome)) return stillOn(ExistingScrivoLogPlist->preferenceFile);
     // A record that stays is reverted again at the next start-up: it finds nothing of ours.
     removeRecord(ExistingScrivoLogPlist->systemFolder).absorb();
     ExistingScrivoLogPlist = nullptr;
-    return {};
+    return revertedBy(outcome);
 }
 
+/// What became of an earlier run's record: `standing` while it stands (its file could not be read
+/// or written).
+struct Leftover {
+    Switch standing;
+    SwitchOutcome outcome{Done::nothingToRevert};
+};
+
 /// A record of a run that ended without reverting: reverted when the file still holds our entry.
-/// Answers the record while it stands (its file could not be read or written).
-Switch revertLeftover(const std::optional<fs::path>& systemFolder)
+Leftover revertLeftover(const std::optional<fs::path>& systemFolder)
 {
     const auto location = recordLocation(systemFolder);
     std::error_code error;
-    if (!location || !fs::exists(*location, error)) return nullptr;
+    if (!location || !fs::exists(*location, error)) return {};
     auto record = loadRecord(*location);
     if (!record) {
         Logger::logWarning(
             tarvix::format("Unreadable logging switch record removed: %@", {tarvix::pathText(*location)}));
         removeRecord(systemFolder).absorb();
-        return nullptr;
+        return {};
     }
     const Edit outcome = restore(*record, true, "revertLeftoverLogging");
-    if (!done(outcome)) return std::make_shared<const LoggingSwitchRecord>(std::move(*record));
+    if (!done(outcome)) return {std::make_shared<const LoggingSwitchRecord>(std::move(*record))};
     Logger::logInfo(tarvix::format(
         outcome == Edit::written ? "Reverted the logging switch left on by an earlier run. URL: %@"
                                  : "Logging switch left by an earlier run is no longer on, nothing reverted. URL: %@",
         {tarvix::pathText(record->preferenceFile)}));
     removeRecord(systemFolder).absorb();
-    return nullptr;
+    return {nullptr, revertedBy(outcome)};
 }
 
 /// What one run of switching on found in the file and did.
@@ -137,7 +146,7 @@ SwitchEdit switchIn(plist_t root, const tarvix::Session& session, const fs::path
 
 /// Switches the session's target on. `kept`: an earlier switch whose revert failed; the entry it
 /// replaced is still the user's.
-tarvix::Status addToPlist(tarvix::Session& session, const fs::path& file, const Switch& kept)
+SwitchResult addToPlist(const tarvix::Session& session, const fs::path& file, const Switch& kept)
 {
     const std::string& flavour = session.flavour;
     const bool sameSwitch = kept && kept->preferenceFile == file && kept->flavour == flavour;
@@ -176,13 +185,12 @@ tarvix::Status addToPlist(tarvix::Session& session, const fs::path& file, const 
     }
     Logger::logInfo(edit.existed ? "Scrivologging dictionary updated" : "Scrivologging dictionary created");
     ExistingScrivoLogPlist = edit.record;
-    session.loggingSwitch = std::move(edit.record);
-    return {};
+    return SwitchOutcome{edit.changes ? Done::switchedOn : Done::alreadyOn, std::move(edit.record)};
 }
 
 }  // namespace
 
-tarvix::Status EnableScrivoLogging(tarvix::Session& session)
+SwitchResult EnableScrivoLogging(const tarvix::Session& session)
 {
     const auto& preferences = session.preferences;
     if (!session.bundleIdentifier || !preferences) return tarvix::Failure{"No target was chosen."};
@@ -197,21 +205,21 @@ tarvix::Status EnableScrivoLogging(tarvix::Session& session)
         Logger::logInfo("Reverting the logging switch an earlier session left on.");
         if (!revertExisting("RevertScrivoLogPList")) kept = ExistingScrivoLogPlist;
     } else {
-        kept = revertLeftover(session.system);
+        kept = revertLeftover(session.system).standing;
     }
     return addToPlist(session, file, kept);
 }
 
-tarvix::Status RevertScrivoLogPList(const tarvix::Session& session)
+SwitchResult RevertScrivoLogPList(const tarvix::Session& session)
 {
     if (!session.loggingSwitch) {
         Logger::logWarning("RevertScrivoLogPList: logging was never switched on, nothing to revert.");
-        return {};
+        return SwitchOutcome{Done::nothingToRevert};
     }
     std::lock_guard lock(switchMutex);
     if (ExistingScrivoLogPlist != session.loggingSwitch) {
         Logger::logInfo("RevertScrivoLogPList: a later session's start already reverted this session's switch.");
-        return {};
+        return SwitchOutcome{Done::nothingToRevert};
     }
     return revertExisting("RevertScrivoLogPList");
 }
@@ -232,13 +240,14 @@ tarvix::Status GetScrivoLogs(const tarvix::Session& session)
     return UtilityFunctions::isMissingSource(copied) ? tarvix::Status() : copied;
 }
 
-tarvix::Status revertLeftoverLogging(const std::optional<fs::path>& systemFolder)
+SwitchResult revertLeftoverLogging(const std::optional<fs::path>& systemFolder)
 {
     std::lock_guard lock(switchMutex);
     // The record of this run's own switch, still on: not a leftover.
-    if (ExistingScrivoLogPlist) return {};
-    if (const Switch standing = revertLeftover(systemFolder)) return stillOn(standing->preferenceFile);
-    return {};
+    if (ExistingScrivoLogPlist) return SwitchOutcome{Done::nothingToRevert};
+    const Leftover leftover = revertLeftover(systemFolder);
+    if (leftover.standing) return stillOn(leftover.standing->preferenceFile);
+    return leftover.outcome;
 }
 
 bool switchedOnForTesting()

@@ -111,7 +111,7 @@ void runTasksConcurrently(bool getInstalledApps, bool getSpinDump, const platfor
             if (!collected)
                 Logger::logWarning(std::string(collector) + " did not collect everything: " + collected.message());
         // A switch that stays on stays on record: the next start-up reverts it.
-        PListOperations::RevertScrivoLogPList(*run).absorb();
+        PListOperations::RevertScrivoLogPList(*run).status().absorb();
         UtilityFunctions::logLeftOutSummary(*run->collectionBudget);
     });
     // The queue is serial, so this runs after the three tasks: the group's notification.

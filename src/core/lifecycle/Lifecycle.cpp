@@ -15,7 +15,7 @@ std::optional<UtilityFunctions::Workspace> createWorkspace(const platform::Folde
     // Later flows use whatever locations were set: a session folder that exists still collects.
     auto workspace = created ? std::move(created).value() : created.error().locations;
     // A record that stands is tried again by the next session's start.
-    if (workspace) PListOperations::revertLeftoverLogging(workspace->tempSystemURL).absorb();
+    if (workspace) PListOperations::revertLeftoverLogging(workspace->tempSystemURL).status().absorb();
     return workspace;
 }
 

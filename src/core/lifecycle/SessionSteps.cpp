@@ -25,7 +25,8 @@ Result<Session, TargetChoice::Outcome> startSession(const platform::Platform& pl
     session.flavour = target.flavour;
     session.processId = target.processId;
     // Without verbose logging the session still collects the target's ordinary logs.
-    PListOperations::EnableScrivoLogging(session).absorb();
+    if (const auto switched = PListOperations::EnableScrivoLogging(session))
+        session.loggingSwitch = switched->loggingSwitch;
     return session;
 }
 

@@ -12,6 +12,7 @@
 
 namespace fs = std::filesystem;
 using namespace tarvix;
+using namespace tarvix::PListOperations;
 using sample::PlistFormat;
 
 namespace {
@@ -53,6 +54,8 @@ struct Sequence {
     /// "norecord": no record can be kept; "lost": a run without the record; "target"/"user": they
     /// write (the target at our next write).
     const char* steps;
+    /// The switch's answers in turn: '+' switched on, '=' already on, 'r' reverted, '0' nothing to revert, 'x' failed.
+    const char* answers;
     bool untouched = false;  ///< the file is never rewritten
 };
 
@@ -61,21 +64,21 @@ struct Sequence {
 TEST(LoggingSwitch, EverySequenceOfSessionsAndFailuresEndsWithWhatTheUserAndTheTargetWrote)
 {
     const Sequence sequences[] = {
-        {"one session", PlistFormat::Binary, true, "A+ A-"},
-        {"one session, no entry of the user's", PlistFormat::Xml, false, "A+ A-"},
-        {"a closed window's session reverts after the next one started", PlistFormat::Binary, true, "A+ B+ A- B-"},
-        {"the newer session stops first", PlistFormat::Xml, true, "A+ B+ B- A-"},
-        {"two sessions of one flavour", PlistFormat::Binary, true, "A+ C+ A- C-"},
-        {"a killed run", PlistFormat::Xml, true, "A+ run"},
-        {"a failed revert, retried by the next start", PlistFormat::Binary, true, "A+ lock A- unlock C+ C-"},
-        {"a failed revert, and a start while it still fails", PlistFormat::Binary, true, "A+ lock A- C+ unlock C-"},
-        {"a failed revert, kept for the next run", PlistFormat::Xml, true, "A+ lock A- B+ unlock run"},
-        {"no record, no switch", PlistFormat::Binary, true, "norecord A+ run", true},
-        {"the target writes meanwhile", PlistFormat::Binary, true, "target A+ target A-"},
-        {"the user's own entry since", PlistFormat::Binary, true, "A+ user run"},
-        {"our entry without its record", PlistFormat::Binary, false, "A+ lost A+ A-"},
-        {"this run's own switch is no leftover", PlistFormat::Binary, true, "A+ reopen A-"},
-        {"no dictionary for the flavour", PlistFormat::Binary, true, "N+ N-", true},
+        {"one session", PlistFormat::Binary, true, "A+ A-", "+r"},
+        {"one session, no entry of the user's", PlistFormat::Xml, false, "A+ A-", "+r"},
+        {"a closed window's session reverts after the next start", PlistFormat::Binary, true, "A+ B+ A- B-", "++0r"},
+        {"the newer session stops first", PlistFormat::Xml, true, "A+ B+ B- A-", "++r0"},
+        {"two sessions of one flavour", PlistFormat::Binary, true, "A+ C+ A- C-", "++0r"},
+        {"a killed run", PlistFormat::Xml, true, "A+ run", "+r"},
+        {"a failed revert, retried by the next start", PlistFormat::Binary, true, "A+ lock A- unlock C+ C-", "+x+r"},
+        {"a failed revert, a start while it still fails", PlistFormat::Binary, true, "A+ lock A- C+ unlock C-", "+x=r"},
+        {"a failed revert, kept for the next run", PlistFormat::Xml, true, "A+ lock A- B+ unlock run", "+xxr"},
+        {"no record, no switch", PlistFormat::Binary, true, "norecord A+ run", "x0", true},
+        {"the target writes meanwhile", PlistFormat::Binary, true, "target A+ target A-", "+r"},
+        {"the user's own entry since", PlistFormat::Binary, true, "A+ user run", "+0"},
+        {"our entry without its record", PlistFormat::Binary, false, "A+ lost A+ A-", "+=r"},
+        {"this run's own switch is no leftover", PlistFormat::Binary, true, "A+ reopen A-", "+0r"},
+        {"no dictionary for the flavour", PlistFormat::Binary, true, "N+ N-", "x0", true},
     };
     ::umask(022);
     for (const Sequence& sequence : sequences) {
@@ -93,47 +96,45 @@ TEST(LoggingSwitch, EverySequenceOfSessionsAndFailuresEndsWithWhatTheUserAndTheT
         std::unique_ptr<test::Undeletable> lock;
         // A change to `d` by the user or the target, written back in the file's format (python3's plistlib).
         const auto write = [&](const std::string& change) {
-            const std::string format = sequence.format == PlistFormat::Binary ? "FMT_BINARY" : "FMT_XML";
             for (const fs::path& file : {target.preferences, expected})
                 test::pythonPlist(file, change + " or open(sys.argv[1], 'wb').write(plistlib.dumps(d, fmt=plistlib." +
-                                            format + "))");
+                                            (sequence.format == PlistFormat::Binary ? "FMT_BINARY" : "FMT_XML") + "))");
         };
-
+        std::string answers;
         std::istringstream steps(sequence.steps);
         for (std::string step; steps >> step;) {
             SCOPED_TRACE(step);
             const bool ours = step.size() == 2 || step == "run" || step == "reopen";
-            // Enable answers whether it switched; revert fails exactly when the switch stays on.
-            if (step.size() == 2 && step[1] == '+') {
-                const bool enabled = tarvix::PListOperations::EnableScrivoLogging(sessions[step[0]]).ok();
-                EXPECT_EQ(enabled, sessions[step[0]].loggingSwitch != nullptr);
-            }
-            tarvix::Status reverted;
-            if (step.size() == 2 && step[1] == '-')
-                reverted = tarvix::PListOperations::RevertScrivoLogPList(sessions[step[0]]);
-            if (step == "run" || step == "lost") tarvix::PListOperations::forgetStateForTesting();
+            Session& session = sessions[step[0]];
+            std::optional<SwitchResult> answer;
+            if (step.size() == 2)
+                answer = step[1] == '+' ? EnableScrivoLogging(session) : RevertScrivoLogPList(session);
+            if (step == "run" || step == "lost") forgetStateForTesting();
             if (step == "lost") fs::remove(target.record);
-            if (step == "run" || step == "reopen")
-                reverted = tarvix::PListOperations::revertLeftoverLogging(target.workspace.tempSystemURL);
+            if (step == "run" || step == "reopen") answer = revertLeftoverLogging(target.workspace.tempSystemURL);
+            if (answer) answers += *answer ? "+=r0"[static_cast<int>((*answer)->done)] : 'x';
+            if (answer && *answer && step[1] == '+') session.loggingSwitch = (*answer)->loggingSwitch;
             if (step == "lock") lock = std::make_unique<test::Undeletable>(target.preferences.parent_path());
             if (step == "lock" && !lock->ok()) GTEST_SKIP() << "no immutable folders on this file system";
             if (step == "unlock") lock.reset();
             if (step == "norecord") fs::create_directories(target.record / "in the way");
             if (step == "user") write("d['QX'].update(ScrivoLogging={'EnableScrivoLogging': [1, 1]})");
             if (step == "target")
-                tarvix::PListOperations::writeMeanwhileForTesting([&](const fs::path&) {
-                    tarvix::PListOperations::writeMeanwhileForTesting({});
+                writeMeanwhileForTesting([&](const fs::path&) {
+                    writeMeanwhileForTesting({});
                     write("d.update(TargetWrites=d.get('TargetWrites', 0) + 1)");
                 });
             // Whether the switch is on is what the file says.
             const bool on = ours && test::pythonPlist(target.preferences, kSwitchedOn) == "True";
-            EXPECT_TRUE(!ours || on == tarvix::PListOperations::switchedOnForTesting());
-            EXPECT_TRUE(reverted || fs::is_regular_file(target.record)) << "a failed revert keeps its record";
+            EXPECT_TRUE(!ours || on == switchedOnForTesting());
+            EXPECT_TRUE(!answer || *answer || step[1] == '+' || fs::is_regular_file(target.record))
+                << "a failed revert keeps its record";
             // Ours alone, whatever the umask leaves open.
             EXPECT_TRUE(!fs::is_regular_file(target.record) ||
                         fs::status(target.record).permissions() == fs::perms(0600));
         }
-        tarvix::PListOperations::writeMeanwhileForTesting({});
+        writeMeanwhileForTesting({});
+        EXPECT_EQ(answers, sequence.answers);
         EXPECT_EQ(test::pythonPlist(target.preferences, "d"), test::pythonPlist(expected, "d"));
         EXPECT_EQ(test::readFile(target.preferences).starts_with("bplist00"), sequence.format == PlistFormat::Binary);
         EXPECT_EQ(fs::status(target.preferences).permissions(), fs::perms(0604));
@@ -149,9 +150,8 @@ TEST(LoggingSwitch, AnUnreadableFileLeavesThePreferencesByteForByte)
     Session session = target.in("QX");
     const std::string garbage = "bplist00 truncated";
     test::writeFile(target.preferences, garbage);
-    EXPECT_FALSE(tarvix::PListOperations::EnableScrivoLogging(session).ok());
-    EXPECT_FALSE(session.loggingSwitch);
-    EXPECT_TRUE(tarvix::PListOperations::RevertScrivoLogPList(session).ok());
+    EXPECT_FALSE(EnableScrivoLogging(session).ok());
+    EXPECT_TRUE(RevertScrivoLogPList(session).ok());
     EXPECT_EQ(test::readFile(target.preferences), garbage);
     EXPECT_FALSE(fs::exists(target.record));
 }
