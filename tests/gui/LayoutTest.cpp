@@ -125,7 +125,8 @@ TEST(Layout, EveryPhaseFitsAndMirrorsUnderEveryLanguage)
         {"Chinese", QStringLiteral(":/i18n/tarvix_zh_CN.qm")},
     };
     std::vector<std::string> englishLog;
-    std::string englishAlert;
+    const std::string englishAlert = "No Scrivo installation detected|No Scrivo installation found on this device. "
+                                     "Please install Scrivo and then start troubeshooting.|OK";
     for (const auto& language : languages) {
         SCOPED_TRACE(language.name);
         QTranslator translator;
@@ -146,10 +147,9 @@ TEST(Layout, EveryPhaseFitsAndMirrorsUnderEveryLanguage)
             session.click(session.item("primaryButton"), title);
             ASSERT_TRUE(session.waitIdle());
         };
-        // The core's alert, in English from the core, reaches the user translated.
+        // The core's alert, in English from the core, reaches the user translated; the window stays usable.
         press("Start monitoring");
         const std::string alert = session.takeAlert();
-        if (englishAlert.empty()) englishAlert = alert;
         EXPECT_EQ(alert == englishAlert, language.catalog.isEmpty()) << alert;
         if (pseudo) {
             EXPECT_EQ(alert.substr(0, 1) + alert.substr(alert.find('|') + 1, 1), "[[") << alert;

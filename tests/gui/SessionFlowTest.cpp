@@ -65,18 +65,11 @@ std::vector<std::string> openToOthers(GuiSession& session)
 
 }  // namespace
 
-TEST(SessionFlow, RefusedStartAndFailedPackagingLeaveTheWindowUsable)
+TEST(SessionFlow, FailedPackagingLeavesTheWindowUsable)
 {
     GuiSession session;
-    session.open();
-    session.clickControl("Start monitoring");
-    EXPECT_EQ(session.takeAlert(), "No Scrivo installation detected|No Scrivo installation found on this device. "
-                                   "Please install Scrivo and then start troubeshooting.|OK");
-    ASSERT_TRUE(session.waitIdle());
-    EXPECT_EQ(session.regions(), "capturePanel statusLine primaryButton");
-    EXPECT_TRUE(session.control("Advanced logs")->isEnabled());
-
     tarvix::sample::install(session.sandbox().root());
+    session.open();
     reachLogsReady(session);
     // The scratch folder the archive is built in is a plain file: zip cannot write the archive.
     const fs::path scratch = session.sandbox().library() / "Tarvix/temp";
