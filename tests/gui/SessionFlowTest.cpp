@@ -65,18 +65,11 @@ std::vector<std::string> openToOthers(GuiSession& session)
 
 }  // namespace
 
-TEST(SessionFlow, RefusedStartAndFailedPackagingLeaveTheWindowUsable)
+TEST(SessionFlow, FailedPackagingLeavesTheWindowUsable)
 {
     GuiSession session;
-    session.open();
-    session.clickControl("Start monitoring");
-    EXPECT_EQ(session.takeAlert(), "No Scrivo installation detected|No Scrivo installation found on this device. "
-                                   "Please install Scrivo and then start troubeshooting.|OK");
-    ASSERT_TRUE(session.waitIdle());
-    EXPECT_EQ(session.regions(), "capturePanel statusLine primaryButton");
-    EXPECT_TRUE(session.control("Advanced logs")->isEnabled());
-
     tarvix::sample::install(session.sandbox().root());
+    session.open();
     reachLogsReady(session);
     // The scratch folder the archive is built in is a plain file: zip cannot write the archive.
     const fs::path scratch = session.sandbox().library() / "Tarvix/temp";
@@ -186,7 +179,7 @@ TEST(SessionFlow, AnswersHeldPastAPhaseChangeApplyOnlyToTheirOwnUpload)
     }
 }
 
-TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSession)
+TEST(SessionFlow, ClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSession)
 {
     if (const auto why = LogServer::unavailable(); !why.empty()) GTEST_SKIP() << why;
     ::umask(022);
@@ -194,7 +187,33 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
     const auto sample = tarvix::sample::install(session.sandbox().root(), {.glance = true});
     LogServer server;
     ASSERT_TRUE(server.running()) << server.output();
+    // A session folder is named by the second: the next window opens a second later.
+    const auto openNext = [&](const fs::path& last) {
+        session.waitUntil([&] {
+            return tarvix::platform::formatTime(std::time(nullptr), "%Y%m%d%H%M%S",
+                                                tarvix::platform::TimeZone::local) != last.filename();
+        });
+        session.open();
+    };
+    // The first window closes while its data dump waits for a gate.
+    const fs::path gate = session.sandbox().root() / "gate", libexec = session.sandbox().root() / "libexec";
+    tarvix::test::writeFile(libexec / "spindump",
+                            "#!/bin/sh\nuntil [ -e " + tarvix::test::shellWord(gate) + " ]; do sleep 0.05; done\n",
+                            true);
+    session.sandbox().platform().folders.libexec = libexec;
+    std::optional<tarvix::sample::RunningInstance> scrivo(std::in_place, sample.scrivoBundle);
     session.open();
+    session.view().setGetSpinDump(true);
+    session.clickControl("Start monitoring");
+    ASSERT_TRUE(session.waitForLabel("Stop monitoring"));
+    ASSERT_TRUE(session.waitIdle());
+    const auto capturing = session.view().controller();
+    session.clickControl("Stop monitoring");
+    ASSERT_TRUE(session.waitUntil([&] { return capturing->statusText() == "Capturing Scrivo data dump."; }));
+    session.close();
+    scrivo.reset();
+
+    openNext(capturing->sessionFolder().value());
     reachLogsReady(session);
     const fs::path first = session.view().sessionFolder().value();
     EXPECT_THAT(openToOthers(session), testing::IsEmpty()) << "after Stop";
@@ -213,11 +232,7 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
     ASSERT_TRUE(session.waitUntil([&] { return closed->phase() == Phase::uploading; }));
 
     // The next window, its first start refused: the retry makes the one new session folder.
-    session.waitUntil([&] {
-        return tarvix::platform::formatTime(std::time(nullptr), "%Y%m%d%H%M%S", tarvix::platform::TimeZone::local) !=
-               first.filename();
-    });
-    session.open();
+    openNext(first);
     {
         tarvix::sample::RunningInstance scrivo(sample.scrivoBundle), glance(sample.glanceBundle);
         session.clickControl("Start monitoring");
@@ -228,7 +243,7 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
     const fs::path second = session.view().sessionFolder().value();
     EXPECT_NE(second, first);
     const auto lines = session.sandbox().logMessages();
-    EXPECT_THAT(lines, Contains("--------------Application restarted without quitting--------------").Times(1));
+    EXPECT_THAT(lines, Contains("--------------Application restarted without quitting--------------").Times(2));
     // Both presses of this window follow the workspace lines its first press caused.
     const auto created = std::find(lines.begin(), lines.end(), "INFO: Directory created: " + second.string());
     EXPECT_EQ(
@@ -242,8 +257,8 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
     EXPECT_TRUE(session.view().primaryButtonDisabled());
     EXPECT_FALSE(fs::exists(second / "UserEmailFeedback.json"));
 
-    // Its own upload stopped (Return in the address shares as the button does), the first
-    // window's goes on, succeeds and removes only its own folder.
+    // Its own upload stopped (Return in the address shares as the button does), the closed
+    // windows' flows go on and end; the sharing one's removes only its own folder.
     session.item("descriptionInput")->forceActiveFocus();
     session.type("Second window\tanne@example.org\r");
     share(session, "Stop upload", false);
@@ -254,8 +269,10 @@ TEST(SessionFlow, AClosedWindowsFlowsFinishInTheBackgroundAndNeverTouchTheNextSe
     QObject::connect(&session.view(), &tarvix::app::ContentView::logLabelChanged,
                      [&] { shown.push_back(session.view().logLabel().toStdString()); });
     held.reset();
+    tarvix::test::writeFile(gate);
     ASSERT_TRUE(session.waitUntil([&] { return closed->phase() == Phase::sent; }));
-    EXPECT_EQ(shown, std::vector<std::string>{}) << "the closed window's upload wrote into this one";
+    ASSERT_TRUE(session.waitUntil([&] { return capturing->phase() == Phase::logsReady; }));
+    EXPECT_EQ(shown, std::vector<std::string>{}) << "a closed window's flow wrote into this one";
     EXPECT_FALSE(fs::exists(first));
     const fs::path archive = second / ("scrivoMacLog_" + tarvix::UtilityFunctions::UniqueId() + "_abc.zip");
     const std::string archiveBytes = tarvix::test::readFile(archive);
@@ -467,56 +484,12 @@ TEST(SessionFlow, TheReviewsChoicesReachTheArchiveAndLockOnceItIsBuilt)
         session.waitUntil([&] { return session.window().activeFocusItem() == session.item("failureReviewLink"); }));
     held.reset();
     share(session, "Close");
+    // The words typed reach the archive (what is left out is the end-to-end test's and the core's).
     const tarvix::test::TempDir scratch;
     tarvix::test::writeFile(scratch.path() / "received.zip", server.received().back().file);
-    const std::string names = tarvix::test::runCommand("zipinfo -1 " + (scratch.path() / "received.zip").string());
-    EXPECT_EQ(names.find(path(0).toStdString() + "\n"), std::string::npos) << names;
-    EXPECT_NE(names.find(path(1).toStdString() + "\n"), std::string::npos) << names;
     EXPECT_EQ(tarvix::test::runCommand("unzip -p " + (scratch.path() / "received.zip").string() +
                                        " Scrivo/ScrivoLog/review.log"),
               "Opened\r\nthe word1\nand a word1\n");
-}
-
-TEST(SessionFlow, AClosedWindowsCaptureWritesOnlyIntoItsOwnWindow)
-{
-    GuiSession session;
-    const auto sample = tarvix::sample::install(session.sandbox().root());
-    // The first window closes while its data dump waits for a gate.
-    const fs::path gate = session.sandbox().root() / "gate", libexec = session.sandbox().root() / "libexec";
-    tarvix::test::writeFile(libexec / "spindump",
-                            "#!/bin/sh\nuntil [ -e " + tarvix::test::shellWord(gate) + " ]; do sleep 0.05; done\n",
-                            true);
-    session.sandbox().platform().folders.libexec = libexec;
-    tarvix::sample::RunningInstance scrivo(sample.scrivoBundle);
-    session.open();
-    session.view().setGetSpinDump(true);
-    session.clickControl("Start monitoring");
-    ASSERT_TRUE(session.waitForLabel("Stop monitoring"));
-    ASSERT_TRUE(session.waitIdle());
-    const auto capturing = session.view().controller();
-    const fs::path first = capturing->sessionFolder().value();
-    session.clickControl("Stop monitoring");
-    ASSERT_TRUE(session.waitUntil([&] { return capturing->statusText() == "Capturing Scrivo data dump."; }));
-    session.close();
-
-    // The next window (a second later: the session folder is named by the second) keeps its own
-    // status text while the first one's capture finishes.
-    session.waitUntil([&] {
-        return tarvix::platform::formatTime(std::time(nullptr), "%Y%m%d%H%M%S", tarvix::platform::TimeZone::local) !=
-               first.filename();
-    });
-    session.open();
-    session.clickControl("Start monitoring");
-    ASSERT_TRUE(session.waitForLabel("Stop monitoring"));
-    ASSERT_TRUE(session.waitIdle());
-    std::vector<std::string> shown;
-    QObject::connect(&session.view(), &tarvix::app::ContentView::logLabelChanged,
-                     [&] { shown.push_back(session.view().logLabel().toStdString()); });
-    tarvix::test::writeFile(gate);
-    EXPECT_TRUE(session.waitUntil([&] { return capturing->phase() == Phase::logsReady; }));
-    EXPECT_EQ(shown, std::vector<std::string>{});
-    EXPECT_EQ(session.view().logLabel(),
-              "Please reproduce the steps that led to the issue and then select Stop monitoring");
 }
 
 TEST(SessionFlow, TheNetworkComingBackSendsAKeptReportLongBeforeItsSchedule)

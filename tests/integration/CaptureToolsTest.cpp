@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <algorithm>
-#include <future>
-
 #include "core/collect/ProcessExecution.h"
 #include "core/package/Archive.h"
 #include "support/Sandbox.h"
@@ -11,24 +8,6 @@
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using namespace tarvix::test;
-
-// Both captures with Tarvix's own spindump and system_profiler, found through libexec as when installed.
-TEST(CaptureTools, StopWithBothOptionsCollectsDataDumpAndApplicationsReport)
-{
-    Sandbox sandbox(TARVIX_LIBEXEC_DIR);
-    tarvix::sample::RunningInstance scrivo(tarvix::sample::install(sandbox.root()).scrivoBundle);
-    std::promise<void> finished;
-    tarvix::ProcessExecution::runTasksConcurrently(
-        true, true, sandbox.platform(), {.output = sandbox.root(), .processId = std::to_string(scrivo.pid())}, nullptr,
-        [&finished] { finished.set_value(); });
-    ASSERT_EQ(finished.get_future().wait_for(60s), std::future_status::ready);
-
-    const std::string spinReport = readFile(sandbox.root() / "spinReport.txt");
-    EXPECT_NE(spinReport.find("Identifier:         com.norvane.Scrivo.Pro"), std::string::npos) << sandbox.logText();
-    EXPECT_NE(spinReport.find("ScrivoSampleIdleLoop"), std::string::npos) << spinReport;
-    EXPECT_TRUE(readFile(sandbox.root() / "sysinfo.xml").starts_with("Applications:\n")) << sandbox.logText();
-    EXPECT_EQ(std::ranges::count(sandbox.logMessages(), "INFO: nil"), 2) << sandbox.logText();  // no error
-}
 
 // The Tarvix that TheirWorkEndsWithTarvix kills: it zips, or captures the data dump.
 TEST(ChildrenOfTarvixChild, Tarvix)

@@ -59,14 +59,15 @@ struct CaptureSandbox {
     {
         std::mutex mutex;
         std::thread::id completedOn;
+        // The run's tasks share the interface until the last of them has posted what it posts.
+        const long idle = sandbox.platform().ui.use_count();
         tarvix::ProcessExecution::runTasksConcurrently(installedApps, spinDump, sandbox.platform(), session, status,
                                                        [&] {
                                                            std::lock_guard lock(mutex);
                                                            completedOn = std::this_thread::get_id();
                                                            ++completions;
                                                        });
-        EXPECT_TRUE(test::waitFor([&] { return completions > 0; }, 60s));
-        std::this_thread::sleep_for(100ms);  // room for a wrong second completion
+        EXPECT_TRUE(test::waitFor([&] { return sandbox.platform().ui.use_count() == idle; }, 60s));
         std::thread::id interfaceThread;
         sandbox.ui().postToMainThread([&] { interfaceThread = std::this_thread::get_id(); });
         sandbox.ui().drain();

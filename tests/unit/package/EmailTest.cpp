@@ -2,7 +2,6 @@
 #include <unicode/regex.h>
 #include <unicode/unistr.h>
 
-#include <chrono>
 #include <random>
 #include <string>
 #include <vector>
@@ -78,11 +77,10 @@ TEST(IsValidEmail, AcceptsExactlyWhatThePatternAcceptsInIcuAndInLinearTime)
     EXPECT_GT(compared, 55000);
     EXPECT_GT(accepted, 5000);
 
-    // "a" + "-aaa" repeated makes backtracking engines take seconds at 40 characters.
+    // "a" + "-aaa" repeated makes backtracking engines take seconds at 40 characters: at 100,000
+    // such a check would not end (its timing is bench/EmailBench.cpp's).
     std::string local = "a", domain = "a@";
     for (int n = 0; n < 25000; ++n) local += "-aaa", domain += "a-a_a.";
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(isValidEmail(local) || isValidEmail(local + "@") || isValidEmail(domain));
     EXPECT_TRUE(isValidEmail(domain + "io"));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
