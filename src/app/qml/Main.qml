@@ -28,7 +28,7 @@ ApplicationWindow {
         table[SessionTypes.Phase.sent] = {title: "Close", fill: "clear", ink: "white", sent: true,
                                           complete: true, disabled: false}
         table[SessionTypes.Phase.failed] = {title: "Share logs", fill: "PrimaryColor", ink: "white",
-                                            form: true, failed: true, disabled: false}
+                                            form: true, failed: true, disabled: undefined}
         return table[view.phase]
     }
     property PendingReports reports: null
