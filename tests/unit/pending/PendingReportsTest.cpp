@@ -138,6 +138,13 @@ TEST_F(PendingReports, SentLaterWithTheBytesKeptOnlyOnceAndGivenUpAtTheirTime)
     ASSERT_TRUE(server.restart({.status = 503}));
     clock += 2min;
     EXPECT_FALSE(attempt(*sender, session).sent);
+    // An attempt stopped for the window's own upload is not a failed one.
+    ASSERT_TRUE(server.restart({.mode = LogServer::Mode::Stall, .afterBytes = 64 << 10}));
+    std::promise<AttemptOutcome> stopped;
+    ASSERT_TRUE(sender->send(session, [&](AttemptOutcome outcome) { stopped.set_value(std::move(outcome)); }));
+    ASSERT_TRUE(tarvix::test::waitFor([&] { return server.received().size() == 2; })) << server.output();
+    sender->cancel();
+    EXPECT_FALSE(stopped.get_future().get().sent);
     ASSERT_TRUE(server.restart({}));
     clock += 4min;
     const AttemptOutcome sent = attempt(*sender, session);
@@ -153,11 +160,12 @@ TEST_F(PendingReports, SentLaterWithTheBytesKeptOnlyOnceAndGivenUpAtTheirTime)
                          "INFO: Report 20261207101500: attempt 3.",
                          "INFO: Report 20261207101500: attempt 3 failed: Unknown error occurred. Next attempt: "
                          "2027-01-15 08:11:00 UTC.",
+                         "INFO: Report 20261207101500: attempt 4.", "INFO: Report 20261207101500: attempt 4 stopped.",
                          "INFO: Report 20261207101500: attempt 4.",
                          "INFO: Report 20261207101500 sent later. Log ID: " + kLogId}));
     const auto received = server.received();
-    ASSERT_EQ(received.size(), 2u);  // the 503 and the 200
-    for (const auto& request : received) EXPECT_TRUE(request.check == "ok" && request.file == bytes);
+    ASSERT_EQ(received.size(), 3u);  // the 503, the stalled one and the 200
+    for (const auto& request : {received[0], received[2]}) EXPECT_TRUE(request.check == "ok" && request.file == bytes);
     EXPECT_FALSE(fs::exists(report));
     const auto listed = store->list();
     ASSERT_EQ(listed.size(), 1u);
@@ -169,12 +177,14 @@ TEST_F(PendingReports, SentLaterWithTheBytesKeptOnlyOnceAndGivenUpAtTheirTime)
     ASSERT_TRUE(ReportList::write(tarvix::platform::PrivateFolder::open(workspace, false).value(), listed));
     EXPECT_EQ(sender->due(), std::nullopt);
     EXPECT_FALSE(fs::exists(report));
-    EXPECT_EQ(server.received().size(), 2u);
+    EXPECT_EQ(server.received().size(), 3u);
 
     // Past its time a report is given up and kept.
     server.stop();
     const std::string late = "20261207111500";
+    ASSERT_TRUE(store->keep(archive, "20261207091500", kLogId, clock, clock + 3h));  // named first, due later
     ASSERT_TRUE(store->keep(archive, late, kLogId, clock, clock));
+    EXPECT_EQ(sender->nextDue(), clock) << "the timer would sleep past the earlier report";
     clock += 2h;
     EXPECT_TRUE(attempt(*sender, late).givenUp);
     EXPECT_EQ(sandbox.logMessages().back(), "INFO: Report 20261207111500 given up after 7 days.");
@@ -183,6 +193,7 @@ TEST_F(PendingReports, SentLaterWithTheBytesKeptOnlyOnceAndGivenUpAtTheirTime)
     EXPECT_EQ(store->list().back().state, ReportState::givenUp);
     ASSERT_TRUE(store->discard(late));
     EXPECT_FALSE(fs::exists(workspace / "Pending" / late));
+    ASSERT_TRUE(store->discard("20261207091500"));
     EXPECT_EQ(store->list().size(), 1u) << "the sent report's line went too";
 }
 
