@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 
 #include <clocale>
 #include <cstring>
+#include <random>
 
 #include "core/log/Logger.h"
 #include "core/package/FeedbackRecord.h"
@@ -74,6 +76,23 @@ TEST(CompressOutputDirectoryChild, SmallDisksNeitherFillUpNorLoseTheArchive)
                   0u);
         EXPECT_TRUE(fs::is_empty(scratch));
         EXPECT_EQ(treeListing(session).size(), 603u) << "the session was changed";
+    }
+    {
+        // Room enough, but the hidden share's writer fails on its deflating thread: refused, nothing left.
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+        std::string noise(256 << 10, '\0');  // beyond the limit even deflated
+        std::ranges::generate(noise, std::mt19937());
+        writeFile(session / "Scrivo/noise.log", noise);
+        const rlimit small{128 << 10, limit.rlim_max};
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const auto hidden = tarvix::archiveForUpload(sandbox.folders(), collected, true, "", "disk full",
+                                                     {.leftOut = {}, .hideIdentity = true});
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        EXPECT_FALSE(hidden.upload.ok());
+        EXPECT_TRUE(fs::is_empty(scratch));
+        EXPECT_EQ(treeListing(session).size(), 604u) << "the session was changed";
     }
     // Room to zip but none to copy the archive into the session folder: the only archive stays.
     fs::remove_all(session);
