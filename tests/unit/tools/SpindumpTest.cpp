@@ -114,7 +114,8 @@ TEST(Spindump, ReportsWhatItSampledWhenTheProcessExitsMostFrequentCalleesFirst)
                              "os.kill(os.getpid(), 15)\ntime.sleep(10)";
     const std::string child = "read go <" + shellWord(gate) + "; exec /usr/bin/python3 -c " + shellWord(busy);
     int status = -1;
-    const std::string output = run("sh -c " + shellWord(child) + " & child=$!; " + kSpindump + " $child -file " +
+    // A subshell, not `sh -c`: traced before its own exec of sh, it would show two execs under load.
+    const std::string output = run("{ " + child + "; } & child=$!; " + kSpindump + " $child -file " +
                                        shellWord(report) + " </dev/null & sampler=$!; " +
                                        "until grep -q '^TracerPid:[[:space:]]*[1-9]' /proc/$child/status || ! kill -0 "
                                        "$sampler; do sleep 0.01; done; echo go >" +
