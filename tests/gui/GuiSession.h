@@ -12,6 +12,7 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTest>
+#include <QtQuickTest>
 #include <functional>
 #include <string>
 
@@ -88,11 +89,19 @@ public:
             return i->inherits("QQuickAbstractButton") && i->property("text").toString() == text;
         });
     }
-    /// A real mouse click at its centre.
-    void clickControl(const QString& text) { click(control(text), text); }
+    /// A real mouse click at its centre, once it is shown and laid out (a person waits for that too;
+    /// a panel made when first shown may still be placed when the phase that shows it begins).
+    void clickControl(const QString& text)
+    {
+        waitUntil([&] { return control(text) != nullptr; });
+        click(control(text), text);
+    }
     void click(QQuickItem* target, const QString& what = {})
     {
         if (!target) qFatal("no control %s", qPrintable(what));
+        waitUntil([&] { return target->isVisible() && target->width() > 0 && target->height() > 0; });
+        if (QQuickTest::qIsPolishScheduled(m_window) && !QQuickTest::qWaitForPolish(m_window, 60000))
+            qFatal("the window was never laid out for %s", qPrintable(what));
         const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
         QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
     }
