@@ -504,7 +504,9 @@ def send_later_session(world, serve, home):
     screen.click("Share logs", BUTTON)
     screen.click("Send automatically when possible", LINK)
     screen.wait("Tarvix will send the report when it can.", TEXT)
-    kept = wait_for("the 503's request", lambda: glob.glob(busy + "/*/files/*.zip"))
+    # A request's result.txt comes once its file is whole.
+    kept = wait_for("the 503's request", lambda: glob.glob(busy + "/*/result.txt") and glob.glob(
+        busy + "/*/files/*.zip"))
     screen.close_window()
     wait_for("the notice that reports wait", lambda: ["Notify", "Tarvix", "Tarvix is still running", "Tarvix will "
              "send the reports kept to send later when it can. Start Tarvix again to bring its window back.",
@@ -516,7 +518,8 @@ def send_later_session(world, serve, home):
     store = serve("server-back")
     process = world.tarvix(home, "tarvix-later-2")
     screen = Screen(world, process, "e2e-later-2-")
-    sent = wait_for("the report sent later", lambda: glob.glob(store + "/*/files/*.zip"), timeout=150)
+    sent = wait_for("the report sent later", lambda: glob.glob(store + "/*/result.txt") and glob.glob(
+        store + "/*/files/*.zip"), timeout=150)
     check(open(sent[0], "rb").read() == open(kept[0], "rb").read(), "sent later not as first sent: %s" % sent)
     log_id = re.search(r"scrivoMacLog_(.+)_abc\.zip$", sent[0]).group(1)
     wait_for("the notification with the Log ID", lambda: ["Notify", "Tarvix", "Report sent",
