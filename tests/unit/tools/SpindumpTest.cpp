@@ -240,6 +240,12 @@ TEST(Spindump, RefusesBadRequestsAndEveryAttackAndForTheUserWritesOnlyTheirRepor
                 ? attack.target
                 : startAsUser("exec 3<>" + shellWord(fifo) + "; read go <" + shellWord(gate) + "; " + attack.changeling,
                               attack.runner == byRoot ? "" : "--regid=65534");
+        // Sampled only once it is the shell waiting at the gate, in the rights it was given: before,
+        // it may still be root's fork on its way through setpriv.
+        ASSERT_TRUE(attack.target || waitFor([&] {
+                        return fs::read_symlink("/proc/" + std::to_string(target) + "/fd/3", error) == fifo;
+                    }))
+            << attack.what;
         const std::string watch = attack.target ? attack.meanwhile
                                                 : "timeout 60 python3 -c " + shellWord(kOpenOnceSampling) + " " +
                                                       std::to_string(target) + " " + shellWord(gate);
