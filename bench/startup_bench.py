@@ -31,7 +31,9 @@ def start_xvfb():
 
 def start_one_xvfb():
     read_fd, write_fd = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+    # -noreset: the check's connection closing would otherwise reset the server under the first run.
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                               "-noreset"],
                               pass_fds=(write_fd,), stderr=subprocess.DEVNULL)
     os.close(write_fd)
     number = os.read(read_fd, 16).decode().strip()
