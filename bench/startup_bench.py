@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Time from the start to a mapped window and the resident memory a second later: tarvix under two
-values of LANG and a minimal Qt Quick window, alternating runs; prints each one's median and the
-ratios. Own Xvfb, own home and runtime folder per run. Usage: startup_bench.py TARVIX MINIMAL [RUNS]"""
+values of LANG and a minimal Qt Quick window (as Qt draws it by default, and with the raster renderer),
+alternating runs; prints each one's median and the ratios. Own Xvfb, own home and runtime folder per run. Usage: startup_bench.py TARVIX MINIMAL [RUNS]"""
 import os
 import signal
 import statistics
@@ -14,6 +14,7 @@ from Xlib import X, display
 
 LANGS = ["C.UTF-8", "de_DE.UTF-8"]
 MINIMAL = "minimal"
+MINIMAL_RASTER = "min-raster"  # the same window drawn as Tarvix draws, without GL
 
 
 def start_xvfb():
@@ -46,7 +47,7 @@ def rss_mib(pid):
         return next(int(line.split()[1]) for line in status if line.startswith("VmRSS:")) / 1024
 
 
-def one_run(program_path, name, lang):
+def one_run(program_path, name, lang, raster=False):
     """Seconds from the start to the first map of a top-level window, and MiB resident a second later."""
     connection = display.Display(name)
     root = connection.screen().root
@@ -57,6 +58,8 @@ def one_run(program_path, name, lang):
         os.mkdir(runtime, 0o700)
         env = {"PATH": os.environ["PATH"], "HOME": home, "XDG_RUNTIME_DIR": runtime, "DISPLAY": name,
                "QT_QPA_PLATFORM": "xcb", "LANG": lang}
+        if raster:
+            env["QT_QUICK_BACKEND"] = "software"
         started = time.monotonic()
         program = subprocess.Popen([program_path], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
@@ -73,7 +76,8 @@ def one_run(program_path, name, lang):
 
 
 def main(tarvix, minimal, runs="15"):
-    kinds = [(tarvix, lang, lang) for lang in LANGS] + [(minimal, LANGS[0], MINIMAL)]
+    kinds = [(tarvix, lang, lang) for lang in LANGS] + [(minimal, LANGS[0], MINIMAL),
+                                                        (minimal, LANGS[0], MINIMAL_RASTER)]
     server, name = start_xvfb()
     try:
         one_run(tarvix, name, LANGS[0])  # warm the caches
@@ -82,7 +86,7 @@ def main(tarvix, minimal, runs="15"):
         rss = {label: [] for _, _, label in kinds}
         for i in range(int(runs)):
             for program, lang, label in kinds if i % 2 == 0 else reversed(kinds):
-                mapped, resident = one_run(program, name, lang)
+                mapped, resident = one_run(program, name, lang, label == MINIMAL_RASTER)
                 times[label].append(mapped)
                 rss[label].append(resident)
     finally:
@@ -96,7 +100,7 @@ def main(tarvix, minimal, runs="15"):
     base = medians[LANGS[0]]
     print(f"de_DE against C: {100 * (medians[LANGS[1]] - base) / base:+.1f} % (medians)")
     # Each run against the reference run next to it: load on a shared machine drifts less within a pair.
-    for label, reference in ((LANGS[1], LANGS[0]), (LANGS[0], MINIMAL)):
+    for label, reference in ((LANGS[1], LANGS[0]), (LANGS[0], MINIMAL), (LANGS[0], MINIMAL_RASTER)):
         paired = statistics.median(a - b for a, b in zip(times[label], times[reference])) * 1000
         ratio = statistics.median(a / b for a, b in zip(times[label], times[reference]))
         extra = statistics.median(rss[label]) - statistics.median(rss[reference])
