@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Time from the start to a mapped window and the resident memory a second later: tarvix under two
 values of LANG and a minimal Qt Quick window (as Qt draws it by default, and with the raster renderer),
-alternating runs; prints each one's median and the ratios. Own Xvfb, own home and runtime folder per run. Usage: startup_bench.py TARVIX MINIMAL [RUNS]"""
+alternating runs; prints each one's median and the ratios. Own Xvfb, own home and runtime folder per run.
+Usage: startup_bench.py TARVIX MINIMAL [RUNS]"""
 import os
 import signal
 import statistics
