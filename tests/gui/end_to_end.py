@@ -82,7 +82,8 @@ class World:
 
     def up(self):
         read_fd, write_fd = os.pipe()  # where Xvfb tells the display it chose
-        self.start("xvfb", ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "2400x2000x24", "-nolisten", "tcp"],
+        self.start("xvfb", ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "2400x2000x24", "-nolisten", "tcp",
+                            "-noreset"],
                    pass_fds=(write_fd,))
         os.close(write_fd)
         self.env.update(DISPLAY=":" + os.fdopen(read_fd).readline().strip(), XDG_RUNTIME_DIR=self.folder("runtime"),
@@ -622,8 +623,10 @@ def run_world(args, tools, logs, body):
         return 0
     except (Failure, OSError, subprocess.TimeoutExpired) as failure:
         print("FAILED: %s" % failure)
-        for log in logs:
-            log = os.path.join(world.root, log + ".log")
+        # The named logs, then whatever else the world's processes said (the bus, the registry, Xvfb).
+        named = [os.path.join(world.root, log + ".log") for log in logs]
+        others = [log for log in sorted(glob.glob(os.path.join(world.root, "*.log"))) if log not in named]
+        for log in named + [log for log in others if os.path.getsize(log)]:
             print("--- " + log, open(log, errors="replace").read()[-3000:] if os.path.exists(log) else "")
         return 1
     finally:
