@@ -36,14 +36,6 @@ for i in sorted(z.infolist(), key=lambda i: i.filename):
     print(name)
 )";
 
-std::string plistCommand(const fs::path& file, const std::string& expression)
-{
-    return "python3 -c " +
-           shellWord("import plistlib,sys; open(sys.argv[1],'wb').write(plistlib.dumps(" + expression +
-                     ", fmt=plistlib.FMT_BINARY))") +
-           " " + shellWord(file);
-}
-
 /// 28 arrays, each holding the one before twice: 154 bytes whose tree would have 2^29 - 1 nodes.
 std::string expandingPlist()
 {
@@ -137,15 +129,10 @@ TEST(IdentityHider, ReplacesEveryValueInEveryFormAlikeWhereverTheStreamIsCut)
                          "file:///home/zoe/Zo%C3%AB%20D%27Arcy%20%26%20Co.scriv"),
               R"({"n": "name1", "p": "home1\/x"} <o a="name1"/> file://home1/name1.scriv)");
     // Every way files write the name, the machine's other names and addresses, the user's words.
-    const tarvix::platform::Identity wide{"jm",
-                                          "J\u00fcrgen M\u00fcller",
-                                          "/home/jm",
-                                          "box7",
-                                          "",
-                                          "/srv/home/jm",
-                                          {"files7.lab"},
-                                          {"52:54:00:ab:cd:56"},
-                                          {"10.1.2.3", "fe80::5054:ff:feab:cd56"}};
+    tarvix::platform::Identity wide{"jm", "J\u00fcrgen M\u00fcller", "/home/jm", "box7", "", "/srv/home/jm"};
+    wide.hostAliases = {"files7.lab"};
+    wide.hardwareAddresses = {"52:54:00:ab:cd:56"};
+    wide.ipAddresses = {"10.1.2.3", "fe80::5054:ff:feab:cd56"};
     tarvix::Placeholders widePlaceholders;
     tarvix::IdentityHider wideHider(tarvix::hiddenValues(wide, {"Acme"}), "", widePlaceholders);
     EXPECT_EQ(wideHider.hide("J\u00fcrgen.M\u00fcller J\u00fcrgen_M\u00fcller J\u00fcrgenM\u00fcller "
@@ -164,13 +151,6 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
     const fs::path folder = *session.folder, system = *session.system, home = sandbox.home();
     const tarvix::platform::Identity identity{"mkowal", "Marta Kowalska", home, "aurora", "aurora.lab.example"};
     sandbox.platform().folders.identity = identity;
-    const std::vector<std::string> secrets = {"mkowal",
-                                              "Marta Kowalska",
-                                              home.string(),
-                                              "aurora",
-                                              "aurora.lab.example",
-                                              "marta@studio.example",
-                                              "ops-team@lab.example"};
     const std::string log = "plain line one\nuser mkowal opened " + home.string() +
                             "/Documents/a.scriv on AURORA\n\tplain line two \xE2\x9C\x93\r\n" +
                             std::string(300000, 'x') + "mkowal\nmail marta@studio.example, me@keep.example\n";
@@ -179,13 +159,14 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
               "<?xml version=\"1.0\"?><prefs owner=\"Marta Kowalska\"><path>" + home.string() + "/x</path></prefs>");
     writeFile(folder / "Scrivo/state.json", "{\"host\": \"aurora.lab.example\", \"to\": [\"ops-team@lab.example\"]}");
     fs::create_directories(folder / "Scrivo/Preferences");
-    runCommand(plistCommand(folder / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
-                            "{'mkowal': 'Marta Kowalska', 'MKOWAL': 'x', 'paths': ['" + home.string() +
-                                "/Library'], 'blob': b'ops-team@lab.example', 'n': 3, 'user1': 'kept'}"));
-    // Hidden as property lists, compressed content known by its bytes, UTF-16, a crash dump.
-    runCommand("python3 -c " +
-               shellWord("import plistlib,sys; open(sys.argv[1],'wb').write(plistlib.dumps({'b': b'mkowal@aurora'}))") +
-               " " + shellWord(folder / "Scrivo/Preferences/recent.plist"));
+    // Hidden as property lists (binary and XML), compressed content known by its bytes, UTF-16, a crash dump.
+    python(
+        "import plistlib,sys; open(sys.argv[1],'wb').write(plistlib.dumps(eval(sys.argv[2]), fmt=plistlib.FMT_BINARY));"
+        "open(sys.argv[3],'wb').write(plistlib.dumps({'b': b'mkowal@aurora'}))",
+        {folder / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
+         "{'mkowal': 'Marta Kowalska', 'MKOWAL': 'x', 'paths': ['" + home.string() +
+             "/Library'], 'blob': b'ops-team@lab.example', 'n': 3, 'user1': 'kept'}",
+         folder / "Scrivo/Preferences/recent.plist"});
     runCommand("echo mkowal | gzip > " + shellWord(folder / "Scrivo/ScrivoLog/rotated.LOG"));
     const auto wide = [](std::string_view ascii, bool bigEndian) {
         std::string units;
@@ -221,12 +202,12 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
                                  "it broke for Marta Kowalska; ask ops-team@lab.example or me@keep.example", choices);
     ASSERT_TRUE(packaged.upload) << sandbox.logText();
     const fs::path archive = packaged.upload.value();
-    writeFile(sandbox.root() / "check.py", kCheckArchive);
-    std::vector<std::string> words = {"python3", (sandbox.root() / "check.py").string(), archive.string()};
-    words.insert(words.end(), secrets.begin(), secrets.end());
     int status = -1;
     EXPECT_EQ(
-        runCommand(commandLine(words), &status),
+        python(kCheckArchive,
+               {archive, "mkowal", "Marta Kowalska", home, "aurora", "aurora.lab.example", "marta@studio.example",
+                "ops-team@lab.example"},
+               &status),
         "Scrivo/\nScrivo/Preferences/\nScrivo/Preferences/com.norvane.Scrivo.Pro.plist\n"
         "Scrivo/Preferences/recent.plist\nScrivo/ScrivoLog/\nScrivo/ScrivoLog/user1-host2.log\nScrivo/Users/\n"
         "Scrivo/Users/user1/\nScrivo/Users/user1/prefs.xml\nScrivo/caf\u0398.log\nScrivo/cjk.log\nScrivo/crash.dmp\n"
@@ -258,10 +239,9 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
         "plain line one\nuser user1 opened home1/Documents/a.scriv on host2\n\tplain line two \xE2\x9C\x93\r\n" +
             std::string(300000, 'x') + "user1\nmail email2@redacted.invalid, me@keep.example\n")
         << hidden.substr(0, 200) << "..." << hidden.substr(hidden.size() - 60);
-    EXPECT_EQ(runCommand("python3 -c " +
-                         shellWord("import plistlib,zipfile,sys; d=zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]); "
-                                   "print(d[:8], sorted(plistlib.loads(d).items()))") +
-                         " " + shellWord(archive) + " Scrivo/Preferences/com.norvane.Scrivo.Pro.plist"),
+    EXPECT_EQ(python("import plistlib,zipfile,sys; d=zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]); "
+                     "print(d[:8], sorted(plistlib.loads(d).items()))",
+                     {archive, "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist"}),
               "b'bplist00' [('blob', b'email1@redacted.invalid'), ('n', 3), ('paths', ['home1/Library']), "
               "('user1', 'kept'), ('user1 (2)', 'x'), ('user1 (3)', 'name1')]\n");
 
@@ -272,25 +252,6 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
     ASSERT_EQ(::lstat(mapping.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0600u);
     EXPECT_NE(readFile(mapping).find("host1\taurora.lab.example\n"), std::string::npos) << readFile(mapping);
-}
-
-TEST(ArchiveForUpload, DefaultChoicesGiveThePrunedSessionAsZipWouldWithNothingHidden)
-{
-    Sandbox sandbox;
-    tarvix::Session session = collectedSession(sandbox.library());
-    const fs::path folder = *session.folder;
-    writeFile(folder / "Scrivo/a/b/app.log", "jo was here on box7\n");
-    writeFile(folder / "Scrivo/a/core.bin", "junk");
-    fs::create_symlink("app.log", folder / "Scrivo/a/b/latest.log");
-    sandbox.platform().folders.identity = tarvix::platform::Identity{"jo", "", "/home/jo", "box7", ""};
-    const auto archive = tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", {}).upload.value();
-    // A link holds its target's bytes, as zip stores it unless told otherwise.
-    EXPECT_EQ(runCommand("python3 -c " +
-                         shellWord("import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); "
-                                   "print([(n, z.read(n)) for n in sorted(z.namelist()) if n[-5:] != '.json'])") +
-                         " " + shellWord(archive)),
-              "[('Scrivo/', b''), ('Scrivo/a/', b''), ('Scrivo/a/b/', b''), ('Scrivo/a/b/app.log', b'jo was here on "
-              "box7\\n'), ('Scrivo/a/b/latest.log', b'jo was here on box7\\n')]\n");
 }
 
 TEST(ArchiveProof, FindsEveryFormInEveryEncodingAndRefusesTheShareOfABrokenHider)
@@ -322,9 +283,9 @@ TEST(ArchiveProof, FindsEveryFormInEveryEncodingAndRefusesTheShareOfABrokenHider
     };
     std::string script = "import zipfile, plistlib, gzip, unicodedata, sys\nrows = [";
     for (const auto& row : rows) script += row.first + ", ";
-    script += "]\nfor i, r in enumerate(rows): zipfile.ZipFile(sys.argv[1] + str(i), 'w').writestr('Scrivo/f', r)\n";
-    writeFile(sandbox.root() / "rows.py", script);
-    runCommand(commandLine({"python3", (sandbox.root() / "rows.py").string(), (sandbox.root() / "row").string()}));
+    python(script +
+               "]\nfor i, r in enumerate(rows): zipfile.ZipFile(sys.argv[1] + str(i), 'w').writestr('Scrivo/f', r)",
+           {sandbox.root() / "row"});
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const auto hit = tarvix::proveArchive(sandbox.root() / ("row" + std::to_string(i)), values, "me@keep.example",
                                               {"user1", "host1", "name1"});
@@ -371,11 +332,9 @@ TEST(ShareArchiveChild, FilesThatFailHalfwayRestartTheArchiveWithoutThem)
     EXPECT_EQ(content->targetFiles, 4u);
     EXPECT_EQ(content->sentFiles, 2u);
     EXPECT_EQ(content->couldNotHide, (std::vector<std::string>{"Scrivo/m1.log", "Scrivo/sub/m2.log"}));
-    EXPECT_EQ(runCommand("python3 -c " +
-                         shellWord("import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); "
-                                   "print(z.testzip(), sorted(n for n in z.namelist() if not n.endswith('/')), "
-                                   "z.read('Scrivo/a.log'))") +
-                         " " + shellWord(archive)),
+    EXPECT_EQ(python("import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); print(z.testzip(), "
+                     "sorted(n for n in z.namelist() if not n.endswith('/')), z.read('Scrivo/a.log'))",
+                     {archive}),
               "None ['Scrivo/a.log', 'Scrivo/z.log'] b'user1 was here\\n'\n");
     const auto lines = sandbox.logMessages();
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
