@@ -54,13 +54,17 @@ TEST(ListShareable, IsWhatTheArchiveHoldsWithoutChangingTheSession)
 
     const auto list = tarvix::listShareable(folder);
     ASSERT_TRUE(list) << list.message();
-    EXPECT_EQ(treeListing(folder), before);
     EXPECT_EQ(list->totalSize, 9u + 8 + 5000 + 9);
     EXPECT_FALSE(tarvix::leavesOutEverything(*list, {}));
-    // A link goes where the file it names goes.
-    EXPECT_TRUE(tarvix::leavesOutEverything(
-        *list, {.leftOut = {"Scrivo/ScrivoLog/app.log", "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
-                            "Scrivo/a/b/c/deep.TXT"}}));
+    // A link goes where the file it names goes; leaving out every file is refused before anything changes.
+    const tarvix::ShareChoices everything{.leftOut = {"Scrivo/ScrivoLog/app.log",
+                                                      "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
+                                                      "Scrivo/a/b/c/deep.TXT"},
+                                          .hideIdentity = true};
+    EXPECT_TRUE(tarvix::leavesOutEverything(*list, everything));
+    EXPECT_EQ(tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", everything).upload.error(),
+              tarvix::ArchiveRefusal::everythingLeftOut);
+    EXPECT_EQ(treeListing(folder), before);
     EXPECT_EQ(
         tarvix::estimateArchiveSize(*list, {.leftOut = {"Scrivo/ScrivoLog/app.log"}}),
         tarvix::estimateArchiveSize(*list, {.leftOut = {"Scrivo/ScrivoLog/app.log", "Scrivo/ScrivoLog/latest.log"}}));
