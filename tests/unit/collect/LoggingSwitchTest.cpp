@@ -73,13 +73,11 @@ TEST(LoggingSwitch, EverySequenceOfSessionsAndFailuresEndsWithWhatTheUserAndTheT
         const auto listing = test::treeListing(preferences.parent_path());
         const auto inode = [&] { return test::runCommand("stat -c %i " + test::shellWord(preferences)); };
         const auto before = inode();
+        Session target = sessionIn(workspace);
+        target.bundleIdentifier = "com.norvane.Scrivo.Pro";
+        target.edition = "Scrivo";
         std::map<char, Session> sessions;
-        for (const char* id : {"AQX", "BBeta", "CQX", "NNightly"}) {
-            Session& session = sessions[id[0]] = sessionIn(workspace);
-            session.bundleIdentifier = "com.norvane.Scrivo.Pro";
-            session.edition = "Scrivo";
-            session.flavour = id + 1;
-        }
+        for (const char* id : {"AQX", "BBeta", "CQX", "NNightly"}) (sessions[id[0]] = target).flavour = id + 1;
         std::unique_ptr<test::Undeletable> lock;
         // A change to `d` by the user or the target, written back in the file's format (python3's plistlib).
         const auto write = [&](const std::string& change) {

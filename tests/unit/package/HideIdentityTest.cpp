@@ -21,14 +21,15 @@ using namespace tarvix::test;
 namespace {
 
 /// Checks a zip as support would: every entry parses by its kind; prints "LEAK value entry" for
-/// each value found (ASCII case-blind) in an entry's name or bytes, then the entry names.
+/// each value found (ASCII case-blind) in an entry's name or bytes, then the entry names (a property
+/// list's with its head and items).
 constexpr const char* kCheckArchive = R"(import sys, zipfile, json, plistlib, xml.dom.minidom
 z = zipfile.ZipFile(sys.argv[1])
 for i in sorted(z.infolist(), key=lambda i: i.filename):
     data, name = z.read(i), i.filename
     if name.endswith(".json"): json.loads(data)
     if name.endswith(".xml"): xml.dom.minidom.parseString(data)
-    if name.endswith(".plist"): data += repr(plistlib.loads(data)).encode()
+    if name.endswith(".plist"): p = plistlib.loads(data); data += repr(p).encode(); name += " " + repr((data[:8], sorted(p.items())))
     for v in sys.argv[2:]:
         if any(v.lower().encode(e) in data.lower() for e in ("utf-8", "utf-16-le", "utf-16-be")) or v.lower() in name.lower(): print("LEAK", v, name)
     if name.endswith("/") and not i.external_attr & 0x10: print("NOT A FOLDER", name)
@@ -123,7 +124,6 @@ TEST(IdentityHider, ReplacesEveryValueInEveryFormAlikeWhereverTheStreamIsCut)
             ASSERT_EQ(out, expected) << "cut at " << cuts.front() << " of " << input.substr(0, 60);
             EXPECT_LE(out.size(), input.size() + (hider.replacements() - before) * placeholders.longest());
         }
-        EXPECT_EQ(placeholders.mapping().at(0), (std::pair<std::string, std::string>{"home1", "/home/jo"}));
     }
     // Where a file escaped a value (JSON, XML, a URL) it is hidden alike.
     tarvix::Placeholders escaped;
@@ -187,14 +187,17 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
     ASSERT_TRUE(packaged.upload) << sandbox.logText();
     const fs::path archive = packaged.upload.value();
     int status = -1;
-    EXPECT_EQ(python(kCheckArchive,
-                     {archive, "mkowal", "Marta Kowalska", home, "aurora", "aurora.lab.example", "marta@studio.example",
-                      "ops-team@lab.example"},
-                     &status),
-              "Scrivo/\nScrivo/Preferences/\nScrivo/Preferences/com.norvane.Scrivo.Pro.plist\n"
-              "Scrivo/Preferences/recent.plist\nScrivo/ScrivoLog/\nScrivo/ScrivoLog/user1-host2.log\nScrivo/Users/\n"
-              "Scrivo/Users/user1/\nScrivo/Users/user1/prefs.xml\nScrivo/caf\u0398.log\nScrivo/crash.dmp\n"
-              "Scrivo/export.reg\nScrivo/left/\nScrivo/notes.txt\nScrivo/state.json\nUserEmailFeedback.json\n");
+    EXPECT_EQ(
+        python(kCheckArchive,
+               {archive, "mkowal", "Marta Kowalska", home, "aurora", "aurora.lab.example", "marta@studio.example",
+                "ops-team@lab.example"},
+               &status),
+        "Scrivo/\nScrivo/Preferences/\nScrivo/Preferences/com.norvane.Scrivo.Pro.plist (b'bplist00', [('blob', "
+        "b'email1@redacted.invalid'), ('n', 3), ('paths', ['home1/Library']), ('user1', 'kept'), ('user1 (2)', 'x'), "
+        "('user1 (3)', 'name1')])\nScrivo/Preferences/recent.plist (b'<?xml ve', [('b', "
+        "b'user1@host2')])\nScrivo/ScrivoLog/\nScrivo/ScrivoLog/user1-host2.log\nScrivo/Users/\n"
+        "Scrivo/Users/user1/\nScrivo/Users/user1/prefs.xml\nScrivo/caf\u0398.log\nScrivo/crash.dmp\n"
+        "Scrivo/export.reg\nScrivo/left/\nScrivo/notes.txt\nScrivo/state.json\nUserEmailFeedback.json\n");
     EXPECT_EQ(status, 0) << "an entry does not parse";
     EXPECT_EQ(packaged.couldNotHide,
               (std::vector<std::string>{"Scrivo/Preferences/broken.plist", "Scrivo/ScrivoLog/rotated.LOG",
@@ -218,11 +221,6 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
         "plain line one\nuser user1 opened home1/Documents/a.scriv on host2\n\tplain line two \xE2\x9C\x93\r\n" +
             std::string(300000, 'x') + "user1\nmail email2@redacted.invalid, me@keep.example\n")
         << hidden.substr(0, 200) << "..." << hidden.substr(hidden.size() - 60);
-    EXPECT_EQ(python("import plistlib,zipfile,sys; d=zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]); "
-                     "print(d[:8], sorted(plistlib.loads(d).items()))",
-                     {archive, "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist"}),
-              "b'bplist00' [('blob', b'email1@redacted.invalid'), ('n', 3), ('paths', ['home1/Library']), "
-              "('user1', 'kept'), ('user1 (2)', 'x'), ('user1 (3)', 'name1')]\n");
 
     // The mapping stays on the machine, the user's alone, outside what the upload removes.
     const fs::path mapping = tarvix::hiddenNamesFile(session);
