@@ -6,7 +6,6 @@
 
 #include "core/collect/PListOperations.h"
 #include "core/collect/PListOperationsTesting.h"
-#include "core/workspace/SharedValues.h"
 #include "core/workspace/Workspace.h"
 #include "support/Sandbox.h"
 

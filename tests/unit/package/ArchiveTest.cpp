@@ -119,8 +119,6 @@ TEST(ArchiveForUpload, PackagesOnceAloneInTheSessionFolderAndSendsOnlyTheSession
               (std::vector<std::string>{"Scrivo/", "Scrivo/ScrivoLog/", "Scrivo/ScrivoLog/app.log"}));
     writeFile(folder / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "<plist/>");
     fs::create_symlink("app.log", folder / "Scrivo/ScrivoLog/latest.log");
-    for (const char* junk : {"Scrivo/.DS_Store", "Scrivo/ScrivoLog/.DS_Store", "Scrivo/core.bin"})
-        writeFile(folder / junk);
     fs::create_directories(folder / "Scrivo/empty");
     // Leftovers in the scratch folder go with the scratch archive; a link there is removed, never followed.
     const fs::path scratch = *session.scratch, precious = sandbox.root() / "outside/precious.txt";

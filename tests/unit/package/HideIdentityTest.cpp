@@ -5,7 +5,6 @@
 #include <tuple>
 
 #include "core/collect/PreferenceFile.h"
-#include "core/package/Archive.h"
 #include "core/package/ArchiveProof.h"
 #include "core/package/FilePreview.h"
 #include "core/package/IdentityHider.h"

@@ -6,12 +6,10 @@
 
 #include "core/package/FilePreview.h"
 #include "core/package/Packaging.h"
-#include "core/workspace/SharedValues.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
 using namespace tarvix::test;
-namespace UF = tarvix::UtilityFunctions;
 
 namespace {
 
