@@ -44,37 +44,33 @@ TEST(CompressOutputDirectoryChild, SmallDisksNeitherFillUpNorLoseTheArchive)
         if (bigLog) writeFile(session / "Scrivo/big.log", std::string(bigLog, 'x'));
         EXPECT_TRUE(tarvix::CreateUserDetailContent(sandbox.folders(), collected, "", "disk full").ok());
     };
-    {
-        // Too little room to zip: refused before zip runs.
-        fill(64 * 1024);
-        const auto disk = smallDisk(scratch);
-        EXPECT_FALSE(tarvix::FilesPathDirectory::CompressOutputDirectory(collected).ok());
-        EXPECT_EQ(sandbox.logMessages().back().rfind("ERROR: Not enough free space to compress the directory: ", 0),
-                  0u);
-        EXPECT_TRUE(fs::is_empty(scratch));
-        EXPECT_EQ(treeListing(session).size(), 603u) << "the session was changed";
-    }
-    {
-        // Room enough, but the hidden share's writer fails on its deflating thread: refused, nothing left.
-        ::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{};
-        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
-        std::string noise(256 << 10, '\0');  // beyond the limit even deflated
-        std::ranges::generate(noise, std::mt19937());
-        writeFile(session / "Scrivo/noise.log", noise);
-        const rlimit small{128 << 10, limit.rlim_max};
-        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        const auto hidden = tarvix::archiveForUpload(sandbox.folders(), collected, true, "", "disk full",
-                                                     {.leftOut = {}, .hideIdentity = true});
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        EXPECT_FALSE(hidden.upload.ok());
-        EXPECT_TRUE(fs::is_empty(scratch));
-        EXPECT_EQ(treeListing(session).size(), 604u) << "the session was changed";
-    }
+    // Too little room to zip: refused before zip runs.
+    fill(64 * 1024);
+    auto disk = smallDisk(scratch);
+    EXPECT_FALSE(tarvix::FilesPathDirectory::CompressOutputDirectory(collected).ok());
+    EXPECT_TRUE(sandbox.logMessages().back().starts_with("ERROR: Not enough free space to compress the directory: "));
+    EXPECT_TRUE(fs::is_empty(scratch));
+    EXPECT_EQ(treeListing(session).size(), 603u) << "the session was changed";
+    disk.reset();
+    // Room enough, but the hidden share's writer fails on its deflating thread: refused, nothing left.
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+    std::string noise(256 << 10, '\0');  // beyond the limit even deflated
+    std::ranges::generate(noise, std::mt19937());
+    writeFile(session / "Scrivo/noise.log", noise);
+    const rlimit small{128 << 10, limit.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto hidden = tarvix::archiveForUpload(sandbox.folders(), collected, true, "", "disk full",
+                                                 {.leftOut = {}, .hideIdentity = true});
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_FALSE(hidden.upload.ok());
+    EXPECT_TRUE(fs::is_empty(scratch));
+    EXPECT_EQ(treeListing(session).size(), 604u) << "the session was changed";
     // Room to zip but none to copy the archive into the session folder: the only archive stays.
     fs::remove_all(session);
     fs::create_directories(session);
-    const auto disk = smallDisk(session);
+    disk = smallDisk(session);
     fs::create_directories(session / "Scrivo");
     fill(0);
     EXPECT_FALSE(tarvix::FilesPathDirectory::CompressOutputDirectory(collected).ok());

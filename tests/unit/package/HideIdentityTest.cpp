@@ -61,11 +61,8 @@ std::string expandingPlist()
 TEST(IdentityHider, ReplacesEveryValueInEveryFormAlikeWhereverTheStreamIsCut)
 {
     const tarvix::platform::Identity identity{"jo", "Zo\u00eb D'Arcy", "/home/jo", "box7", "box7.corp.example"};
-    const std::string cjk = [] {
-        std::string text;
-        while (text.size() < 65532) text += "\u65e5\u672c";  // the address crosses the 64 KiB mark of its run
-        return text;
-    }();
+    std::string cjk;
+    while (cjk.size() < 65532) cjk += "\u65e5\u672c";  // the address crosses the 64 KiB mark of its run
     using Layout = tarvix::IdentityHider::Layout;
     // Placeholders: home1, user1, name1, host1 (the full name), host2; addresses by first sight.
     const std::vector<std::tuple<Layout, std::string, std::string>> rows = {
