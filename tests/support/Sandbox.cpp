@@ -90,10 +90,10 @@ std::string commandLine(const std::vector<std::string>& words)
     return line;
 }
 
-std::string python(const std::string& script, std::vector<std::string> arguments, int* status)
+std::string python(const std::string& script, std::vector<std::string> arguments)
 {
     arguments.insert(arguments.begin(), {"python3", "-c", script});
-    return runCommand(commandLine(arguments), status);
+    return runCommand(commandLine(arguments));
 }
 
 tarvix::Session collectedSession(const fs::path& library)

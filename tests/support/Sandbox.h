@@ -67,8 +67,8 @@ std::string runCommand(const std::string& command, int* status = nullptr);
 std::string shellWord(const std::string& text);
 std::string commandLine(const std::vector<std::string>& words);
 
-/// Runs `python3 -c script arguments...` and answers its standard output; exit status in `status`.
-std::string python(const std::string& script, std::vector<std::string> arguments = {}, int* status = nullptr);
+/// Runs `python3 -c script arguments...` and answers its standard output.
+std::string python(const std::string& script, std::vector<std::string> arguments = {});
 /// repr() of a Python expression over `d`, the property list read by python3's plistlib.
 std::string pythonPlist(const std::filesystem::path& file, const std::string& expression);
 

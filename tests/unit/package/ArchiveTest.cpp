@@ -21,22 +21,16 @@ namespace fs = std::filesystem;
 using namespace tarvix::test;
 namespace UF = tarvix::UtilityFunctions;
 
-namespace {
-
-/// Mounts a small file system over `folder` until the answer goes.
-std::shared_ptr<void> smallDisk(const fs::path& folder)
-{
-    EXPECT_EQ(::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16k"), 0) << std::strerror(errno);
-    return {nullptr, [folder](void*) { ::umount2(folder.c_str(), MNT_DETACH); }};
-}
-
-}  // namespace
-
 TEST(CompressOutputDirectoryChild, SmallDisksNeitherFillUpNorLoseTheArchive)
 {
     Sandbox sandbox;
     const tarvix::Session collected = collectedSession(sandbox.library());
     const fs::path session = *collected.folder, scratch = *collected.scratch;
+    // A small file system over `folder` until the answer goes.
+    const auto smallDisk = [](const fs::path& folder) -> std::shared_ptr<void> {
+        EXPECT_EQ(::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16k"), 0) << std::strerror(errno);
+        return {nullptr, [folder](void*) { ::umount2(folder.c_str(), MNT_DETACH); }};
+    };
     // Empty files take no room on the small disk, but their archive does not fit there.
     const auto fill = [&](std::size_t bigLog) {
         for (int i = 0; i < 600; ++i)
@@ -74,10 +68,10 @@ TEST(CompressOutputDirectoryChild, SmallDisksNeitherFillUpNorLoseTheArchive)
     fs::create_directories(session / "Scrivo");
     fill(0);
     EXPECT_FALSE(tarvix::FilesPathDirectory::CompressOutputDirectory(collected).ok());
-    const fs::path kept = scratch / tarvix::FilesPathDirectory::archiveName();
-    ASSERT_TRUE(fs::exists(kept)) << "the only archive was lost";
-    EXPECT_GT(fs::file_size(kept), 16u * 1024);
-    EXPECT_FALSE(fs::exists(session / tarvix::FilesPathDirectory::archiveName())) << "a partial copy was left behind";
+    const std::string name = tarvix::FilesPathDirectory::archiveName();
+    ASSERT_TRUE(fs::exists(scratch / name)) << "the only archive was lost";
+    EXPECT_GT(fs::file_size(scratch / name), 16u * 1024);
+    EXPECT_FALSE(fs::exists(session / name)) << "a partial copy was left behind";
 }
 
 TEST(CompressOutputDirectory, SmallDisksNeitherFillUpNorLoseTheArchive)
@@ -147,7 +141,7 @@ TEST(ArchiveForUpload, PackagesOnceAloneInTheSessionFolderAndSendsOnlyTheSession
         EXPECT_EQ(sandbox.logMessages().back(), "INFO: Compressed file size: 100.000 mb");
     }
     // An archive outside the session's folder, or none at all, is never sent.
-    session.archive = sandbox.root() / tarvix::FilesPathDirectory::archiveName();
+    session.archive = sandbox.root() / name;
     writeFile(*session.archive);
     EXPECT_EQ(share(false).error(), ArchiveRefusal::missing);
     session.archive.reset();

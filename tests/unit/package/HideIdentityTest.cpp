@@ -19,9 +19,9 @@ using namespace tarvix::test;
 
 namespace {
 
-/// Checks a zip as support would: every entry parses by its kind; prints "LEAK value entry" for
-/// each value found (ASCII case-blind) in an entry's name or bytes, then the entry names (a property
-/// list's with its head and items).
+/// Checks a zip as support would: every entry parses by its kind (else the listing stops there); prints "LEAK value
+/// entry" for each value found (ASCII case-blind) in an entry's name or bytes, then the entry names (a property list's
+/// with its head and items).
 constexpr const char* kCheckArchive = R"(import sys, zipfile, json, plistlib, xml.dom.minidom
 z = zipfile.ZipFile(sys.argv[1])
 for i in sorted(z.infolist(), key=lambda i: i.filename):
@@ -182,19 +182,15 @@ TEST(ArchiveForUpload, HidesTheIdentityInEveryEntryAndLeavesOutWhatWasCleared)
                                  "it broke for Marta Kowalska; ask ops-team@lab.example or me@keep.example", choices);
     ASSERT_TRUE(packaged.upload) << sandbox.logText();
     const fs::path archive = packaged.upload.value();
-    int status = -1;
     EXPECT_EQ(
-        python(kCheckArchive,
-               {archive, "mkowal", "Marta Kowalska", home, "aurora", "aurora.lab.example", "marta@studio.example",
-                "ops-team@lab.example"},
-               &status),
+        python(kCheckArchive, {archive, "mkowal", "Marta Kowalska", home, "aurora", "aurora.lab.example",
+                               "marta@studio.example", "ops-team@lab.example"}),
         "Scrivo/\nScrivo/Preferences/\nScrivo/Preferences/com.norvane.Scrivo.Pro.plist (b'bplist00', [('blob', "
         "b'email1@redacted.invalid'), ('n', 3), ('paths', ['home1/Library']), ('user1', 'kept'), ('user1 (2)', 'x'), "
         "('user1 (3)', 'name1')])\nScrivo/Preferences/recent.plist (b'<?xml ve', [('b', "
         "b'user1@host2')])\nScrivo/ScrivoLog/\nScrivo/ScrivoLog/user1-host2.log\nScrivo/Users/\n"
         "Scrivo/Users/user1/\nScrivo/Users/user1/prefs.xml\nScrivo/caf\u0398.log\nScrivo/crash.dmp\n"
         "Scrivo/export.reg\nScrivo/left/\nScrivo/notes.txt\nScrivo/state.json\nUserEmailFeedback.json\n");
-    EXPECT_EQ(status, 0) << "an entry does not parse";
     EXPECT_EQ(packaged.couldNotHide,
               (std::vector<std::string>{"Scrivo/Preferences/broken.plist", "Scrivo/ScrivoLog/rotated.LOG",
                                         "Scrivo/ScrivoLog/user1-host2.log"}));
