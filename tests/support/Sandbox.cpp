@@ -90,6 +90,12 @@ std::string commandLine(const std::vector<std::string>& words)
     return line;
 }
 
+std::string python(const std::string& script, std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), {"python3", "-c", script});
+    return runCommand(commandLine(arguments));
+}
+
 tarvix::Session collectedSession(const fs::path& library)
 {
     const fs::path root = library / "Tarvix", folder = root / "Output/20261206093000";

@@ -67,6 +67,8 @@ std::string runCommand(const std::string& command, int* status = nullptr);
 std::string shellWord(const std::string& text);
 std::string commandLine(const std::vector<std::string>& words);
 
+/// Runs `python3 -c script arguments...` and answers its standard output.
+std::string python(const std::string& script, std::vector<std::string> arguments = {});
 /// repr() of a Python expression over `d`, the property list read by python3's plistlib.
 std::string pythonPlist(const std::filesystem::path& file, const std::string& expression);
 
@@ -97,14 +99,15 @@ struct NamespaceRun {
 };
 
 /// Runs the child test `test` under `unshare FLAGS` (e.g. {"-n"} for a network namespace whose
-/// only interface is down, {"-m"} for private mounts).
-inline NamespaceRun runSelfInNamespace(const std::vector<std::string>& unshareFlags, const std::string& test)
+/// only interface is down, {"-m"} for private mounts), itself run by `runner` (e.g. "prlimit ...") when given.
+inline NamespaceRun runSelfInNamespace(const std::vector<std::string>& unshareFlags, const std::string& test,
+                                       const std::string& runner = {})
 {
     const std::string unshare = "unshare " + commandLine(unshareFlags);
     int status = -1;
     runCommand(unshare + " true 2>/dev/null", &status);
     if (status != 0) return {};
-    const std::string output = runCommand(unshare + " " + childCommand(test) + " 2>&1", &status);
+    const std::string output = runCommand(runner + " " + unshare + " " + childCommand(test) + " 2>&1", &status);
     return {true, status == 0 && output.find("[  PASSED  ] 1 test.") != output.npos, output};
 }
 

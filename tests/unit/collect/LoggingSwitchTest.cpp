@@ -6,7 +6,6 @@
 
 #include "core/collect/PListOperations.h"
 #include "core/collect/PListOperationsTesting.h"
-#include "core/workspace/SharedValues.h"
 #include "core/workspace/Workspace.h"
 #include "support/Sandbox.h"
 
@@ -21,30 +20,6 @@ namespace {
 const char* const kSwitchedOn =
     "any(d.get(f, {}).get('ScrivoLogging') == {'EnableScrivoLogging': [10, 7]} for f in ('QX', 'Beta'))";
 
-/// The full edition's preference file in `format`, the workspace made, the target chosen.
-struct TargetSession {
-    explicit TargetSession(PlistFormat format, bool userLoggingEntry = true)
-    {
-        sample::install(sandbox.root(), {.preferencesFormat = format, .userLoggingEntry = userLoggingEntry});
-        auto made = tarvix::UtilityFunctions::CreateOutputDirectories(sandbox.folders());
-        EXPECT_TRUE(made.ok());
-        workspace = *made;
-    }
-    Session in(const char* flavour) const
-    {
-        Session session = sessionIn(workspace);
-        session.bundleIdentifier = "com.norvane.Scrivo.Pro";
-        session.edition = "Scrivo";
-        session.flavour = flavour;
-        return session;
-    }
-
-    test::Sandbox sandbox;
-    tarvix::UtilityFunctions::Workspace workspace;
-    fs::path preferences = sandbox.library() / "Preferences" / "com.norvane.Scrivo.Pro.plist";
-    fs::path record = sandbox.library() / "Tarvix" / "System" / "ScrivoLoggingSwitch.plist";
-};
-
 struct Sequence {
     const char* name;
     PlistFormat format;
@@ -52,11 +27,11 @@ struct Sequence {
     /// "A+"/"A-": A switches on/reverts (A, C: flavour QX; B: Beta; N: none). "run": the next run
     /// starts; "reopen": this run's next window; "lock"/"unlock": no writes in the preferences;
     /// "norecord": no record can be kept; "lost": a run without the record; "target"/"user": they
-    /// write (the target at our next write).
+    /// write (the target at our next write); "garbage": the file becomes unreadable.
     const char* steps;
     /// The switch's answers in turn: '+' switched on, '=' already on, 'r' reverted, '0' nothing to revert, 'x' failed.
     const char* answers;
-    bool untouched = false;  ///< the file is never rewritten
+    bool untouched = false;  ///< the file is never rewritten: byte for byte as the user and target left it
 };
 
 }  // namespace
@@ -79,24 +54,33 @@ TEST(LoggingSwitch, EverySequenceOfSessionsAndFailuresEndsWithWhatTheUserAndTheT
         {"our entry without its record", PlistFormat::Binary, false, "A+ lost A+ A-", "+=r"},
         {"this run's own switch is no leftover", PlistFormat::Binary, true, "A+ reopen A-", "+0r"},
         {"no dictionary for the flavour", PlistFormat::Binary, true, "N+ N-", "x0", true},
+        {"an unreadable file", PlistFormat::Binary, false, "garbage A+ A-", "x0", true},
     };
     ::umask(022);
     for (const Sequence& sequence : sequences) {
         SCOPED_TRACE(sequence.name);
-        TargetSession target(sequence.format, sequence.usersEntry);
-        fs::permissions(target.preferences, fs::perms(0604));
+        test::Sandbox sandbox;
+        sample::install(sandbox.root(),
+                        {.preferencesFormat = sequence.format, .userLoggingEntry = sequence.usersEntry});
+        const auto workspace = tarvix::UtilityFunctions::CreateOutputDirectories(sandbox.folders()).value();
+        const fs::path preferences = sandbox.library() / "Preferences/com.norvane.Scrivo.Pro.plist",
+                       record = sandbox.library() / "Tarvix/System/ScrivoLoggingSwitch.plist";
+        fs::permissions(preferences, fs::perms(0604));
         // The same user and target writes go to a copy: what the file must end as.
-        const fs::path expected = target.sandbox.root() / "expected.plist";
-        fs::copy_file(target.preferences, expected);
-        const auto listing = test::treeListing(target.preferences.parent_path());
-        const auto inode = [&] { return test::runCommand("stat -c %i " + test::shellWord(target.preferences)); };
+        const fs::path expected = sandbox.root() / "expected.plist";
+        fs::copy_file(preferences, expected);
+        const auto listing = test::treeListing(preferences.parent_path());
+        const auto inode = [&] { return test::runCommand("stat -c %i " + test::shellWord(preferences)); };
         const auto before = inode();
+        Session target = sessionIn(workspace);
+        target.bundleIdentifier = "com.norvane.Scrivo.Pro";
+        target.edition = "Scrivo";
         std::map<char, Session> sessions;
-        for (const char* id : {"AQX", "BBeta", "CQX", "NNightly"}) sessions[id[0]] = target.in(id + 1);
+        for (const char* id : {"AQX", "BBeta", "CQX", "NNightly"}) (sessions[id[0]] = target).flavour = id + 1;
         std::unique_ptr<test::Undeletable> lock;
         // A change to `d` by the user or the target, written back in the file's format (python3's plistlib).
         const auto write = [&](const std::string& change) {
-            for (const fs::path& file : {target.preferences, expected})
+            for (const fs::path& file : {preferences, expected})
                 test::pythonPlist(file, change + " or open(sys.argv[1], 'wb').write(plistlib.dumps(d, fmt=plistlib." +
                                             (sequence.format == PlistFormat::Binary ? "FMT_BINARY" : "FMT_XML") + "))");
         };
@@ -110,14 +94,16 @@ TEST(LoggingSwitch, EverySequenceOfSessionsAndFailuresEndsWithWhatTheUserAndTheT
             if (step.size() == 2)
                 answer = step[1] == '+' ? EnableScrivoLogging(session) : RevertScrivoLogPList(session);
             if (step == "run" || step == "lost") forgetStateForTesting();
-            if (step == "lost") fs::remove(target.record);
-            if (step == "run" || step == "reopen") answer = revertLeftoverLogging(target.workspace.tempSystemURL);
+            if (step == "lost") fs::remove(record);
+            if (step == "run" || step == "reopen") answer = revertLeftoverLogging(workspace.tempSystemURL);
             if (answer) answers += *answer ? "+=r0"[static_cast<int>((*answer)->done)] : 'x';
             if (answer && *answer && step[1] == '+') session.loggingSwitch = (*answer)->loggingSwitch;
-            if (step == "lock") lock = std::make_unique<test::Undeletable>(target.preferences.parent_path());
+            if (step == "lock") lock = std::make_unique<test::Undeletable>(preferences.parent_path());
             if (step == "lock" && !lock->ok()) GTEST_SKIP() << "no immutable folders on this file system";
             if (step == "unlock") lock.reset();
-            if (step == "norecord") fs::create_directories(target.record / "in the way");
+            if (step == "garbage")
+                for (const fs::path& file : {preferences, expected}) test::writeFile(file, "bplist00 truncated");
+            if (step == "norecord") fs::create_directories(record / "in the way");
             if (step == "user") write("d['QX'].update(ScrivoLogging={'EnableScrivoLogging': [1, 1]})");
             if (step == "target")
                 writeMeanwhileForTesting([&](const fs::path&) {
@@ -125,33 +111,23 @@ TEST(LoggingSwitch, EverySequenceOfSessionsAndFailuresEndsWithWhatTheUserAndTheT
                     write("d.update(TargetWrites=d.get('TargetWrites', 0) + 1)");
                 });
             // Whether the switch is on is what the file says.
-            const bool on = ours && test::pythonPlist(target.preferences, kSwitchedOn) == "True";
+            const bool on = ours && !sequence.untouched && test::pythonPlist(preferences, kSwitchedOn) == "True";
             EXPECT_TRUE(!ours || on == switchedOnForTesting());
-            EXPECT_TRUE(!answer || *answer || step[1] == '+' || fs::is_regular_file(target.record))
+            EXPECT_TRUE(!answer || *answer || step[1] == '+' || fs::is_regular_file(record))
                 << "a failed revert keeps its record";
             // Ours alone, whatever the umask leaves open.
-            EXPECT_TRUE(!fs::is_regular_file(target.record) ||
-                        fs::status(target.record).permissions() == fs::perms(0600));
+            EXPECT_TRUE(!fs::is_regular_file(record) || fs::status(record).permissions() == fs::perms(0600));
         }
         writeMeanwhileForTesting({});
         EXPECT_EQ(answers, sequence.answers);
-        EXPECT_EQ(test::pythonPlist(target.preferences, "d"), test::pythonPlist(expected, "d"));
-        EXPECT_EQ(test::readFile(target.preferences).starts_with("bplist00"), sequence.format == PlistFormat::Binary);
-        EXPECT_EQ(fs::status(target.preferences).permissions(), fs::perms(0604));
-        EXPECT_EQ(test::treeListing(target.preferences.parent_path()), listing) << "no temporary file left";
-        EXPECT_FALSE(fs::is_regular_file(target.record));
+        const auto content = [&](const fs::path& file) {
+            return sequence.untouched ? test::readFile(file) : test::pythonPlist(file, "d");
+        };
+        EXPECT_EQ(content(preferences), content(expected));
+        EXPECT_EQ(test::readFile(preferences).starts_with("bplist00"), sequence.format == PlistFormat::Binary);
+        EXPECT_EQ(fs::status(preferences).permissions(), fs::perms(0604));
+        EXPECT_EQ(test::treeListing(preferences.parent_path()), listing) << "no temporary file left";
+        EXPECT_FALSE(fs::is_regular_file(record));
         EXPECT_TRUE(!sequence.untouched || inode() == before) << "rewritten";
     }
-}
-
-TEST(LoggingSwitch, AnUnreadableFileLeavesThePreferencesByteForByte)
-{
-    TargetSession target(PlistFormat::Binary, false);
-    Session session = target.in("QX");
-    const std::string garbage = "bplist00 truncated";
-    test::writeFile(target.preferences, garbage);
-    EXPECT_FALSE(EnableScrivoLogging(session).ok());
-    EXPECT_TRUE(RevertScrivoLogPList(session).ok());
-    EXPECT_EQ(test::readFile(target.preferences), garbage);
-    EXPECT_FALSE(fs::exists(target.record));
 }

@@ -20,9 +20,8 @@ const char* const kPattern =
 std::optional<bool> icuMatches(const std::string& text)
 {
     static UErrorCode compiled = U_ZERO_ERROR;
-    static UParseError parseError{};
     static const std::unique_ptr<icu::RegexPattern> pattern(
-        icu::RegexPattern::compile(icu::UnicodeString::fromUTF8(kPattern), 0, parseError, compiled));
+        icu::RegexPattern::compile(icu::UnicodeString::fromUTF8(kPattern), 0, compiled));
     if (!pattern) return std::nullopt;  // then nothing is compared, and the test fails
     UErrorCode status = U_ZERO_ERROR;
     // The matcher keeps a reference to its input, which must outlive it.

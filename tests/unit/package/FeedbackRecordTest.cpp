@@ -31,8 +31,8 @@ TEST(CreateUserDetailContent, WritesOneOwnerOnlyLineWithMembersInOrderAndEscapes
     EXPECT_EQ(fs::status(record).permissions() & fs::perms::all, fs::perms(0600));
     EXPECT_EQ(treeListing(session), (std::vector<std::string>{"Scrivo/", "UserEmailFeedback.json"}));
 
-    EXPECT_FALSE(tarvix::CreateUserDetailContent(sandbox.folders(),
-                                                 tarvix::Session{.output = sandbox.root() / "missing/Scrivo"}, "", "x")
-                     .ok());
+    EXPECT_FALSE(
+        tarvix::CreateUserDetailContent(sandbox.folders(), {.output = sandbox.root() / "missing/Scrivo"}, "", "x")
+            .ok());
     EXPECT_EQ(sandbox.logMessages().back(), "ERROR: Failed to create the file.");
 }

@@ -4,34 +4,22 @@
 
 #include <random>
 
-#include "core/package/Archive.h"
 #include "core/package/FilePreview.h"
 #include "core/package/Packaging.h"
-#include "core/package/ShareArchive.h"
-#include "core/package/ShareList.h"
-#include "core/workspace/SharedValues.h"
 #include "support/Sandbox.h"
 
 namespace fs = std::filesystem;
 using namespace tarvix::test;
-namespace UF = tarvix::UtilityFunctions;
 
 namespace {
 
 /// "name size" per file entry of a zip (folders left out), sorted.
 std::string zipFiles(const fs::path& archive)
 {
-    return runCommand("python3 -c 'import sys, zipfile\nfor i in sorted(zipfile.ZipFile(sys.argv[1]).infolist(), "
-                      "key=lambda i: i.filename):\n"
-                      "    i.is_dir() or i.filename == \"UserEmailFeedback.json\" or print(i.filename, i.file_size)' " +
-                      shellWord(archive));
-}
-
-std::string listed(const tarvix::ShareList& list)
-{
-    std::string text;
-    for (const auto& entry : list.entries) text += entry.path + " " + std::to_string(entry.size) + "\n";
-    return text;
+    return python(
+        "import sys, zipfile\nfor i in sorted(zipfile.ZipFile(sys.argv[1]).infolist(), key=lambda i: "
+        "i.filename):\n    i.is_dir() or i.filename == 'UserEmailFeedback.json' or print(i.filename, i.file_size)",
+        {archive});
 }
 
 }  // namespace
@@ -43,7 +31,8 @@ TEST(ListShareable, IsWhatTheArchiveHoldsWithoutChangingTheSession)
     const fs::path folder = *session.folder;
     writeFile(folder / "Scrivo/ScrivoLog/app.log", "log text\n");
     writeFile(folder / "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist", "<plist/>");
-    writeFile(folder / "Scrivo/a/b/c/deep.TXT", std::string(5000, 'd'));
+    writeFile(folder / "Scrivo/a/b/c/deep.TXT", std::string(4995, 'd') + " box7");  // not hidden unless asked
+    sandbox.platform().folders.identity = tarvix::platform::Identity{"jo", "", "/home/jo", "box7", ""};
     writeFile(folder / "Scrivo/core.bin", "junk");
     writeFile(sandbox.root() / "outside/secret.log", "secret");
     fs::create_symlink("app.log", folder / "Scrivo/ScrivoLog/latest.log");
@@ -54,29 +43,30 @@ TEST(ListShareable, IsWhatTheArchiveHoldsWithoutChangingTheSession)
 
     const auto list = tarvix::listShareable(folder);
     ASSERT_TRUE(list) << list.message();
-    EXPECT_EQ(treeListing(folder), before);
     EXPECT_EQ(list->totalSize, 9u + 8 + 5000 + 9);
     EXPECT_FALSE(tarvix::leavesOutEverything(*list, {}));
-    // A link goes where the file it names goes.
-    EXPECT_TRUE(tarvix::leavesOutEverything(
-        *list, {.leftOut = {"Scrivo/ScrivoLog/app.log", "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist",
-                            "Scrivo/a/b/c/deep.TXT"}}));
+    // A link goes where the file it names goes; leaving out every file is refused before anything changes.
+    tarvix::ShareChoices everything{.leftOut = {}, .hideIdentity = true};
+    for (const auto& entry : list->entries)
+        if (entry.target.empty()) everything.leftOut.insert(entry.path);
+    EXPECT_TRUE(tarvix::leavesOutEverything(*list, everything));
+    EXPECT_EQ(tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", everything).upload.error(),
+              tarvix::ArchiveRefusal::everythingLeftOut);
+    EXPECT_EQ(treeListing(folder), before);
     EXPECT_EQ(
         tarvix::estimateArchiveSize(*list, {.leftOut = {"Scrivo/ScrivoLog/app.log"}}),
         tarvix::estimateArchiveSize(*list, {.leftOut = {"Scrivo/ScrivoLog/app.log", "Scrivo/ScrivoLog/latest.log"}}));
-    const fs::path withoutApp = sandbox.root() / "without-app.zip";
-    ASSERT_TRUE(tarvix::FilesPathDirectory::writeShareArchive(session, {.leftOut = {"Scrivo/ScrivoLog/app.log"}}, {},
-                                                              "", withoutApp));
-    EXPECT_EQ(zipFiles(withoutApp), "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist 8\nScrivo/a/b/c/deep.TXT 5000\n");
-
-    const auto archive = tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x").upload.value();
-    EXPECT_EQ(zipFiles(archive), listed(*list));
+    const auto archive =
+        tarvix::archiveForUpload(sandbox.folders(), session, true, "", "x", {.leftOut = {"Scrivo/ScrivoLog/app.log"}})
+            .upload.value();
+    EXPECT_EQ(zipFiles(archive), "Scrivo/Preferences/com.norvane.Scrivo.Pro.plist 8\nScrivo/a/b/c/deep.TXT 5000\n");
 }
 
 TEST(EstimateArchiveSize, IsWithinAQuarterOfTheRealArchiveForTextLogs)
 {
     Sandbox sandbox;
     tarvix::Session session = collectedSession(sandbox.library());
+    const fs::path folder = *session.folder;
     std::mt19937 random(7);
     const char* const words[] = {"INFO", "ERROR", "render", "page", "font", "sync", "0x7ff8", "timeout"};
     for (int file = 0; file < 40; ++file) {
@@ -85,14 +75,12 @@ TEST(EstimateArchiveSize, IsWithinAQuarterOfTheRealArchiveForTextLogs)
         while (text.size() < size)
             text += "2026-12-06 08:" + std::to_string(random() % 60) + " " + words[random() % 8] + " " +
                     std::to_string(random()) + "\n";
-        writeFile(*session.folder / ("Scrivo/logs/f" + std::to_string(file % 7)) /
-                      ("app" + std::to_string(file) + ".log"),
-                  text);
+        writeFile(folder / ("Scrivo/logs/f" + std::to_string(file % 7) + "/app" + std::to_string(file) + ".log"), text);
     }
     std::string noise(300000, '\0');
     for (char& c : noise) c = static_cast<char>(random());
-    writeFile(*session.folder / "Scrivo/logs/rotated.log", "\x1f\x8b" + noise);
-    const auto list = tarvix::listShareable(*session.folder);
+    writeFile(folder / "Scrivo/logs/rotated.log", "\x1f\x8b" + noise);
+    const auto list = tarvix::listShareable(folder);
     ASSERT_TRUE(list);
     EXPECT_LE(list->compressionRatio[static_cast<std::size_t>(tarvix::ShareEntry::Kind::compressed)], 1.0)
         << "zip stores what deflate cannot shrink";
@@ -103,9 +91,10 @@ TEST(EstimateArchiveSize, IsWithinAQuarterOfTheRealArchiveForTextLogs)
     const double real = static_cast<double>(fs::file_size(archive));
     EXPECT_NEAR(static_cast<double>(estimate), real, real * 0.25);
     // The archive lacks exactly the files left out.
-    tarvix::ShareList kept = *list;
-    std::erase_if(kept.entries, [&](const tarvix::ShareEntry& e) { return half.count(e.path) > 0; });
-    EXPECT_EQ(zipFiles(archive), listed(kept));
+    std::string kept;
+    for (const auto& e : list->entries)
+        if (half.count(e.path) == 0) kept += e.path + " " + std::to_string(e.size) + "\n";
+    EXPECT_EQ(zipFiles(archive), kept);
     for (const auto& path : half)
         EXPECT_NE(sandbox.logText().find("Left out of the archive: " + path), std::string::npos);
     EXPECT_GT(list->estimatedArchiveSize, estimate);
@@ -122,15 +111,14 @@ TEST(PreviewFile, ShowsTextAndPlistsBoundedAndRefusesLinksAndPathsOutOfTheSessio
     const tarvix::Session session = collectedSession(sandbox.library());
     const fs::path folder = *session.folder, drop = folder / "Scrivo/drop";
     writeFile(folder / "Scrivo/app.log", "line one\n");
-    writeFile(folder / "Scrivo/big.log", std::string(tarvix::kPreviewLimit - 1, 'a') + "\xC3\xA9tail");
-    const std::string full(tarvix::kPreviewLimit, 'f');
+    const std::string full(tarvix::kPreviewLimit, 'f'), cut(tarvix::kPreviewLimit - 1, 'a');
+    writeFile(folder / "Scrivo/big.log", cut + "\xC3\xA9tail");  // a split character is cut whole
     writeFile(folder / "Scrivo/full.log", full);
     // UTF-16 with the first and last characters beyond the BMP.
     writeFile(folder / "Scrivo/wide.txt", std::string("\xFF\xFE\x00\xD8\x00\xDC\xFF\xDB\xFF\xDF", 10));
     writeFile(folder / "Scrivo/blob.dmp", std::string("MDMP\0\0\x01", 7));
-    runCommand("python3 -c 'import plistlib,sys; open(sys.argv[1],\"wb\").write(plistlib.dumps({\"k\":\"v\"}, "
-               "fmt=plistlib.FMT_BINARY))' " +
-               shellWord(folder / "Scrivo/p.plist"));
+    python("import plistlib,sys; open(sys.argv[1],'wb').write(plistlib.dumps({'k':'v'}, fmt=plistlib.FMT_BINARY))",
+           {folder / "Scrivo/p.plist"});
     writeFile(sandbox.root() / "outside/secret.log", "secret");
     fs::create_symlink("app.log", folder / "Scrivo/latest.log");  // kept by pruning: shows app.log
     // Another account plants links where it can write.
@@ -151,6 +139,7 @@ TEST(PreviewFile, ShowsTextAndPlistsBoundedAndRefusesLinksAndPathsOutOfTheSessio
     const std::vector<Case> cases = {
         {"Scrivo/app.log", "line one\n", true, true, false},
         {"Scrivo/full.log", full, true, true, false},
+        {"Scrivo/big.log", cut, true, true, true},
         {"Scrivo/wide.txt", "\ufeff\U00010000\U0010FFFF", true, true, false},
         {"Scrivo/latest.log", "line one\n", true, true, false},
         {"Scrivo/blob.dmp", "", true, false, false},
@@ -162,24 +151,18 @@ TEST(PreviewFile, ShowsTextAndPlistsBoundedAndRefusesLinksAndPathsOutOfTheSessio
     };
     for (const auto& c : cases) {
         const auto preview = tarvix::previewFile(folder, c.path);
+        const auto copy = tarvix::copyForViewing(folder, c.path, sandbox.root() / "view");
         ASSERT_EQ(preview.ok(), c.ok) << c.path;
-        if (!c.ok) {
-            EXPECT_FALSE(tarvix::copyForViewing(folder, c.path, sandbox.root() / "view")) << c.path;
-            continue;
-        }
+        ASSERT_EQ(copy.ok(), c.ok) << c.path;
+        if (!c.ok) continue;
         EXPECT_EQ(preview->text, c.text) << c.path;
         EXPECT_EQ(preview->isText, c.isText) << c.path;
         EXPECT_EQ(preview->truncated, c.truncated) << c.path;
+        // The whole file, for the user alone.
+        EXPECT_EQ(readFile(*copy), readFile(folder / c.path)) << c.path;
+        EXPECT_EQ(fs::status(*copy).permissions() & fs::perms::all, fs::perms(0600)) << c.path;
     }
-    const auto big = tarvix::previewFile(folder, "Scrivo/big.log");
-    ASSERT_TRUE(big);
-    EXPECT_TRUE(big->truncated);
-    EXPECT_EQ(big->text.size(), tarvix::kPreviewLimit - 1) << "a split character is cut whole";
     const auto plist = tarvix::previewFile(folder, "Scrivo/p.plist");
     ASSERT_TRUE(plist);
     EXPECT_NE(plist->text.find("<key>k</key>"), std::string::npos) << plist->text;
-    const auto copy = tarvix::copyForViewing(folder, "Scrivo/blob.dmp", sandbox.root() / "view");
-    ASSERT_TRUE(copy) << copy.message();
-    EXPECT_EQ(readFile(*copy), readFile(folder / "Scrivo/blob.dmp"));
-    EXPECT_EQ(fs::status(*copy).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
 }
