@@ -208,9 +208,9 @@ class Screen:
         return path
 
     def collect(self, press=None):  # Start, then Stop: the form once the logs are ready
-        for button, then, timeout in (("Start monitoring", MONITORING, 60), ("Stop monitoring", "Logging complete.", 120)):
+        for button, then in (("Start monitoring", MONITORING), ("Stop monitoring", "Logging complete.")):
             (press or self.click)(button, BUTTON)
-            self.wait(then, TEXT, timeout)
+            self.wait(then, TEXT, timeout=120)
 
     def fill(self, description, typed=True):  # typed with real keys, or set as an assistive technology does
         for entry, text in ((DESCRIPTION, description), (EMAIL, "anne@example.org")):
@@ -220,7 +220,7 @@ class Screen:
             else:
                 self.wait(entry, ENTRY).queryEditableText().setTextContents(text)
 
-    def sent(self, store, description):  # the Log ID shown, which names the archive received
+    def sent(self, store, description):  # the Log ID shown, and the archive received it names
         self.wait("The log files were sent successfully.", TEXT, timeout=120)
         uuid = re.compile(r"[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}")
         log_id = self.wait_for("the Log ID", lambda: next((n for n, r, _ in self.nodes() if uuid.fullmatch(n)), None))
@@ -228,9 +228,8 @@ class Screen:
         check(os.path.exists(archive), "not received: %s, but %s" % (archive, list(os.walk(store))))
         with zipfile.ZipFile(archive) as zip:
             record = next((zip.read(n).decode() for n in zip.namelist() if n.endswith("UserEmailFeedback.json")), "")
-            check(any(n.startswith("Scrivo/ScrivoLog/") for n in zip.namelist()), "archive: %s" % zip.namelist())
         check(description in record and "anne@example.org" in record, "feedback record: %s" % record)
-        return log_id
+        return log_id, archive
 
 
 def x11_session(world, serve, home):
@@ -260,7 +259,6 @@ def x11_session(world, serve, home):
     check(len(screen.x_windows()) == 1, "a second window opened: %s" % screen.x_windows())
     cover.destroy()
     connection.close()
-    check(not world.notifications(), "a notification in Ready: %s" % world.notifications())
 
     screen.close_window()
     note = wait_for("the still-running notification", world.notifications)
@@ -275,12 +273,11 @@ def x11_session(world, serve, home):
     screen.collect()
     screen.fill("Export to PDF hangs")
     screen.click("Share logs", BUTTON)
-    log_id = screen.sent(store, "Export to PDF hangs")
+    log_id, _ = screen.sent(store, "Export to PDF hangs")
     screen.click("copy", LINK)
     wait_for("the Log ID on the clipboard", lambda: world.run("xclip", "-o", "-selection", "clipboard") == log_id)
     screen.click("Close", BUTTON)
     wait_for("Tarvix to end after Close", lambda: screen.process.poll() is not None)
-    print("x11: notification, one raised window, Log ID %s sent and copied" % log_id)
     return ready_shot
 
 
@@ -351,12 +348,10 @@ def wayland_session(world, serve, home):
     screen.fill("Crash on open", typed=False)
     screen.wait_state("Share logs", BUTTON, "enabled")
     screen.act("Share logs", BUTTON)
-    log_id = screen.sent(store, "Crash on open")
-    with zipfile.ZipFile(os.path.join(store, "0001/files/scrivoMacLog_%s_abc.zip" % log_id)) as zip:
+    with zipfile.ZipFile(screen.sent(store, "Crash on open")[1]) as zip:
         check(left_out not in zip.namelist(), "sent although left out: %s" % left_out)
     screen.act("Close", BUTTON)
     wait_for("Tarvix to end after Close", lambda: screen.process.poll() is not None)
-    print("wayland: accessibility actions alone, sent as %s" % log_id)
 
 
 def hidden_session(world, serve, home):
@@ -408,8 +403,8 @@ def hidden_session(world, serve, home):
         for load in loads:
             world.stop(load)
         os.kill(server.pid, signal.SIGCONT)
-    wait_for("the notification that the upload goes on",
-             lambda: any(n[3].startswith("Tarvix is sending the logs") for n in world.notifications() if n[0] == "Notify"))
+    wait_for("the notification that the upload goes on", lambda: any(
+        n[0] == "Notify" and n[3].startswith("Tarvix is sending the logs") for n in world.notifications()))
     archive = wait_for("the archive sent without the window", lambda: received(store))[0]
 
     def texts(data):  # every text a file holds, decoded as readers would
@@ -431,14 +426,13 @@ def hidden_session(world, serve, home):
     check(not found, "hidden values in the archive: %s" % found[:3])
     with zipfile.ZipFile(archive) as zip:
         names = zip.namelist()
-    check({"Scrivo/ScrivoLog/" + f for f in ("names.log", "mail.json", "wide.txt", "owner.plist")} <= set(names), "%s" % names)
+    sent = {"Scrivo/ScrivoLog/" + f for f in ("names.log", "mail.json", "wide.txt", "owner.plist")}
+    check(sent <= set(names), "%s" % names)
     log = open(glob.glob(home + "/**/TarvixDebugOutput.log", recursive=True)[0], errors="replace").read()
     for file in ("rotated.log", "bundle.Zip"):
         check("Scrivo/ScrivoLog/" + file not in names and "it could not be hidden: Scrivo/ScrivoLog/" + file in log,
               "compressed %s sent or not named as left out" % file)
     world.stop(screen.process)
-    print("hidden: the window closed at once under load; %d planted forms, none in the archive decoded; compressed "
-          "files left home" % len(planted))
 
 
 def received(store):  # a request's result.txt comes once its file is whole
@@ -479,7 +473,6 @@ def send_later_session(world, serve, home):
     screen.wait("Sent. Log ID: " + log_id, TEXT)
     check(len(glob.glob(store + "/*/files/*.zip")) == 1, "sent more than once")
     world.stop(screen.process)
-    print("send later: a 400 not offered, a 503 kept, killed, sent after the restart as %s" % log_id)
 
 
 def serve_notifications(record):
@@ -553,7 +546,8 @@ def main():
         return serve_notifications(args.notifications)
     port = re.fullmatch(r"127\.0\.0\.1:(\d+)", args.host)
     missing = [t for t in ("Xvfb", "xdotool", "xclip", "convert", "import", "dbus-daemon", "weston")
-               if not shutil.which(t)] + [m for m in ("pyatspi", "Xlib", "dbus", "gi") if not importlib.util.find_spec(m)]
+               if not shutil.which(t)]
+    missing += [m for m in ("pyatspi", "Xlib", "dbus", "gi") if not importlib.util.find_spec(m)]
     if not port or missing:
         print("skipped: %s" % (missing or "the build's log server %s is not a 127.0.0.1 host" % args.host))
         return 77
