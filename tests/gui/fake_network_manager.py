@@ -21,10 +21,6 @@ class NetworkManager(dbus.service.Object):
         self.loop = loop
         self.properties = dict(DISCONNECTED)
 
-    @dbus.service.method(PROPERTIES, in_signature="ss", out_signature="v")
-    def Get(self, interface, name):
-        return self.properties[name]
-
     @dbus.service.method(PROPERTIES, in_signature="s", out_signature="a{sv}")
     def GetAll(self, interface):
         return self.properties
