@@ -73,6 +73,10 @@ class World:
         return "boolean true" in self.run("dbus-send", bus, "--print-reply", "--dest=org.freedesktop.DBus",
                                           "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", "string:" + name)
 
+    def serves(self, process, name, bus="--session"):  # fails at once if the process ends instead
+        wait_for(name + " on its bus", lambda: self.owns(name, bus) or process.poll() is not None)
+        check(process.poll() is None, "%s ended (%s) before it owned %s" % (process.args[0], process.returncode, name))
+
     def notifications(self):
         return [json.loads(line) for line in open(self.notes)] if os.path.exists(self.notes) else []
 
@@ -87,17 +91,17 @@ class World:
         self.start("dbus", ["dbus-daemon", "--session", "--nofork", "--address=" + self.env["DBUS_SESSION_BUS_ADDRESS"]])
         wait_for("the session bus", lambda: os.path.exists(self.root + "/bus"))
         # Started here, not by bus activation, so that they are ours to stop.
-        self.start("a11y-bus", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately", "--a11y=1"])
-        wait_for("the accessibility bus", lambda: self.owns("org.a11y.Bus"))
+        self.serves(self.start("a11y-bus", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately", "--a11y=1"]),
+                    "org.a11y.Bus")
         reply = self.run("dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
                          "org.a11y.Bus.GetAddress")
         a11y = re.search(r'string "([^"]+)"', reply)
         check(a11y, "no accessibility bus address: " + reply)
-        self.start("a11y-registry", ["/usr/libexec/at-spi2-registryd"])
         # The registry lives on the accessibility bus, not on the session bus.
-        wait_for("the accessibility registry", lambda: self.owns("org.a11y.atspi.Registry", "--bus=" + a11y.group(1)))
-        self.start("notifications", [sys.executable, os.path.abspath(__file__), "--notifications", self.notes])
-        wait_for("the notification service", lambda: self.owns("org.freedesktop.Notifications"))
+        self.serves(self.start("a11y-registry", ["/usr/libexec/at-spi2-registryd"]), "org.a11y.atspi.Registry",
+                    "--bus=" + a11y.group(1))
+        self.serves(self.start("notifications", [sys.executable, os.path.abspath(__file__), "--notifications",
+                                                 self.notes]), "org.freedesktop.Notifications")
         # A bare desktop: no panel, no on-screen keyboard client, no idle blanking.
         with open(os.path.join(self.root, "weston.ini"), "w") as ini:
             ini.write("[core]\nidle-time=0\n[shell]\npanel-position=none\n[input-method]\npath=\n")
