@@ -8,7 +8,6 @@ import importlib.util
 import os
 import re
 import shutil
-import subprocess
 import sys
 
 sys.dont_write_bytecode = True  # nothing left in the source tree
@@ -19,17 +18,8 @@ e2e = importlib.util.module_from_spec(spec)
 spec.loader.exec_module(e2e)
 
 
-def start_server(world, port):
-    store, ready = os.path.join(world.root, "server"), os.path.join(world.root, "server.ready")
-    server = world.start("server", [world.args.bin + "/tarvix-logserver", "--pki", world.args.pki, "--port", port,
-                                    "--store", store, "--ready-file", ready])
-    e2e.wait_for("the log server", lambda: os.path.exists(ready) or server.poll() is not None)
-    e2e.check(server.poll() is None, "the log server did not start")
-    return store
-
-
-def session(world, port, out):
-    store = start_server(world, port)
+def session(world, out):
+    store = world.serve("server")
     home = e2e.start_sample(world)
     sample_pid = int(re.search(rb"PID (\d+)", open(os.path.join(world.root, "sample.txt"), "rb").read()).group(1))
     process = world.tarvix(home, "tarvix")
@@ -65,23 +55,7 @@ def main():
         print("skipped: %s" % (missing or "the build's log server %s is not a 127.0.0.1 host" % args.host))
         return 77
     # pyatspi and dbus are Debian's: run with /usr/bin/python3
-    world, lock = e2e.World(args), None
-    try:
-        lock = e2e.take_turn(port.group(1))
-        world.up()
-        session(world, port.group(1), args.output)
-        return 0
-    except (e2e.Failure, OSError, subprocess.TimeoutExpired) as failure:
-        print("FAILED: %s" % failure)
-        for log in sorted(glob.glob(world.root + "/*.log")):
-            print("--- " + log, open(log, errors="replace").read()[-3000:])
-        return 1
-    finally:
-        for process in reversed(world.processes):
-            world.stop(process)
-        if lock is not None:
-            os.close(lock)
-        shutil.rmtree(world.root, ignore_errors=True)
+    return e2e.run_world(args, port.group(1), lambda world: session(world, args.output))
 
 
 if __name__ == "__main__":

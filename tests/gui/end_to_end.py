@@ -44,7 +44,7 @@ def wait_for(what, condition, timeout=60.0, shown=None):  # as long as a person 
 
 class World:
     def __init__(self, args):
-        self.args, self.root, self.processes = args, tempfile.mkdtemp(prefix="tarvix-e2e-"), []
+        self.args, self.root, self.processes, self.servers = args, tempfile.mkdtemp(prefix="tarvix-e2e-"), [], []
         self.env, self.notes = dict(os.environ), os.path.join(self.root, "notifications.jsonl")
 
     def start(self, name, argv, env=None, **kwargs):
@@ -76,6 +76,17 @@ class World:
     def serves(self, process, name, bus="--session"):  # fails at once if the process ends instead
         wait_for(name + " on its bus", lambda: self.owns(name, bus) or process.poll() is not None)
         check(process.poll() is None, "%s ended (%s) before it owned %s" % (process.args[0], process.returncode, name))
+
+    def serve(self, name, *options):  # one log server at a time on the port, storing into its own folder
+        for server in self.servers:
+            self.stop(server)
+        store, ready = os.path.join(self.root, name), os.path.join(self.root, name + ".ready")
+        self.servers.append(self.start(name, [self.args.bin + "/tarvix-logserver", "--pki", self.args.pki, "--port",
+                                              self.args.host.rsplit(":", 1)[1], "--store", store, "--ready-file", ready,
+                                              *options]))
+        wait_for("the log server", lambda: os.path.exists(ready) or self.servers[-1].poll() is not None)
+        check(self.servers[-1].poll() is None, "the log server did not start")
+        return store
 
     def notifications(self):
         return [json.loads(line) for line in open(self.notes)] if os.path.exists(self.notes) else []
@@ -558,27 +569,22 @@ def main():
     if not port or missing:
         print("skipped: %s" % (missing or "the build's log server %s is not a 127.0.0.1 host" % args.host))
         return 77
-    world, lock, servers = World(args), None, []
-
-    def serve(name, *options):  # one log server at a time on the port, storing into its own folder
-        for server in servers:
-            world.stop(server)
-        store, ready = os.path.join(world.root, name), os.path.join(world.root, name + ".ready")
-        servers.append(world.start(name, [args.bin + "/tarvix-logserver", "--pki", args.pki, "--port", port.group(1),
-                                          "--store", store, "--ready-file", ready, *options]))
-        wait_for("the log server", lambda: os.path.exists(ready) or servers[-1].poll() is not None)
-        check(servers[-1].poll() is None, "the log server did not start")
-        return store
-
-    try:
-        lock = take_turn(port.group(1))  # the offscreen tests use the same port
-        world.up()
+    def sessions(world):
         os.makedirs(args.output, exist_ok=True)
         home = start_sample(world)
-        hidpi(world, x11_session(world, serve, home))
-        wayland_session(world, serve, home)
-        send_later_session(world, serve, home)
-        hidden_session(world, serve, home)
+        hidpi(world, x11_session(world, world.serve, home))
+        wayland_session(world, world.serve, home)
+        send_later_session(world, world.serve, home)
+        hidden_session(world, world.serve, home)
+    return run_world(args, port.group(1), sessions)
+
+
+def run_world(args, port, body):  # body(world) in a world of its own, in the port's turn; on failure every log
+    world, lock = World(args), None
+    try:
+        lock = take_turn(port)  # the offscreen tests use the same port
+        world.up()
+        body(world)
         return 0
     except (Failure, OSError, subprocess.TimeoutExpired) as failure:
         print("FAILED: %s" % failure)
@@ -591,7 +597,6 @@ def main():
         if lock is not None:
             os.close(lock)
         shutil.rmtree(world.root, ignore_errors=True)
-
 
 if __name__ == "__main__":
     sys.exit(main())
