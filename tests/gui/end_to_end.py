@@ -43,8 +43,9 @@ def wait_for(what, condition, timeout=60.0, shown=None):  # as long as a person 
 
 
 class World:
-    def __init__(self, args):
-        self.args, self.root, self.processes, self.servers = args, tempfile.mkdtemp(prefix="tarvix-e2e-"), [], []
+    def __init__(self, args, port):
+        self.args, self.port, self.root = args, port, tempfile.mkdtemp(prefix="tarvix-e2e-")
+        self.processes, self.servers = [], []
         self.env, self.notes = dict(os.environ), os.path.join(self.root, "notifications.jsonl")
 
     def start(self, name, argv, env=None, **kwargs):
@@ -82,8 +83,7 @@ class World:
             self.stop(server)
         store, ready = os.path.join(self.root, name), os.path.join(self.root, name + ".ready")
         self.servers.append(self.start(name, [self.args.bin + "/tarvix-logserver", "--pki", self.args.pki, "--port",
-                                              self.args.host.rsplit(":", 1)[1], "--store", store, "--ready-file", ready,
-                                              *options]))
+                                              self.port, "--store", store, "--ready-file", ready, *options]))
         wait_for("the log server", lambda: os.path.exists(ready) or self.servers[-1].poll() is not None)
         check(self.servers[-1].poll() is None, "the log server did not start")
         return store
@@ -580,7 +580,7 @@ def main():
 
 
 def run_world(args, port, body):  # body(world) in a world of its own, in the port's turn; on failure every log
-    world, lock = World(args), None
+    world, lock = World(args, port), None
     try:
         lock = take_turn(port)  # the offscreen tests use the same port
         world.up()
