@@ -133,15 +133,22 @@ ApplicationWindow {
                     spacing: 0
 
                     TextLine {
+                        id: statusLine
                         objectName: "statusLine"
                         anchors.horizontalCenter: parent.horizontalCenter
                         visible: window.shows.capture === true
                         padding: 8
-                        // A long status wraps at the window's width instead of widening it.
-                        width: Math.min(implicitWidth, actionArea.width)
+                        // A long status wraps at the window's width instead of widening it. Measured
+                        // apart: its own implicit width changes as it wraps, a binding loop.
+                        width: Math.min(Math.ceil(statusWidth.advanceWidth) + leftPadding + rightPadding, actionArea.width)
                         wrapMode: Text.Wrap
                         horizontalAlignment: Text.AlignHCenter
                         text: WindowText.of(window.view.logLabel)
+                    }
+                    TextMetrics {
+                        id: statusWidth
+                        font: statusLine.font
+                        text: statusLine.text
                     }
                     // The Ready panel's way to the list, when there is anything to show.
                     LinkButton {
