@@ -1,7 +1,7 @@
 #include "TarvixApplication.h"
 
-#include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickWindow>
@@ -117,12 +117,12 @@ int TarvixApplication::run(int argc, char* argv[])
     // user names still wins.
     if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND") && qEnvironmentVariableIsEmpty("QSG_RHI_BACKEND"))
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tarvix"));
-    QApplication::setDesktopFileName(QStringLiteral("com.norvane.Tarvix"));
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("Tarvix"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.norvane.Tarvix"));
     installTranslations();
     // The process outlives its window; a later start asks it for the window again.
-    QApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication::setQuitOnLastWindowClosed(false);
 
     SingleInstance instance(SingleInstance::defaultSocketPath());
     if (instance.forwardToRunningInstance(qgetenv("XDG_ACTIVATION_TOKEN"))) return 0;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QtQml/QQmlExtensionPlugin>
 #include <cstdio>
 #include <cstdlib>
@@ -12,18 +12,18 @@
 
 Q_IMPORT_QML_PLUGIN(TarvixPlugin)
 
-// The alerts are message boxes, so the tests run a widgets application, drawn offscreen.
+// Drawn offscreen unless a platform is named.
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     // Run by the language test with the environment it sets: the language a start would choose.
     if (argc == 2 && qstrcmp(argv[1], "--start-button-title") == 0) {
         tarvix::app::installTranslations();
         std::puts(qPrintable(tarvix::app::windowText(QStringLiteral("Start monitoring"))));
         return 0;
     }
-    QApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication::setQuitOnLastWindowClosed(false);
     tarvix::app::installAccessibleControls();
     ::testing::InitGoogleTest(&argc, argv);
     // As in TestMain.cpp: a "...Child" suite runs only in the process a test starts for it.

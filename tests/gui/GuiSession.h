@@ -3,10 +3,8 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <QAbstractButton>
 #include <QAccessible>
-#include <QApplication>
-#include <QMessageBox>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -131,18 +129,32 @@ public:
     {
         return waitUntil([this] { return view().isIdle(); });
     }
-    /// Waits for a message box and closes it: "title|message|button", "" when none came.
+    /// Waits for an alert, checks that it holds the window back, and dismisses it with its button:
+    /// "title|message|button" as shown, "" when none came.
     std::string takeAlert()
     {
-        std::string text;
+        QPointer<QQuickWindow> alert;
         waitUntil([&] {
-            for (QWidget* widget : QApplication::topLevelWidgets())
-                if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible() && box->close())
-                    text = (box->windowTitle() + "|" + box->informativeText() + "|" + box->buttons()[0]->text())
-                               .toStdString();
-            return !text.empty();
+            for (QWindow* window : QGuiApplication::topLevelWindows())
+                if (window->objectName() == "alert" && window->isExposed()) alert = qobject_cast<QQuickWindow*>(window);
+            return alert != nullptr;
         });
-        return text;
+        if (!alert || (QQuickTest::qIsPolishScheduled(alert) && !QQuickTest::qWaitForPolish(alert, 60000))) return {};
+        QStringList shown;
+        QQuickItem* button = nullptr;
+        for (QQuickItem* item : alert->findChildren<QQuickItem*>())
+            if (item->isVisible() && item->width() > 0 && item->inherits("QQuickAbstractButton"))
+                button = item;
+            else if (item->isVisible() && item->width() > 0 && item->inherits("QQuickLabel"))
+                shown << item->property("text").toString();
+        if (!button || shown.size() != 2) return "not an alert";
+        // The window behind it takes no input until it is dismissed.
+        if (QGuiApplication::modalWindow() != alert || alert->modality() != Qt::ApplicationModal) return "not modal";
+        const std::string text =
+            (alert->title() + "|" + shown[1] + "|" + button->property("text").toString()).toStdString();
+        QTest::mouseClick(alert, Qt::LeftButton, Qt::NoModifier,
+                          button->mapToScene(QPointF(button->width() / 2, button->height() / 2)).toPoint());
+        return waitUntil([&] { return !alert; }) ? text : "not dismissed";
     }
 
 private:
