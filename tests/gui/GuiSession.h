@@ -1,5 +1,6 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -129,9 +130,9 @@ public:
     {
         return waitUntil([this] { return view().isIdle(); });
     }
-    /// Waits for an alert, checks that it holds the window back, and dismisses it with its button:
-    /// "title|message|button" as shown, "" when none came.
-    std::string takeAlert()
+    /// Waits for an alert, checks that it holds the window back, and dismisses it with its button or
+    /// `key`: "title|message|button" as shown, "" when none came.
+    std::string takeAlert(Qt::Key key = Qt::Key_unknown)
     {
         QPointer<QQuickWindow> alert;
         waitUntil([&] {
@@ -147,14 +148,19 @@ public:
                 button = item;
             else if (item->isVisible() && item->width() > 0 && item->inherits("QQuickLabel"))
                 shown << item->property("text").toString();
-        if (!button || shown.size() != 2) return "not an alert";
+        if (!button || shown.size() != 2) return ADD_FAILURE() << "not an alert", "";
         // The window behind it takes no input until it is dismissed.
-        if (QGuiApplication::modalWindow() != alert || alert->modality() != Qt::ApplicationModal) return "not modal";
+        if (QGuiApplication::modalWindow() != alert || alert->modality() != Qt::ApplicationModal)
+            return ADD_FAILURE() << "the alert is not modal", "";
         const std::string text =
             (alert->title() + "|" + shown[1] + "|" + button->property("text").toString()).toStdString();
-        QTest::mouseClick(alert, Qt::LeftButton, Qt::NoModifier,
-                          button->mapToScene(QPointF(button->width() / 2, button->height() / 2)).toPoint());
-        return waitUntil([&] { return !alert; }) ? text : "not dismissed";
+        if (key != Qt::Key_unknown)
+            QTest::keyClick(alert, key);
+        else
+            QTest::mouseClick(alert, Qt::LeftButton, Qt::NoModifier,
+                              button->mapToScene(QPointF(button->width() / 2, button->height() / 2)).toPoint());
+        if (!waitUntil([&] { return !alert; })) ADD_FAILURE() << "the alert stayed";
+        return text;
     }
 
 private:

@@ -48,8 +48,6 @@ Window {
             textColor: "white"
             focus: true
             onClicked: alert.close()
-            Keys.onReturnPressed: alert.close()
-            Keys.onEnterPressed: alert.close()
         }
     }
     Shortcut {
