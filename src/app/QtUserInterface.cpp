@@ -11,8 +11,11 @@ namespace tarvix::app {
 
 QtUserInterface::QtUserInterface() = default;
 
-// The alerts are the engine's children and go with it.
-QtUserInterface::~QtUserInterface() = default;
+QtUserInterface::~QtUserInterface()
+{
+    // An alert still shown goes before the engine that runs its bindings.
+    if (m_engine) qDeleteAll(m_engine->findChildren<QWindow*>(QString(), Qt::FindDirectChildrenOnly));
+}
 
 void QtUserInterface::displayAlert(const std::string& title, const std::string& message, const std::string& buttonTitle)
 {
