@@ -158,7 +158,10 @@ void ContentView::closeButtonAction()
         window->close();
         return;
     }
-    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+    // Ends the process as it is, as a quit from the system does: quit() would first close the window,
+    // and the window's close is the user's, logged as such.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 bool ContentView::isValidEmail(const QString& email) const { return tarvix::isValidEmail(email.toStdString()); }

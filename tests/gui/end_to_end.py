@@ -296,6 +296,10 @@ def x11_session(world, serve, home):
     wait_for("the Log ID on the clipboard", lambda: world.run("xclip", "-o", "-selection", "clipboard") == log_id)
     screen.click("Close", BUTTON)
     wait_for("Tarvix to end after Close", lambda: screen.process.poll() is not None)
+    # Close ends the application; only the user's two closings of the window are logged as such.
+    closes = max(open(log, errors="replace").read().count("onDisappear triggered")  # the log, and its copies
+                 for log in glob.glob(home + "/**/TarvixDebugOutput.log", recursive=True))
+    check(closes == 2, "window closes logged: %d" % closes)
     return ready_shot
 
 
