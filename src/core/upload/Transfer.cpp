@@ -48,8 +48,8 @@ tarvix::Status Transfer::begin(CURLM* multi)
     } else if (m_cancelled) {
         early = urlError(kURLErrorCancelled);
     } else {
-        m_easy.reset(curl_easy_init());
-        if (!multi || !m_easy || !configure() || curl_multi_add_handle(multi, m_easy.get()) != CURLM_OK) {
+        if (multi) m_easy.reset(curl()->easy_init());
+        if (!multi || !m_easy || !configure() || curl()->multi_add_handle(multi, m_easy.get()) != CURLM_OK) {
             Logger::logError("Could not start the upload transfer.");
             early = urlError(kURLErrorUnknown);
         }
@@ -62,7 +62,7 @@ tarvix::Status Transfer::begin(CURLM* multi)
 
 void Transfer::abandon(CURLM* multi)
 {
-    if (m_easy) curl_multi_remove_handle(multi, m_easy.get());
+    if (m_easy) curl()->multi_remove_handle(multi, m_easy.get());
     m_easy.reset();
 }
 
@@ -77,7 +77,7 @@ void Transfer::finish(CURLM* multi, CURLcode code)
     TransferOutcome outcome;
     if (code == CURLE_OK) {
         long status = 0;
-        curl_easy_getinfo(m_easy.get(), CURLINFO_RESPONSE_CODE, &status);
+        curl()->easy_getinfo(m_easy.get(), CURLINFO_RESPONSE_CODE, &status);
         outcome.statusCode = status;
         outcome.body = m_response.takeBody();
     } else if (m_cancelled) {
@@ -86,9 +86,9 @@ void Transfer::finish(CURLM* multi, CURLcode code)
         outcome.error = fileReadError(m_file, EIO);
     } else {
         long osErrno = 0;
-        curl_easy_getinfo(m_easy.get(), CURLINFO_OS_ERRNO, &osErrno);
+        curl()->easy_getinfo(m_easy.get(), CURLINFO_OS_ERRNO, &osErrno);
         outcome.error = transportError(code, osErrno);
-        Logger::logError(std::string("Upload transfer failed: ") + curl_easy_strerror(code) +
+        Logger::logError(std::string("Upload transfer failed: ") + curl()->easy_strerror(code) +
                          (m_errorText[0] ? std::string(" (") + m_errorText + ")" : std::string()));
     }
     abandon(multi);
@@ -101,9 +101,9 @@ tarvix::Status Transfer::configure()
     // The body follows the headers at once: a server that never answers a 100-continue costs no wait.
     curl_slist* headers = nullptr;
     for (const std::string& line : {"Content-Type: " + m_contentType, std::string("Expect:")}) {
-        curl_slist* longer = curl_slist_append(headers, line.c_str());
+        curl_slist* longer = curl()->slist_append(headers, line.c_str());
         if (!longer) {
-            curl_slist_free_all(headers);
+            curl()->slist_free_all(headers);
             return tarvix::Failure{"The request's headers could not be made.", ENOMEM};
         }
         headers = longer;
@@ -112,39 +112,39 @@ tarvix::Status Transfer::configure()
 
     bool ok = true;
     auto set = [&ok](CURLcode code) { ok = ok && code == CURLE_OK; };
-    set(curl_easy_setopt(easy, CURLOPT_URL, m_url.c_str()));
-    set(curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "https"));
-    set(curl_easy_setopt(easy, CURLOPT_PRIVATE, this));
-    set(curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L));
+    set(curl()->easy_setopt(easy, CURLOPT_URL, m_url.c_str()));
+    set(curl()->easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "https"));
+    set(curl()->easy_setopt(easy, CURLOPT_PRIVATE, this));
+    set(curl()->easy_setopt(easy, CURLOPT_NOSIGNAL, 1L));
     // A cancel during a slow name lookup must not wait for the resolver thread to finish.
-    set(curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L));
-    set(curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, m_errorText));
-    set(curl_easy_setopt(easy, CURLOPT_POST, 1L));
-    set(curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(m_body->size())));
-    set(curl_easy_setopt(easy, CURLOPT_READFUNCTION, &Transfer::readBody));
-    set(curl_easy_setopt(easy, CURLOPT_READDATA, this));
-    set(curl_easy_setopt(easy, CURLOPT_SEEKFUNCTION, &Transfer::seekBody));
-    set(curl_easy_setopt(easy, CURLOPT_SEEKDATA, this));
-    set(curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferSize));
-    set(curl_easy_setopt(easy, CURLOPT_HTTPHEADER, m_headers.get()));
-    set(curl_easy_setopt(easy, CURLOPT_USERAGENT, (std::string("Tarvix/") + BuildConfig::kVersion).c_str()));
-    set(curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &ResponseReader::header));
-    set(curl_easy_setopt(easy, CURLOPT_HEADERDATA, &m_response));
-    set(curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &ResponseReader::body));
-    set(curl_easy_setopt(easy, CURLOPT_WRITEDATA, &m_response));
-    set(curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L));
-    set(curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Transfer::progress));
-    set(curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this));
+    set(curl()->easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L));
+    set(curl()->easy_setopt(easy, CURLOPT_ERRORBUFFER, m_errorText));
+    set(curl()->easy_setopt(easy, CURLOPT_POST, 1L));
+    set(curl()->easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(m_body->size())));
+    set(curl()->easy_setopt(easy, CURLOPT_READFUNCTION, &Transfer::readBody));
+    set(curl()->easy_setopt(easy, CURLOPT_READDATA, this));
+    set(curl()->easy_setopt(easy, CURLOPT_SEEKFUNCTION, &Transfer::seekBody));
+    set(curl()->easy_setopt(easy, CURLOPT_SEEKDATA, this));
+    set(curl()->easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferSize));
+    set(curl()->easy_setopt(easy, CURLOPT_HTTPHEADER, m_headers.get()));
+    set(curl()->easy_setopt(easy, CURLOPT_USERAGENT, (std::string("Tarvix/") + BuildConfig::kVersion).c_str()));
+    set(curl()->easy_setopt(easy, CURLOPT_HEADERFUNCTION, &ResponseReader::header));
+    set(curl()->easy_setopt(easy, CURLOPT_HEADERDATA, &m_response));
+    set(curl()->easy_setopt(easy, CURLOPT_WRITEFUNCTION, &ResponseReader::body));
+    set(curl()->easy_setopt(easy, CURLOPT_WRITEDATA, &m_response));
+    set(curl()->easy_setopt(easy, CURLOPT_NOPROGRESS, 0L));
+    set(curl()->easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Transfer::progress));
+    set(curl()->easy_setopt(easy, CURLOPT_XFERINFODATA, this));
     // Certificates are always verified; a build with a pinned CA trusts that CA alone.
-    set(curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L));
-    set(curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L));
+    set(curl()->easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L));
+    set(curl()->easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L));
     if (BuildConfig::kLogServerCaFile[0] != '\0') {
-        set(curl_easy_setopt(easy, CURLOPT_CAINFO, BuildConfig::kLogServerCaFile));
-        set(curl_easy_setopt(easy, CURLOPT_CAPATH, nullptr));
+        set(curl()->easy_setopt(easy, CURLOPT_CAINFO, BuildConfig::kLogServerCaFile));
+        set(curl()->easy_setopt(easy, CURLOPT_CAPATH, nullptr));
     }
-    set(curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kTimeoutSeconds));
-    set(curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L));
-    set(curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, kTimeoutSeconds));
+    set(curl()->easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kTimeoutSeconds));
+    set(curl()->easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L));
+    set(curl()->easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, kTimeoutSeconds));
     if (!ok) return tarvix::Failure{"libcurl refused an option of the transfer."};
     return {};
 }

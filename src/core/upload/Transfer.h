@@ -1,7 +1,5 @@
 #pragma once
 
-#include <curl/curl.h>
-
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
@@ -10,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "core/upload/Curl.h"
 #include "core/upload/FileBodyStream.h"
 #include "core/upload/ResponseHandler.h"
 #include "core/upload/ResponseReader.h"
@@ -41,10 +40,10 @@ public:
 
 private:
     struct EasyCleanup {
-        void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+        void operator()(CURL* easy) const { curl()->easy_cleanup(easy); }
     };
     struct SlistCleanup {
-        void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+        void operator()(curl_slist* list) const { curl()->slist_free_all(list); }
     };
 
     tarvix::Status configure();

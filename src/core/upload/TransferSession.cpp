@@ -13,8 +13,8 @@ TransferSession& TransferSession::shared()
 
 TransferSession::Multi TransferSession::makeMulti()
 {
-    curl_global_init(CURL_GLOBAL_DEFAULT);
-    return Multi(curl_multi_init());
+    // Without the library no transfer starts: each fails at once as an unknown error.
+    return Multi(curl() ? curl()->multi_init() : nullptr);
 }
 
 TransferSession::TransferSession() : m_multi(makeMulti()), m_thread([this] { run(); }) {}
@@ -29,7 +29,7 @@ TransferSession::~TransferSession()
 void TransferSession::wake()
 {
     if (m_multi) {
-        curl_multi_wakeup(m_multi.get());
+        curl()->multi_wakeup(m_multi.get());
     } else {
         std::lock_guard lock(m_mutex);
         m_woken = true;
@@ -82,12 +82,12 @@ void TransferSession::run()
         }
 
         int running = 0;
-        curl_multi_perform(multi, &running);
+        curl()->multi_perform(multi, &running);
         int queued = 0;
-        while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+        while (CURLMsg* message = curl()->multi_info_read(multi, &queued)) {
             if (message->msg != CURLMSG_DONE) continue;
             Transfer* done = nullptr;
-            curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &done);
+            curl()->easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &done);
             const CURLcode code = message->data.result;
             const auto it =
                 std::find_if(active.begin(), active.end(), [done](const auto& t) { return t.get() == done; });
@@ -96,7 +96,7 @@ void TransferSession::run()
             active.erase(it);
             transfer->finish(multi, code);
         }
-        curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+        curl()->multi_poll(multi, nullptr, 0, 1000, nullptr);
     }
     // Shutting down with the process: no completion can be delivered any more.
     for (auto& transfer : active) transfer->abandon(multi);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <curl/curl.h>
-
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -11,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "core/upload/Curl.h"
 #include "core/upload/Transfer.h"
 #include "core/upload/UploadAPI.h"
 
@@ -35,7 +34,7 @@ public:
 
 private:
     struct MultiCleanup {
-        void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+        void operator()(CURLM* multi) const { curl()->multi_cleanup(multi); }
     };
     using Multi = std::unique_ptr<CURLM, MultiCleanup>;
 

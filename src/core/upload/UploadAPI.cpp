@@ -1,9 +1,8 @@
 #include "core/upload/UploadAPI.h"
 
-#include <curl/curl.h>
-
 #include "base/Uuid.h"
 #include "config/BuildConfig.h"
+#include "core/upload/Curl.h"
 #include "core/upload/TransferSession.h"
 
 namespace tarvix::UploadAPI {
@@ -13,19 +12,20 @@ namespace {
 constexpr const char* kLogPath = "/cr-apip-7.0.0/mac/log";
 
 struct UrlCleanup {
-    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+    void operator()(CURLU* url) const { curl()->url_cleanup(url); }
 };
 
 /// "https://" + the build's log server host + the log path, when that parses as a URL with a host.
 std::optional<std::string> endpoint()
 {
     const std::string text = std::string("https://") + BuildConfig::kLogServerHost + kLogPath;
-    std::unique_ptr<CURLU, UrlCleanup> url(curl_url());
-    if (!url || curl_url_set(url.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK) return std::nullopt;
+    if (!curl()) return std::nullopt;
+    std::unique_ptr<CURLU, UrlCleanup> url(curl()->url());
+    if (!url || curl()->url_set(url.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK) return std::nullopt;
     char* host = nullptr;
-    if (curl_url_get(url.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK) return std::nullopt;
+    if (curl()->url_get(url.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK) return std::nullopt;
     const bool hasHost = host && host[0] != '\0';
-    curl_free(host);
+    curl()->free(host);
     return hasHost ? std::optional(text) : std::nullopt;
 }
 
