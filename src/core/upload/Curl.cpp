@@ -30,21 +30,10 @@ std::optional<Curl> open()
         return std::nullopt;
     }
     Curl c{};
-    const bool all =
-        resolve(library, "curl_global_init", c.global_init) && resolve(library, "curl_easy_init", c.easy_init) &&
-        resolve(library, "curl_easy_cleanup", c.easy_cleanup) && resolve(library, "curl_easy_setopt", c.easy_setopt) &&
-        resolve(library, "curl_easy_getinfo", c.easy_getinfo) &&
-        resolve(library, "curl_easy_strerror", c.easy_strerror) && resolve(library, "curl_multi_init", c.multi_init) &&
-        resolve(library, "curl_multi_cleanup", c.multi_cleanup) &&
-        resolve(library, "curl_multi_add_handle", c.multi_add_handle) &&
-        resolve(library, "curl_multi_remove_handle", c.multi_remove_handle) &&
-        resolve(library, "curl_multi_perform", c.multi_perform) && resolve(library, "curl_multi_poll", c.multi_poll) &&
-        resolve(library, "curl_multi_wakeup", c.multi_wakeup) &&
-        resolve(library, "curl_multi_info_read", c.multi_info_read) &&
-        resolve(library, "curl_slist_append", c.slist_append) &&
-        resolve(library, "curl_slist_free_all", c.slist_free_all) && resolve(library, "curl_url", c.url) &&
-        resolve(library, "curl_url_cleanup", c.url_cleanup) && resolve(library, "curl_url_set", c.url_set) &&
-        resolve(library, "curl_url_get", c.url_get) && resolve(library, "curl_free", c.free);
+    bool all = true;
+#define TARVIX_CURL_RESOLVE(name) all = all && resolve(library, "curl_" #name, c.name);
+    TARVIX_CURL_FUNCTIONS(TARVIX_CURL_RESOLVE)
+#undef TARVIX_CURL_RESOLVE
     // Kept open for the life of the process: handles may outlive any one upload.
     if (!all || c.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) return std::nullopt;
     return c;

@@ -111,40 +111,42 @@ tarvix::Status Transfer::configure()
     m_headers.reset(headers);
 
     bool ok = true;
-    auto set = [&ok](CURLcode code) { ok = ok && code == CURLE_OK; };
-    set(curl()->easy_setopt(easy, CURLOPT_URL, m_url.c_str()));
-    set(curl()->easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "https"));
-    set(curl()->easy_setopt(easy, CURLOPT_PRIVATE, this));
-    set(curl()->easy_setopt(easy, CURLOPT_NOSIGNAL, 1L));
+    auto set = [&ok, easy, setopt = curl()->easy_setopt](CURLoption option, auto value) {
+        ok = ok && setopt(easy, option, value) == CURLE_OK;
+    };
+    set(CURLOPT_URL, m_url.c_str());
+    set(CURLOPT_PROTOCOLS_STR, "https");
+    set(CURLOPT_PRIVATE, this);
+    set(CURLOPT_NOSIGNAL, 1L);
     // A cancel during a slow name lookup must not wait for the resolver thread to finish.
-    set(curl()->easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L));
-    set(curl()->easy_setopt(easy, CURLOPT_ERRORBUFFER, m_errorText));
-    set(curl()->easy_setopt(easy, CURLOPT_POST, 1L));
-    set(curl()->easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(m_body->size())));
-    set(curl()->easy_setopt(easy, CURLOPT_READFUNCTION, &Transfer::readBody));
-    set(curl()->easy_setopt(easy, CURLOPT_READDATA, this));
-    set(curl()->easy_setopt(easy, CURLOPT_SEEKFUNCTION, &Transfer::seekBody));
-    set(curl()->easy_setopt(easy, CURLOPT_SEEKDATA, this));
-    set(curl()->easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferSize));
-    set(curl()->easy_setopt(easy, CURLOPT_HTTPHEADER, m_headers.get()));
-    set(curl()->easy_setopt(easy, CURLOPT_USERAGENT, (std::string("Tarvix/") + BuildConfig::kVersion).c_str()));
-    set(curl()->easy_setopt(easy, CURLOPT_HEADERFUNCTION, &ResponseReader::header));
-    set(curl()->easy_setopt(easy, CURLOPT_HEADERDATA, &m_response));
-    set(curl()->easy_setopt(easy, CURLOPT_WRITEFUNCTION, &ResponseReader::body));
-    set(curl()->easy_setopt(easy, CURLOPT_WRITEDATA, &m_response));
-    set(curl()->easy_setopt(easy, CURLOPT_NOPROGRESS, 0L));
-    set(curl()->easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Transfer::progress));
-    set(curl()->easy_setopt(easy, CURLOPT_XFERINFODATA, this));
+    set(CURLOPT_QUICK_EXIT, 1L);
+    set(CURLOPT_ERRORBUFFER, m_errorText);
+    set(CURLOPT_POST, 1L);
+    set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(m_body->size()));
+    set(CURLOPT_READFUNCTION, &Transfer::readBody);
+    set(CURLOPT_READDATA, this);
+    set(CURLOPT_SEEKFUNCTION, &Transfer::seekBody);
+    set(CURLOPT_SEEKDATA, this);
+    set(CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferSize);
+    set(CURLOPT_HTTPHEADER, m_headers.get());
+    set(CURLOPT_USERAGENT, (std::string("Tarvix/") + BuildConfig::kVersion).c_str());
+    set(CURLOPT_HEADERFUNCTION, &ResponseReader::header);
+    set(CURLOPT_HEADERDATA, &m_response);
+    set(CURLOPT_WRITEFUNCTION, &ResponseReader::body);
+    set(CURLOPT_WRITEDATA, &m_response);
+    set(CURLOPT_NOPROGRESS, 0L);
+    set(CURLOPT_XFERINFOFUNCTION, &Transfer::progress);
+    set(CURLOPT_XFERINFODATA, this);
     // Certificates are always verified; a build with a pinned CA trusts that CA alone.
-    set(curl()->easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L));
-    set(curl()->easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L));
+    set(CURLOPT_SSL_VERIFYPEER, 1L);
+    set(CURLOPT_SSL_VERIFYHOST, 2L);
     if (BuildConfig::kLogServerCaFile[0] != '\0') {
-        set(curl()->easy_setopt(easy, CURLOPT_CAINFO, BuildConfig::kLogServerCaFile));
-        set(curl()->easy_setopt(easy, CURLOPT_CAPATH, nullptr));
+        set(CURLOPT_CAINFO, BuildConfig::kLogServerCaFile);
+        set(CURLOPT_CAPATH, nullptr);
     }
-    set(curl()->easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kTimeoutSeconds));
-    set(curl()->easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L));
-    set(curl()->easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, kTimeoutSeconds));
+    set(CURLOPT_CONNECTTIMEOUT, kTimeoutSeconds);
+    set(CURLOPT_LOW_SPEED_LIMIT, 1L);
+    set(CURLOPT_LOW_SPEED_TIME, kTimeoutSeconds);
     if (!ok) return tarvix::Failure{"libcurl refused an option of the transfer."};
     return {};
 }
