@@ -4,6 +4,7 @@
 #include <QString>
 
 class QDBusConnection;
+class QDBusMessage;
 
 namespace tarvix::app {
 
@@ -25,15 +26,21 @@ signals:
     void activated(const QByteArray& activationToken);
 
 private slots:
-    void onActivationToken(uint id, const QString& token);
-    void onActionInvoked(uint id, const QString& action);
-    void onNotificationClosed(uint id, uint reason);
+    void onActivationToken(uint id, const QString& token, const QDBusMessage& signal);
+    void onActionInvoked(uint id, const QString& action, const QDBusMessage& signal);
+    void onNotificationClosed(uint id, uint reason, const QDBusMessage& signal);
 
 private:
     void listen(QDBusConnection& bus);
+    void notify(QDBusConnection& bus, const QString& body, quint64 post);
+    void close(uint id);
+    bool fromService(uint id, const QDBusMessage& signal) const;
 
     bool m_listening = false;
+    bool m_wanted = false;
+    quint64 m_posts = 0;
     uint m_id = 0;
+    QString m_service;  ///< the unique bus name of the service that showed m_id
     QByteArray m_activationToken;
 };
 

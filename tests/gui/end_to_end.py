@@ -99,7 +99,8 @@ class World:
         os.close(write_fd)
         self.env.update(DISPLAY=":" + os.fdopen(read_fd).readline().strip(), XDG_RUNTIME_DIR=self.folder("runtime"),
                         DBUS_SESSION_BUS_ADDRESS="unix:path=" + self.root + "/bus")
-        self.start("dbus", ["dbus-daemon", "--session", "--nofork", "--address=" + self.env["DBUS_SESSION_BUS_ADDRESS"]])
+        self.bus = self.start("dbus", ["dbus-daemon", "--session", "--nofork",
+                                       "--address=" + self.env["DBUS_SESSION_BUS_ADDRESS"]])
         wait_for("the session bus", lambda: os.path.exists(self.root + "/bus"))
         # Started here, not by bus activation, so that they are ours to stop.
         self.serves(self.start("a11y-bus", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately", "--a11y=1"]),
@@ -380,9 +381,9 @@ def wayland_session(world, serve, home):
 
 def hidden_session(world, serve, home):
     """Hiding on, in a namespace where the account is Zoë Ångström on "aurora": the session's files write her in
-    every form. A close request while the server holds the upload back, with two busy loops on the cores: the window
-    goes at once and the upload goes on without it. The archive received, decoded all the way down, holds none of her
-    forms, and the compressed files stay home."""
+    every form. A close request while the server holds the upload back and the session bus does not answer, with two
+    busy loops on the cores: the window goes at once and the upload goes on without it. The archive received, decoded
+    all the way down, holds none of her forms, and the compressed files stay home."""
     import codecs, gzip, html, io, plistlib, unicodedata, urllib.parse
     logs = glob.glob(home + "/**/ScrivoLog", recursive=True)[0]
     name, login, host, mail = "Zoë Ångström", "zangstrom", "aurora", "zoe@studio.example"
@@ -421,9 +422,11 @@ def hidden_session(world, serve, home):
         screen.act("Share logs", BUTTON)
         screen.wait("Uploading 0%", TEXT, timeout=120)
         loads = [world.start("busy-%d" % i, ["sh", "-c", "while :; do :; done"]) for i in range(2)]
+        os.kill(world.bus.pid, signal.SIGSTOP)  # the close posts a notice over it
         screen.close_window()
         wait_for("the window to close", lambda: not screen.x_windows())
     finally:
+        os.kill(world.bus.pid, signal.SIGCONT)
         for load in loads:
             world.stop(load)
         os.kill(server.pid, signal.SIGCONT)
