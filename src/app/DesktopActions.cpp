@@ -5,6 +5,7 @@
 #include <QDBusMessage>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace tarvix::app {
 
@@ -29,7 +30,10 @@ bool showWithFileManagerService(const QUrl& folder)
 void showFolderInFileManager(const std::filesystem::path& folder)
 {
     const QUrl url = QUrl::fromLocalFile(QString::fromStdString(folder.string()));
-    if (!showWithFileManagerService(url)) QDesktopServices::openUrl(url);
+    // Asked on a worker: the window goes on while the bus and the file manager answer, or do not.
+    QtConcurrent::run([url] { return showWithFileManagerService(url); }).then(qApp, [url](bool shown) {
+        if (!shown) QDesktopServices::openUrl(url);
+    });
 }
 
 void copyToClipboard(const QString& text)

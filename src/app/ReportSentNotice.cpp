@@ -3,14 +3,13 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QThreadPool>
 #include <QVariantMap>
 
 namespace tarvix::app {
 
 void postReportSent(const QString& logId)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) return;
     QDBusMessage notify = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
@@ -20,7 +19,10 @@ void postReportSent(const QString& logId)
            << QCoreApplication::translate("ReportSentNotice", "The report kept to send later was sent. Log ID: %1")
                   .arg(logId)
            << QStringList() << hints << -1;
-    bus.call(notify, QDBus::NoBlock);
+    // The first use of the bus waits for the bus to answer; the window must not.
+    QThreadPool::globalInstance()->start([notify] {
+        if (QDBusConnection bus = QDBusConnection::sessionBus(); bus.isConnected()) bus.call(notify, QDBus::NoBlock);
+    });
 }
 
 }  // namespace tarvix::app
