@@ -42,7 +42,6 @@ void StillRunningNotice::listen(QDBusConnection& bus)
 
 void StillRunningNotice::post(const QString& activity)
 {
-    m_wanted = true;
     const quint64 post = ++m_posts;
     const QString body = windowText(activity) + u' ' + tr("Start Tarvix again to bring its window back.");
     // Posted as the window closes, and the first use of the bus waits for the bus to answer: a slow
@@ -56,7 +55,7 @@ void StillRunningNotice::post(const QString& activity)
         }
         QDBusConnection bus = QDBusConnection::sessionBus();
         listen(bus);
-        if (post == m_posts && m_wanted) notify(bus, body, post);
+        if (post == m_posts) notify(bus, body, post);
     });
 }
 
@@ -77,7 +76,7 @@ void StillRunningNotice::notify(QDBusConnection& bus, const QString& body, quint
             return;
         }
         // Withdrawn, or posted again, while the service was answering.
-        if (post != m_posts || !m_wanted) return close(reply.value());
+        if (post != m_posts) return close(reply.value());
         m_id = reply.value();
         m_service = reply.reply().service();
     });
@@ -85,7 +84,7 @@ void StillRunningNotice::notify(QDBusConnection& bus, const QString& body, quint
 
 void StillRunningNotice::withdraw()
 {
-    m_wanted = false;
+    ++m_posts;  // a post still on its way is taken away on arrival
     if (m_id != 0) close(std::exchange(m_id, 0));
 }
 

@@ -10,7 +10,7 @@ namespace tarvix::app {
 
 /// The desktop notification that says Tarvix still runs without a window: posted through the
 /// session bus's notification service; activating it asks for the window back. Without a bus
-/// or a service nothing is shown and nothing fails.
+/// or a service nothing is shown and nothing fails; nothing waits for the bus.
 class StillRunningNotice : public QObject {
     Q_OBJECT
 public:
@@ -37,8 +37,7 @@ private:
     bool fromService(uint id, const QDBusMessage& signal) const;
 
     bool m_listening = false;
-    bool m_wanted = false;
-    quint64 m_posts = 0;
+    quint64 m_posts = 0;  ///< posts and withdrawals so far: an answer to an earlier one is stale
     uint m_id = 0;
     QString m_service;  ///< the unique bus name of the service that showed m_id
     QByteArray m_activationToken;
